@@ -1,0 +1,41 @@
+// Builds the real platform and the main window, and runs the program.
+#include "platform/ProgramFolder.h"
+#include "platform/RealPlatform.h"
+#include "shell/MainWindow.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("岚舟包裹通"));
+
+    // Standard dialogs speak Chinese whatever the system locale.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSize(9);
+    QApplication::setFont(font);
+
+    RealDialogs dialogs;
+    RealClock clock;
+    RealSound sound;
+    RealDesktop desktop;
+    const Platform platform{&dialogs, &clock, &sound, &desktop};
+
+    MainWindow window(platform, programfolder::resolve());
+    dialogs.setParentWindow(&window);
+    if (!window.start()) {
+        return 0;
+    }
+    window.show();
+    return QApplication::exec();
+}

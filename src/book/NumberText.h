@@ -1,0 +1,9 @@
+// Reading numbers out of text the way the program's inputs and the service's answers need.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// The decimal value of the text's leading digits, after blanks and an optional sign; 0 when none.
+std::int64_t leadingValue(const QString &text);

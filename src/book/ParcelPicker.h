@@ -1,0 +1,20 @@
+// The parcel picker: one entry per parcel, named by its goods text.
+#pragma once
+
+#include <QComboBox>
+
+class ParcelStore;
+
+class ParcelPicker final : public QComboBox {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ParcelPicker)
+
+public:
+    explicit ParcelPicker(QWidget *parent);
+
+    // `read`: refills the picker from the parcel table. An empty table leaves the entries as they
+    // are; afterwards no entry is current, so the picker shows no text until one is picked.
+    void read(ParcelStore &store);
+    // `sX`: the same reload, run after every change of the parcel table the picker must show.
+    void sX(ParcelStore &store);
+};

@@ -1,0 +1,50 @@
+// The seams to the outside world: dialogs, clock, sound, desktop; real ones in the program, fakes in tests.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+enum class MessageIcon { Information, Exclamation };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A modal message with one OK button.
+    virtual void inform(const QString &title, const QString &text, MessageIcon icon) = 0;
+    // A modal Yes/No question with the information icon; Yes is the default button.
+    virtual bool ask(const QString &title, const QString &text) = 0;
+    // The file-save dialog; nothing when the user cancels.
+    virtual std::optional<QString> saveFileName(const QString &filter) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    // Starts playing the file and returns at once.
+    virtual void play(const QString &file) = 0;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Hands the address to the desktop's browser; failures are not reported.
+    virtual void openUrl(const QString &url) = 0;
+    // Ends the program at once.
+    virtual void quit() = 0;
+};
+
+// What the main window receives at construction; the objects are owned by whoever builds the window.
+struct Platform {
+    Dialogs *dialogs = nullptr;
+    Clock *clock = nullptr;
+    Sound *sound = nullptr;
+    Desktop *desktop = nullptr;
+};

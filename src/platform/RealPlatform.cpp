@@ -1,0 +1,57 @@
+// Real implementations of the seams.
+#include "platform/RealPlatform.h"
+
+#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMediaPlayer>
+#include <QMessageBox>
+#include <QUrl>
+
+void RealDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
+    QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
+                    text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool RealDialogs::ask(const QString &title, const QString &text) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> RealDialogs::saveFileName(const QString &filter) {
+    const QString file = QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter);
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return file;
+}
+
+QDateTime RealClock::now() const {
+    return QDateTime::currentDateTime();
+}
+
+RealSound::RealSound() = default;
+RealSound::~RealSound() = default;
+
+void RealSound::play(const QString &file) {
+    // Built on first use, so a start-up without sound never touches the audio system.
+    if (!m_player) {
+        m_output = std::make_unique<QAudioOutput>();
+        m_player = std::make_unique<QMediaPlayer>();
+        m_player->setAudioOutput(m_output.get());
+    }
+    m_player->stop();
+    m_player->setSource(QUrl::fromLocalFile(file));
+    m_player->play();
+}
+
+void RealDesktop::openUrl(const QString &url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void RealDesktop::quit() {
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,34 @@
+// The courier directory's statements on table list.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class Database;
+
+struct CourierRow {
+    std::int64_t id = 0;
+    QString name;
+    QString code;
+    QString shibie;
+    QString call;
+};
+
+class CourierStore final {
+public:
+    explicit CourierStore(Database &db);
+
+    QList<CourierRow> all();
+    std::optional<CourierRow> byId(const QString &id);
+    QList<CourierRow> byNameContaining(const QString &text);
+    std::optional<CourierRow> byName(const QString &name);
+    std::optional<CourierRow> byRecognitionCode(const QString &code);
+
+private:
+    QList<CourierRow> select(const QString &where, const QString &value);
+
+    Database &m_db;
+};

@@ -1,0 +1,175 @@
+// SQLCipher connection and statement wrapper; every failure becomes a StoreError.
+#include "store/Database.h"
+
+#include "store/StoreError.h"
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace {
+
+QString engineMessage(sqlite3 *db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+} // namespace
+
+Database::Database(sqlite3 *db)
+    : m_db(db) {}
+
+Database Database::openWith(const QString &path, const QString &key, int flags) {
+    sqlite3 *raw = nullptr;
+    const QByteArray file = path.toUtf8();
+    const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
+    Database db(raw);
+    if (rc != SQLITE_OK) {
+        throw StoreError(engineMessage(raw));
+    }
+    const QByteArray secret = key.toUtf8();
+    if (sqlite3_key(raw, secret.constData(), static_cast<int>(secret.size())) != SQLITE_OK) {
+        throw StoreError(engineMessage(raw));
+    }
+    // The key is only checked when the first page is read; a wrong key fails here.
+    db.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    sqlite3_busy_timeout(raw, 2000);
+    return db;
+}
+
+Database Database::open(const QString &path, const QString &key) {
+    return openWith(path, key, SQLITE_OPEN_READWRITE);
+}
+
+Database Database::create(const QString &path, const QString &key) {
+    return openWith(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+Database::Database(Database &&other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)) {}
+
+Database &Database::operator=(Database &&other) noexcept {
+    if (this != &other) {
+        close();
+        m_db = std::exchange(other.m_db, nullptr);
+    }
+    return *this;
+}
+
+Database::~Database() {
+    close();
+}
+
+void Database::close() {
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+Statement Database::prepare(const QString &sql) {
+    if (!m_db) {
+        throw StoreError(QStringLiteral("数据库未连接"));
+    }
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) !=
+        SQLITE_OK) {
+        throw StoreError(engineMessage(m_db));
+    }
+    return Statement(m_db, stmt);
+}
+
+void Database::exec(const QString &sql) {
+    if (!m_db) {
+        throw StoreError(QStringLiteral("数据库未连接"));
+    }
+    char *error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = error ? QString::fromUtf8(error) : engineMessage(m_db);
+        sqlite3_free(error);
+        throw StoreError(message);
+    }
+}
+
+std::int64_t Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int Database::changes() const {
+    return sqlite3_changes(m_db);
+}
+
+bool Database::hasTable(const QString &name) {
+    Statement query =
+        prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    query.bind(1, name);
+    return query.next();
+}
+
+Statement::Statement(sqlite3 *db, sqlite3_stmt *stmt)
+    : m_db(db)
+    , m_stmt(stmt) {}
+
+Statement::Statement(Statement &&other) noexcept
+    : m_db(other.m_db)
+    , m_stmt(std::exchange(other.m_stmt, nullptr)) {}
+
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::fail() const {
+    throw StoreError(engineMessage(m_db));
+}
+
+Statement &Statement::bind(int index, const QString &value) {
+    const QByteArray text = value.toUtf8();
+    if (sqlite3_bind_text(m_stmt, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK) {
+        fail();
+    }
+    return *this;
+}
+
+Statement &Statement::bind(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK) {
+        fail();
+    }
+    return *this;
+}
+
+bool Statement::next() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    fail();
+}
+
+void Statement::run() {
+    while (next()) {
+    }
+}
+
+QString Statement::text(int column) const {
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+int Statement::columnIndex(const QString &name) const {
+    const int count = sqlite3_column_count(m_stmt);
+    for (int i = 0; i < count; ++i) {
+        if (QString::fromUtf8(sqlite3_column_name(m_stmt, i)) == name) {
+            return i;
+        }
+    }
+    throw StoreError(QStringLiteral("找不到字段 ") + name);
+}

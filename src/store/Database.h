@@ -1,0 +1,69 @@
+// RAII wrapper over one SQLCipher connection and its prepared statements.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class Statement;
+
+class Database final {
+public:
+    // Opens an existing encrypted file; never creates one. Throws StoreError when the file is
+    // missing, the key is wrong or the file is not a database.
+    static Database open(const QString &path, const QString &key);
+    // Creates a new encrypted file (used only by the tool that builds the delivered database).
+    static Database create(const QString &path, const QString &key);
+
+    Database(Database &&other) noexcept;
+    Database &operator=(Database &&other) noexcept;
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+    ~Database();
+
+    Statement prepare(const QString &sql);
+    // Runs statements that bind nothing (schema, pragmas, transactions).
+    void exec(const QString &sql);
+    std::int64_t lastInsertId() const;
+    int changes() const;
+    bool hasTable(const QString &name);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+
+private:
+    explicit Database(sqlite3 *db);
+    static Database openWith(const QString &path, const QString &key, int flags);
+
+    sqlite3 *m_db = nullptr;
+};
+
+class Statement final {
+public:
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&) = delete;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    ~Statement();
+
+    // SQLite binds from 1, columns count from 0.
+    Statement &bind(int index, const QString &value);
+    Statement &bind(int index, std::int64_t value);
+    // Steps once: true while a row is available.
+    bool next();
+    // Runs a statement that returns no rows.
+    void run();
+    QString text(int column) const;
+    std::int64_t integer(int column) const;
+    int columnIndex(const QString &name) const;
+
+private:
+    friend class Database;
+    Statement(sqlite3 *db, sqlite3_stmt *stmt);
+    [[noreturn]] void fail() const;
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+};

@@ -1,0 +1,103 @@
+// Statements on table parcelbook.
+#include "store/ParcelStore.h"
+
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+namespace {
+
+std::int64_t parcelId(const QString &id) {
+    bool ok = false;
+    const std::int64_t value = id.trimmed().toLongLong(&ok);
+    if (!ok) {
+        throw StoreError(QStringLiteral("快递编号无效: ") + id);
+    }
+    return value;
+}
+
+// A pair of wildcards on each side, exactly as the search statements are written.
+QString containing(const QString &text) {
+    return QStringLiteral("%%") + text + QStringLiteral("%%");
+}
+
+} // namespace
+
+ParcelStore::ParcelStore(Database &db)
+    : m_db(db) {}
+
+QStringList ParcelStore::allGoods() {
+    Statement query = m_db.prepare(QStringLiteral("SELECT goods FROM parcelbook ORDER BY id"));
+    QStringList goods;
+    while (query.next()) {
+        goods.append(query.text(0));
+    }
+    return goods;
+}
+
+QList<ParcelRow> ParcelStore::select(const QString &where, const QString &value) {
+    Statement query =
+        m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE ") + where +
+                     QStringLiteral(" ORDER BY id"));
+    query.bind(1, value);
+    QList<ParcelRow> rows;
+    while (query.next()) {
+        rows.append({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});
+    }
+    return rows;
+}
+
+QList<ParcelRow> ParcelStore::byGoods(const QString &goods) {
+    return select(QStringLiteral("goods = ?"), goods);
+}
+
+QList<ParcelRow> ParcelStore::byGoodsContaining(const QString &text) {
+    return select(QStringLiteral("goods LIKE ?"), containing(text));
+}
+
+QList<ParcelRow> ParcelStore::byNumber(const QString &number) {
+    return select(QStringLiteral("number = ?"), number);
+}
+
+QList<ParcelRow> ParcelStore::byNumberContaining(const QString &text) {
+    return select(QStringLiteral("number LIKE ?"), containing(text));
+}
+
+bool ParcelStore::exists(const QString &id) {
+    Statement query = m_db.prepare(QStringLiteral("SELECT 1 FROM parcelbook WHERE id = ?"));
+    query.bind(1, parcelId(id));
+    return query.next();
+}
+
+bool ParcelStore::setCount(const QString &id, std::int64_t count) {
+    Statement update = m_db.prepare(QStringLiteral("UPDATE parcelbook SET num = ? WHERE id = ?"));
+    update.bind(1, QString::number(count)).bind(2, parcelId(id)).run();
+    return m_db.changes() > 0;
+}
+
+bool ParcelStore::resetCount(const QString &id) {
+    return setCount(id, 0);
+}
+
+bool ParcelStore::modify(const QString &id, const QString &company, const QString &goods,
+                         const QString &number) {
+    Statement update =
+        m_db.prepare(QStringLiteral("UPDATE parcelbook SET company = ?, goods = ?, number = ? WHERE id = ?"));
+    update.bind(1, company).bind(2, goods).bind(3, number).bind(4, parcelId(id)).run();
+    return m_db.changes() > 0;
+}
+
+void ParcelStore::remove(const QString &id) {
+    Statement erase = m_db.prepare(QStringLiteral("DELETE FROM parcelbook WHERE id = ?"));
+    erase.bind(1, parcelId(id)).run();
+}
+
+void ParcelStore::clear() {
+    m_db.exec(QStringLiteral("DELETE FROM parcelbook"));
+}
+
+std::int64_t ParcelStore::add(const QString &company, const QString &number, const QString &goods) {
+    Statement insert = m_db.prepare(
+        QStringLiteral("INSERT INTO parcelbook (company, number, goods, num) VALUES (?, ?, ?, '0')"));
+    insert.bind(1, company).bind(2, number).bind(3, goods).run();
+    return m_db.lastInsertId();
+}

@@ -1,0 +1,44 @@
+// The parcel book's statements: one named function per statement, user text always bound.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+class Database;
+
+struct ParcelRow {
+    std::int64_t id = 0;
+    QString number;
+    QString company;
+    QString goods;
+    QString num;
+};
+
+class ParcelStore final {
+public:
+    explicit ParcelStore(Database &db);
+
+    // Every parcel's goods text in the order the parcels were added (the picker's entries).
+    QStringList allGoods();
+    QList<ParcelRow> byGoods(const QString &goods);
+    QList<ParcelRow> byGoodsContaining(const QString &text);
+    QList<ParcelRow> byNumber(const QString &number);
+    QList<ParcelRow> byNumberContaining(const QString &text);
+
+    // The statements on one parcel take the id as the current parcel holds it (decimal text);
+    // text that is not an id fails like an invalid statement. They return false when no row has it.
+    bool exists(const QString &id);
+    bool setCount(const QString &id, std::int64_t count);
+    bool resetCount(const QString &id);
+    bool modify(const QString &id, const QString &company, const QString &goods, const QString &number);
+    void remove(const QString &id);
+    void clear();
+    std::int64_t add(const QString &company, const QString &number, const QString &goods);
+
+private:
+    QList<ParcelRow> select(const QString &where, const QString &value);
+
+    Database &m_db;
+};

@@ -1,0 +1,77 @@
+// The settings page: the seven switches, the notification address, the loop and timed panels.
+#pragma once
+
+#include "shell/Page.h"
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class SettingsStore;
+
+class SettingsPage final : public Page {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsPage)
+
+public:
+    // hint writes the main window's hint line.
+    SettingsPage(std::function<void(const QString &)> hint, QWidget *parent);
+
+    // `setting`: copies the first settings row onto the page; from then on a click on a switch
+    // stores it at once. Store failures go to the hint line.
+    void setting(SettingsStore &store);
+    // Fills the hour, minute and interval pickers of the timed and loop panels.
+    void fillTimePickers();
+
+    // A switch is on exactly when its box is checked.
+    bool mailOn() const;
+    bool soundOn() const;
+    bool dragOn() const;
+    bool closeOnPressOn() const;
+    bool balloonOn() const;
+    bool defaultQueryOn() const;
+    bool autoRecognitionOn() const;
+    QString address() const;
+
+Q_SIGNALS:
+    void promotionLinkClicked();
+
+protected:
+    // The close box stores the address first and closes only when it was stored.
+    void closeBoxClicked() override;
+
+private:
+    QCheckBox *addSwitch(const QString &objectName, const QString &caption, QRect geometry);
+    void storeSwitch(QCheckBox *box);
+    void saveAddress();
+
+    std::function<void(const QString &)> m_hint;
+    SettingsStore *m_store = nullptr;
+
+    QCheckBox *m_mail;
+    QLineEdit *m_address;
+    QCheckBox *m_sound;
+    QCheckBox *m_drag;
+    QCheckBox *m_closeOnPress;
+    QCheckBox *m_balloon;
+    QCheckBox *m_defaultQuery;
+    QCheckBox *m_autoRecognition;
+
+    QGroupBox *m_timedPanel;
+    QComboBox *m_hour;
+    QComboBox *m_minute;
+    QPushButton *m_timedStartStop;
+    QPushButton *m_toLoopPanel;
+
+    QGroupBox *m_loopPanel;
+    QComboBox *m_interval;
+    QPushButton *m_loopStartStop;
+    QPushButton *m_toTimedPanel;
+
+    QPushButton *m_calibrate;
+    QLabel *m_promotionLink;
+};

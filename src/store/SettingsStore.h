@@ -1,0 +1,45 @@
+// The settings row: the load and the single-column writes of the switches and the address.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+enum class SettingColumn { Address, Mail, Sound, Drag, CloseOnPress, Balloon, DefaultQuery, AutoRecognition };
+
+// The first settings row as stored; every column is text.
+struct SettingsRow {
+    QString address;
+    QString mail;
+    QString sound;
+    QString drag;
+    QString closeOnPress;
+    QString balloon;
+    QString defaultQuery;
+    QString autoRecognition;
+};
+
+class Database;
+
+class SettingsStore final {
+public:
+    explicit SettingsStore(Database &db);
+
+    // The first row of table setting, or nothing when the table is empty.
+    std::optional<SettingsRow> load();
+    // Rewrites one column of the first row; false when there is no row to write.
+    bool store(SettingColumn column, const QString &value);
+
+    static QString columnName(SettingColumn column);
+
+private:
+    Database &m_db;
+};
+
+// A stored switch counts as on when its text contains "是" anywhere.
+bool storedSwitchIsOn(const QString &stored);
+QString storedSwitchText(bool on);
+
+enum class AddressCheck { Ok, Empty, NoAt, NoKnownDomain };
+// The address box's checks before the address is stored.
+AddressCheck checkAddress(const QString &address);

@@ -1,0 +1,331 @@
+// Start-up of the real main window over a temporary program folder.
+#include "shell/MainWindow.h"
+#include "store/ParcelStore.h"
+#include "store/SettingsStore.h"
+#include "support/FakePlatform.h"
+#include "support/ProgramFolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+template <typename T> T *child(QWidget &window, const QString &name) {
+    T *widget = window.findChild<T *>(name);
+    if (!widget) {
+        qFatal("no widget %s", qPrintable(name));
+    }
+    return widget;
+}
+
+QString text(QWidget &window, const QString &name) {
+    return child<QLabel>(window, name)->text();
+}
+
+QStringList entries(QComboBox *box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items.append(box->itemText(i));
+    }
+    return items;
+}
+
+} // namespace
+
+class StartupTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void start_arrangesTheWindow();
+    void picker_listsEveryParcelAndKeepsEntriesOfAnEmptyBook();
+    void settings_loadOntoPageAndTogglesStoreOneColumn();
+    void addressSave_validatesStoresAndCloses();
+    void missingDatabase_showsErrorOpensSiteCreatesNothing();
+    void secondCopy_isRefusedAndKilledCopyLeavesNoLock();
+    void csh_returnsToIdle();
+};
+
+void StartupTest::start_arrangesTheWindow() {
+    TempProgramFolder folder;
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(window.size(), QSize(770, 517));
+    for (int element : {2, 3, 5, 7}) {
+        QCOMPARE(text(window, QStringLiteral("Label12_%1").arg(element)), QStringLiteral("未查询"));
+    }
+    QCOMPARE(text(window, QStringLiteral("Label12_0")), QStringLiteral("快件状态"));
+    QCOMPARE(text(window, QStringLiteral("Label11_0")), QStringLiteral("查询提示："));
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("程序检测更新中..."));
+    QCOMPARE(text(window, QStringLiteral("Label11_3")), QStringLiteral("5.0.82"));
+    QCOMPARE(text(window, QStringLiteral("Label11_4")), QStringLiteral("岚舟出品"));
+    QCOMPARE(text(window, QStringLiteral("Label11_5")), QStringLiteral("Time"));
+    QVERIFY(fake.dialogs.shown.isEmpty());
+
+    auto *list = child<QTreeWidget>(window, QStringLiteral("ListView1"));
+    QVERIFY(!list->isEnabled());
+    QCOMPARE(list->headerItem()->text(0), QStringLiteral("Num"));
+    QCOMPARE(list->headerItem()->text(1), QStringLiteral("时间"));
+    QCOMPARE(list->headerItem()->text(2), QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )"));
+    QCOMPARE(list->columnWidth(0), 60);
+    QCOMPARE(list->columnWidth(1), 130);
+    QCOMPARE(list->columnWidth(2), 500);
+    for (const QString &name : {QStringLiteral("ListView1"), QStringLiteral("ListView2")}) {
+        QHeaderView *header = child<QTreeWidget>(window, name)->header();
+        for (int section = 0; section < 3; ++section) {
+            QCOMPARE(header->sectionResizeMode(section), QHeaderView::Fixed);
+        }
+    }
+
+    const QStringList captions = {QString(),
+                                  QStringLiteral("单号操作"),
+                                  QStringLiteral("清空列表"),
+                                  QStringLiteral("添加快递"),
+                                  QStringLiteral("快递搜索"),
+                                  QStringLiteral("刷新列表"),
+                                  QStringLiteral("快递列表"),
+                                  QStringLiteral("导出数据")};
+    for (int element = 1; element <= 7; ++element) {
+        auto *icon = child<QToolButton>(window, QStringLiteral("Image2_%1").arg(element));
+        QCOMPARE(icon->size(), QSize(53, 53));
+        QVERIFY(!icon->isEnabled());
+        QCOMPARE(text(window, QStringLiteral("Label25_%1").arg(element)), captions[element]);
+    }
+    QVERIFY(child<QToolButton>(window, QStringLiteral("Image2_1"))->x() <
+            child<QToolButton>(window, QStringLiteral("Image2_3"))->x());
+    QVERIFY(child<QToolButton>(window, QStringLiteral("Image2_5"))->x() <
+            child<QToolButton>(window, QStringLiteral("Image2_2"))->x());
+
+    const QSize pageSizes[] = {{337, 345}, {569, 313}, {353, 273}, {297, 289}, {601, 441}};
+    for (int element = 0; element < 5; ++element) {
+        QWidget *page = child<QWidget>(window, QStringLiteral("kdmenu_%1").arg(element));
+        QVERIFY(!page->isVisible());
+        QCOMPARE(page->size(), pageSizes[element]);
+    }
+
+    auto *hours = child<QComboBox>(window, QStringLiteral("Combo2"));
+    auto *minutes = child<QComboBox>(window, QStringLiteral("Combo3"));
+    auto *interval = child<QComboBox>(window, QStringLiteral("Combo4"));
+    QCOMPARE(hours->count(), 24);
+    QCOMPARE(hours->itemText(23), QStringLiteral("23"));
+    QCOMPARE(hours->currentText(), QStringLiteral("0"));
+    QCOMPARE(minutes->count(), 60);
+    QCOMPARE(minutes->currentText(), QStringLiteral("0"));
+    QCOMPARE(interval->count(), 360);
+    QCOMPARE(interval->itemText(0), QStringLiteral("1"));
+    QCOMPARE(interval->itemText(359), QStringLiteral("360"));
+    QCOMPARE(interval->currentIndex(), -1);
+}
+
+void StartupTest::picker_listsEveryParcelAndKeepsEntriesOfAnEmptyBook() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("爸爸衣服"));
+    folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("2"), QStringLiteral("妈妈's 鞋"));
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("3"), QStringLiteral("爸爸衣服"));
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    auto *picker = child<QComboBox>(window, QStringLiteral("Text1"));
+    QVERIFY(!picker->isEnabled());
+    QCOMPARE(entries(picker), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("妈妈's 鞋"),
+                                           QStringLiteral("爸爸衣服")}));
+    QCOMPARE(picker->currentIndex(), -1);
+    QVERIFY(picker->currentText().isEmpty());
+
+    // A reload of an empty table keeps what the picker held.
+    {
+        Database db = folder.open();
+        ParcelStore(db).clear();
+    }
+    TempProgramFolder empty;
+    FakePlatform second;
+    MainWindow emptyWindow(second.platform(), empty.path());
+    QVERIFY(emptyWindow.start());
+    QCOMPARE(child<QComboBox>(emptyWindow, QStringLiteral("Text1"))->count(), 0);
+}
+
+void StartupTest::settings_loadOntoPageAndTogglesStoreOneColumn() {
+    TempProgramFolder folder;
+    {
+        Database db = folder.open();
+        db.exec(QStringLiteral(
+            "UPDATE setting SET 通知邮箱 = 'me@mail.cn', 邮件通知 = '是', 语音提示 = '不是', "
+            "支持拖动 = 'yes', 关闭窗口 = '', 气泡提示 = '是否', 默认查询 = '否', 自动识别 = '否'"));
+    }
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    auto box = [&](int number) {
+        return child<QCheckBox>(window, QStringLiteral("Check%1").arg(number));
+    };
+    QVERIFY(box(2)->isChecked());
+    QVERIFY(box(3)->isChecked());
+    QVERIFY(!box(4)->isChecked());
+    QVERIFY(!box(5)->isChecked());
+    QVERIFY(box(6)->isChecked());
+    QVERIFY(!box(7)->isChecked());
+    QVERIFY(!box(8)->isChecked());
+    auto *address = child<QLineEdit>(window, QStringLiteral("Sendmail"));
+    QCOMPARE(address->text(), QStringLiteral("me@mail.cn"));
+    QVERIFY(address->isEnabled());
+
+    Database db = folder.open();
+    SettingsStore settings(db);
+    // Switches loaded as on are written again in their stored word.
+    QCOMPARE(settings.load()->sound, QStringLiteral("是"));
+    QCOMPARE(settings.load()->balloon, QStringLiteral("是"));
+    QCOMPARE(settings.load()->drag, QStringLiteral("yes"));
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QWidget>(window, QStringLiteral("kdmenu_1"))->show();
+    QTest::mouseClick(box(7), Qt::LeftButton, {}, QPoint(5, box(7)->height() / 2));
+    QVERIFY(box(7)->isChecked());
+    SettingsRow row = *settings.load();
+    QCOMPARE(row.defaultQuery, QStringLiteral("是"));
+    QCOMPARE(row.address, QStringLiteral("me@mail.cn"));
+    QCOMPARE(row.mail, QStringLiteral("是"));
+    QCOMPARE(row.closeOnPress, QString());
+    QTest::mouseClick(box(2), Qt::LeftButton, {}, QPoint(5, box(2)->height() / 2));
+    QVERIFY(!address->isEnabled());
+    QCOMPARE(address->text(), QStringLiteral("me@mail.cn"));
+    QCOMPARE(settings.load()->mail, QStringLiteral("否"));
+    QTest::mouseClick(box(2), Qt::LeftButton, {}, QPoint(5, box(2)->height() / 2));
+    QVERIFY(address->isEnabled());
+    QCOMPARE(address->text(), QStringLiteral("me@mail.cn"));
+    QCOMPARE(settings.load()->mail, QStringLiteral("是"));
+}
+
+void StartupTest::addressSave_validatesStoresAndCloses() {
+    TempProgramFolder folder;
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWidget *page = child<QWidget>(window, QStringLiteral("kdmenu_1"));
+    auto *closeBox = child<QToolButton>(window, QStringLiteral("x_1"));
+    auto *mail = child<QCheckBox>(window, QStringLiteral("Check2"));
+    auto *address = child<QLineEdit>(window, QStringLiteral("Sendmail"));
+    Database db = folder.open();
+    SettingsStore settings(db);
+
+    page->show();
+    mail->setChecked(true);
+    const struct {
+        QString typed;
+        QString hint;
+    } refused[] = {{QString(), QStringLiteral("请输入您的E-mail地址..")},
+                   {QStringLiteral("me.qq.com"), QStringLiteral("您的E-mail地址输入错误!请您检查!")},
+                   {QStringLiteral("xu@mail.de"), QStringLiteral("您的E-mail地址输入错误!请您检查!")}};
+    for (const auto &attempt : refused) {
+        address->setText(attempt.typed);
+        QTest::mouseClick(closeBox, Qt::LeftButton);
+        QCOMPARE(text(window, QStringLiteral("Label11_2")), attempt.hint);
+        QVERIFY(page->isVisible());
+        QCOMPARE(settings.load()->address, QStringLiteral("无"));
+    }
+
+    address->setText(QStringLiteral("o'brien@mail.com"));
+    QTest::mouseClick(closeBox, Qt::LeftButton);
+    QVERIFY(!page->isVisible());
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("设置完毕.."));
+    QCOMPARE(settings.load()->address, QStringLiteral("o'brien@mail.com"));
+
+    // With the switch off the stored address becomes "无"; the box keeps its text for this run.
+    page->show();
+    mail->setChecked(false);
+    QTest::mouseClick(closeBox, Qt::LeftButton);
+    QVERIFY(!page->isVisible());
+    QCOMPARE(settings.load()->address, QStringLiteral("无"));
+    QCOMPARE(address->text(), QStringLiteral("o'brien@mail.com"));
+
+    // The other close boxes only hide their page.
+    QWidget *searchPage = child<QWidget>(window, QStringLiteral("kdmenu_3"));
+    searchPage->show();
+    page->show();
+    QTest::mouseClick(child<QToolButton>(window, QStringLiteral("x_3")), Qt::LeftButton);
+    QVERIFY(!searchPage->isVisible());
+    QVERIFY(page->isVisible());
+}
+
+void StartupTest::missingDatabase_showsErrorOpensSiteCreatesNothing() {
+    TempProgramFolder folder;
+    QVERIFY(QFile::remove(folder.databasePath()));
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(!window.start());
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].title, QStringLiteral("岚舟系列软件"));
+    QVERIFY(fake.dialogs.shown[0].text.startsWith(
+        QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：")));
+    QCOMPARE(fake.desktop.opened.size(), 1);
+    QVERIFY(fake.dialogs.shown[0].text.endsWith(fake.desktop.opened[0]));
+    QVERIFY(!QFile::exists(folder.databasePath()));
+    QVERIFY(!QFile::exists(folder.backupPath()));
+}
+
+void StartupTest::secondCopy_isRefusedAndKilledCopyLeavesNoLock() {
+    TempProgramFolder folder;
+    const QString probe = QStringLiteral(PARCELBOOK_INSTANCE_PROBE);
+    QProcess first;
+    first.start(probe, {folder.path(), QStringLiteral("--hold")});
+    QVERIFY(first.waitForReadyRead(10000));
+    QCOMPARE(first.readLine().trimmed(), QByteArray("started"));
+
+    // A second process and a second window in this process are both refused while the first runs.
+    QProcess second;
+    second.start(probe, {folder.path()});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.readAllStandardOutput().trimmed(), QStringLiteral("程序已运行!").toUtf8());
+    FakePlatform fake;
+    {
+        MainWindow window(fake.platform(), folder.path());
+        QVERIFY(!window.start());
+        QCOMPARE(fake.dialogs.texts(), QStringList({QStringLiteral("程序已运行!")}));
+        QVERIFY(fake.desktop.opened.isEmpty());
+    }
+
+    first.kill();
+    QVERIFY(first.waitForFinished(10000));
+    FakePlatform after;
+    MainWindow window(after.platform(), folder.path());
+    QVERIFY(window.start());
+    QVERIFY(after.dialogs.shown.isEmpty());
+}
+
+void StartupTest::csh_returnsToIdle() {
+    TempProgramFolder folder;
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QWidget>(window, QStringLiteral("kdmenu_0"))->show();
+    child<QWidget>(window, QStringLiteral("kdmenu_4"))->show();
+    window.csh();
+    for (int element = 0; element < 5; ++element) {
+        QVERIFY(!child<QWidget>(window, QStringLiteral("kdmenu_%1").arg(element))->isVisible());
+    }
+    QVERIFY(child<QComboBox>(window, QStringLiteral("Text1"))->isEnabled());
+    QVERIFY(child<QTreeWidget>(window, QStringLiteral("ListView1"))->isEnabled());
+    for (int element = 1; element <= 7; ++element) {
+        QVERIFY(child<QToolButton>(window, QStringLiteral("Image2_%1").arg(element))->isEnabled());
+    }
+    QVERIFY(!child<QLabel>(window, QStringLiteral("AniGIF1"))->isVisible());
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("程序初始化完毕.."));
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,278 @@
+// The store on a real encrypted database: statements, settings row, the file guard.
+#include "book/NumberText.h"
+#include "store/BookFile.h"
+#include "store/CourierStore.h"
+#include "store/ParcelStore.h"
+#include "store/Schema.h"
+#include "store/SettingsStore.h"
+#include "store/StoreError.h"
+#include "support/ProgramFolder.h"
+
+#include <QFile>
+#include <QTest>
+
+class StoreTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void quoteBearingTexts_areStoredListedAndFound();
+    void sameGoodsTwice_bothListedFirstRowFirst();
+    void clear_emptiesBookOnlyAndIdsAreNeverReused();
+    void parcelStatements_onUnknownOrInvalidIds();
+    void couriers_namesCodesAndWildcards();
+    void storedSwitch_substringRule_data();
+    void storedSwitch_substringRule();
+    void toggle_touchesOneColumnOfTheFirstRowOnly();
+    void emptySettingsTable_loadsNothingAndStoresNothing();
+    void address_checks_data();
+    void address_checks();
+    void leadingValue_data();
+    void leadingValue();
+    void bookFile_lockBackupAndFailures();
+    void databaseFile_holdsNoPlainText();
+};
+
+void StoreTest::quoteBearingTexts_areStoredListedAndFound() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    ParcelStore parcels(db);
+    const QStringList goods = {QStringLiteral("爸爸's 衣服"), QStringLiteral("50% 折扣"),
+                               QStringLiteral("C:\\盘"), QStringLiteral("\"引号\""),
+                               QStringLiteral("😀 emoji")};
+    for (const QString &text : goods) {
+        parcels.add(QStringLiteral("顺丰快递"), QStringLiteral("12'3 ") + text, text);
+    }
+    QCOMPARE(parcels.allGoods(), goods);
+    for (const QString &text : goods) {
+        const QList<ParcelRow> exact = parcels.byGoods(text);
+        QCOMPARE(exact.size(), 1);
+        QCOMPARE(exact.first().number, QStringLiteral("12'3 ") + text);
+        QCOMPARE(exact.first().num, QStringLiteral("0"));
+        QCOMPARE(parcels.byNumber(QStringLiteral("12'3 ") + text).size(), 1);
+    }
+    QCOMPARE(parcels.byGoodsContaining(QStringLiteral("'s")).size(), 1);
+    QCOMPARE(parcels.byNumberContaining(QStringLiteral("12'3")).size(), goods.size());
+    // A typed wildcard stays a wildcard, as the statements intend.
+    QCOMPARE(parcels.byGoodsContaining(QStringLiteral("%")).size(), goods.size());
+    QCOMPARE(parcels.byGoodsContaining(QStringLiteral("不存在")).size(), 0);
+}
+
+void StoreTest::sameGoodsTwice_bothListedFirstRowFirst() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    ParcelStore parcels(db);
+    const auto first = parcels.add(QStringLiteral("圆通速递"), QStringLiteral("111"), QStringLiteral("手机"));
+    const auto second =
+        parcels.add(QStringLiteral("中通快递"), QStringLiteral("222"), QStringLiteral("手机"));
+    QCOMPARE(parcels.allGoods(), QStringList({QStringLiteral("手机"), QStringLiteral("手机")}));
+    const QList<ParcelRow> rows = parcels.byGoods(QStringLiteral("手机"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].id, first);
+    QCOMPARE(rows[1].id, second);
+    QCOMPARE(rows[0].number, QStringLiteral("111"));
+}
+
+void StoreTest::clear_emptiesBookOnlyAndIdsAreNeverReused() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    ParcelStore parcels(db);
+    CourierStore couriers(db);
+    SettingsStore settings(db);
+    const int courierCount = static_cast<int>(couriers.all().size());
+    parcels.add(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("a"));
+    const auto last = parcels.add(QStringLiteral("圆通速递"), QStringLiteral("2"), QStringLiteral("b"));
+    parcels.clear();
+    QVERIFY(parcels.allGoods().isEmpty());
+    QCOMPARE(couriers.all().size(), courierCount);
+    QVERIFY(settings.load().has_value());
+    const auto fresh = parcels.add(QStringLiteral("圆通速递"), QStringLiteral("3"), QStringLiteral("c"));
+    QVERIFY(fresh > last);
+}
+
+void StoreTest::parcelStatements_onUnknownOrInvalidIds() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    ParcelStore parcels(db);
+    const QString id =
+        QString::number(parcels.add(QStringLiteral("韵达快递"), QStringLiteral("9"), QStringLiteral("书")));
+    QVERIFY(parcels.setCount(id, 7));
+    QCOMPARE(parcels.byGoods(QStringLiteral("书")).first().num, QStringLiteral("7"));
+    QVERIFY(parcels.modify(id, QStringLiteral("中通快递"), QStringLiteral("新书"), QStringLiteral("10")));
+    const ParcelRow changed = parcels.byGoods(QStringLiteral("新书")).first();
+    QCOMPARE(changed.company, QStringLiteral("中通快递"));
+    QCOMPARE(changed.number, QStringLiteral("10"));
+    QCOMPARE(changed.num, QStringLiteral("7"));
+    QVERIFY(parcels.resetCount(id));
+    QCOMPARE(parcels.byGoods(QStringLiteral("新书")).first().num, QStringLiteral("0"));
+
+    QVERIFY(!parcels.setCount(QStringLiteral("99999"), 3));
+    QVERIFY(!parcels.modify(QStringLiteral("99999"), QStringLiteral("x"), QStringLiteral("y"),
+                            QStringLiteral("z")));
+    // An empty or foreign id is refused, never turned into some other row.
+    QVERIFY_THROWS_EXCEPTION(StoreError, parcels.remove(QString()));
+    QVERIFY_THROWS_EXCEPTION(StoreError, parcels.setCount(QStringLiteral("1 or 1=1"), 3));
+    QVERIFY(parcels.exists(id));
+    parcels.remove(id);
+    QVERIFY(!parcels.exists(id));
+}
+
+void StoreTest::couriers_namesCodesAndWildcards() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    CourierStore couriers(db);
+    const QList<CourierRow> all = couriers.all();
+    QVERIFY(all.size() >= 30);
+    const std::optional<CourierRow> first = couriers.byId(QString::number(all.first().id));
+    QVERIFY(first.has_value());
+    QCOMPARE(first->name, all.first().name);
+    QCOMPARE(couriers.byName(all.first().name)->code, all.first().code);
+    QCOMPARE(couriers.byRecognitionCode(all.first().shibie)->name, all.first().name);
+    QVERIFY(!couriers.byName(QStringLiteral("正在检测快递")).has_value());
+    QVERIFY(!couriers.byRecognitionCode(QString()).has_value());
+    QCOMPARE(couriers.byNameContaining(QStringLiteral("    ").trimmed()).size(), all.size());
+    QCOMPARE(couriers.byNameContaining(QStringLiteral("'")).size(), 0);
+    QVERIFY(couriers.byNameContaining(QStringLiteral("顺丰")).size() >= 1);
+}
+
+void StoreTest::storedSwitch_substringRule_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("是") << QStringLiteral("是") << true;
+    QTest::newRow("不是") << QStringLiteral("不是") << true;
+    QTest::newRow("是否") << QStringLiteral("是否") << true;
+    QTest::newRow("否") << QStringLiteral("否") << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("yes") << QStringLiteral("yes") << false;
+}
+
+void StoreTest::storedSwitch_substringRule() {
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    QCOMPARE(storedSwitchIsOn(stored), on);
+}
+
+void StoreTest::toggle_touchesOneColumnOfTheFirstRowOnly() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    SettingsStore settings(db);
+    db.exec(QStringLiteral(
+        "INSERT INTO setting VALUES ('second@row.cn', '否', '否', '否', '否', '否', '否', '否')"));
+    const SettingsRow before = *settings.load();
+    QVERIFY(settings.store(SettingColumn::Balloon, QStringLiteral("是")));
+    SettingsRow after = *settings.load();
+    QCOMPARE(after.balloon, QStringLiteral("是"));
+    after.balloon = before.balloon;
+    QCOMPARE(after.address, before.address);
+    QCOMPARE(after.mail, before.mail);
+    QCOMPARE(after.sound, before.sound);
+    QCOMPARE(after.drag, before.drag);
+    QCOMPARE(after.closeOnPress, before.closeOnPress);
+    QCOMPARE(after.defaultQuery, before.defaultQuery);
+    QCOMPARE(after.autoRecognition, before.autoRecognition);
+    QVERIFY(settings.store(SettingColumn::Balloon, QStringLiteral("否")));
+    QCOMPARE(settings.load()->balloon, QStringLiteral("否"));
+
+    Statement second =
+        db.prepare(QStringLiteral("SELECT 气泡提示, 通知邮箱 FROM setting WHERE 通知邮箱 = 'second@row.cn'"));
+    QVERIFY(second.next());
+    QCOMPARE(second.text(0), QStringLiteral("否"));
+}
+
+void StoreTest::emptySettingsTable_loadsNothingAndStoresNothing() {
+    TempProgramFolder folder;
+    Database db = folder.open();
+    db.exec(QStringLiteral("DELETE FROM setting"));
+    SettingsStore settings(db);
+    QVERIFY(!settings.load().has_value());
+    QVERIFY(!settings.store(SettingColumn::Sound, QStringLiteral("是")));
+    QVERIFY(!settings.load().has_value());
+}
+
+void StoreTest::address_checks_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("check");
+    QTest::newRow("empty") << QString() << int(AddressCheck::Empty);
+    QTest::newRow("no at") << QStringLiteral("user.qq.com") << int(AddressCheck::NoAt);
+    QTest::newRow("unknown domain") << QStringLiteral("user@mail.de") << int(AddressCheck::NoKnownDomain);
+    QTest::newRow("com") << QStringLiteral("user@qq.com") << int(AddressCheck::Ok);
+    QTest::newRow("cn anywhere") << QStringLiteral("cnuser@mail.xyz") << int(AddressCheck::Ok);
+    QTest::newRow("case sensitive") << QStringLiteral("user@MAIL.COM") << int(AddressCheck::NoKnownDomain);
+    QTest::newRow("无") << QStringLiteral("无") << int(AddressCheck::NoAt);
+}
+
+void StoreTest::address_checks() {
+    QFETCH(QString, address);
+    QFETCH(int, check);
+    QCOMPARE(int(checkAddress(address)), check);
+}
+
+void StoreTest::leadingValue_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("value");
+    QTest::newRow("digits") << QStringLiteral("12") << qint64(12);
+    QTest::newRow("zeros") << QStringLiteral("00") << qint64(0);
+    QTest::newRow("empty") << QString() << qint64(0);
+    QTest::newRow("trailing text") << QStringLiteral("3条") << qint64(3);
+    QTest::newRow("no digits") << QStringLiteral("abc") << qint64(0);
+    QTest::newRow("blanks and sign") << QStringLiteral("  -4") << qint64(-4);
+}
+
+void StoreTest::leadingValue() {
+    QFETCH(QString, text);
+    QFETCH(qint64, value);
+    QCOMPARE(::leadingValue(text), value);
+}
+
+void StoreTest::bookFile_lockBackupAndFailures() {
+    TempProgramFolder folder;
+    {
+        BookFile first(folder.path());
+        QCOMPARE(first.open(), BookFile::OpenResult::Opened);
+        QVERIFY(QFile::exists(folder.backupPath()));
+        BookFile second(folder.path());
+        QCOMPARE(second.open(), BookFile::OpenResult::AlreadyRunning);
+        ParcelStore(first.database())
+            .add(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("新"));
+    }
+    // Every start rewrites the backup with the database as it is now.
+    BookFile again(folder.path());
+    QCOMPARE(again.open(), BookFile::OpenResult::Opened);
+    QFile db(folder.databasePath());
+    QFile backup(folder.backupPath());
+    QVERIFY(db.open(QIODevice::ReadOnly) && backup.open(QIODevice::ReadOnly));
+    QCOMPARE(backup.readAll(), db.readAll());
+    again.close();
+
+    TempProgramFolder missing;
+    QFile::remove(missing.databasePath());
+    BookFile none(missing.path());
+    QCOMPARE(none.open(), BookFile::OpenResult::Failed);
+    QVERIFY(!QFile::exists(missing.databasePath()));
+    QVERIFY(!QFile::exists(missing.backupPath()));
+
+    TempProgramFolder garbage;
+    QFile file(garbage.databasePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    BookFile unreadable(garbage.path());
+    QCOMPARE(unreadable.open(), BookFile::OpenResult::Failed);
+    QVERIFY(!unreadable.failure().isEmpty());
+}
+
+void StoreTest::databaseFile_holdsNoPlainText() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SECRETNUMBER42"),
+                     QStringLiteral("秘密礼物"));
+    QFile file(folder.databasePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(!bytes.contains("SECRETNUMBER42"));
+    QVERIFY(!bytes.contains(QStringLiteral("秘密礼物").toUtf8()));
+    QVERIFY(!bytes.contains(QStringLiteral("顺丰快递").toUtf8()));
+    QVERIFY(!bytes.startsWith("SQLite format 3"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, Database::open(folder.databasePath(), QStringLiteral("wrong")));
+}
+
+QTEST_GUILESS_MAIN(StoreTest)
+#include "tst_store.moc"

@@ -1,0 +1,39 @@
+// Fake dialogs.
+#include "support/FakePlatform.h"
+
+#include <QTest>
+
+void FakeDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
+    shown.append({title, text, icon, false});
+    if (whileShown) {
+        whileShown(shown.last());
+    }
+}
+
+bool FakeDialogs::ask(const QString &title, const QString &text) {
+    shown.append({title, text, MessageIcon::Information, true});
+    if (whileShown) {
+        whileShown(shown.last());
+    }
+    if (answers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
+        return false;
+    }
+    return answers.takeFirst();
+}
+
+std::optional<QString> FakeDialogs::saveFileName(const QString &filter) {
+    saveFilters.append(filter);
+    if (saveAnswers.isEmpty()) {
+        return std::nullopt;
+    }
+    return saveAnswers.takeFirst();
+}
+
+QStringList FakeDialogs::texts() const {
+    QStringList result;
+    for (const ShownMessage &message : shown) {
+        result.append(message.text);
+    }
+    return result;
+}

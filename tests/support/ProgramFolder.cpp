@@ -1,0 +1,55 @@
+// Temporary program folders for tests, built from the real database tool's output.
+#include "support/ProgramFolder.h"
+
+#include "store/ParcelStore.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+// The delivered database, made once per test process by the real tool.
+QString templateDatabase() {
+    static QTemporaryDir folder;
+    static const QString path = [] {
+        const QString out = folder.path() + QStringLiteral("/parcelbook.mdb");
+        const int exitCode =
+            QProcess::execute(QStringLiteral(PARCELBOOK_MKDB),
+                              {QStringLiteral("--couriers"), QStringLiteral(PARCELBOOK_COURIERS),
+                               QStringLiteral("--out"), out, QStringLiteral("--force")});
+        if (exitCode != 0 || !QFile::exists(out)) {
+            qFatal("parcelbook-mkdb failed");
+        }
+        return out;
+    }();
+    return path;
+}
+
+} // namespace
+
+TempProgramFolder::TempProgramFolder() {
+    QDir(m_dir.path()).mkdir(QStringLiteral("db"));
+    if (!QFile::copy(templateDatabase(), databasePath())) {
+        qFatal("cannot copy the database template");
+    }
+}
+
+QString TempProgramFolder::databasePath() const {
+    return m_dir.path() + schema::databaseFile();
+}
+
+QString TempProgramFolder::backupPath() const {
+    return m_dir.path() + schema::backupFile();
+}
+
+Database TempProgramFolder::open() const {
+    return Database::open(databasePath(), schema::databasePassword());
+}
+
+void TempProgramFolder::addParcel(const QString &company, const QString &number, const QString &goods) const {
+    Database db = open();
+    ParcelStore(db).add(company, number, goods);
+}
