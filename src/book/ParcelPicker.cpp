@@ -8,6 +8,7 @@ ParcelPicker::ParcelPicker(QWidget *parent)
     setObjectName(QStringLiteral("Text1"));
     setMaxVisibleItems(16);
     setEnabled(false);
+    connect(this, &QComboBox::activated, this, &ParcelPicker::selected);
 }
 
 void ParcelPicker::read(ParcelStore &store) {
@@ -22,4 +23,9 @@ void ParcelPicker::read(ParcelStore &store) {
 
 void ParcelPicker::sX(ParcelStore &store) {
     read(store);
+}
+
+void ParcelPicker::pick(int index) {
+    setCurrentIndex(index);
+    Q_EMIT selected(index);
 }

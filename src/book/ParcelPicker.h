@@ -17,4 +17,11 @@ public:
     void read(ParcelStore &store);
     // `sX`: the same reload, run after every change of the parcel table the picker must show.
     void sX(ParcelStore &store);
+    // Selects an entry the way the program does after adding, searching or refreshing: the
+    // parcel selection runs for it just as for a pick by the user.
+    void pick(int index);
+
+Q_SIGNALS:
+    // An entry was picked, by the user (also the entry already shown) or by the program.
+    void selected(int index);
 };

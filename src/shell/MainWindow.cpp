@@ -2,19 +2,27 @@
 #include "shell/MainWindow.h"
 
 #include "book/ParcelPicker.h"
+#include "book/ParcelSelection.h"
 #include "book/StatusPanel.h"
 #include "directory/DirectoryPage.h"
 #include "shell/Page.h"
+#include "shell/StartupCheck.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/SettingsPage.h"
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
+#include "tracking/AnomalyWatch.h"
+#include "tracking/ChangeDetection.h"
+#include "tracking/ProgressParse.h"
+#include "tracking/TrackingQuery.h"
+#include "tracking/WebClient.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMovie>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QToolButton>
@@ -40,11 +48,13 @@ QLabel *addLabel(const QString &objectName, const QString &text, QRect geometry,
 
 MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *parent)
     : QWidget(parent)
-    , m_platform(platform)
-    , m_programDir(std::move(programDir))
-    , m_services(ServiceAddresses::fromEnvironment())
-    , m_book(m_programDir) {
+    , m_book(programDir) {
+    m_state.platform = platform;
+    m_state.services = ServiceAddresses::fromEnvironment();
+    m_state.programDir = std::move(programDir);
+    m_state.web = new WebClient(this);
     arrange();
+    arrangeFlows();
 }
 
 MainWindow::~MainWindow() = default;
@@ -63,46 +73,55 @@ void MainWindow::arrange() {
     settingsLink->setToolTip(QStringLiteral("对程序进行相关设置，快捷键F9"));
     addLabel(QStringLiteral("Label16_0"), QStringLiteral("官方网站"), {px(9360), px(90), 56, 16}, this);
 
-    m_statusPanel = new StatusPanel(this);
-    m_statusPanel->setGeometry(px(6480), px(420), px(4770), px(750));
+    m_state.statusPanel = new StatusPanel(this);
+    m_state.statusPanel->setGeometry(px(6480), px(420), px(4770), px(750));
 
     arrangeToolbar();
 
-    m_picker = new ParcelPicker(this);
-    m_picker->setGeometry(px(360), px(1920) + 3, px(3975), 30);
+    m_state.picker = new ParcelPicker(this);
+    m_state.picker->setGeometry(px(360), px(1920) + 3, px(3975), 30);
 
-    m_busy =
-        addLabel(QStringLiteral("AniGIF1"), QString(), {px(360) + px(3975) + 12, px(1920) + 2, 32, 32}, this);
-    m_busy->hide();
+    m_state.busy =
+        addLabel(QStringLiteral("AniGIF1"), QString(), {px(4335) + 12, px(1920) + 1, 32, 32}, this);
+    m_state.busy->setMovie(new QMovie(QStringLiteral(":/parcelbook/busy.gif"), QByteArray(), m_state.busy));
+    m_state.busy->hide();
 
-    m_progressList = new QTreeWidget(this);
-    m_progressList->setObjectName(QStringLiteral("ListView1"));
-    m_progressList->setGeometry(px(360), px(3000), px(10815), px(3855));
-    m_progressList->setRootIsDecorated(false);
-    m_progressList->setUniformRowHeights(true);
-    m_progressList->setHeaderLabels({QStringLiteral("Num"), QStringLiteral("时间"),
-                                     QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )")});
-    m_progressList->setColumnWidth(0, 60);
-    m_progressList->setColumnWidth(1, 130);
-    m_progressList->setColumnWidth(2, 500);
-    m_progressList->setEnabled(false);
+    auto *progressList = new QTreeWidget(this);
+    m_state.progressList = progressList;
+    progressList->setObjectName(QStringLiteral("ListView1"));
+    progressList->setGeometry(px(360), px(3000), px(10815), px(3855));
+    progressList->setRootIsDecorated(false);
+    progressList->setUniformRowHeights(true);
+    progressList->setHeaderLabels({QStringLiteral("Num"), QStringLiteral("时间"),
+                                   QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )")});
+    progressList->setColumnWidth(0, 60);
+    progressList->setColumnWidth(1, 130);
+    progressList->setColumnWidth(2, 500);
+    progressList->setEnabled(false);
 
     arrangeStatusRow();
 
-    m_pages[0] = new Page(0, QStringLiteral("添加新快递"), QSize(5055, 5175), 180, this);
-    m_settingsPage = new SettingsPage([this](const QString &text) { setHint(text); }, this);
-    m_pages[1] = m_settingsPage;
-    m_pages[2] = new Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, this);
-    m_pages[3] = new Page(3, QStringLiteral("搜索快递"), QSize(4455, 4335), 180, this);
+    m_state.pages[0] = new Page(0, QStringLiteral("添加新快递"), QSize(5055, 5175), 180, this);
+    m_state.settingsPage = new SettingsPage([this](const QString &text) { m_state.setHint(text); }, this);
+    m_state.pages[1] = m_state.settingsPage;
+    m_state.pages[2] = new Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, this);
+    m_state.pages[3] = new Page(3, QStringLiteral("搜索快递"), QSize(4455, 4335), 180, this);
     auto *directory = new DirectoryPage(this);
     m_directoryList = directory->list();
-    m_pages[4] = directory;
-    connect(m_settingsPage, &SettingsPage::promotionLinkClicked, this,
-            [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
+    m_state.pages[4] = directory;
+    connect(m_state.settingsPage, &SettingsPage::promotionLinkClicked, this, [this] {
+        m_state.platform.desktop->openUrl(m_state.services.site + QStringLiteral("/tui.html"));
+    });
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(100);
+    const auto addTimer = [this](const QString &name, int interval) {
+        auto *timer = new QTimer(this);
+        timer->setObjectName(name);
+        timer->setInterval(interval);
+        return timer;
+    };
+    m_state.timer1 = addTimer(QStringLiteral("Timer1"), 100);
+    m_state.timer3 = addTimer(QStringLiteral("Timer3"), 1000);
+    m_state.timer7 = addTimer(QStringLiteral("Timer7"), 1000);
 }
 
 void MainWindow::arrangeToolbar() {
@@ -128,7 +147,7 @@ void MainWindow::arrangeToolbar() {
         button->setAutoRaise(true);
         button->setToolTip(QString::fromUtf16(icon.tooltip));
         button->setEnabled(false);
-        m_toolbar[static_cast<std::size_t>(icon.element)] = button;
+        m_state.toolbar[static_cast<std::size_t>(icon.element)] = button;
 
         auto *caption =
             addLabel(QStringLiteral("Label25_%1").arg(icon.element), QString::fromUtf16(icon.caption),
@@ -142,13 +161,27 @@ void MainWindow::arrangeStatusRow() {
     const int top = px(7410) - 2;
     addLabel(QStringLiteral("Label11_0"), QStringLiteral("查询提示："), {px(120), top, px(900), 16}, this);
     // The hint line takes the free width up to the version label, so long messages are not cut.
-    m_hintLine = addLabel(QStringLiteral("Label11_2"), QStringLiteral("程序检测更新中..."),
-                          {px(2040), top, px(6720) - px(2040) - 4, 16}, this);
-    m_versionLabel =
-        addLabel(QStringLiteral("Label11_3"), QStringLiteral("版本号"), {px(6720), top, px(900), 16}, this);
+    m_state.hintLine = addLabel(QStringLiteral("Label11_2"), QStringLiteral("程序检测更新中..."),
+                                {px(2040), top, px(6720) - px(2040) - 4, 16}, this);
+    addLabel(QStringLiteral("Label11_3"), QStringLiteral("版本号"), {px(6720), top, px(900), 16}, this);
     addLabel(QStringLiteral("Label11_4"), QStringLiteral("岚舟出品"), {px(7680), top, px(1740), 16}, this);
-    m_clockLabel =
-        addLabel(QStringLiteral("Label11_5"), QStringLiteral("Time"), {px(9480), top, px(2055), 16}, this);
+    addLabel(QStringLiteral("Label11_5"), QStringLiteral("Time"), {px(9480), top, px(2055), 16}, this);
+}
+
+void MainWindow::arrangeFlows() {
+    m_changes = new ChangeDetection(m_state, this);
+    m_parse = new ProgressParse(m_state, *m_changes, this);
+    m_query = new TrackingQuery(m_state, *m_parse, this);
+    m_selection = new ParcelSelection(m_state, *m_query, this);
+    m_watch = new AnomalyWatch(
+        m_state, [this] { csh(); }, this);
+    m_startupCheck = new StartupCheck(
+        m_state, [this] { activateToolbar(3); }, this);
+    connect(m_state.picker, &ParcelPicker::selected, m_selection, &ParcelSelection::select);
+    for (std::size_t element = 1; element <= 7; ++element) {
+        connect(m_state.toolbar[element], &QToolButton::clicked, this,
+                [this, element] { activateToolbar(static_cast<int>(element)); });
+    }
 }
 
 bool MainWindow::start() {
@@ -162,17 +195,21 @@ bool MainWindow::start() {
     m_parcels = std::make_unique<ParcelStore>(m_book.database());
     m_couriers = std::make_unique<CourierStore>(m_book.database());
     m_settings = std::make_unique<SettingsStore>(m_book.database());
+    m_state.parcels = m_parcels.get();
+    m_state.couriers = m_couriers.get();
+    m_state.settings = m_settings.get();
 
-    m_settingsPage->setting(*m_settings);
+    m_state.settingsPage->setting(*m_settings);
     try {
-        m_picker->read(*m_parcels);
+        m_state.picker->read(*m_parcels);
     } catch (const StoreError &error) {
-        setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
+        m_state.setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
     }
     lockHeaders();
-    m_settingsPage->fillTimePickers();
-    m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
-    m_counters[counter::rememberedPickerIndex] = 0;
+    m_state.settingsPage->fillTimePickers();
+    findChild<QLabel *>(QStringLiteral("Label11_3"))
+        ->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
+    m_state.counters[counter::rememberedPickerIndex] = 0;
     return true;
 }
 
@@ -181,14 +218,16 @@ bool MainWindow::main() {
     case BookFile::OpenResult::Opened:
         return true;
     case BookFile::OpenResult::AlreadyRunning:
-        m_platform.dialogs->inform(messageTitle, QStringLiteral("程序已运行!"), MessageIcon::Information);
+        m_state.platform.dialogs->inform(messageTitle, QStringLiteral("程序已运行!"),
+                                         MessageIcon::Information);
         return false;
     case BookFile::OpenResult::Failed:
-        m_platform.dialogs->inform(
+        m_state.platform.dialogs->inform(
             messageTitle,
-            QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") + m_services.site,
+            QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") +
+                m_state.services.site,
             MessageIcon::Information);
-        m_platform.desktop->openUrl(m_services.site);
+        m_state.platform.desktop->openUrl(m_state.services.site);
         return false;
     }
     return false;
@@ -196,7 +235,7 @@ bool MainWindow::main() {
 
 void MainWindow::lockHeaders() {
     // Fixed sections can be neither dragged nor auto-sized by a double click on a divider.
-    for (QTreeWidget *list : {m_progressList, m_directoryList}) {
+    for (QTreeWidget *list : {m_state.progressList, m_directoryList}) {
         list->header()->setSectionResizeMode(QHeaderView::Fixed);
         list->header()->setStretchLastSection(false);
         list->header()->setSectionsMovable(false);
@@ -204,23 +243,35 @@ void MainWindow::lockHeaders() {
     }
 }
 
-void MainWindow::csh() {
-    for (Page *page : m_pages) {
-        page->hide();
+void MainWindow::activateToolbar(int element) {
+    m_state.hidePages();
+    for (Page *page : m_state.pages) {
+        page->raise();
     }
-    m_timer1->stop();
-    m_picker->setEnabled(true);
-    m_progressList->setEnabled(true);
-    for (std::size_t element = 1; element <= 7; ++element) {
-        m_toolbar[element]->setEnabled(true);
+    if (element == 3) {
+        Page *addPage = m_state.pages[0];
+        addPage->centreInParent();
+        addPage->show();
+        addPage->setFocus();
     }
-    m_busy->hide();
-    m_progressList->setFocus();
-    setHint(QStringLiteral("程序初始化完毕.."));
 }
 
-void MainWindow::setHint(const QString &text) {
-    m_hintLine->setText(text);
+void MainWindow::csh() {
+    m_state.hidePages();
+    m_state.timer1->stop();
+    m_state.unlock();
+    m_state.showBusy(false);
+    m_state.progressList->setFocus();
+    m_state.setHint(QStringLiteral("程序初始化完毕.."));
+}
+
+void MainWindow::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    // The timers enabled from the start begin to count when the window is first shown.
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        m_state.timer3->start();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -230,5 +281,5 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 
 void MainWindow::shutdown() {
     m_book.close();
-    m_platform.desktop->quit();
+    m_state.platform.desktop->quit();
 }

@@ -1,27 +1,24 @@
-// The main window: owns the database, the parcel book state, the pages and the timers.
+// The main window: owns the database, the shared window state, the pages, the timers and the flows.
 #pragma once
 
-#include "book/CurrentParcel.h"
 #include "platform/Platform.h"
-#include "platform/ServiceAddresses.h"
+#include "shell/WindowState.h"
 #include "store/BookFile.h"
 
 #include <QWidget>
 
-#include <array>
 #include <memory>
 
+class AnomalyWatch;
+class ChangeDetection;
 class CourierStore;
-class Page;
-class ParcelPicker;
+class ParcelSelection;
 class ParcelStore;
-class QLabel;
-class QTimer;
-class QToolButton;
+class ProgressParse;
 class QTreeWidget;
-class SettingsPage;
 class SettingsStore;
-class StatusPanel;
+class StartupCheck;
+class TrackingQuery;
 
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -38,43 +35,34 @@ public:
     // `csh`: returns the window to idle (pages hidden, controls enabled, busy indicator hidden).
     void csh();
 
-    void setHint(const QString &text);
-
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void arrange();
     void arrangeToolbar();
     void arrangeStatusRow();
+    void arrangeFlows();
     // `main`: backup copy, single-instance test and connection; false when the program must end.
     bool main();
     void lockHeaders();
+    // The one way icons, keys and other flows open pages or run the list-wide operations.
+    void activateToolbar(int element);
     void shutdown();
 
-    Platform m_platform;
-    QString m_programDir;
-    ServiceAddresses m_services;
+    WindowState m_state;
     BookFile m_book;
     std::unique_ptr<ParcelStore> m_parcels;
     std::unique_ptr<CourierStore> m_couriers;
     std::unique_ptr<SettingsStore> m_settings;
-
-    CurrentParcel m_current;
-    Counters m_counters{};
-
-    StatusPanel *m_statusPanel = nullptr;
-    ParcelPicker *m_picker = nullptr;
-    QTreeWidget *m_progressList = nullptr;
     QTreeWidget *m_directoryList = nullptr;
-    std::array<QToolButton *, 8> m_toolbar{}; // elements 1 to 7
-    QLabel *m_hintLine = nullptr;
-    QLabel *m_versionLabel = nullptr;
-    QLabel *m_clockLabel = nullptr;
-    QLabel *m_busy = nullptr;
-    std::array<Page *, 5> m_pages{};
-    SettingsPage *m_settingsPage = nullptr;
 
-    // Timer1: the deferred parse of a successful answer, one tick per query.
-    QTimer *m_timer1 = nullptr;
+    ChangeDetection *m_changes = nullptr;
+    ProgressParse *m_parse = nullptr;
+    TrackingQuery *m_query = nullptr;
+    ParcelSelection *m_selection = nullptr;
+    AnomalyWatch *m_watch = nullptr;
+    StartupCheck *m_startupCheck = nullptr;
+    bool m_shownOnce = false;
 };

@@ -238,3 +238,11 @@ bool SettingsPage::autoRecognitionOn() const {
 QString SettingsPage::address() const {
     return m_address->text();
 }
+
+bool SettingsPage::loopRunning() const {
+    return m_loopStartStop->text() == QStringLiteral("停止循环");
+}
+
+bool SettingsPage::timedArmed() const {
+    return m_timedStartStop->text() == QStringLiteral("关闭定时");
+}

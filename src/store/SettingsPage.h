@@ -36,6 +36,9 @@ public:
     bool defaultQueryOn() const;
     bool autoRecognitionOn() const;
     QString address() const;
+    // The running modes are held in the start/stop buttons' captions.
+    bool loopRunning() const;
+    bool timedArmed() const;
 
 Q_SIGNALS:
     void promotionLinkClicked();

@@ -1,0 +1,61 @@
+// Reading the tracking service's answers by plain text search, and the texts built from them.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+struct ProgressEntry {
+    QString time;
+    QString context;
+};
+
+enum class DeliveryStatus { SignedFor, OutForDelivery, InTransit };
+
+namespace tracking {
+
+// The query for one parcel, appended to the service address; values are pasted as stored.
+QString queryUrl(const QString &serviceAddress, const QString &companyCode, const QString &number);
+
+// The text after the first errCode marker up to the next double quote; nothing when the answer
+// carries no result code at all (an error page, say).
+std::optional<QString> resultCode(const QString &answer);
+// A code whose leading digits read 0 ("0", "00", "") means success.
+bool isSuccess(const QString &code);
+// The hint-line message of a failure code; empty for "1" and for codes the service does not list.
+QString resultMessage(const QString &code);
+
+// The number of progress entries: occurrences of the time marker (a bare "time" elsewhere in
+// the answer does not count).
+int countEntries(const QString &answer);
+// Entries 1..count in answer order. An entry whose piece is missing repeats the previous one.
+QList<ProgressEntry> parseEntries(const QString &answer, int count);
+
+// Seconds from the earlier to the later time text; nothing when a text is not a date and time.
+std::optional<std::int64_t> secondsBetween(const QString &earlier, const QDateTime &later);
+std::optional<QDateTime> readTime(const QString &text);
+// days "天" hours "小时" minutes "分", truncating; seconds are not shown.
+QString transitText(std::int64_t seconds);
+// Signed for when entry 1 or 2 mentions 签, 妥 or 感谢; out for delivery when one mentions 派.
+DeliveryStatus classify(const QList<ProgressEntry> &entries);
+QString statusWord(DeliveryStatus status);
+
+// New progress: the stored count's leading value is below the row count; an empty stored count
+// counts as equal.
+bool hasNewProgress(const QString &storedCount, int rowCount);
+
+// A published version: a body that, trimmed, reads V followed by digits and dots.
+bool isPublishedVersion(const QString &body);
+
+struct Announcement {
+    QString text;
+    QString address;
+};
+// Link text before the first "|", address between the first and second "|"; an empty body keeps
+// the previous link.
+Announcement readAnnouncement(const QString &body, const Announcement &previous);
+
+} // namespace tracking

@@ -1,0 +1,500 @@
+// The main road through the real window: start-up check, one query, result codes, change
+// detection and the anomaly watch, against the in-process stub service.
+#include "shell/MainWindow.h"
+#include "store/ParcelStore.h"
+#include "support/FakePlatform.h"
+#include "support/HttpStub.h"
+#include "support/ProgramFolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+// Three entries, newest first, as the service answers with ord=desc.
+QByteArray answerWith(const QList<QPair<QString, QString>> &entries, const QString &extra = QString()) {
+    QString body = QStringLiteral(R"({"status":"1","errCode":"0","message":"")") + extra +
+                   QStringLiteral(R"(,"data":[)");
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        body += (i ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"time":")") + entries[i].first +
+                QStringLiteral(R"(","context":")") + entries[i].second + QStringLiteral(R"("})");
+    }
+    return (body + QStringLiteral("]}")).toUtf8();
+}
+
+QByteArray codeAnswer(const char *code) {
+    return QByteArray(R"({"status":"0","errCode":")") + code + R"(","message":"x"})";
+}
+
+const QList<QPair<QString, QString>> inTransit = {
+    {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("【杭州市】快件已到达 杭州转运中心")},
+    {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("【上海市】快件已发往 杭州转运中心")},
+    {QStringLiteral("2026-12-06 06:45:00"), QStringLiteral("【上海市】圆通速递 已揽收")},
+};
+
+// A window over a temporary program folder, pointed at the stub.
+struct Harness {
+    TempProgramFolder folder;
+    FakePlatform fake;
+    std::unique_ptr<MainWindow> window;
+
+    template <typename T> T *child(const QString &name) const {
+        T *widget = window->findChild<T *>(name);
+        if (!widget) {
+            qFatal("no widget %s", qPrintable(name));
+        }
+        return widget;
+    }
+    QString hint() const { return child<QLabel>(QStringLiteral("Label11_2"))->text(); }
+    QString field(int element) const {
+        return child<QLabel>(QStringLiteral("Label12_%1").arg(element))->text();
+    }
+    QComboBox *picker() const { return child<QComboBox>(QStringLiteral("Text1")); }
+    QTreeWidget *list() const { return child<QTreeWidget>(QStringLiteral("ListView1")); }
+    QTimer *timer(const QString &name) const { return child<QTimer>(name); }
+    bool toolbarEnabled(int element) const {
+        return child<QToolButton>(QStringLiteral("Image2_%1").arg(element))->isEnabled();
+    }
+    bool busy() const { return child<QLabel>(QStringLiteral("AniGIF1"))->isVisible(); }
+
+    void open() {
+        window = std::make_unique<MainWindow>(fake.platform(), folder.path());
+        QVERIFY(window->start());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // Runs the start-up check at once instead of a second later.
+    void startupCheck() const {
+        QVERIFY(QMetaObject::invokeMethod(timer(QStringLiteral("Timer3")), "timeout"));
+    }
+    // The user picks an entry of the parcel picker.
+    void pick(int index) const {
+        picker()->setCurrentIndex(index);
+        Q_EMIT picker()->activated(index);
+    }
+    QString storedCount(const QString &goods) const {
+        Database db = folder.open();
+        return ParcelStore(db).byGoods(goods).value(0).num;
+    }
+};
+
+} // namespace
+
+class MainRoadTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void startupCheck_publishedVersion();
+    void startupCheck_noVersionOrNotAVersion();
+    void startupCheck_newerVersionEndsTheProgram();
+    void startupCheck_emptyBookOpensAddPageAndWindowStaysLive();
+    void query_fillsListStatusAndStoresNewProgress();
+    void query_signedForAndOutForDelivery();
+    void resultCodes_showTheirMessagesAndUnlock();
+    void codeOne_keepOrDelete();
+    void anomalyWatch_returnsToIdleAfterTenTicks();
+    void lateAnswer_afterTheWindowIsGone();
+
+private:
+    HttpStub m_stub;
+};
+
+void MainRoadTest::initTestCase() {
+    QVERIFY(m_stub.listen());
+    qputenv("PARCELBOOK_TRACKING_URL", m_stub.baseUrl().toUtf8());
+    qputenv("PARCELBOOK_SITE_URL", (m_stub.baseUrl() + QStringLiteral("/site")).toUtf8());
+}
+
+void MainRoadTest::init() {
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.0");
+    m_stub.answer(QStringLiteral("/site/data/tg.txt"),
+                  QStringLiteral("新版发布|http://127.0.0.1/new").toUtf8());
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
+    m_stub.clearRequests();
+}
+
+void MainRoadTest::startupCheck_publishedVersion() {
+    for (const QByteArray &version : {QByteArray("V5.0"), QByteArray("V5.0\r\n")}) {
+        Harness h;
+        for (int i = 0; i < 3; ++i) {
+            h.folder.addParcel(QStringLiteral("圆通速递"), QString::number(31012345 + i),
+                               QStringLiteral("物品%1").arg(i));
+        }
+        m_stub.answer(QStringLiteral("/site/version/gx.txt"), version);
+        m_stub.clearRequests();
+        h.open();
+        QVERIFY(!h.picker()->isEnabled());
+        QCOMPARE(h.hint(), QStringLiteral("程序检测更新中..."));
+        h.startupCheck();
+        QVERIFY(!h.timer(QStringLiteral("Timer3"))->isActive());
+        QTRY_COMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
+        QVERIFY(h.fake.dialogs.shown.isEmpty());
+        QVERIFY(h.picker()->isEnabled());
+        QVERIFY(h.list()->isEnabled());
+        for (int element = 1; element <= 7; ++element) {
+            QVERIFY(h.toolbarEnabled(element));
+        }
+        QTRY_COMPARE(m_stub.count(QStringLiteral("/site/data/tg.txt")), 1);
+        const HttpStub::Request request = m_stub.requests(QStringLiteral("/site/version/gx.txt")).first();
+        QCOMPARE(request.header("If-Modified-Since"), QByteArray("0"));
+        QVERIFY(!h.child<QWidget>(QStringLiteral("kdmenu_0"))->isVisible());
+    }
+}
+
+void MainRoadTest::startupCheck_noVersionOrNotAVersion() {
+    struct Road {
+        QByteArray body;
+        int status;
+    };
+    for (const Road &road : {Road{QByteArray(), 200}, Road{"V5.0", 404}, Road{"<html>请登录网络</html>", 200},
+                             Road{"V5.0", 500}}) {
+        Harness h;
+        h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("一件"));
+        m_stub.answer(QStringLiteral("/site/version/gx.txt"), road.body, road.status);
+        m_stub.clearRequests();
+        h.open();
+        h.startupCheck();
+        QTRY_COMPARE(h.fake.dialogs.shown.size(), 1);
+        QCOMPARE(h.fake.dialogs.shown[0].text, QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"));
+        QCOMPARE(h.fake.dialogs.shown[0].icon, MessageIcon::Exclamation);
+        QCOMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前共有1个快递单。"));
+        QVERIFY(h.picker()->isEnabled());
+        QCOMPARE(h.fake.desktop.quits, 0);
+        QTest::qWait(50);
+        QCOMPARE(m_stub.count(QStringLiteral("/site/data/tg.txt")), 0);
+    }
+}
+
+void MainRoadTest::startupCheck_newerVersionEndsTheProgram() {
+    Harness h;
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.1\n");
+    h.open();
+    h.startupCheck();
+    QTRY_COMPARE(h.fake.desktop.quits, 1);
+    QCOMPARE(h.hint(), QStringLiteral("程序已加载完毕..."));
+    QCOMPARE(h.fake.dialogs.texts(),
+             QStringList({QStringLiteral("发现最新版本![V5.1]\n \n确定后自动打开官方网站!")}));
+    QCOMPARE(h.fake.desktop.opened, QStringList({m_stub.baseUrl() + QStringLiteral("/site")}));
+    QVERIFY(!h.picker()->isEnabled());
+}
+
+void MainRoadTest::startupCheck_emptyBookOpensAddPageAndWindowStaysLive() {
+    Harness h;
+    m_stub.neverAnswer(QStringLiteral("/site/version/gx.txt"));
+    h.open();
+    h.startupCheck();
+    // The window keeps handling events while the version file does not come.
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/site/version/gx.txt")), 1);
+    bool ran = false;
+    QTimer::singleShot(10, [&ran] { ran = true; });
+    QTRY_VERIFY(ran);
+    QCOMPARE(h.hint(), QStringLiteral("程序检测更新中..."));
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.0");
+    m_stub.release(QStringLiteral("/site/version/gx.txt"));
+    QTRY_COMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前没有快递单。"));
+    QVERIFY(h.child<QWidget>(QStringLiteral("kdmenu_0"))->isVisible());
+    QCOMPARE(m_stub.count(QStringLiteral("/site/version/gx.txt")), 1);
+}
+
+void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"),
+                       QStringLiteral("妈妈鞋子"));
+    // "time" elsewhere in the answer must not add rows.
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith(inTransit, QStringLiteral(R"(,"updatetime":"now","time":1)")));
+    m_stub.delay(QStringLiteral("/"), 150);
+    h.open();
+    h.startupCheck();
+    QTRY_VERIFY(h.picker()->isEnabled());
+    h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
+
+    h.pick(0);
+    QVERIFY(!h.picker()->isEnabled());
+    QVERIFY(!h.list()->isEnabled());
+    QVERIFY(!h.toolbarEnabled(6));
+    QVERIFY(h.busy());
+    QCOMPARE(h.hint(), QStringLiteral("圆通速递:爸爸衣服查询中..."));
+    for (int element : {7, 2, 3, 5}) {
+        QCOMPARE(h.field(element), QStringLiteral("未查询"));
+    }
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    const HttpStub::Request request = m_stub.requests(QStringLiteral("/")).last();
+    QCOMPARE(request.header("If-Modified-Since"), QByteArray("0"));
+    QVERIFY(request.target.contains(
+        "&com=yuantong&nu=3101234567890&id=5B1E7C20A94D3F86E2C70B19D4A6F853&type=json&ord=desc"));
+
+    QCOMPARE(h.list()->topLevelItemCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(h.list()->topLevelItem(row)->text(0), QString::number(row + 1));
+        QCOMPARE(h.list()->topLevelItem(row)->text(1), inTransit[row].first);
+        QCOMPARE(h.list()->topLevelItem(row)->text(2), inTransit[row].second);
+    }
+    QCOMPARE(h.list()->topLevelItem(0)->foreground(2).color(), QColor(Qt::red));
+    QVERIFY(h.list()->topLevelItem(1)->foreground(2).color() != QColor(Qt::red));
+    QCOMPARE(h.list()->currentItem(), h.list()->topLevelItem(2));
+    QCOMPARE(h.field(2), QStringLiteral("运送中"));
+    QCOMPARE(h.field(5), QStringLiteral("2天2小时15分"));
+    QCOMPARE(h.field(7), QStringLiteral("圆通速递"));
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QVERIFY(h.child<QLabel>(QStringLiteral("Label12_3"))->styleSheet().contains(QStringLiteral("#ff0000")));
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
+    QCOMPARE(h.fake.sound.played, QStringList({h.folder.path() + QStringLiteral("/ts.mp3")}));
+    QVERIFY(h.picker()->isEnabled());
+    QVERIFY(h.toolbarEnabled(1));
+    QVERIFY(!h.busy());
+    QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
+
+    // The same parcel again: the stored count is read anew, so nothing is new.
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.list()->topLevelItemCount(), 3);
+    QCOMPARE(h.field(3), QStringLiteral("无更新"));
+    QCOMPARE(h.fake.sound.played.size(), 1);
+
+    // With the sound switch off, new progress is stored but plays nothing.
+    h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(false);
+    auto grown = inTransit;
+    grown.prepend({QStringLiteral("2026-12-08 08:30:00"), QStringLiteral("【杭州市】快件已发往 滨江网点")});
+    m_stub.answer(QStringLiteral("/"), answerWith(grown));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("4"));
+    QCOMPARE(h.fake.sound.played.size(), 1);
+}
+
+void MainRoadTest::query_signedForAndOutForDelivery() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"), QStringLiteral("手机"));
+    {
+        Database db = h.folder.open();
+        db.exec(QStringLiteral("UPDATE parcelbook SET num = '2'"));
+    }
+    h.open();
+    h.startupCheck();
+    QTRY_VERIFY(h.picker()->isEnabled());
+    h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("到达网点")},
+                              {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("已妥投")},
+                              {QStringLiteral("2026-12-07 07:00:00"), QStringLiteral("派件")},
+                              {QStringLiteral("2026-12-06 06:00:00"), QStringLiteral("揽收")}}));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.field(2), QStringLiteral("已签收"));
+    // Signed for: the time up to the newest entry, not up to now.
+    QCOMPARE(h.field(5), QStringLiteral("2天3小时30分"));
+    QCOMPARE(h.field(3), QStringLiteral("已签收"));
+    QCOMPARE(h.storedCount(QStringLiteral("手机")), QStringLiteral("2"));
+    QVERIFY(h.fake.sound.played.isEmpty());
+
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("快件正在派送中")},
+                              {QStringLiteral("2026-12-07 10:00:00"), QStringLiteral("已揽收")}}));
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(11, 1, 0));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.field(2), QStringLiteral("派件中"));
+    QCOMPARE(h.field(5), QStringLiteral("1天1小时1分"));
+    QCOMPARE(h.field(3), QStringLiteral("无更新"));
+}
+
+void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.open();
+    h.startupCheck();
+    QTRY_VERIFY(h.picker()->isEnabled());
+    const struct {
+        const char *code;
+        const char16_t *message;
+    } codes[] = {{"2", u"验证码错误,可能此快递公司失效,请联系管理员"},
+                 {"3", u"链接查询服务器失败!请稍后再试.."},
+                 {"4", u"程序内部错误!请稍后再试.."},
+                 {"5", u"程序执行错误!请稍后再试.."},
+                 {"6", u"递单号格式错误!请您检查.."},
+                 {"7", u"快递公司错误错误!请您检查.."},
+                 {"10", u"未知错误，请稍后再试.."},
+                 {"20", u"API错误..请联系管理员检查.."},
+                 {"21", u"API出问题,请联系管理员更新.."},
+                 {"22", u"非常抱歉!API今日查询次数已尽,请您明日再使用!"},
+                 {"8", u"圆通速递:爸爸衣服查询中..."}};
+    for (const auto &road : codes) {
+        m_stub.answer(QStringLiteral("/"), codeAnswer(road.code));
+        h.pick(0);
+        QVERIFY(!h.picker()->isEnabled());
+        QTRY_VERIFY2(h.picker()->isEnabled(), road.code);
+        QCOMPARE(h.hint(), QString::fromUtf16(road.message));
+        QCOMPARE(h.list()->topLevelItemCount(), 0);
+        QVERIFY(h.list()->isEnabled());
+        QVERIFY(h.toolbarEnabled(1));
+        QVERIFY(!h.busy());
+        QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
+    }
+    QVERIFY(h.fake.dialogs.shown.isEmpty());
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("0"));
+
+    // An answer without any result code (an error page) does not count as success.
+    m_stub.answer(QStringLiteral("/"), "<html>502 Bad Gateway</html>", 502);
+    h.pick(0);
+    QTRY_VERIFY(h.picker()->isEnabled());
+    QCOMPARE(h.hint(), QStringLiteral("查询服务返回了无法识别的数据,请稍后再试.."));
+    QCOMPARE(h.list()->topLevelItemCount(), 0);
+}
+
+void MainRoadTest::codeOne_keepOrDelete() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1111111111111"),
+                       QStringLiteral("不存在的"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("第二件"));
+    h.open();
+    h.startupCheck();
+    QTRY_VERIFY(h.picker()->isEnabled());
+    m_stub.answer(QStringLiteral("/"), codeAnswer("1"));
+    const QString question = QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
+                                            "如果此快递单号是您刚添加不久,建议几小时后再来查询");
+
+    // Keep: nothing deleted, the window is given back with an empty list.
+    h.fake.dialogs.answers = {true};
+    bool watchStoppedBeforeQuestion = false;
+    h.fake.dialogs.whileShown = [&](const ShownMessage &) {
+        watchStoppedBeforeQuestion = !h.timer(QStringLiteral("Timer7"))->isActive();
+    };
+    h.pick(0);
+    QTRY_VERIFY(h.picker()->isEnabled());
+    QVERIFY(watchStoppedBeforeQuestion);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({question}));
+    QCOMPARE(h.picker()->count(), 2);
+    QCOMPARE(h.list()->topLevelItemCount(), 0);
+
+    // No, then No again: still nothing deleted.
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {false, false};
+    h.pick(0);
+    QTRY_VERIFY(h.picker()->isEnabled());
+    QCOMPARE(h.fake.dialogs.texts(),
+             QStringList({question, QStringLiteral("二次防误操作：确认要删除此快递单号?")}));
+    QCOMPARE(h.picker()->count(), 2);
+
+    // No, then Yes with "默认查询" on: deleted, told, reloaded, and the first parcel is queried.
+    h.child<QCheckBox>(QStringLiteral("Check7"))->setChecked(true);
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {false, true};
+    m_stub.answerOnce(QStringLiteral("/"), codeAnswer("1"));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
+    m_stub.clearRequests();
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.fake.dialogs.texts().last(), QStringLiteral("快递信息已删除!"));
+    QCOMPARE(h.picker()->count(), 1);
+    QCOMPARE(h.picker()->itemText(0), QStringLiteral("第二件"));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 2);
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=7700112233445"));
+    QCOMPARE(h.list()->topLevelItemCount(), 3);
+    QVERIFY(h.storedCount(QStringLiteral("不存在的")).isEmpty());
+}
+
+void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("5555555555555"), QStringLiteral("不回答"));
+    h.open();
+    h.startupCheck();
+    QTRY_VERIFY(h.picker()->isEnabled());
+    QTimer *watch = h.timer(QStringLiteral("Timer7"));
+    const auto tick = [watch] {
+        QVERIFY(QMetaObject::invokeMethod(watch, "timeout"));
+    };
+    const QString message =
+        QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n2.快递公司异常\n"
+                       "4.当前快递单号已失效\n5.单号或对应快递公司错误\n \n请您稍后重试");
+
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(0);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QVERIFY(watch->isActive());
+    for (int i = 0; i < 9; ++i) {
+        tick();
+    }
+    QVERIFY(h.fake.dialogs.shown.isEmpty());
+    QVERIFY(!h.picker()->isEnabled());
+    tick();
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({message}));
+    QVERIFY(!watch->isActive());
+    QVERIFY(h.picker()->isEnabled());
+    QVERIFY(h.toolbarEnabled(4));
+    QVERIFY(!h.busy());
+    QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
+
+    // The answer that finally comes is still handled.
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
+    m_stub.release(QStringLiteral("/"));
+    QTRY_COMPARE(h.list()->topLevelItemCount(), 3);
+    QCOMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
+    // Ticks of a slow query are carried over: six, then four more fire the watch.
+    h.fake.dialogs.shown.clear();
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(0);
+    for (int i = 0; i < 6; ++i) {
+        tick();
+    }
+    m_stub.release(QStringLiteral("/"));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(0);
+    for (int i = 0; i < 4; ++i) {
+        tick();
+    }
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({message}));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
+    m_stub.release(QStringLiteral("/"));
+
+    // An empty answer leaves the watch running; it fires at its tenth tick.
+    h.fake.dialogs.shown.clear();
+    m_stub.answer(QStringLiteral("/"), QByteArray());
+    h.pick(0);
+    QTRY_COMPARE(m_stub.requests(QStringLiteral("/")).size() >= 4, true);
+    QTest::qWait(100);
+    QVERIFY(watch->isActive());
+    QVERIFY(h.busy());
+    for (int i = 0; i < 10; ++i) {
+        tick();
+    }
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({message}));
+    QVERIFY(h.picker()->isEnabled());
+}
+
+void MainRoadTest::lateAnswer_afterTheWindowIsGone() {
+    auto h = std::make_unique<Harness>();
+    h->folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                        QStringLiteral("爸爸衣服"));
+    h->open();
+    h->startupCheck();
+    QTRY_VERIFY(h->picker()->isEnabled());
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
+    m_stub.delay(QStringLiteral("/"), 200);
+    m_stub.clearRequests();
+    h->pick(0);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    h.reset();
+    // The answer arrives with nobody left to take it; nothing may crash.
+    QTest::qWait(400);
+    m_stub.delay(QStringLiteral("/"), 0);
+}
+
+QTEST_MAIN(MainRoadTest)
+#include "tst_mainroad.moc"

@@ -1,0 +1,215 @@
+// Reading the tracking answers: result codes, entries, transit time, status and version texts.
+#include "tracking/TrackingText.h"
+
+#include <QTest>
+
+using namespace tracking;
+
+class TrackingTextTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void queryUrl_pastesValuesInOrder();
+    void resultCode_data();
+    void resultCode();
+    void resultMessages_coverTheTable();
+    void entries_countOnlyTheTimeMarker();
+    void entries_missingPiecesRepeatThePreviousEntry();
+    void transitText_data();
+    void transitText();
+    void secondsBetween_readsServiceTimes();
+    void classify_data();
+    void classify();
+    void newProgress_data();
+    void newProgress();
+    void publishedVersion_data();
+    void publishedVersion();
+    void announcement();
+};
+
+void TrackingTextTest::queryUrl_pastesValuesInOrder() {
+    QCOMPARE(
+        queryUrl(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("yuantong"), QStringLiteral("12 3&4")),
+        QStringLiteral(
+            "http://127.0.0.1:9/?id=271828&secret=3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f&com=yuantong&nu=12 "
+            "3&4&id=5B1E7C20A94D3F86E2C70B19D4A6F853&type=json&ord=desc"));
+}
+
+void TrackingTextTest::resultCode_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("zero") << QStringLiteral(R"({"errCode":"0","data":[]})") << true << QStringLiteral("0")
+                          << true;
+    QTest::newRow("double zero") << QStringLiteral(R"({"errCode":"00"})") << true << QStringLiteral("00")
+                                 << true;
+    QTest::newRow("empty code") << QStringLiteral(R"({"errCode":""})") << true << QString() << true;
+    QTest::newRow("no closing quote") << QStringLiteral(R"({"errCode":"7)") << true << QString() << true;
+    QTest::newRow("first wins") << QStringLiteral(R"({"errCode":"22","x":{"errCode":"0"}})") << true
+                                << QStringLiteral("22") << false;
+    QTest::newRow("unknown") << QStringLiteral(R"({"errCode":"1"})") << true << QStringLiteral("1") << false;
+    QTest::newRow("error page") << QStringLiteral("<html>502 Bad Gateway</html>") << false << QString()
+                                << false;
+}
+
+void TrackingTextTest::resultCode() {
+    QFETCH(QString, answer);
+    QFETCH(bool, present);
+    QFETCH(QString, code);
+    QFETCH(bool, success);
+    const std::optional<QString> read = tracking::resultCode(answer);
+    QCOMPARE(read.has_value(), present);
+    if (present) {
+        QCOMPARE(*read, code);
+        QCOMPARE(isSuccess(*read), success);
+    }
+}
+
+void TrackingTextTest::resultMessages_coverTheTable() {
+    QCOMPARE(resultMessage(QStringLiteral("2")),
+             QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员"));
+    QCOMPARE(resultMessage(QStringLiteral("6")), QStringLiteral("递单号格式错误!请您检查.."));
+    QCOMPARE(resultMessage(QStringLiteral("10")), QStringLiteral("未知错误，请稍后再试.."));
+    QCOMPARE(resultMessage(QStringLiteral("22")),
+             QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!"));
+    for (const char *code : {"2", "3", "4", "5", "6", "7", "10", "20", "21", "22"}) {
+        QVERIFY2(!resultMessage(QString::fromLatin1(code)).isEmpty(), code);
+    }
+    QVERIFY(resultMessage(QStringLiteral("1")).isEmpty());
+    QVERIFY(resultMessage(QStringLiteral("8")).isEmpty());
+    QVERIFY(resultMessage(QStringLiteral("010")).isEmpty());
+}
+
+void TrackingTextTest::entries_countOnlyTheTimeMarker() {
+    const QString answer = QStringLiteral(
+        R"({"errCode":"0","updatetime":"2026-12-08 10:00:00","message":"time out? no","data":[)"
+        R"({"time":"2026-12-08 09:00:00","context":"派送中"},{"time":"2026-12-07 08:00:00","context":"已揽收"}]})");
+    QCOMPARE(countEntries(answer), 2);
+    const QList<ProgressEntry> entries = parseEntries(answer, countEntries(answer));
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].time, QStringLiteral("2026-12-08 09:00:00"));
+    QCOMPARE(entries[0].context, QStringLiteral("派送中"));
+    QCOMPARE(entries[1].time, QStringLiteral("2026-12-07 08:00:00"));
+    QCOMPARE(entries[1].context, QStringLiteral("已揽收"));
+    QCOMPARE(countEntries(QStringLiteral(R"({"errCode":"0","data":[]})")), 0);
+}
+
+void TrackingTextTest::entries_missingPiecesRepeatThePreviousEntry() {
+    // Two time markers but one context marker: the second entry keeps the first one's text.
+    const QString answer = QStringLiteral(R"([{"time":"A","context":"甲"},{"time":"B"}])");
+    const QList<ProgressEntry> entries = parseEntries(answer, 3);
+    QCOMPARE(entries.size(), 3);
+    QCOMPARE(entries[1].time, QStringLiteral("B"));
+    QCOMPARE(entries[1].context, QStringLiteral("甲"));
+    QCOMPARE(entries[2].time, QStringLiteral("B"));
+}
+
+void TrackingTextTest::transitText_data() {
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("90061") << qint64(90061) << QStringLiteral("1天1小时1分");
+    QTest::newRow("zero") << qint64(0) << QStringLiteral("0天0小时0分");
+    QTest::newRow("just under a day") << qint64(86399) << QStringLiteral("0天23小时59分");
+    QTest::newRow("2d 3h 15m") << qint64(2 * 86400 + 3 * 3600 + 15 * 60 + 59)
+                               << QStringLiteral("2天3小时15分");
+}
+
+void TrackingTextTest::transitText() {
+    QFETCH(qint64, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(tracking::transitText(seconds), text);
+}
+
+void TrackingTextTest::secondsBetween_readsServiceTimes() {
+    const QDateTime now(QDate(2026, 12, 8), QTime(10, 1, 1));
+    QCOMPARE(secondsBetween(QStringLiteral("2026-12-07 09:00:00"), now).value(), qint64(90061));
+    QCOMPARE(secondsBetween(QStringLiteral("2026-12-7 9:00:00"), now).value(), qint64(90061));
+    QVERIFY(!secondsBetween(QStringLiteral("昨天"), now).has_value());
+    QVERIFY(!secondsBetween(QString(), now).has_value());
+}
+
+void TrackingTextTest::classify_data() {
+    QTest::addColumn<QStringList>("contexts");
+    QTest::addColumn<int>("status");
+    QTest::newRow("signed newest") << QStringList{QStringLiteral("已签收"), QStringLiteral("派件中"),
+                                                  QStringLiteral("揽收")}
+                                   << int(DeliveryStatus::SignedFor);
+    QTest::newRow("妥投 second") << QStringList{QStringLiteral("到达网点"), QStringLiteral("妥投")}
+                                 << int(DeliveryStatus::SignedFor);
+    QTest::newRow("感谢") << QStringList{QStringLiteral("感谢使用")} << int(DeliveryStatus::SignedFor);
+    QTest::newRow("out for delivery") << QStringList{QStringLiteral("快件正在派送中"), QStringLiteral("到达")}
+                                      << int(DeliveryStatus::OutForDelivery);
+    QTest::newRow("single accepted") << QStringList{QStringLiteral("已揽收")}
+                                     << int(DeliveryStatus::InTransit);
+    QTest::newRow("third row ignored")
+        << QStringList{QStringLiteral("运输中"), QStringLiteral("到达"), QStringLiteral("已签收")}
+        << int(DeliveryStatus::InTransit);
+    QTest::newRow("no rows") << QStringList{} << int(DeliveryStatus::InTransit);
+}
+
+void TrackingTextTest::classify() {
+    QFETCH(QStringList, contexts);
+    QFETCH(int, status);
+    QList<ProgressEntry> entries;
+    for (const QString &context : contexts) {
+        entries.append({QStringLiteral("2026-12-08 09:00:00"), context});
+    }
+    QCOMPARE(int(tracking::classify(entries)), status);
+}
+
+void TrackingTextTest::newProgress_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("fresh");
+    QTest::newRow("0 -> 3") << QStringLiteral("0") << 3 << true;
+    QTest::newRow("3 -> 3") << QStringLiteral("3") << 3 << false;
+    QTest::newRow("empty -> 5") << QString() << 5 << false;
+    QTest::newRow("fewer than stored") << QStringLiteral("5") << 3 << false;
+    QTest::newRow("leading digits") << QStringLiteral("3条") << 4 << true;
+    QTest::newRow("text reads 0") << QStringLiteral("abc") << 1 << true;
+}
+
+void TrackingTextTest::newProgress() {
+    QFETCH(QString, stored);
+    QFETCH(int, rows);
+    QFETCH(bool, fresh);
+    QCOMPARE(hasNewProgress(stored, rows), fresh);
+}
+
+void TrackingTextTest::publishedVersion_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("published");
+    QTest::newRow("exact") << QStringLiteral("V5.0") << true;
+    QTest::newRow("line break") << QStringLiteral("V5.0\r\n") << true;
+    QTest::newRow("newer with blanks") << QStringLiteral("  V5.1 ") << true;
+    QTest::newRow("portal page") << QStringLiteral("<html><body>请登录</body></html>") << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("suffix") << QStringLiteral("V5.0beta") << false;
+    QTest::newRow("no V") << QStringLiteral("5.0") << false;
+}
+
+void TrackingTextTest::publishedVersion() {
+    QFETCH(QString, body);
+    QFETCH(bool, published);
+    QCOMPARE(isPublishedVersion(body), published);
+}
+
+void TrackingTextTest::announcement() {
+    const Announcement none;
+    const Announcement read = readAnnouncement(QStringLiteral("新版发布|http://127.0.0.1/new|extra"), none);
+    QCOMPARE(read.text, QStringLiteral("新版发布"));
+    QCOMPARE(read.address, QStringLiteral("http://127.0.0.1/new"));
+    const Announcement trailing = readAnnouncement(QStringLiteral("新版发布|"), none);
+    QCOMPARE(trailing.text, QStringLiteral("新版发布"));
+    QVERIFY(trailing.address.isEmpty());
+    const Announcement noBar = readAnnouncement(QStringLiteral("只有文字"), none);
+    QVERIFY(noBar.text.isEmpty());
+    QVERIFY(noBar.address.isEmpty());
+    const Announcement kept = readAnnouncement(QString(), read);
+    QCOMPARE(kept.text, read.text);
+    QCOMPARE(kept.address, read.address);
+}
+
+QTEST_GUILESS_MAIN(TrackingTextTest)
+#include "tst_trackingtext.moc"
