@@ -1,9 +1,16 @@
-// Directory page layout.
+// The courier directory: list, search, quick picks, choosing a company and copying its telephone.
 #include "directory/DirectoryPage.h"
 
+#include "shell/WindowState.h"
+#include "store/CourierStore.h"
+#include "store/StoreError.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -14,8 +21,9 @@ const char16_t *const quickPickCaptions[] = {u"顺丰快递", u"申通快递", u
 
 } // namespace
 
-DirectoryPage::DirectoryPage(QWidget *parent)
+DirectoryPage::DirectoryPage(WindowState &state, QWidget *parent)
     : Page(4, QStringLiteral("快递公司列表"), QSize(9015, 6615), 60, parent)
+    , m_state(state)
     , m_list(new QTreeWidget(this))
     , m_search(new QLineEdit(this))
     , m_refresh(new QPushButton(QStringLiteral("刷新"), this)) {
@@ -23,6 +31,7 @@ DirectoryPage::DirectoryPage(QWidget *parent)
     searchCaption->setGeometry(24, 34, 40, 24);
     m_search->setObjectName(QStringLiteral("Text8"));
     m_search->setGeometry(64, 34, 200, 24);
+    m_search->setPlaceholderText(QStringLiteral("输入公司名称的一部分"));
     m_refresh->setObjectName(QStringLiteral("Command4"));
     m_refresh->setGeometry(480, 32, 80, 28);
 
@@ -48,6 +57,110 @@ DirectoryPage::DirectoryPage(QWidget *parent)
         const int column = static_cast<int>(row == 0 ? i : i - 6);
         pick->setGeometry(44 + column * 80, 4 + row * 24, 76, 20);
         pick->setCursor(Qt::PointingHandCursor);
+        pick->installEventFilter(this);
         m_quickPicks[i] = pick;
     }
+
+    connect(m_search, &QLineEdit::textChanged, this, &DirectoryPage::searchChanged);
+    connect(m_refresh, &QPushButton::clicked, this, &DirectoryPage::reload);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &DirectoryPage::choose);
+    connect(m_list, &QTreeWidget::itemPressed, this, [this](QTreeWidgetItem *item) {
+        if (QGuiApplication::mouseButtons() & Qt::RightButton) {
+            copyTelephone(item);
+        }
+    });
+}
+
+void DirectoryPage::setCompanyPickers(QPushButton *addPicker, QPushButton *operationsPicker) {
+    m_addPicker = addPicker;
+    m_operationsPicker = operationsPicker;
+}
+
+void DirectoryPage::reload() {
+    m_list->clear();
+    kdlb();
+}
+
+void DirectoryPage::kdlb() {
+    try {
+        appendRows(m_state.couriers->all());
+    } catch (const StoreError &error) {
+        m_state.setHint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+    }
+}
+
+void DirectoryPage::showRows(const QList<CourierRow> &rows) {
+    m_list->clear();
+    appendRows(rows);
+}
+
+void DirectoryPage::appendRows(const QList<CourierRow> &rows) {
+    QList<QTreeWidgetItem *> items;
+    for (const CourierRow &row : rows) {
+        items.append(new QTreeWidgetItem({QString::number(row.id), row.name, row.call}));
+    }
+    m_list->addTopLevelItems(items);
+}
+
+void DirectoryPage::searchChanged(const QString &text) {
+    if (text.isEmpty()) {
+        reload();
+        return;
+    }
+    try {
+        showRows(m_state.couriers->byNameContaining(text.trimmed()));
+    } catch (const StoreError &error) {
+        m_state.platform.dialogs->inform(QStringLiteral("岚舟系列软件"), error.description(),
+                                         MessageIcon::Information);
+    }
+}
+
+void DirectoryPage::quickPick(std::size_t element) {
+    try {
+        showRows(m_state.couriers->byNameContaining(m_quickPicks[element]->text().trimmed()));
+    } catch (const StoreError &error) {
+        m_state.setHint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+    }
+}
+
+void DirectoryPage::choose(QTreeWidgetItem *item) {
+    if (!item) {
+        return;
+    }
+    if (m_addPicker && m_addPicker->parentWidget()->isVisible()) {
+        m_addPicker->setText(item->text(1));
+        hide();
+    } else if (m_operationsPicker && m_operationsPicker->parentWidget()->isVisible()) {
+        m_operationsPicker->setText(item->text(1));
+        hide();
+    }
+    try {
+        if (const std::optional<CourierRow> courier = m_state.couriers->byId(item->text(0))) {
+            m_state.current.companyCode = courier->code;
+        }
+    } catch (const StoreError &) {
+        // Choosing stays silent when the store fails; the caption above is already set.
+    }
+}
+
+void DirectoryPage::copyTelephone(QTreeWidgetItem *item) {
+    if (!item) {
+        return;
+    }
+    QGuiApplication::clipboard()->setText(item->text(2));
+    m_state.setHint(item->text(1) + QStringLiteral("公司电话已复制.."));
+}
+
+bool DirectoryPage::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto *release = static_cast<QMouseEvent *>(event);
+        for (std::size_t i = 0; i < m_quickPicks.size(); ++i) {
+            if (watched == m_quickPicks[i] && release->button() == Qt::LeftButton &&
+                m_quickPicks[i]->rect().contains(release->position().toPoint())) {
+                quickPick(i);
+                return true;
+            }
+        }
+    }
+    return Page::eventFilter(watched, event);
 }

@@ -1,12 +1,16 @@
 // Main window arrangement, start-up, return to idle and shutdown.
 #include "shell/MainWindow.h"
 
+#include "book/AddPage.h"
+#include "book/OperationsPage.h"
 #include "book/ParcelPicker.h"
 #include "book/ParcelSelection.h"
+#include "book/SearchPage.h"
 #include "book/StatusPanel.h"
 #include "directory/DirectoryPage.h"
 #include "shell/Page.h"
 #include "shell/StartupCheck.h"
+#include "shell/Toolbar.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/SettingsPage.h"
@@ -55,6 +59,7 @@ MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *pa
     m_state.web = new WebClient(this);
     arrange();
     arrangeFlows();
+    arrangePages();
 }
 
 MainWindow::~MainWindow() = default;
@@ -101,18 +106,6 @@ void MainWindow::arrange() {
 
     arrangeStatusRow();
 
-    m_state.pages[0] = new Page(0, QStringLiteral("添加新快递"), QSize(5055, 5175), 180, this);
-    m_state.settingsPage = new SettingsPage([this](const QString &text) { m_state.setHint(text); }, this);
-    m_state.pages[1] = m_state.settingsPage;
-    m_state.pages[2] = new Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, this);
-    m_state.pages[3] = new Page(3, QStringLiteral("搜索快递"), QSize(4455, 4335), 180, this);
-    auto *directory = new DirectoryPage(this);
-    m_directoryList = directory->list();
-    m_state.pages[4] = directory;
-    connect(m_state.settingsPage, &SettingsPage::promotionLinkClicked, this, [this] {
-        m_state.platform.desktop->openUrl(m_state.services.site + QStringLiteral("/tui.html"));
-    });
-
     const auto addTimer = [this](const QString &name, int interval) {
         auto *timer = new QTimer(this);
         timer->setObjectName(name);
@@ -124,20 +117,43 @@ void MainWindow::arrange() {
     m_state.timer7 = addTimer(QStringLiteral("Timer7"), 1000);
 }
 
+void MainWindow::arrangePages() {
+    auto *addPage = new AddPage(
+        m_state, *m_query, [this] { m_toolbar->openDirectoryFor(12); }, this);
+    m_state.settingsPage = new SettingsPage([this](const QString &text) { m_state.setHint(text); }, this);
+    auto *operationsPage = new OperationsPage(
+        m_state, [this] { m_toolbar->openDirectoryFor(8); }, this);
+    auto *searchPage = new SearchPage(m_state, this);
+    auto *directoryPage = new DirectoryPage(m_state, this);
+    directoryPage->setCompanyPickers(addPage->companyPicker(), operationsPage->companyPicker());
+    m_directoryList = directoryPage->list();
+    m_state.pages = {addPage, m_state.settingsPage, operationsPage, searchPage, directoryPage};
+    for (Page *page : m_state.pages) {
+        page->setPressBehaviour([this] { return m_state.settingsPage->dragOn(); },
+                                [this] { return m_state.settingsPage->closeOnPressOn(); });
+    }
+    connect(m_state.settingsPage, &SettingsPage::promotionLinkClicked, this, [this] {
+        m_state.platform.desktop->openUrl(m_state.services.site + QStringLiteral("/tui.html"));
+    });
+    m_toolbar = new Toolbar(
+        m_state, {addPage, operationsPage, searchPage, directoryPage}, [this] { csh(); }, this);
+}
+
 void MainWindow::arrangeToolbar() {
     // Left to right, as the icons stand in the toolbar: element, caption, tooltip.
     const struct {
         int element;
         const char16_t *caption;
         const char16_t *tooltip;
+        const char16_t *picture;
     } icons[] = {
-        {1, u"单号操作", u"打开单号操作窗口，快捷键：F5"},
-        {3, u"添加快递", u"打开快递添加窗口，快捷键：F4"},
-        {4, u"快递搜索", u"搜索当前数据库中的快递，快捷键：F7"},
-        {5, u"刷新列表", u"刷新当前快递列表，快捷键：F8"},
-        {2, u"清空列表", u"清空快递列表，请谨慎操作，快捷键：F6"},
-        {6, u"快递列表", u"打开快递列表，快捷键：F12"},
-        {7, u"导出数据", u"将当前快递数据导出到计算机中，快捷键：F10"},
+        {1, u"单号操作", u"打开单号操作窗口，快捷键：F5", u"icon_operations"},
+        {3, u"添加快递", u"打开快递添加窗口，快捷键：F4", u"icon_add"},
+        {4, u"快递搜索", u"搜索当前数据库中的快递，快捷键：F7", u"icon_search"},
+        {5, u"刷新列表", u"刷新当前快递列表，快捷键：F8", u"icon_refresh"},
+        {2, u"清空列表", u"清空快递列表，请谨慎操作，快捷键：F6", u"icon_clear"},
+        {6, u"快递列表", u"打开快递列表，快捷键：F12", u"icon_directory"},
+        {7, u"导出数据", u"将当前快递数据导出到计算机中，快捷键：F10", u"icon_export"},
     };
     int left = 4560;
     for (const auto &icon : icons) {
@@ -145,6 +161,12 @@ void MainWindow::arrangeToolbar() {
         button->setObjectName(QStringLiteral("Image2_%1").arg(icon.element));
         button->setGeometry(px(left), px(1680), 53, 53);
         button->setAutoRaise(true);
+        button->setIconSize(QSize(53, 53));
+        button->setIcon(QIcon(QStringLiteral(":/parcelbook/") + QString::fromUtf16(icon.picture) +
+                              QStringLiteral(".png")));
+        button->setStyleSheet(
+            QStringLiteral("QToolButton { border: none; padding: 0; }"
+                           "QToolButton:hover { background: #e6f1f7; border-radius: 6px; }"));
         button->setToolTip(QString::fromUtf16(icon.tooltip));
         button->setEnabled(false);
         m_state.toolbar[static_cast<std::size_t>(icon.element)] = button;
@@ -176,12 +198,8 @@ void MainWindow::arrangeFlows() {
     m_watch = new AnomalyWatch(
         m_state, [this] { csh(); }, this);
     m_startupCheck = new StartupCheck(
-        m_state, [this] { activateToolbar(3); }, this);
+        m_state, [this] { m_toolbar->activate(3); }, this);
     connect(m_state.picker, &ParcelPicker::selected, m_selection, &ParcelSelection::select);
-    for (std::size_t element = 1; element <= 7; ++element) {
-        connect(m_state.toolbar[element], &QToolButton::clicked, this,
-                [this, element] { activateToolbar(static_cast<int>(element)); });
-    }
 }
 
 bool MainWindow::start() {
@@ -240,19 +258,6 @@ void MainWindow::lockHeaders() {
         list->header()->setStretchLastSection(false);
         list->header()->setSectionsMovable(false);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    }
-}
-
-void MainWindow::activateToolbar(int element) {
-    m_state.hidePages();
-    for (Page *page : m_state.pages) {
-        page->raise();
-    }
-    if (element == 3) {
-        Page *addPage = m_state.pages[0];
-        addPage->centreInParent();
-        addPage->show();
-        addPage->setFocus();
     }
 }
 

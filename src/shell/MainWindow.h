@@ -18,6 +18,7 @@ class ProgressParse;
 class QTreeWidget;
 class SettingsStore;
 class StartupCheck;
+class Toolbar;
 class TrackingQuery;
 
 class MainWindow final : public QWidget {
@@ -44,11 +45,10 @@ private:
     void arrangeToolbar();
     void arrangeStatusRow();
     void arrangeFlows();
+    void arrangePages();
     // `main`: backup copy, single-instance test and connection; false when the program must end.
     bool main();
     void lockHeaders();
-    // The one way icons, keys and other flows open pages or run the list-wide operations.
-    void activateToolbar(int element);
     void shutdown();
 
     WindowState m_state;
@@ -64,5 +64,6 @@ private:
     ParcelSelection *m_selection = nullptr;
     AnomalyWatch *m_watch = nullptr;
     StartupCheck *m_startupCheck = nullptr;
+    Toolbar *m_toolbar = nullptr;
     bool m_shownOnce = false;
 };

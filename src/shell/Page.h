@@ -1,9 +1,12 @@
-// One of the five pages laid over the main window: title, close box, centring.
+// One of the five pages laid over the main window: title, close box, centring, moving and closing.
 #pragma once
 
 #include <QFrame>
 
+#include <functional>
+
 class QLabel;
+class QPushButton;
 class QToolButton;
 
 class Page : public QFrame {
@@ -18,17 +21,29 @@ public:
     int element() const { return m_element; }
     // Centres the page on its own size in the parent's client area.
     void centreInParent();
-
-Q_SIGNALS:
-    void pressed(Qt::MouseButton button, QPoint globalPosition);
+    // The button that Enter presses while the focus is inside the page; none by default.
+    void setDefaultButton(QPushButton *button);
+    // Whether a press on the page's surface drags it, and whether it hides it (both read at the
+    // moment of the press, from the settings page's switches).
+    void setPressBehaviour(std::function<bool()> drags, std::function<bool()> closes);
+    QToolButton *closeBox() const { return m_closeBox; }
 
 protected:
     // The close box hides the page; a page with a closing step of its own overrides this.
     virtual void closeBoxClicked();
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     int m_element;
     QLabel *m_title;
     QToolButton *m_closeBox;
+    QPushButton *m_defaultButton = nullptr;
+    std::function<bool()> m_drags;
+    std::function<bool()> m_closes;
+    bool m_dragging = false;
+    bool m_hideOnRelease = false;
+    QPoint m_grab;
 };

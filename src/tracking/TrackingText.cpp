@@ -162,6 +162,19 @@ bool hasNewProgress(const QString &storedCount, int rowCount) {
     return leadingValue(stored) < rowCount;
 }
 
+std::optional<QString> recognitionCode(const QString &answer) {
+    static const QString marker = QStringLiteral("comCode\":\"");
+    const qsizetype at = answer.indexOf(marker);
+    if (at < 0) {
+        return std::nullopt;
+    }
+    const qsizetype start = at + marker.size();
+    const qsizetype next = answer.indexOf(marker, start);
+    const QString piece = answer.mid(start, next < 0 ? -1 : next - start);
+    const qsizetype quote = piece.indexOf(QLatin1Char('"'));
+    return quote < 0 ? QString() : piece.left(quote);
+}
+
 bool isPublishedVersion(const QString &body) {
     static const QRegularExpression version(QStringLiteral("^V[0-9]+(\\.[0-9]+)*$"));
     return version.match(body.trimmed()).hasMatch();

@@ -47,6 +47,10 @@ QString statusWord(DeliveryStatus status);
 // counts as equal.
 bool hasNewProgress(const QString &storedCount, int rowCount);
 
+// The first company code of a recognition answer: the text after the first comCode marker up to
+// the next double quote; nothing when the answer carries no marker.
+std::optional<QString> recognitionCode(const QString &answer);
+
 // A published version: a body that, trimmed, reads V followed by digits and dots.
 bool isPublishedVersion(const QString &body);
 

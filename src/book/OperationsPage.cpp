@@ -1,0 +1,181 @@
+// Modify, delete, copy and re-initialisation of the current parcel.
+#include "book/OperationsPage.h"
+
+#include "book/NumberFilter.h"
+#include "book/ParcelPicker.h"
+#include "shell/WindowState.h"
+#include "store/CourierStore.h"
+#include "store/ParcelStore.h"
+#include "store/SettingsPage.h"
+#include "store/StoreError.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString messageTitle = QStringLiteral("岚舟系列软件");
+const QString noCompany = QStringLiteral("请选择快递公司");
+
+QPushButton *addButton(const QString &objectName, const QString &caption, QRect geometry, QWidget *parent) {
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+OperationsPage::OperationsPage(WindowState &state, std::function<void()> openDirectory, QWidget *parent)
+    : Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, parent)
+    , m_state(state)
+    , m_number(new QLineEdit(this))
+    , m_company(addButton(QStringLiteral("Command1_8"), noCompany, {90, 78, 240, 28}, this))
+    , m_goods(new QLineEdit(this))
+    , m_modify(addButton(QStringLiteral("Command1_9"), QStringLiteral("修改"), {20, 166, 96, 32}, this))
+    , m_copy(addButton(QStringLiteral("Command1_10"), QStringLiteral("复制"), {128, 166, 96, 32}, this))
+    , m_delete(addButton(QStringLiteral("Command1_11"), QStringLiteral("删除"), {236, 166, 96, 32}, this))
+    , m_reset(
+          addButton(QStringLiteral("Command5"), QStringLiteral("快递数据清空"), {20, 214, 312, 32}, this)) {
+    (new QLabel(QStringLiteral("快递单号："), this))->setGeometry(20, 42, 70, 26);
+    m_number->setObjectName(QStringLiteral("Text4"));
+    m_number->setGeometry(90, 42, 240, 26);
+    (new QLabel(QStringLiteral("快递公司："), this))->setGeometry(20, 78, 70, 28);
+    (new QLabel(QStringLiteral("物品信息："), this))->setGeometry(20, 116, 70, 26);
+    m_goods->setObjectName(QStringLiteral("Text6"));
+    m_goods->setGeometry(90, 116, 240, 26);
+    m_reset->setToolTip(QStringLiteral("清空本快递已记录的进度，重新获取并提醒全部物流信息"));
+
+    connect(m_number, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!text.isEmpty() && !readsAsNumber(text)) {
+            m_number->clear();
+        }
+    });
+    connect(m_company, &QPushButton::clicked, this, std::move(openDirectory));
+    connect(m_modify, &QPushButton::clicked, this, &OperationsPage::modify);
+    connect(m_delete, &QPushButton::clicked, this, &OperationsPage::remove);
+    connect(m_copy, &QPushButton::clicked, this, &OperationsPage::copy);
+    connect(m_reset, &QPushButton::clicked, this, &OperationsPage::resetProgress);
+    setDefaultButton(m_modify);
+}
+
+void OperationsPage::fill(const QString &number, const QString &company, const QString &goods) {
+    m_number->setText(number);
+    m_company->setText(company.isEmpty() ? noCompany : company);
+    m_goods->setText(goods);
+}
+
+void OperationsPage::modify() {
+    Dialogs &dialogs = *m_state.platform.dialogs;
+    if (m_number->text().isEmpty()) {
+        dialogs.inform(messageTitle, QStringLiteral("请输入单号!"), MessageIcon::Information);
+        return;
+    }
+    bool named = false;
+    if (m_company->text() != noCompany) {
+        try {
+            named = m_state.couriers->byName(m_company->text()).has_value();
+        } catch (const StoreError &) {
+            named = false;
+        }
+    }
+    if (!named) {
+        dialogs.inform(messageTitle, QStringLiteral("请选择快递公司!"), MessageIcon::Information);
+        return;
+    }
+    if (m_goods->text().isEmpty()) {
+        dialogs.inform(messageTitle, QStringLiteral("请输入物品信息!"), MessageIcon::Information);
+        return;
+    }
+    if (!dialogs.ask(messageTitle, QStringLiteral("确定要修改[") + m_state.picker->currentText() +
+                                       QStringLiteral("]此单号码?"))) {
+        return;
+    }
+    try {
+        if (m_state.parcels->modify(m_state.current.id, m_company->text(), m_goods->text(),
+                                    m_number->text())) {
+            dialogs.inform(messageTitle, QStringLiteral("快递信息修改成功!"), MessageIcon::Information);
+        } else {
+            dialogs.inform(messageTitle, QStringLiteral("信息数据不存在!"), MessageIcon::Information);
+        }
+    } catch (const StoreError &error) {
+        dialogs.inform(messageTitle, QStringLiteral("快递信息修改失败!错误原因") + error.description(),
+                       MessageIcon::Information);
+        hide();
+        return;
+    }
+    // One query, under the changed text; `num` is kept, so progress is compared with the old count.
+    showAs(m_goods->text());
+    hide();
+}
+
+void OperationsPage::remove() {
+    Dialogs &dialogs = *m_state.platform.dialogs;
+    if (!dialogs.ask(messageTitle, QStringLiteral("确定要删除[") + m_state.picker->currentText() +
+                                       QStringLiteral("]此单号码?"))) {
+        return;
+    }
+    try {
+        m_state.parcels->remove(m_state.current.id);
+        dialogs.inform(messageTitle, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
+    } catch (const StoreError &error) {
+        dialogs.inform(messageTitle, QStringLiteral("快递信息删除失败!错误原因") + error.description(),
+                       MessageIcon::Information);
+    }
+    try {
+        m_state.picker->sX(*m_state.parcels);
+    } catch (const StoreError &error) {
+        m_state.setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
+    }
+    hide();
+    if (m_state.settingsPage->defaultQueryOn() && m_state.picker->count() > 0) {
+        m_state.picker->pick(0);
+    }
+}
+
+void OperationsPage::copy() {
+    if (m_state.picker->currentText().isEmpty()) {
+        m_state.setHint(QStringLiteral("请先选择快递.."));
+        return;
+    }
+    const CurrentParcel &current = m_state.current;
+    QGuiApplication::clipboard()->setText(QStringLiteral("快递物品：") + current.goods +
+                                          QStringLiteral("\r\n快递公司：") + current.company +
+                                          QStringLiteral("\r\n快递单号：") + current.number);
+    m_state.setHint(QStringLiteral("当前快递信息已复制.."));
+}
+
+void OperationsPage::resetProgress() {
+    Dialogs &dialogs = *m_state.platform.dialogs;
+    if (!dialogs.ask(messageTitle, QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
+        return;
+    }
+    // With no current parcel there is nothing to reset.
+    if (m_state.current.id.isEmpty()) {
+        return;
+    }
+    try {
+        if (!m_state.parcels->resetCount(m_state.current.id)) {
+            return;
+        }
+    } catch (const StoreError &error) {
+        dialogs.inform(messageTitle, QStringLiteral("初始化失败!错误原因") + error.description(),
+                       MessageIcon::Information);
+        return;
+    }
+    dialogs.inform(messageTitle, QStringLiteral("初始化成功!"), MessageIcon::Information);
+    showAs(m_goods->text());
+}
+
+void OperationsPage::showAs(const QString &goods) {
+    bool ok = false;
+    const int position = m_state.current.pickerPosition.toInt(&ok);
+    if (!ok || position < 0 || position >= m_state.picker->count()) {
+        return;
+    }
+    m_state.picker->setItemText(position, goods);
+    m_state.picker->pick(position);
+}

@@ -1,0 +1,114 @@
+// Parcel search.
+#include "book/SearchPage.h"
+
+#include "book/NumberFilter.h"
+#include "book/ParcelPicker.h"
+#include "shell/WindowState.h"
+#include "store/ParcelStore.h"
+#include "store/StoreError.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const QString messageTitle = QStringLiteral("岚舟系列软件");
+
+QRadioButton *addOption(const QString &objectName, const QString &caption, QRect geometry, QWidget *parent) {
+    auto *option = new QRadioButton(caption, parent);
+    option->setObjectName(objectName);
+    option->setGeometry(geometry);
+    return option;
+}
+
+} // namespace
+
+SearchPage::SearchPage(WindowState &state, QWidget *parent)
+    : Page(3, QStringLiteral("搜索快递"), QSize(4455, 4335), 180, parent)
+    , m_state(state)
+    , m_text(new QLineEdit(this))
+    , m_start(new QPushButton(QStringLiteral("开始搜索"), this)) {
+    (new QLabel(QStringLiteral("搜索内容："), this))->setGeometry(20, 44, 70, 26);
+    m_text->setObjectName(QStringLiteral("Text7"));
+    m_text->setGeometry(90, 44, 186, 26);
+
+    auto *field = new QGroupBox(QStringLiteral("搜索方式"), this);
+    field->setGeometry(20, 82, 256, 72);
+    m_byNumber =
+        addOption(QStringLiteral("Option1_0"), QStringLiteral("使用单号查询"), {10, 22, 236, 20}, field);
+    m_byGoods =
+        addOption(QStringLiteral("Option1_1"), QStringLiteral("使用物品名称查询"), {10, 44, 236, 20}, field);
+    auto *match = new QGroupBox(QStringLiteral("匹配方式"), this);
+    match->setGeometry(20, 160, 256, 52);
+    m_exact = addOption(QStringLiteral("Option2_0"), QStringLiteral("精准查询"), {10, 22, 110, 20}, match);
+    m_fuzzy = addOption(QStringLiteral("Option2_1"), QStringLiteral("模糊查询"), {128, 22, 110, 20}, match);
+    m_byGoods->setChecked(true);
+    m_fuzzy->setChecked(true);
+
+    m_start->setObjectName(QStringLiteral("Command1_14"));
+    m_start->setGeometry(88, 232, 120, 34);
+    setDefaultButton(m_start);
+
+    connect(m_text, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (m_byNumber->isChecked() && !text.isEmpty() && !readsAsNumber(text)) {
+            m_text->clear();
+        }
+    });
+    connect(m_start, &QPushButton::clicked, this, &SearchPage::search);
+}
+
+void SearchPage::reset() {
+    m_byGoods->setChecked(true);
+    m_fuzzy->setChecked(true);
+    m_text->clear();
+    m_text->setFocus();
+}
+
+void SearchPage::search() {
+    if (!(m_fuzzy->isChecked() || m_exact->isChecked()) ||
+        !(m_byNumber->isChecked() || m_byGoods->isChecked())) {
+        return;
+    }
+    const bool fuzzy = m_fuzzy->isChecked();
+    const bool byNumber = m_byNumber->isChecked();
+    Dialogs &dialogs = *m_state.platform.dialogs;
+    const QString text = m_text->text();
+    if (text.isEmpty()) {
+        dialogs.inform(messageTitle,
+                       byNumber ? QStringLiteral("请输入快递单号..") : QStringLiteral("请输入快递物品.."),
+                       MessageIcon::Information);
+        return;
+    }
+    m_state.picker->clear();
+    QList<ParcelRow> found;
+    try {
+        ParcelStore &parcels = *m_state.parcels;
+        if (fuzzy) {
+            found = byNumber ? parcels.byNumberContaining(text.trimmed())
+                             : parcels.byGoodsContaining(text.trimmed());
+        } else {
+            found = byNumber ? parcels.byNumber(text) : parcels.byGoods(text);
+        }
+    } catch (const StoreError &error) {
+        dialogs.inform(messageTitle, error.description(), MessageIcon::Information);
+        return;
+    }
+    for (const ParcelRow &row : found) {
+        m_state.picker->addItem(row.goods);
+    }
+    if (m_state.picker->count() == 0) {
+        dialogs.inform(messageTitle, QStringLiteral("没有找到相关快递"), MessageIcon::Information);
+        m_state.setHint(QStringLiteral("没有找到相关快递.."));
+        return;
+    }
+    hide();
+    dialogs.inform(messageTitle,
+                   fuzzy ? QStringLiteral("已为您找到") + QString::number(m_state.picker->count()) +
+                               QStringLiteral("个相关快递")
+                         : QStringLiteral("已为您找到相关快递"),
+                   MessageIcon::Information);
+    m_state.picker->pick(0);
+}

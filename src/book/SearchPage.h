@@ -1,0 +1,31 @@
+// The search page: parcels by number or goods, exact or by containment.
+#pragma once
+
+#include "shell/Page.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+struct WindowState;
+
+class SearchPage final : public Page {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SearchPage)
+
+public:
+    SearchPage(WindowState &state, QWidget *parent);
+
+    // What the toolbar does when it shows the page: by goods, fuzzy, empty box with the focus.
+    void reset();
+
+private:
+    void search();
+
+    WindowState &m_state;
+    QLineEdit *m_text;
+    QRadioButton *m_byNumber;
+    QRadioButton *m_byGoods;
+    QRadioButton *m_exact;
+    QRadioButton *m_fuzzy;
+    QPushButton *m_start;
+};

@@ -1,0 +1,55 @@
+// Courier recognition against the recognition service and the directory's recognition codes.
+#include "tracking/Recognition.h"
+
+#include "shell/WindowState.h"
+#include "store/CourierStore.h"
+#include "store/StoreError.h"
+#include "tracking/WebClient.h"
+
+#include <QPushButton>
+
+namespace {
+
+const QString failed = QStringLiteral("检测出错,请查询您的单号是否正确");
+
+} // namespace
+
+Recognition::Recognition(WindowState &state, QPushButton *caption, QObject *parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_caption(caption) {}
+
+void Recognition::recognise(const QString &number) {
+    if (number.size() < 10) {
+        return;
+    }
+    m_caption->setText(QStringLiteral("正在检测快递"));
+    const quint64 request = ++m_latest;
+    m_state.web->get(m_state.services.recognition + QStringLiteral("/autonumber/auto?num=") + number, this,
+                     [this, request](const WebReply &reply) {
+                         if (request == m_latest) {
+                             answered(reply.body);
+                         }
+                     });
+}
+
+void Recognition::answered(const QString &body) {
+    if (body.isEmpty()) {
+        return;
+    }
+    if (body.contains(QStringLiteral("503"))) {
+        m_caption->setText(QStringLiteral("检测出错,请手动选择或多次刷新"));
+        return;
+    }
+    const std::optional<QString> code = tracking::recognitionCode(body);
+    if (!code) {
+        m_caption->setText(failed);
+        return;
+    }
+    try {
+        const std::optional<CourierRow> courier = m_state.couriers->byRecognitionCode(*code);
+        m_caption->setText(courier ? courier->name : QStringLiteral("未找到对应快递,请手动选择"));
+    } catch (const StoreError &) {
+        m_caption->setText(failed);
+    }
+}

@@ -1,0 +1,27 @@
+// Courier recognition: proposes the company of a tracking number on the add page.
+#pragma once
+
+#include <QObject>
+
+class QPushButton;
+struct WindowState;
+
+class Recognition final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Recognition)
+
+public:
+    // caption: the add page's company picker, which shows the proposal or a status text.
+    Recognition(WindowState &state, QPushButton *caption, QObject *parent);
+
+    // Asks the recognition service about a number of ten or more characters. Only the answer to
+    // the newest request is shown; older answers that arrive later are ignored.
+    void recognise(const QString &number);
+
+private:
+    void answered(const QString &body);
+
+    WindowState &m_state;
+    QPushButton *m_caption;
+    quint64 m_latest = 0;
+};

@@ -1,0 +1,304 @@
+// The number boxes' rule, the fixed-width GBK list export and the web Date header reader.
+#include "book/ExportText.h"
+#include "book/NumberFilter.h"
+#include "shell/WebTime.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class CoreTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsAsNumber_data();
+    void readsAsNumber();
+    void fixedLength_data();
+    void fixedLength();
+    void export_linesAreFixedWidthGbkWithCrLf();
+    void export_keepsLongCellsAndCharactersOutsideGbk();
+    void export_replacesAnExistingFile();
+    void export_noRowsCreatesNothing();
+    void export_failuresLeaveTheTargetAlone();
+    void readDateHeader_data();
+    void readDateHeader();
+};
+
+void CoreTest::readsAsNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("number");
+    QTest::newRow("digits") << QStringLiteral("123") << true;
+    QTest::newRow("zero") << QStringLiteral("0") << true;
+    QTest::newRow("plus sign") << QStringLiteral("+42") << true;
+    QTest::newRow("minus sign") << QStringLiteral("-42") << true;
+    QTest::newRow("sign alone") << QStringLiteral("-") << false;
+    QTest::newRow("two signs") << QStringLiteral("--1") << false;
+    QTest::newRow("trailing sign") << QStringLiteral("1-") << false;
+    QTest::newRow("decimal") << QStringLiteral("5.5") << true;
+    QTest::newRow("leading point") << QStringLiteral(".5") << true;
+    QTest::newRow("trailing point") << QStringLiteral("5.") << true;
+    QTest::newRow("signed point") << QStringLiteral("-.5") << true;
+    QTest::newRow("point alone") << QStringLiteral(".") << false;
+    QTest::newRow("two points") << QStringLiteral("1.2.3") << false;
+    QTest::newRow("exponent") << QStringLiteral("1e5") << true;
+    QTest::newRow("signed exponent") << QStringLiteral("2.5E-3") << true;
+    QTest::newRow("plus exponent") << QStringLiteral("7e+2") << true;
+    QTest::newRow("d exponent") << QStringLiteral("3d4") << true;
+    QTest::newRow("upper D exponent") << QStringLiteral("3D-4") << true;
+    QTest::newRow("exponent without digits") << QStringLiteral("1e") << false;
+    QTest::newRow("exponent sign without digits") << QStringLiteral("1e+") << false;
+    QTest::newRow("exponent alone") << QStringLiteral("e5") << false;
+    QTest::newRow("fractional exponent") << QStringLiteral("1e2.5") << false;
+    QTest::newRow("thousands") << QStringLiteral("1,234") << true;
+    QTest::newRow("odd grouping") << QStringLiteral("12,34") << true;
+    QTest::newRow("grouped decimal") << QStringLiteral("-1,234,567.89e2") << true;
+    QTest::newRow("leading comma") << QStringLiteral(",123") << false;
+    QTest::newRow("trailing comma") << QStringLiteral("123,") << false;
+    QTest::newRow("double comma") << QStringLiteral("1,,2") << false;
+    QTest::newRow("comma after sign") << QStringLiteral("-,1") << false;
+    QTest::newRow("comma in fraction") << QStringLiteral("1.2,3") << false;
+    QTest::newRow("surrounding spaces") << QStringLiteral("  12  ") << true;
+    QTest::newRow("surrounding tabs") << QStringLiteral("\t12\t") << true;
+    QTest::newRow("blank before sign") << QStringLiteral(" -12") << true;
+    QTest::newRow("blank after sign") << QStringLiteral("- 12") << false;
+    QTest::newRow("inner blank") << QStringLiteral("12 34") << false;
+    QTest::newRow("no-break space") << QStringLiteral("12\u00a0") << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("blanks only") << QStringLiteral(" \t ") << false;
+    QTest::newRow("trailing letter") << QStringLiteral("12a") << false;
+    QTest::newRow("word") << QStringLiteral("abc") << false;
+    QTest::newRow("courier prefix") << QStringLiteral("SF123") << false;
+    QTest::newRow("hex") << QStringLiteral("&H1F") << false;
+    QTest::newRow("13 digits") << QStringLiteral("9876543210123") << true;
+    QTest::newRow("20 digits") << QStringLiteral("12345678901234567890") << true;
+    QTest::newRow("40 digits") << QString(40, QLatin1Char('9')) << true;
+    QTest::newRow("full-width digits") << QStringLiteral("１２３") << false;
+    QTest::newRow("Arabic-Indic digits") << QStringLiteral("\u0661\u0662") << false;
+    QTest::newRow("Chinese") << QStringLiteral("一二三") << false;
+}
+
+void CoreTest::readsAsNumber() {
+    QFETCH(QString, text);
+    QFETCH(bool, number);
+    QCOMPARE(::readsAsNumber(text), number);
+}
+
+void CoreTest::fixedLength_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("fixed");
+    QTest::newRow("short ascii") << QStringLiteral("12") << 8 << QStringLiteral("12      ");
+    QTest::newRow("trimmed first") << QStringLiteral("  12  ") << 8 << QStringLiteral("12      ");
+    QTest::newRow("tabs are kept") << QStringLiteral("\t12") << 8 << QStringLiteral("\t12     ");
+    QTest::newRow("three Chinese") << QStringLiteral("已签收") << 8 << QStringLiteral("已签收  ");
+    QTest::newRow("mixed") << QStringLiteral("中a") << 8 << QStringLiteral("中a     ");
+    QTest::newRow("four-byte character") << QStringLiteral("😀") << 8 << QStringLiteral("😀    ");
+    QTest::newRow("exactly wide") << QStringLiteral("12345678") << 8 << QStringLiteral("12345678");
+    QTest::newRow("four Chinese") << QStringLiteral("快递单号") << 8 << QStringLiteral("快递单号");
+    QTest::newRow("wider, never cut") << QStringLiteral(" 123456789 ") << 8 << QStringLiteral("123456789");
+    QTest::newRow("Chinese over width")
+        << QStringLiteral("中通快递公司") << 8 << QStringLiteral("中通快递公司");
+    QTest::newRow("empty") << QString() << 8 << QString();
+    QTest::newRow("spaces only") << QStringLiteral("   ") << 8 << QString();
+    QTest::newRow("zero width") << QStringLiteral(" ab ") << 0 << QStringLiteral("ab");
+    QTest::newRow("negative width") << QStringLiteral("ab") << -3 << QStringLiteral("ab");
+    QTest::newRow("width one byte short") << QStringLiteral("中文") << 5 << QStringLiteral("中文 ");
+}
+
+void CoreTest::fixedLength() {
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(QString, fixed);
+    QCOMPARE(SetStringFixedLength(text, width), fixed);
+}
+
+void CoreTest::export_linesAreFixedWidthGbkWithCrLf() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("清单.txt"));
+    const QList<QStringList> rows = {
+        {QStringLiteral("12"), QStringLiteral("衣服"), QStringLiteral("已签收")},
+        {QStringLiteral("中通快"), QStringLiteral("b")},
+        {QStringLiteral("123456789"), QStringLiteral("c")},
+        {QString(), QStringLiteral("d")},
+        {QStringLiteral(" 7 ")},
+    };
+    const ExportResult result = ExportListViewContent(rows, path);
+    QCOMPARE(result.outcome, ExportResult::Written);
+    QVERIFY(result.error.isEmpty());
+
+    // 衣服 = D2 C2 B7 FE, 已签收 = D2 D1 C7 A9 CA D5, 中通快 = D6 D0 CD A8 BF EC in GBK.
+    const QByteArray expected = QByteArray("12      ") + "   " + "\xD2\xC2\xB7\xFE" + "   " +
+                                "\xD2\xD1\xC7\xA9\xCA\xD5" + "\r\n" + "\xD6\xD0\xCD\xA8\xBF\xEC  " + "   " +
+                                "b\r\n" + "123456789   c\r\n" + "   d\r\n" + "7       \r\n";
+    QCOMPARE(readAll(path), expected);
+}
+
+void CoreTest::export_keepsLongCellsAndCharactersOutsideGbk() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("long.txt"));
+    const QString longProgress = QString(1000, QChar(u'中')) + QString(1000, QLatin1Char('x')) +
+                                 QString(999, QChar(u'收')) + QStringLiteral("尾");
+    QCOMPARE(longProgress.size(), 3000);
+    const QList<QStringList> rows = {{QStringLiteral("1"), longProgress},
+                                     {QStringLiteral("😀"), QStringLiteral("笑😀脸")}};
+    QCOMPARE(ExportListViewContent(rows, path).outcome, ExportResult::Written);
+
+    const QByteArray bytes = readAll(path);
+    const QByteArray firstLine = QByteArray("1       ") + "   " + QByteArray("\xD6\xD0").repeated(1000) +
+                                 QByteArray(1000, 'x') + QByteArray("\xCA\xD5").repeated(999) + "\xCE\xB2" +
+                                 "\r\n";
+    // 😀 is 94 39 FC 36 in GB18030; 笑 = D0 A6, 脸 = C1 B3.
+    const QByteArray secondLine = QByteArray("\x94\x39\xFC\x36") + "    " + "   " + "\xD0\xA6" +
+                                  "\x94\x39\xFC\x36" + "\xC1\xB3" + "\r\n";
+    QCOMPARE(bytes.size(), firstLine.size() + secondLine.size());
+    QCOMPARE(bytes.left(firstLine.size()), firstLine);
+    QCOMPARE(bytes.mid(firstLine.size()), secondLine);
+}
+
+void CoreTest::export_replacesAnExistingFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("old.txt"));
+    QVERIFY(writeFile(path, QByteArray(5000, 'o')));
+    QCOMPARE(ExportListViewContent({{QStringLiteral("9")}}, path).outcome, ExportResult::Written);
+    QCOMPARE(readAll(path), QByteArray("9       \r\n"));
+    // Nothing besides the file is left in the folder (no temporary copies).
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.txt")});
+}
+
+void CoreTest::export_noRowsCreatesNothing() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("none.txt"));
+    const ExportResult result = ExportListViewContent({}, path);
+    QCOMPARE(result.outcome, ExportResult::NoRows);
+    QVERIFY(!QFile::exists(path));
+
+    const QString existing = dir.filePath(QStringLiteral("existing.txt"));
+    QVERIFY(writeFile(existing, "keep"));
+    QCOMPARE(ExportListViewContent({}, existing).outcome, ExportResult::NoRows);
+    QCOMPARE(readAll(existing), QByteArray("keep"));
+}
+
+void CoreTest::export_failuresLeaveTheTargetAlone() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QList<QStringList> rows = {{QStringLiteral("1"), QStringLiteral("中")}};
+
+    const QString inMissingFolder = dir.filePath(QStringLiteral("没有/x.txt"));
+    ExportResult result = ExportListViewContent(rows, inMissingFolder);
+    QCOMPARE(result.outcome, ExportResult::Failed);
+    QVERIFY(!result.error.isEmpty());
+    QVERIFY(!QFile::exists(inMissingFolder));
+
+    // A regular file in place of the folder: no user, root included, can write below it.
+    const QString plainFile = dir.filePath(QStringLiteral("plain"));
+    QVERIFY(writeFile(plainFile, "plain"));
+    result = ExportListViewContent(rows, plainFile + QStringLiteral("/x.txt"));
+    QCOMPARE(result.outcome, ExportResult::Failed);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(readAll(plainFile), QByteArray("plain"));
+
+    // A name of 250 bytes exists, but the temporary name beside it would pass the 255-byte limit,
+    // so the write fails late; the file that was there must keep its content.
+    const QString longName = dir.filePath(QString(250, QLatin1Char('n')));
+    QVERIFY(writeFile(longName, "before"));
+    result = ExportListViewContent(rows, longName);
+    QCOMPARE(result.outcome, ExportResult::Failed);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(readAll(longName), QByteArray("before"));
+}
+
+void CoreTest::readDateHeader_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QTime>("time");
+    const QDate none;
+    const QTime noTime;
+    QTest::newRow("morning") << QStringLiteral("Mon, 07 Dec 2026 03:25:00 GMT") << QDate(2026, 12, 7)
+                             << QTime(11, 25, 0);
+    QTest::newRow("across midnight") << QStringLiteral("Mon, 07 Dec 2026 20:30:00 GMT") << QDate(2026, 12, 8)
+                                     << QTime(4, 30, 0);
+    QTest::newRow("exactly 16:00") << QStringLiteral("Mon, 07 Dec 2026 16:00:00 GMT") << QDate(2026, 12, 8)
+                                   << QTime(0, 0, 0);
+    QTest::newRow("month end") << QStringLiteral("Sat, 30 Apr 2022 19:59:59 GMT") << QDate(2022, 5, 1)
+                               << QTime(3, 59, 59);
+    QTest::newRow("year end") << QStringLiteral("Thu, 31 Dec 2026 23:00:00 GMT") << QDate(2027, 1, 1)
+                              << QTime(7, 0, 0);
+    QTest::newRow("leap day") << QStringLiteral("Wed, 28 Feb 2024 20:00:00 GMT") << QDate(2024, 2, 29)
+                              << QTime(4, 0, 0);
+    QTest::newRow("single-digit day")
+        << QStringLiteral("Tue, 1 Sep 2026 00:00:01 GMT") << QDate(2026, 9, 1) << QTime(8, 0, 1);
+    QTest::newRow("lower-case names")
+        << QStringLiteral("mon, 07 dec 2026 03:25:00 gmt") << QDate(2026, 12, 7) << QTime(11, 25, 0);
+    QTest::newRow("surrounding spaces")
+        << QStringLiteral("  Mon, 07 Dec 2026 03:25:00 GMT ") << QDate(2026, 12, 7) << QTime(11, 25, 0);
+    QTest::newRow("old two-digit year")
+        << QStringLiteral("Sunday, 06-Nov-94 08:49:37 GMT") << QDate(1994, 11, 6) << QTime(16, 49, 37);
+    QTest::newRow("recent two-digit year")
+        << QStringLiteral("Thursday, 31-Dec-26 23:00:00 GMT") << QDate(2027, 1, 1) << QTime(7, 0, 0);
+    QTest::newRow("asctime") << QStringLiteral("Sun Nov  6 08:49:37 1994") << QDate(1994, 11, 6)
+                             << QTime(16, 49, 37);
+    QTest::newRow("asctime across midnight")
+        << QStringLiteral("Mon Dec  7 20:30:00 2026") << QDate(2026, 12, 8) << QTime(4, 30, 0);
+
+    QTest::newRow("empty") << QString() << none << noTime;
+    QTest::newRow("garbage") << QStringLiteral("not a date at all") << none << noTime;
+    QTest::newRow("missing GMT") << QStringLiteral("Mon, 07 Dec 2026 03:25:00") << none << noTime;
+    QTest::newRow("other zone") << QStringLiteral("Mon, 07 Dec 2026 03:25:00 +0800") << none << noTime;
+    QTest::newRow("extra word") << QStringLiteral("Mon, 07 Dec 2026 03:25:00 GMT x") << none << noTime;
+    QTest::newRow("no comma") << QStringLiteral("Mon 07 Dec 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("unknown weekday") << QStringLiteral("Xyz, 07 Dec 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("unknown month") << QStringLiteral("Mon, 07 Dcm 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("Chinese month") << QStringLiteral("Mon, 07 十二月 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("day 32") << QStringLiteral("Mon, 32 Dec 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("30 February") << QStringLiteral("Mon, 30 Feb 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("hour 24") << QStringLiteral("Mon, 07 Dec 2026 24:00:00 GMT") << none << noTime;
+    QTest::newRow("minute 60") << QStringLiteral("Mon, 07 Dec 2026 03:60:00 GMT") << none << noTime;
+    QTest::newRow("no seconds") << QStringLiteral("Mon, 07 Dec 2026 03:25 GMT") << none << noTime;
+    QTest::newRow("two-digit year, new form")
+        << QStringLiteral("Mon, 07 Dec 26 03:25:00 GMT") << none << noTime;
+    QTest::newRow("three-digit day") << QStringLiteral("Mon, 007 Dec 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("signed day") << QStringLiteral("Mon, +7 Dec 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("full-width digits") << QStringLiteral("Mon, ０７ Dec 2026 03:25:00 GMT") << none << noTime;
+    QTest::newRow("old form missing part") << QStringLiteral("Sunday, 06-Nov 08:49:37 GMT") << none << noTime;
+    QTest::newRow("asctime with GMT weekday")
+        << QStringLiteral("Sun, Nov  6 08:49:37 1994") << none << noTime;
+}
+
+void CoreTest::readDateHeader() {
+    QFETCH(QString, header);
+    QFETCH(QDate, date);
+    QFETCH(QTime, time);
+    const std::optional<QDateTime> read = ::readDateHeader(header);
+    QCOMPARE(read.has_value(), date.isValid());
+    if (read) {
+        QCOMPARE(read->timeSpec(), Qt::OffsetFromUTC);
+        QCOMPARE(read->offsetFromUtc(), 8 * 3600);
+        QCOMPARE(read->date(), date);
+        QCOMPARE(read->time(), time);
+    }
+}
+
+QTEST_GUILESS_MAIN(CoreTest)
+#include "tst_core.moc"
