@@ -42,6 +42,8 @@ void ProgressParse::parse() {
     for (qsizetype i = 0; i < entries.size(); ++i) {
         rows.append(new QTreeWidgetItem({QString::number(i + 1), entries[i].time, entries[i].context}));
     }
+    // Replaces what an overlapping query may have listed, so no entry ever shows twice.
+    list->clear();
     list->addTopLevelItems(rows);
     m_state.timer1->stop();
     if (QTreeWidgetItem *newest = list->topLevelItem(0)) {

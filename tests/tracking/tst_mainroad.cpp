@@ -1,10 +1,7 @@
 // The main road through the real window: start-up check, one query, result codes, change
 // detection and the anomaly watch, against the in-process stub service.
-#include "shell/MainWindow.h"
-#include "store/ParcelStore.h"
-#include "support/FakePlatform.h"
 #include "support/HttpStub.h"
-#include "support/ProgramFolder.h"
+#include "support/WindowHarness.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,74 +13,13 @@
 
 #include <memory>
 
+using harness::answerWith;
+using harness::codeAnswer;
+using harness::Harness;
+
 namespace {
 
-// Three entries, newest first, as the service answers with ord=desc.
-QByteArray answerWith(const QList<QPair<QString, QString>> &entries, const QString &extra = QString()) {
-    QString body = QStringLiteral(R"({"status":"1","errCode":"0","message":"")") + extra +
-                   QStringLiteral(R"(,"data":[)");
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        body += (i ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"time":")") + entries[i].first +
-                QStringLiteral(R"(","context":")") + entries[i].second + QStringLiteral(R"("})");
-    }
-    return (body + QStringLiteral("]}")).toUtf8();
-}
-
-QByteArray codeAnswer(const char *code) {
-    return QByteArray(R"({"status":"0","errCode":")") + code + R"(","message":"x"})";
-}
-
-const QList<QPair<QString, QString>> inTransit = {
-    {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("【杭州市】快件已到达 杭州转运中心")},
-    {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("【上海市】快件已发往 杭州转运中心")},
-    {QStringLiteral("2026-12-06 06:45:00"), QStringLiteral("【上海市】圆通速递 已揽收")},
-};
-
-// A window over a temporary program folder, pointed at the stub.
-struct Harness {
-    TempProgramFolder folder;
-    FakePlatform fake;
-    std::unique_ptr<MainWindow> window;
-
-    template <typename T> T *child(const QString &name) const {
-        T *widget = window->findChild<T *>(name);
-        if (!widget) {
-            qFatal("no widget %s", qPrintable(name));
-        }
-        return widget;
-    }
-    QString hint() const { return child<QLabel>(QStringLiteral("Label11_2"))->text(); }
-    QString field(int element) const {
-        return child<QLabel>(QStringLiteral("Label12_%1").arg(element))->text();
-    }
-    QComboBox *picker() const { return child<QComboBox>(QStringLiteral("Text1")); }
-    QTreeWidget *list() const { return child<QTreeWidget>(QStringLiteral("ListView1")); }
-    QTimer *timer(const QString &name) const { return child<QTimer>(name); }
-    bool toolbarEnabled(int element) const {
-        return child<QToolButton>(QStringLiteral("Image2_%1").arg(element))->isEnabled();
-    }
-    bool busy() const { return child<QLabel>(QStringLiteral("AniGIF1"))->isVisible(); }
-
-    void open() {
-        window = std::make_unique<MainWindow>(fake.platform(), folder.path());
-        QVERIFY(window->start());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    // Runs the start-up check at once instead of a second later.
-    void startupCheck() const {
-        QVERIFY(QMetaObject::invokeMethod(timer(QStringLiteral("Timer3")), "timeout"));
-    }
-    // The user picks an entry of the parcel picker.
-    void pick(int index) const {
-        picker()->setCurrentIndex(index);
-        Q_EMIT picker()->activated(index);
-    }
-    QString storedCount(const QString &goods) const {
-        Database db = folder.open();
-        return ParcelStore(db).byGoods(goods).value(0).num;
-    }
-};
+const QList<QPair<QString, QString>> &inTransit = harness::inTransit();
 
 } // namespace
 

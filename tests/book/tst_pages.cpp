@@ -1,0 +1,717 @@
+// Pages, toolbar and keys through the real window: add, recognition, directory, modify, delete,
+// copy, search and re-initialisation, against the in-process stub service.
+#include "support/HttpStub.h"
+#include "support/WindowHarness.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using harness::answerWith;
+using harness::codeAnswer;
+using harness::Harness;
+
+namespace {
+
+const QString titleNoCompany = QStringLiteral("请选择快递公司");
+
+QPoint centreOf(const QWidget *page) {
+    const QSize client(770, 517);
+    return QPoint(static_cast<int>(client.width() / 2.0f - page->width() / 2.0f),
+                  static_cast<int>(client.height() / 2.0f - page->height() / 2.0f));
+}
+
+// A double click as a person makes it: the first click lands, then the second.
+void doubleClick(QTreeWidget *list, QTreeWidgetItem *item) {
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class PagesTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void toolbar_opensEveryPageCentred();
+    void keys_actWhileTheIconsAreDisabled();
+    void f4_pastesTheClipboard();
+    void pages_dragAndCloseOnPress();
+    void add_storesOnlyAfterTheServiceDecides();
+    void add_refusesMissingInputAndStatusCaptions();
+    void recognition_proposesTheCompany();
+    void directory_listsSearchesChoosesAndCopies();
+    void operations_modifyDeleteCopy();
+    void search_findsByNumberOrGoods();
+    void reinitialise_resetsProgressOrTheWindow();
+
+private:
+    void addParcel(Harness &h, const QString &number, const QString &company, const QString &goods) const;
+
+    HttpStub m_stub;
+};
+
+void PagesTest::initTestCase() {
+    QVERIFY(m_stub.listen());
+    qputenv("PARCELBOOK_TRACKING_URL", m_stub.baseUrl().toUtf8());
+    qputenv("PARCELBOOK_RECOGNITION_URL", (m_stub.baseUrl() + QStringLiteral("/rec")).toUtf8());
+    qputenv("PARCELBOOK_SITE_URL", (m_stub.baseUrl() + QStringLiteral("/site")).toUtf8());
+}
+
+void PagesTest::init() {
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.0");
+    m_stub.answer(QStringLiteral("/site/data/tg.txt"), "公告|http://127.0.0.1/");
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+    m_stub.answer(QStringLiteral("/rec/autonumber/auto"), R"([{"comCode":"yuantong","noPre":"31"}])");
+    m_stub.delay(QStringLiteral("/"), 0);
+    m_stub.delay(QStringLiteral("/rec/autonumber/auto"), 0);
+    m_stub.clearRequests();
+    QGuiApplication::clipboard()->clear();
+}
+
+// Fills the add page the way a user does and presses "开始查询".
+void PagesTest::addParcel(Harness &h, const QString &number, const QString &company,
+                          const QString &goods) const {
+    h.key(Qt::Key_F4);
+    auto *numberBox = h.child<QComboBox>(QStringLiteral("Text3"));
+    numberBox->setFocus();
+    QTest::keyClicks(numberBox, number);
+    h.child<QPushButton>(QStringLiteral("Command1_12"))->setText(company);
+    // Typed through the input method in real life; the test types into the box directly.
+    h.child<QLineEdit>(QStringLiteral("Text2"))->setText(goods);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_13")), Qt::LeftButton);
+}
+
+void PagesTest::toolbar_opensEveryPageCentred() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.openReady();
+
+    // The operations page needs a parcel in the picker.
+    QTest::mouseClick(h.icon(1), Qt::LeftButton);
+    QCOMPARE(h.hint(), QStringLiteral("请先选择快递.."));
+    for (int element = 0; element < 5; ++element) {
+        QVERIFY(!h.page(element)->isVisible());
+    }
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
+    const struct {
+        int icon;
+        int page;
+    } opens[] = {{1, 2}, {3, 0}, {4, 3}, {6, 4}};
+    for (const auto &open : opens) {
+        QTest::mouseClick(h.icon(open.icon), Qt::LeftButton);
+        QVERIFY2(h.page(open.page)->isVisible(), qPrintable(QString::number(open.icon)));
+        QCOMPARE(h.page(open.page)->pos(), centreOf(h.page(open.page)));
+        for (int other = 0; other < 5; ++other) {
+            QCOMPARE(h.page(other)->isVisible(), other == open.page);
+        }
+    }
+    QCOMPARE(h.child<QLineEdit>(QStringLiteral("Text4"))->text(), QStringLiteral("3101234567890"));
+    QCOMPARE(h.child<QPushButton>(QStringLiteral("Command1_8"))->text(), QStringLiteral("圆通速递"));
+    QCOMPARE(h.child<QLineEdit>(QStringLiteral("Text6"))->text(), QStringLiteral("爸爸衣服"));
+
+    // "设置" opens the settings page centred; Esc hides every page.
+    QTest::mousePress(h.child<QLabel>(QStringLiteral("Label16_1")), Qt::RightButton);
+    QVERIFY(h.page(1)->isVisible());
+    QCOMPARE(h.page(1)->pos(), centreOf(h.page(1)));
+    QVERIFY(!h.page(4)->isVisible());
+    h.key(Qt::Key_Escape);
+    QVERIFY(!h.page(1)->isVisible());
+    h.key(Qt::Key_F9);
+    QVERIFY(h.page(1)->isVisible());
+
+    // The search page opens by goods and fuzzy, with an empty box.
+    auto *searchBox = h.child<QLineEdit>(QStringLiteral("Text7"));
+    searchBox->setText(QStringLiteral("旧的"));
+    h.child<QRadioButton>(QStringLiteral("Option1_0"))->setChecked(true);
+    h.child<QRadioButton>(QStringLiteral("Option2_0"))->setChecked(true);
+    h.key(Qt::Key_F7);
+    QVERIFY(searchBox->text().isEmpty());
+    QVERIFY(h.child<QRadioButton>(QStringLiteral("Option1_1"))->isChecked());
+    QVERIFY(h.child<QRadioButton>(QStringLiteral("Option2_1"))->isChecked());
+}
+
+void PagesTest::keys_actWhileTheIconsAreDisabled() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.openReady();
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(0);
+    QVERIFY(!h.icon(3)->isEnabled());
+    const struct {
+        Qt::Key key;
+        int page;
+    } keys[] = {{Qt::Key_F5, 2}, {Qt::Key_F7, 3}, {Qt::Key_F12, 4}, {Qt::Key_F9, 1}};
+    for (const auto &press : keys) {
+        h.key(press.key);
+        QVERIFY2(h.page(press.page)->isVisible(), qPrintable(QString::number(press.key)));
+    }
+    // F11 asks, and on Yes returns the window to idle while the query still waits.
+    h.fake.dialogs.answers = {false};
+    h.key(Qt::Key_F11);
+    QCOMPARE(h.fake.dialogs.texts().last(), QStringLiteral("确定要执行初始化吗?"));
+    QVERIFY(!h.picker()->isEnabled());
+    h.fake.dialogs.answers = {true};
+    h.key(Qt::Key_F11);
+    QVERIFY(h.picker()->isEnabled());
+    QVERIFY(h.icon(3)->isEnabled());
+    QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
+    for (int element = 0; element < 5; ++element) {
+        QVERIFY(!h.page(element)->isVisible());
+    }
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+    m_stub.release(QStringLiteral("/"));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+}
+
+void PagesTest::f4_pastesTheClipboard() {
+    Harness h;
+    h.openReady();
+    QGuiApplication::clipboard()->setText(QStringLiteral("3101234567890"));
+    h.key(Qt::Key_F4);
+    QVERIFY(h.page(0)->isVisible());
+    QCOMPARE(h.child<QComboBox>(QStringLiteral("Text3"))->currentText(), QStringLiteral("3101234567890"));
+    QCOMPARE(h.child<QPushButton>(QStringLiteral("Command1_12"))->text(), titleNoCompany);
+
+    // Text that is not a number empties the box; an empty clipboard leaves it empty.
+    QGuiApplication::clipboard()->setText(QStringLiteral("SF1234567"));
+    h.key(Qt::Key_F4);
+    QVERIFY(h.child<QComboBox>(QStringLiteral("Text3"))->currentText().isEmpty());
+    QGuiApplication::clipboard()->clear();
+    h.key(Qt::Key_F4);
+    QVERIFY(h.page(0)->isVisible());
+    QVERIFY(h.child<QComboBox>(QStringLiteral("Text3"))->currentText().isEmpty());
+}
+
+void PagesTest::pages_dragAndCloseOnPress() {
+    Harness h;
+    h.openReady();
+    QWidget *search = h.page(3);
+    h.key(Qt::Key_F7);
+    const QPoint start = search->pos();
+    // Neither switch: a press does nothing.
+    QTest::mousePress(search, Qt::LeftButton, {}, QPoint(150, 270));
+    QTest::mouseRelease(search, Qt::LeftButton, {}, QPoint(150, 270));
+    QVERIFY(search->isVisible());
+    QCOMPARE(search->pos(), start);
+
+    h.child<QCheckBox>(QStringLiteral("Check4"))->setChecked(true);
+    QTest::mousePress(search, Qt::LeftButton, {}, QPoint(150, 270));
+    QMouseEvent move(QEvent::MouseMove, QPointF(110, 250), search->mapToGlobal(QPointF(110, 250)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(search, &move);
+    QTest::mouseRelease(search, Qt::LeftButton, {}, QPoint(110, 250));
+    QCOMPARE(search->pos(), start + QPoint(-40, -20));
+    QVERIFY(search->isVisible());
+
+    h.child<QCheckBox>(QStringLiteral("Check5"))->setChecked(true);
+    QTest::mousePress(search, Qt::LeftButton, {}, QPoint(150, 270));
+    QVERIFY(search->isVisible());
+    QTest::mouseRelease(search, Qt::LeftButton, {}, QPoint(150, 270));
+    QVERIFY(!search->isVisible());
+
+    h.child<QCheckBox>(QStringLiteral("Check4"))->setChecked(false);
+    h.key(Qt::Key_F7);
+    QTest::mousePress(search, Qt::LeftButton, {}, QPoint(150, 270));
+    QVERIFY(!search->isVisible());
+}
+
+void PagesTest::add_storesOnlyAfterTheServiceDecides() {
+    Harness h;
+    h.openReady();
+    QVERIFY(h.page(0)->isVisible());
+
+    // Code 0, new: stored with num "0" after the answer, picked and queried.
+    m_stub.delay(QStringLiteral("/"), 150);
+    addParcel(h, QStringLiteral("3101234567890"), QStringLiteral("圆通速递"), QStringLiteral("爸爸衣服"));
+    QVERIFY(!h.page(0)->isVisible());
+    QVERIFY(!h.icon(1)->isEnabled());
+    QVERIFY(h.parcels().isEmpty());
+    QCOMPARE(h.hint(), QStringLiteral("圆通速递:爸爸衣服查询中..."));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    m_stub.delay(QStringLiteral("/"), 0);
+    QCOMPARE(h.parcels().size(), 1);
+    QCOMPARE(h.parcels()[0].company, QStringLiteral("圆通速递"));
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服")}));
+    QCOMPARE(h.picker()->currentIndex(), 0);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 2);
+    QVERIFY(m_stub.requests(QStringLiteral("/")).first().target.contains("com=yuantong&nu=3101234567890"));
+    QCOMPARE(h.list()->topLevelItemCount(), 3);
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
+
+    // Code 0, already in the book: not stored twice; the picker lists the numbers containing it.
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("x3101234567890y"),
+                       QStringLiteral("另一件"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("999"), QStringLiteral("无关"));
+    addParcel(h, QStringLiteral("3101234567890"), QStringLiteral("中通快递"), QStringLiteral("重复"));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("快递数据已存在!")}));
+    QCOMPARE(h.parcels().size(), 3);
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("另一件")}));
+
+    // Code 1, No: nothing stored, the window is given back.
+    h.fake.dialogs.shown.clear();
+    m_stub.answer(QStringLiteral("/"), codeAnswer("1"));
+    h.fake.dialogs.answers = {false};
+    addParcel(h, QStringLiteral("1111111111111"), QStringLiteral("韵达快递"), QStringLiteral("未知"));
+    QTRY_COMPARE(h.fake.dialogs.shown.size(), 1);
+    QVERIFY(h.picker()->isEnabled());
+    QCOMPARE(h.fake.dialogs.texts(),
+             QStringList({QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?")}));
+    QCOMPARE(h.parcels().size(), 3);
+    QVERIFY(!h.page(0)->isVisible());
+    QVERIFY(!h.busy());
+
+    // Code 1, Yes: stored and reported, not made current.
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {true};
+    addParcel(h, QStringLiteral("1111111111111"), QStringLiteral("韵达快递"), QStringLiteral("未知"));
+    QTRY_COMPARE(h.fake.dialogs.shown.size(), 2);
+    QVERIFY(h.picker()->isEnabled());
+    QCOMPARE(h.fake.dialogs.texts().last(), QStringLiteral("快递添加成功！"));
+    QCOMPARE(h.parcels().size(), 4);
+    QCOMPARE(h.parcels().last().num, QStringLiteral("0"));
+    QCOMPARE(h.picker()->count(), 4);
+    QCOMPARE(h.picker()->currentIndex(), -1);
+    QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
+
+    // Service failure codes store nothing and leave their message.
+    const struct {
+        const char *code;
+        const char16_t *message;
+    } failures[] = {{"2", u"验证码错误,可能此快递公司失效,请联系管理员"},
+                    {"3", u"链接查询服务器失败!请稍后再试.."},
+                    {"6", u"递单号格式错误!请您检查.."},
+                    {"7", u"快递公司错误错误!请您检查.."},
+                    {"10", u"未知错误，请稍后再试.."},
+                    {"20", u"API错误..请联系管理员检查.."},
+                    {"21", u"API出问题,请联系管理员更新.."},
+                    {"22", u"非常抱歉!API今日查询次数已尽,请您明日再使用!"}};
+    for (const auto &failure : failures) {
+        m_stub.answer(QStringLiteral("/"), codeAnswer(failure.code));
+        addParcel(h, QStringLiteral("4300000000001"), QStringLiteral("韵达快递"), QStringLiteral("失败"));
+        QTRY_COMPARE(h.hint(), QString::fromUtf16(failure.message));
+        QTRY_VERIFY(h.picker()->isEnabled());
+        QCOMPARE(h.parcels().size(), 4);
+    }
+
+    // An empty answer stores nothing; the watch stays on to return the window to idle.
+    m_stub.answer(QStringLiteral("/"), QByteArray());
+    addParcel(h, QStringLiteral("4300000000001"), QStringLiteral("韵达快递"), QStringLiteral("空"));
+    QTRY_VERIFY(m_stub.count(QStringLiteral("/")) > 0);
+    QTest::qWait(100);
+    QVERIFY(h.timer(QStringLiteral("Timer7"))->isActive());
+    QVERIFY(h.busy());
+    QCOMPARE(h.parcels().size(), 4);
+}
+
+void PagesTest::add_refusesMissingInputAndStatusCaptions() {
+    Harness h;
+    h.openReady();
+    auto *numberBox = h.child<QComboBox>(QStringLiteral("Text3"));
+    auto *company = h.child<QPushButton>(QStringLiteral("Command1_12"));
+    auto *goods = h.child<QLineEdit>(QStringLiteral("Text2"));
+    auto *start = h.child<QPushButton>(QStringLiteral("Command1_13"));
+
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.hint(), QStringLiteral("请输入快递单号!"));
+    numberBox->setEditText(QStringLiteral("4300000000001"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.hint(), QStringLiteral("请选择快递公司!"));
+    for (const QString &status :
+         {QStringLiteral("正在检测快递"), QStringLiteral("检测出错,请手动选择或多次刷新"),
+          QStringLiteral("未找到对应快递,请手动选择"), QStringLiteral("检测出错,请查询您的单号是否正确")}) {
+        company->setText(status);
+        goods->setText(QStringLiteral("书"));
+        h.child<QLabel>(QStringLiteral("Label11_2"))->clear();
+        QTest::mouseClick(start, Qt::LeftButton);
+        QCOMPARE(h.hint(), QStringLiteral("请选择快递公司!"));
+        QVERIFY(h.page(0)->isVisible());
+    }
+    company->setText(QStringLiteral("韵达快递"));
+    goods->clear();
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.hint(), QStringLiteral("请输入快递物品信息,例如：爸爸衣服"));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
+    QVERIFY(h.parcels().isEmpty());
+}
+
+void PagesTest::recognition_proposesTheCompany() {
+    Harness h;
+    h.openReady();
+    auto *numberBox = h.child<QComboBox>(QStringLiteral("Text3"));
+    auto *company = h.child<QPushButton>(QStringLiteral("Command1_12"));
+    const QString path = QStringLiteral("/rec/autonumber/auto");
+
+    // Switch off: typing asks nothing, "刷新" asks at ten characters.
+    numberBox->setFocus();
+    QTest::keyClicks(numberBox, QStringLiteral("3101234567"));
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(path), 0);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+    QTRY_COMPARE(company->text(), QStringLiteral("圆通速递"));
+    QCOMPARE(m_stub.requests(path).first().query, QByteArray("num=3101234567"));
+
+    // Switch on: nine characters ask nothing, the tenth and every further one ask.
+    h.child<QCheckBox>(QStringLiteral("Check8"))->setChecked(true);
+    m_stub.clearRequests();
+    numberBox->setEditText(QString());
+    QTest::keyClicks(numberBox, QStringLiteral("310123456"));
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(path), 0);
+    QTest::keyClicks(numberBox, QStringLiteral("78"));
+    QTRY_COMPARE(m_stub.count(path), 2);
+
+    // A letter empties the whole box.
+    QTest::keyClicks(numberBox, QStringLiteral("a"));
+    QVERIFY(numberBox->currentText().isEmpty());
+
+    const struct {
+        QByteArray answer;
+        const char16_t *caption;
+    } roads[] = {
+        {R"({"status":"503","message":"busy"})", u"检测出错,请手动选择或多次刷新"},
+        {R"([{"comCode":"zhongtong","noPre":"5031"}])", u"检测出错,请手动选择或多次刷新"},
+        {R"([{"comCode":"","noPre":"31"}])", u"未找到对应快递,请手动选择"},
+        {R"([{"comCode":"nosuchcompany"}])", u"未找到对应快递,请手动选择"},
+        {R"([{"comCode":"shunfeng"},{"comCode":"yuantong"}])", u"顺丰快递"},
+        {R"({"message":"no code here"})", u"检测出错,请查询您的单号是否正确"},
+    };
+    int serial = 0;
+    for (const auto &road : roads) {
+        m_stub.answer(path, road.answer);
+        numberBox->setEditText(QStringLiteral("770011223344") + QString::number(serial++));
+        QTRY_COMPARE(company->text(), QString::fromUtf16(road.caption));
+    }
+    // An empty answer leaves the status text.
+    m_stub.answer(path, QByteArray());
+    numberBox->setEditText(QStringLiteral("7700112233446"));
+    QCOMPARE(company->text(), QStringLiteral("正在检测快递"));
+    QTest::qWait(100);
+    QCOMPARE(company->text(), QStringLiteral("正在检测快递"));
+
+    // The newest request wins: a slow older answer that arrives later is ignored.
+    const int before = m_stub.count(path);
+    m_stub.answer(path, R"([{"comCode":"shunfeng"}])");
+    m_stub.delay(path, 400);
+    numberBox->setEditText(QStringLiteral("9876543210123"));
+    QTRY_COMPARE(m_stub.count(path), before + 1);
+    m_stub.delay(path, 0);
+    numberBox->setEditText(QStringLiteral("9876543210124"));
+    QTRY_COMPARE(company->text(), QStringLiteral("顺丰快递"));
+    m_stub.answer(path, R"([{"comCode":"yunda"}])");
+    QTest::qWait(600);
+    QCOMPARE(company->text(), QStringLiteral("顺丰快递"));
+}
+
+void PagesTest::directory_listsSearchesChoosesAndCopies() {
+    Harness h;
+    h.openReady();
+    auto *list = h.child<QTreeWidget>(QStringLiteral("ListView2"));
+    auto *search = h.child<QLineEdit>(QStringLiteral("Text8"));
+    h.key(Qt::Key_F12);
+    QVERIFY(h.page(4)->isVisible());
+    const int all = list->topLevelItemCount();
+    QVERIFY(all >= 30);
+
+    search->setText(QStringLiteral("顺丰"));
+    QVERIFY(list->topLevelItemCount() >= 1);
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QVERIFY(list->topLevelItem(row)->text(1).contains(QStringLiteral("顺丰")));
+    }
+    search->setText(QStringLiteral("'"));
+    QCOMPARE(list->topLevelItemCount(), 0);
+    QVERIFY(h.fake.dialogs.shown.isEmpty());
+    search->setText(QStringLiteral("   "));
+    QCOMPARE(list->topLevelItemCount(), all);
+    search->clear();
+    QCOMPARE(list->topLevelItemCount(), all);
+
+    for (int element = 0; element <= 10; ++element) {
+        auto *pick = h.child<QLabel>(QStringLiteral("Label20_%1").arg(element));
+        QTest::mouseClick(pick, Qt::LeftButton);
+        QVERIFY2(list->topLevelItemCount() >= 1, qPrintable(pick->text()));
+        QVERIFY(list->topLevelItem(0)->text(1).contains(pick->text()));
+    }
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+    QCOMPARE(list->topLevelItemCount(), all);
+
+    // A right press copies the telephone exactly as stored.
+    QTreeWidgetItem *first = list->topLevelItem(0);
+    const QRect firstRect = list->visualItemRect(first);
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, firstRect.center());
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, firstRect.center());
+    QCOMPARE(QGuiApplication::clipboard()->text(), first->text(2));
+    QCOMPARE(h.hint(), first->text(1) + QStringLiteral("公司电话已复制.."));
+
+    // Neither the add page nor the operations page open: no caption changes, the page stays.
+    doubleClick(list, first);
+    QVERIFY(h.page(4)->isVisible());
+    QCOMPARE(h.child<QPushButton>(QStringLiteral("Command1_12"))->text(), titleNoCompany);
+
+    // From the add page's company picker: the chosen name becomes its caption.
+    h.key(Qt::Key_F4);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_12")), Qt::LeftButton);
+    QVERIFY(h.page(0)->isVisible());
+    QVERIFY(h.page(4)->isVisible());
+    QTest::mouseClick(h.child<QLabel>(QStringLiteral("Label20_3")), Qt::LeftButton);
+    QTreeWidgetItem *yuantong = list->topLevelItem(0);
+    doubleClick(list, yuantong);
+    QVERIFY(!h.page(4)->isVisible());
+    QVERIFY(h.page(0)->isVisible());
+    QCOMPARE(h.child<QPushButton>(QStringLiteral("Command1_12"))->text(), yuantong->text(1));
+}
+
+void PagesTest::operations_modifyDeleteCopy() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"),
+                       QStringLiteral("妈妈鞋子"));
+    h.folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"), QStringLiteral("手机"));
+    h.openReady();
+    h.pick(1);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    {
+        Database db = h.folder.open();
+        db.exec(QStringLiteral("UPDATE parcelbook SET num = '2' WHERE goods = '妈妈鞋子'"));
+    }
+
+    // Copy takes the current parcel, not the boxes.
+    h.key(Qt::Key_F5);
+    h.child<QLineEdit>(QStringLiteral("Text6"))->setText(QStringLiteral("不是这个"));
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_10")), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("快递物品：妈妈鞋子\r\n快递公司：中通快递\r\n快递单号：7700112233445"));
+    QCOMPARE(h.hint(), QStringLiteral("当前快递信息已复制.."));
+    QVERIFY(h.page(2)->isVisible());
+
+    // Modify: refused without a directory company; confirmed, it rewrites the row and the entry.
+    auto *number = h.child<QLineEdit>(QStringLiteral("Text4"));
+    auto *company = h.child<QPushButton>(QStringLiteral("Command1_8"));
+    auto *goods = h.child<QLineEdit>(QStringLiteral("Text6"));
+    company->setText(QStringLiteral("正在检测快递"));
+    h.fake.dialogs.shown.clear();
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_9")), Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("请选择快递公司!")}));
+    company->setText(QStringLiteral("韵达快递"));
+    goods->setText(QStringLiteral("妈妈's 新鞋"));
+    number->setText(QStringLiteral("4300000000001"));
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {true};
+    m_stub.clearRequests();
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_9")), Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("确定要修改[妈妈鞋子]此单号码?"),
+                                                  QStringLiteral("快递信息修改成功!")}));
+    QVERIFY(!h.page(2)->isVisible());
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("妈妈's 新鞋"),
+                                       QStringLiteral("手机")}));
+    const ParcelRow changed = h.parcels()[1];
+    QCOMPARE(changed.goods, QStringLiteral("妈妈's 新鞋"));
+    QCOMPARE(changed.company, QStringLiteral("韵达快递"));
+    QCOMPARE(changed.number, QStringLiteral("4300000000001"));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QVERIFY(m_stub.requests(QStringLiteral("/")).first().target.contains("com=yunda&nu=4300000000001"));
+    // The stored count was kept, so three entries against "2" are new.
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+
+    // A failing store is reported as a failure, and the picker keeps what the database holds.
+    {
+        Database db = h.folder.open();
+        db.exec(QStringLiteral("ALTER TABLE parcelbook RENAME TO parcelbook_away"));
+    }
+    h.key(Qt::Key_F5);
+    goods->setText(QStringLiteral("改不了"));
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_9")), Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.shown.size(), 2);
+    QVERIFY(h.fake.dialogs.shown[1].text.startsWith(QStringLiteral("快递信息修改失败!错误原因")));
+    QCOMPARE(h.entries()[1], QStringLiteral("妈妈's 新鞋"));
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    QVERIFY(h.fake.dialogs.shown[1].text.startsWith(QStringLiteral("快递信息删除失败!错误原因")));
+    {
+        Database db = h.folder.open();
+        db.exec(QStringLiteral("ALTER TABLE parcelbook_away RENAME TO parcelbook"));
+    }
+
+    // Delete: No keeps everything; Yes deletes, reloads, and with "默认查询" off picks nothing.
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {false};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    QCOMPARE(h.parcels().size(), 3);
+    QVERIFY(h.page(2)->isVisible());
+    h.fake.dialogs.answers = {true};
+    m_stub.clearRequests();
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts().last(), QStringLiteral("快递信息已删除!"));
+    QCOMPARE(h.parcels().size(), 2);
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("手机")}));
+    QCOMPARE(h.picker()->currentIndex(), -1);
+    QVERIFY(!h.page(2)->isVisible());
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
+
+    // The copy needs a parcel shown in the picker.
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    h.key(Qt::Key_F5);
+    h.picker()->setCurrentIndex(-1);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_10")), Qt::LeftButton);
+    QCOMPARE(h.hint(), QStringLiteral("请先选择快递.."));
+
+    // With "默认查询" on, a delete queries the first parcel left.
+    h.child<QCheckBox>(QStringLiteral("Check7"))->setChecked(true);
+    h.pick(1);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服")}));
+    QCOMPARE(h.picker()->currentIndex(), 0);
+
+    // The number box takes only numbers.
+    h.key(Qt::Key_F5);
+    number->setText(QStringLiteral("123"));
+    QTest::keyClicks(number, QStringLiteral("x"));
+    QVERIFY(number->text().isEmpty());
+}
+
+void PagesTest::search_findsByNumberOrGoods() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("3101299999999"),
+                       QStringLiteral("妈妈's 鞋"));
+    h.folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"),
+                       QStringLiteral("爸爸衣服"));
+    h.openReady();
+    auto *box = h.child<QLineEdit>(QStringLiteral("Text7"));
+    auto *start = h.child<QPushButton>(QStringLiteral("Command1_14"));
+
+    h.key(Qt::Key_F7);
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("请输入快递物品..")}));
+
+    // Fuzzy by number: every number containing the part, counted.
+    h.fake.dialogs.shown.clear();
+    h.child<QRadioButton>(QStringLiteral("Option1_0"))->setChecked(true);
+    QTest::keyClicks(box, QStringLiteral("31012"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("已为您找到2个相关快递")}));
+    QVERIFY(!h.page(3)->isVisible());
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("妈妈's 鞋")}));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=3101234567890"));
+
+    // By number, a letter empties the box; switching to goods does not bring it back.
+    h.key(Qt::Key_F7);
+    h.child<QRadioButton>(QStringLiteral("Option1_0"))->setChecked(true);
+    QTest::keyClicks(box, QStringLiteral("310x"));
+    QVERIFY(box->text().isEmpty());
+    h.child<QRadioButton>(QStringLiteral("Option1_1"))->setChecked(true);
+    QVERIFY(box->text().isEmpty());
+
+    // Fuzzy by goods with a quote; exact by goods with a trailing blank finds nothing.
+    h.fake.dialogs.shown.clear();
+    QTest::keyClicks(box, QStringLiteral("'s"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("已为您找到1个相关快递")}));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
+    h.key(Qt::Key_F7);
+    h.child<QRadioButton>(QStringLiteral("Option2_0"))->setChecked(true);
+    h.fake.dialogs.shown.clear();
+    box->setText(QStringLiteral("爸爸衣服 "));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("没有找到相关快递")}));
+    QCOMPARE(h.hint(), QStringLiteral("没有找到相关快递.."));
+    QVERIFY(h.page(3)->isVisible());
+    QCOMPARE(h.picker()->count(), 0);
+
+    // Exact by goods: two parcels share the text; the first row becomes current.
+    h.fake.dialogs.shown.clear();
+    box->setText(QStringLiteral("爸爸衣服"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("已为您找到相关快递")}));
+    QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("爸爸衣服")}));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    h.pick(1);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=3101234567890"));
+
+    // Fuzzy, blanks only: everything.
+    h.key(Qt::Key_F7);
+    h.fake.dialogs.shown.clear();
+    box->setText(QStringLiteral("   "));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("已为您找到3个相关快递")}));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+}
+
+void PagesTest::reinitialise_resetsProgressOrTheWindow() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.openReady();
+
+    // With no current parcel nothing happens beyond the question.
+    h.picker()->setCurrentIndex(0);
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command5")), Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts(),
+             QStringList({QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?")}));
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("0"));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
+
+    h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
+    h.pick(0);
+    QTRY_COMPARE(h.field(3), QStringLiteral("无更新"));
+    QCOMPARE(h.fake.sound.played.size(), 1);
+
+    // No: nothing changes.
+    h.fake.dialogs.shown.clear();
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.answers = {false};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command5")), Qt::LeftButton);
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
+
+    // Yes: the count goes to 0, the parcel is queried once more and its progress announced again.
+    h.fake.dialogs.shown.clear();
+    h.fake.dialogs.answers = {true};
+    m_stub.clearRequests();
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command5")), Qt::LeftButton);
+    QCOMPARE(h.fake.dialogs.texts().last(), QStringLiteral("初始化成功!"));
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
+    QCOMPARE(h.fake.sound.played.size(), 2);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QCOMPARE(h.list()->topLevelItemCount(), 3);
+}
+
+QTEST_MAIN(PagesTest)
+#include "tst_pages.moc"

@@ -1,0 +1,117 @@
+// The real main window over a temporary program folder and fake platform, with the finders and
+// gestures the GUI tests share.
+#pragma once
+
+#include "shell/MainWindow.h"
+#include "store/ParcelStore.h"
+#include "support/FakePlatform.h"
+#include "support/ProgramFolder.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace harness {
+
+// A success answer with these (time, progress) entries, newest first.
+inline QByteArray answerWith(const QList<QPair<QString, QString>> &entries,
+                             const QString &extra = QString()) {
+    QString body = QStringLiteral(R"({"status":"1","errCode":"0","message":"")") + extra +
+                   QStringLiteral(R"(,"data":[)");
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        body += (i ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"time":")") + entries[i].first +
+                QStringLiteral(R"(","context":")") + entries[i].second + QStringLiteral(R"("})");
+    }
+    return (body + QStringLiteral("]}")).toUtf8();
+}
+
+inline QByteArray codeAnswer(const char *code) {
+    return QByteArray(R"({"status":"0","errCode":")") + code + R"(","message":"x"})";
+}
+
+inline const QList<QPair<QString, QString>> &inTransit() {
+    static const QList<QPair<QString, QString>> entries = {
+        {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("【杭州市】快件已到达 杭州转运中心")},
+        {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("【上海市】快件已发往 杭州转运中心")},
+        {QStringLiteral("2026-12-06 06:45:00"), QStringLiteral("【上海市】圆通速递 已揽收")},
+    };
+    return entries;
+}
+
+struct Harness {
+    TempProgramFolder folder;
+    FakePlatform fake;
+    std::unique_ptr<MainWindow> window;
+
+    template <typename T> T *child(const QString &name) const {
+        T *widget = window->findChild<T *>(name);
+        if (!widget) {
+            qFatal("no widget %s", qPrintable(name));
+        }
+        return widget;
+    }
+    QWidget *page(int element) const { return child<QWidget>(QStringLiteral("kdmenu_%1").arg(element)); }
+    QString hint() const { return child<QLabel>(QStringLiteral("Label11_2"))->text(); }
+    QString field(int element) const {
+        return child<QLabel>(QStringLiteral("Label12_%1").arg(element))->text();
+    }
+    QComboBox *picker() const { return child<QComboBox>(QStringLiteral("Text1")); }
+    QStringList entries() const {
+        QStringList items;
+        for (int i = 0; i < picker()->count(); ++i) {
+            items.append(picker()->itemText(i));
+        }
+        return items;
+    }
+    QTreeWidget *list() const { return child<QTreeWidget>(QStringLiteral("ListView1")); }
+    QTimer *timer(const QString &name) const { return child<QTimer>(name); }
+    QToolButton *icon(int element) const {
+        return child<QToolButton>(QStringLiteral("Image2_%1").arg(element));
+    }
+    bool toolbarEnabled(int element) const { return icon(element)->isEnabled(); }
+    bool busy() const { return child<QLabel>(QStringLiteral("AniGIF1"))->isVisible(); }
+
+    void open() {
+        window = std::make_unique<MainWindow>(fake.platform(), folder.path());
+        QVERIFY(window->start());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    // Opens the window and runs its start-up check at once instead of a second later.
+    void openReady() {
+        open();
+        startupCheck();
+        QTRY_VERIFY(picker()->isEnabled());
+    }
+    void startupCheck() const {
+        QVERIFY(QMetaObject::invokeMethod(timer(QStringLiteral("Timer3")), "timeout"));
+    }
+    // The user picks an entry of the parcel picker.
+    void pick(int index) const {
+        picker()->setCurrentIndex(index);
+        Q_EMIT picker()->activated(index);
+    }
+    void key(Qt::Key key) const { QTest::keyClick(window.get(), key); }
+    // Every parcel row as stored, in id order.
+    QList<ParcelRow> parcels() const {
+        Database db = folder.open();
+        Statement query =
+            db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
+        QList<ParcelRow> rows;
+        while (query.next()) {
+            rows.append({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});
+        }
+        return rows;
+    }
+    QString storedCount(const QString &goods) const {
+        Database db = folder.open();
+        return ParcelStore(db).byGoods(goods).value(0).num;
+    }
+};
+
+} // namespace harness
