@@ -1,6 +1,7 @@
 // Builds the real platform and the main window, and runs the program.
 #include "platform/ProgramFolder.h"
 #include "platform/RealPlatform.h"
+#include "platform/SmtpMailer.h"
 #include "shell/MainWindow.h"
 
 #include <QApplication>
@@ -29,7 +30,8 @@ int main(int argc, char *argv[]) {
     RealClock clock;
     RealSound sound;
     RealDesktop desktop;
-    const Platform platform{&dialogs, &clock, &sound, &desktop};
+    SmtpMailer mailer(MailSettings::fromEnvironment());
+    const Platform platform{&dialogs, &clock, &sound, &desktop, &mailer};
 
     MainWindow window(platform, programfolder::resolve());
     dialogs.setParentWindow(&window);

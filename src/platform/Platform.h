@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class Mailer;
+
 enum class MessageIcon { Information, Exclamation };
 
 class Dialogs {
@@ -23,6 +25,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // Sets the computer's date and time; on failure returns false with the system's reason.
+    virtual bool setSystemTime(const QDateTime &moment, QString *error) = 0;
 };
 
 class Sound {
@@ -47,4 +51,5 @@ struct Platform {
     Clock *clock = nullptr;
     Sound *sound = nullptr;
     Desktop *desktop = nullptr;
+    Mailer *mailer = nullptr;
 };

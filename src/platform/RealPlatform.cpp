@@ -1,6 +1,8 @@
 // Real implementations of the seams.
 #include "platform/RealPlatform.h"
 
+#include "platform/SystemClockSetter.h"
+
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -31,6 +33,14 @@ std::optional<QString> RealDialogs::saveFileName(const QString &filter) {
 
 QDateTime RealClock::now() const {
     return QDateTime::currentDateTime();
+}
+
+bool RealClock::setSystemTime(const QDateTime &moment, QString *error) {
+    const ClockSetResult result = SystemClockSetter::set(moment);
+    if (!result.ok && error) {
+        *error = result.error;
+    }
+    return result.ok;
 }
 
 RealSound::RealSound() = default;

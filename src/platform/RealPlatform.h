@@ -24,6 +24,7 @@ private:
 class RealClock final : public Clock {
 public:
     QDateTime now() const override;
+    bool setSystemTime(const QDateTime &moment, QString *error) override;
 };
 
 class RealSound final : public Sound {

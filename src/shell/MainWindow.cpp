@@ -2,12 +2,17 @@
 #include "shell/MainWindow.h"
 
 #include "book/AddPage.h"
+#include "book/AutoQuery.h"
+#include "book/ListOperations.h"
 #include "book/OperationsPage.h"
 #include "book/ParcelPicker.h"
 #include "book/ParcelSelection.h"
+#include "book/ProgressGestures.h"
 #include "book/SearchPage.h"
 #include "book/StatusPanel.h"
 #include "directory/DirectoryPage.h"
+#include "notify/MailAlert.h"
+#include "shell/ClockCalibration.h"
 #include "shell/Page.h"
 #include "shell/StartupCheck.h"
 #include "shell/Toolbar.h"
@@ -114,6 +119,9 @@ void MainWindow::arrange() {
     };
     m_state.timer1 = addTimer(QStringLiteral("Timer1"), 100);
     m_state.timer3 = addTimer(QStringLiteral("Timer3"), 1000);
+    m_state.timer4 = addTimer(QStringLiteral("Timer4"), 1000);
+    m_state.timer5 = addTimer(QStringLiteral("Timer5"), 1000);
+    m_state.timer6 = addTimer(QStringLiteral("Timer6"), 60000);
     m_state.timer7 = addTimer(QStringLiteral("Timer7"), 1000);
 }
 
@@ -135,8 +143,12 @@ void MainWindow::arrangePages() {
     connect(m_state.settingsPage, &SettingsPage::promotionLinkClicked, this, [this] {
         m_state.platform.desktop->openUrl(m_state.services.site + QStringLiteral("/tui.html"));
     });
+    auto *listOperations = new ListOperations(m_state, this);
     m_toolbar = new Toolbar(
-        m_state, {addPage, operationsPage, searchPage, directoryPage}, [this] { csh(); }, this);
+        m_state, {addPage, operationsPage, searchPage, directoryPage, listOperations}, [this] { csh(); }, this);
+    new AutoQuery(m_state, *m_selection, this);
+    new ProgressGestures(m_state, this);
+    new ClockCalibration(m_state, findChild<QLabel *>(QStringLiteral("Label11_5")), this);
 }
 
 void MainWindow::arrangeToolbar() {
@@ -191,7 +203,7 @@ void MainWindow::arrangeStatusRow() {
 }
 
 void MainWindow::arrangeFlows() {
-    m_changes = new ChangeDetection(m_state, this);
+    m_changes = new ChangeDetection(m_state, *new MailAlert(m_state, this), this);
     m_parse = new ProgressParse(m_state, *m_changes, this);
     m_query = new TrackingQuery(m_state, *m_parse, this);
     m_selection = new ParcelSelection(m_state, *m_query, this);
@@ -276,6 +288,7 @@ void MainWindow::showEvent(QShowEvent *event) {
     if (!m_shownOnce) {
         m_shownOnce = true;
         m_state.timer3->start();
+        m_state.timer5->start();
     }
 }
 

@@ -2,6 +2,7 @@
 #include "shell/Toolbar.h"
 
 #include "book/AddPage.h"
+#include "book/ListOperations.h"
 #include "book/OperationsPage.h"
 #include "book/ParcelPicker.h"
 #include "book/SearchPage.h"
@@ -80,6 +81,15 @@ void Toolbar::activate(int element) {
         m_pages.search->centreInParent();
         m_pages.search->show();
         m_pages.search->reset();
+        break;
+    case 2:
+        m_pages.listOperations->clear();
+        break;
+    case 5:
+        m_pages.listOperations->refresh();
+        break;
+    case 7:
+        m_pages.listOperations->exportList();
         break;
     case 6:
         m_pages.directory->reload();

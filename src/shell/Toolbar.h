@@ -7,6 +7,7 @@
 
 class AddPage;
 class DirectoryPage;
+class ListOperations;
 class OperationsPage;
 class QWidget;
 class SearchPage;
@@ -17,6 +18,7 @@ struct ToolbarPages {
     OperationsPage *operations = nullptr;
     SearchPage *search = nullptr;
     DirectoryPage *directory = nullptr;
+    ListOperations *listOperations = nullptr;
 };
 
 class Toolbar final : public QObject {

@@ -59,6 +59,9 @@ struct WindowState {
 
     QTimer *timer1 = nullptr; // deferred parse of a successful answer, one tick per query
     QTimer *timer3 = nullptr; // start-up check, one tick
+    QTimer *timer4 = nullptr; // timed query, every second while armed
+    QTimer *timer5 = nullptr; // status-row clock
+    QTimer *timer6 = nullptr; // loop query, counts minutes
     QTimer *timer7 = nullptr; // anomaly watch
 
     void setHint(const QString &text) const;

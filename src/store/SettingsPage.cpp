@@ -246,3 +246,8 @@ bool SettingsPage::loopRunning() const {
 bool SettingsPage::timedArmed() const {
     return m_timedStartStop->text() == QStringLiteral("关闭定时");
 }
+
+QueryPanels SettingsPage::panels() const {
+    return {m_timedPanel, m_hour,     m_minute,        m_timedStartStop, m_toLoopPanel,
+            m_loopPanel,  m_interval, m_loopStartStop, m_toTimedPanel,   m_calibrate};
+}

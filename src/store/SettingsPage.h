@@ -13,6 +13,20 @@ class QLineEdit;
 class QPushButton;
 class SettingsStore;
 
+// The controls of the loop and timed panels and the calibration button, run by their own flows.
+struct QueryPanels {
+    QGroupBox *timedPanel = nullptr;
+    QComboBox *hour = nullptr;
+    QComboBox *minute = nullptr;
+    QPushButton *timedStartStop = nullptr;
+    QPushButton *toLoopPanel = nullptr;
+    QGroupBox *loopPanel = nullptr;
+    QComboBox *interval = nullptr;
+    QPushButton *loopStartStop = nullptr;
+    QPushButton *toTimedPanel = nullptr;
+    QPushButton *calibrate = nullptr;
+};
+
 class SettingsPage final : public Page {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SettingsPage)
@@ -39,6 +53,7 @@ public:
     // The running modes are held in the start/stop buttons' captions.
     bool loopRunning() const;
     bool timedArmed() const;
+    QueryPanels panels() const;
 
 Q_SIGNALS:
     void promotionLinkClicked();

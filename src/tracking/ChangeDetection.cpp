@@ -2,6 +2,7 @@
 #include "tracking/ChangeDetection.h"
 
 #include "book/StatusPanel.h"
+#include "notify/MailAlert.h"
 #include "shell/WindowState.h"
 #include "store/ParcelStore.h"
 #include "store/SettingsPage.h"
@@ -9,9 +10,10 @@
 
 #include <QLabel>
 
-ChangeDetection::ChangeDetection(WindowState &state, QObject *parent)
+ChangeDetection::ChangeDetection(WindowState &state, MailAlert &mail, QObject *parent)
     : QObject(parent)
-    , m_state(state) {}
+    , m_state(state)
+    , m_mail(mail) {}
 
 void ChangeDetection::gxtj() {
     const int rows = m_state.query.rowCount;
@@ -39,5 +41,8 @@ void ChangeDetection::gxtj() {
     }
     if (m_state.settingsPage->soundOn()) {
         m_state.platform.sound->play(m_state.programDir + QStringLiteral("/ts.mp3"));
+    }
+    if (m_state.settingsPage->mailOn() && !m_state.settingsPage->address().isEmpty()) {
+        m_mail.emailgx();
     }
 }

@@ -3,6 +3,7 @@
 
 #include <QObject>
 
+class MailAlert;
 struct WindowState;
 
 class ChangeDetection final : public QObject {
@@ -10,11 +11,12 @@ class ChangeDetection final : public QObject {
     Q_DISABLE_COPY_MOVE(ChangeDetection)
 
 public:
-    ChangeDetection(WindowState &state, QObject *parent);
+    ChangeDetection(WindowState &state, MailAlert &mail, QObject *parent);
 
     // `gxtj`: compares the row count with the stored count after every parse.
     void gxtj();
 
 private:
     WindowState &m_state;
+    MailAlert &m_mail;
 };

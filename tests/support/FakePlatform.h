@@ -1,10 +1,12 @@
 // Fakes of the platform seams: dialogs answered by script, a settable clock, recorded sound and desktop.
 #pragma once
 
+#include "platform/Mailer.h"
 #include "platform/Platform.h"
 
 #include <QList>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -33,10 +35,32 @@ public:
     QStringList texts() const;
 };
 
+// Never touches the machine's clock: a set is only recorded (and may be scripted to fail).
 class FakeClock final : public Clock {
 public:
     QDateTime now() const override { return current; }
+    bool setSystemTime(const QDateTime &moment, QString *error) override {
+        if (!setError.isEmpty()) {
+            *error = setError;
+            return false;
+        }
+        sets.append(moment);
+        return true;
+    }
     QDateTime current = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0));
+    QList<QDateTime> sets;
+    QString setError;
+};
+
+// Records every message; answers by script (sent, or refused with a reason).
+class FakeMailer final : public Mailer {
+public:
+    void send(const MailMessage &message, std::function<void(const MailResult &)> done) override {
+        sent.append(message);
+        QTimer::singleShot(0, [done = std::move(done), answer = result] { done(answer); });
+    }
+    QList<MailMessage> sent;
+    MailResult result{true, QString()};
 };
 
 class FakeSound final : public Sound {
@@ -59,6 +83,9 @@ public:
     FakeClock clock;
     FakeSound sound;
     FakeDesktop desktop;
+    FakeMailer recordingMailer;
+    // The mailer the window uses; tests of the real submission put a real one here.
+    Mailer *mailer = &recordingMailer;
 
-    Platform platform() { return Platform{&dialogs, &clock, &sound, &desktop}; }
+    Platform platform() { return Platform{&dialogs, &clock, &sound, &desktop, mailer}; }
 };

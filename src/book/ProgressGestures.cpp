@@ -1,0 +1,127 @@
+// Progress list gestures and the large-type view.
+#include "book/ProgressGestures.h"
+
+#include "notify/BalloonTip.h"
+#include "shell/WindowState.h"
+#include "store/SettingsPage.h"
+
+#include <QClipboard>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+namespace {
+
+const QString nothingToShow = QStringLiteral("当前没有物流信息");
+
+QString entryText(const QTreeWidgetItem *item) {
+    return item->text(1) + QStringLiteral(" ") + item->text(2);
+}
+
+} // namespace
+
+ProgressGestures::ProgressGestures(WindowState &state, QWidget *window)
+    : QObject(window)
+    , m_state(state)
+    , m_largeView(new QFrame(window))
+    , m_largeText(new QLabel(m_largeView)) {
+    m_largeView->setObjectName(QStringLiteral("Picture5"));
+    m_largeView->setGeometry(0, 0, 11550 / 15, 7755 / 15);
+    m_largeView->setAutoFillBackground(true);
+    m_largeView->setBackgroundRole(QPalette::Window);
+    m_largeView->hide();
+    m_largeText->setObjectName(QStringLiteral("Label23"));
+    m_largeText->setGeometry(0, 1320 / 15, 10785 / 15, 4410 / 15);
+    m_largeText->setWordWrap(true);
+    QFont large = m_largeText->font();
+    large.setPointSize(36);
+    large.setBold(false);
+    m_largeText->setFont(large);
+    m_largeView->installEventFilter(this);
+    m_largeText->installEventFilter(this);
+    m_state.progressList->viewport()->installEventFilter(this);
+}
+
+QTreeWidgetItem *ProgressGestures::selectedEntry() const {
+    QTreeWidgetItem *item = m_state.progressList->currentItem();
+    if (!item || !item->isSelected() || item->text(0).isEmpty()) {
+        return nullptr;
+    }
+    return item;
+}
+
+bool ProgressGestures::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_largeView || watched == m_largeText) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            m_largeView->hide();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // The large view takes the row that is selected when the button goes down.
+        if (mouse->button() == Qt::RightButton) {
+            rightPressed();
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (mouse->button() == Qt::LeftButton) {
+            clicked();
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        // The first click of the pair has already selected the row under the pointer.
+        if (mouse->button() == Qt::LeftButton) {
+            doubleClicked();
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ProgressGestures::clicked() {
+    if (!m_state.settingsPage->balloonOn()) {
+        return;
+    }
+    const QTreeWidgetItem *item = selectedEntry();
+    if (!item) {
+        m_state.setHint(nothingToShow);
+        return;
+    }
+    if (!m_balloon) {
+        m_balloon = new BalloonTip(this);
+    }
+    m_balloon->setParentControl(m_state.progressList);
+    m_balloon->setTitle(QStringLiteral("物流跟踪信息"));
+    m_balloon->setText(QStringLiteral("时间:") + item->text(1) + QStringLiteral("\r\n物流进度:") +
+                       item->text(2));
+    m_balloon->create();
+}
+
+void ProgressGestures::doubleClicked() {
+    const QTreeWidgetItem *item = selectedEntry();
+    if (!item) {
+        m_state.setHint(nothingToShow);
+        return;
+    }
+    QGuiApplication::clipboard()->setText(entryText(item));
+    m_state.setHint(QStringLiteral("单条物流进度已复制.."));
+}
+
+void ProgressGestures::rightPressed() {
+    const QTreeWidgetItem *item = selectedEntry();
+    if (!item) {
+        m_state.setHint(nothingToShow);
+        return;
+    }
+    m_largeView->move(0, 0);
+    m_largeView->show();
+    m_largeView->raise();
+    m_largeText->setText(entryText(item));
+}

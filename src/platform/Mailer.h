@@ -1,0 +1,36 @@
+// The seam for sending e-mail, with the mail server settings; the real sender speaks SMTP, tests may fake it.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Where and as whom mail is submitted. The password is never written to any output.
+struct MailSettings {
+    QString smtpUrl;
+    QString from;
+    QString user;
+    QString password;
+
+    // The built-in defaults, each overridable from the environment; the user defaults to the sender.
+    static MailSettings fromEnvironment();
+};
+
+struct MailMessage {
+    QString from;
+    QString to;
+    QString subject;  // plain text; the sender encodes it for the header
+    QString htmlBody; // UTF-8 HTML
+};
+
+struct MailResult {
+    bool sent = false;
+    QString error; // a short description when not sent
+};
+
+class Mailer {
+public:
+    virtual ~Mailer();
+    // Returns at once; `done` runs later on the calling thread, never inside send().
+    virtual void send(const MailMessage &message, std::function<void(const MailResult &)> done) = 0;
+};

@@ -1,0 +1,509 @@
+// The update e-mail: its subject and HTML body, and its submission to a loopback SMTP server.
+#include "notify/MailBody.h"
+#include "platform/SmtpMailer.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+const QString serverUser = QStringLiteral("postman");
+const QString serverPassword = QStringLiteral("Kq7-vault-2291");
+const QString wrongPassword = QStringLiteral("Zz4-wrong-8830");
+const QString senderAddress = QStringLiteral("notice@baoguo.lanzhou.example");
+
+MailSites testSites() {
+    MailSites sites;
+    sites.site = QStringLiteral("http://127.0.0.1:9/site");
+    sites.makerSite = QStringLiteral("http://127.0.0.1:9/maker");
+    sites.serviceSite = QStringLiteral("http://127.0.0.1:9/kefu");
+    sites.forum = QStringLiteral("http://127.0.0.1:9/bbs/");
+    sites.makerHost = QStringLiteral("www.maker.test");
+    sites.serviceNumber = QStringLiteral("800088517");
+    return sites;
+}
+
+MailInputs phoneInputs() {
+    MailInputs in;
+    in.goods = QStringLiteral("手机");
+    in.number = QStringLiteral("YT8801234567");
+    in.company = QStringLiteral("圆通速递");
+    in.entryTime = QStringLiteral("2026-12-08 09:58:00");
+    in.entryText = QStringLiteral("【杭州市】快件已到达 杭州转运中心");
+    in.transitTime = QStringLiteral("2天3小时15分");
+    in.now = QStringLiteral("2026-12-08 10:05:07");
+    in.sites = testSites();
+    return in;
+}
+
+// The template written out piece by piece, for values that need no escaping.
+QStringList templatePieces(const MailInputs &in) {
+    const MailSites &s = in.sites;
+    return {
+        QStringLiteral("<table cellspacing='1' border='1' bgcolor='#FFFFFF' align='center' width='700' "
+                       "style='border-color:#ccc;width:700px;font-size:20px;color:black'><tbody><tr><td><div "
+                       "style='width:670px;margin:0 auto;background-image:url("),
+        s.site + QStringLiteral("/mail/images/head_bg.gif"),
+        QStringLiteral(");border-bottom:1px solid #e7e7e7;margin-bottom:20px;padding:13px 15px 0;'>"),
+        QStringLiteral("<table cellspacing='0' cellpadding='0' border='0' width='670px' height='54' "
+                       "style='font:12px Tahoma, Arial, 微软雅黑;'><tbody><tr><td width='240' valign='top'>"),
+        QStringLiteral("<a target='_blank' href='"),
+        s.makerSite,
+        QStringLiteral("'><img border='0'  height='41' src='"),
+        s.site + QStringLiteral("/mail/images/logo.png"),
+        QStringLiteral("'></a></td><td align='right' width='430' valign='bottom' "
+                       "style='color:#fff;padding-bottom:7px;'><a target='_blank' "
+                       "style='color:#fff;text-decoration:none;font-size:12px;' href='"),
+        s.site + QStringLiteral("/tui.html"),
+        QStringLiteral(
+            "'>推广服务 </a> | <a target='_blank' style='color:#fff;text-decoration:none;font-size:12px;' "
+            "href='"),
+        s.serviceSite,
+        QStringLiteral("'>客服中心 </a>"),
+        QStringLiteral(
+            " | <a target='_blank' style='color:#fff;text-decoration:none;font-size:12px;' href='"),
+        s.forum,
+        QStringLiteral(
+            "'>官方论坛</a></td></tr></tbody></table></div><div style='width:600px;margin:0 "
+            "auto;color:#5a5a5a;background:#ffffff;padding:0 50px;margin-bottom:25px;'><div "
+            "style='line-height:1.5;font-size:13px;margin-bottom:10px;color:#000;font-family: 微软雅黑;'>"),
+        QStringLiteral("<strong style='display:block;margin-bottom:5px;'></strong><p "
+                       "style='line-height:25px;margin:0;border-bottom: 1px dashed #ccc;'>您的快递<font "
+                       "color='blue' style='font-weight:bold;'>【"),
+        in.goods,
+        QStringLiteral("】（"),
+        in.number,
+        QStringLiteral(
+            "）</font>有了最新动态：</p><p style='line-height:25px;margin:0;border-bottom: 1px dashed "
+            "#ccc;color:red;margin-top:15px;font-weight:bold;'>"),
+        in.entryTime + QLatin1Char(' ') + in.entryText,
+        QStringLiteral(
+            "</p><p style='line-height:25px;margin:0;border-bottom: 1px dashed "
+            "#ccc;margin-top:10px;'>当前您的快递约已派送：<font style='font-weight:bold;color:red;'>"),
+        in.transitTime,
+        QStringLiteral("</font>（时间以<font style='font-weight:bold;color:blue;'>"),
+        in.company,
+        QStringLiteral(
+            "</font>公司接单起计算）</p><p style='line-height:25px;margin:0;border-bottom: 1px dashed "
+            "#ccc;margin-top:10px'>感谢您使用岚舟包裹通,欢迎您继续支持岚舟其他产品!</p><p "
+            "style='line-height:25px;margin:0;border-bottom: 1px dashed #ccc;margin-top:15px;'><b><a "
+            "href='"),
+        in.announcementAddress,
+        QStringLiteral("' target='_blank' style='text-decoration: none;color:black;margin-top:10px'>"),
+        in.announcementText,
+        QStringLiteral(
+            "</a></b></p><p style='line-height:25px;margin:0;margin-top:30px;margin-right:auto'>"
+            "岚舟技术工作室</p><p style='line-height:25px;margin:0;float: right;background-image: url("),
+        s.site + QStringLiteral("/mail/images/slogo.png"),
+        QStringLiteral(");height: 85px;width: 50px;background-repeat: no-repeat;margin-top: -20px;'><p "
+                       "style='line-height:25px;margin:0;'>"),
+        s.makerHost,
+        QStringLiteral("</p><p style='line-height:25px;margin:0;'>"),
+        in.now,
+        QStringLiteral(
+            "</p></div></div><div style='width:600px;margin:0 auto;background:#f9f9f9;border-top:1px "
+            "solid #ececec;padding:20px 50px 30px;'>"),
+        QStringLiteral(
+            "<table cellspacing='0' cellpadding='0' border='0' width='600px' height='55' "
+            "style='font-size:12px;color:#919191;'><tbody><tr><td width='460'><p "
+            "style='line-height:20px;margin:0 0 5px'>本邮件由岚舟包裹通系统自动发出，请勿回复。</p><p "
+            "style='line-height:20px;margin:0 0 "
+            "5px'>如果您遇到问题或需要定制推广服务，请在右上方反馈或咨询客服QQ:"),
+        s.serviceNumber,
+        QStringLiteral("</p></td><td align='right' width='140' "
+                       "valign='bottom'></td></tr></tbody></table></div></td></tr></tbody></table>"),
+    };
+}
+
+const QString firstLinePhone = QStringLiteral(
+    "<p style='line-height:25px;margin:0;border-bottom: 1px dashed #ccc;'>您的快递<font color='blue' "
+    "style='font-weight:bold;'>【手机】（YT8801234567）</font>有了最新动态：</p>");
+const QString emptyAnnouncement = QStringLiteral(
+    "<b><a href='' target='_blank' style='text-decoration: none;color:black;margin-top:10px'></a></b>");
+
+MailMessage messageFor(const QString &to, const MailInputs &in) {
+    return {senderAddress, to, notify::mailSubject(in.goods), notify::mailBody(in)};
+}
+
+// Everything the process writes to its standard output and error while it lives; the text is
+// echoed to the real error stream afterwards so nothing is hidden from the test log.
+class OutputCapture final {
+public:
+    OutputCapture() {
+        m_file.open();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        m_savedOut = ::dup(STDOUT_FILENO);
+        m_savedErr = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDOUT_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    OutputCapture(const OutputCapture &) = delete;
+    OutputCapture &operator=(const OutputCapture &) = delete;
+    ~OutputCapture() { finish(); }
+
+    QByteArray finish() {
+        if (m_savedOut >= 0) {
+            std::fflush(stdout);
+            std::fflush(stderr);
+            ::dup2(m_savedOut, STDOUT_FILENO);
+            ::dup2(m_savedErr, STDERR_FILENO);
+            ::close(m_savedOut);
+            ::close(m_savedErr);
+            m_savedOut = -1;
+            m_file.seek(0);
+            m_text = m_file.readAll();
+            std::fwrite(m_text.constData(), 1, static_cast<size_t>(m_text.size()), stderr);
+        }
+        return m_text;
+    }
+
+private:
+    QTemporaryFile m_file;
+    int m_savedOut = -1;
+    int m_savedErr = -1;
+    QByteArray m_text;
+};
+
+struct Outcome {
+    bool calledInsideSend = false;
+    bool onCallerThread = false;
+    std::optional<MailResult> result;
+    qint64 elapsedMs = 0;
+};
+
+Outcome sendAndWait(Mailer &mailer, const MailMessage &message, int timeoutMs) {
+    Outcome outcome;
+    QElapsedTimer timer;
+    timer.start();
+    QThread *caller = QThread::currentThread();
+    mailer.send(message, [&outcome, caller](const MailResult &result) {
+        outcome.onCallerThread = QThread::currentThread() == caller;
+        outcome.result = result;
+    });
+    outcome.calledInsideSend = outcome.result.has_value();
+    static_cast<void>(QTest::qWaitFor([&outcome] { return outcome.result.has_value(); }, timeoutMs));
+    outcome.elapsedMs = timer.elapsed();
+    return outcome;
+}
+
+MailSettings settingsFor(quint16 port, const QString &password) {
+    return {QStringLiteral("smtp://127.0.0.1:%1").arg(port), senderAddress, serverUser, password};
+}
+
+} // namespace
+
+class MailTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void settings_comeFromTheEnvironment();
+    void body_followsTheTemplate();
+    void body_escapesEveryInsertedValue();
+    void send_deliversTheMail();
+    void send_reportsFailuresWithoutDelivering();
+    void destroy_whileSubmitting_dropsTheCallback();
+
+private:
+    QStringList savedMessages() const;
+    QJsonObject savedMessage(const QString &name) const;
+
+    QTemporaryDir m_inbox;
+    QProcess m_server;
+    quint16 m_port = 0;
+};
+
+void MailTest::initTestCase() {
+    QVERIFY(m_inbox.isValid());
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_server.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral(PARCELBOOK_SMTP_SERVER), serverUser, serverPassword, m_inbox.path()});
+    QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
+    while (!m_server.canReadLine()) {
+        QVERIFY2(m_server.waitForReadyRead(10000), "the SMTP test server did not report its port");
+    }
+    bool ok = false;
+    m_port = m_server.readLine().trimmed().toUShort(&ok);
+    QVERIFY(ok && m_port != 0);
+}
+
+void MailTest::cleanupTestCase() {
+    m_server.kill();
+    m_server.waitForFinished(5000);
+}
+
+QStringList MailTest::savedMessages() const {
+    return QDir(m_inbox.path()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+}
+
+QJsonObject MailTest::savedMessage(const QString &name) const {
+    QFile file(QDir(m_inbox.path()).filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+void MailTest::settings_comeFromTheEnvironment() {
+    const char *names[] = {"PARCELBOOK_SMTP_URL",      "PARCELBOOK_MAIL_FROM", "PARCELBOOK_SMTP_USER",
+                           "PARCELBOOK_SMTP_PASSWORD", "PARCELBOOK_SITE_URL",  "PARCELBOOK_MAKER_URL"};
+    for (const char *name : names) {
+        qunsetenv(name);
+    }
+    const MailSettings defaults = MailSettings::fromEnvironment();
+    QCOMPARE(defaults.smtpUrl, QStringLiteral("smtp://smtp.lanzhou.example:25"));
+    QCOMPARE(defaults.from, QStringLiteral("notice@baoguo.lanzhou.example"));
+    QCOMPARE(defaults.user, defaults.from);
+    QCOMPARE(defaults.password, QStringLiteral("tx517204"));
+
+    const MailSites sites = MailSites::fromEnvironment();
+    QCOMPARE(sites.site, QStringLiteral("https://baoguo.lanzhou.example"));
+    QCOMPARE(sites.makerSite, QStringLiteral("https://www.lanzhou.example"));
+    QCOMPARE(sites.serviceSite, QStringLiteral("https://kefu.lanzhou.example"));
+    QCOMPARE(sites.forum, QStringLiteral("https://bbs.lanzhou.example/"));
+    QCOMPARE(sites.makerHost, QStringLiteral("www.lanzhou.example"));
+    QCOMPARE(sites.serviceNumber, QStringLiteral("800088517"));
+
+    // The user follows an overridden senderAddress unless it is set itself.
+    qputenv("PARCELBOOK_SMTP_URL", "smtp://127.0.0.1:2525");
+    qputenv("PARCELBOOK_MAIL_FROM", "robot@127.0.0.1.test");
+    qputenv("PARCELBOOK_SMTP_PASSWORD", "other");
+    qputenv("PARCELBOOK_SITE_URL", "http://127.0.0.1:8080/");
+    MailSettings changed = MailSettings::fromEnvironment();
+    QCOMPARE(changed.smtpUrl, QStringLiteral("smtp://127.0.0.1:2525"));
+    QCOMPARE(changed.from, QStringLiteral("robot@127.0.0.1.test"));
+    QCOMPARE(changed.user, QStringLiteral("robot@127.0.0.1.test"));
+    QCOMPARE(changed.password, QStringLiteral("other"));
+    qputenv("PARCELBOOK_SMTP_USER", "account7");
+    changed = MailSettings::fromEnvironment();
+    QCOMPARE(changed.user, QStringLiteral("account7"));
+    MailInputs in = phoneInputs();
+    in.sites = MailSites::fromEnvironment();
+    QVERIFY(
+        notify::mailBody(in).contains(QStringLiteral("url(http://127.0.0.1:8080/mail/images/head_bg.gif)")));
+
+    for (const char *name : names) {
+        qunsetenv(name);
+    }
+    qunsetenv("PARCELBOOK_SMTP_USER");
+}
+
+void MailTest::body_followsTheTemplate() {
+    QCOMPARE(notify::mailSubject(QStringLiteral("手机")),
+             QStringLiteral("您的快递【手机】有最新动态 - 岚舟包裹通"));
+
+    MailInputs in = phoneInputs();
+    in.announcementAddress = QStringLiteral("http://127.0.0.1:9/site/notice/12.html");
+    in.announcementText = QStringLiteral("岚舟新品上线");
+    const QString body = notify::mailBody(in);
+    const QStringList pieces = templatePieces(in);
+    QCOMPARE(pieces.size(), 40);
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        QVERIFY2(body.mid(at, pieces[i].size()) == pieces[i],
+                 qPrintable(QStringLiteral("piece %1 differs near: %2").arg(i + 1).arg(body.mid(at, 80))));
+        at += pieces[i].size();
+    }
+    QCOMPARE(body, pieces.join(QString()));
+    QVERIFY(body.contains(firstLinePhone));
+    QVERIFY(body.contains(QStringLiteral("2026-12-08 09:58:00 【杭州市】快件已到达 杭州转运中心</p>")));
+
+    // Without a fetched announcement the paragraph stays, with an empty link.
+    in.announcementAddress.clear();
+    in.announcementText.clear();
+    const QString plain = notify::mailBody(in);
+    QVERIFY(plain.contains(emptyAnnouncement));
+    QCOMPARE(plain, templatePieces(in).join(QString()));
+}
+
+void MailTest::body_escapesEveryInsertedValue() {
+    const MailInputs plain = phoneInputs();
+    MailInputs hostile = plain;
+    hostile.goods = QStringLiteral("<b>\"A&B's\"</b>");
+    hostile.number = QStringLiteral("12'3\"");
+    hostile.company = QStringLiteral("顺丰 & <i>");
+    hostile.entryTime = QStringLiteral("<br>");
+    hostile.entryText = QStringLiteral("<script>alert('x')</script> & 已签收");
+    hostile.transitTime = QStringLiteral("1天>");
+    hostile.announcementAddress = QStringLiteral("http://127.0.0.1:9/a?x=1&y='2'");
+    hostile.announcementText = QStringLiteral("<img src=x onerror=alert(1)>");
+    hostile.now = QStringLiteral("\"now\"");
+    hostile.sites.site = QStringLiteral("http://127.0.0.1:9/s?a=1&b='2'");
+    hostile.sites.makerSite = QStringLiteral("http://127.0.0.1:9/'><script>");
+    hostile.sites.serviceSite = QStringLiteral("http://127.0.0.1:9/k?<>");
+    hostile.sites.forum = QStringLiteral("http://127.0.0.1:9/f&/");
+    hostile.sites.makerHost = QStringLiteral("<host>");
+    hostile.sites.serviceNumber = QStringLiteral("800'088");
+
+    const QString body = notify::mailBody(hostile);
+    QVERIFY(
+        body.contains(QStringLiteral("【&lt;b&gt;&quot;A&amp;B&#39;s&quot;&lt;/b&gt;】（12&#39;3&quot;）")));
+    QVERIFY(body.contains(
+        QStringLiteral("&lt;br&gt; &lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; 已签收</p>")));
+    QVERIFY(body.contains(QStringLiteral(">顺丰 &amp; &lt;i&gt;</font>")));
+    QVERIFY(body.contains(QStringLiteral("<a href='http://127.0.0.1:9/a?x=1&amp;y=&#39;2&#39;' target")));
+    QVERIFY(body.contains(QStringLiteral(">&lt;img src=x onerror=alert(1)&gt;</a>")));
+    QVERIFY(body.contains(
+        QStringLiteral("src='http://127.0.0.1:9/s?a=1&amp;b=&#39;2&#39;/mail/images/logo.png'")));
+    QVERIFY(body.contains(QStringLiteral("href='http://127.0.0.1:9/&#39;&gt;&lt;script&gt;'")));
+    QVERIFY(body.contains(QStringLiteral(">&quot;now&quot;</p>")));
+    QVERIFY(body.contains(QStringLiteral("QQ:800&#39;088</p>")));
+    QVERIFY(!body.contains(QStringLiteral("<script>")));
+    QVERIFY(!body.contains(QStringLiteral("<img src=x")));
+
+    // The markup itself is unchanged: the same number of tags, quotes and entity starts as with
+    // harmless values, apart from the ampersands the escaping added.
+    const QString reference = notify::mailBody(plain);
+    for (const QChar c : {QLatin1Char('<'), QLatin1Char('>'), QLatin1Char('\''), QLatin1Char('"')}) {
+        QVERIFY2(body.count(c) == reference.count(c), qPrintable(QString(c)));
+    }
+    // The subject is plain text and keeps the goods as they are.
+    QCOMPARE(notify::mailSubject(hostile.goods),
+             QStringLiteral("您的快递【<b>\"A&B's\"</b>】有最新动态 - 岚舟包裹通"));
+}
+
+void MailTest::send_deliversTheMail() {
+    const qsizetype before = savedMessages().size();
+    OutputCapture capture;
+    SmtpMailer mailer(settingsFor(m_port, serverPassword));
+
+    const MailInputs phone = phoneInputs();
+    const Outcome first =
+        sendAndWait(mailer, messageFor(QStringLiteral(" someone@example.org "), phone), 10000);
+    MailInputs hostile = phoneInputs();
+    hostile.goods =
+        QStringLiteral("<b>\"A&B's\"</b> 超长的商品名称用来检验主题行被拆成多个编码字之后依然完整无缺");
+    hostile.entryText = QStringLiteral("<script>alert(1)</script> & 已签收");
+    hostile.announcementAddress = QStringLiteral("http://127.0.0.1:9/n?id=1&k=2");
+    hostile.announcementText = QStringLiteral("公告 <新>");
+    const Outcome second =
+        sendAndWait(mailer, messageFor(QStringLiteral("other@example.org"), hostile), 10000);
+    const QByteArray output = capture.finish();
+
+    for (const Outcome *outcome : {&first, &second}) {
+        QVERIFY(outcome->result.has_value());
+        QVERIFY2(outcome->result->sent, qPrintable(outcome->result->error));
+        QVERIFY(outcome->result->error.isEmpty());
+        QVERIFY(!outcome->calledInsideSend);
+        QVERIFY(outcome->onCallerThread);
+    }
+
+    const QStringList saved = savedMessages();
+    QCOMPARE(saved.size(), before + 2);
+    const QJsonObject phoneMail = savedMessage(saved.at(before));
+    QCOMPARE(phoneMail.value(QStringLiteral("mail_from")).toString(), senderAddress);
+    QCOMPARE(phoneMail.value(QStringLiteral("rcpt_tos")).toArray(),
+             QJsonArray{QStringLiteral("someone@example.org")});
+    QCOMPARE(phoneMail.value(QStringLiteral("from")).toString(), senderAddress);
+    QCOMPARE(phoneMail.value(QStringLiteral("to")).toString(), QStringLiteral("someone@example.org"));
+    QCOMPARE(phoneMail.value(QStringLiteral("subject")).toString(),
+             QStringLiteral("您的快递【手机】有最新动态 - 岚舟包裹通"));
+    QCOMPARE(phoneMail.value(QStringLiteral("mime_version")).toString(), QStringLiteral("1.0"));
+    QCOMPARE(phoneMail.value(QStringLiteral("html_content_type")).toString(), QStringLiteral("text/html"));
+    QCOMPARE(phoneMail.value(QStringLiteral("html_charset")).toString(), QStringLiteral("utf-8"));
+    QCOMPARE(phoneMail.value(QStringLiteral("html_transfer_encoding")).toString(), QStringLiteral("base64"));
+    const QDateTime date =
+        QDateTime::fromString(phoneMail.value(QStringLiteral("date")).toString(), Qt::RFC2822Date);
+    QVERIFY2(date.isValid() && qAbs(date.secsTo(QDateTime::currentDateTime())) < 120,
+             qPrintable(phoneMail.value(QStringLiteral("date")).toString()));
+    const QString phoneHtml = phoneMail.value(QStringLiteral("html")).toString();
+    QCOMPARE(phoneHtml, templatePieces(phone).join(QString()));
+    QVERIFY(phoneHtml.contains(firstLinePhone));
+    QVERIFY(phoneHtml.contains(emptyAnnouncement));
+
+    const QJsonObject hostileMail = savedMessage(saved.at(before + 1));
+    QCOMPARE(hostileMail.value(QStringLiteral("subject")).toString(), notify::mailSubject(hostile.goods));
+    const QString hostileHtml = hostileMail.value(QStringLiteral("html")).toString();
+    QCOMPARE(hostileHtml, notify::mailBody(hostile));
+    QVERIFY(hostileHtml.contains(QStringLiteral("【&lt;b&gt;&quot;A&amp;B&#39;s&quot;&lt;/b&gt; 超长")));
+    QVERIFY(hostileHtml.contains(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &amp; 已签收")));
+    QVERIFY(hostileHtml.contains(QStringLiteral("<a href='http://127.0.0.1:9/n?id=1&amp;k=2' target")));
+    QVERIFY(hostileHtml.contains(QStringLiteral(">公告 &lt;新&gt;</a>")));
+    QVERIFY(!hostileHtml.contains(QStringLiteral("<script>")));
+
+    // The header carries the subject as encoded words; the raw message never carries the password.
+    QFile raw(
+        QDir(m_inbox.path())
+            .filePath(
+                QString(saved.at(before + 1)).replace(QStringLiteral(".json"), QStringLiteral(".eml"))));
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    const QByteArray rawMail = raw.readAll();
+    QVERIFY(rawMail.contains("Subject: =?UTF-8?B?"));
+    QVERIFY(rawMail.contains("Content-Type: text/html; charset=UTF-8\r\n"));
+    QVERIFY(!rawMail.contains(serverPassword.toUtf8()));
+    QVERIFY2(!output.contains(serverPassword.toUtf8()), output.constData());
+}
+
+void MailTest::send_reportsFailuresWithoutDelivering() {
+    const qsizetype before = savedMessages().size();
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+
+    OutputCapture capture;
+    SmtpMailer good(settingsFor(m_port, serverPassword));
+    const Outcome notAnAddress = sendAndWait(good, messageFor(QStringLiteral("无"), phoneInputs()), 10000);
+    SmtpMailer refused(settingsFor(m_port, wrongPassword));
+    const Outcome loginRefused =
+        sendAndWait(refused, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
+    SmtpMailer unreachable(settingsFor(closedPort, serverPassword));
+    const Outcome noServer =
+        sendAndWait(unreachable, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
+    const QByteArray output = capture.finish();
+
+    for (const Outcome *outcome : {&notAnAddress, &loginRefused, &noServer}) {
+        QVERIFY(outcome->result.has_value());
+        QVERIFY(!outcome->result->sent);
+        QVERIFY(!outcome->result->error.isEmpty());
+        QVERIFY(!outcome->calledInsideSend);
+        QVERIFY(outcome->onCallerThread);
+        QVERIFY(!outcome->result->error.contains(serverPassword));
+        QVERIFY(!outcome->result->error.contains(wrongPassword));
+        qInfo("%s", qPrintable(outcome->result->error));
+    }
+    QVERIFY(notAnAddress.result->error.contains(QStringLiteral("无")));
+    QVERIFY2(noServer.elapsedMs < 5000, qPrintable(QString::number(noServer.elapsedMs)));
+    QCOMPARE(savedMessages().size(), before);
+    QVERIFY2(!output.contains(serverPassword.toUtf8()), output.constData());
+    QVERIFY2(!output.contains(wrongPassword.toUtf8()), output.constData());
+}
+
+void MailTest::destroy_whileSubmitting_dropsTheCallback() {
+    // Accepts the connection but never greets, so the submission hangs until it is aborted.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    auto mailer = std::make_unique<SmtpMailer>(settingsFor(silent.serverPort(), serverPassword));
+    bool called = false;
+    mailer->send(messageFor(QStringLiteral("someone@example.org"), phoneInputs()),
+                 [&called](const MailResult &) { called = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 5000);
+
+    QElapsedTimer timer;
+    timer.start();
+    mailer.reset();
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QTest::qWait(200);
+    QVERIFY(!called);
+}
+
+QTEST_GUILESS_MAIN(MailTest)
+#include "tst_mail.moc"
