@@ -1,0 +1,216 @@
+// The update e-mail sent by the real window through the real SMTP sender to a loopback aiosmtpd.
+#include "notify/MailBody.h"
+#include "platform/SmtpMailer.h"
+#include "shell/ClockCalibration.h"
+#include "support/HttpStub.h"
+#include "support/WindowHarness.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+using harness::answerWith;
+using harness::Harness;
+
+namespace {
+
+const QString user = QStringLiteral("notice@baoguo.lanzhou.example");
+const QString password = QStringLiteral("mail-secret-42");
+
+// Passes messages on to the real sender and notes what the hint line said when each was handed over.
+class HintAtSend final : public Mailer {
+public:
+    explicit HintAtSend(Mailer &inner)
+        : m_inner(inner) {}
+    void send(const MailMessage &message, std::function<void(const MailResult &)> done) override {
+        hints.append(hintLine ? hintLine->text() : QString());
+        m_inner.send(message, std::move(done));
+    }
+    QLabel *hintLine = nullptr;
+    QStringList hints;
+
+private:
+    Mailer &m_inner;
+};
+
+} // namespace
+
+class MailAlertTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void newProgress_mailsTheNewestEntry();
+    void mail_escapesInsertedTextAndLeavesAnEmptyAnnouncement();
+    void failures_areReportedAndNeverCalledSent();
+
+private:
+    // A window whose parcel 手机 (3101234567890) is queried with the mail switch on.
+    void queryWithMail(Harness &h, Mailer &mailer, const QString &goods);
+    // The mailer the window gets; it outlives the window of each case.
+    std::unique_ptr<HintAtSend> m_watched;
+    QList<QJsonObject> inbox() const;
+
+    HttpStub m_stub;
+    QTemporaryDir m_inbox;
+    QProcess m_server;
+    quint16 m_port = 0;
+};
+
+void MailAlertTest::initTestCase() {
+    QVERIFY(m_stub.listen());
+    qputenv("PARCELBOOK_TRACKING_URL", m_stub.baseUrl().toUtf8());
+    qputenv("PARCELBOOK_SITE_URL", (m_stub.baseUrl() + QStringLiteral("/site")).toUtf8());
+    qputenv("PARCELBOOK_MAIL_FROM", user.toUtf8());
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_server.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral(PARCELBOOK_SMTP_SERVER), user, password, m_inbox.path()});
+    QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
+    while (!m_server.canReadLine()) {
+        QVERIFY2(m_server.waitForReadyRead(10000), "the SMTP test server did not report its port");
+    }
+    m_port = m_server.readLine().trimmed().toUShort();
+    QVERIFY(m_port != 0);
+}
+
+void MailAlertTest::cleanupTestCase() {
+    m_server.kill();
+    m_server.waitForFinished(5000);
+}
+
+void MailAlertTest::init() {
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.0");
+    m_stub.answer(QStringLiteral("/site/data/tg.txt"),
+                  QStringLiteral("双十二活动|http://127.0.0.1/sale").toUtf8());
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+    for (const QString &name : QDir(m_inbox.path()).entryList(QDir::Files)) {
+        QFile::remove(QDir(m_inbox.path()).filePath(name));
+    }
+}
+
+QList<QJsonObject> MailAlertTest::inbox() const {
+    QList<QJsonObject> messages;
+    const QDir folder(m_inbox.path());
+    for (const QString &name : folder.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::ReadOnly)) {
+            messages.append(QJsonDocument::fromJson(file.readAll()).object());
+        }
+    }
+    return messages;
+}
+
+void MailAlertTest::queryWithMail(Harness &h, Mailer &mailer, const QString &goods) {
+    m_watched = std::make_unique<HintAtSend>(mailer);
+    HintAtSend &watched = *m_watched;
+    h.fake.mailer = &watched;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), goods);
+    h.openReady();
+    // The announcement, when there is one, has arrived before the mail is composed.
+    QTest::qWait(100);
+    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
+    h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@mail.cn"));
+    watched.hintLine = h.child<QLabel>(QStringLiteral("Label11_2"));
+    h.pick(0);
+    QTRY_COMPARE(watched.hints, QStringList({QStringLiteral(" 正发送最新动态邮件,请稍等..")}));
+}
+
+void MailAlertTest::newProgress_mailsTheNewestEntry() {
+    SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, password});
+    Harness h;
+    queryWithMail(h, mailer, QStringLiteral("手机"));
+    QVERIFY(h.window->isEnabled());
+    QTRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
+    QTRY_COMPARE(inbox().size(), 1);
+    const QJsonObject mail = inbox().first();
+    QCOMPARE(mail[QStringLiteral("subject")].toString(),
+             QStringLiteral("您的快递【手机】有最新动态 - 岚舟包裹通"));
+    QCOMPARE(mail[QStringLiteral("rcpt_tos")].toArray().first().toString(), QStringLiteral("me@mail.cn"));
+    const QString html = mail[QStringLiteral("html")].toString();
+    QVERIFY(html.contains(
+        QStringLiteral("您的快递<font color='blue' style='font-weight:bold;'>【手机】（3101234567890）"
+                       "</font>有了最新动态：")));
+
+    // The whole body, fragment by fragment, from what the window showed.
+    MailInputs expected;
+    expected.goods = QStringLiteral("手机");
+    expected.number = QStringLiteral("3101234567890");
+    expected.company = QStringLiteral("圆通速递");
+    expected.entryTime = harness::inTransit()[0].first;
+    expected.entryText = harness::inTransit()[0].second;
+    expected.transitTime = h.field(5);
+    expected.announcementText = QStringLiteral("双十二活动");
+    expected.announcementAddress = QStringLiteral("http://127.0.0.1/sale");
+    expected.now = ClockCalibration::clockText(h.fake.clock.current);
+    expected.sites = MailSites::fromEnvironment();
+    QCOMPARE(html.trimmed(), notify::mailBody(expected).trimmed());
+
+    // The same progress again: nothing new, so no second mail.
+    h.pick(0);
+    QTRY_COMPARE(h.field(3), QStringLiteral("无更新"));
+    QTest::qWait(300);
+    QCOMPARE(inbox().size(), 1);
+}
+
+void MailAlertTest::mail_escapesInsertedTextAndLeavesAnEmptyAnnouncement() {
+    // No version file, so no announcement is fetched.
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), QByteArray(), 404);
+    m_stub.answer(
+        QStringLiteral("/"),
+        answerWith({{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("<script>x</script> & 到达")},
+                    {QStringLiteral("2026-12-07 08:00:00"), QStringLiteral("揽收")}}));
+    SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, password});
+    Harness h;
+    queryWithMail(h, mailer, QStringLiteral("<b>鞋&袜</b>"));
+    QTRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
+    QTRY_COMPARE(inbox().size(), 1);
+    const QString html = inbox().first()[QStringLiteral("html")].toString();
+    QVERIFY(html.contains(QStringLiteral("【&lt;b&gt;鞋&amp;袜&lt;/b&gt;】")));
+    QVERIFY(html.contains(QStringLiteral("&lt;script&gt;x&lt;/script&gt; &amp; 到达")));
+    QVERIFY(!html.contains(QStringLiteral("<script>")));
+    QVERIFY(!html.contains(QStringLiteral("<b>鞋")));
+    QVERIFY(html.contains(QStringLiteral(
+        "<b><a href='' target='_blank' style='text-decoration: none;color:black;margin-top:10px'></a></b>")));
+    QCOMPARE(inbox().first()[QStringLiteral("subject")].toString(),
+             QStringLiteral("您的快递【<b>鞋&袜</b>】有最新动态 - 岚舟包裹通"));
+}
+
+void MailAlertTest::failures_areReportedAndNeverCalledSent() {
+    // A refused login.
+    {
+        SmtpMailer mailer(
+            {QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, QStringLiteral("wrong")});
+        Harness h;
+        queryWithMail(h, mailer, QStringLiteral("手机"));
+        QTRY_VERIFY(h.hint().startsWith(QStringLiteral("最新信息发送失败!错误原因")));
+        QVERIFY(h.hint().size() > QStringLiteral("最新信息发送失败!错误原因").size());
+        QVERIFY(!h.hint().contains(QStringLiteral("wrong")));
+        QCOMPARE(h.storedCount(QStringLiteral("手机")), QStringLiteral("3"));
+    }
+    // An unreachable server: a port nobody listens on.
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    {
+        SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(closedPort), user, user, password});
+        Harness h;
+        queryWithMail(h, mailer, QStringLiteral("手机"));
+        QTRY_VERIFY(h.hint().startsWith(QStringLiteral("最新信息发送失败!错误原因")));
+    }
+    QTest::qWait(200);
+    QVERIFY(inbox().isEmpty());
+}
+
+QTEST_MAIN(MailAlertTest)
+#include "tst_mailalert.moc"
