@@ -11,7 +11,9 @@
 #include "tracking/Recognition.h"
 #include "tracking/TrackingQuery.h"
 
+#include "shell/Placed.h"
 #include <QComboBox>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,12 +24,6 @@ namespace {
 
 const QString messageTitle = QStringLiteral("岚舟系列软件");
 const QString noCompany = QStringLiteral("请选择快递公司");
-
-QLabel *addCaption(const QString &text, QRect geometry, QWidget *parent) {
-    auto *label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
 
 } // namespace
 
@@ -43,7 +39,7 @@ AddPage::AddPage(WindowState &state, TrackingQuery &query, std::function<void()>
     , m_tip(new QLabel(this))
     , m_start(new QPushButton(QStringLiteral("开始查询"), this))
     , m_recognition(new Recognition(state, m_company, this)) {
-    addCaption(QStringLiteral("快递单号："), {16, 42, 70, 26}, this);
+    placed<QLabel>(QString(), QStringLiteral("快递单号："), {16, 42, 70, 26}, this);
     m_number->setObjectName(QStringLiteral("Text3"));
     m_number->setEditable(true);
     m_number->setInsertPolicy(QComboBox::NoInsert);
@@ -52,11 +48,11 @@ AddPage::AddPage(WindowState &state, TrackingQuery &query, std::function<void()>
     m_recognise->setGeometry(264, 42, 58, 26);
     m_recognise->setToolTip(QStringLiteral("重新识别快递公司"));
 
-    addCaption(QStringLiteral("快递公司："), {16, 80, 70, 28}, this);
+    placed<QLabel>(QString(), QStringLiteral("快递公司："), {16, 80, 70, 28}, this);
     m_company->setObjectName(QStringLiteral("Command1_12"));
     m_company->setGeometry(86, 80, 236, 28);
 
-    addCaption(QStringLiteral("物品信息："), {16, 120, 70, 26}, this);
+    placed<QLabel>(QString(), QStringLiteral("物品信息："), {16, 120, 70, 26}, this);
     m_goods->setObjectName(QStringLiteral("Text2"));
     m_goods->setGeometry(86, 120, 236, 26);
     m_goods->setPlaceholderText(QStringLiteral("例如：爸爸衣服"));

@@ -43,10 +43,7 @@ void ListOperations::clear() {
 }
 
 void ListOperations::refresh() {
-    try {
-        m_state.picker->sX(*m_state.parcels);
-    } catch (const StoreError &error) {
-        m_state.setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
+    if (!m_state.reloadPicker()) {
         return;
     }
     m_state.progressList->clear();

@@ -9,8 +9,10 @@
 #include "store/SettingsPage.h"
 #include "store/StoreError.h"
 
+#include "shell/Placed.h"
 #include <QClipboard>
 #include <QGuiApplication>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,26 +22,22 @@ namespace {
 const QString messageTitle = QStringLiteral("岚舟系列软件");
 const QString noCompany = QStringLiteral("请选择快递公司");
 
-QPushButton *addButton(const QString &objectName, const QString &caption, QRect geometry, QWidget *parent) {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    button->setGeometry(geometry);
-    return button;
-}
-
 } // namespace
 
 OperationsPage::OperationsPage(WindowState &state, std::function<void()> openDirectory, QWidget *parent)
     : Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, parent)
     , m_state(state)
     , m_number(new QLineEdit(this))
-    , m_company(addButton(QStringLiteral("Command1_8"), noCompany, {90, 78, 240, 28}, this))
+    , m_company(placed<QPushButton>(QStringLiteral("Command1_8"), noCompany, {90, 78, 240, 28}, this))
     , m_goods(new QLineEdit(this))
-    , m_modify(addButton(QStringLiteral("Command1_9"), QStringLiteral("修改"), {20, 166, 96, 32}, this))
-    , m_copy(addButton(QStringLiteral("Command1_10"), QStringLiteral("复制"), {128, 166, 96, 32}, this))
-    , m_delete(addButton(QStringLiteral("Command1_11"), QStringLiteral("删除"), {236, 166, 96, 32}, this))
-    , m_reset(
-          addButton(QStringLiteral("Command5"), QStringLiteral("快递数据清空"), {20, 214, 312, 32}, this)) {
+    , m_modify(
+          placed<QPushButton>(QStringLiteral("Command1_9"), QStringLiteral("修改"), {20, 166, 96, 32}, this))
+    , m_copy(placed<QPushButton>(QStringLiteral("Command1_10"), QStringLiteral("复制"), {128, 166, 96, 32},
+                                 this))
+    , m_delete(placed<QPushButton>(QStringLiteral("Command1_11"), QStringLiteral("删除"), {236, 166, 96, 32},
+                                   this))
+    , m_reset(placed<QPushButton>(QStringLiteral("Command5"), QStringLiteral("快递数据清空"),
+                                  {20, 214, 312, 32}, this)) {
     (new QLabel(QStringLiteral("快递单号："), this))->setGeometry(20, 42, 70, 26);
     m_number->setObjectName(QStringLiteral("Text4"));
     m_number->setGeometry(90, 42, 240, 26);
@@ -118,18 +116,8 @@ void OperationsPage::remove() {
                                        QStringLiteral("]此单号码?"))) {
         return;
     }
-    try {
-        m_state.parcels->remove(m_state.current.id);
-        dialogs.inform(messageTitle, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
-    } catch (const StoreError &error) {
-        dialogs.inform(messageTitle, QStringLiteral("快递信息删除失败!错误原因") + error.description(),
-                       MessageIcon::Information);
-    }
-    try {
-        m_state.picker->sX(*m_state.parcels);
-    } catch (const StoreError &error) {
-        m_state.setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
-    }
+    m_state.deleteCurrentParcel();
+    m_state.reloadPicker();
     hide();
     if (m_state.settingsPage->defaultQueryOn() && m_state.picker->count() > 0) {
         m_state.picker->pick(0);

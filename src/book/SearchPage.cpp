@@ -7,7 +7,9 @@
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
 
+#include "shell/Placed.h"
 #include <QGroupBox>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,13 +18,6 @@
 namespace {
 
 const QString messageTitle = QStringLiteral("岚舟系列软件");
-
-QRadioButton *addOption(const QString &objectName, const QString &caption, QRect geometry, QWidget *parent) {
-    auto *option = new QRadioButton(caption, parent);
-    option->setObjectName(objectName);
-    option->setGeometry(geometry);
-    return option;
-}
 
 } // namespace
 
@@ -37,14 +32,16 @@ SearchPage::SearchPage(WindowState &state, QWidget *parent)
 
     auto *field = new QGroupBox(QStringLiteral("搜索方式"), this);
     field->setGeometry(20, 82, 256, 72);
-    m_byNumber =
-        addOption(QStringLiteral("Option1_0"), QStringLiteral("使用单号查询"), {10, 22, 236, 20}, field);
-    m_byGoods =
-        addOption(QStringLiteral("Option1_1"), QStringLiteral("使用物品名称查询"), {10, 44, 236, 20}, field);
+    m_byNumber = placed<QRadioButton>(QStringLiteral("Option1_0"), QStringLiteral("使用单号查询"),
+                                      {10, 22, 236, 20}, field);
+    m_byGoods = placed<QRadioButton>(QStringLiteral("Option1_1"), QStringLiteral("使用物品名称查询"),
+                                     {10, 44, 236, 20}, field);
     auto *match = new QGroupBox(QStringLiteral("匹配方式"), this);
     match->setGeometry(20, 160, 256, 52);
-    m_exact = addOption(QStringLiteral("Option2_0"), QStringLiteral("精准查询"), {10, 22, 110, 20}, match);
-    m_fuzzy = addOption(QStringLiteral("Option2_1"), QStringLiteral("模糊查询"), {128, 22, 110, 20}, match);
+    m_exact = placed<QRadioButton>(QStringLiteral("Option2_0"), QStringLiteral("精准查询"), {10, 22, 110, 20},
+                                   match);
+    m_fuzzy = placed<QRadioButton>(QStringLiteral("Option2_1"), QStringLiteral("模糊查询"),
+                                   {128, 22, 110, 20}, match);
     m_byGoods->setChecked(true);
     m_fuzzy->setChecked(true);
 

@@ -27,9 +27,11 @@
 #include "tracking/TrackingQuery.h"
 #include "tracking/WebClient.h"
 
+#include "shell/Placed.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+
 #include <QLabel>
 #include <QMovie>
 #include <QStyleFactory>
@@ -44,13 +46,6 @@ const QString messageTitle = QStringLiteral("岚舟系列软件");
 // Twips to pixels, at 15 twips per pixel.
 constexpr int px(int twips) {
     return twips / 15;
-}
-
-QLabel *addLabel(const QString &objectName, const QString &text, QRect geometry, QWidget *parent) {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setGeometry(geometry);
-    return label;
 }
 
 } // namespace
@@ -79,9 +74,9 @@ void MainWindow::arrange() {
     setPalette(background);
 
     auto *settingsLink =
-        addLabel(QStringLiteral("Label16_1"), QStringLiteral("设置"), {px(8760), px(90), 30, 16}, this);
+        placed<QLabel>(QStringLiteral("Label16_1"), QStringLiteral("设置"), {px(8760), px(90), 30, 16}, this);
     settingsLink->setToolTip(QStringLiteral("对程序进行相关设置，快捷键F9"));
-    addLabel(QStringLiteral("Label16_0"), QStringLiteral("官方网站"), {px(9360), px(90), 56, 16}, this);
+    placed<QLabel>(QStringLiteral("Label16_0"), QStringLiteral("官方网站"), {px(9360), px(90), 56, 16}, this);
 
     m_state.statusPanel = new StatusPanel(this);
     m_state.statusPanel->setGeometry(px(6480), px(420), px(4770), px(750));
@@ -92,7 +87,7 @@ void MainWindow::arrange() {
     m_state.picker->setGeometry(px(360), px(1920) + 3, px(3975), 30);
 
     m_state.busy =
-        addLabel(QStringLiteral("AniGIF1"), QString(), {px(4335) + 12, px(1920) + 1, 32, 32}, this);
+        placed<QLabel>(QStringLiteral("AniGIF1"), QString(), {px(4335) + 12, px(1920) + 1, 32, 32}, this);
     m_state.busy->setMovie(new QMovie(QStringLiteral(":/parcelbook/busy.gif"), QByteArray(), m_state.busy));
     m_state.busy->hide();
 
@@ -145,7 +140,8 @@ void MainWindow::arrangePages() {
     });
     auto *listOperations = new ListOperations(m_state, this);
     m_toolbar = new Toolbar(
-        m_state, {addPage, operationsPage, searchPage, directoryPage, listOperations}, [this] { csh(); }, this);
+        m_state, {addPage, operationsPage, searchPage, directoryPage, listOperations}, [this] { csh(); },
+        this);
     new AutoQuery(m_state, *m_selection, this);
     new ProgressGestures(m_state, this);
     new ClockCalibration(m_state, findChild<QLabel *>(QStringLiteral("Label11_5")), this);
@@ -184,8 +180,8 @@ void MainWindow::arrangeToolbar() {
         m_state.toolbar[static_cast<std::size_t>(icon.element)] = button;
 
         auto *caption =
-            addLabel(QStringLiteral("Label25_%1").arg(icon.element), QString::fromUtf16(icon.caption),
-                     {px(left), px(2520), px(735), px(255)}, this);
+            placed<QLabel>(QStringLiteral("Label25_%1").arg(icon.element), QString::fromUtf16(icon.caption),
+                           {px(left), px(2520), px(735), px(255)}, this);
         caption->setAlignment(Qt::AlignCenter);
         left += 960;
     }
@@ -193,13 +189,15 @@ void MainWindow::arrangeToolbar() {
 
 void MainWindow::arrangeStatusRow() {
     const int top = px(7410) - 2;
-    addLabel(QStringLiteral("Label11_0"), QStringLiteral("查询提示："), {px(120), top, px(900), 16}, this);
+    placed<QLabel>(QStringLiteral("Label11_0"), QStringLiteral("查询提示："), {px(120), top, px(900), 16},
+                   this);
     // The hint line takes the free width up to the version label, so long messages are not cut.
-    m_state.hintLine = addLabel(QStringLiteral("Label11_2"), QStringLiteral("程序检测更新中..."),
-                                {px(2040), top, px(6720) - px(2040) - 4, 16}, this);
-    addLabel(QStringLiteral("Label11_3"), QStringLiteral("版本号"), {px(6720), top, px(900), 16}, this);
-    addLabel(QStringLiteral("Label11_4"), QStringLiteral("岚舟出品"), {px(7680), top, px(1740), 16}, this);
-    addLabel(QStringLiteral("Label11_5"), QStringLiteral("Time"), {px(9480), top, px(2055), 16}, this);
+    m_state.hintLine = placed<QLabel>(QStringLiteral("Label11_2"), QStringLiteral("程序检测更新中..."),
+                                      {px(2040), top, px(6720) - px(2040) - 4, 16}, this);
+    placed<QLabel>(QStringLiteral("Label11_3"), QStringLiteral("版本号"), {px(6720), top, px(900), 16}, this);
+    placed<QLabel>(QStringLiteral("Label11_4"), QStringLiteral("岚舟出品"), {px(7680), top, px(1740), 16},
+                   this);
+    placed<QLabel>(QStringLiteral("Label11_5"), QStringLiteral("Time"), {px(9480), top, px(2055), 16}, this);
 }
 
 void MainWindow::arrangeFlows() {

@@ -3,7 +3,9 @@
 
 #include "book/ParcelPicker.h"
 #include "shell/Page.h"
+#include "store/ParcelStore.h"
 #include "store/SettingsPage.h"
+#include "store/StoreError.h"
 
 #include <QLabel>
 #include <QMovie>
@@ -60,4 +62,27 @@ void WindowState::showBusy(bool shown) const {
             movie->stop();
         }
     }
+}
+
+bool WindowState::reloadPicker() const {
+    try {
+        picker->sX(*parcels);
+        return true;
+    } catch (const StoreError &error) {
+        setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
+        return false;
+    }
+}
+
+bool WindowState::deleteCurrentParcel() const {
+    const QString title = QStringLiteral("岚舟系列软件");
+    try {
+        parcels->remove(current.id);
+    } catch (const StoreError &error) {
+        platform.dialogs->inform(title, QStringLiteral("快递信息删除失败!错误原因") + error.description(),
+                                 MessageIcon::Information);
+        return false;
+    }
+    platform.dialogs->inform(title, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
+    return true;
 }

@@ -77,4 +77,8 @@ struct WindowState {
     // The loop runs while its button reads "停止循环", the timed query while its reads "关闭定时".
     bool modeRunning() const;
     void showBusy(bool shown) const;
+    // `sX` with a failure put on the hint line; false when the table could not be read.
+    bool reloadPicker() const;
+    // Deletes the current parcel's row and tells the user how that went; false when the store refused.
+    bool deleteCurrentParcel() const;
 };

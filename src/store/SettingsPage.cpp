@@ -4,9 +4,11 @@
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
 
+#include "shell/Placed.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,27 +25,6 @@ SettingColumn columnOf(const QString &objectName) {
         {QStringLiteral("Check7"), SettingColumn::DefaultQuery},
         {QStringLiteral("Check8"), SettingColumn::AutoRecognition}};
     return columns.value(objectName);
-}
-
-QLabel *addText(const QString &text, QRect geometry, QWidget *parent) {
-    auto *label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton *addButton(const QString &objectName, const QString &caption, QRect geometry, QWidget *parent) {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    button->setGeometry(geometry);
-    return button;
-}
-
-QComboBox *addPicker(const QString &objectName, QRect geometry, QWidget *parent) {
-    auto *picker = new QComboBox(parent);
-    picker->setObjectName(objectName);
-    picker->setGeometry(geometry);
-    picker->setMaxVisibleItems(12);
-    return picker;
 }
 
 } // namespace
@@ -84,30 +65,30 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     m_timedPanel = new QGroupBox(QStringLiteral("定时查询功能"), this);
     m_timedPanel->setObjectName(QStringLiteral("Frame4"));
     m_timedPanel->setGeometry(panelPlace);
-    addText(QStringLiteral("请设定时间："), {10, 30, 80, 24}, m_timedPanel);
-    m_hour = addPicker(QStringLiteral("Combo2"), {90, 30, 56, 24}, m_timedPanel);
-    addText(QStringLiteral("时"), {150, 30, 16, 24}, m_timedPanel);
-    m_minute = addPicker(QStringLiteral("Combo3"), {168, 30, 56, 24}, m_timedPanel);
-    addText(QStringLiteral("分"), {228, 30, 16, 24}, m_timedPanel);
-    m_timedStartStop =
-        addButton(QStringLiteral("Command1_18"), QStringLiteral("开始定时"), {10, 72, 110, 30}, m_timedPanel);
-    m_toLoopPanel = addButton(QStringLiteral("Command1_17"), QStringLiteral("循环查询"), {136, 72, 110, 30},
-                              m_timedPanel);
+    placed<QLabel>(QString(), QStringLiteral("请设定时间："), {10, 30, 80, 24}, m_timedPanel);
+    m_hour = placed<QComboBox>(QStringLiteral("Combo2"), QString(), {90, 30, 56, 24}, m_timedPanel);
+    placed<QLabel>(QString(), QStringLiteral("时"), {150, 30, 16, 24}, m_timedPanel);
+    m_minute = placed<QComboBox>(QStringLiteral("Combo3"), QString(), {168, 30, 56, 24}, m_timedPanel);
+    placed<QLabel>(QString(), QStringLiteral("分"), {228, 30, 16, 24}, m_timedPanel);
+    m_timedStartStop = placed<QPushButton>(QStringLiteral("Command1_18"), QStringLiteral("开始定时"),
+                                           {10, 72, 110, 30}, m_timedPanel);
+    m_toLoopPanel = placed<QPushButton>(QStringLiteral("Command1_17"), QStringLiteral("循环查询"),
+                                        {136, 72, 110, 30}, m_timedPanel);
 
     m_loopPanel = new QGroupBox(QStringLiteral("循环查询功能"), this);
     m_loopPanel->setObjectName(QStringLiteral("Frame6"));
     m_loopPanel->setGeometry(panelPlace);
-    addText(QStringLiteral("每隔"), {10, 30, 30, 24}, m_loopPanel);
-    m_interval = addPicker(QStringLiteral("Combo4"), {42, 30, 64, 24}, m_loopPanel);
-    addText(QStringLiteral("分钟自动进行一次查询"), {110, 30, 140, 24}, m_loopPanel);
-    m_loopStartStop =
-        addButton(QStringLiteral("Command1_16"), QStringLiteral("开始循环"), {10, 72, 110, 30}, m_loopPanel);
-    m_toTimedPanel =
-        addButton(QStringLiteral("Command1_15"), QStringLiteral("定时查询"), {136, 72, 110, 30}, m_loopPanel);
+    placed<QLabel>(QString(), QStringLiteral("每隔"), {10, 30, 30, 24}, m_loopPanel);
+    m_interval = placed<QComboBox>(QStringLiteral("Combo4"), QString(), {42, 30, 64, 24}, m_loopPanel);
+    placed<QLabel>(QString(), QStringLiteral("分钟自动进行一次查询"), {110, 30, 140, 24}, m_loopPanel);
+    m_loopStartStop = placed<QPushButton>(QStringLiteral("Command1_16"), QStringLiteral("开始循环"),
+                                          {10, 72, 110, 30}, m_loopPanel);
+    m_toTimedPanel = placed<QPushButton>(QStringLiteral("Command1_15"), QStringLiteral("定时查询"),
+                                         {136, 72, 110, 30}, m_loopPanel);
     m_loopPanel->hide();
 
-    m_calibrate =
-        addButton(QStringLiteral("Command3"), QStringLiteral("时间校对"), {296, 176, 110, 30}, this);
+    m_calibrate = placed<QPushButton>(QStringLiteral("Command3"), QStringLiteral("时间校对"),
+                                      {296, 176, 110, 30}, this);
 
     m_promotionLink = new QLabel(QStringLiteral("<a href=\"tui\">定制您的专属快递邮件推广服务</a>"), this);
     m_promotionLink->setObjectName(QStringLiteral("Label22"));

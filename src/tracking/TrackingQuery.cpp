@@ -85,19 +85,8 @@ void TrackingQuery::keepOrDelete() {
     if (!dialogs.ask(messageTitle, QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
                                                   "如果此快递单号是您刚添加不久,建议几小时后再来查询")) &&
         dialogs.ask(messageTitle, QStringLiteral("二次防误操作：确认要删除此快递单号?"))) {
-        try {
-            m_state.parcels->remove(m_state.current.id);
-            deleted = true;
-            dialogs.inform(messageTitle, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
-        } catch (const StoreError &error) {
-            dialogs.inform(messageTitle, QStringLiteral("快递信息删除失败!错误原因") + error.description(),
-                           MessageIcon::Information);
-        }
-        try {
-            m_state.picker->sX(*m_state.parcels);
-        } catch (const StoreError &error) {
-            m_state.setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
-        }
+        deleted = m_state.deleteCurrentParcel();
+        m_state.reloadPicker();
     }
     // The window is given back before the next parcel is picked, so that query keeps it locked.
     m_state.unlock();
