@@ -69,6 +69,8 @@ AddPage::AddPage(WindowState &state, TrackingQuery &query, std::function<void()>
     m_start->setObjectName(QStringLiteral("Command1_13"));
     m_start->setGeometry(108, 290, 120, 34);
     setDefaultButton(m_start);
+    // Opening the page puts the cursor where the number is typed.
+    setFocusProxy(m_number);
 
     connect(m_number, &QComboBox::editTextChanged, this, &AddPage::numberChanged);
     connect(m_recognise, &QPushButton::clicked, this,

@@ -13,7 +13,7 @@ StatusPanel::StatusPanel(QWidget *parent)
     : QFrame(parent) {
     setObjectName(QStringLiteral("Picture2"));
     // A dark panel, so that the white "无更新" and "已签收" can be read.
-    setStyleSheet(QStringLiteral("QFrame#Picture2 { background: #2e5873; border-radius: 3px; }"
+    setStyleSheet(QStringLiteral("QFrame#Picture2 { background: #14283a; border-radius: 3px; }"
                                  "QFrame#Picture2 QLabel { color: #c9dbe8; }"));
     const struct {
         int element;

@@ -1,6 +1,6 @@
-# A loopback SMTP server for the mail tests: AUTH over a plain connection, every message saved to a folder.
+# A loopback SMTP server for the demo run and the mail tests: AUTH over a plain connection, every message saved to a folder.
 #
-# Usage: smtp_server.py USER PASSWORD FOLDER
+# Usage: smtp-server.py USER PASSWORD FOLDER
 # Prints the listening port on one line, then serves until killed. Message N is saved twice:
 # N.eml holds the raw bytes as received, N.json the envelope and the decoded subject and HTML body.
 import asyncio
