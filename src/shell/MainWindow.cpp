@@ -16,6 +16,7 @@
 #include "shell/Page.h"
 #include "shell/StartupCheck.h"
 #include "shell/Toolbar.h"
+#include "shell/WindowChrome.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/SettingsPage.h"
@@ -145,6 +146,7 @@ void MainWindow::arrangePages() {
     new AutoQuery(m_state, *m_selection, this);
     new ProgressGestures(m_state, this);
     new ClockCalibration(m_state, findChild<QLabel *>(QStringLiteral("Label11_5")), this);
+    m_chrome = new WindowChrome(this, m_state, [this] { shutdown(); });
 }
 
 void MainWindow::arrangeToolbar() {

@@ -20,6 +20,7 @@ class SettingsStore;
 class StartupCheck;
 class Toolbar;
 class TrackingQuery;
+class WindowChrome;
 
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -65,5 +66,6 @@ private:
     AnomalyWatch *m_watch = nullptr;
     StartupCheck *m_startupCheck = nullptr;
     Toolbar *m_toolbar = nullptr;
+    WindowChrome *m_chrome = nullptr;
     bool m_shownOnce = false;
 };
