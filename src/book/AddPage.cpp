@@ -22,7 +22,6 @@
 
 namespace {
 
-const QString messageTitle = QStringLiteral("岚舟系列软件");
 const QString noCompany = QStringLiteral("请选择快递公司");
 
 } // namespace
@@ -153,31 +152,29 @@ void AddPage::answered(const QString &number, const QString &company, const QStr
         return;
     }
     m_state.query.resultCode = *code;
-    Dialogs &dialogs = *m_state.platform.dialogs;
     try {
         if (tracking::isSuccess(*code)) {
             m_state.counters[counter::entryCount] = 0;
             if (m_state.parcels->byNumber(number).isEmpty()) {
                 storeNew(number, company, goods, true);
             } else {
-                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+                m_state.inform(QStringLiteral("快递数据已存在!"));
                 listDuplicates(number);
             }
             return;
         }
         if (*code == QStringLiteral("1")) {
             m_state.timer7->stop();
-            if (!dialogs.ask(messageTitle,
-                             QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"))) {
+            if (!m_state.ask(QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"))) {
                 commonEnd();
                 return;
             }
             if (m_state.parcels->byNumber(number).isEmpty()) {
                 storeNew(number, company, goods, false);
-                dialogs.inform(messageTitle, QStringLiteral("快递添加成功！"), MessageIcon::Information);
+                m_state.inform(QStringLiteral("快递添加成功！"));
                 commonEnd();
             } else {
-                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+                m_state.inform(QStringLiteral("快递数据已存在!"));
                 // The window is given back before the first match is queried, so that query
                 // keeps its lock, busy indicator and watch.
                 commonEnd();

@@ -16,7 +16,6 @@
 
 namespace {
 
-const QString messageTitle = QStringLiteral("岚舟系列软件");
 const QString loopStopped = QStringLiteral("开始循环");
 const QString loopRunning = QStringLiteral("停止循环");
 const QString timedStopped = QStringLiteral("开始定时");
@@ -38,20 +37,18 @@ AutoQuery::AutoQuery(WindowState &state, ParcelSelection &selection, QObject *pa
 }
 
 bool AutoQuery::canStart(const QString &notQueried, const QString &noTime, bool timeMissing) {
-    Dialogs &dialogs = *m_state.platform.dialogs;
     if (m_state.picker->count() == 0 ||
         m_state.statusPanel->transitTime()->text() == QStringLiteral("未查询")) {
-        dialogs.inform(messageTitle, notQueried, MessageIcon::Information);
+        m_state.inform(notQueried);
         return false;
     }
     if (timeMissing) {
-        dialogs.inform(messageTitle, noTime, MessageIcon::Information);
+        m_state.inform(noTime);
         return false;
     }
     const QString status = m_state.statusPanel->parcelStatus()->text();
     if (status.contains(QStringLiteral("签收")) || status.contains(QStringLiteral("感谢"))) {
-        dialogs.inform(messageTitle, QStringLiteral("当前快递已签收,您不需要使用此功能"),
-                       MessageIcon::Information);
+        m_state.inform(QStringLiteral("当前快递已签收,您不需要使用此功能"));
         return false;
     }
     return true;
@@ -115,7 +112,7 @@ void AutoQuery::stopTimed() {
 
 void AutoQuery::showTimedPanel() {
     if (m_panels.loopStartStop->text() == loopRunning &&
-        !m_state.platform.dialogs->ask(messageTitle, QStringLiteral("当前正在循环查询,是否终止?"))) {
+        !m_state.ask(QStringLiteral("当前正在循环查询,是否终止?"))) {
         return;
     }
     m_panels.timedPanel->move(m_panels.loopPanel->pos());
@@ -126,7 +123,7 @@ void AutoQuery::showTimedPanel() {
 
 void AutoQuery::showLoopPanel() {
     if (m_panels.timedStartStop->text() == timedArmed &&
-        !m_state.platform.dialogs->ask(messageTitle, QStringLiteral("当前正在定时查询,是否终止?"))) {
+        !m_state.ask(QStringLiteral("当前正在定时查询,是否终止?"))) {
         return;
     }
     m_panels.loopPanel->move(m_panels.timedPanel->pos());

@@ -12,18 +12,12 @@
 
 #include <QTreeWidget>
 
-namespace {
-
-const QString messageTitle = QStringLiteral("岚舟系列软件");
-
-} // namespace
-
 ListOperations::ListOperations(WindowState &state, QObject *parent)
     : QObject(parent)
     , m_state(state) {}
 
 void ListOperations::clear() {
-    if (!m_state.platform.dialogs->ask(messageTitle, QStringLiteral("确定要清空快递列表吗?"))) {
+    if (!m_state.ask(QStringLiteral("确定要清空快递列表吗?"))) {
         return;
     }
     m_state.setHint(QStringLiteral("正在清空..."));
@@ -57,7 +51,7 @@ void ListOperations::exportList() {
     Dialogs &dialogs = *m_state.platform.dialogs;
     QTreeWidget *list = m_state.progressList;
     if (list->topLevelItemCount() == 0) {
-        dialogs.inform(messageTitle, QStringLiteral("没有可导出的数据!"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("没有可导出的数据!"));
         return;
     }
     const std::optional<QString> file = dialogs.saveFileName(QStringLiteral("(TXT文本) (*.txt)"));
@@ -77,16 +71,15 @@ void ListOperations::exportList() {
     const ExportResult result = ExportListViewContent(rows, *file);
     switch (result.outcome) {
     case ExportResult::Written:
-        dialogs.inform(messageTitle, QStringLiteral("成功导出全部数据!"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("成功导出全部数据!"));
         m_state.setHint(QStringLiteral("成功导出全部数据.."));
         break;
     case ExportResult::NoRows:
-        dialogs.inform(messageTitle, QStringLiteral("没有可导出的数据!"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("没有可导出的数据!"));
         m_state.setHint(QStringLiteral("没有可导出的数据.."));
         break;
     case ExportResult::Failed:
-        dialogs.inform(messageTitle, QStringLiteral("数据导出失败!错误原因") + result.error,
-                       MessageIcon::Information);
+        m_state.inform(QStringLiteral("数据导出失败!错误原因") + result.error);
         m_state.setHint(QStringLiteral("数据导出失败.."));
         break;
     }

@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString messageTitle = QStringLiteral("岚舟系列软件");
 const QString noCompany = QStringLiteral("请选择快递公司");
 
 } // namespace
@@ -67,9 +66,8 @@ void OperationsPage::fill(const QString &number, const QString &company, const Q
 }
 
 void OperationsPage::modify() {
-    Dialogs &dialogs = *m_state.platform.dialogs;
     if (m_number->text().isEmpty()) {
-        dialogs.inform(messageTitle, QStringLiteral("请输入单号!"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("请输入单号!"));
         return;
     }
     bool named = false;
@@ -81,27 +79,26 @@ void OperationsPage::modify() {
         }
     }
     if (!named) {
-        dialogs.inform(messageTitle, QStringLiteral("请选择快递公司!"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("请选择快递公司!"));
         return;
     }
     if (m_goods->text().isEmpty()) {
-        dialogs.inform(messageTitle, QStringLiteral("请输入物品信息!"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("请输入物品信息!"));
         return;
     }
-    if (!dialogs.ask(messageTitle, QStringLiteral("确定要修改[") + m_state.picker->currentText() +
-                                       QStringLiteral("]此单号码?"))) {
+    if (!m_state.ask(QStringLiteral("确定要修改[") + m_state.picker->currentText() +
+                     QStringLiteral("]此单号码?"))) {
         return;
     }
     try {
         if (m_state.parcels->modify(m_state.current.id, m_company->text(), m_goods->text(),
                                     m_number->text())) {
-            dialogs.inform(messageTitle, QStringLiteral("快递信息修改成功!"), MessageIcon::Information);
+            m_state.inform(QStringLiteral("快递信息修改成功!"));
         } else {
-            dialogs.inform(messageTitle, QStringLiteral("信息数据不存在!"), MessageIcon::Information);
+            m_state.inform(QStringLiteral("信息数据不存在!"));
         }
     } catch (const StoreError &error) {
-        dialogs.inform(messageTitle, QStringLiteral("快递信息修改失败!错误原因") + error.description(),
-                       MessageIcon::Information);
+        m_state.inform(QStringLiteral("快递信息修改失败!错误原因") + error.description());
         hide();
         return;
     }
@@ -111,9 +108,8 @@ void OperationsPage::modify() {
 }
 
 void OperationsPage::remove() {
-    Dialogs &dialogs = *m_state.platform.dialogs;
-    if (!dialogs.ask(messageTitle, QStringLiteral("确定要删除[") + m_state.picker->currentText() +
-                                       QStringLiteral("]此单号码?"))) {
+    if (!m_state.ask(QStringLiteral("确定要删除[") + m_state.picker->currentText() +
+                     QStringLiteral("]此单号码?"))) {
         return;
     }
     m_state.deleteCurrentParcel();
@@ -137,8 +133,7 @@ void OperationsPage::copy() {
 }
 
 void OperationsPage::resetProgress() {
-    Dialogs &dialogs = *m_state.platform.dialogs;
-    if (!dialogs.ask(messageTitle, QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
+    if (!m_state.ask(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
         return;
     }
     // With no current parcel there is nothing to reset.
@@ -150,11 +145,10 @@ void OperationsPage::resetProgress() {
             return;
         }
     } catch (const StoreError &error) {
-        dialogs.inform(messageTitle, QStringLiteral("初始化失败!错误原因") + error.description(),
-                       MessageIcon::Information);
+        m_state.inform(QStringLiteral("初始化失败!错误原因") + error.description());
         return;
     }
-    dialogs.inform(messageTitle, QStringLiteral("初始化成功!"), MessageIcon::Information);
+    m_state.inform(QStringLiteral("初始化成功!"));
     showAs(m_goods->text());
 }
 

@@ -15,12 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-
-const QString messageTitle = QStringLiteral("岚舟系列软件");
-
-} // namespace
-
 SearchPage::SearchPage(WindowState &state, QWidget *parent)
     : Page(3, QStringLiteral("搜索快递"), QSize(4455, 4335), 180, parent)
     , m_state(state)
@@ -71,12 +65,9 @@ void SearchPage::search() {
     }
     const bool fuzzy = m_fuzzy->isChecked();
     const bool byNumber = m_byNumber->isChecked();
-    Dialogs &dialogs = *m_state.platform.dialogs;
     const QString text = m_text->text();
     if (text.isEmpty()) {
-        dialogs.inform(messageTitle,
-                       byNumber ? QStringLiteral("请输入快递单号..") : QStringLiteral("请输入快递物品.."),
-                       MessageIcon::Information);
+        m_state.inform(byNumber ? QStringLiteral("请输入快递单号..") : QStringLiteral("请输入快递物品.."));
         return;
     }
     m_state.picker->clear();
@@ -90,22 +81,20 @@ void SearchPage::search() {
             found = byNumber ? parcels.byNumber(text) : parcels.byGoods(text);
         }
     } catch (const StoreError &error) {
-        dialogs.inform(messageTitle, error.description(), MessageIcon::Information);
+        m_state.inform(error.description());
         return;
     }
     for (const ParcelRow &row : found) {
         m_state.picker->addItem(row.goods);
     }
     if (m_state.picker->count() == 0) {
-        dialogs.inform(messageTitle, QStringLiteral("没有找到相关快递"), MessageIcon::Information);
+        m_state.inform(QStringLiteral("没有找到相关快递"));
         m_state.setHint(QStringLiteral("没有找到相关快递.."));
         return;
     }
     hide();
-    dialogs.inform(messageTitle,
-                   fuzzy ? QStringLiteral("已为您找到") + QString::number(m_state.picker->count()) +
+    m_state.inform(fuzzy ? QStringLiteral("已为您找到") + QString::number(m_state.picker->count()) +
                                QStringLiteral("个相关快递")
-                         : QStringLiteral("已为您找到相关快递"),
-                   MessageIcon::Information);
+                         : QStringLiteral("已为您找到相关快递"));
     m_state.picker->pick(0);
 }

@@ -110,8 +110,7 @@ void DirectoryPage::searchChanged(const QString &text) {
     try {
         showRows(m_state.couriers->byNameContaining(text.trimmed()));
     } catch (const StoreError &error) {
-        m_state.platform.dialogs->inform(QStringLiteral("岚舟系列软件"), error.description(),
-                                         MessageIcon::Information);
+        m_state.inform(error.description());
     }
 }
 

@@ -42,8 +42,6 @@
 
 namespace {
 
-const QString messageTitle = QStringLiteral("岚舟系列软件");
-
 // Twips to pixels, at 15 twips per pixel.
 constexpr int px(int twips) {
     return twips / 15;
@@ -248,15 +246,11 @@ bool MainWindow::main() {
     case BookFile::OpenResult::Opened:
         return true;
     case BookFile::OpenResult::AlreadyRunning:
-        m_state.platform.dialogs->inform(messageTitle, QStringLiteral("程序已运行!"),
-                                         MessageIcon::Information);
+        m_state.inform(QStringLiteral("程序已运行!"));
         return false;
     case BookFile::OpenResult::Failed:
-        m_state.platform.dialogs->inform(
-            messageTitle,
-            QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") +
-                m_state.services.site,
-            MessageIcon::Information);
+        m_state.inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") +
+                       m_state.services.site);
         m_state.platform.desktop->openUrl(m_state.services.site);
         return false;
     }

@@ -47,10 +47,8 @@ void StartupCheck::versionArrived(int status, const QString &body) {
         return;
     }
     m_state.setHint(QStringLiteral("程序已加载完毕..."));
-    m_state.platform.dialogs->inform(messageTitle,
-                                     QStringLiteral("发现最新版本![") + version +
-                                         QStringLiteral("]\n \n确定后自动打开官方网站!"),
-                                     MessageIcon::Information);
+    m_state.inform(QStringLiteral("发现最新版本![") + version +
+                   QStringLiteral("]\n \n确定后自动打开官方网站!"));
     m_state.platform.desktop->openUrl(m_state.services.site);
     m_state.platform.desktop->quit();
 }

@@ -121,8 +121,7 @@ void Toolbar::openDirectoryFor(int companyPicker) {
 }
 
 void Toolbar::reinitialise() {
-    if (m_state.platform.dialogs->ask(QStringLiteral("岚舟系列软件"),
-                                      QStringLiteral("确定要执行初始化吗?"))) {
+    if (m_state.ask(QStringLiteral("确定要执行初始化吗?"))) {
         m_csh();
     }
 }

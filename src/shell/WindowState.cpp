@@ -16,6 +16,14 @@ void WindowState::setHint(const QString &text) const {
     hintLine->setText(text);
 }
 
+void WindowState::inform(const QString &text) const {
+    platform.dialogs->inform(QStringLiteral("岚舟系列软件"), text, MessageIcon::Information);
+}
+
+bool WindowState::ask(const QString &text) const {
+    return platform.dialogs->ask(QStringLiteral("岚舟系列软件"), text);
+}
+
 void WindowState::hidePages() const {
     for (Page *page : pages) {
         page->hide();
@@ -75,14 +83,12 @@ bool WindowState::reloadPicker() const {
 }
 
 bool WindowState::deleteCurrentParcel() const {
-    const QString title = QStringLiteral("岚舟系列软件");
     try {
         parcels->remove(current.id);
     } catch (const StoreError &error) {
-        platform.dialogs->inform(title, QStringLiteral("快递信息删除失败!错误原因") + error.description(),
-                                 MessageIcon::Information);
+        inform(QStringLiteral("快递信息删除失败!错误原因") + error.description());
         return false;
     }
-    platform.dialogs->inform(title, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
+    inform(QStringLiteral("快递信息已删除!"));
     return true;
 }

@@ -65,6 +65,10 @@ struct WindowState {
     QTimer *timer7 = nullptr; // anomaly watch
 
     void setHint(const QString &text) const;
+    // A message box titled "岚舟系列软件" with the information icon and one OK button.
+    void inform(const QString &text) const;
+    // A Yes/No question with the same title and icon; true on Yes.
+    bool ask(const QString &text) const;
     void hidePages() const;
     void setToolbarEnabled(bool enabled) const;
     // Picker, progress list and toolbar off while a query runs.

@@ -21,10 +21,7 @@ void AnomalyWatch::tick() {
     m_state.timer7->stop();
     ticks = 0;
     m_csh();
-    m_state.platform.dialogs->inform(
-        QStringLiteral("岚舟系列软件"),
-        QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n2."
-                       "快递公司异常\n4.当前快递单号已失效\n5.单号或对应快递公司错误\n \n"
-                       "请您稍后重试"),
-        MessageIcon::Information);
+    m_state.inform(QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n2."
+                                  "快递公司异常\n4.当前快递单号已失效\n5.单号或对应快递公司错误\n \n"
+                                  "请您稍后重试"));
 }

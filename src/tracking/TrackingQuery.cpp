@@ -12,12 +12,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-namespace {
-
-const QString messageTitle = QStringLiteral("岚舟系列软件");
-
-} // namespace
-
 TrackingQuery::TrackingQuery(WindowState &state, ProgressParse &parse, QObject *parent)
     : QObject(parent)
     , m_state(state)
@@ -80,11 +74,10 @@ void TrackingQuery::handleAnswer() {
 
 void TrackingQuery::keepOrDelete() {
     m_state.timer7->stop();
-    Dialogs &dialogs = *m_state.platform.dialogs;
     bool deleted = false;
-    if (!dialogs.ask(messageTitle, QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
-                                                  "如果此快递单号是您刚添加不久,建议几小时后再来查询")) &&
-        dialogs.ask(messageTitle, QStringLiteral("二次防误操作：确认要删除此快递单号?"))) {
+    if (!m_state.ask(QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
+                                    "如果此快递单号是您刚添加不久,建议几小时后再来查询")) &&
+        m_state.ask(QStringLiteral("二次防误操作：确认要删除此快递单号?"))) {
         deleted = m_state.deleteCurrentParcel();
         m_state.reloadPicker();
     }
