@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void export_writesGbkLinesOrSaysWhy();
     void gestures_balloonCopyAndLargeType();
     void clockAndCalibration();
+    void calibration_givesUpOnASilentTimeSource();
 
 private:
     // A window with one queried parcel (圆通, in transit).
@@ -514,6 +516,25 @@ void ModesTest::clockAndCalibration() {
     QVERIFY(!calibrate->isEnabled());
     m_stub.release(QStringLiteral("/probe"));
     QTRY_VERIFY(calibrate->isEnabled());
+}
+
+void ModesTest::calibration_givesUpOnASilentTimeSource() {
+    Harness h;
+    h.openReady();
+    auto *calibrate = h.child<QPushButton>(QStringLiteral("Command3"));
+    m_stub.answer(QStringLiteral("/probe"), "<html>ok</html>");
+    m_stub.neverAnswer(QStringLiteral("/time"));
+    QElapsedTimer waited;
+    waited.start();
+    calibrate->click();
+    // The window stays live meanwhile, and the button comes back after at most ten seconds.
+    QTRY_VERIFY_WITH_TIMEOUT(calibrate->isEnabled(), 15000);
+    QVERIFY(waited.elapsed() >= 9000);
+    QCOMPARE(h.fake.dialogs.shown.size(), 1);
+    QCOMPARE(h.fake.dialogs.shown[0].title, QStringLiteral("提示"));
+    QVERIFY(h.fake.dialogs.shown[0].text.startsWith(QStringLiteral("时间校对失败!")));
+    QVERIFY(h.fake.clock.sets.isEmpty());
+    m_stub.release(QStringLiteral("/time"));
 }
 
 QTEST_MAIN(ModesTest)
