@@ -1,10 +1,10 @@
 // Picker reload and main-window start-up over a book of 10,000 parcels.
-#include "book/ParcelPicker.h"
 #include "shell/MainWindow.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
+#include "widgets/ParcelPicker.h"
 
 #include <QApplication>
 

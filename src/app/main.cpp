@@ -1,8 +1,8 @@
 // Builds the real platform and the main window, and runs the program.
-#include "platform/ProgramFolder.h"
 #include "platform/RealPlatform.h"
 #include "platform/SmtpMailer.h"
 #include "shell/MainWindow.h"
+#include "store/ProgramFolder.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,24 +1,25 @@
 // Add parcel and first query.
 #include "book/AddPage.h"
 
-#include "book/NumberFilter.h"
-#include "book/ParcelPicker.h"
-#include "shell/WindowState.h"
+#include "book/Recognition.h"
+#include "query/AnomalyWatch.h"
+#include "query/ParcelBook.h"
+#include "query/QuerySession.h"
+#include "query/TrackingQuery.h"
+#include "settings/Switches.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
-#include "store/SettingsPage.h"
 #include "store/StoreError.h"
-#include "tracking/Recognition.h"
-#include "tracking/TrackingQuery.h"
+#include "text/NumberFilter.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
+#include "widgets/Placed.h"
+#include "widgets/ProgressList.h"
 
-#include "shell/Placed.h"
 #include <QComboBox>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
-#include <QTreeWidget>
 
 namespace {
 
@@ -26,18 +27,17 @@ const QString noCompany = QStringLiteral("请选择快递公司");
 
 } // namespace
 
-AddPage::AddPage(WindowState &state, TrackingQuery &query, std::function<void()> openDirectory,
-                 QWidget *parent)
+AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirectory, QWidget *parent)
     : Page(0, QStringLiteral("添加新快递"), QSize(5055, 5175), 180, parent)
-    , m_state(state)
-    , m_query(query)
+    , m_with(std::move(collaborators))
     , m_number(new QComboBox(this))
     , m_recognise(new QPushButton(QStringLiteral("刷新"), this))
     , m_company(new QPushButton(noCompany, this))
     , m_goods(new QLineEdit(this))
     , m_tip(new QLabel(this))
     , m_start(new QPushButton(QStringLiteral("开始查询"), this))
-    , m_recognition(new Recognition(state, m_company, this)) {
+    , m_recognition(
+          new Recognition(m_with.web, m_with.recognitionAddress, m_with.book.couriers(), m_company, this)) {
     placed<QLabel>(QString(), QStringLiteral("快递单号："), {16, 42, 70, 26}, this);
     m_number->setObjectName(QStringLiteral("Text3"));
     m_number->setEditable(true);
@@ -88,130 +88,124 @@ void AddPage::setNumber(const QString &number) {
     m_number->setEditText(number);
 }
 
+void AddPage::chooseCompany(const QString &name) {
+    m_company->setText(name);
+}
+
 void AddPage::numberChanged(const QString &text) {
     if (!text.isEmpty() && !readsAsNumber(text)) {
         // The whole text goes, not only the character that does not belong.
         m_number->setEditText(QString());
         return;
     }
-    if (m_state.settingsPage->autoRecognitionOn()) {
+    if (m_with.switches.autoRecognitionOn()) {
         m_recognition->recognise(text);
     }
 }
 
 void AddPage::add() {
-    const QString number = m_number->currentText();
-    const QString company = m_company->text();
-    const QString goods = m_goods->text();
-    if (number.isEmpty()) {
+    CurrentParcel parcel;
+    parcel.number = m_number->currentText();
+    parcel.company = m_company->text();
+    parcel.goods = m_goods->text();
+    if (parcel.number.isEmpty()) {
         m_number->setFocus();
-        m_state.setHint(QStringLiteral("请输入快递单号!"));
+        m_with.feedback.hint(QStringLiteral("请输入快递单号!"));
         return;
     }
     // Only a company of the directory will do: a recognition status text names none.
     std::optional<CourierRow> courier;
-    if (company != noCompany) {
+    if (parcel.company != noCompany) {
         try {
-            courier = m_state.couriers->byName(company);
+            courier = m_with.book.couriers().byName(parcel.company);
         } catch (const StoreError &error) {
-            m_state.setHint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+            m_with.feedback.hint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
             return;
         }
     }
     if (!courier) {
         m_company->setFocus();
-        m_state.setHint(QStringLiteral("请选择快递公司!"));
+        m_with.feedback.hint(QStringLiteral("请选择快递公司!"));
         return;
     }
-    if (goods.isEmpty()) {
-        m_state.setHint(QStringLiteral("请输入快递物品信息,例如：爸爸衣服"));
+    if (parcel.goods.isEmpty()) {
+        m_with.feedback.hint(QStringLiteral("请输入快递物品信息,例如：爸爸衣服"));
         return;
     }
-    m_state.current.number = number;
-    m_state.current.company = company;
-    m_state.current.goods = goods;
-    m_state.current.companyCode = courier->code;
+    parcel.companyCode = courier->code;
 
-    m_state.setHint(QStringLiteral("未查询"));
-    m_state.progressList->clear();
+    m_with.feedback.hint(QStringLiteral("未查询"));
+    m_with.list.clearEntries();
     hide();
-    m_state.setToolbarEnabled(false);
-    m_query.kdgs(number, [this, number, company, goods] { answered(number, company, goods); });
+    m_with.session.setToolbarEnabled(false);
+    m_with.query.kdgs(parcel, [this](const CurrentParcel &asked, const tracking::TrackingAnswer &answer) {
+        answered(asked, answer);
+    });
 }
 
-void AddPage::answered(const QString &number, const QString &company, const QString &goods) {
-    const QString answer = m_state.query.answerText;
-    if (answer.isEmpty()) {
-        return;
-    }
-    m_state.query.answerText.clear();
-    const std::optional<QString> code = tracking::resultCode(answer);
-    if (!code) {
-        m_state.setHint(QStringLiteral("查询服务返回了无法识别的数据,请稍后再试.."));
-        commonEnd();
-        return;
-    }
-    m_state.query.resultCode = *code;
+void AddPage::answered(const CurrentParcel &parcel, const tracking::TrackingAnswer &answer) {
+    using tracking::AnswerKind;
+    ParcelStore &parcels = m_with.book.parcels();
     try {
-        if (tracking::isSuccess(*code)) {
-            m_state.counters[counter::entryCount] = 0;
-            if (m_state.parcels->byNumber(number).isEmpty()) {
-                storeNew(number, company, goods, true);
+        switch (answer.kind) {
+        case AnswerKind::NoAnswer:
+            return;
+        case AnswerKind::Success:
+            if (parcels.byNumber(parcel.number).isEmpty()) {
+                storeNew(parcel);
+                // The new parcel becomes current through the selection of its own entry.
+                ParcelPicker &picker = m_with.book.picker();
+                picker.pick(picker.count() - 1);
             } else {
-                m_state.inform(QStringLiteral("快递数据已存在!"));
-                listDuplicates(number);
+                m_with.feedback.inform(QStringLiteral("快递数据已存在!"));
+                listDuplicates(parcel.number);
             }
             return;
-        }
-        if (*code == QStringLiteral("1")) {
-            m_state.timer7->stop();
-            if (!m_state.ask(QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"))) {
+        case AnswerKind::NotKnown:
+            m_with.watch.stop();
+            if (!m_with.feedback.ask(QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"))) {
                 commonEnd();
                 return;
             }
-            if (m_state.parcels->byNumber(number).isEmpty()) {
-                storeNew(number, company, goods, false);
-                m_state.inform(QStringLiteral("快递添加成功！"));
+            if (parcels.byNumber(parcel.number).isEmpty()) {
+                storeNew(parcel);
+                m_with.feedback.inform(QStringLiteral("快递添加成功！"));
                 commonEnd();
             } else {
-                m_state.inform(QStringLiteral("快递数据已存在!"));
+                m_with.feedback.inform(QStringLiteral("快递数据已存在!"));
                 // The window is given back before the first match is queried, so that query
                 // keeps its lock, busy indicator and watch.
                 commonEnd();
-                listDuplicates(number);
+                listDuplicates(parcel.number);
             }
+            return;
+        case AnswerKind::Unreadable:
+        case AnswerKind::Failure:
+            if (!answer.message.isEmpty()) {
+                m_with.feedback.hint(answer.message);
+            }
+            commonEnd();
             return;
         }
     } catch (const StoreError &error) {
-        m_state.setHint(QStringLiteral("快递保存失败!错误原因") + error.description());
+        m_with.feedback.hint(QStringLiteral("快递保存失败!错误原因") + error.description());
         commonEnd();
-        return;
     }
-    const QString message = tracking::resultMessage(*code);
-    if (!message.isEmpty()) {
-        m_state.setHint(message);
-    }
-    commonEnd();
 }
 
-void AddPage::storeNew(const QString &number, const QString &company, const QString &goods, bool selectIt) {
-    m_state.parcels->add(company, number, goods);
-    m_state.picker->sX(*m_state.parcels);
-    if (selectIt) {
-        m_state.picker->pick(m_state.picker->count() - 1);
-    }
+void AddPage::storeNew(const CurrentParcel &parcel) {
+    m_with.book.parcels().add(parcel.company, parcel.number, parcel.goods);
+    m_with.book.picker().sX(m_with.book.parcels());
 }
 
 void AddPage::listDuplicates(const QString &number) {
-    m_state.picker->clear();
-    for (const ParcelRow &row : m_state.parcels->byNumberContaining(number.trimmed())) {
-        m_state.picker->addItem(row.goods);
-    }
-    m_state.picker->pick(0);
+    ParcelPicker &picker = m_with.book.picker();
+    picker.showRows(m_with.book.parcels().byNumberContaining(number.trimmed()));
+    picker.pick(0);
 }
 
 void AddPage::commonEnd() {
-    m_state.showBusy(false);
-    m_state.timer7->stop();
-    m_state.unlock();
+    m_with.session.showBusy(false);
+    m_with.watch.stop();
+    m_with.session.unlock();
 }

@@ -1,151 +1,154 @@
 // Loop and timed queries of the current parcel.
 #include "book/AutoQuery.h"
 
-#include "book/NumberText.h"
-#include "book/ParcelPicker.h"
 #include "book/ParcelSelection.h"
-#include "book/StatusPanel.h"
-#include "shell/WindowState.h"
+#include "platform/Platform.h"
+#include "query/ParcelBook.h"
+#include "query/QuerySession.h"
+#include "text/NumberText.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <QToolButton>
 
-namespace {
-
-const QString loopStopped = QStringLiteral("开始循环");
-const QString loopRunning = QStringLiteral("停止循环");
-const QString timedStopped = QStringLiteral("开始定时");
-const QString timedArmed = QStringLiteral("关闭定时");
-
-} // namespace
-
-AutoQuery::AutoQuery(WindowState &state, ParcelSelection &selection, QObject *parent)
+AutoQuery::AutoQuery(Collaborators collaborators, QObject *parent)
     : QObject(parent)
-    , m_state(state)
-    , m_selection(selection)
-    , m_panels(state.settingsPage->panels()) {
-    connect(m_panels.loopStartStop, &QPushButton::clicked, this, &AutoQuery::loopButton);
-    connect(m_panels.timedStartStop, &QPushButton::clicked, this, &AutoQuery::timedButton);
-    connect(m_panels.toTimedPanel, &QPushButton::clicked, this, &AutoQuery::showTimedPanel);
-    connect(m_panels.toLoopPanel, &QPushButton::clicked, this, &AutoQuery::showLoopPanel);
-    connect(m_state.timer6, &QTimer::timeout, this, &AutoQuery::loopTick);
-    connect(m_state.timer4, &QTimer::timeout, this, &AutoQuery::timedTick);
+    , m_with(collaborators)
+    , m_loopTimer(new QTimer(this))
+    , m_timedTimer(new QTimer(this)) {
+    m_loopTimer->setObjectName(QStringLiteral("Timer6"));
+    m_loopTimer->setInterval(60000);
+    m_timedTimer->setObjectName(QStringLiteral("Timer4"));
+    m_timedTimer->setInterval(1000);
+    const QueryPanels &panels = m_with.panels;
+    connect(panels.loopStartStop, &QPushButton::clicked, this, &AutoQuery::loopButton);
+    connect(panels.timedStartStop, &QPushButton::clicked, this, &AutoQuery::timedButton);
+    connect(panels.toTimedPanel, &QPushButton::clicked, this, &AutoQuery::showTimedPanel);
+    connect(panels.toLoopPanel, &QPushButton::clicked, this, &AutoQuery::showLoopPanel);
+    connect(m_loopTimer, &QTimer::timeout, this, &AutoQuery::loopTick);
+    connect(m_timedTimer, &QTimer::timeout, this, &AutoQuery::timedTick);
 }
 
 bool AutoQuery::canStart(const QString &notQueried, const QString &noTime, bool timeMissing) {
-    if (m_state.picker->count() == 0 ||
-        m_state.statusPanel->transitTime()->text() == QStringLiteral("未查询")) {
-        m_state.inform(notQueried);
+    const std::optional<DeliveryStatus> status = m_with.book.shownStatus();
+    if (m_with.book.picker().count() == 0 || !status) {
+        m_with.feedback.inform(notQueried);
         return false;
     }
     if (timeMissing) {
-        m_state.inform(noTime);
+        m_with.feedback.inform(noTime);
         return false;
     }
-    const QString status = m_state.statusPanel->parcelStatus()->text();
-    if (status.contains(QStringLiteral("签收")) || status.contains(QStringLiteral("感谢"))) {
-        m_state.inform(QStringLiteral("当前快递已签收,您不需要使用此功能"));
+    if (*status == DeliveryStatus::SignedFor) {
+        m_with.feedback.inform(QStringLiteral("当前快递已签收,您不需要使用此功能"));
         return false;
     }
     return true;
 }
 
-void AutoQuery::lockOnParcel() {
-    m_state.picker->setEnabled(false);
-    m_state.setToolbarEnabled(false);
-    m_state.toolbar[6]->setEnabled(true);
+void AutoQuery::showModes() {
+    m_with.panels.loopStartStop->setText(m_loopRunning ? QStringLiteral("停止循环")
+                                                       : QStringLiteral("开始循环"));
+    m_with.panels.timedStartStop->setText(m_timedArmed ? QStringLiteral("关闭定时")
+                                                       : QStringLiteral("开始定时"));
+    m_with.session.holdOnParcel(m_loopRunning || m_timedArmed);
 }
 
 void AutoQuery::loopButton() {
-    if (m_panels.loopStartStop->text() == loopRunning) {
+    if (m_loopRunning) {
         stopLoop();
         return;
     }
     if (!canStart(QStringLiteral("请先查询单号后在使用本功能!"), QStringLiteral("请先设定时间!"),
-                  m_panels.interval->currentText().isEmpty())) {
+                  m_with.panels.interval->currentText().isEmpty())) {
         return;
     }
-    lockOnParcel();
-    m_panels.interval->setEnabled(false);
-    m_panels.loopStartStop->setText(loopRunning);
-    m_state.timer6->start();
-    m_state.counters[counter::loopMinutes] = 0;
+    startLoop();
+}
+
+void AutoQuery::startLoop() {
+    m_with.panels.interval->setEnabled(false);
+    m_loopRunning = true;
+    showModes();
+    m_loopTimer->start();
+    m_loopMinutes = 0;
 }
 
 void AutoQuery::stopLoop() {
-    m_panels.loopStartStop->setText(loopStopped);
-    m_state.timer6->stop();
-    m_state.picker->setEnabled(true);
-    m_panels.interval->setEnabled(true);
-    m_state.setToolbarEnabled(true);
-    m_state.counters[counter::loopMinutes] = 0;
+    m_loopRunning = false;
+    m_loopTimer->stop();
+    m_with.panels.interval->setEnabled(true);
+    showModes();
+    m_loopMinutes = 0;
 }
 
 void AutoQuery::timedButton() {
-    if (m_panels.timedStartStop->text() == timedArmed) {
+    if (m_timedArmed) {
         stopTimed();
         return;
     }
+    const QueryPanels &panels = m_with.panels;
     if (!canStart(QStringLiteral("请先查询单号后在使用定时功能!"), QStringLiteral("请设定查询时间!"),
-                  m_panels.hour->currentText().isEmpty() || m_panels.minute->currentText().isEmpty())) {
+                  panels.hour->currentText().isEmpty() || panels.minute->currentText().isEmpty())) {
         return;
     }
-    m_panels.hour->setEnabled(false);
-    m_panels.minute->setEnabled(false);
-    lockOnParcel();
-    m_panels.timedStartStop->setText(timedArmed);
-    m_state.timer4->start();
+    startTimed();
+}
+
+void AutoQuery::startTimed() {
+    m_with.panels.hour->setEnabled(false);
+    m_with.panels.minute->setEnabled(false);
+    m_timedArmed = true;
+    showModes();
+    m_timedTimer->start();
 }
 
 void AutoQuery::stopTimed() {
-    m_panels.timedStartStop->setText(timedStopped);
-    m_state.timer4->stop();
-    m_state.picker->setEnabled(true);
-    m_panels.hour->setEnabled(true);
-    m_panels.minute->setEnabled(true);
-    m_state.setToolbarEnabled(true);
+    m_timedArmed = false;
+    m_timedTimer->stop();
+    m_with.panels.hour->setEnabled(true);
+    m_with.panels.minute->setEnabled(true);
+    showModes();
 }
 
 void AutoQuery::showTimedPanel() {
-    if (m_panels.loopStartStop->text() == loopRunning &&
-        !m_state.ask(QStringLiteral("当前正在循环查询,是否终止?"))) {
+    if (m_loopRunning && !m_with.feedback.ask(QStringLiteral("当前正在循环查询,是否终止?"))) {
         return;
     }
-    m_panels.timedPanel->move(m_panels.loopPanel->pos());
-    m_panels.timedPanel->show();
-    m_panels.loopPanel->hide();
+    const QueryPanels &panels = m_with.panels;
+    panels.timedPanel->move(panels.loopPanel->pos());
+    panels.timedPanel->show();
+    panels.loopPanel->hide();
     stopLoop();
 }
 
 void AutoQuery::showLoopPanel() {
-    if (m_panels.timedStartStop->text() == timedArmed &&
-        !m_state.ask(QStringLiteral("当前正在定时查询,是否终止?"))) {
+    if (m_timedArmed && !m_with.feedback.ask(QStringLiteral("当前正在定时查询,是否终止?"))) {
         return;
     }
-    m_panels.loopPanel->move(m_panels.timedPanel->pos());
-    m_panels.loopPanel->show();
-    m_panels.timedPanel->hide();
+    const QueryPanels &panels = m_with.panels;
+    panels.loopPanel->move(panels.timedPanel->pos());
+    panels.loopPanel->show();
+    panels.timedPanel->hide();
     stopTimed();
 }
 
 void AutoQuery::loopTick() {
-    std::int16_t &minutes = m_state.counters[counter::loopMinutes];
-    ++minutes;
-    if (leadingValue(m_panels.interval->currentText()) == minutes) {
-        m_selection.select();
-        minutes = 0;
+    ++m_loopMinutes;
+    if (leadingValue(m_with.panels.interval->currentText()) == m_loopMinutes) {
+        m_with.selection.select();
+        m_loopMinutes = 0;
     }
 }
 
 void AutoQuery::timedTick() {
-    const QTime now = m_state.platform.clock->now().time();
-    if (now.hour() == leadingValue(m_panels.hour->currentText()) &&
-        now.minute() == leadingValue(m_panels.minute->currentText())) {
-        m_selection.select();
-        m_state.timer4->stop();
+    const QTime now = m_with.clock.now().time();
+    if (now.hour() == leadingValue(m_with.panels.hour->currentText()) &&
+        now.minute() == leadingValue(m_with.panels.minute->currentText())) {
+        m_with.selection.select();
+        m_timedTimer->stop();
     }
 }

@@ -1,16 +1,17 @@
 // The toolbar's list-wide operations: clear the parcel book, refresh the picker, export the progress.
 #pragma once
 
-#include <QObject>
+#include <QString>
 
-struct WindowState;
+class Feedback;
+class ParcelBook;
+class ProgressList;
+class Switches;
 
-class ListOperations final : public QObject {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ListOperations)
-
+class ListOperations final {
 public:
-    ListOperations(WindowState &state, QObject *parent);
+    ListOperations(ParcelBook &book, ProgressList &list, const Feedback &feedback, const Switches &switches,
+                   QString programDir);
 
     // Empties the parcel table after a confirmation; the directory and the settings stay.
     void clear();
@@ -20,5 +21,9 @@ public:
     void exportList();
 
 private:
-    WindowState &m_state;
+    ParcelBook &m_book;
+    ProgressList &m_list;
+    const Feedback &m_feedback;
+    const Switches &m_switches;
+    QString m_programDir;
 };

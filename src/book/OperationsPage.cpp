@@ -1,18 +1,18 @@
 // Modify, delete, copy and re-initialisation of the current parcel.
 #include "book/OperationsPage.h"
 
-#include "book/NumberFilter.h"
-#include "book/ParcelPicker.h"
-#include "shell/WindowState.h"
+#include "query/ParcelBook.h"
+#include "settings/Switches.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
-#include "store/SettingsPage.h"
 #include "store/StoreError.h"
+#include "text/NumberFilter.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
+#include "widgets/Placed.h"
 
-#include "shell/Placed.h"
 #include <QClipboard>
 #include <QGuiApplication>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,9 +23,12 @@ const QString noCompany = QStringLiteral("请选择快递公司");
 
 } // namespace
 
-OperationsPage::OperationsPage(WindowState &state, std::function<void()> openDirectory, QWidget *parent)
+OperationsPage::OperationsPage(ParcelBook &book, const Feedback &feedback, const Switches &switches,
+                               std::function<void()> openDirectory, QWidget *parent)
     : Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, parent)
-    , m_state(state)
+    , m_book(book)
+    , m_feedback(feedback)
+    , m_switches(switches)
     , m_number(new QLineEdit(this))
     , m_company(placed<QPushButton>(QStringLiteral("Command1_8"), noCompany, {90, 78, 240, 28}, this))
     , m_goods(new QLineEdit(this))
@@ -59,46 +62,51 @@ OperationsPage::OperationsPage(WindowState &state, std::function<void()> openDir
     setDefaultButton(m_modify);
 }
 
-void OperationsPage::fill(const QString &number, const QString &company, const QString &goods) {
-    m_number->setText(number);
-    m_company->setText(company.isEmpty() ? noCompany : company);
-    m_goods->setText(goods);
+void OperationsPage::fill() {
+    const CurrentParcel &current = m_book.current();
+    m_number->setText(current.number);
+    m_company->setText(current.company.isEmpty() ? noCompany : current.company);
+    m_goods->setText(m_book.picker().currentText());
+}
+
+void OperationsPage::chooseCompany(const QString &name) {
+    m_company->setText(name);
 }
 
 void OperationsPage::modify() {
     if (m_number->text().isEmpty()) {
-        m_state.inform(QStringLiteral("请输入单号!"));
+        m_feedback.inform(QStringLiteral("请输入单号!"));
         return;
     }
     bool named = false;
     if (m_company->text() != noCompany) {
         try {
-            named = m_state.couriers->byName(m_company->text()).has_value();
+            named = m_book.couriers().byName(m_company->text()).has_value();
         } catch (const StoreError &) {
             named = false;
         }
     }
     if (!named) {
-        m_state.inform(QStringLiteral("请选择快递公司!"));
+        m_feedback.inform(QStringLiteral("请选择快递公司!"));
         return;
     }
     if (m_goods->text().isEmpty()) {
-        m_state.inform(QStringLiteral("请输入物品信息!"));
+        m_feedback.inform(QStringLiteral("请输入物品信息!"));
         return;
     }
-    if (!m_state.ask(QStringLiteral("确定要修改[") + m_state.picker->currentText() +
-                     QStringLiteral("]此单号码?"))) {
+    if (!m_feedback.ask(QStringLiteral("确定要修改[") + m_book.picker().currentText() +
+                        QStringLiteral("]此单号码?"))) {
         return;
     }
     try {
-        if (m_state.parcels->modify(m_state.current.id, m_company->text(), m_goods->text(),
+        if (m_book.parcels().modify(m_book.current().id, m_company->text(), m_goods->text(),
                                     m_number->text())) {
-            m_state.inform(QStringLiteral("快递信息修改成功!"));
+            m_feedback.inform(QStringLiteral("快递信息修改成功!"));
         } else {
-            m_state.inform(QStringLiteral("信息数据不存在!"));
+            m_feedback.inform(QStringLiteral("信息数据不存在!"));
         }
     } catch (const StoreError &error) {
-        m_state.inform(QStringLiteral("快递信息修改失败!错误原因") + error.description());
+        m_feedback.inform(QStringLiteral("快递信息修改失败!错误原因") + error.description());
         hide();
         return;
     }
@@ -108,56 +116,56 @@ void OperationsPage::modify() {
 }
 
 void OperationsPage::remove() {
-    if (!m_state.ask(QStringLiteral("确定要删除[") + m_state.picker->currentText() +
-                     QStringLiteral("]此单号码?"))) {
+    if (!m_feedback.ask(QStringLiteral("确定要删除[") + m_book.picker().currentText() +
+                        QStringLiteral("]此单号码?"))) {
         return;
     }
-    m_state.deleteCurrentParcel();
-    m_state.reloadPicker();
+    m_book.deleteCurrent();
+    m_book.reloadPicker();
     hide();
-    if (m_state.settingsPage->defaultQueryOn() && m_state.picker->count() > 0) {
-        m_state.picker->pick(0);
+    if (m_switches.defaultQueryOn() && m_book.picker().count() > 0) {
+        m_book.picker().pick(0);
     }
 }
 
 void OperationsPage::copy() {
-    if (m_state.picker->currentText().isEmpty()) {
-        m_state.setHint(QStringLiteral("请先选择快递.."));
+    if (m_book.picker().currentText().isEmpty()) {
+        m_feedback.hint(QStringLiteral("请先选择快递.."));
         return;
     }
-    const CurrentParcel &current = m_state.current;
+    const CurrentParcel &current = m_book.current();
     QGuiApplication::clipboard()->setText(QStringLiteral("快递物品：") + current.goods +
                                           QStringLiteral("\r\n快递公司：") + current.company +
                                           QStringLiteral("\r\n快递单号：") + current.number);
-    m_state.setHint(QStringLiteral("当前快递信息已复制.."));
+    m_feedback.hint(QStringLiteral("当前快递信息已复制.."));
 }
 
 void OperationsPage::resetProgress() {
-    if (!m_state.ask(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
+    if (!m_feedback.ask(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
         return;
     }
     // With no current parcel there is nothing to reset.
-    if (m_state.current.id.isEmpty()) {
+    if (m_book.current().id.isEmpty()) {
         return;
     }
     try {
-        if (!m_state.parcels->resetCount(m_state.current.id)) {
+        if (!m_book.parcels().resetCount(m_book.current().id)) {
             return;
         }
     } catch (const StoreError &error) {
-        m_state.inform(QStringLiteral("初始化失败!错误原因") + error.description());
+        m_feedback.inform(QStringLiteral("初始化失败!错误原因") + error.description());
         return;
     }
-    m_state.inform(QStringLiteral("初始化成功!"));
+    m_feedback.inform(QStringLiteral("初始化成功!"));
     showAs(m_goods->text());
 }
 
 void OperationsPage::showAs(const QString &goods) {
     bool ok = false;
-    const int position = m_state.current.pickerPosition.toInt(&ok);
-    if (!ok || position < 0 || position >= m_state.picker->count()) {
+    const int position = m_book.current().pickerPosition.toInt(&ok);
+    if (!ok || position < 0 || position >= m_book.picker().count()) {
         return;
     }
-    m_state.picker->setItemText(position, goods);
-    m_state.picker->pick(position);
+    m_book.picker().setItemText(position, goods);
+    m_book.picker().pick(position);
 }

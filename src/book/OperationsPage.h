@@ -1,25 +1,29 @@
 // The operations page: modify, delete and copy the current parcel, and reset its stored progress.
 #pragma once
 
-#include "shell/Page.h"
+#include "widgets/Page.h"
 
 #include <functional>
 
+class Feedback;
+class ParcelBook;
 class QLineEdit;
 class QPushButton;
-struct WindowState;
+class Switches;
 
 class OperationsPage final : public Page {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(OperationsPage)
 
 public:
-    // openDirectory opens the directory page over this one; select runs the parcel selection.
-    OperationsPage(WindowState &state, std::function<void()> openDirectory, QWidget *parent);
+    // openDirectory opens the directory page over this one.
+    OperationsPage(ParcelBook &book, const Feedback &feedback, const Switches &switches,
+                   std::function<void()> openDirectory, QWidget *parent);
 
-    // What the toolbar does before it shows the page.
-    void fill(const QString &number, const QString &company, const QString &goods);
-    QPushButton *companyPicker() const { return m_company; }
+    // What the toolbar does before it shows the page: the current parcel, under the picker's text.
+    void fill();
+    // The company chosen in the directory.
+    void chooseCompany(const QString &name);
 
 private:
     void modify();
@@ -31,7 +35,9 @@ private:
     // Rewrites the picker entry of the current parcel and picks it, which queries the parcel.
     void showAs(const QString &goods);
 
-    WindowState &m_state;
+    ParcelBook &m_book;
+    const Feedback &m_feedback;
+    const Switches &m_switches;
     QLineEdit *m_number;
     QPushButton *m_company;
     QLineEdit *m_goods;

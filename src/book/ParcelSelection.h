@@ -1,22 +1,26 @@
 // The parcel selection: a picked entry becomes the current parcel and is queried.
 #pragma once
 
-#include <QObject>
-
+class Feedback;
+class ParcelBook;
+class QuerySession;
+class StatusPanel;
 class TrackingQuery;
-struct WindowState;
+struct PageSet;
 
-class ParcelSelection final : public QObject {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ParcelSelection)
-
+class ParcelSelection final {
 public:
-    ParcelSelection(WindowState &state, TrackingQuery &query, QObject *parent);
+    ParcelSelection(const PageSet &pages, QuerySession &session, ParcelBook &book, StatusPanel &status,
+                    const Feedback &feedback, TrackingQuery &query);
 
-    // Runs for the picker's current text and index.
+    // Runs for the picker's current entry, which names its parcel by row id.
     void select();
 
 private:
-    WindowState &m_state;
+    const PageSet &m_pages;
+    QuerySession &m_session;
+    ParcelBook &m_book;
+    StatusPanel &m_status;
+    const Feedback &m_feedback;
     TrackingQuery &m_query;
 };

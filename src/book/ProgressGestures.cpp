@@ -2,8 +2,9 @@
 #include "book/ProgressGestures.h"
 
 #include "notify/BalloonTip.h"
-#include "shell/WindowState.h"
-#include "store/SettingsPage.h"
+#include "settings/Switches.h"
+#include "widgets/Feedback.h"
+#include "widgets/ProgressList.h"
 
 #include <QClipboard>
 #include <QFrame>
@@ -16,15 +17,18 @@ namespace {
 
 const QString nothingToShow = QStringLiteral("当前没有物流信息");
 
-QString entryText(const QTreeWidgetItem *item) {
-    return item->text(1) + QStringLiteral(" ") + item->text(2);
+QString entryText(const ProgressEntry &entry) {
+    return entry.time + QStringLiteral(" ") + entry.context;
 }
 
 } // namespace
 
-ProgressGestures::ProgressGestures(WindowState &state, QWidget *window)
+ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback, const Switches &switches,
+                                   QWidget *window)
     : QObject(window)
-    , m_state(state)
+    , m_list(list)
+    , m_feedback(feedback)
+    , m_switches(switches)
     , m_largeView(new QFrame(window))
     , m_largeText(new QLabel(m_largeView)) {
     m_largeView->setObjectName(QStringLiteral("Picture5"));
@@ -41,15 +45,15 @@ ProgressGestures::ProgressGestures(WindowState &state, QWidget *window)
     m_largeText->setFont(large);
     m_largeView->installEventFilter(this);
     m_largeText->installEventFilter(this);
-    m_state.progressList->viewport()->installEventFilter(this);
+    m_list.viewport()->installEventFilter(this);
 }
 
-QTreeWidgetItem *ProgressGestures::selectedEntry() const {
-    QTreeWidgetItem *item = m_state.progressList->currentItem();
-    if (!item || !item->isSelected() || item->text(0).isEmpty()) {
-        return nullptr;
+std::optional<ProgressEntry> ProgressGestures::selectedEntry() const {
+    const std::optional<ProgressEntry> entry = m_list.selectedEntry();
+    if (!entry) {
+        m_feedback.hint(nothingToShow);
     }
-    return item;
+    return entry;
 }
 
 bool ProgressGestures::eventFilter(QObject *watched, QEvent *event) {
@@ -86,42 +90,39 @@ bool ProgressGestures::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void ProgressGestures::clicked() {
-    if (!m_state.settingsPage->balloonOn()) {
+    if (!m_switches.balloonOn()) {
         return;
     }
-    const QTreeWidgetItem *item = selectedEntry();
-    if (!item) {
-        m_state.setHint(nothingToShow);
+    const std::optional<ProgressEntry> entry = selectedEntry();
+    if (!entry) {
         return;
     }
     if (!m_balloon) {
         m_balloon = new BalloonTip(this);
     }
-    m_balloon->setParentControl(m_state.progressList);
+    m_balloon->setParentControl(&m_list);
     m_balloon->setTitle(QStringLiteral("物流跟踪信息"));
-    m_balloon->setText(QStringLiteral("时间:") + item->text(1) + QStringLiteral("\r\n物流进度:") +
-                       item->text(2));
+    m_balloon->setText(QStringLiteral("时间:") + entry->time + QStringLiteral("\r\n物流进度:") +
+                       entry->context);
     m_balloon->create();
 }
 
 void ProgressGestures::doubleClicked() {
-    const QTreeWidgetItem *item = selectedEntry();
-    if (!item) {
-        m_state.setHint(nothingToShow);
+    const std::optional<ProgressEntry> entry = selectedEntry();
+    if (!entry) {
         return;
     }
-    QGuiApplication::clipboard()->setText(entryText(item));
-    m_state.setHint(QStringLiteral("单条物流进度已复制.."));
+    QGuiApplication::clipboard()->setText(entryText(*entry));
+    m_feedback.hint(QStringLiteral("单条物流进度已复制.."));
 }
 
 void ProgressGestures::rightPressed() {
-    const QTreeWidgetItem *item = selectedEntry();
-    if (!item) {
-        m_state.setHint(nothingToShow);
+    const std::optional<ProgressEntry> entry = selectedEntry();
+    if (!entry) {
         return;
     }
     m_largeView->move(0, 0);
     m_largeView->show();
     m_largeView->raise();
-    m_largeText->setText(entryText(item));
+    m_largeText->setText(entryText(*entry));
 }

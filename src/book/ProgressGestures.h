@@ -3,12 +3,17 @@
 
 #include <QObject>
 
+#include "tracking/TrackingText.h"
+
+#include <optional>
+
 class BalloonTip;
+class Feedback;
+class ProgressList;
 class QFrame;
 class QLabel;
-class QTreeWidgetItem;
 class QWidget;
-struct WindowState;
+class Switches;
 
 class ProgressGestures final : public QObject {
     Q_OBJECT
@@ -16,19 +21,21 @@ class ProgressGestures final : public QObject {
 
 public:
     // window: the main window, which the large-type view covers.
-    ProgressGestures(WindowState &state, QWidget *window);
+    ProgressGestures(ProgressList &list, const Feedback &feedback, const Switches &switches, QWidget *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The selected row when it carries an entry number; nothing for no row or an empty row.
-    QTreeWidgetItem *selectedEntry() const;
+    // The entry of the selected row; nothing (and a hint) when no row is selected.
+    std::optional<ProgressEntry> selectedEntry() const;
     void clicked();
     void doubleClicked();
     void rightPressed();
 
-    WindowState &m_state;
+    ProgressList &m_list;
+    const Feedback &m_feedback;
+    const Switches &m_switches;
     BalloonTip *m_balloon = nullptr;
     QFrame *m_largeView;
     QLabel *m_largeText;

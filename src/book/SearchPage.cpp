@@ -1,23 +1,24 @@
 // Parcel search.
 #include "book/SearchPage.h"
 
-#include "book/NumberFilter.h"
-#include "book/ParcelPicker.h"
-#include "shell/WindowState.h"
+#include "query/ParcelBook.h"
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
+#include "text/NumberFilter.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
+#include "widgets/Placed.h"
 
-#include "shell/Placed.h"
 #include <QGroupBox>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-SearchPage::SearchPage(WindowState &state, QWidget *parent)
+SearchPage::SearchPage(ParcelBook &book, const Feedback &feedback, QWidget *parent)
     : Page(3, QStringLiteral("搜索快递"), QSize(4455, 4335), 180, parent)
-    , m_state(state)
+    , m_book(book)
+    , m_feedback(feedback)
     , m_text(new QLineEdit(this))
     , m_start(new QPushButton(QStringLiteral("开始搜索"), this)) {
     (new QLabel(QStringLiteral("搜索内容："), this))->setGeometry(20, 44, 70, 26);
@@ -67,13 +68,14 @@ void SearchPage::search() {
     const bool byNumber = m_byNumber->isChecked();
     const QString text = m_text->text();
     if (text.isEmpty()) {
-        m_state.inform(byNumber ? QStringLiteral("请输入快递单号..") : QStringLiteral("请输入快递物品.."));
+        m_feedback.inform(byNumber ? QStringLiteral("请输入快递单号..") : QStringLiteral("请输入快递物品.."));
         return;
     }
-    m_state.picker->clear();
+    ParcelPicker &picker = m_book.picker();
+    picker.clear();
     QList<ParcelRow> found;
     try {
-        ParcelStore &parcels = *m_state.parcels;
+        ParcelStore &parcels = m_book.parcels();
         if (fuzzy) {
             found = byNumber ? parcels.byNumberContaining(text.trimmed())
                              : parcels.byGoodsContaining(text.trimmed());
@@ -81,20 +83,18 @@ void SearchPage::search() {
             found = byNumber ? parcels.byNumber(text) : parcels.byGoods(text);
         }
     } catch (const StoreError &error) {
-        m_state.inform(error.description());
+        m_feedback.inform(error.description());
         return;
     }
-    for (const ParcelRow &row : found) {
-        m_state.picker->addItem(row.goods);
-    }
-    if (m_state.picker->count() == 0) {
-        m_state.inform(QStringLiteral("没有找到相关快递"));
-        m_state.setHint(QStringLiteral("没有找到相关快递.."));
+    picker.showRows(found);
+    if (picker.count() == 0) {
+        m_feedback.inform(QStringLiteral("没有找到相关快递"));
+        m_feedback.hint(QStringLiteral("没有找到相关快递.."));
         return;
     }
     hide();
-    m_state.inform(fuzzy ? QStringLiteral("已为您找到") + QString::number(m_state.picker->count()) +
-                               QStringLiteral("个相关快递")
-                         : QStringLiteral("已为您找到相关快递"));
-    m_state.picker->pick(0);
+    m_feedback.inform(fuzzy ? QStringLiteral("已为您找到") + QString::number(picker.count()) +
+                                  QStringLiteral("个相关快递")
+                            : QStringLiteral("已为您找到相关快递"));
+    picker.pick(0);
 }

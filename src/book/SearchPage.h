@@ -1,19 +1,20 @@
 // The search page: parcels by number or goods, exact or by containment.
 #pragma once
 
-#include "shell/Page.h"
+#include "widgets/Page.h"
 
+class Feedback;
+class ParcelBook;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-struct WindowState;
 
 class SearchPage final : public Page {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SearchPage)
 
 public:
-    SearchPage(WindowState &state, QWidget *parent);
+    SearchPage(ParcelBook &book, const Feedback &feedback, QWidget *parent);
 
     // What the toolbar does when it shows the page: by goods, fuzzy, empty box with the focus.
     void reset();
@@ -21,7 +22,8 @@ public:
 private:
     void search();
 
-    WindowState &m_state;
+    ParcelBook &m_book;
+    const Feedback &m_feedback;
     QLineEdit *m_text;
     QRadioButton *m_byNumber;
     QRadioButton *m_byGoods;

@@ -1,9 +1,9 @@
 // The courier directory: list, search, quick picks, choosing a company and copying its telephone.
 #include "directory/DirectoryPage.h"
 
-#include "shell/WindowState.h"
 #include "store/CourierStore.h"
 #include "store/StoreError.h"
+#include "widgets/Feedback.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -21,9 +21,10 @@ const char16_t *const quickPickCaptions[] = {u"顺丰快递", u"申通快递", u
 
 } // namespace
 
-DirectoryPage::DirectoryPage(WindowState &state, QWidget *parent)
+DirectoryPage::DirectoryPage(CourierStore &couriers, const Feedback &feedback, QWidget *parent)
     : Page(4, QStringLiteral("快递公司列表"), QSize(9015, 6615), 60, parent)
-    , m_state(state)
+    , m_couriers(couriers)
+    , m_feedback(feedback)
     , m_list(new QTreeWidget(this))
     , m_search(new QLineEdit(this))
     , m_refresh(new QPushButton(QStringLiteral("刷新"), this)) {
@@ -46,6 +47,7 @@ DirectoryPage::DirectoryPage(WindowState &state, QWidget *parent)
     m_list->setColumnWidth(2, 200);
 
     auto *strip = new QFrame(this);
+    m_quickPickStrip = strip;
     strip->setObjectName(QStringLiteral("Picture3"));
     strip->setGeometry(24, 376, 553, 52);
     auto *pickCaption = new QLabel(QStringLiteral("常用："), strip);
@@ -71,11 +73,6 @@ DirectoryPage::DirectoryPage(WindowState &state, QWidget *parent)
     });
 }
 
-void DirectoryPage::setCompanyPickers(QPushButton *addPicker, QPushButton *operationsPicker) {
-    m_addPicker = addPicker;
-    m_operationsPicker = operationsPicker;
-}
-
 void DirectoryPage::reload() {
     m_list->clear();
     kdlb();
@@ -83,9 +80,9 @@ void DirectoryPage::reload() {
 
 void DirectoryPage::kdlb() {
     try {
-        appendRows(m_state.couriers->all());
+        appendRows(m_couriers.all());
     } catch (const StoreError &error) {
-        m_state.setHint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+        m_feedback.hint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
     }
 }
 
@@ -108,37 +105,23 @@ void DirectoryPage::searchChanged(const QString &text) {
         return;
     }
     try {
-        showRows(m_state.couriers->byNameContaining(text.trimmed()));
+        showRows(m_couriers.byNameContaining(text.trimmed()));
     } catch (const StoreError &error) {
-        m_state.inform(error.description());
+        m_feedback.inform(error.description());
     }
 }
 
 void DirectoryPage::quickPick(std::size_t element) {
     try {
-        showRows(m_state.couriers->byNameContaining(m_quickPicks[element]->text().trimmed()));
+        showRows(m_couriers.byNameContaining(m_quickPicks[element]->text().trimmed()));
     } catch (const StoreError &error) {
-        m_state.setHint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+        m_feedback.hint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
     }
 }
 
 void DirectoryPage::choose(QTreeWidgetItem *item) {
-    if (!item) {
-        return;
-    }
-    if (m_addPicker && m_addPicker->parentWidget()->isVisible()) {
-        m_addPicker->setText(item->text(1));
-        hide();
-    } else if (m_operationsPicker && m_operationsPicker->parentWidget()->isVisible()) {
-        m_operationsPicker->setText(item->text(1));
-        hide();
-    }
-    try {
-        if (const std::optional<CourierRow> courier = m_state.couriers->byId(item->text(0))) {
-            m_state.current.companyCode = courier->code;
-        }
-    } catch (const StoreError &) {
-        // Choosing stays silent when the store fails; the caption above is already set.
+    if (item) {
+        Q_EMIT companyChosen(item->text(1));
     }
 }
 
@@ -147,7 +130,7 @@ void DirectoryPage::copyTelephone(QTreeWidgetItem *item) {
         return;
     }
     QGuiApplication::clipboard()->setText(item->text(2));
-    m_state.setHint(item->text(1) + QStringLiteral("公司电话已复制.."));
+    m_feedback.hint(item->text(1) + QStringLiteral("公司电话已复制.."));
 }
 
 bool DirectoryPage::eventFilter(QObject *watched, QEvent *event) {

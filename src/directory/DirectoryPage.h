@@ -1,30 +1,36 @@
 // The courier directory page: the company list, its search box, quick picks and refresh button.
 #pragma once
 
-#include "shell/Page.h"
+#include "widgets/Page.h"
 
 #include <array>
 
+class CourierStore;
+class Feedback;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct CourierRow;
-struct WindowState;
 
 class DirectoryPage final : public Page {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DirectoryPage)
 
 public:
-    explicit DirectoryPage(WindowState &state, QWidget *parent);
+    DirectoryPage(CourierStore &couriers, const Feedback &feedback, QWidget *parent);
 
     QTreeWidget *list() const { return m_list; }
-    // The company pickers of the add page and the operations page, whose caption a choice sets.
-    void setCompanyPickers(QPushButton *addPicker, QPushButton *operationsPicker);
+    // The eleven quick picks and the strip that holds them, which the window chrome colours.
+    const std::array<QLabel *, 11> &quickPicks() const { return m_quickPicks; }
+    QWidget *quickPickStrip() const { return m_quickPickStrip; }
     // Empties the list and loads every company.
     void reload();
+
+Q_SIGNALS:
+    // A company was chosen by a double click; the page that asked for it takes the name.
+    void companyChosen(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -40,11 +46,11 @@ private:
     void choose(QTreeWidgetItem *item);
     void copyTelephone(QTreeWidgetItem *item);
 
-    WindowState &m_state;
+    CourierStore &m_couriers;
+    const Feedback &m_feedback;
     QTreeWidget *m_list;
     QLineEdit *m_search;
     std::array<QLabel *, 11> m_quickPicks{};
+    QWidget *m_quickPickStrip = nullptr;
     QPushButton *m_refresh;
-    QPushButton *m_addPicker = nullptr;
-    QPushButton *m_operationsPicker = nullptr;
 };

@@ -1,21 +1,35 @@
-// `emailgx`: mails the newest progress entry of the current parcel to the address on the settings page.
+// `emailgx`: mails the newest progress entry of a parcel to the address on the settings page.
 #pragma once
+
+#include "tracking/ProgressReport.h"
+#include "tracking/TrackingText.h"
 
 #include <QObject>
 
-struct WindowState;
+class Clock;
+class Feedback;
+class Mailer;
+class Switches;
 
 class MailAlert final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MailAlert)
 
 public:
-    MailAlert(WindowState &state, QObject *parent);
+    MailAlert(const Feedback &feedback, const Switches &switches, const Clock &clock, Mailer &mailer,
+              QObject *parent);
 
-    // Composes the message from the window as it is now and submits it without blocking the
+    // The start-up announcement, linked from every mail once it has been read.
+    void setAnnouncement(const tracking::Announcement &announcement);
+    // Composes the message for the parcel and its parse and submits it without blocking the
     // window; the outcome goes to the hint line when the submission ends.
-    void emailgx();
+    void emailgx(const QString &goods, const QString &number, const QString &company,
+                 const tracking::ProgressReport &report);
 
 private:
-    WindowState &m_state;
+    const Feedback &m_feedback;
+    const Switches &m_switches;
+    const Clock &m_clock;
+    Mailer &m_mailer;
+    tracking::Announcement m_announcement;
 };

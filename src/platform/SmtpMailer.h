@@ -1,7 +1,7 @@
 // SmtpMailer: submits mail to the configured SMTP server with libcurl, off the window's thread.
 #pragma once
 
-#include "platform/Mailer.h"
+#include "mail/Mailer.h"
 
 #include <QObject>
 #include <QThreadPool>

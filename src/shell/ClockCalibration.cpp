@@ -1,10 +1,10 @@
 // Clock label and time calibration.
 #include "shell/ClockCalibration.h"
 
-#include "shell/WebTime.h"
-#include "shell/WindowState.h"
-#include "store/SettingsPage.h"
-#include "tracking/WebClient.h"
+#include "net/WebClient.h"
+#include "net/WebTime.h"
+#include "platform/Platform.h"
+#include "text/ClockText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,31 +18,32 @@ constexpr int requestLimitMs = 10000;
 
 } // namespace
 
-ClockCalibration::ClockCalibration(WindowState &state, QLabel *clockLabel, QObject *parent)
+ClockCalibration::ClockCalibration(Collaborators collaborators, QObject *parent)
     : QObject(parent)
-    , m_state(state)
-    , m_clockLabel(clockLabel)
-    , m_button(state.settingsPage->panels().calibrate) {
-    connect(m_state.timer5, &QTimer::timeout, this, &ClockCalibration::tick);
-    connect(m_button, &QPushButton::clicked, this, &ClockCalibration::calibrate);
+    , m_with(std::move(collaborators))
+    , m_timer(new QTimer(this)) {
+    m_timer->setObjectName(QStringLiteral("Timer5"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &ClockCalibration::tick);
+    connect(m_with.button, &QPushButton::clicked, this, &ClockCalibration::calibrate);
 }
 
-QString ClockCalibration::clockText(const QDateTime &moment) {
-    return moment.toString(QStringLiteral("yyyy-M-d H:mm:ss"));
+void ClockCalibration::start() {
+    m_timer->start();
 }
 
 void ClockCalibration::tick() {
-    m_clockLabel->setText(clockText(m_state.platform.clock->now()));
+    m_with.clockLabel->setText(clockText(m_with.clock.now()));
 }
 
 void ClockCalibration::calibrate() {
-    m_button->setEnabled(false);
-    m_state.web->get(
-        m_state.services.probe, this,
+    m_with.button->setEnabled(false);
+    m_with.web.get(
+        m_with.probeAddress, this,
         [this](const WebReply &probe) {
             if (probe.body.isEmpty()) {
-                m_state.platform.dialogs->inform(messageTitle, QStringLiteral("时间校准功能需要联网操作!"),
-                                                 MessageIcon::Information);
+                m_with.dialogs.inform(messageTitle, QStringLiteral("时间校准功能需要联网操作!"),
+                                      MessageIcon::Information);
                 finish();
                 return;
             }
@@ -52,10 +53,10 @@ void ClockCalibration::calibrate() {
 }
 
 void ClockCalibration::ctime() {
-    m_state.web->head(
-        m_state.services.time, this,
+    m_with.web.head(
+        m_with.timeAddress, this,
         [this](const WebReply &reply) {
-            Dialogs &dialogs = *m_state.platform.dialogs;
+            Dialogs &dialogs = m_with.dialogs;
             const std::optional<QDateTime> moment = readDateHeader(reply.dateHeader);
             if (!moment) {
                 dialogs.inform(messageTitle,
@@ -67,7 +68,7 @@ void ClockCalibration::ctime() {
                 return;
             }
             QString error;
-            if (m_state.platform.clock->setSystemTime(*moment, &error)) {
+            if (m_with.clock.setSystemTime(*moment, &error)) {
                 dialogs.inform(messageTitle, QStringLiteral("时间校对成功!"), MessageIcon::Information);
             } else {
                 dialogs.inform(messageTitle, QStringLiteral("时间校对失败!错误原因") + error,
@@ -79,5 +80,5 @@ void ClockCalibration::ctime() {
 }
 
 void ClockCalibration::finish() {
-    m_button->setEnabled(true);
+    m_with.button->setEnabled(true);
 }

@@ -3,19 +3,31 @@
 
 #include <QObject>
 
+class Clock;
+class Dialogs;
 class QLabel;
 class QPushButton;
-struct WindowState;
+class QTimer;
+class WebClient;
 
 class ClockCalibration final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ClockCalibration)
 
 public:
-    ClockCalibration(WindowState &state, QLabel *clockLabel, QObject *parent);
+    struct Collaborators {
+        WebClient &web;
+        QString probeAddress;
+        QString timeAddress;
+        Clock &clock;
+        Dialogs &dialogs;
+        QLabel *clockLabel;
+        QPushButton *button;
+    };
+    ClockCalibration(Collaborators collaborators, QObject *parent);
 
-    // The clock label's text for a moment: year-month-day without leading zeros, then the time.
-    static QString clockText(const QDateTime &moment);
+    // Timer5 starts counting when the window is first shown.
+    void start();
 
 private:
     // Timer5, every second.
@@ -26,7 +38,6 @@ private:
     void ctime();
     void finish();
 
-    WindowState &m_state;
-    QLabel *m_clockLabel;
-    QPushButton *m_button;
+    Collaborators m_with;
+    QTimer *m_timer;
 };

@@ -1,43 +1,44 @@
-// Main window arrangement, start-up, return to idle and shutdown.
+// Main window arrangement, composition, start-up, return to idle and shutdown.
 #include "shell/MainWindow.h"
 
 #include "book/AddPage.h"
 #include "book/AutoQuery.h"
 #include "book/ListOperations.h"
 #include "book/OperationsPage.h"
-#include "book/ParcelPicker.h"
 #include "book/ParcelSelection.h"
 #include "book/ProgressGestures.h"
 #include "book/SearchPage.h"
-#include "book/StatusPanel.h"
 #include "directory/DirectoryPage.h"
+#include "net/WebClient.h"
 #include "notify/MailAlert.h"
+#include "query/AnomalyWatch.h"
+#include "query/ChangeDetection.h"
+#include "query/ParcelBook.h"
+#include "query/ProgressParse.h"
+#include "query/QuerySession.h"
+#include "query/TrackingQuery.h"
+#include "settings/SettingsPage.h"
 #include "shell/ClockCalibration.h"
-#include "shell/Page.h"
 #include "shell/StartupCheck.h"
 #include "shell/Toolbar.h"
 #include "shell/WindowChrome.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
-#include "store/SettingsPage.h"
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
-#include "tracking/AnomalyWatch.h"
-#include "tracking/ChangeDetection.h"
-#include "tracking/ProgressParse.h"
-#include "tracking/TrackingQuery.h"
-#include "tracking/WebClient.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
+#include "widgets/Placed.h"
+#include "widgets/ProgressList.h"
+#include "widgets/StatusPanel.h"
+#include "widgets/ToolbarIcons.h"
 
-#include "shell/Placed.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
-
 #include <QLabel>
 #include <QMovie>
 #include <QStyleFactory>
-#include <QTimer>
-#include <QToolButton>
 #include <QTreeWidget>
 
 namespace {
@@ -51,14 +52,14 @@ constexpr int px(int twips) {
 
 MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *parent)
     : QWidget(parent)
-    , m_book(programDir) {
-    m_state.platform = platform;
-    m_state.services = ServiceAddresses::fromEnvironment();
-    m_state.programDir = std::move(programDir);
-    m_state.web = new WebClient(this);
+    , m_platform(platform)
+    , m_services(ServiceAddresses::fromEnvironment())
+    , m_programDir(std::move(programDir))
+    , m_book(m_programDir)
+    , m_web(new WebClient(this)) {
     arrange();
-    arrangeFlows();
-    arrangePages();
+    m_feedback = std::make_unique<Feedback>(*m_hintLine, *m_platform.dialogs);
+    m_session = std::make_unique<QuerySession>(*m_picker, *m_list, *m_icons, *m_busy);
 }
 
 MainWindow::~MainWindow() = default;
@@ -72,119 +73,29 @@ void MainWindow::arrange() {
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);
 
-    auto *settingsLink =
+    m_settingsLink =
         placed<QLabel>(QStringLiteral("Label16_1"), QStringLiteral("设置"), {px(8760), px(90), 30, 16}, this);
-    settingsLink->setToolTip(QStringLiteral("对程序进行相关设置，快捷键F9"));
-    placed<QLabel>(QStringLiteral("Label16_0"), QStringLiteral("官方网站"), {px(9360), px(90), 56, 16}, this);
+    m_settingsLink->setToolTip(QStringLiteral("对程序进行相关设置，快捷键F9"));
+    m_siteLink = placed<QLabel>(QStringLiteral("Label16_0"), QStringLiteral("官方网站"),
+                                {px(9360), px(90), 56, 16}, this);
 
-    m_state.statusPanel = new StatusPanel(this);
-    m_state.statusPanel->setGeometry(px(6480), px(420), px(4770), px(750));
+    m_status = new StatusPanel(this);
+    m_status->setGeometry(px(6480), px(420), px(4770), px(750));
 
-    arrangeToolbar();
+    m_icons = new ToolbarIcons(this);
 
-    m_state.picker = new ParcelPicker(this);
-    m_state.picker->setGeometry(px(360), px(1920) + 3, px(3975), 30);
+    m_picker = new ParcelPicker(this);
+    m_picker->setGeometry(px(360), px(1920) + 3, px(3975), 30);
 
-    m_state.busy =
+    m_busy =
         placed<QLabel>(QStringLiteral("AniGIF1"), QString(), {px(4335) + 12, px(1920) + 1, 32, 32}, this);
-    m_state.busy->setMovie(new QMovie(QStringLiteral(":/parcelbook/busy.gif"), QByteArray(), m_state.busy));
-    m_state.busy->hide();
+    m_busy->setMovie(new QMovie(QStringLiteral(":/parcelbook/busy.gif"), QByteArray(), m_busy));
+    m_busy->hide();
 
-    auto *progressList = new QTreeWidget(this);
-    m_state.progressList = progressList;
-    progressList->setObjectName(QStringLiteral("ListView1"));
-    progressList->setGeometry(px(360), px(3000), px(10815), px(3855));
-    progressList->setRootIsDecorated(false);
-    progressList->setUniformRowHeights(true);
-    progressList->setHeaderLabels({QStringLiteral("Num"), QStringLiteral("时间"),
-                                   QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )")});
-    progressList->setColumnWidth(0, 60);
-    progressList->setColumnWidth(1, 130);
-    progressList->setColumnWidth(2, 500);
-    progressList->setEnabled(false);
+    m_list = new ProgressList(this);
+    m_list->setGeometry(px(360), px(3000), px(10815), px(3855));
 
     arrangeStatusRow();
-
-    const auto addTimer = [this](const QString &name, int interval) {
-        auto *timer = new QTimer(this);
-        timer->setObjectName(name);
-        timer->setInterval(interval);
-        return timer;
-    };
-    m_state.timer1 = addTimer(QStringLiteral("Timer1"), 100);
-    m_state.timer3 = addTimer(QStringLiteral("Timer3"), 1000);
-    m_state.timer4 = addTimer(QStringLiteral("Timer4"), 1000);
-    m_state.timer5 = addTimer(QStringLiteral("Timer5"), 1000);
-    m_state.timer6 = addTimer(QStringLiteral("Timer6"), 60000);
-    m_state.timer7 = addTimer(QStringLiteral("Timer7"), 1000);
-}
-
-void MainWindow::arrangePages() {
-    auto *addPage = new AddPage(
-        m_state, *m_query, [this] { m_toolbar->openDirectoryFor(12); }, this);
-    m_state.settingsPage = new SettingsPage([this](const QString &text) { m_state.setHint(text); }, this);
-    auto *operationsPage = new OperationsPage(
-        m_state, [this] { m_toolbar->openDirectoryFor(8); }, this);
-    auto *searchPage = new SearchPage(m_state, this);
-    auto *directoryPage = new DirectoryPage(m_state, this);
-    directoryPage->setCompanyPickers(addPage->companyPicker(), operationsPage->companyPicker());
-    m_directoryList = directoryPage->list();
-    m_state.pages = {addPage, m_state.settingsPage, operationsPage, searchPage, directoryPage};
-    for (Page *page : m_state.pages) {
-        page->setPressBehaviour([this] { return m_state.settingsPage->dragOn(); },
-                                [this] { return m_state.settingsPage->closeOnPressOn(); });
-    }
-    connect(m_state.settingsPage, &SettingsPage::promotionLinkClicked, this, [this] {
-        m_state.platform.desktop->openUrl(m_state.services.site + QStringLiteral("/tui.html"));
-    });
-    auto *listOperations = new ListOperations(m_state, this);
-    m_toolbar = new Toolbar(
-        m_state, {addPage, operationsPage, searchPage, directoryPage, listOperations}, [this] { csh(); },
-        this);
-    new AutoQuery(m_state, *m_selection, this);
-    new ProgressGestures(m_state, this);
-    new ClockCalibration(m_state, findChild<QLabel *>(QStringLiteral("Label11_5")), this);
-    m_chrome = new WindowChrome(this, m_state, [this] { shutdown(); });
-}
-
-void MainWindow::arrangeToolbar() {
-    // Left to right, as the icons stand in the toolbar: element, caption, tooltip.
-    const struct {
-        int element;
-        const char16_t *caption;
-        const char16_t *tooltip;
-        const char16_t *picture;
-    } icons[] = {
-        {1, u"单号操作", u"打开单号操作窗口，快捷键：F5", u"icon_operations"},
-        {3, u"添加快递", u"打开快递添加窗口，快捷键：F4", u"icon_add"},
-        {4, u"快递搜索", u"搜索当前数据库中的快递，快捷键：F7", u"icon_search"},
-        {5, u"刷新列表", u"刷新当前快递列表，快捷键：F8", u"icon_refresh"},
-        {2, u"清空列表", u"清空快递列表，请谨慎操作，快捷键：F6", u"icon_clear"},
-        {6, u"快递列表", u"打开快递列表，快捷键：F12", u"icon_directory"},
-        {7, u"导出数据", u"将当前快递数据导出到计算机中，快捷键：F10", u"icon_export"},
-    };
-    int left = 4560;
-    for (const auto &icon : icons) {
-        auto *button = new QToolButton(this);
-        button->setObjectName(QStringLiteral("Image2_%1").arg(icon.element));
-        button->setGeometry(px(left), px(1680), 53, 53);
-        button->setAutoRaise(true);
-        button->setIconSize(QSize(53, 53));
-        button->setIcon(QIcon(QStringLiteral(":/parcelbook/") + QString::fromUtf16(icon.picture) +
-                              QStringLiteral(".png")));
-        button->setStyleSheet(
-            QStringLiteral("QToolButton { border: none; padding: 0; }"
-                           "QToolButton:hover { background: #e6f1f7; border-radius: 6px; }"));
-        button->setToolTip(QString::fromUtf16(icon.tooltip));
-        button->setEnabled(false);
-        m_state.toolbar[static_cast<std::size_t>(icon.element)] = button;
-
-        auto *caption =
-            placed<QLabel>(QStringLiteral("Label25_%1").arg(icon.element), QString::fromUtf16(icon.caption),
-                           {px(left), px(2520), px(735), px(255)}, this);
-        caption->setAlignment(Qt::AlignCenter);
-        left += 960;
-    }
 }
 
 void MainWindow::arrangeStatusRow() {
@@ -192,24 +103,78 @@ void MainWindow::arrangeStatusRow() {
     placed<QLabel>(QStringLiteral("Label11_0"), QStringLiteral("查询提示："), {px(120), top, px(900), 16},
                    this);
     // The hint line takes the free width up to the version label, so long messages are not cut.
-    m_state.hintLine = placed<QLabel>(QStringLiteral("Label11_2"), QStringLiteral("程序检测更新中..."),
-                                      {px(2040), top, px(6720) - px(2040) - 4, 16}, this);
-    placed<QLabel>(QStringLiteral("Label11_3"), QStringLiteral("版本号"), {px(6720), top, px(900), 16}, this);
-    placed<QLabel>(QStringLiteral("Label11_4"), QStringLiteral("岚舟出品"), {px(7680), top, px(1740), 16},
-                   this);
-    placed<QLabel>(QStringLiteral("Label11_5"), QStringLiteral("Time"), {px(9480), top, px(2055), 16}, this);
+    m_hintLine = placed<QLabel>(QStringLiteral("Label11_2"), QStringLiteral("程序检测更新中..."),
+                                {px(2040), top, px(6720) - px(2040) - 4, 16}, this);
+    m_versionLabel = placed<QLabel>(QStringLiteral("Label11_3"), QStringLiteral("版本号"),
+                                    {px(6720), top, px(900), 16}, this);
+    m_makerLink = placed<QLabel>(QStringLiteral("Label11_4"), QStringLiteral("岚舟出品"),
+                                 {px(7680), top, px(1740), 16}, this);
+    m_clockLabel = placed<QLabel>(QStringLiteral("Label11_5"), QStringLiteral("Time"),
+                                  {px(9480), top, px(2055), 16}, this);
 }
 
-void MainWindow::arrangeFlows() {
-    m_changes = new ChangeDetection(m_state, *new MailAlert(m_state, this), this);
-    m_parse = new ProgressParse(m_state, *m_changes, this);
-    m_query = new TrackingQuery(m_state, *m_parse, this);
-    m_selection = new ParcelSelection(m_state, *m_query, this);
+void MainWindow::compose() {
+    const Feedback &feedback = *m_feedback;
+    QuerySession &session = *m_session;
+    m_parcels = std::make_unique<ParcelStore>(m_book.database());
+    m_couriers = std::make_unique<CourierStore>(m_book.database());
+    m_settings = std::make_unique<SettingsStore>(m_book.database());
+    m_parcelBook = std::make_unique<ParcelBook>(*m_parcels, *m_couriers, *m_picker, feedback);
+    ParcelBook &book = *m_parcelBook;
+
+    auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
+    const Switches &switches = *settingsPage;
+
+    auto *mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
+    m_changes = std::make_unique<ChangeDetection>(ChangeDetection::Collaborators{
+        *m_parcels, *m_status, feedback, switches, *m_platform.sound, m_programDir, *mail});
     m_watch = new AnomalyWatch(
-        m_state, [this] { csh(); }, this);
+        feedback, [this] { csh(); }, this);
+    m_parse = new ProgressParse(
+        {book, session, *m_list, *m_status, feedback, *m_watch, *m_changes, *m_platform.clock}, this);
+    auto *query = new TrackingQuery(
+        {*m_web, m_services.tracking, book, session, *m_list, feedback, *m_watch, *m_parse, switches}, this);
+
+    auto *addPage = new AddPage(
+        {book, session, *m_list, feedback, *query, *m_watch, switches, *m_web, m_services.recognition},
+        [this] { m_toolbar->openDirectoryFor(CompanyPicker::Add); }, this);
+    auto *operationsPage = new OperationsPage(
+        book, feedback, switches, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
+    auto *searchPage = new SearchPage(book, feedback, this);
+    auto *directoryPage = new DirectoryPage(*m_couriers, feedback, this);
+    const ToolbarPages toolbarPages{addPage, settingsPage, operationsPage, searchPage, directoryPage};
+    m_pages = toolbarPages.pageSet();
+    for (Page *page : m_pages.all()) {
+        page->setPressBehaviour([&switches] { return switches.dragOn(); },
+                                [&switches] { return switches.closeOnPressOn(); });
+    }
+    connect(settingsPage, &SettingsPage::promotionLinkClicked, this,
+            [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
+
+    m_selection = std::make_unique<ParcelSelection>(m_pages, session, book, *m_status, feedback, *query);
+    connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
+    m_listOperations = std::make_unique<ListOperations>(book, *m_list, feedback, switches, m_programDir);
+    m_toolbar = new Toolbar(
+        {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink}, [this] { csh(); },
+        this);
     m_startupCheck = new StartupCheck(
-        m_state, [this] { m_toolbar->activate(3); }, this);
-    connect(m_state.picker, &ParcelPicker::selected, m_selection, &ParcelSelection::select);
+        {*m_web, m_services.site, feedback, *m_platform.desktop, session, *m_picker, *m_list},
+        [this] { m_toolbar->activate(ToolbarElement::Add); }, this);
+    connect(m_startupCheck, &StartupCheck::announcementRead, mail, &MailAlert::setAnnouncement);
+
+    const QueryPanels panels = settingsPage->panels();
+    new AutoQuery({panels, session, book, *m_selection, feedback, *m_platform.clock}, this);
+    new ProgressGestures(*m_list, feedback, switches, this);
+    m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
+                                    *m_platform.dialogs, m_clockLabel, panels.calibrate},
+                                   this);
+    new WindowChrome(this,
+                     {m_siteLink, m_settingsLink, m_makerLink, directoryPage->quickPicks(),
+                      directoryPage->quickPickStrip(), m_pages.all()},
+                     *m_platform.desktop, m_services, [this] { shutdown(); });
+    lockHeaders(directoryPage->list());
+    settingsPage->setting(*m_settings);
+    settingsPage->fillTimePickers();
 }
 
 bool MainWindow::start() {
@@ -220,24 +185,13 @@ bool MainWindow::start() {
     if (!main()) {
         return false;
     }
-    m_parcels = std::make_unique<ParcelStore>(m_book.database());
-    m_couriers = std::make_unique<CourierStore>(m_book.database());
-    m_settings = std::make_unique<SettingsStore>(m_book.database());
-    m_state.parcels = m_parcels.get();
-    m_state.couriers = m_couriers.get();
-    m_state.settings = m_settings.get();
-
-    m_state.settingsPage->setting(*m_settings);
+    compose();
     try {
-        m_state.picker->read(*m_parcels);
+        m_picker->read(*m_parcels);
     } catch (const StoreError &error) {
-        m_state.setHint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
+        m_feedback->hint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
     }
-    lockHeaders();
-    m_state.settingsPage->fillTimePickers();
-    findChild<QLabel *>(QStringLiteral("Label11_3"))
-        ->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
-    m_state.counters[counter::rememberedPickerIndex] = 0;
+    m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
     return true;
 }
 
@@ -246,20 +200,20 @@ bool MainWindow::main() {
     case BookFile::OpenResult::Opened:
         return true;
     case BookFile::OpenResult::AlreadyRunning:
-        m_state.inform(QStringLiteral("程序已运行!"));
+        m_feedback->inform(QStringLiteral("程序已运行!"));
         return false;
     case BookFile::OpenResult::Failed:
-        m_state.inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") +
-                       m_state.services.site);
-        m_state.platform.desktop->openUrl(m_state.services.site);
+        m_feedback->inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") +
+                           m_services.site);
+        m_platform.desktop->openUrl(m_services.site);
         return false;
     }
     return false;
 }
 
-void MainWindow::lockHeaders() {
+void MainWindow::lockHeaders(QTreeWidget *directoryList) {
     // Fixed sections can be neither dragged nor auto-sized by a double click on a divider.
-    for (QTreeWidget *list : {m_state.progressList, m_directoryList}) {
+    for (QTreeWidget *list : {static_cast<QTreeWidget *>(m_list), directoryList}) {
         list->header()->setSectionResizeMode(QHeaderView::Fixed);
         list->header()->setStretchLastSection(false);
         list->header()->setSectionsMovable(false);
@@ -268,21 +222,21 @@ void MainWindow::lockHeaders() {
 }
 
 void MainWindow::csh() {
-    m_state.hidePages();
-    m_state.timer1->stop();
-    m_state.unlock();
-    m_state.showBusy(false);
-    m_state.progressList->setFocus();
-    m_state.setHint(QStringLiteral("程序初始化完毕.."));
+    m_pages.hideAll();
+    m_parse->ql();
+    m_session->unlock();
+    m_session->showBusy(false);
+    m_list->setFocus();
+    m_feedback->hint(QStringLiteral("程序初始化完毕.."));
 }
 
 void MainWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     // The timers enabled from the start begin to count when the window is first shown.
-    if (!m_shownOnce) {
+    if (!m_shownOnce && m_startupCheck) {
         m_shownOnce = true;
-        m_state.timer3->start();
-        m_state.timer5->start();
+        m_startupCheck->start();
+        m_clock->start();
     }
 }
 
@@ -293,5 +247,5 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 
 void MainWindow::shutdown() {
     m_book.close();
-    m_state.platform.desktop->quit();
+    m_platform.desktop->quit();
 }

@@ -1,9 +1,10 @@
-// The main window: owns the database, the shared window state, the pages, the timers and the flows.
+// The main window: its fixed controls, and the composition of the pages, flows and timers.
 #pragma once
 
+#include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
-#include "shell/WindowState.h"
 #include "store/BookFile.h"
+#include "widgets/PageSet.h"
 
 #include <QWidget>
 
@@ -11,16 +12,26 @@
 
 class AnomalyWatch;
 class ChangeDetection;
+class ClockCalibration;
 class CourierStore;
+class Feedback;
+class ListOperations;
+class ParcelBook;
+class ParcelPicker;
 class ParcelSelection;
 class ParcelStore;
+class ProgressList;
 class ProgressParse;
+class QLabel;
 class QTreeWidget;
+class QuerySession;
+class SettingsPage;
 class SettingsStore;
 class StartupCheck;
+class StatusPanel;
 class Toolbar;
-class TrackingQuery;
-class WindowChrome;
+class ToolbarIcons;
+class WebClient;
 
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -30,9 +41,9 @@ public:
     MainWindow(const Platform &platform, QString programDir, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The load event: guards and opens the database, loads the settings and the picker. Returns
-    // false when the program must end (another copy runs, or the database cannot be opened); the
-    // user has been told why by then.
+    // The load event: guards and opens the database, builds the pages and flows on it, loads the
+    // settings and the picker. Returns false when the program must end (another copy runs, or the
+    // database cannot be opened); the user has been told why by then.
     bool start();
     // `csh`: returns the window to idle (pages hidden, controls enabled, busy indicator hidden).
     void csh();
@@ -43,29 +54,48 @@ protected:
 
 private:
     void arrange();
-    void arrangeToolbar();
     void arrangeStatusRow();
-    void arrangeFlows();
-    void arrangePages();
+    // The pages and flows, built once the book is open.
+    void compose();
     // `main`: backup copy, single-instance test and connection; false when the program must end.
     bool main();
-    void lockHeaders();
+    // Columns can be neither resized nor moved, cells not edited.
+    void lockHeaders(QTreeWidget *directoryList);
     void shutdown();
 
-    WindowState m_state;
+    Platform m_platform;
+    ServiceAddresses m_services;
+    QString m_programDir;
     BookFile m_book;
+    WebClient *m_web;
+
+    QLabel *m_siteLink = nullptr;
+    QLabel *m_settingsLink = nullptr;
+    QLabel *m_makerLink = nullptr;
+    QLabel *m_hintLine = nullptr;
+    QLabel *m_versionLabel = nullptr;
+    QLabel *m_clockLabel = nullptr;
+    QLabel *m_busy = nullptr;
+    StatusPanel *m_status = nullptr;
+    ToolbarIcons *m_icons = nullptr;
+    ParcelPicker *m_picker = nullptr;
+    ProgressList *m_list = nullptr;
+
+    std::unique_ptr<Feedback> m_feedback;
+    std::unique_ptr<QuerySession> m_session;
     std::unique_ptr<ParcelStore> m_parcels;
     std::unique_ptr<CourierStore> m_couriers;
     std::unique_ptr<SettingsStore> m_settings;
-    QTreeWidget *m_directoryList = nullptr;
+    std::unique_ptr<ParcelBook> m_parcelBook;
+    std::unique_ptr<ChangeDetection> m_changes;
+    std::unique_ptr<ParcelSelection> m_selection;
+    std::unique_ptr<ListOperations> m_listOperations;
 
-    ChangeDetection *m_changes = nullptr;
+    PageSet m_pages;
     ProgressParse *m_parse = nullptr;
-    TrackingQuery *m_query = nullptr;
-    ParcelSelection *m_selection = nullptr;
     AnomalyWatch *m_watch = nullptr;
     StartupCheck *m_startupCheck = nullptr;
+    ClockCalibration *m_clock = nullptr;
     Toolbar *m_toolbar = nullptr;
-    WindowChrome *m_chrome = nullptr;
     bool m_shownOnce = false;
 };

@@ -1,12 +1,14 @@
 // Start-up check and announcement.
 #include "shell/StartupCheck.h"
 
-#include "book/ParcelPicker.h"
-#include "shell/WindowState.h"
-#include "tracking/WebClient.h"
+#include "net/WebClient.h"
+#include "platform/Platform.h"
+#include "query/QuerySession.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
+#include "widgets/ProgressList.h"
 
 #include <QTimer>
-#include <QTreeWidget>
 
 namespace {
 
@@ -15,25 +17,32 @@ const QString messageTitle = QStringLiteral("岚舟系列软件");
 
 } // namespace
 
-StartupCheck::StartupCheck(WindowState &state, std::function<void()> openAddPage, QObject *parent)
+StartupCheck::StartupCheck(Collaborators collaborators, std::function<void()> openAddPage, QObject *parent)
     : QObject(parent)
-    , m_state(state)
-    , m_openAddPage(std::move(openAddPage)) {
-    connect(m_state.timer3, &QTimer::timeout, this, &StartupCheck::tick);
+    , m_with(std::move(collaborators))
+    , m_openAddPage(std::move(openAddPage))
+    , m_timer(new QTimer(this)) {
+    m_timer->setObjectName(QStringLiteral("Timer3"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &StartupCheck::tick);
+}
+
+void StartupCheck::start() {
+    m_timer->start();
 }
 
 void StartupCheck::tick() {
     // Stopped before the request: the window stays live while it waits, and the check runs once.
-    m_state.timer3->stop();
-    m_state.web->get(m_state.services.site + QStringLiteral("/version/gx.txt"), this,
-                     [this](const WebReply &reply) { versionArrived(reply.status, reply.body); });
+    m_timer->stop();
+    m_with.web.get(m_with.site + QStringLiteral("/version/gx.txt"), this,
+                   [this](const WebReply &reply) { versionArrived(reply.status, reply.body); });
 }
 
 void StartupCheck::versionArrived(int status, const QString &body) {
     // An error page, a captive portal or an empty answer is no published version.
     const bool published = status >= 200 && status < 300 && tracking::isPublishedVersion(body);
     if (!published) {
-        m_state.platform.dialogs->inform(
+        m_with.feedback.dialogs().inform(
             messageTitle, QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"), MessageIcon::Exclamation);
         loadedReport();
         enableControls();
@@ -46,33 +55,32 @@ void StartupCheck::versionArrived(int status, const QString &body) {
         readAnnouncement();
         return;
     }
-    m_state.setHint(QStringLiteral("程序已加载完毕..."));
-    m_state.inform(QStringLiteral("发现最新版本![") + version +
-                   QStringLiteral("]\n \n确定后自动打开官方网站!"));
-    m_state.platform.desktop->openUrl(m_state.services.site);
-    m_state.platform.desktop->quit();
+    m_with.feedback.hint(QStringLiteral("程序已加载完毕..."));
+    m_with.feedback.inform(QStringLiteral("发现最新版本![") + version +
+                           QStringLiteral("]\n \n确定后自动打开官方网站!"));
+    m_with.desktop.openUrl(m_with.site);
+    m_with.desktop.quit();
 }
 
 void StartupCheck::loadedReport() {
-    const int parcels = m_state.picker->count();
+    const int parcels = m_with.picker.count();
     if (parcels != 0) {
-        m_state.setHint(QStringLiteral("程序已加载完毕,当前共有") + QString::number(parcels) +
-                        QStringLiteral("个快递单。"));
+        m_with.feedback.hint(QStringLiteral("程序已加载完毕,当前共有") + QString::number(parcels) +
+                             QStringLiteral("个快递单。"));
         return;
     }
-    m_state.setHint(QStringLiteral("程序已加载完毕,当前没有快递单。"));
+    m_with.feedback.hint(QStringLiteral("程序已加载完毕,当前没有快递单。"));
     m_openAddPage();
 }
 
 void StartupCheck::enableControls() {
-    m_state.unlock();
-    m_state.progressList->setFocus();
+    m_with.session.unlock();
+    m_with.list.setFocus();
 }
 
 void StartupCheck::readAnnouncement() {
-    m_state.web->get(
-        m_state.services.site + QStringLiteral("/data/tg.txt"), this, [this](const WebReply &reply) {
-            m_state.announcement =
-                tracking::readAnnouncement(reply.ok() ? reply.body : QString(), m_state.announcement);
-        });
+    m_with.web.get(m_with.site + QStringLiteral("/data/tg.txt"), this, [this](const WebReply &reply) {
+        m_announcement = tracking::readAnnouncement(reply.ok() ? reply.body : QString(), m_announcement);
+        Q_EMIT announcementRead(m_announcement);
+    });
 }

@@ -1,19 +1,43 @@
 // The start-up check: published version, loaded report, controls on, announcement.
 #pragma once
 
+#include "tracking/TrackingText.h"
+
 #include <QObject>
 
 #include <functional>
 
-struct WindowState;
+class Desktop;
+class Feedback;
+class ParcelPicker;
+class ProgressList;
+class QTimer;
+class QuerySession;
+class WebClient;
 
 class StartupCheck final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(StartupCheck)
 
 public:
+    struct Collaborators {
+        WebClient &web;
+        QString site;
+        const Feedback &feedback;
+        Desktop &desktop;
+        QuerySession &session;
+        ParcelPicker &picker;
+        ProgressList &list;
+    };
     // openAddPage opens the add page the way its toolbar icon does.
-    StartupCheck(WindowState &state, std::function<void()> openAddPage, QObject *parent);
+    StartupCheck(Collaborators collaborators, std::function<void()> openAddPage, QObject *parent);
+
+    // Timer3 starts counting when the window is first shown.
+    void start();
+
+Q_SIGNALS:
+    // The announcement has been read (an empty body keeps the previous link).
+    void announcementRead(const tracking::Announcement &announcement);
 
 private:
     // Tick of Timer3, one second after the window is shown; it runs once.
@@ -23,6 +47,8 @@ private:
     void enableControls();
     void readAnnouncement();
 
-    WindowState &m_state;
+    Collaborators m_with;
     std::function<void()> m_openAddPage;
+    QTimer *m_timer;
+    tracking::Announcement m_announcement;
 };

@@ -4,49 +4,47 @@
 #include "book/AddPage.h"
 #include "book/ListOperations.h"
 #include "book/OperationsPage.h"
-#include "book/ParcelPicker.h"
 #include "book/SearchPage.h"
 #include "directory/DirectoryPage.h"
-#include "shell/Page.h"
-#include "shell/WindowState.h"
-#include "store/SettingsPage.h"
+#include "settings/SettingsPage.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
 
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QShortcut>
-#include <QToolButton>
 
-Toolbar::Toolbar(WindowState &state, ToolbarPages pages, std::function<void()> csh, QWidget *window)
+PageSet ToolbarPages::pageSet() const {
+    return {add, settings, operations, search, directory};
+}
+
+Toolbar::Toolbar(Collaborators collaborators, std::function<void()> csh, QWidget *window)
     : QObject(window)
-    , m_state(state)
-    , m_pages(pages)
+    , m_with(std::move(collaborators))
+    , m_pageSet(m_with.pages.pageSet())
     , m_csh(std::move(csh))
     , m_window(window) {
-    for (std::size_t element = 1; element <= 7; ++element) {
-        connect(m_state.toolbar[element], &QToolButton::clicked, this,
-                [this, element] { activate(static_cast<int>(element)); });
-    }
+    connect(&m_with.icons, &ToolbarIcons::clicked, this, &Toolbar::activate);
+    connect(m_with.pages.directory, &DirectoryPage::companyChosen, this, &Toolbar::companyChosen);
     // The keys act wherever the focus lies in the window, and also while the icons are disabled.
     addKey(Qt::Key_F4, [this] {
-        activate(3);
-        m_pages.add->setNumber(QGuiApplication::clipboard()->text());
+        activate(ToolbarElement::Add);
+        m_with.pages.add->setNumber(QGuiApplication::clipboard()->text());
     });
-    addKey(Qt::Key_F5, [this] { activate(1); });
-    addKey(Qt::Key_F6, [this] { activate(2); });
-    addKey(Qt::Key_F7, [this] { activate(4); });
-    addKey(Qt::Key_F8, [this] { activate(5); });
+    addKey(Qt::Key_F5, [this] { activate(ToolbarElement::Operations); });
+    addKey(Qt::Key_F6, [this] { activate(ToolbarElement::Clear); });
+    addKey(Qt::Key_F7, [this] { activate(ToolbarElement::Search); });
+    addKey(Qt::Key_F8, [this] { activate(ToolbarElement::Refresh); });
     addKey(Qt::Key_F9, [this] { openSettings(); });
-    addKey(Qt::Key_F10, [this] { activate(7); });
+    addKey(Qt::Key_F10, [this] { activate(ToolbarElement::Export); });
     addKey(Qt::Key_F11, [this] { reinitialise(); });
-    addKey(Qt::Key_F12, [this] { activate(6); });
-    addKey(Qt::Key_Escape, [this] { m_state.hidePages(); });
+    addKey(Qt::Key_F12, [this] { activate(ToolbarElement::Directory); });
+    addKey(Qt::Key_Escape, [this] { m_pageSet.hideAll(); });
 
-    if (auto *settingsLink = window->findChild<QLabel *>(QStringLiteral("Label16_1"))) {
-        settingsLink->installEventFilter(this);
-        settingsLink->setCursor(Qt::PointingHandCursor);
-    }
+    m_with.settingsLink->installEventFilter(this);
+    m_with.settingsLink->setCursor(Qt::PointingHandCursor);
 }
 
 void Toolbar::addKey(int key, std::function<void()> action) {
@@ -55,79 +53,90 @@ void Toolbar::addKey(int key, std::function<void()> action) {
     connect(shortcut, &QShortcut::activated, this, std::move(action));
 }
 
-void Toolbar::activate(int element) {
-    m_state.hidePages();
-    for (Page *page : m_state.pages) {
+void Toolbar::activate(ToolbarElement element) {
+    m_pageSet.hideAll();
+    for (Page *page : m_pageSet.all()) {
         page->raise();
     }
+    const ToolbarPages &pages = m_with.pages;
     switch (element) {
-    case 1:
-        if (m_state.picker->currentText().isEmpty()) {
-            m_state.setHint(QStringLiteral("请先选择快递.."));
+    case ToolbarElement::Operations:
+        if (m_with.picker.currentText().isEmpty()) {
+            m_with.feedback.hint(QStringLiteral("请先选择快递.."));
             return;
         }
-        m_pages.operations->fill(m_state.current.number, m_state.current.company,
-                                 m_state.picker->currentText());
-        m_pages.operations->centreInParent();
-        m_pages.operations->show();
+        pages.operations->fill();
+        pages.operations->centreInParent();
+        pages.operations->show();
         break;
-    case 3:
-        m_pages.add->reset();
-        m_pages.add->centreInParent();
-        m_pages.add->show();
-        m_pages.add->setFocus();
+    case ToolbarElement::Add:
+        pages.add->reset();
+        pages.add->centreInParent();
+        pages.add->show();
+        pages.add->setFocus();
         break;
-    case 4:
-        m_pages.search->centreInParent();
-        m_pages.search->show();
-        m_pages.search->reset();
+    case ToolbarElement::Search:
+        pages.search->centreInParent();
+        pages.search->show();
+        pages.search->reset();
         break;
-    case 2:
-        m_pages.listOperations->clear();
+    case ToolbarElement::Clear:
+        m_with.listOperations.clear();
         break;
-    case 5:
-        m_pages.listOperations->refresh();
+    case ToolbarElement::Refresh:
+        m_with.listOperations.refresh();
         break;
-    case 7:
-        m_pages.listOperations->exportList();
+    case ToolbarElement::Export:
+        m_with.listOperations.exportList();
         break;
-    case 6:
-        m_pages.directory->reload();
-        m_pages.directory->centreInParent();
-        m_pages.directory->show();
-        m_pages.directory->raise();
-        break;
-    default:
+    case ToolbarElement::Directory:
+        showDirectory();
         break;
     }
 }
 
 void Toolbar::openSettings() {
-    m_state.hidePages();
-    m_state.settingsPage->centreInParent();
-    m_state.settingsPage->show();
+    m_pageSet.hideAll();
+    m_with.pages.settings->centreInParent();
+    m_with.pages.settings->show();
 }
 
-void Toolbar::openDirectoryFor(int companyPicker) {
-    m_pages.directory->reload();
-    if (companyPicker == 8) {
-        for (std::size_t page : {0, 1, 3}) {
-            m_state.pages[page]->hide();
+void Toolbar::openDirectoryFor(CompanyPicker picker) {
+    if (picker == CompanyPicker::Operations) {
+        // The operations page itself stays visible under the directory.
+        for (Page *page : {m_pageSet.add, m_pageSet.settings, m_pageSet.search}) {
+            page->hide();
         }
     }
-    m_pages.directory->centreInParent();
-    m_pages.directory->show();
-    m_pages.directory->raise();
+    showDirectory();
+}
+
+void Toolbar::showDirectory() {
+    DirectoryPage *directory = m_with.pages.directory;
+    directory->reload();
+    directory->centreInParent();
+    directory->show();
+    directory->raise();
+}
+
+void Toolbar::companyChosen(const QString &name) {
+    if (m_with.pages.add->isVisible()) {
+        m_with.pages.add->chooseCompany(name);
+        m_with.pages.directory->hide();
+    } else if (m_with.pages.operations->isVisible()) {
+        m_with.pages.operations->chooseCompany(name);
+        m_with.pages.directory->hide();
+    }
 }
 
 void Toolbar::reinitialise() {
-    if (m_state.ask(QStringLiteral("确定要执行初始化吗?"))) {
+    if (m_with.feedback.ask(QStringLiteral("确定要执行初始化吗?"))) {
         m_csh();
     }
 }
 
 bool Toolbar::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::MouseButtonPress && watched->objectName() == QStringLiteral("Label16_1")) {
+    if (event->type() == QEvent::MouseButtonPress && watched == m_with.settingsLink) {
         openSettings();
         return true;
     }

@@ -1,51 +1,72 @@
 // The toolbar's one entry point, the settings link and the main window's function keys.
 #pragma once
 
+#include "widgets/PageSet.h"
+#include "widgets/ToolbarIcons.h"
+
 #include <QObject>
 
 #include <functional>
 
 class AddPage;
 class DirectoryPage;
+class Feedback;
 class ListOperations;
 class OperationsPage;
+class ParcelPicker;
+class QLabel;
 class QWidget;
 class SearchPage;
-struct WindowState;
+class SettingsPage;
 
 struct ToolbarPages {
     AddPage *add = nullptr;
+    SettingsPage *settings = nullptr;
     OperationsPage *operations = nullptr;
     SearchPage *search = nullptr;
     DirectoryPage *directory = nullptr;
-    ListOperations *listOperations = nullptr;
+
+    PageSet pageSet() const;
 };
+
+// The two pages whose company picker opens the directory.
+enum class CompanyPicker { Add, Operations };
 
 class Toolbar final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Toolbar)
 
 public:
+    struct Collaborators {
+        ToolbarIcons &icons;
+        ToolbarPages pages;
+        ListOperations &listOperations;
+        const Feedback &feedback;
+        ParcelPicker &picker;
+        QLabel *settingsLink;
+    };
     // csh returns the window to idle; window receives the keys.
-    Toolbar(WindowState &state, ToolbarPages pages, std::function<void()> csh, QWidget *window);
+    Toolbar(Collaborators collaborators, std::function<void()> csh, QWidget *window);
 
-    // Opens a page or runs a list-wide operation, by toolbar element (1 to 7). Icons, keys and
-    // other flows all come through here.
-    void activate(int element);
+    // Opens a page or runs a list-wide operation. Icons, keys and other flows all come through here.
+    void activate(ToolbarElement element);
     void openSettings();
-    // Opens the directory page over the add page (picker 12) or the operations page (picker 8).
-    void openDirectoryFor(int companyPicker);
+    // Opens the directory page over the add page or the operations page.
+    void openDirectoryFor(CompanyPicker picker);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void addKey(int key, std::function<void()> action);
+    // A company chosen in the directory goes to the add page or the operations page, whichever is open.
+    void companyChosen(const QString &name);
+    void showDirectory();
     // F11: back to idle after a confirmation.
     void reinitialise();
 
-    WindowState &m_state;
-    ToolbarPages m_pages;
+    Collaborators m_with;
+    PageSet m_pageSet;
     std::function<void()> m_csh;
     QWidget *m_window;
 };

@@ -1,8 +1,9 @@
 // Painting the skin, the caption buttons, moving the window, the title links and the hover colours.
 #include "shell/WindowChrome.h"
 
-#include "shell/Page.h"
-#include "shell/WindowState.h"
+#include "platform/Platform.h"
+
+#include "widgets/Page.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -45,11 +46,12 @@ int cellTop(WindowChrome::ButtonState state, int pressedRow) {
 
 } // namespace
 
-WindowChrome::WindowChrome(QWidget *window, const WindowState &state, std::function<void()> closeProgram)
+WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop,
+                           ServiceAddresses services, std::function<void()> closeProgram)
     : QObject(window)
     , m_window(window)
-    , m_desktop(state.platform.desktop)
-    , m_services(state.services)
+    , m_desktop(&desktop)
+    , m_services(std::move(services))
     , m_closeProgram(std::move(closeProgram))
     , m_frame(QStringLiteral(":/parcelbook/skin_frame.png"))
     , m_buttonCells(QStringLiteral(":/parcelbook/skin_buttons.png"))
@@ -58,33 +60,29 @@ WindowChrome::WindowChrome(QWidget *window, const WindowState &state, std::funct
     m_window->setMouseTracking(true);
     m_window->installEventFilter(this);
 
-    const auto label = [this](const QString &name) {
-        auto *found = m_window->findChild<QLabel *>(name);
-        Q_ASSERT(found);
-        found->installEventFilter(this);
-        return found;
-    };
-    m_titleLinks = {label(QStringLiteral("Label16_0")), label(QStringLiteral("Label16_1"))};
+    m_titleLinks = {controls.siteLink, controls.settingsLink};
+    m_makerLink = controls.makerLink;
+    for (QLabel *link : {controls.siteLink, controls.settingsLink, controls.makerLink}) {
+        link->installEventFilter(this);
+    }
     greyTitleLinks();
     m_titleLinks[0]->setCursor(Qt::PointingHandCursor);
-    m_makerLink = label(QStringLiteral("Label11_4"));
     m_makerLink->setCursor(Qt::PointingHandCursor);
 
-    for (std::size_t i = 0; i < m_quickPicks.size(); ++i) {
-        m_quickPicks[i] = label(QStringLiteral("Label20_%1").arg(i));
+    m_quickPicks = controls.quickPicks;
+    for (QLabel *pick : m_quickPicks) {
+        pick->installEventFilter(this);
         // Moves over a pick light it again and stop there; passed on, the strip would clear it.
-        m_quickPicks[i]->setMouseTracking(true);
+        pick->setMouseTracking(true);
     }
     colourQuickPicks(nullptr);
-    auto *strip = m_window->findChild<QWidget *>(QStringLiteral("Picture3"));
-    Q_ASSERT(strip);
-    strip->setMouseTracking(true);
-    strip->installEventFilter(this);
-    m_quickPickStrip = strip;
-    for (std::size_t i = 0; i < state.pages.size(); ++i) {
-        state.pages[i]->setMouseTracking(true);
-        state.pages[i]->installEventFilter(this);
-        m_pages[i] = state.pages[i];
+    controls.quickPickStrip->setMouseTracking(true);
+    controls.quickPickStrip->installEventFilter(this);
+    m_quickPickStrip = controls.quickPickStrip;
+    for (std::size_t i = 0; i < controls.pages.size(); ++i) {
+        controls.pages[i]->setMouseTracking(true);
+        controls.pages[i]->installEventFilter(this);
+        m_pages[i] = controls.pages[i];
     }
 }
 

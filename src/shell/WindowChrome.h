@@ -2,7 +2,7 @@
 // its title band, the title links and the hover colours of the links and quick picks.
 #pragma once
 
-#include "platform/ServiceAddresses.h"
+#include "net/ServiceAddresses.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -12,12 +12,22 @@
 #include <functional>
 
 class Desktop;
+class Page;
 class QLabel;
 class QMouseEvent;
 class QPainter;
 class QRect;
 class QWidget;
-struct WindowState;
+
+// The controls the chrome colours and listens to.
+struct ChromeControls {
+    QLabel *siteLink = nullptr;
+    QLabel *settingsLink = nullptr;
+    QLabel *makerLink = nullptr;
+    std::array<QLabel *, 11> quickPicks{};
+    QWidget *quickPickStrip = nullptr;
+    std::array<Page *, 5> pages{};
+};
 
 class WindowChrome final : public QObject {
     Q_OBJECT
@@ -33,7 +43,8 @@ public:
 
     // Takes the window's caption away, so call it before the window is first shown. closeProgram
     // closes the database and ends the program; the close button calls it without asking.
-    WindowChrome(QWidget *window, const WindowState &state, std::function<void()> closeProgram);
+    WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop, ServiceAddresses services,
+                 std::function<void()> closeProgram);
 
     ButtonStates buttonStates() const { return m_buttons; }
     // Draws the whole skin; the window's background is white under it.

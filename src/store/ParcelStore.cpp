@@ -25,13 +25,13 @@ QString containing(const QString &text) {
 ParcelStore::ParcelStore(Database &db)
     : m_db(db) {}
 
-QStringList ParcelStore::allGoods() {
-    Statement query = m_db.prepare(QStringLiteral("SELECT goods FROM parcelbook ORDER BY id"));
-    QStringList goods;
+QList<PickerEntry> ParcelStore::pickerEntries() {
+    Statement query = m_db.prepare(QStringLiteral("SELECT id, goods FROM parcelbook ORDER BY id"));
+    QList<PickerEntry> entries;
     while (query.next()) {
-        goods.append(query.text(0));
+        entries.append({query.integer(0), query.text(1)});
     }
-    return goods;
+    return entries;
 }
 
 QList<ParcelRow> ParcelStore::select(const QString &where, const QString &value) {
@@ -66,6 +66,16 @@ bool ParcelStore::exists(const QString &id) {
     Statement query = m_db.prepare(QStringLiteral("SELECT 1 FROM parcelbook WHERE id = ?"));
     query.bind(1, parcelId(id));
     return query.next();
+}
+
+std::optional<ParcelRow> ParcelStore::byId(const QString &id) {
+    Statement query =
+        m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id = ?"));
+    query.bind(1, parcelId(id));
+    if (!query.next()) {
+        return std::nullopt;
+    }
+    return ParcelRow{query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)};
 }
 
 bool ParcelStore::setCount(const QString &id, std::int64_t count) {

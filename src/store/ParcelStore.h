@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class Database;
 
@@ -16,12 +17,18 @@ struct ParcelRow {
     QString num;
 };
 
+// What the parcel picker shows of a parcel: its goods text, and the row it stands for.
+struct PickerEntry {
+    std::int64_t id = 0;
+    QString goods;
+};
+
 class ParcelStore final {
 public:
     explicit ParcelStore(Database &db);
 
-    // Every parcel's goods text in the order the parcels were added (the picker's entries).
-    QStringList allGoods();
+    // Every parcel in the order the parcels were added (the picker's entries).
+    QList<PickerEntry> pickerEntries();
     QList<ParcelRow> byGoods(const QString &goods);
     QList<ParcelRow> byGoodsContaining(const QString &text);
     QList<ParcelRow> byNumber(const QString &number);
@@ -30,6 +37,7 @@ public:
     // The statements on one parcel take the id as the current parcel holds it (decimal text);
     // text that is not an id fails like an invalid statement. They return false when no row has it.
     bool exists(const QString &id);
+    std::optional<ParcelRow> byId(const QString &id);
     bool setCount(const QString &id, std::int64_t count);
     bool resetCount(const QString &id);
     bool modify(const QString &id, const QString &company, const QString &goods, const QString &number);

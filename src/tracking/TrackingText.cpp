@@ -1,7 +1,7 @@
 // Plain-text reading of the tracking answers and the status texts made from them.
 #include "tracking/TrackingText.h"
 
-#include "book/NumberText.h"
+#include "text/NumberText.h"
 
 #include <QRegularExpression>
 

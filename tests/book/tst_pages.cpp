@@ -50,6 +50,8 @@ private Q_SLOTS:
     void operations_modifyDeleteCopy();
     void search_findsByNumberOrGoods();
     void reinitialise_resetsProgressOrTheWindow();
+    void refusedAdd_leavesTheCurrentParcelAlone();
+    void sameGoods_eachParcelIsPickedModifiedAndDeleted();
 
 private:
     void addParcel(Harness &h, const QString &number, const QString &company, const QString &goods) const;
@@ -648,16 +650,17 @@ void PagesTest::search_findsByNumberOrGoods() {
     QVERIFY(h.page(3)->isVisible());
     QCOMPARE(h.picker()->count(), 0);
 
-    // Exact by goods: two parcels share the text; the first row becomes current.
+    // Exact by goods: two parcels share the text; each entry picks its own row.
     h.fake.dialogs.shown.clear();
     box->setText(QStringLiteral("爸爸衣服"));
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("已为您找到相关快递")}));
     QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("爸爸衣服")}));
     QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=3101234567890"));
     h.pick(1);
     QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
-    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=3101234567890"));
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=9876543210123"));
 
     // Fuzzy, blanks only: everything.
     h.key(Qt::Key_F7);
@@ -711,6 +714,78 @@ void PagesTest::reinitialise_resetsProgressOrTheWindow() {
     QCOMPARE(h.fake.sound.played.size(), 2);
     QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
     QCOMPARE(h.list()->topLevelItemCount(), 3);
+}
+
+void PagesTest::refusedAdd_leavesTheCurrentParcelAlone() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1234567890"), QStringLiteral("爸爸衣服"));
+    h.openReady();
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
+    // Code 1 answered No, another code, and an unreadable answer: nothing is stored each time.
+    const QList<QByteArray> refusals = {codeAnswer("1"), codeAnswer("7"), "<html>网关错误</html>"};
+    for (const QByteArray &answer : refusals) {
+        m_stub.answer(QStringLiteral("/"), answer);
+        h.fake.dialogs.answers = {false};
+        addParcel(h, QStringLiteral("5555555555"), QStringLiteral("韵达快递"), QStringLiteral("新东西"));
+        QTRY_VERIFY(h.picker()->isEnabled());
+        QCOMPARE(h.parcels().size(), 1);
+
+        h.key(Qt::Key_F5);
+        QCOMPARE(h.child<QLineEdit>(QStringLiteral("Text4"))->text(), QStringLiteral("1234567890"));
+        QCOMPARE(h.child<QPushButton>(QStringLiteral("Command1_8"))->text(), QStringLiteral("顺丰快递"));
+        QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_10")), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("快递物品：爸爸衣服\r\n快递公司：顺丰快递\r\n快递单号：1234567890"));
+        h.key(Qt::Key_Escape);
+    }
+
+    // Modifying the goods alone keeps the parcel's own number and company.
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+    h.key(Qt::Key_F5);
+    h.child<QLineEdit>(QStringLiteral("Text6"))->setText(QStringLiteral("爸爸外套"));
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_9")), Qt::LeftButton);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    const QList<ParcelRow> rows = h.parcels();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].number, QStringLiteral("1234567890"));
+    QCOMPARE(rows[0].company, QStringLiteral("顺丰快递"));
+    QCOMPARE(rows[0].goods, QStringLiteral("爸爸外套"));
+}
+
+void PagesTest::sameGoods_eachParcelIsPickedModifiedAndDeleted() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("衣服"));
+    h.openReady();
+
+    h.pick(1);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=7700112233445"));
+    QCOMPARE(h.field(7), QStringLiteral("中通快递"));
+    QCOMPARE(h.parcels()[1].num, QStringLiteral("3"));
+    QCOMPARE(h.parcels()[0].num, QStringLiteral("0"));
+
+    // Modify reaches the second row, and the entry keeps naming it.
+    h.key(Qt::Key_F5);
+    QCOMPARE(h.child<QLineEdit>(QStringLiteral("Text4"))->text(), QStringLiteral("7700112233445"));
+    h.child<QLineEdit>(QStringLiteral("Text6"))->setText(QStringLiteral("衣服"));
+    h.child<QLineEdit>(QStringLiteral("Text4"))->setText(QStringLiteral("7700112233446"));
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_9")), Qt::LeftButton);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.parcels()[0].number, QStringLiteral("3101234567890"));
+    QCOMPARE(h.parcels()[1].number, QStringLiteral("7700112233446"));
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=7700112233446"));
+
+    // Delete removes the second row only.
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.answers = {true};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    QCOMPARE(h.parcels().size(), 1);
+    QCOMPARE(h.parcels()[0].number, QStringLiteral("3101234567890"));
 }
 
 QTEST_MAIN(PagesTest)

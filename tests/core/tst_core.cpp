@@ -1,7 +1,7 @@
 // The number boxes' rule, the fixed-width GBK list export and the web Date header reader.
-#include "book/ExportText.h"
-#include "book/NumberFilter.h"
-#include "shell/WebTime.h"
+#include "net/WebTime.h"
+#include "text/ExportText.h"
+#include "text/NumberFilter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The update e-mail: its subject and HTML body, and its submission to a loopback SMTP server.
-#include "notify/MailBody.h"
+#include "mail/MailBody.h"
 #include "platform/SmtpMailer.h"
 
 #include <QDateTime>

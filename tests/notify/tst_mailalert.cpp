@@ -1,9 +1,9 @@
 // The update e-mail sent by the real window through the real SMTP sender to a loopback aiosmtpd.
-#include "notify/MailBody.h"
+#include "mail/MailBody.h"
 #include "platform/SmtpMailer.h"
-#include "shell/ClockCalibration.h"
 #include "support/HttpStub.h"
 #include "support/WindowHarness.h"
+#include "text/ClockText.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -149,7 +149,7 @@ void MailAlertTest::newProgress_mailsTheNewestEntry() {
     expected.transitTime = h.field(5);
     expected.announcementText = QStringLiteral("双十二活动");
     expected.announcementAddress = QStringLiteral("http://127.0.0.1/sale");
-    expected.now = ClockCalibration::clockText(h.fake.clock.current);
+    expected.now = clockText(h.fake.clock.current);
     expected.sites = MailSites::fromEnvironment();
     QCOMPARE(html.trimmed(), notify::mailBody(expected).trimmed());
 

@@ -1,7 +1,7 @@
 // Fakes of the platform seams: dialogs answered by script, a settable clock, recorded sound and desktop.
 #pragma once
 
-#include "platform/Mailer.h"
+#include "mail/Mailer.h"
 #include "platform/Platform.h"
 
 #include <QList>

@@ -118,6 +118,10 @@ void HttpStub::release(const QString &path) {
     }
 }
 
+void HttpStub::stopHolding(const QString &path) {
+    m_scripts[path].holding = false;
+}
+
 void HttpStub::closeWithoutAnswer(const QString &path) {
     m_scripts[path].standing = Answer{{}, 0, {}, true};
 }

@@ -57,6 +57,8 @@ public:
     // Requests to the path are read and recorded but left open until release() or the stub's end.
     void neverAnswer(const QString &path);
     void release(const QString &path);
+    // New requests to the path are answered again; those already held stay open until release().
+    void stopHolding(const QString &path);
     // Becomes the standing answer: the connection is closed before a single byte is sent.
     void closeWithoutAnswer(const QString &path);
 

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void codeOne_keepOrDelete();
     void anomalyWatch_returnsToIdleAfterTenTicks();
     void lateAnswer_afterTheWindowIsGone();
+    void lateAnswer_forAnotherParcelTouchesNothing();
 
 private:
     HttpStub m_stub;
@@ -430,6 +431,48 @@ void MainRoadTest::lateAnswer_afterTheWindowIsGone() {
     // The answer arrives with nobody left to take it; nothing may crash.
     QTest::qWait(400);
     m_stub.delay(QStringLiteral("/"), 0);
+}
+
+void MainRoadTest::lateAnswer_forAnotherParcelTouchesNothing() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("甲"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("乙"));
+    h.openReady();
+    h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
+
+    // 甲's query gets no answer; the watch gives the window back.
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(0);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    for (int i = 0; i < 10; ++i) {
+        QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
+    }
+    QVERIFY(h.picker()->isEnabled());
+
+    // 乙 is picked and answered with its one entry.
+    m_stub.stopHolding(QStringLiteral("/"));
+    const QList<QPair<QString, QString>> oneEntry = {
+        {QStringLiteral("2026-12-08 07:00:00"), QStringLiteral("【广州市】中通快递 已揽收")}};
+    m_stub.answer(QStringLiteral("/"), answerWith(oneEntry));
+    h.pick(1);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.storedCount(QStringLiteral("乙")), QStringLiteral("1"));
+    QCOMPARE(h.fake.sound.played.size(), 1);
+
+    // 甲's answer comes at last: it is not 乙's, so it changes nothing.
+    auto five = inTransit;
+    five.append({{QStringLiteral("2026-12-05 20:00:00"), QStringLiteral("【上海市】已发货")},
+                 {QStringLiteral("2026-12-05 10:00:00"), QStringLiteral("【上海市】已下单")}});
+    m_stub.answer(QStringLiteral("/"), answerWith(five));
+    m_stub.release(QStringLiteral("/"));
+    QTest::qWait(400);
+    QCOMPARE(h.list()->topLevelItemCount(), 1);
+    QCOMPARE(h.list()->topLevelItem(0)->text(2), oneEntry[0].second);
+    QCOMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.field(7), QStringLiteral("中通快递"));
+    QCOMPARE(h.storedCount(QStringLiteral("乙")), QStringLiteral("1"));
+    QCOMPARE(h.storedCount(QStringLiteral("甲")), QStringLiteral("0"));
+    QCOMPARE(h.fake.sound.played.size(), 1);
 }
 
 QTEST_MAIN(MainRoadTest)

@@ -1,0 +1,31 @@
+// Courier recognition: proposes the company of a tracking number on the add page.
+#pragma once
+
+#include <QObject>
+
+class CourierStore;
+class QPushButton;
+class WebClient;
+
+class Recognition final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Recognition)
+
+public:
+    // caption: the add page's company picker, which shows the proposal or a status text.
+    Recognition(WebClient &web, QString serviceAddress, CourierStore &couriers, QPushButton *caption,
+                QObject *parent);
+
+    // Asks the recognition service about a number of ten or more characters. Only the answer to
+    // the newest request is shown; older answers that arrive later are ignored.
+    void recognise(const QString &number);
+
+private:
+    void answered(const QString &body);
+
+    WebClient &m_web;
+    QString m_serviceAddress;
+    CourierStore &m_couriers;
+    QPushButton *m_caption;
+    quint64 m_latest = 0;
+};

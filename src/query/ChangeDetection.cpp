@@ -1,0 +1,33 @@
+// Change detection after a parse.
+#include "query/ChangeDetection.h"
+
+#include "notify/MailAlert.h"
+#include "platform/Platform.h"
+#include "settings/Switches.h"
+#include "store/ParcelStore.h"
+#include "store/StoreError.h"
+#include "widgets/Feedback.h"
+#include "widgets/StatusPanel.h"
+
+ChangeDetection::ChangeDetection(Collaborators collaborators)
+    : m_with(std::move(collaborators)) {}
+
+void ChangeDetection::gxtj(const CurrentParcel &parcel, const tracking::ProgressReport &report) {
+    const int rows = report.rowCount();
+    const tracking::UpdateState state = tracking::updateState(parcel.storedCount, rows, report.status);
+    m_with.status.showUpdate(state);
+    if (state != tracking::UpdateState::NewProgress) {
+        return;
+    }
+    try {
+        m_with.parcels.setCount(parcel.id, rows);
+    } catch (const StoreError &error) {
+        m_with.feedback.hint(QStringLiteral("更新记录保存失败!错误原因") + error.description());
+    }
+    if (m_with.switches.soundOn()) {
+        m_with.sound.play(m_with.programDir + QStringLiteral("/ts.mp3"));
+    }
+    if (m_with.switches.mailOn() && !m_with.switches.address().isEmpty()) {
+        m_with.mail.emailgx(parcel.goods, parcel.number, parcel.company, report);
+    }
+}

@@ -1,0 +1,226 @@
+// The settings page and the storing of its switches and address.
+#include "settings/SettingsPage.h"
+
+#include "store/SettingsStore.h"
+#include "store/StoreError.h"
+
+#include "widgets/Placed.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+SettingColumn columnOf(const QString &objectName) {
+    static const QHash<QString, SettingColumn> columns = {
+        {QStringLiteral("Check2"), SettingColumn::Mail},
+        {QStringLiteral("Check3"), SettingColumn::Sound},
+        {QStringLiteral("Check4"), SettingColumn::Drag},
+        {QStringLiteral("Check5"), SettingColumn::CloseOnPress},
+        {QStringLiteral("Check6"), SettingColumn::Balloon},
+        {QStringLiteral("Check7"), SettingColumn::DefaultQuery},
+        {QStringLiteral("Check8"), SettingColumn::AutoRecognition}};
+    return columns.value(objectName);
+}
+
+} // namespace
+
+SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *parent)
+    : Page(1, QStringLiteral("相关设置"), QSize(8535, 4695), 60, parent)
+    , m_hint(std::move(hint)) {
+    auto *mailFrame = new QFrame(this);
+    mailFrame->setObjectName(QStringLiteral("Frame2"));
+    mailFrame->setFrameShape(QFrame::StyledPanel);
+    mailFrame->setGeometry(16, 44, 262, 66);
+    m_mail = new QCheckBox(QStringLiteral("是否启用邮件通知功能"), mailFrame);
+    m_mail->setObjectName(QStringLiteral("Check2"));
+    m_mail->setGeometry(8, 4, 240, 22);
+    m_address = new QLineEdit(QStringLiteral("无"), mailFrame);
+    m_address->setObjectName(QStringLiteral("Sendmail"));
+    m_address->setGeometry(8, 32, 244, 24);
+    m_address->setPlaceholderText(QStringLiteral("您的E-mail地址"));
+    m_address->setEnabled(false);
+    connect(m_mail, &QCheckBox::toggled, this, [this](bool on) {
+        m_address->setEnabled(on);
+        storeSwitch(m_mail);
+    });
+
+    m_sound =
+        addSwitch(QStringLiteral("Check3"), QStringLiteral("快递更新是否启用语音提醒"), {20, 122, 258, 22});
+    m_drag = addSwitch(QStringLiteral("Check4"), QStringLiteral("子窗口是否支持拖动"), {20, 146, 258, 22});
+    m_closeOnPress =
+        addSwitch(QStringLiteral("Check5"), QStringLiteral("单击子窗口自动关闭"), {20, 170, 258, 22});
+    m_balloon =
+        addSwitch(QStringLiteral("Check6"), QStringLiteral("是否启用气泡提示信息"), {20, 194, 258, 22});
+    m_defaultQuery = addSwitch(QStringLiteral("Check7"), QStringLiteral("刷新快递列表后默认查询第一个"),
+                               {20, 218, 258, 22});
+    m_autoRecognition = addSwitch(QStringLiteral("Check8"), QStringLiteral("是否启用快递公司自动识别功能"),
+                                  {20, 242, 258, 22});
+
+    const QRect panelPlace(296, 44, 258, 118);
+    m_timedPanel = new QGroupBox(QStringLiteral("定时查询功能"), this);
+    m_timedPanel->setObjectName(QStringLiteral("Frame4"));
+    m_timedPanel->setGeometry(panelPlace);
+    placed<QLabel>(QString(), QStringLiteral("请设定时间："), {10, 30, 80, 24}, m_timedPanel);
+    m_hour = placed<QComboBox>(QStringLiteral("Combo2"), QString(), {90, 30, 56, 24}, m_timedPanel);
+    placed<QLabel>(QString(), QStringLiteral("时"), {150, 30, 16, 24}, m_timedPanel);
+    m_minute = placed<QComboBox>(QStringLiteral("Combo3"), QString(), {168, 30, 56, 24}, m_timedPanel);
+    placed<QLabel>(QString(), QStringLiteral("分"), {228, 30, 16, 24}, m_timedPanel);
+    m_timedStartStop = placed<QPushButton>(QStringLiteral("Command1_18"), QStringLiteral("开始定时"),
+                                           {10, 72, 110, 30}, m_timedPanel);
+    m_toLoopPanel = placed<QPushButton>(QStringLiteral("Command1_17"), QStringLiteral("循环查询"),
+                                        {136, 72, 110, 30}, m_timedPanel);
+
+    m_loopPanel = new QGroupBox(QStringLiteral("循环查询功能"), this);
+    m_loopPanel->setObjectName(QStringLiteral("Frame6"));
+    m_loopPanel->setGeometry(panelPlace);
+    placed<QLabel>(QString(), QStringLiteral("每隔"), {10, 30, 30, 24}, m_loopPanel);
+    m_interval = placed<QComboBox>(QStringLiteral("Combo4"), QString(), {42, 30, 64, 24}, m_loopPanel);
+    placed<QLabel>(QString(), QStringLiteral("分钟自动进行一次查询"), {110, 30, 140, 24}, m_loopPanel);
+    m_loopStartStop = placed<QPushButton>(QStringLiteral("Command1_16"), QStringLiteral("开始循环"),
+                                          {10, 72, 110, 30}, m_loopPanel);
+    m_toTimedPanel = placed<QPushButton>(QStringLiteral("Command1_15"), QStringLiteral("定时查询"),
+                                         {136, 72, 110, 30}, m_loopPanel);
+    m_loopPanel->hide();
+
+    m_calibrate = placed<QPushButton>(QStringLiteral("Command3"), QStringLiteral("时间校对"),
+                                      {296, 176, 110, 30}, this);
+
+    m_promotionLink = new QLabel(QStringLiteral("<a href=\"tui\">定制您的专属快递邮件推广服务</a>"), this);
+    m_promotionLink->setObjectName(QStringLiteral("Label22"));
+    m_promotionLink->setGeometry(296, 276, 258, 22);
+    connect(m_promotionLink, &QLabel::linkActivated, this, &SettingsPage::promotionLinkClicked);
+}
+
+QCheckBox *SettingsPage::addSwitch(const QString &objectName, const QString &caption, QRect geometry) {
+    auto *box = new QCheckBox(caption, this);
+    box->setObjectName(objectName);
+    box->setGeometry(geometry);
+    connect(box, &QCheckBox::toggled, this, [this, box] { storeSwitch(box); });
+    return box;
+}
+
+void SettingsPage::fillTimePickers() {
+    QStringList hours;
+    for (int hour = 0; hour <= 23; ++hour) {
+        hours.append(QString::number(hour));
+    }
+    QStringList minutes;
+    for (int minute = 0; minute <= 59; ++minute) {
+        minutes.append(QString::number(minute));
+    }
+    QStringList intervals;
+    for (int interval = 1; interval <= 360; ++interval) {
+        intervals.append(QString::number(interval));
+    }
+    m_hour->addItems(hours);
+    m_minute->addItems(minutes);
+    m_interval->addItems(intervals);
+    m_hour->setCurrentIndex(0);
+    m_minute->setCurrentIndex(0);
+    m_interval->setCurrentIndex(-1);
+}
+
+void SettingsPage::setting(SettingsStore &store) {
+    m_store = &store;
+    std::optional<SettingsRow> row;
+    try {
+        row = store.load();
+    } catch (const StoreError &error) {
+        m_hint(QStringLiteral("设置读取失败!错误原因") + error.description());
+    }
+    if (!row) {
+        return;
+    }
+    m_address->setText(row->address);
+    // Checking a box runs its toggle, which stores the word again, as a click would.
+    m_sound->setChecked(storedSwitchIsOn(row->sound));
+    m_mail->setChecked(storedSwitchIsOn(row->mail));
+    m_closeOnPress->setChecked(storedSwitchIsOn(row->closeOnPress));
+    m_drag->setChecked(storedSwitchIsOn(row->drag));
+    m_balloon->setChecked(storedSwitchIsOn(row->balloon));
+    m_defaultQuery->setChecked(storedSwitchIsOn(row->defaultQuery));
+    m_autoRecognition->setChecked(storedSwitchIsOn(row->autoRecognition));
+}
+
+void SettingsPage::storeSwitch(QCheckBox *box) {
+    if (!m_store) {
+        return;
+    }
+    try {
+        m_store->store(columnOf(box->objectName()), storedSwitchText(box->isChecked()));
+    } catch (const StoreError &error) {
+        m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
+    }
+}
+
+void SettingsPage::closeBoxClicked() {
+    saveAddress();
+}
+
+void SettingsPage::saveAddress() {
+    QString stored = QStringLiteral("无");
+    if (m_mail->isChecked()) {
+        const QString address = m_address->text();
+        switch (checkAddress(address)) {
+        case AddressCheck::Empty:
+            m_hint(QStringLiteral("请输入您的E-mail地址.."));
+            m_address->setFocus();
+            return;
+        case AddressCheck::NoAt:
+            m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+            m_address->setFocus();
+            return;
+        case AddressCheck::NoKnownDomain:
+            m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+            return;
+        case AddressCheck::Ok:
+            stored = address;
+            break;
+        }
+    }
+    if (m_store) {
+        try {
+            m_store->store(SettingColumn::Address, stored);
+        } catch (const StoreError &error) {
+            m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
+            return;
+        }
+    }
+    hide();
+    m_hint(QStringLiteral("设置完毕.."));
+}
+
+bool SettingsPage::mailOn() const {
+    return m_mail->isChecked();
+}
+bool SettingsPage::soundOn() const {
+    return m_sound->isChecked();
+}
+bool SettingsPage::dragOn() const {
+    return m_drag->isChecked();
+}
+bool SettingsPage::closeOnPressOn() const {
+    return m_closeOnPress->isChecked();
+}
+bool SettingsPage::balloonOn() const {
+    return m_balloon->isChecked();
+}
+bool SettingsPage::defaultQueryOn() const {
+    return m_defaultQuery->isChecked();
+}
+bool SettingsPage::autoRecognitionOn() const {
+    return m_autoRecognition->isChecked();
+}
+QString SettingsPage::address() const {
+    return m_address->text();
+}
+
+QueryPanels SettingsPage::panels() const {
+    return {m_timedPanel, m_hour,     m_minute,        m_timedStartStop, m_toLoopPanel,
+            m_loopPanel,  m_interval, m_loopStartStop, m_toTimedPanel,   m_calibrate};
+}

@@ -1,0 +1,93 @@
+// The settings page: the seven switches, the notification address, the loop and timed panels.
+#pragma once
+
+#include "settings/Switches.h"
+#include "widgets/Page.h"
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class SettingsStore;
+
+// The controls of the loop and timed panels and the calibration button, run by their own flows.
+struct QueryPanels {
+    QGroupBox *timedPanel = nullptr;
+    QComboBox *hour = nullptr;
+    QComboBox *minute = nullptr;
+    QPushButton *timedStartStop = nullptr;
+    QPushButton *toLoopPanel = nullptr;
+    QGroupBox *loopPanel = nullptr;
+    QComboBox *interval = nullptr;
+    QPushButton *loopStartStop = nullptr;
+    QPushButton *toTimedPanel = nullptr;
+    QPushButton *calibrate = nullptr;
+};
+
+class SettingsPage final : public Page, public Switches {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsPage)
+
+public:
+    // hint writes the main window's hint line.
+    SettingsPage(std::function<void(const QString &)> hint, QWidget *parent);
+
+    // `setting`: copies the first settings row onto the page; from then on a click on a switch
+    // stores it at once. Store failures go to the hint line.
+    void setting(SettingsStore &store);
+    // Fills the hour, minute and interval pickers of the timed and loop panels.
+    void fillTimePickers();
+
+    // A switch is on exactly when its box is checked.
+    bool mailOn() const override;
+    bool soundOn() const override;
+    bool dragOn() const override;
+    bool closeOnPressOn() const override;
+    bool balloonOn() const override;
+    bool defaultQueryOn() const override;
+    bool autoRecognitionOn() const override;
+    QString address() const override;
+    QueryPanels panels() const;
+
+Q_SIGNALS:
+    void promotionLinkClicked();
+
+protected:
+    // The close box stores the address first and closes only when it was stored.
+    void closeBoxClicked() override;
+
+private:
+    QCheckBox *addSwitch(const QString &objectName, const QString &caption, QRect geometry);
+    void storeSwitch(QCheckBox *box);
+    void saveAddress();
+
+    std::function<void(const QString &)> m_hint;
+    SettingsStore *m_store = nullptr;
+
+    QCheckBox *m_mail;
+    QLineEdit *m_address;
+    QCheckBox *m_sound;
+    QCheckBox *m_drag;
+    QCheckBox *m_closeOnPress;
+    QCheckBox *m_balloon;
+    QCheckBox *m_defaultQuery;
+    QCheckBox *m_autoRecognition;
+
+    QGroupBox *m_timedPanel;
+    QComboBox *m_hour;
+    QComboBox *m_minute;
+    QPushButton *m_timedStartStop;
+    QPushButton *m_toLoopPanel;
+
+    QGroupBox *m_loopPanel;
+    QComboBox *m_interval;
+    QPushButton *m_loopStartStop;
+    QPushButton *m_toTimedPanel;
+
+    QPushButton *m_calibrate;
+    QLabel *m_promotionLink;
+};

@@ -1,0 +1,71 @@
+// The list export and its fixed-width padding.
+#include "text/ExportText.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+namespace {
+
+constexpr int firstColumnWidth = 8;
+
+// GB18030 rather than GBK: the same bytes for every GBK character, and characters outside GBK
+// still survive instead of turning into question marks.
+QStringEncoder fileEncoder() {
+    return QStringEncoder("GB18030");
+}
+
+QString trimSpaces(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' ')) {
+        ++begin;
+    }
+    while (end > begin && text.at(end - 1) == QLatin1Char(' ')) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString SetStringFixedLength(const QString &text, int width) {
+    const QString trimmed = trimSpaces(text);
+    QStringEncoder encoder = fileEncoder();
+    const QByteArray bytes = encoder.encode(trimmed);
+    const qsizetype length = bytes.size();
+    if (length > 0 && width > 0 && length < width) {
+        return trimmed + QString(width - length, QLatin1Char(' '));
+    }
+    return trimmed;
+}
+
+ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path) {
+    if (rows.isEmpty()) {
+        return {ExportResult::NoRows, {}};
+    }
+    QStringEncoder encoder = fileEncoder();
+    if (!encoder.isValid()) {
+        return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
+    }
+
+    QString content;
+    for (const QStringList &row : rows) {
+        for (qsizetype column = 0; column < row.size(); ++column) {
+            if (column > 0) {
+                content += QStringLiteral("   ");
+            }
+            content += column == 0 ? SetStringFixedLength(row.at(0), firstColumnWidth) : row.at(column);
+        }
+        content += QStringLiteral("\r\n");
+    }
+    const QByteArray bytes = encoder.encode(content);
+
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+        return {ExportResult::Written, {}};
+    }
+    // Leaving without commit() discards the temporary file, so the target stays as it was.
+    return {ExportResult::Failed,
+            QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), file.errorString())};
+}

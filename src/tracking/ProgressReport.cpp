@@ -1,0 +1,50 @@
+// Delivery status, transit time and new progress of one parse.
+#include "tracking/ProgressReport.h"
+
+#include <algorithm>
+
+namespace tracking {
+
+int ProgressReport::rowCount() const {
+    return static_cast<int>(std::min<qsizetype>(entries.size(), 32767));
+}
+
+ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now) {
+    ProgressReport report;
+    report.entries = entries;
+    report.status = classify(entries);
+    std::int64_t seconds = 0;
+    if (!entries.isEmpty()) {
+        const QString accepted = entries.last().time;
+        if (report.status == DeliveryStatus::SignedFor) {
+            if (const std::optional<QDateTime> newest = readTime(entries.first().time)) {
+                seconds = secondsBetween(accepted, *newest).value_or(0);
+            }
+        } else {
+            seconds = secondsBetween(accepted, now).value_or(0);
+        }
+    }
+    report.transitText = transitText(seconds);
+    return report;
+}
+
+UpdateState updateState(const QString &storedCount, int rowCount, DeliveryStatus status) {
+    if (status == DeliveryStatus::SignedFor) {
+        return UpdateState::SignedFor;
+    }
+    return hasNewProgress(storedCount, rowCount) ? UpdateState::NewProgress : UpdateState::NoUpdate;
+}
+
+QString updateWord(UpdateState state) {
+    switch (state) {
+    case UpdateState::NewProgress:
+        return QStringLiteral("有更新");
+    case UpdateState::NoUpdate:
+        return QStringLiteral("无更新");
+    case UpdateState::SignedFor:
+        return QStringLiteral("已签收");
+    }
+    return QString();
+}
+
+} // namespace tracking

@@ -1,0 +1,33 @@
+// What a parse shows about a parcel, and what change detection makes of it: plain values.
+#pragma once
+
+#include "tracking/TrackingText.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace tracking {
+
+struct ProgressReport {
+    QList<ProgressEntry> entries; // newest first
+    DeliveryStatus status = DeliveryStatus::InTransit;
+    // From the oldest entry (the courier's acceptance) to the newest one once signed for, to now
+    // otherwise; a time that is not a date counts as no time at all.
+    QString transitText;
+
+    // The entry count as change detection compares it, capped like the 16-bit count it was.
+    int rowCount() const;
+};
+
+ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now);
+
+enum class UpdateState { NewProgress, NoUpdate, SignedFor };
+
+// A parcel signed for never has new progress; otherwise there is new progress when the stored
+// count's leading value is below the row count (an empty stored count counts as equal).
+UpdateState updateState(const QString &storedCount, int rowCount, DeliveryStatus status);
+// "有更新", "无更新" or "已签收".
+QString updateWord(UpdateState state);
+
+} // namespace tracking

@@ -1,0 +1,25 @@
+// Sending one tracking request and reading its answer.
+#include "tracking/TrackingRequest.h"
+
+#include "net/WebClient.h"
+
+#include <QNetworkReply>
+
+TrackingRequest::TrackingRequest(WebClient &web, const QString &serviceAddress, const QString &companyCode,
+                                 QString number, QString parcelId, quint64 serial, QObject *parent)
+    : QObject(parent)
+    , m_number(std::move(number))
+    , m_parcelId(std::move(parcelId))
+    , m_serial(serial) {
+    m_reply =
+        web.get(tracking::queryUrl(serviceAddress, companyCode, m_number), this,
+                [this](const WebReply &reply) { Q_EMIT answered(tracking::interpretAnswer(reply.body)); });
+}
+
+TrackingRequest::~TrackingRequest() {
+    if (m_reply && !m_reply->isFinished()) {
+        // Aborting finishes the reply at once; nobody may hear of it from a request being destroyed.
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->abort();
+    }
+}

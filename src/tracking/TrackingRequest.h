@@ -1,0 +1,37 @@
+// One tracking request: whom it is for (the parcel's row id, its number, a serial) and its reply.
+#pragma once
+
+#include "tracking/TrackingAnswer.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QNetworkReply;
+class WebClient;
+
+class TrackingRequest final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TrackingRequest)
+
+public:
+    // Sends the query for the number at once. parcelId is empty for a number not yet in the book.
+    TrackingRequest(WebClient &web, const QString &serviceAddress, const QString &companyCode, QString number,
+                    QString parcelId, quint64 serial, QObject *parent = nullptr);
+    // A request dropped before its answer aborts its reply, so it holds no connection.
+    ~TrackingRequest() override;
+
+    const QString &parcelId() const { return m_parcelId; }
+    const QString &number() const { return m_number; }
+    quint64 serial() const { return m_serial; }
+
+Q_SIGNALS:
+    // Once, when the reply has ended: the body that came, read as a tracking answer.
+    void answered(const tracking::TrackingAnswer &answer);
+
+private:
+    QString m_number;
+    QString m_parcelId;
+    quint64 m_serial;
+    QPointer<QNetworkReply> m_reply;
+};

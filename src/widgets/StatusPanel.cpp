@@ -1,0 +1,65 @@
+// Status panel layout and its resting texts.
+#include "widgets/StatusPanel.h"
+
+#include <QLabel>
+
+namespace {
+
+const QString notQueried = QStringLiteral("未查询");
+const QString white = QStringLiteral("color: #ffffff; font-weight: bold;");
+const QString red = QStringLiteral("color: #ff0000; font-weight: bold;");
+
+} // namespace
+
+StatusPanel::StatusPanel(QWidget *parent)
+    : QFrame(parent) {
+    setObjectName(QStringLiteral("Picture2"));
+    // A dark panel, so that the white "无更新" and "已签收" can be read.
+    setStyleSheet(QStringLiteral("QFrame#Picture2 { background: #14283a; border-radius: 3px; }"
+                                 "QFrame#Picture2 QLabel { color: #c9dbe8; }"));
+    const struct {
+        int element;
+        const char16_t *text;
+        QRect geometry;
+    } layout[] = {
+        {0, u"快件状态", {8, 1, 56, 16}},   {2, u"未查询", {64, 1, 80, 16}},
+        {1, u"更新状态", {160, 1, 56, 16}}, {3, u"未查询", {216, 1, 96, 16}},
+        {4, u"运送时间", {8, 17, 56, 16}},  {5, u"未查询", {64, 17, 108, 16}},
+        {6, u"快递公司", {8, 33, 56, 16}},  {7, u"未查询", {64, 33, 248, 16}},
+    };
+    for (const auto &field : layout) {
+        auto *label = new QLabel(QString::fromUtf16(field.text), this);
+        label->setObjectName(QStringLiteral("Label12_%1").arg(field.element));
+        label->setGeometry(field.geometry);
+        m_fields[field.element] = label;
+    }
+    for (int value : {2, 3, 5, 7}) {
+        m_fields[value]->setStyleSheet(white);
+    }
+    auto *note = new QLabel(QStringLiteral("从快递接单时间算起"), this);
+    note->setObjectName(QStringLiteral("transitNote"));
+    note->setGeometry(176, 17, 136, 16);
+    note->setStyleSheet(QStringLiteral("color: #93b3c9;"));
+}
+
+void StatusPanel::reset() {
+    company()->setText(notQueried);
+    parcelStatus()->setText(notQueried);
+    updateStatus()->setText(notQueried);
+    transitTime()->setText(notQueried);
+    updateStatus()->setStyleSheet(white);
+}
+
+void StatusPanel::showCompany(const QString &text) {
+    company()->setText(text);
+}
+
+void StatusPanel::showProgress(const tracking::ProgressReport &report) {
+    parcelStatus()->setText(tracking::statusWord(report.status));
+    transitTime()->setText(report.transitText);
+}
+
+void StatusPanel::showUpdate(tracking::UpdateState state) {
+    updateStatus()->setText(tracking::updateWord(state));
+    updateStatus()->setStyleSheet(state == tracking::UpdateState::NewProgress ? red : white);
+}

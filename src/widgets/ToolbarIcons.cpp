@@ -1,0 +1,96 @@
+// Toolbar icons and captions.
+#include "widgets/ToolbarIcons.h"
+
+#include "widgets/Placed.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+// Twips to pixels, at 15 twips per pixel.
+constexpr int px(int twips) {
+    return twips / 15;
+}
+
+} // namespace
+
+ToolbarIcons::ToolbarIcons(QWidget *window)
+    : QObject(window) {
+    // Left to right, as the icons stand in the toolbar.
+    const struct {
+        ToolbarElement element;
+        QToolButton **member;
+        const char16_t *caption;
+        const char16_t *tooltip;
+        const char16_t *picture;
+    } icons[] = {
+        {ToolbarElement::Operations, &m_operations, u"单号操作", u"打开单号操作窗口，快捷键：F5",
+         u"icon_operations"},
+        {ToolbarElement::Add, &m_add, u"添加快递", u"打开快递添加窗口，快捷键：F4", u"icon_add"},
+        {ToolbarElement::Search, &m_search, u"快递搜索", u"搜索当前数据库中的快递，快捷键：F7",
+         u"icon_search"},
+        {ToolbarElement::Refresh, &m_refresh, u"刷新列表", u"刷新当前快递列表，快捷键：F8", u"icon_refresh"},
+        {ToolbarElement::Clear, &m_clear, u"清空列表", u"清空快递列表，请谨慎操作，快捷键：F6",
+         u"icon_clear"},
+        {ToolbarElement::Directory, &m_directory, u"快递列表", u"打开快递列表，快捷键：F12",
+         u"icon_directory"},
+        {ToolbarElement::Export, &m_export, u"导出数据", u"将当前快递数据导出到计算机中，快捷键：F10",
+         u"icon_export"},
+    };
+    int left = 4560;
+    for (const auto &icon : icons) {
+        const int number = static_cast<int>(icon.element);
+        auto *button = new QToolButton(window);
+        button->setObjectName(QStringLiteral("Image2_%1").arg(number));
+        button->setGeometry(px(left), px(1680), 53, 53);
+        button->setAutoRaise(true);
+        button->setIconSize(QSize(53, 53));
+        button->setIcon(QIcon(QStringLiteral(":/parcelbook/") + QString::fromUtf16(icon.picture) +
+                              QStringLiteral(".png")));
+        button->setStyleSheet(
+            QStringLiteral("QToolButton { border: none; padding: 0; }"
+                           "QToolButton:hover { background: #e6f1f7; border-radius: 6px; }"));
+        button->setToolTip(QString::fromUtf16(icon.tooltip));
+        button->setEnabled(false);
+        connect(button, &QToolButton::clicked, this,
+                [this, element = icon.element] { Q_EMIT clicked(element); });
+        *icon.member = button;
+
+        auto *caption =
+            placed<QLabel>(QStringLiteral("Label25_%1").arg(number), QString::fromUtf16(icon.caption),
+                           {px(left), px(2520), px(735), px(255)}, window);
+        caption->setAlignment(Qt::AlignCenter);
+        left += 960;
+    }
+}
+
+QToolButton *ToolbarIcons::button(ToolbarElement element) const {
+    switch (element) {
+    case ToolbarElement::Operations:
+        return m_operations;
+    case ToolbarElement::Clear:
+        return m_clear;
+    case ToolbarElement::Add:
+        return m_add;
+    case ToolbarElement::Search:
+        return m_search;
+    case ToolbarElement::Refresh:
+        return m_refresh;
+    case ToolbarElement::Directory:
+        return m_directory;
+    case ToolbarElement::Export:
+        return m_export;
+    }
+    return nullptr;
+}
+
+void ToolbarIcons::setAllEnabled(bool enabled) const {
+    for (QToolButton *button : {m_operations, m_clear, m_add, m_search, m_refresh, m_directory, m_export}) {
+        button->setEnabled(enabled);
+    }
+}
+
+void ToolbarIcons::setEnabled(ToolbarElement element, bool enabled) const {
+    button(element)->setEnabled(enabled);
+}
