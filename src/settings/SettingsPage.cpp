@@ -13,22 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-SettingColumn columnOf(const QString &objectName) {
-    static const QHash<QString, SettingColumn> columns = {
-        {QStringLiteral("Check2"), SettingColumn::Mail},
-        {QStringLiteral("Check3"), SettingColumn::Sound},
-        {QStringLiteral("Check4"), SettingColumn::Drag},
-        {QStringLiteral("Check5"), SettingColumn::CloseOnPress},
-        {QStringLiteral("Check6"), SettingColumn::Balloon},
-        {QStringLiteral("Check7"), SettingColumn::DefaultQuery},
-        {QStringLiteral("Check8"), SettingColumn::AutoRecognition}};
-    return columns.value(objectName);
-}
-
-} // namespace
-
 SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *parent)
     : Page(1, QStringLiteral("相关设置"), QSize(8535, 4695), 60, parent)
     , m_hint(std::move(hint)) {
@@ -46,20 +30,21 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     m_address->setEnabled(false);
     connect(m_mail, &QCheckBox::toggled, this, [this](bool on) {
         m_address->setEnabled(on);
-        storeSwitch(m_mail);
+        storeSwitch(m_mail, SettingColumn::Mail);
     });
 
-    m_sound =
-        addSwitch(QStringLiteral("Check3"), QStringLiteral("快递更新是否启用语音提醒"), {20, 122, 258, 22});
-    m_drag = addSwitch(QStringLiteral("Check4"), QStringLiteral("子窗口是否支持拖动"), {20, 146, 258, 22});
-    m_closeOnPress =
-        addSwitch(QStringLiteral("Check5"), QStringLiteral("单击子窗口自动关闭"), {20, 170, 258, 22});
-    m_balloon =
-        addSwitch(QStringLiteral("Check6"), QStringLiteral("是否启用气泡提示信息"), {20, 194, 258, 22});
+    m_sound = addSwitch(QStringLiteral("Check3"), QStringLiteral("快递更新是否启用语音提醒"),
+                        {20, 122, 258, 22}, SettingColumn::Sound);
+    m_drag = addSwitch(QStringLiteral("Check4"), QStringLiteral("子窗口是否支持拖动"), {20, 146, 258, 22},
+                       SettingColumn::Drag);
+    m_closeOnPress = addSwitch(QStringLiteral("Check5"), QStringLiteral("单击子窗口自动关闭"),
+                               {20, 170, 258, 22}, SettingColumn::CloseOnPress);
+    m_balloon = addSwitch(QStringLiteral("Check6"), QStringLiteral("是否启用气泡提示信息"),
+                          {20, 194, 258, 22}, SettingColumn::Balloon);
     m_defaultQuery = addSwitch(QStringLiteral("Check7"), QStringLiteral("刷新快递列表后默认查询第一个"),
-                               {20, 218, 258, 22});
+                               {20, 218, 258, 22}, SettingColumn::DefaultQuery);
     m_autoRecognition = addSwitch(QStringLiteral("Check8"), QStringLiteral("是否启用快递公司自动识别功能"),
-                                  {20, 242, 258, 22});
+                                  {20, 242, 258, 22}, SettingColumn::AutoRecognition);
 
     const QRect panelPlace(296, 44, 258, 118);
     m_timedPanel = new QGroupBox(QStringLiteral("定时查询功能"), this);
@@ -96,11 +81,12 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     connect(m_promotionLink, &QLabel::linkActivated, this, &SettingsPage::promotionLinkClicked);
 }
 
-QCheckBox *SettingsPage::addSwitch(const QString &objectName, const QString &caption, QRect geometry) {
+QCheckBox *SettingsPage::addSwitch(const QString &objectName, const QString &caption, QRect geometry,
+                                   SettingColumn column) {
     auto *box = new QCheckBox(caption, this);
     box->setObjectName(objectName);
     box->setGeometry(geometry);
-    connect(box, &QCheckBox::toggled, this, [this, box] { storeSwitch(box); });
+    connect(box, &QCheckBox::toggled, this, [this, box, column] { storeSwitch(box, column); });
     return box;
 }
 
@@ -147,12 +133,12 @@ void SettingsPage::setting(SettingsStore &store) {
     m_autoRecognition->setChecked(storedSwitchIsOn(row->autoRecognition));
 }
 
-void SettingsPage::storeSwitch(QCheckBox *box) {
+void SettingsPage::storeSwitch(QCheckBox *box, SettingColumn column) {
     if (!m_store) {
         return;
     }
     try {
-        m_store->store(columnOf(box->objectName()), storedSwitchText(box->isChecked()));
+        m_store->store(column, storedSwitchText(box->isChecked()));
     } catch (const StoreError &error) {
         m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
     }

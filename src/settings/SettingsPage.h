@@ -2,6 +2,7 @@
 #pragma once
 
 #include "settings/Switches.h"
+#include "store/SettingsStore.h"
 #include "widgets/Page.h"
 
 #include <functional>
@@ -12,7 +13,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class SettingsStore;
 
 // The controls of the loop and timed panels and the calibration button, run by their own flows.
 struct QueryPanels {
@@ -61,8 +61,9 @@ protected:
     void closeBoxClicked() override;
 
 private:
-    QCheckBox *addSwitch(const QString &objectName, const QString &caption, QRect geometry);
-    void storeSwitch(QCheckBox *box);
+    QCheckBox *addSwitch(const QString &objectName, const QString &caption, QRect geometry,
+                         SettingColumn column);
+    void storeSwitch(QCheckBox *box, SettingColumn column);
     void saveAddress();
 
     std::function<void(const QString &)> m_hint;

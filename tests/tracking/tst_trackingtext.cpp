@@ -1,4 +1,7 @@
-// Reading the tracking answers: result codes, entries, transit time, status and version texts.
+// Reading the tracking answers into values: result codes, entries, transit time, status, new
+// progress and version texts.
+#include "tracking/ProgressReport.h"
+#include "tracking/TrackingAnswer.h"
 #include "tracking/TrackingText.h"
 
 #include <QTest>
@@ -20,8 +23,12 @@ private Q_SLOTS:
     void secondsBetween_readsServiceTimes();
     void classify_data();
     void classify();
-    void newProgress_data();
-    void newProgress();
+    void interpretAnswer_data();
+    void interpretAnswer();
+    void report_data();
+    void report();
+    void updateState_data();
+    void updateState();
     void publishedVersion_data();
     void publishedVersion();
     void announcement();
@@ -158,23 +165,123 @@ void TrackingTextTest::classify() {
     QCOMPARE(int(tracking::classify(entries)), status);
 }
 
-void TrackingTextTest::newProgress_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<bool>("fresh");
-    QTest::newRow("0 -> 3") << QStringLiteral("0") << 3 << true;
-    QTest::newRow("3 -> 3") << QStringLiteral("3") << 3 << false;
-    QTest::newRow("empty -> 5") << QString() << 5 << false;
-    QTest::newRow("fewer than stored") << QStringLiteral("5") << 3 << false;
-    QTest::newRow("leading digits") << QStringLiteral("3条") << 4 << true;
-    QTest::newRow("text reads 0") << QStringLiteral("abc") << 1 << true;
+void TrackingTextTest::interpretAnswer_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("contexts");
+    const QString unreadable = QStringLiteral("查询服务返回了无法识别的数据,请稍后再试..");
+    QTest::newRow("nothing came") << QString() << int(AnswerKind::NoAnswer) << QString() << QStringList();
+    QTest::newRow("error page") << QStringLiteral("<html>502</html>") << int(AnswerKind::Unreadable)
+                                << unreadable << QStringList();
+    QTest::newRow("success, two entries, a stray time word")
+        << QStringLiteral(R"({"errCode":"0","updatetime":"x","data":[{"time":"2026-12-08 09:00:00",)"
+                          R"("context":"派送中"},{"time":"2026-12-07 08:00:00","context":"已揽收"}]})")
+        << int(AnswerKind::Success) << QString()
+        << QStringList{QStringLiteral("派送中"), QStringLiteral("已揽收")};
+    QTest::newRow("success, no entries yet") << QStringLiteral(R"({"errCode":"00","data":[]})")
+                                             << int(AnswerKind::Success) << QString() << QStringList();
+    QTest::newRow("empty code is success")
+        << QStringLiteral(R"({"errCode":"","data":[{"time":"t","context":"c"}]})") << int(AnswerKind::Success)
+        << QString() << QStringList{QStringLiteral("c")};
+    QTest::newRow("not known") << QStringLiteral(R"({"errCode":"1"})") << int(AnswerKind::NotKnown)
+                               << QString() << QStringList();
+    QTest::newRow("quota used up") << QStringLiteral(R"({"errCode":"22"})") << int(AnswerKind::Failure)
+                                   << QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!")
+                                   << QStringList();
+    QTest::newRow("unlisted code keeps the hint")
+        << QStringLiteral(R"({"errCode":"8"})") << int(AnswerKind::Failure) << QString() << QStringList();
 }
 
-void TrackingTextTest::newProgress() {
+void TrackingTextTest::interpretAnswer() {
+    QFETCH(QString, body);
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    QFETCH(QStringList, contexts);
+    const TrackingAnswer answer = tracking::interpretAnswer(body);
+    QCOMPARE(int(answer.kind), kind);
+    QCOMPARE(answer.message, message);
+    QStringList read;
+    for (const ProgressEntry &entry : answer.entries) {
+        read.append(entry.context);
+    }
+    QCOMPARE(read, contexts);
+}
+
+void TrackingTextTest::report_data() {
+    QTest::addColumn<QStringList>("times");
+    QTest::addColumn<QStringList>("contexts");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("transit");
+    // Now is 2026-12-08 10:01:01 in every row.
+    QTest::newRow("in transit: up to now")
+        << QStringList{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("2026-12-07 09:00:00")}
+        << QStringList{QStringLiteral("到达杭州"), QStringLiteral("已揽收")} << int(DeliveryStatus::InTransit)
+        << QStringLiteral("1天1小时1分");
+    QTest::newRow("signed for: up to the newest entry")
+        << QStringList{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("2026-12-06 06:00:00")}
+        << QStringList{QStringLiteral("已签收"), QStringLiteral("揽收")} << int(DeliveryStatus::SignedFor)
+        << QStringLiteral("2天3小时30分");
+    QTest::newRow("out for delivery: up to now")
+        << QStringList{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("2026-12-08 10:00:00")}
+        << QStringList{QStringLiteral("快件正在派送中"), QStringLiteral("已揽收")}
+        << int(DeliveryStatus::OutForDelivery) << QStringLiteral("0天0小时1分");
+    QTest::newRow("acceptance time not a date")
+        << QStringList{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("昨天")}
+        << QStringList{QStringLiteral("到达"), QStringLiteral("揽收")} << int(DeliveryStatus::InTransit)
+        << QStringLiteral("0天0小时0分");
+    QTest::newRow("signed for, newest time not a date")
+        << QStringList{QStringLiteral("刚才"), QStringLiteral("2026-12-06 06:00:00")}
+        << QStringList{QStringLiteral("妥投"), QStringLiteral("揽收")} << int(DeliveryStatus::SignedFor)
+        << QStringLiteral("0天0小时0分");
+}
+
+void TrackingTextTest::report() {
+    QFETCH(QStringList, times);
+    QFETCH(QStringList, contexts);
+    QFETCH(int, status);
+    QFETCH(QString, transit);
+    QList<ProgressEntry> entries;
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        entries.append({times[i], contexts[i]});
+    }
+    const ProgressReport read = reportProgress(entries, QDateTime(QDate(2026, 12, 8), QTime(10, 1, 1)));
+    QCOMPARE(int(read.status), status);
+    QCOMPARE(read.transitText, transit);
+    QCOMPARE(read.rowCount(), int(times.size()));
+}
+
+void TrackingTextTest::updateState_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("word");
+    const int transit = int(DeliveryStatus::InTransit);
+    const int fresh = int(UpdateState::NewProgress);
+    const int same = int(UpdateState::NoUpdate);
+    QTest::newRow("0 -> 3") << QStringLiteral("0") << 3 << transit << fresh << QStringLiteral("有更新");
+    QTest::newRow("3 -> 3") << QStringLiteral("3") << 3 << transit << same << QStringLiteral("无更新");
+    QTest::newRow("empty -> 5") << QString() << 5 << transit << same << QStringLiteral("无更新");
+    QTest::newRow("fewer than stored")
+        << QStringLiteral("5") << 3 << transit << same << QStringLiteral("无更新");
+    QTest::newRow("leading digits") << QStringLiteral("3条") << 4 << transit << fresh
+                                    << QStringLiteral("有更新");
+    QTest::newRow("text reads 0") << QStringLiteral("abc") << 1 << int(DeliveryStatus::OutForDelivery)
+                                  << fresh << QStringLiteral("有更新");
+    QTest::newRow("signed for never alerts") << QStringLiteral("2") << 4 << int(DeliveryStatus::SignedFor)
+                                             << int(UpdateState::SignedFor) << QStringLiteral("已签收");
+}
+
+void TrackingTextTest::updateState() {
     QFETCH(QString, stored);
     QFETCH(int, rows);
-    QFETCH(bool, fresh);
-    QCOMPARE(hasNewProgress(stored, rows), fresh);
+    QFETCH(int, status);
+    QFETCH(int, state);
+    QFETCH(QString, word);
+    const UpdateState read = tracking::updateState(stored, rows, DeliveryStatus(status));
+    QCOMPARE(int(read), state);
+    QCOMPARE(updateWord(read), word);
 }
 
 void TrackingTextTest::publishedVersion_data() {
