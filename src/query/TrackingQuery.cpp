@@ -46,7 +46,8 @@ void TrackingQuery::kdgs(const CurrentParcel &parcel, Answered answered) {
 }
 
 void TrackingQuery::arrived(TrackingRequest *request, const TrackingAnswer &answer) {
-    if (request != m_pending) {
+    // Only the newest request is heard; an older one was aborted when it was replaced.
+    if (request != m_pending || request->serial() != m_serial) {
         return;
     }
     // The answer's handler may send the next request, so this one goes only after it has run.

@@ -7,7 +7,7 @@ namespace tracking {
 
 namespace {
 
-// The entry count was a 16-bit counter; a longer answer lists this many entries.
+// Entry counts are 16-bit numbers, so a longer answer lists this many entries.
 constexpr int maxEntries = 32767;
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "store/ParcelStore.h"
 
+#include <QStandardItemModel>
+
 ParcelPicker::ParcelPicker(QWidget *parent)
     : QComboBox(parent) {
     setObjectName(QStringLiteral("Text1"));
@@ -35,13 +37,20 @@ void ParcelPicker::showRows(const QList<ParcelRow> &rows) {
 
 void ParcelPicker::showEntries(const QList<PickerEntry> &entries) {
     clear();
+    QList<QStandardItem *> items;
+    items.reserve(entries.size());
     for (const PickerEntry &entry : entries) {
-        addItem(entry.goods, QString::number(entry.id));
+        auto *item = new QStandardItem(entry.goods);
+        item->setData(qint64(entry.id), Qt::UserRole);
+        items.append(item);
     }
+    // One insertion for the whole book rather than one per entry.
+    static_cast<QStandardItemModel *>(model())->invisibleRootItem()->appendRows(items);
 }
 
 QString ParcelPicker::currentId() const {
-    return currentData().toString();
+    const QVariant id = currentData();
+    return id.isValid() ? QString::number(id.toLongLong()) : QString();
 }
 
 void ParcelPicker::pick(int index) {
