@@ -1,8 +1,6 @@
 // Turning a tracking answer into a value.
 #include "tracking/TrackingAnswer.h"
 
-#include <algorithm>
-
 namespace tracking {
 
 namespace {
@@ -26,7 +24,7 @@ TrackingAnswer interpretAnswer(const QString &body) {
     answer.code = *code;
     if (isSuccess(*code)) {
         answer.kind = AnswerKind::Success;
-        answer.entries = parseEntries(body, std::min(countEntries(body), maxEntries));
+        answer.entries = readEntries(body, maxEntries);
     } else if (*code == QStringLiteral("1")) {
         answer.kind = AnswerKind::NotKnown;
     } else {

@@ -1,9 +1,12 @@
 // Plain-text reading of the tracking answers and the status texts made from them.
 #include "tracking/TrackingText.h"
 
+#include "text/JsonText.h"
 #include "text/NumberText.h"
 
 #include <QRegularExpression>
+
+#include <string_view>
 
 namespace tracking {
 
@@ -13,24 +16,77 @@ const QString accountId = QStringLiteral("271828");
 const QString accountKey = QStringLiteral("3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f");
 const QString secondKey = QStringLiteral("5B1E7C20A94D3F86E2C70B19D4A6F853");
 
-const QString timeMarker = QStringLiteral("\"time\":\"");
-const QString contextMarker = QStringLiteral("\"context\":\"");
+// The markers without their opening quote: a marker is looked for at every double quote.
+constexpr std::u16string_view timeKey = u"time\":\"";
+constexpr std::u16string_view contextKey = u"context\":\"";
+constexpr qsizetype timeMarkerSize = 1 + timeKey.size();
+constexpr qsizetype contextMarkerSize = 1 + contextKey.size();
 
-// Piece i of the answer split at the marker (piece 0 lies before the first marker), cut before
-// its first double quote; nothing when the answer has fewer pieces.
-std::optional<QString> piece(const QString &answer, const QString &marker, int i) {
-    qsizetype from = 0;
-    for (int found = 0; found < i; ++found) {
-        const qsizetype at = answer.indexOf(marker, from);
-        if (at < 0) {
-            return std::nullopt;
+// Where the time and context markers stand, found in one pass over the answer. The starts are
+// those a search from the end of the previous marker of the same kind finds; the count also counts
+// a time marker that shares its opening quote with the previous one's closing quote.
+struct Markers {
+    QList<qsizetype> timeStarts;
+    QList<qsizetype> contextStarts;
+    int timeCount = 0;
+};
+
+Markers findMarkers(QStringView answer) {
+    // Quotes are dense in an answer, so a plain scan beats a library search call per quote.
+    const std::u16string_view text(answer.utf16(), static_cast<std::size_t>(answer.size()));
+    Markers markers;
+    std::size_t timeFree = 0;
+    std::size_t contextFree = 0;
+    for (std::size_t quote = text.find(u'"'); quote != std::u16string_view::npos;
+         quote = text.find(u'"', quote + 1)) {
+        const std::u16string_view rest = text.substr(quote + 1);
+        if (rest.starts_with(timeKey)) {
+            ++markers.timeCount;
+            if (quote >= timeFree) {
+                markers.timeStarts.append(static_cast<qsizetype>(quote));
+                timeFree = quote + timeMarkerSize;
+            }
+        } else if (rest.starts_with(contextKey) && quote >= contextFree) {
+            markers.contextStarts.append(static_cast<qsizetype>(quote));
+            contextFree = quote + contextMarkerSize;
         }
-        from = at + marker.size();
     }
-    const qsizetype next = answer.indexOf(marker, from);
-    const QString whole = answer.mid(from, next < 0 ? -1 : next - from);
-    const qsizetype quote = whole.indexOf(QLatin1Char('"'));
-    return quote < 0 ? whole : whole.left(quote);
+    return markers;
+}
+
+// The value after marker i (from 0) of these starts: up to its closing quote, never into the next
+// marker; nothing when there are not that many markers.
+std::optional<QString> valueAfter(QStringView answer, const QList<qsizetype> &starts, qsizetype markerSize,
+                                  qsizetype i) {
+    if (i >= starts.size()) {
+        return std::nullopt;
+    }
+    const qsizetype from = starts[i] + markerSize;
+    const qsizetype bound = i + 1 < starts.size() ? starts[i + 1] : answer.size();
+    return decodeJsonText(answer.sliced(from, jsonValueEnd(answer, from, bound) - from));
+}
+
+QList<ProgressEntry> entriesAt(QStringView answer, const Markers &markers, int count) {
+    QList<ProgressEntry> entries;
+    entries.reserve(std::max(count, 0));
+    for (qsizetype i = 0; i < count; ++i) {
+        std::optional<QString> time = valueAfter(answer, markers.timeStarts, timeMarkerSize, i);
+        std::optional<QString> context = valueAfter(answer, markers.contextStarts, contextMarkerSize, i);
+        if (time && context) {
+            entries.append({std::move(*time), std::move(*context)});
+            continue;
+        }
+        // A missing piece repeats the previous entry's text.
+        ProgressEntry entry = entries.isEmpty() ? ProgressEntry() : entries.last();
+        if (time) {
+            entry.time = std::move(*time);
+        }
+        if (context) {
+            entry.context = std::move(*context);
+        }
+        entries.append(std::move(entry));
+    }
+    return entries;
 }
 
 } // namespace
@@ -76,24 +132,16 @@ QString resultMessage(const QString &code) {
 }
 
 int countEntries(const QString &answer) {
-    return static_cast<int>(answer.count(timeMarker));
+    return findMarkers(answer).timeCount;
 }
 
 QList<ProgressEntry> parseEntries(const QString &answer, int count) {
-    QList<ProgressEntry> entries;
-    ProgressEntry previous;
-    for (int i = 1; i <= count; ++i) {
-        ProgressEntry entry = previous;
-        if (const auto time = piece(answer, timeMarker, i)) {
-            entry.time = *time;
-        }
-        if (const auto context = piece(answer, contextMarker, i)) {
-            entry.context = *context;
-        }
-        entries.append(entry);
-        previous = entry;
-    }
-    return entries;
+    return entriesAt(answer, findMarkers(answer), count);
+}
+
+QList<ProgressEntry> readEntries(const QString &answer, int limit) {
+    const Markers markers = findMarkers(answer);
+    return entriesAt(answer, markers, std::min(markers.timeCount, limit));
 }
 
 std::optional<QDateTime> readTime(const QString &text) {

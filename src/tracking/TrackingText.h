@@ -31,8 +31,11 @@ QString resultMessage(const QString &code);
 // The number of progress entries: occurrences of the time marker (a bare "time" elsewhere in
 // the answer does not count).
 int countEntries(const QString &answer);
-// Entries 1..count in answer order. An entry whose piece is missing repeats the previous one.
+// Entries 1..count in answer order. An entry whose piece is missing repeats the previous one. Each
+// value runs to its closing quote (an escaped quote does not close it) and is decoded.
 QList<ProgressEntry> parseEntries(const QString &answer, int count);
+// Every entry the count finds, at most `limit`, in one pass over the answer.
+QList<ProgressEntry> readEntries(const QString &answer, int limit);
 
 // Seconds from the earlier to the later time text; nothing when a text is not a date and time.
 std::optional<std::int64_t> secondsBetween(const QString &earlier, const QDateTime &later);

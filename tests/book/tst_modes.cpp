@@ -354,11 +354,19 @@ void ModesTest::export_writesGbkLinesOrSaysWhy() {
     h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
                        QStringLiteral("爸爸衣服"));
     h.key(Qt::Key_F8);
+    // The service escapes inside its strings; the list, the copy and the file show what it meant.
     m_stub.answer(QStringLiteral("/"),
-                  answerWith({{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("到达 杭州中转")},
+                  answerWith({{QStringLiteral("2026-12-08 08:00:00"),
+                               QStringLiteral(R"(到达 \"杭州\" \u4e2d\u8f6c https:\/\/x.cn)")},
                               {QStringLiteral("2026-12-07 08:00:00"), QStringLiteral("已揽收")}}));
     h.pick(0);
     QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    const QString meant = QStringLiteral(R"(到达 "杭州" 中转 https://x.cn)");
+    QCOMPARE(h.list()->topLevelItem(0)->text(2), meant);
+    const QPoint newest = h.list()->visualItemRect(h.list()->topLevelItem(0)).center();
+    QTest::mouseClick(h.list()->viewport(), Qt::LeftButton, {}, newest);
+    QTest::mouseDClick(h.list()->viewport(), Qt::LeftButton, {}, newest);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2026-12-08 08:00:00 ") + meant);
 
     // Cancel: a hint, no message, no file.
     h.fake.dialogs.shown.clear();
@@ -377,8 +385,8 @@ void ModesTest::export_writesGbkLinesOrSaysWhy() {
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
     QStringEncoder gbk("GB18030");
-    const QByteArray expected = gbk.encode(QStringLiteral("1          2026-12-08 08:00:00   到达 杭州中转\r\n"
-                                                          "2          2026-12-07 08:00:00   已揽收\r\n"));
+    const QByteArray expected = gbk.encode(QStringLiteral("1          2026-12-08 08:00:00   ") + meant +
+                                           QStringLiteral("\r\n2          2026-12-07 08:00:00   已揽收\r\n"));
     QCOMPARE(bytes, expected);
     QVERIFY(bytes.contains("\xb5\xbd\xb4\xef")); // 到达 in GBK
 

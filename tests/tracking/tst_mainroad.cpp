@@ -386,6 +386,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     h.fake.dialogs.shown.clear();
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 2);
     for (int i = 0; i < 6; ++i) {
         tick();
     }
@@ -393,6 +394,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 3);
     for (int i = 0; i < 4; ++i) {
         tick();
     }
@@ -404,7 +406,8 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     h.fake.dialogs.shown.clear();
     m_stub.answer(QStringLiteral("/"), QByteArray());
     h.pick(0);
-    QTRY_COMPARE(m_stub.requests(QStringLiteral("/")).size() >= 4, true);
+    // A new query drops the one still waiting, so its answer does not matter here.
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 4);
     QTest::qWait(100);
     QVERIFY(watch->isActive());
     QVERIFY(h.busy());

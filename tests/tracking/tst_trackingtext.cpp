@@ -1,12 +1,79 @@
 // Reading the tracking answers into values: result codes, entries, transit time, status, new
 // progress and version texts.
+#include "text/JsonText.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
 #include "tracking/TrackingText.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace tracking;
+
+namespace oracle {
+
+// The first parser, kept as the reference: it split the answer anew for every piece, which took
+// time growing with the square of the answer, but its results define what a split must give for
+// answers without escapes.
+std::optional<QString> piece(const QString &answer, const QString &marker, int i) {
+    qsizetype from = 0;
+    for (int found = 0; found < i; ++found) {
+        const qsizetype at = answer.indexOf(marker, from);
+        if (at < 0) {
+            return std::nullopt;
+        }
+        from = at + marker.size();
+    }
+    const qsizetype next = answer.indexOf(marker, from);
+    const QString whole = answer.mid(from, next < 0 ? -1 : next - from);
+    const qsizetype quote = whole.indexOf(QLatin1Char('"'));
+    return quote < 0 ? whole : whole.left(quote);
+}
+
+QList<ProgressEntry> parseEntries(const QString &answer, int count) {
+    QList<ProgressEntry> entries;
+    ProgressEntry previous;
+    for (int i = 1; i <= count; ++i) {
+        ProgressEntry entry = previous;
+        if (const auto time = piece(answer, QStringLiteral("\"time\":\""), i)) {
+            entry.time = *time;
+        }
+        if (const auto context = piece(answer, QStringLiteral("\"context\":\""), i)) {
+            entry.context = *context;
+        }
+        entries.append(entry);
+        previous = entry;
+    }
+    return entries;
+}
+
+// Answers made of the pieces that make splitting hard: markers, stray quotes and key words,
+// markers that share a quote, missing pieces, and a random cut at the end.
+QString awkwardAnswer(QRandomGenerator &random) {
+    static const QStringList pieces = {QStringLiteral("\"time\":\""),
+                                       QStringLiteral("\"context\":\""),
+                                       QStringLiteral("\""),
+                                       QStringLiteral("\"time\":\"time\":\""),
+                                       QStringLiteral("time"),
+                                       QStringLiteral("context"),
+                                       QStringLiteral("\":\""),
+                                       QStringLiteral("{\"errCode\":\"0\",\"data\":["),
+                                       QStringLiteral("},{"),
+                                       QStringLiteral("2026-12-08 09:00:00"),
+                                       QStringLiteral("快件已到达 杭州"),
+                                       QStringLiteral("]}"),
+                                       QStringLiteral("\"time\":"),
+                                       QStringLiteral(","),
+                                       QStringLiteral("\"updatetime\":\"x\"")};
+    QString answer;
+    const int length = random.bounded(1, 40);
+    for (int i = 0; i < length; ++i) {
+        answer += pieces[random.bounded(static_cast<int>(pieces.size()))];
+    }
+    return answer.left(random.bounded(static_cast<int>(answer.size()) + 1));
+}
+
+} // namespace oracle
 
 class TrackingTextTest final : public QObject {
     Q_OBJECT
@@ -18,6 +85,10 @@ private Q_SLOTS:
     void resultMessages_coverTheTable();
     void entries_countOnlyTheTimeMarker();
     void entries_missingPiecesRepeatThePreviousEntry();
+    void entries_oneSplitGivesWhatTheOldParserGave();
+    void decodeJsonText_data();
+    void decodeJsonText();
+    void entries_escapedValuesAreDecoded();
     void transitText_data();
     void transitText();
     void secondsBetween_readsServiceTimes();
@@ -110,6 +181,63 @@ void TrackingTextTest::entries_missingPiecesRepeatThePreviousEntry() {
     QCOMPARE(entries[1].time, QStringLiteral("B"));
     QCOMPARE(entries[1].context, QStringLiteral("甲"));
     QCOMPARE(entries[2].time, QStringLiteral("B"));
+}
+
+void TrackingTextTest::entries_oneSplitGivesWhatTheOldParserGave() {
+    QRandomGenerator random(20261208);
+    for (int run = 0; run < 3000; ++run) {
+        const QString answer = oracle::awkwardAnswer(random);
+        const int count = static_cast<int>(answer.count(QStringLiteral("\"time\":\"")));
+        QCOMPARE(countEntries(answer), count);
+        // Also more entries than there are pieces, as an answer with stray markers asks for.
+        for (const int asked : {count, count + 2}) {
+            const QList<ProgressEntry> expected = oracle::parseEntries(answer, asked);
+            const QList<ProgressEntry> split = parseEntries(answer, asked);
+            QCOMPARE(split.size(), expected.size());
+            for (qsizetype i = 0; i < split.size(); ++i) {
+                QCOMPARE(split[i].time, expected[i].time);
+                QCOMPARE(split[i].context, expected[i].context);
+            }
+        }
+        QCOMPARE(readEntries(answer, 32767).size(), qsizetype(count));
+    }
+}
+
+void TrackingTextTest::decodeJsonText_data() {
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << QStringLiteral("快件已到达") << QStringLiteral("快件已到达");
+    QTest::newRow("the service's escapes")
+        << QStringLiteral(R"(快件已到达 \"北京\" \u4e2d\u8f6c\u4e2d\u5fc3 https:\/\/x.cn)")
+        << QStringLiteral(R"(快件已到达 "北京" 中转中心 https://x.cn)");
+    QTest::newRow("backslash, line break, tab")
+        << QStringLiteral(R"(a\\b\nc\td)") << QStringLiteral("a\\b\nc\td");
+    QTest::newRow("surrogate pair") << QStringLiteral(R"(\ud83d\udce6 到了)") << QStringLiteral("📦 到了");
+    QTest::newRow("upper-case hex") << QStringLiteral(R"(\u4E2D)") << QStringLiteral("中");
+    QTest::newRow("unknown escape stays") << QStringLiteral(R"(\x41)") << QStringLiteral(R"(\x41)");
+    QTest::newRow("short \\u stays") << QStringLiteral(R"(\u4e2)") << QStringLiteral(R"(\u4e2)");
+    QTest::newRow("lone high surrogate stays")
+        << QStringLiteral(R"(\ud83d!)") << QStringLiteral(R"(\ud83d!)");
+    QTest::newRow("lone low surrogate stays") << QStringLiteral(R"(\udce6)") << QStringLiteral(R"(\udce6)");
+    QTest::newRow("trailing backslash stays") << QStringLiteral(R"(到达\)") << QStringLiteral(R"(到达\)");
+}
+
+void TrackingTextTest::decodeJsonText() {
+    QFETCH(QString, raw);
+    QFETCH(QString, text);
+    QCOMPARE(::decodeJsonText(raw), text);
+}
+
+void TrackingTextTest::entries_escapedValuesAreDecoded() {
+    // An escaped quote does not end the value; an escaped backslash before the closing quote does.
+    const QString answer = QStringLiteral(
+        R"({"errCode":"0","data":[{"time":"2026-12-08 09:00:00","context":"快件已到达 \"北京\" )"
+        R"(\u4e2d\u8f6c\u4e2d\u5fc3 https:\/\/x.cn"},{"time":"2026-12-07 08:00:00","context":"C:\\"}]})");
+    const QList<ProgressEntry> entries = readEntries(answer, 32767);
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].context, QStringLiteral(R"(快件已到达 "北京" 中转中心 https://x.cn)"));
+    QCOMPARE(entries[1].time, QStringLiteral("2026-12-07 08:00:00"));
+    QCOMPARE(entries[1].context, QStringLiteral(R"(C:\)"));
 }
 
 void TrackingTextTest::transitText_data() {
