@@ -46,6 +46,11 @@ ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback,
     m_largeView->installEventFilter(this);
     m_largeText->installEventFilter(this);
     m_list.viewport()->installEventFilter(this);
+    // The balloon tells of a row of the list as it was; emptied or refilled, the list has no such row.
+    connect(&m_list, &ProgressList::entriesReplaced, this, [this] {
+        delete m_balloon;
+        m_balloon = nullptr;
+    });
 }
 
 std::optional<ProgressEntry> ProgressGestures::selectedEntry() const {

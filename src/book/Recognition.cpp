@@ -30,9 +30,16 @@ void Recognition::recognise(const QString &number) {
     const quint64 request = ++m_latest;
     m_web.get(m_serviceAddress + QStringLiteral("/autonumber/auto?num=") + number, this,
               [this, request](const WebReply &reply) {
-                  if (request == m_latest) {
-                      answered(reply.body);
+                  if (request != m_latest) {
+                      return;
                   }
+                  // No answer at all (refused, reset, unreachable) is a failure; an empty answer
+                  // leaves the caption as it is.
+                  if (reply.status == 0) {
+                      m_caption->setText(failed);
+                      return;
+                  }
+                  answered(reply.body);
               });
 }
 

@@ -60,6 +60,7 @@ DirectoryPage::DirectoryPage(CourierStore &couriers, const Feedback &feedback, Q
         pick->setGeometry(44 + column * 80, 4 + row * 24, 76, 20);
         pick->setCursor(Qt::PointingHandCursor);
         pick->installEventFilter(this);
+        actsOnClick(pick);
         m_quickPicks[i] = pick;
     }
 

@@ -22,7 +22,9 @@ void ChangeDetection::gxtj(const CurrentParcel &parcel, const tracking::Progress
     try {
         m_with.parcels.setCount(parcel.id, rows);
     } catch (const StoreError &error) {
+        // Unstored, the same progress would be announced again at every query: no alert now.
         m_with.feedback.hint(QStringLiteral("更新记录保存失败!错误原因") + error.description());
+        return;
     }
     if (m_with.switches.soundOn()) {
         m_with.sound.play(m_with.programDir + QStringLiteral("/ts.mp3"));

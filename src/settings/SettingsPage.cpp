@@ -79,6 +79,7 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     m_promotionLink->setObjectName(QStringLiteral("Label22"));
     m_promotionLink->setGeometry(296, 276, 258, 22);
     connect(m_promotionLink, &QLabel::linkActivated, this, &SettingsPage::promotionLinkClicked);
+    actsOnClick(m_promotionLink);
 }
 
 QCheckBox *SettingsPage::addSwitch(const QString &objectName, const QString &caption, QRect geometry,
@@ -145,39 +146,56 @@ void SettingsPage::storeSwitch(QCheckBox *box, SettingColumn column) {
 }
 
 void SettingsPage::closeBoxClicked() {
-    saveAddress();
+    // A wrong address keeps the page open, with the cursor in the box.
+    if (addressToStore(true)) {
+        hide();
+    }
+}
+
+void SettingsPage::hideEvent(QHideEvent *event) {
+    Page::hideEvent(event);
+    // However the page goes (close box, Esc, a toolbar key, a pick, a press on it), what it holds is
+    // stored; not while the whole window goes away.
+    if (window()->isVisible()) {
+        saveAddress();
+    }
+}
+
+std::optional<QString> SettingsPage::addressToStore(bool focusOnError) {
+    if (!m_mail->isChecked()) {
+        return QStringLiteral("无");
+    }
+    const QString address = m_address->text();
+    switch (checkAddress(address)) {
+    case AddressCheck::Empty:
+        m_hint(QStringLiteral("请输入您的E-mail地址.."));
+        break;
+    case AddressCheck::NoAt:
+        m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+        break;
+    case AddressCheck::NoKnownDomain:
+        m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+        return std::nullopt;
+    case AddressCheck::Ok:
+        return address;
+    }
+    if (focusOnError) {
+        m_address->setFocus();
+    }
+    return std::nullopt;
 }
 
 void SettingsPage::saveAddress() {
-    QString stored = QStringLiteral("无");
-    if (m_mail->isChecked()) {
-        const QString address = m_address->text();
-        switch (checkAddress(address)) {
-        case AddressCheck::Empty:
-            m_hint(QStringLiteral("请输入您的E-mail地址.."));
-            m_address->setFocus();
-            return;
-        case AddressCheck::NoAt:
-            m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
-            m_address->setFocus();
-            return;
-        case AddressCheck::NoKnownDomain:
-            m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
-            return;
-        case AddressCheck::Ok:
-            stored = address;
-            break;
-        }
+    const std::optional<QString> stored = addressToStore(false);
+    if (!stored || !m_store) {
+        return;
     }
-    if (m_store) {
-        try {
-            m_store->store(SettingColumn::Address, stored);
-        } catch (const StoreError &error) {
-            m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
-            return;
-        }
+    try {
+        m_store->store(SettingColumn::Address, *stored);
+    } catch (const StoreError &error) {
+        m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
+        return;
     }
-    hide();
     m_hint(QStringLiteral("设置完毕.."));
 }
 

@@ -6,6 +6,7 @@
 #include "widgets/Page.h"
 
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -57,13 +58,17 @@ Q_SIGNALS:
     void promotionLinkClicked();
 
 protected:
-    // The close box stores the address first and closes only when it was stored.
+    // The close box closes only when the address may be stored; hiding stores it.
     void closeBoxClicked() override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QCheckBox *addSwitch(const QString &objectName, const QString &caption, QRect geometry,
                          SettingColumn column);
     void storeSwitch(QCheckBox *box, SettingColumn column);
+    // The address as it is stored ("无" with mail off); nothing, and a message on the hint line,
+    // when it is not an address.
+    std::optional<QString> addressToStore(bool focusOnError);
     void saveAddress();
 
     std::function<void(const QString &)> m_hint;

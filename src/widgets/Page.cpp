@@ -60,11 +60,28 @@ void Page::setPressBehaviour(std::function<bool()> drags, std::function<bool()> 
     m_closes = std::move(closes);
 }
 
+void Page::actsOnClick(QWidget *control) {
+    m_actingLabels.append(control);
+}
+
+bool Page::onActingLabel(QPoint at) const {
+    for (const QWidget *target = childAt(at); target && target != this; target = target->parentWidget()) {
+        if (m_actingLabels.contains(target)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void Page::closeBoxClicked() {
     hide();
 }
 
 void Page::mousePressEvent(QMouseEvent *event) {
+    event->accept();
+    if (onActingLabel(event->position().toPoint())) {
+        return;
+    }
     const bool drags = m_drags && m_drags();
     const bool closes = m_closes && m_closes();
     if (drags) {
@@ -75,7 +92,6 @@ void Page::mousePressEvent(QMouseEvent *event) {
     } else if (closes) {
         hide();
     }
-    event->accept();
 }
 
 void Page::mouseMoveEvent(QMouseEvent *event) {

@@ -27,6 +27,9 @@ public:
     // moment of the press, from the settings page's switches).
     void setPressBehaviour(std::function<bool()> drags, std::function<bool()> closes);
     QToolButton *closeBox() const { return m_closeBox; }
+    // A label of the page that acts on a click (a quick pick, a link): a press on it neither drags
+    // nor closes the page. Buttons and boxes take their presses themselves.
+    void actsOnClick(QWidget *control);
 
 protected:
     // The close box hides the page; a page with a closing step of its own overrides this.
@@ -41,6 +44,10 @@ private:
     QLabel *m_title;
     QToolButton *m_closeBox;
     QPushButton *m_defaultButton = nullptr;
+    // Whether the press lands on one of the labels that act.
+    bool onActingLabel(QPoint at) const;
+
+    QList<QWidget *> m_actingLabels;
     std::function<bool()> m_drags;
     std::function<bool()> m_closes;
     bool m_dragging = false;

@@ -23,6 +23,7 @@ void ProgressList::showEntries(const QList<ProgressEntry> &entries) {
     }
     clear();
     addTopLevelItems(items);
+    Q_EMIT entriesReplaced();
     if (items.isEmpty()) {
         return;
     }
@@ -30,11 +31,13 @@ void ProgressList::showEntries(const QList<ProgressEntry> &entries) {
         items.first()->setForeground(column, Qt::red);
     }
     setCurrentItem(items.last());
+    scrollToTop();
 }
 
 void ProgressList::clearEntries() {
     m_entries.clear();
     clear();
+    Q_EMIT entriesReplaced();
 }
 
 QList<QStringList> ProgressList::rows() const {

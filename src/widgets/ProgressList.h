@@ -16,7 +16,8 @@ class ProgressList final : public QTreeWidget {
 public:
     explicit ProgressList(QWidget *parent);
 
-    // Replaces the rows by these entries, numbered from 1, and selects the last (oldest) one.
+    // Replaces the rows by these entries, numbered from 1, and selects the last (oldest) one while
+    // the newest stays in view.
     void showEntries(const QList<ProgressEntry> &entries);
     void clearEntries();
     bool isEmpty() const { return m_entries.isEmpty(); }
@@ -24,6 +25,10 @@ public:
     QList<QStringList> rows() const;
     // The entry of the selected row; nothing when no row is selected.
     std::optional<ProgressEntry> selectedEntry() const;
+
+Q_SIGNALS:
+    // The rows were emptied or refilled: whatever was shown about an old row is stale.
+    void entriesReplaced();
 
 private:
     QList<ProgressEntry> m_entries;

@@ -1,0 +1,256 @@
+// Nothing the user entered is lost and nothing is shown wrong: settings kept however the page goes,
+// presses that act, failures reported as failures, the newest entry in view, no stale balloon.
+#include "store/SettingsStore.h"
+#include "support/HttpStub.h"
+#include "support/WindowHarness.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <functional>
+
+using harness::answerWith;
+using harness::Harness;
+
+class NothingLostTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void settings_storedHoweverThePageIsHidden();
+    void pressOnAPage_closesItOnlyOnItsBackground();
+    void recognition_unreachableServiceIsAFailure();
+    void query_newestEntryStaysInView();
+    void failedCountWrite_raisesNoAlert();
+    void balloon_goesWithTheListItTold();
+
+private:
+    HttpStub m_stub;
+};
+
+namespace {
+
+QString storedAddress(const Harness &h) {
+    Database db = h.folder.open();
+    return SettingsStore(db).load().value().address;
+}
+
+// A press where the page shows nothing but its own background.
+void pressBackground(QWidget *page) {
+    const QPoint corner(4, page->height() - 4);
+    QVERIFY(!page->childAt(corner));
+    QTest::mousePress(page, Qt::LeftButton, {}, corner);
+    QTest::mouseRelease(page, Qt::LeftButton, {}, corner);
+}
+
+} // namespace
+
+void NothingLostTest::initTestCase() {
+    QVERIFY(m_stub.listen());
+    qputenv("PARCELBOOK_TRACKING_URL", m_stub.baseUrl().toUtf8());
+    qputenv("PARCELBOOK_RECOGNITION_URL", (m_stub.baseUrl() + QStringLiteral("/rec")).toUtf8());
+    qputenv("PARCELBOOK_SITE_URL", (m_stub.baseUrl() + QStringLiteral("/site")).toUtf8());
+}
+
+void NothingLostTest::init() {
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.0");
+    m_stub.answer(QStringLiteral("/site/data/tg.txt"), "公告|http://127.0.0.1/");
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+    m_stub.delay(QStringLiteral("/"), 0);
+    m_stub.clearRequests();
+}
+
+void NothingLostTest::settings_storedHoweverThePageIsHidden() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.openReady();
+    QWidget *page = h.page(1);
+    auto *mail = h.child<QCheckBox>(QStringLiteral("Check2"));
+    auto *address = h.child<QLineEdit>(QStringLiteral("Sendmail"));
+
+    const struct {
+        const char *way;
+        std::function<void()> hide;
+    } ways[] = {
+        {"close box",
+         [&] {
+             QTest::mouseClick(h.child<QWidget>(QStringLiteral("x_1")), Qt::LeftButton);
+         }},
+        {"Esc",
+         [&] {
+             h.key(Qt::Key_Escape);
+         }},
+        {"a toolbar key",
+         [&] {
+             h.key(Qt::Key_F7);
+         }},
+        {"a parcel picked",
+         [&] {
+             h.pick(0);
+         }},
+        {"a press on the page",
+         [&] {
+             h.child<QCheckBox>(QStringLiteral("Check5"))->setChecked(true);
+             pressBackground(page);
+         }},
+    };
+    int n = 0;
+    for (const auto &way : ways) {
+        h.key(Qt::Key_F9);
+        QVERIFY(page->isVisible());
+        mail->setChecked(true);
+        const QString typed = QStringLiteral("user%1@qq.com").arg(++n);
+        address->setText(typed);
+        way.hide();
+        QVERIFY2(!page->isVisible(), way.way);
+        QVERIFY2(storedAddress(h) == typed, way.way);
+    }
+    QTRY_VERIFY(h.picker()->isEnabled());
+
+    // A wrong address is said on the hint line and not stored; the close box keeps the page open.
+    h.child<QCheckBox>(QStringLiteral("Check5"))->setChecked(false);
+    h.key(Qt::Key_F9);
+    address->setText(QStringLiteral("没有at的地址"));
+    QTest::mouseClick(h.child<QWidget>(QStringLiteral("x_1")), Qt::LeftButton);
+    QVERIFY(page->isVisible());
+    QCOMPARE(h.hint(), QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+    h.key(Qt::Key_Escape);
+    QVERIFY(!page->isVisible());
+    QCOMPARE(h.hint(), QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+    QCOMPARE(storedAddress(h), QStringLiteral("user5@qq.com"));
+
+    // With mail off the address is stored as "无".
+    h.key(Qt::Key_F9);
+    mail->setChecked(false);
+    h.key(Qt::Key_Escape);
+    QCOMPARE(storedAddress(h), QStringLiteral("无"));
+}
+
+void NothingLostTest::pressOnAPage_closesItOnlyOnItsBackground() {
+    Harness h;
+    h.openReady();
+    h.child<QCheckBox>(QStringLiteral("Check5"))->setChecked(true);
+
+    // A quick pick filters the directory and the page stays.
+    h.key(Qt::Key_F12);
+    QWidget *directory = h.page(4);
+    QTest::mouseClick(h.child<QLabel>(QStringLiteral("Label20_0")), Qt::LeftButton);
+    QVERIFY(directory->isVisible());
+    auto *companies = h.child<QTreeWidget>(QStringLiteral("ListView2"));
+    QVERIFY(companies->topLevelItemCount() > 0);
+    for (int row = 0; row < companies->topLevelItemCount(); ++row) {
+        QVERIFY(companies->topLevelItem(row)->text(1).contains(QStringLiteral("顺丰快递")));
+    }
+    pressBackground(directory);
+    QVERIFY(!directory->isVisible());
+
+    // The settings page's link opens its page in the browser and the settings page stays.
+    h.key(Qt::Key_F9);
+    QWidget *settings = h.page(1);
+    QTest::mouseClick(h.child<QLabel>(QStringLiteral("Label22")), Qt::LeftButton, {}, QPoint(20, 11));
+    QCOMPARE(h.fake.desktop.opened.last(), m_stub.baseUrl() + QStringLiteral("/site/tui.html"));
+    QVERIFY(settings->isVisible());
+    pressBackground(settings);
+    QVERIFY(!settings->isVisible());
+}
+
+void NothingLostTest::recognition_unreachableServiceIsAFailure() {
+    Harness h;
+    h.openReady();
+    h.key(Qt::Key_F4);
+    auto *number = h.child<QComboBox>(QStringLiteral("Text3"));
+    auto *caption = h.child<QPushButton>(QStringLiteral("Command1_12"));
+    number->setEditText(QStringLiteral("3101234567890"));
+
+    m_stub.closeWithoutAnswer(QStringLiteral("/rec/autonumber/auto"));
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+    QTRY_COMPARE(caption->text(), QStringLiteral("检测出错,请查询您的单号是否正确"));
+
+    // An empty answer is no failure: the caption keeps saying it is looking.
+    m_stub.answer(QStringLiteral("/rec/autonumber/auto"), QByteArray());
+    m_stub.clearRequests();
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/rec/autonumber/auto")), 1);
+    QTest::qWait(100);
+    QCOMPARE(caption->text(), QStringLiteral("正在检测快递"));
+}
+
+void NothingLostTest::query_newestEntryStaysInView() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("韵达快递"), QStringLiteral("4300000000001"), QStringLiteral("书"));
+    h.openReady();
+    QList<QPair<QString, QString>> entries;
+    for (int i = 40; i > 0; --i) {
+        entries.append({QStringLiteral("2026-12-%1 08:00:00").arg(1 + i % 7, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("第%1站").arg(i)});
+    }
+    m_stub.answer(QStringLiteral("/"), answerWith(entries));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QTreeWidget *list = h.list();
+    QCOMPARE(list->topLevelItemCount(), 40);
+    // The oldest row is selected, and the newest (red) one is what the user sees first.
+    QCOMPARE(list->currentItem(), list->topLevelItem(39));
+    QCOMPARE(list->verticalScrollBar()->value(), 0);
+    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->topLevelItem(0))));
+}
+
+void NothingLostTest::failedCountWrite_raisesNoAlert() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.openReady();
+    h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
+    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
+    h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@qq.com"));
+
+    // The count cannot be stored: the table is gone by the time the answer is parsed.
+    m_stub.delay(QStringLiteral("/"), 200);
+    h.pick(0);
+    {
+        Database db = h.folder.open();
+        db.exec(QStringLiteral("ALTER TABLE parcelbook RENAME TO parcelbook_away"));
+    }
+    QTRY_VERIFY(h.hint().startsWith(QStringLiteral("更新记录保存失败!错误原因")));
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QTest::qWait(50);
+    QVERIFY(h.fake.sound.played.isEmpty());
+    QVERIFY(h.fake.recordingMailer.sent.isEmpty());
+    QVERIFY(h.hint().startsWith(QStringLiteral("更新记录保存失败!错误原因")));
+}
+
+void NothingLostTest::balloon_goesWithTheListItTold() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.openReady();
+    h.child<QCheckBox>(QStringLiteral("Check6"))->setChecked(true);
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QWidget *viewport = h.list()->viewport();
+    const QPoint row = h.list()->visualItemRect(h.list()->topLevelItem(1)).center();
+    const auto balloons = [&h] {
+        return h.list()->findChildren<QWidget *>(QStringLiteral("balloonTip"));
+    };
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, row);
+    QCOMPARE(balloons().size(), 1);
+
+    // Queried again, the list is refilled: the balloon about the old row goes, resting or not.
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QVERIFY(balloons().isEmpty());
+    QTest::mouseMove(viewport, row);
+    QTest::qWait(50);
+    QVERIFY(balloons().isEmpty());
+
+    // And emptied by a refresh.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, row);
+    QCOMPARE(balloons().size(), 1);
+    h.key(Qt::Key_F8);
+    QCOMPARE(h.list()->topLevelItemCount(), 0);
+    QVERIFY(balloons().isEmpty());
+}
+
+QTEST_MAIN(NothingLostTest)
+#include "tst_nothinglost.moc"
