@@ -225,6 +225,12 @@ void StoreTest::leadingValue_data() {
     QTest::newRow("trailing text") << QStringLiteral("3条") << qint64(3);
     QTest::newRow("no digits") << QStringLiteral("abc") << qint64(0);
     QTest::newRow("blanks and sign") << QStringLiteral("  -4") << qint64(-4);
+    QTest::newRow("largest") << QStringLiteral("9223372036854775807") << qint64(9223372036854775807LL);
+    QTest::newRow("just below") << QStringLiteral("9223372036854775710") << qint64(9223372036854775710LL);
+    QTest::newRow("too long stays largest") << QStringLiteral("99999999999999999999")
+                                            << qint64(9223372036854775807LL);
+    QTest::newRow("most negative written") << QStringLiteral("-9223372036854775807")
+                                           << qint64(-9223372036854775807LL);
 }
 
 void StoreTest::leadingValue() {
