@@ -69,22 +69,25 @@ bool ProgressGestures::eventFilter(QObject *watched, QEvent *event) {
         }
         return QObject::eventFilter(watched, event);
     }
-    const auto *mouse = static_cast<QMouseEvent *>(event);
+    // Only mouse events are read as such.
+    const auto button = [event] {
+        return static_cast<const QMouseEvent *>(event)->button();
+    };
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         // The large view takes the row that is selected when the button goes down.
-        if (mouse->button() == Qt::RightButton) {
+        if (button() == Qt::RightButton) {
             rightPressed();
         }
         break;
     case QEvent::MouseButtonRelease:
-        if (mouse->button() == Qt::LeftButton) {
+        if (button() == Qt::LeftButton) {
             clicked();
         }
         break;
     case QEvent::MouseButtonDblClick:
         // The first click of the pair has already selected the row under the pointer.
-        if (mouse->button() == Qt::LeftButton) {
+        if (button() == Qt::LeftButton) {
             doubleClicked();
         }
         break;

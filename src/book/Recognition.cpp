@@ -11,6 +11,8 @@
 namespace {
 
 const QString failed = QStringLiteral("检测出错,请查询您的单号是否正确");
+// The company picker says it is looking until an answer comes, so not for ever.
+constexpr int requestLimitMs = 15000;
 
 } // namespace
 
@@ -28,19 +30,21 @@ void Recognition::recognise(const QString &number) {
     }
     m_caption->setText(QStringLiteral("正在检测快递"));
     const quint64 request = ++m_latest;
-    m_web.get(m_serviceAddress + QStringLiteral("/autonumber/auto?num=") + number, this,
-              [this, request](const WebReply &reply) {
-                  if (request != m_latest) {
-                      return;
-                  }
-                  // No answer at all (refused, reset, unreachable) is a failure; an empty answer
-                  // leaves the caption as it is.
-                  if (reply.status == 0) {
-                      m_caption->setText(failed);
-                      return;
-                  }
-                  answered(reply.body);
-              });
+    m_web.get(
+        m_serviceAddress + QStringLiteral("/autonumber/auto?num=") + number, this,
+        [this, request](const WebReply &reply) {
+            if (request != m_latest) {
+                return;
+            }
+            // No complete answer (refused, cut off, too long, too late) is a failure; an
+            // empty answer leaves the caption as it is.
+            if (reply.failed) {
+                m_caption->setText(failed);
+                return;
+            }
+            answered(reply.body);
+        },
+        WebLimits{requestLimitMs});
 }
 
 void Recognition::answered(const QString &body) {

@@ -32,6 +32,20 @@ QNetworkRequest requestFor(const QString &url) {
     return request;
 }
 
+// A transfer is complete when it ended without error, or when the only error is the HTTP status
+// the server answered with (the whole answer came). Connection, timeout, abort and protocol errors,
+// among them a body cut short of its announced length, leave it incomplete.
+bool completed(const QNetworkReply &reply, int status) {
+    const QNetworkReply::NetworkError error = reply.error();
+    if (error == QNetworkReply::NoError) {
+        return true;
+    }
+    const bool statusError =
+        (error >= QNetworkReply::ContentAccessDenied && error < QNetworkReply::ProtocolUnknownError) ||
+        (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    return status != 0 && statusError;
+}
+
 } // namespace
 
 WebClient::WebClient(QObject *parent)
@@ -39,29 +53,45 @@ WebClient::WebClient(QObject *parent)
     , m_network(new QNetworkAccessManager(this)) {}
 
 QNetworkReply *WebClient::get(const QString &url, QObject *receiver,
-                              std::function<void(const WebReply &)> done, int timeoutMs) {
+                              std::function<void(const WebReply &)> done, WebLimits limits) {
     QNetworkReply *reply = m_network->get(requestFor(url));
-    watch(reply, receiver, std::move(done), timeoutMs);
+    watch(reply, receiver, std::move(done), limits);
     return reply;
 }
 
 void WebClient::head(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
-                     int timeoutMs) {
-    watch(m_network->head(requestFor(url)), receiver, std::move(done), timeoutMs);
+                     WebLimits limits) {
+    watch(m_network->head(requestFor(url)), receiver, std::move(done), limits);
 }
 
 void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<void(const WebReply &)> done,
-                      int timeoutMs) {
-    if (timeoutMs > 0) {
-        QTimer::singleShot(timeoutMs, reply, [reply] { reply->abort(); });
+                      WebLimits limits) {
+    if (limits.timeoutMs > 0) {
+        // A timer of its own (named, so a test can make it fire) ends a request that takes too long.
+        auto *limit = new QTimer(reply);
+        limit->setObjectName(QStringLiteral("requestLimit"));
+        limit->setSingleShot(true);
+        connect(limit, &QTimer::timeout, reply, &QNetworkReply::abort);
+        limit->start(limits.timeoutMs);
     }
+    // Nothing over the limit is ever held: the transfer stops as soon as the size tells.
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limits](qint64 received, qint64 total) {
+        if (received > limits.maxBytes || total > limits.maxBytes) {
+            reply->abort();
+        }
+    });
     // The reply goes once finished even when its receiver has gone or stopped listening.
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    connect(reply, &QNetworkReply::finished, receiver, [reply, done = std::move(done)] {
+    connect(reply, &QNetworkReply::finished, receiver, [reply, limits, done = std::move(done)] {
         WebReply answer;
         answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         answer.dateHeader = QString::fromLatin1(reply->rawHeader("Date"));
-        if (reply->error() == QNetworkReply::NoError || answer.status != 0) {
+        // A small answer may have come whole before its size was looked at.
+        const bool tooLarge =
+            reply->bytesAvailable() > limits.maxBytes ||
+            reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > limits.maxBytes;
+        answer.failed = tooLarge || !completed(*reply, answer.status);
+        if (!answer.failed) {
             answer.body =
                 decode(reply->readAll(), reply->header(QNetworkRequest::ContentTypeHeader).toString());
         }

@@ -13,8 +13,19 @@ struct WebReply {
     QString body;   // decoded in the server's character set; empty on any failure
     int status = 0; // HTTP status, 0 when no answer arrived
     QString dateHeader;
-    bool ok() const { return status >= 200 && status < 300; }
+    // The transfer did not complete: no answer, cut off, over its size or time limit. Nothing of
+    // what came counts. An answer with an error status (404, 502) is complete, not failed.
+    bool failed = true;
+    bool ok() const { return !failed && status >= 200 && status < 300; }
 };
+
+// How long a request may take and how much it may bring; past either it is a failed transfer.
+struct WebLimits {
+    int timeoutMs = 0; // 0: no time limit
+    qint64 maxBytes = 64 * 1024;
+};
+// A tracking answer may list many entries; other texts the program fetches are short.
+inline constexpr qint64 trackingAnswerCap = 16 * 1024 * 1024;
 
 class WebClient final : public QObject {
     Q_OBJECT
@@ -25,16 +36,15 @@ public:
 
     // `GetBody`: fetches the url and calls back with the reply once it has arrived. The call back
     // runs only while `receiver` lives, so an answer that outlives its window is dropped safely.
-    // There is no time limit unless one is given. The reply is returned so that its owner can abort
-    // it; it deletes itself once finished.
+    // The reply is returned so that its owner can abort it; it deletes itself once finished.
     QNetworkReply *get(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
-                       int timeoutMs = 0);
+                       WebLimits limits = {});
     void head(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
-              int timeoutMs);
+              WebLimits limits);
 
 private:
     static void watch(QNetworkReply *reply, QObject *receiver, std::function<void(const WebReply &)> done,
-                      int timeoutMs);
+                      WebLimits limits);
 
     QNetworkAccessManager *m_network;
 };

@@ -15,6 +15,8 @@ namespace {
 const QString messageTitle = QStringLiteral("提示");
 // Neither the probe nor the time source may keep the button disabled for longer.
 constexpr int requestLimitMs = 10000;
+// Any page with a body proves the connection; a home page may be larger than the small texts.
+constexpr qint64 probeCap = 1024 * 1024;
 
 } // namespace
 
@@ -41,7 +43,7 @@ void ClockCalibration::calibrate() {
     m_with.web.get(
         m_with.probeAddress, this,
         [this](const WebReply &probe) {
-            if (probe.body.isEmpty()) {
+            if (probe.failed || probe.body.isEmpty()) {
                 m_with.dialogs.inform(messageTitle, QStringLiteral("时间校准功能需要联网操作!"),
                                       MessageIcon::Information);
                 finish();
@@ -49,7 +51,7 @@ void ClockCalibration::calibrate() {
             }
             ctime();
         },
-        requestLimitMs);
+        WebLimits{requestLimitMs, probeCap});
 }
 
 void ClockCalibration::ctime() {
@@ -57,12 +59,13 @@ void ClockCalibration::ctime() {
         m_with.timeAddress, this,
         [this](const WebReply &reply) {
             Dialogs &dialogs = m_with.dialogs;
-            const std::optional<QDateTime> moment = readDateHeader(reply.dateHeader);
+            // A transfer that failed tells no time, whatever header came with it.
+            const std::optional<QDateTime> moment =
+                reply.failed ? std::nullopt : readDateHeader(reply.dateHeader);
             if (!moment) {
                 dialogs.inform(messageTitle,
-                               reply.status == 0
-                                   ? QStringLiteral("时间校对失败!无法连接时间服务器,请稍后再试")
-                                   : QStringLiteral("时间校对失败!时间服务器没有给出有效的时间"),
+                               reply.failed ? QStringLiteral("时间校对失败!无法连接时间服务器,请稍后再试")
+                                            : QStringLiteral("时间校对失败!时间服务器没有给出有效的时间"),
                                MessageIcon::Information);
                 finish();
                 return;
@@ -76,7 +79,7 @@ void ClockCalibration::ctime() {
             }
             finish();
         },
-        requestLimitMs);
+        WebLimits{requestLimitMs});
 }
 
 void ClockCalibration::finish() {

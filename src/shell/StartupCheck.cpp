@@ -14,6 +14,8 @@ namespace {
 
 const QString currentVersion = QStringLiteral("V5.0");
 const QString messageTitle = QStringLiteral("岚舟系列软件");
+// The window stays locked until the version file has come, so it may not take for ever.
+constexpr int requestLimitMs = 30000;
 
 } // namespace
 
@@ -34,13 +36,15 @@ void StartupCheck::start() {
 void StartupCheck::tick() {
     // Stopped before the request: the window stays live while it waits, and the check runs once.
     m_timer->stop();
-    m_with.web.get(m_with.site + QStringLiteral("/version/gx.txt"), this,
-                   [this](const WebReply &reply) { versionArrived(reply.status, reply.body); });
+    m_with.web.get(
+        m_with.site + QStringLiteral("/version/gx.txt"), this,
+        [this](const WebReply &reply) { versionArrived(reply.ok() ? reply.body : QString()); },
+        WebLimits{requestLimitMs});
 }
 
-void StartupCheck::versionArrived(int status, const QString &body) {
-    // An error page, a captive portal or an empty answer is no published version.
-    const bool published = status >= 200 && status < 300 && tracking::isPublishedVersion(body);
+void StartupCheck::versionArrived(const QString &body) {
+    // An error page, a captive portal, a cut-off or empty answer is no published version.
+    const bool published = tracking::isPublishedVersion(body);
     if (!published) {
         m_with.feedback.dialogs().inform(
             messageTitle, QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"), MessageIcon::Exclamation);
@@ -79,8 +83,11 @@ void StartupCheck::enableControls() {
 }
 
 void StartupCheck::readAnnouncement() {
-    m_with.web.get(m_with.site + QStringLiteral("/data/tg.txt"), this, [this](const WebReply &reply) {
-        m_announcement = tracking::readAnnouncement(reply.ok() ? reply.body : QString(), m_announcement);
-        Q_EMIT announcementRead(m_announcement);
-    });
+    m_with.web.get(
+        m_with.site + QStringLiteral("/data/tg.txt"), this,
+        [this](const WebReply &reply) {
+            m_announcement = tracking::readAnnouncement(reply.ok() ? reply.body : QString(), m_announcement);
+            Q_EMIT announcementRead(m_announcement);
+        },
+        WebLimits{requestLimitMs});
 }

@@ -42,7 +42,8 @@ Q_SIGNALS:
 private:
     // Tick of Timer3, one second after the window is shown; it runs once.
     void tick();
-    void versionArrived(int status, const QString &body);
+    // The body of a complete answer with a success status; empty otherwise.
+    void versionArrived(const QString &body);
     void loadedReport();
     void enableControls();
     void readAnnouncement();

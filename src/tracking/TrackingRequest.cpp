@@ -11,9 +11,14 @@ TrackingRequest::TrackingRequest(WebClient &web, const QString &serviceAddress, 
     , m_number(std::move(number))
     , m_parcelId(std::move(parcelId))
     , m_serial(serial) {
-    m_reply =
-        web.get(tracking::queryUrl(serviceAddress, companyCode, m_number), this,
-                [this](const WebReply &reply) { Q_EMIT answered(tracking::interpretAnswer(reply.body)); });
+    // A transfer that failed (cut off, too large, no answer) is no answer at all, whatever came.
+    m_reply = web.get(
+        tracking::queryUrl(serviceAddress, companyCode, m_number), this,
+        [this](const WebReply &reply) {
+            Q_EMIT answered(reply.failed ? tracking::TrackingAnswer()
+                                         : tracking::interpretAnswer(reply.body));
+        },
+        WebLimits{0, trackingAnswerCap});
 }
 
 TrackingRequest::~TrackingRequest() {

@@ -225,7 +225,10 @@ std::optional<QString> recognitionCode(const QString &answer) {
 
 bool isPublishedVersion(const QString &body) {
     static const QRegularExpression version(QStringLiteral("^V[0-9]+(\\.[0-9]+)*$"));
-    return version.match(body.trimmed()).hasMatch();
+    // A version is short; a long text of digits and dots is something else.
+    constexpr qsizetype longestVersion = 32;
+    const QString trimmed = body.trimmed();
+    return trimmed.size() <= longestVersion && version.match(trimmed).hasMatch();
 }
 
 Announcement readAnnouncement(const QString &body, const Announcement &previous) {

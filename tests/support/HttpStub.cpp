@@ -118,6 +118,10 @@ void HttpStub::release(const QString &path) {
     }
 }
 
+void HttpStub::answerCut(const QString &path, const QByteArray &body, qsizetype bytes) {
+    m_scripts[path].standing = Answer{body, 200, {}, false, bytes};
+}
+
 void HttpStub::stopHolding(const QString &path) {
     m_scripts[path].holding = false;
 }
@@ -265,7 +269,7 @@ void HttpStub::send(QTcpSocket *socket, const Answer &answer, bool head) {
         response += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     response += "Connection: close\r\n\r\n";
     if (!head && !bodyless)
-        response += answer.body;
+        response += answer.cutAfter < 0 ? answer.body : answer.body.left(answer.cutAfter);
 
     socket->write(response);
     socket->disconnectFromHost();

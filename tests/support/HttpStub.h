@@ -61,6 +61,9 @@ public:
     void stopHolding(const QString &path);
     // Becomes the standing answer: the connection is closed before a single byte is sent.
     void closeWithoutAnswer(const QString &path);
+    // Becomes the standing answer: the whole body's length is announced, then the connection is
+    // closed after `bytes` bytes of it.
+    void answerCut(const QString &path, const QByteArray &body, qsizetype bytes);
 
     QList<Request> requests() const;
     QList<Request> requests(const QString &path) const;
@@ -76,6 +79,7 @@ private:
         int status = 404;
         Headers headers;
         bool closeOnly = false;
+        qsizetype cutAfter = -1;
     };
     struct Script {
         std::optional<Answer> standing;

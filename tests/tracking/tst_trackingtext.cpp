@@ -422,6 +422,8 @@ void TrackingTextTest::publishedVersion_data() {
     QTest::newRow("empty") << QString() << false;
     QTest::newRow("suffix") << QStringLiteral("V5.0beta") << false;
     QTest::newRow("no V") << QStringLiteral("5.0") << false;
+    QTest::newRow("32 characters") << QStringLiteral("V1.2.3.4.5.6.7.8.9.0.1.2.3.4.5.6") << true;
+    QTest::newRow("longer than a version") << QStringLiteral("V1.2.3.4.5.6.7.8.9.0.1.2.3.4.5.67") << false;
 }
 
 void TrackingTextTest::publishedVersion() {
