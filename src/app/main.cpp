@@ -1,6 +1,6 @@
 // Builds the real platform and the main window, and runs the program.
+#include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
-#include "platform/SmtpMailer.h"
 #include "shell/MainWindow.h"
 #include "store/ProgramFolder.h"
 
@@ -26,11 +26,13 @@ int main(int argc, char *argv[]) {
     font.setPointSize(9);
     QApplication::setFont(font);
 
+    // The sender and the player are modules beside the program, loaded on the first mail or sound.
+    const QString moduleFolder = QApplication::applicationDirPath();
     RealDialogs dialogs;
     RealClock clock;
-    RealSound sound;
+    RealSound sound(moduleFolder);
     RealDesktop desktop;
-    SmtpMailer mailer(MailSettings::fromEnvironment());
+    ModuleMailer mailer(MailSettings::fromEnvironment(), moduleFolder);
     const Platform platform{&dialogs, &clock, &sound, &desktop, &mailer};
 
     MainWindow window(platform, programfolder::resolve());

@@ -1,13 +1,12 @@
 // Real implementations of the seams.
 #include "platform/RealPlatform.h"
 
+#include "platform/PlatformModules.h"
 #include "platform/SystemClockSetter.h"
 
-#include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMediaPlayer>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -43,19 +42,21 @@ bool RealClock::setSystemTime(const QDateTime &moment, QString *error) {
     return result.ok;
 }
 
-RealSound::RealSound() = default;
+RealSound::RealSound(QString moduleFolder)
+    : m_moduleFolder(std::move(moduleFolder)) {}
+
 RealSound::~RealSound() = default;
 
 void RealSound::play(const QString &file) {
-    // Built on first use, so a start-up without sound never touches the audio system.
     if (!m_player) {
-        m_output = std::make_unique<QAudioOutput>();
-        m_player = std::make_unique<QMediaPlayer>();
-        m_player->setAudioOutput(m_output.get());
+        const auto create = reinterpret_cast<decltype(&parcelbook_create_sound)>(platformmodules::resolve(
+            m_moduleFolder, platformmodules::soundFile(), "parcelbook_create_sound"));
+        if (!create) {
+            return;
+        }
+        m_player.reset(create());
     }
-    m_player->stop();
-    m_player->setSource(QUrl::fromLocalFile(file));
-    m_player->play();
+    m_player->play(file);
 }
 
 void RealDesktop::openUrl(const QString &url) {

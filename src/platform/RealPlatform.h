@@ -1,12 +1,10 @@
-// The real seams: Qt message boxes and file dialog, the system clock, the media player, the desktop.
+// The real seams: Qt message boxes and file dialog, the system clock, the sound module, the desktop.
 #pragma once
 
 #include "platform/Platform.h"
 
 #include <memory>
 
-class QAudioOutput;
-class QMediaPlayer;
 class QWidget;
 
 class RealDialogs final : public Dialogs {
@@ -27,15 +25,17 @@ public:
     bool setSystemTime(const QDateTime &moment, QString *error) override;
 };
 
+// The player lives in a module loaded on the first sound, looked for in moduleFolder; without it the
+// program stays silent.
 class RealSound final : public Sound {
 public:
-    RealSound();
+    explicit RealSound(QString moduleFolder);
     ~RealSound() override;
     void play(const QString &file) override;
 
 private:
-    std::unique_ptr<QAudioOutput> m_output;
-    std::unique_ptr<QMediaPlayer> m_player;
+    const QString m_moduleFolder;
+    std::unique_ptr<Sound> m_player;
 };
 
 class RealDesktop final : public Desktop {

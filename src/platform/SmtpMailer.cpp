@@ -1,6 +1,8 @@
 // The libcurl SMTP submission: a MIME message with one HTML part, sent from a pool thread.
 #include "platform/SmtpMailer.h"
 
+#include "platform/PlatformModules.h"
+
 #include <QDateTime>
 #include <QMetaObject>
 #include <QRegularExpression>
@@ -154,4 +156,8 @@ MailResult SmtpMailer::submit(const MailMessage &message) const {
     const QString error = errorText[0] != '\0' ? QString::fromUtf8(errorText).trimmed()
                                                : QString::fromUtf8(curl_easy_strerror(code));
     return {false, error};
+}
+
+Mailer *parcelbook_create_mailer(const MailSettings *settings) {
+    return new SmtpMailer(*settings);
 }

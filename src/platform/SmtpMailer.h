@@ -1,4 +1,5 @@
-// SmtpMailer: submits mail to the configured SMTP server with libcurl, off the window's thread.
+// SmtpMailer: submits mail to the configured SMTP server with libcurl, off the window's thread. It is
+// built into the SMTP module, which the program loads on its first mail.
 #pragma once
 
 #include "mail/Mailer.h"

@@ -57,6 +57,14 @@ MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *pa
     , m_programDir(std::move(programDir))
     , m_book(m_programDir)
     , m_web(new WebClient(this)) {
+    // Deriving the book's key takes longer than building the window, so both run at once; start()
+    // waits for the book before its first read.
+    m_book.openInBackground();
+    // The style is set before any control exists, so none is polished twice.
+    setWindowIcon(QIcon());
+    if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
+        QApplication::setStyle(style);
+    }
     arrange();
     m_feedback = std::make_unique<Feedback>(*m_hintLine, *m_platform.dialogs);
     m_session = std::make_unique<QuerySession>(*m_picker, *m_list, *m_icons, *m_busy);
@@ -178,10 +186,6 @@ void MainWindow::compose() {
 }
 
 bool MainWindow::start() {
-    setWindowIcon(QIcon());
-    if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
-        QApplication::setStyle(style);
-    }
     if (!main()) {
         return false;
     }

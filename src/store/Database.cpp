@@ -6,12 +6,30 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 QString engineMessage(sqlite3 *db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+std::int64_t pragmaValue(Database &db, const QString &name) {
+    Statement query = db.prepare(QStringLiteral("PRAGMA ") + name);
+    return query.next() ? query.integer(0) : 0;
+}
+
+// The engine's default cache is 2,000 KiB; once the book outgrows it, every reload of the picker reads
+// and decrypts the whole file again. The cache takes the file and a quarter more for what the session
+// adds, never less than 2,000 pages nor more than 64 MiB; pages are only held once they have been read.
+void sizeCacheToFile(Database &db) {
+    constexpr std::int64_t fewestPages = 2000;
+    constexpr std::int64_t mostBytes = std::int64_t(64) << 20;
+    const std::int64_t pages = pragmaValue(db, QStringLiteral("page_count"));
+    const std::int64_t pageSize = std::max<std::int64_t>(pragmaValue(db, QStringLiteral("page_size")), 512);
+    const std::int64_t wanted = std::max(fewestPages, std::min(pages + pages / 4, mostBytes / pageSize));
+    db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(wanted));
 }
 
 } // namespace
@@ -34,6 +52,7 @@ Database Database::openWith(const QString &path, const QString &key, int flags) 
     // The key is only checked when the first page is read; a wrong key fails here.
     db.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     sqlite3_busy_timeout(raw, 2000);
+    sizeCacheToFile(db);
     return db;
 }
 

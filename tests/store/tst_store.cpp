@@ -29,6 +29,8 @@ private Q_SLOTS:
     void leadingValue_data();
     void leadingValue();
     void bookFile_lockBackupAndFailures();
+    void bookFile_opensInTheBackground();
+    void cache_holdsTheWholeBook();
     void databaseFile_holdsNoPlainText();
 };
 
@@ -227,10 +229,10 @@ void StoreTest::leadingValue_data() {
     QTest::newRow("blanks and sign") << QStringLiteral("  -4") << qint64(-4);
     QTest::newRow("largest") << QStringLiteral("9223372036854775807") << qint64(9223372036854775807LL);
     QTest::newRow("just below") << QStringLiteral("9223372036854775710") << qint64(9223372036854775710LL);
-    QTest::newRow("too long stays largest") << QStringLiteral("99999999999999999999")
-                                            << qint64(9223372036854775807LL);
-    QTest::newRow("most negative written") << QStringLiteral("-9223372036854775807")
-                                           << qint64(-9223372036854775807LL);
+    QTest::newRow("too long stays largest")
+        << QStringLiteral("99999999999999999999") << qint64(9223372036854775807LL);
+    QTest::newRow("most negative written")
+        << QStringLiteral("-9223372036854775807") << qint64(-9223372036854775807LL);
 }
 
 void StoreTest::leadingValue() {
@@ -274,6 +276,67 @@ void StoreTest::bookFile_lockBackupAndFailures() {
     BookFile unreadable(garbage.path());
     QCOMPARE(unreadable.open(), BookFile::OpenResult::Failed);
     QVERIFY(!unreadable.failure().isEmpty());
+}
+
+void StoreTest::bookFile_opensInTheBackground() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("衣服"));
+    {
+        BookFile first(folder.path());
+        first.openInBackground();
+        BookFile second(folder.path());
+        second.openInBackground();
+        const BookFile::OpenResult firstResult = first.open();
+        const BookFile::OpenResult secondResult = second.open();
+        // Whichever worker took the lock first, the other copy is refused.
+        BookFile &opened = firstResult == BookFile::OpenResult::Opened ? first : second;
+        QCOMPARE(QList({firstResult, secondResult}).count(BookFile::OpenResult::Opened), 1);
+        QCOMPARE(QList({firstResult, secondResult}).count(BookFile::OpenResult::AlreadyRunning), 1);
+        QVERIFY(QFile::exists(folder.backupPath()));
+        // The connection made on the worker serves this thread.
+        QCOMPARE(ParcelStore(opened.database()).pickerEntries().value(0).goods, QStringLiteral("衣服"));
+    }
+    // A book whose opening is never collected still lets go of its lock when it goes.
+    {
+        BookFile abandoned(folder.path());
+        abandoned.openInBackground();
+    }
+    BookFile again(folder.path());
+    again.openInBackground();
+    QCOMPARE(again.open(), BookFile::OpenResult::Opened);
+    again.close();
+
+    TempProgramFolder missing;
+    QFile::remove(missing.databasePath());
+    BookFile none(missing.path());
+    none.openInBackground();
+    QCOMPARE(none.open(), BookFile::OpenResult::Failed);
+    QVERIFY(!none.failure().isEmpty());
+    QVERIFY(!QFile::exists(missing.backupPath()));
+}
+
+void StoreTest::cache_holdsTheWholeBook() {
+    const auto pragma = [](Database &db, const QString &name) {
+        Statement query = db.prepare(QStringLiteral("PRAGMA ") + name);
+        return query.next() ? query.integer(0) : -1;
+    };
+    TempProgramFolder folder;
+    {
+        Database db = folder.open();
+        // A small book keeps at least the engine's usual 2,000 pages for what is added later.
+        QCOMPARE(pragma(db, QStringLiteral("cache_size")), 2000);
+        ParcelStore parcels(db);
+        db.exec(QStringLiteral("BEGIN"));
+        for (int i = 0; i < 5000; ++i) {
+            parcels.add(QStringLiteral("圆通速递"), QString::number(i), QString(500, QLatin1Char('x')));
+        }
+        db.exec(QStringLiteral("COMMIT"));
+    }
+    // A book past the default cache is opened with room for every page, so a reload reads none twice.
+    Database db = folder.open();
+    const std::int64_t pages = pragma(db, QStringLiteral("page_count"));
+    QVERIFY2(pages > 2000, qPrintable(QString::number(pages)));
+    QVERIFY(pragma(db, QStringLiteral("cache_size")) >= pages);
 }
 
 void StoreTest::databaseFile_holdsNoPlainText() {

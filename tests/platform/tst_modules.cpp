@@ -1,0 +1,98 @@
+// The mail and sound seams load their modules on first use, and fail as a mail or a sound fails.
+#include "platform/ModuleMailer.h"
+#include "platform/RealPlatform.h"
+
+#include <QFile>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+namespace {
+
+const QString moduleFolder = QStringLiteral(PARCELBOOK_MODULE_DIR);
+
+// Whether a shared object whose file name starts with `name` is mapped into this process.
+bool mapped(const QByteArray &name) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) {
+        qFatal("cannot read /proc/self/maps");
+    }
+    return maps.readAll().contains(QByteArray('/' + name));
+}
+
+struct Outcome {
+    bool calledInsideSend = false;
+    std::optional<MailResult> result;
+};
+
+Outcome sendAndWait(Mailer &mailer) {
+    Outcome outcome;
+    mailer.send({QStringLiteral("notice@baoguo.lanzhou.example"), QStringLiteral("me@mail.cn"),
+                 QStringLiteral("主题"), QStringLiteral("<p>正文</p>")},
+                [&outcome](const MailResult &result) { outcome.result = result; });
+    outcome.calledInsideSend = outcome.result.has_value();
+    static_cast<void>(QTest::qWaitFor([&outcome] { return outcome.result.has_value(); }, 10000));
+    return outcome;
+}
+
+} // namespace
+
+class ModulesTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void mail_loadsTheSenderOnFirstMailAndReportsAMissingModule();
+    void sound_loadsThePlayerOnFirstSoundAndIsSilentWithoutIt();
+};
+
+void ModulesTest::mail_loadsTheSenderOnFirstMailAndReportsAMissingModule() {
+    QVERIFY(!mapped("libcurl"));
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    const MailSettings settings{QStringLiteral("smtp://127.0.0.1:%1").arg(closedPort),
+                                QStringLiteral("notice@baoguo.lanzhou.example"),
+                                QStringLiteral("notice@baoguo.lanzhou.example"), QStringLiteral("secret")};
+
+    // Without the module the mail fails later with the loader's words, naming the file it looked for.
+    QTemporaryDir empty;
+    ModuleMailer missing(settings, empty.path());
+    const Outcome notLoaded = sendAndWait(missing);
+    QVERIFY(notLoaded.result.has_value());
+    QVERIFY(!notLoaded.calledInsideSend);
+    QVERIFY(!notLoaded.result->sent);
+    QVERIFY2(notLoaded.result->error.contains(QStringLiteral("parcelbook-smtp")),
+             qPrintable(notLoaded.result->error));
+    QVERIFY(!mapped("libcurl"));
+
+    // With it, the real sender takes the mail: the closed port gives curl's own failure.
+    ModuleMailer mailer(settings, moduleFolder);
+    const Outcome refused = sendAndWait(mailer);
+    QVERIFY(refused.result.has_value());
+    QVERIFY(!refused.calledInsideSend);
+    QVERIFY(!refused.result->sent);
+    QVERIFY(!refused.result->error.isEmpty());
+    QVERIFY2(!refused.result->error.contains(QStringLiteral("parcelbook-smtp")),
+             qPrintable(refused.result->error));
+    QVERIFY(mapped("libcurl"));
+}
+
+void ModulesTest::sound_loadsThePlayerOnFirstSoundAndIsSilentWithoutIt() {
+    QVERIFY(!mapped("libQt6Multimedia"));
+    QTemporaryDir empty;
+    RealSound silent(empty.path());
+    silent.play(moduleFolder + QStringLiteral("/ts.mp3"));
+    QVERIFY(!mapped("libQt6Multimedia"));
+
+    RealSound sound(moduleFolder);
+    sound.play(moduleFolder + QStringLiteral("/ts.mp3"));
+    QVERIFY(mapped("libQt6Multimedia"));
+}
+
+QTEST_MAIN(ModulesTest)
+#include "tst_modules.moc"
