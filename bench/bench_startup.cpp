@@ -39,7 +39,7 @@ TempProgramFolder &bookOf(int parcelCount) {
 // Through the book file as the program opens it, so the connection is set up the program's way.
 void pickerReload(benchmark::State &state) {
     const int parcelCount = static_cast<int>(state.range(0));
-    BookFile book(bookOf(parcelCount).path());
+    BookFile book(bookOf(parcelCount).path(), QDate::currentDate());
     if (book.open() != BookFile::OpenResult::Opened) {
         state.SkipWithError("the book did not open");
         return;

@@ -3,6 +3,7 @@
 
 #include "query/ParcelBook.h"
 #include "settings/Switches.h"
+#include "store/BookFile.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/Schema.h"
@@ -12,19 +13,25 @@
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
 
-ListOperations::ListOperations(ParcelBook &book, ProgressList &list, const Feedback &feedback,
-                               const Switches &switches, QString programDir)
+ListOperations::ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list,
+                               const Feedback &feedback, const Switches &switches, QString programDir)
     : m_book(book)
+    , m_bookFile(bookFile)
     , m_list(list)
     , m_feedback(feedback)
     , m_switches(switches)
     , m_programDir(std::move(programDir)) {}
 
 void ListOperations::clear() {
-    if (!m_feedback.ask(QStringLiteral("确定要清空快递列表吗?"))) {
+    if (!m_feedback.askBeforeDestroying(QStringLiteral("确定要清空快递列表吗?"))) {
         return;
     }
     m_feedback.hint(QStringLiteral("正在清空..."));
+    // Without a copy of what is about to go, nothing goes.
+    if (!m_bookFile.keepGeneration(QStringLiteral("before-clear"))) {
+        m_feedback.hint(QStringLiteral("快递列表清空失败!错误原因") + m_bookFile.failure());
+        return;
+    }
     try {
         // A short-lived connection of its own, closed before the picker is touched.
         Database second = Database::open(m_programDir + schema::databaseFile(), schema::databasePassword());

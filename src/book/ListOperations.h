@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class BookFile;
 class Feedback;
 class ParcelBook;
 class ProgressList;
@@ -10,10 +11,12 @@ class Switches;
 
 class ListOperations final {
 public:
-    ListOperations(ParcelBook &book, ProgressList &list, const Feedback &feedback, const Switches &switches,
-                   QString programDir);
+    // bookFile keeps the generation a clear writes first.
+    ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, const Feedback &feedback,
+                   const Switches &switches, QString programDir);
 
-    // Empties the parcel table after a confirmation; the directory and the settings stay.
+    // Empties the parcel table after a confirmation, once a copy of the book as it was is kept; the
+    // directory and the settings stay.
     void clear();
     // Reloads the picker; with "默认查询" on, the first parcel is queried.
     void refresh();
@@ -22,6 +25,7 @@ public:
 
 private:
     ParcelBook &m_book;
+    BookFile &m_bookFile;
     ProgressList &m_list;
     const Feedback &m_feedback;
     const Switches &m_switches;

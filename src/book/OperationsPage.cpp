@@ -116,7 +116,7 @@ void OperationsPage::modify() {
 }
 
 void OperationsPage::remove() {
-    if (!m_feedback.ask(QStringLiteral("确定要删除[") + m_book.picker().currentText() +
+    if (!m_feedback.askBeforeDestroying(QStringLiteral("确定要删除[") + m_book.picker().currentText() +
                         QStringLiteral("]此单号码?"))) {
         return;
     }
@@ -141,7 +141,7 @@ void OperationsPage::copy() {
 }
 
 void OperationsPage::resetProgress() {
-    if (!m_feedback.ask(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
+    if (!m_feedback.askBeforeDestroying(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"))) {
         return;
     }
     // With no current parcel there is nothing to reset.

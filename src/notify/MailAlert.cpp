@@ -8,7 +8,9 @@
 #include "text/ClockText.h"
 #include "widgets/Feedback.h"
 
+#include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
 
 MailAlert::MailAlert(const Feedback &feedback, const Switches &switches, const Clock &clock, Mailer &mailer,
                      QObject *parent)
@@ -42,11 +44,30 @@ void MailAlert::emailgx(const QString &goods, const QString &number, const QStri
     const MailSettings settings = MailSettings::fromEnvironment();
     const MailMessage message{settings.from, m_switches.address(), notify::mailSubject(inputs.goods),
                               notify::mailBody(inputs)};
+    ++m_inFlight;
     m_mailer.send(message, [self = QPointer<MailAlert>(this)](const MailResult &result) {
         if (!self) {
             return;
         }
         self->m_feedback.hint(result.sent ? QStringLiteral("快递有最新进展，已发送至邮箱!")
                                           : QStringLiteral("最新信息发送失败!错误原因") + result.error);
+        if (--self->m_inFlight == 0) {
+            Q_EMIT self->allSent();
+        }
     });
+}
+
+void MailAlert::waitForMailInFlight() {
+    if (m_inFlight == 0) {
+        return;
+    }
+    m_feedback.hint(QStringLiteral("正在发送邮件,请稍等.."));
+    QEventLoop loop;
+    QTimer limit(this);
+    limit.setObjectName(QStringLiteral("mailWait"));
+    limit.setSingleShot(true);
+    connect(this, &MailAlert::allSent, &loop, &QEventLoop::quit);
+    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(15000);
+    loop.exec();
 }

@@ -25,6 +25,13 @@ public:
     // window; the outcome goes to the hint line when the submission ends.
     void emailgx(const QString &goods, const QString &number, const QString &company,
                  const tracking::ProgressReport &report);
+    // Before the program ends: while a mail is still being submitted, says so on the hint line and
+    // waits for it, at most 15 s (the timer "mailWait"), so that progress is not left unmailed.
+    void waitForMailInFlight();
+
+Q_SIGNALS:
+    // The last submission in flight has ended, sent or not.
+    void allSent();
 
 private:
     const Feedback &m_feedback;
@@ -32,4 +39,5 @@ private:
     const Clock &m_clock;
     Mailer &m_mailer;
     tracking::Announcement m_announcement;
+    int m_inFlight = 0;
 };

@@ -9,14 +9,16 @@
 class Mailer;
 
 enum class MessageIcon { Information, Exclamation };
+enum class DefaultAnswer { Yes, No };
 
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
     // A modal message with one OK button.
     virtual void inform(const QString &title, const QString &text, MessageIcon icon) = 0;
-    // A modal Yes/No question with the information icon; Yes is the default button.
-    virtual bool ask(const QString &title, const QString &text) = 0;
+    // A modal Yes/No question with the information icon. Enter answers with the default button,
+    // Esc with No; a question whose Yes destroys something has No as its default.
+    virtual bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) = 0;
     // The file-save dialog; nothing when the user cancels.
     virtual std::optional<QString> saveFileName(const QString &filter) = 0;
 };

@@ -16,9 +16,10 @@ void RealDialogs::inform(const QString &title, const QString &text, MessageIcon 
     box.exec();
 }
 
-bool RealDialogs::ask(const QString &title, const QString &text) {
+bool RealDialogs::ask(const QString &title, const QString &text, DefaultAnswer byDefault) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

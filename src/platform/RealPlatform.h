@@ -12,7 +12,7 @@ public:
     // Dialogs are modal to this window once it is set.
     void setParentWindow(QWidget *parent) { m_parent = parent; }
     void inform(const QString &title, const QString &text, MessageIcon icon) override;
-    bool ask(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) override;
     std::optional<QString> saveFileName(const QString &filter) override;
 
 private:

@@ -33,11 +33,12 @@ void append(ListPtr &list, const QByteArray &line) {
     }
 }
 
-// Without a space, angle bracket or line break in it, so it cannot split a header or an SMTP command.
+// Without a space, angle bracket or line break in it (also none at its very end: \z, not $), so it
+// cannot split a header or an SMTP command.
 bool isMailAddress(const QString &text) {
     static const QRegularExpression address(
         QStringLiteral(R"(^[^\s\x00-\x1f@<>()\[\],;:\\"]+@[^\s\x00-\x1f@<>()\[\],;:\\".]+)"
-                       R"((\.[^\s\x00-\x1f@<>()\[\],;:\\".]+)+$)"));
+                       R"((\.[^\s\x00-\x1f@<>()\[\],;:\\".]+)+\z)"));
     return address.match(text).hasMatch();
 }
 

@@ -93,7 +93,7 @@ void TrackingQuery::keepOrDelete() {
     bool deleted = false;
     if (!m_with.feedback.ask(QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
                                             "如果此快递单号是您刚添加不久,建议几小时后再来查询")) &&
-        m_with.feedback.ask(QStringLiteral("二次防误操作：确认要删除此快递单号?"))) {
+        m_with.feedback.askBeforeDestroying(QStringLiteral("二次防误操作：确认要删除此快递单号?"))) {
         deleted = m_with.book.deleteCurrent();
         m_with.book.reloadPicker();
     }
@@ -104,6 +104,12 @@ void TrackingQuery::keepOrDelete() {
     if (deleted && m_with.switches.defaultQueryOn() && picker.count() > 0) {
         picker.pick(0);
     }
+}
+
+void TrackingQuery::abandon() {
+    delete m_pending;
+    m_pending = nullptr;
+    m_answered = nullptr;
 }
 
 void TrackingQuery::finish() {

@@ -48,6 +48,9 @@ public:
     void kdgs(const CurrentParcel &parcel, Answered answered);
     // Hides the busy indicator and stops the anomaly watch.
     void finish();
+    // Drops the request still waiting (the watch gave up, the window went back to idle): its
+    // reply is aborted, so it holds no connection, and its answer is never applied.
+    void abandon();
 
 private:
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);

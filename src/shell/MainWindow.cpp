@@ -55,7 +55,7 @@ MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *pa
     , m_platform(platform)
     , m_services(ServiceAddresses::fromEnvironment())
     , m_programDir(std::move(programDir))
-    , m_book(m_programDir)
+    , m_book(m_programDir, platform.clock->now().date())
     , m_web(new WebClient(this)) {
     // Deriving the book's key takes longer than building the window, so both run at once; start()
     // waits for the book before its first read.
@@ -133,15 +133,17 @@ void MainWindow::compose() {
     auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
     const Switches &switches = *settingsPage;
 
-    auto *mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
+    m_mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
+    MailAlert *mail = m_mail;
     m_changes = std::make_unique<ChangeDetection>(ChangeDetection::Collaborators{
         *m_parcels, *m_status, feedback, switches, *m_platform.sound, m_programDir, *mail});
     m_watch = new AnomalyWatch(
         feedback, [this] { csh(); }, this);
     m_parse = new ProgressParse(
         {book, session, *m_list, *m_status, feedback, *m_watch, *m_changes, *m_platform.clock}, this);
-    auto *query = new TrackingQuery(
+    m_query = new TrackingQuery(
         {*m_web, m_services.tracking, book, session, *m_list, feedback, *m_watch, *m_parse, switches}, this);
+    TrackingQuery *query = m_query;
 
     auto *addPage = new AddPage(
         {book, session, *m_list, feedback, *query, *m_watch, switches, *m_web, m_services.recognition},
@@ -161,7 +163,8 @@ void MainWindow::compose() {
 
     m_selection = std::make_unique<ParcelSelection>(m_pages, session, book, *m_status, feedback, *query);
     connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
-    m_listOperations = std::make_unique<ListOperations>(book, *m_list, feedback, switches, m_programDir);
+    m_listOperations =
+        std::make_unique<ListOperations>(book, m_book, *m_list, feedback, switches, m_programDir);
     m_toolbar = new Toolbar(
         {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink}, [this] { csh(); },
         this);
@@ -227,6 +230,8 @@ void MainWindow::lockHeaders(QTreeWidget *directoryList) {
 
 void MainWindow::csh() {
     m_pages.hideAll();
+    // The query the window gives up on ends here: its connection is freed and its answer dropped.
+    m_query->abandon();
     m_parse->ql();
     m_session->unlock();
     m_session->showBusy(false);
@@ -250,6 +255,12 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 void MainWindow::shutdown() {
+    if (m_mail) {
+        // The pages go first, so the settings they hold are stored while the book is open; a mail
+        // still being sent is waited for, so its progress is not left unmailed.
+        m_pages.hideAll();
+        m_mail->waitForMailInFlight();
+    }
     m_book.close();
     m_platform.desktop->quit();
 }

@@ -16,6 +16,7 @@ class ClockCalibration;
 class CourierStore;
 class Feedback;
 class ListOperations;
+class MailAlert;
 class ParcelBook;
 class ParcelPicker;
 class ParcelSelection;
@@ -31,6 +32,7 @@ class StartupCheck;
 class StatusPanel;
 class Toolbar;
 class ToolbarIcons;
+class TrackingQuery;
 class WebClient;
 
 class MainWindow final : public QWidget {
@@ -93,6 +95,8 @@ private:
 
     PageSet m_pages;
     ProgressParse *m_parse = nullptr;
+    TrackingQuery *m_query = nullptr;
+    MailAlert *m_mail = nullptr;
     AnomalyWatch *m_watch = nullptr;
     StartupCheck *m_startupCheck = nullptr;
     ClockCalibration *m_clock = nullptr;

@@ -130,7 +130,7 @@ void Toolbar::companyChosen(const QString &name) {
 }
 
 void Toolbar::reinitialise() {
-    if (m_with.feedback.ask(QStringLiteral("确定要执行初始化吗?"))) {
+    if (m_with.feedback.askBeforeDestroying(QStringLiteral("确定要执行初始化吗?"))) {
         m_csh();
     }
 }

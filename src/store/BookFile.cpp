@@ -4,8 +4,12 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QTime>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -38,8 +42,21 @@ void startWithCleanVectorRegisters() {
 
 } // namespace
 
-BookFile::BookFile(QString programDir)
-    : m_programDir(std::move(programDir)) {}
+namespace {
+
+constexpr int keptDays = 7;
+const QString generationPrefix = QStringLiteral("parcelbook-");
+
+// Generations sort by name in date order: parcelbook-2026-12-08.mdb, parcelbook-2026-12-08-before-clear-…
+QDate generationDate(const QString &name) {
+    return QDate::fromString(name.mid(generationPrefix.size(), 10), QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
+
+BookFile::BookFile(QString programDir, QDate today)
+    : m_programDir(std::move(programDir))
+    , m_today(today) {}
 
 BookFile::~BookFile() {
     if (m_opening.valid()) {
@@ -57,6 +74,10 @@ QString BookFile::databasePath() const {
 
 QString BookFile::backupPath() const {
     return m_programDir + schema::backupFile();
+}
+
+QString BookFile::generationsPath() const {
+    return m_programDir + QStringLiteral("/db/backups");
 }
 
 void BookFile::openInBackground() {
@@ -87,10 +108,9 @@ BookFile::OpenResult BookFile::openHere() {
         m_failure = QString::fromLocal8Bit(std::strerror(error));
         return OpenResult::Failed;
     }
-    if (!copyBackup()) {
-        return OpenResult::Failed;
-    }
     try {
+        // The first read rolls back a transaction a crash left half-written, so the copies below
+        // are taken of a consistent book.
         Database db = Database::open(databasePath(), schema::databasePassword());
         for (const QString &table :
              {QStringLiteral("parcelbook"), QStringLiteral("list"), QStringLiteral("setting")}) {
@@ -104,15 +124,24 @@ BookFile::OpenResult BookFile::openHere() {
         m_failure = error.description();
         return OpenResult::Failed;
     }
+    if (!copyBookTo(backupPath())) {
+        m_database.reset();
+        return OpenResult::Failed;
+    }
+    keepStartGeneration();
     return OpenResult::Opened;
 }
 
-bool BookFile::copyBackup() {
-    // Written under a temporary name and renamed, so a crash mid-copy never leaves a cut backup.
+bool BookFile::copyBookTo(const QString &target) {
     QFile source(databasePath());
-    QSaveFile backup(backupPath());
-    if (!source.open(QIODevice::ReadOnly) || !backup.open(QIODevice::WriteOnly)) {
-        m_failure = source.isOpen() ? backup.errorString() : source.errorString();
+    if (!source.open(QIODevice::ReadOnly)) {
+        m_failure = source.errorString();
+        return false;
+    }
+    // A temporary file is created readable by its owner only.
+    QTemporaryFile copy(target + QStringLiteral(".XXXXXX"));
+    if (!copy.open()) {
+        m_failure = copy.errorString();
         return false;
     }
     while (!source.atEnd()) {
@@ -121,16 +150,70 @@ bool BookFile::copyBackup() {
             m_failure = source.errorString();
             return false;
         }
-        if (backup.write(block) != block.size()) {
-            m_failure = backup.errorString();
+        if (copy.write(block) != block.size()) {
+            m_failure = copy.errorString();
             return false;
         }
     }
-    if (!backup.commit()) {
-        m_failure = backup.errorString();
+    if (!copy.flush() || ::fsync(copy.handle()) != 0 ||
+        ::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(target).constData()) !=
+            0) {
+        m_failure =
+            copy.errorString().isEmpty() ? QString::fromLocal8Bit(std::strerror(errno)) : copy.errorString();
         return false;
     }
+    copy.setAutoRemove(false);
     return true;
+}
+
+bool BookFile::keepGeneration(const QString &reason) {
+    if (!QDir().mkpath(generationsPath()) ||
+        !QFile::setPermissions(generationsPath(),
+                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+        m_failure = QStringLiteral("无法创建备份目录 ") + generationsPath();
+        return false;
+    }
+    QString name = generationPrefix + m_today.toString(QStringLiteral("yyyy-MM-dd"));
+    if (!reason.isEmpty()) {
+        name += QLatin1Char('-') + reason + QLatin1Char('-') +
+                QTime::currentTime().toString(QStringLiteral("HHmmsszzz"));
+    }
+    const QString target = generationsPath() + QLatin1Char('/') + name + QStringLiteral(".mdb");
+    if (reason.isEmpty() && QFile::exists(target)) {
+        return true;
+    }
+    const bool kept = copyBookTo(target);
+    pruneGenerations();
+    return kept;
+}
+
+void BookFile::keepStartGeneration() {
+    // A generation that cannot be written does not stop the start: the backup above was.
+    keepGeneration(QString());
+}
+
+void BookFile::pruneGenerations() {
+    QDir folder(generationsPath());
+    const QStringList names =
+        folder.entryList({generationPrefix + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+    QList<QDate> days;
+    for (const QString &name : names) {
+        const QDate day = generationDate(name);
+        if (day.isValid() && !days.contains(day)) {
+            days.append(day);
+        }
+    }
+    std::sort(days.begin(), days.end());
+    if (days.size() <= keptDays) {
+        return;
+    }
+    const QDate oldestKept = days.at(days.size() - keptDays);
+    for (const QString &name : names) {
+        const QDate day = generationDate(name);
+        if (day.isValid() && day < oldestKept) {
+            folder.remove(name);
+        }
+    }
 }
 
 void BookFile::close() {

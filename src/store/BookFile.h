@@ -1,8 +1,10 @@
-// The one database file: single-instance lock, backup copy at every start, and the connection.
+// The one database file: single-instance lock, the connection, and the copies kept of it: the backup
+// refreshed at every start and dated generations that later starts never overwrite.
 #pragma once
 
 #include "store/Database.h"
 
+#include <QDate>
 #include <QString>
 
 #include <future>
@@ -12,13 +14,15 @@ class BookFile final {
 public:
     enum class OpenResult { Opened, AlreadyRunning, Failed };
 
-    explicit BookFile(QString programDir);
+    // today names the generation a start keeps.
+    BookFile(QString programDir, QDate today);
     BookFile(const BookFile &) = delete;
     BookFile &operator=(const BookFile &) = delete;
     ~BookFile();
 
-    // Locks the file for the whole run, refreshes the backup and opens the connection. The lock is
-    // an flock on the database file, so the kernel drops it when the process dies, even by kill -9.
+    // Locks the file for the whole run, opens the connection (which rolls back what a crash left
+    // half-written), then refreshes the backup and keeps today's generation. The lock is an flock on
+    // the database file, so the kernel drops it when the process dies, even by kill -9.
     OpenResult open();
     // Runs open() on a worker thread, so the key derivation on the first read overlaps whatever the
     // caller builds meanwhile; the next open() waits for it and returns its result. Until then the
@@ -32,12 +36,22 @@ public:
 
     QString databasePath() const;
     QString backupPath() const;
+    QString generationsPath() const;
+    // Keeps a generation of the book as it stands now, named by today's date and the reason
+    // ("before-clear"); false, with the reason in failure(), when it could not be written.
+    bool keepGeneration(const QString &reason);
 
 private:
     OpenResult openHere();
-    bool copyBackup();
+    // Copies the book file to target through a temporary file of mode 0600, renamed into place, so
+    // a crash mid-copy never leaves a cut copy and nobody else can read one.
+    bool copyBookTo(const QString &target);
+    // The start's own generation: one a day, never overwritten; the newest seven days are kept.
+    void keepStartGeneration();
+    void pruneGenerations();
 
     QString m_programDir;
+    QDate m_today;
     int m_lockFd = -1;
     std::optional<Database> m_database;
     QString m_failure;

@@ -22,5 +22,9 @@ void Feedback::inform(const QString &text) const {
 }
 
 bool Feedback::ask(const QString &text) const {
-    return m_dialogs.ask(messageTitle, text);
+    return m_dialogs.ask(messageTitle, text, DefaultAnswer::Yes);
+}
+
+bool Feedback::askBeforeDestroying(const QString &text) const {
+    return m_dialogs.ask(messageTitle, text, DefaultAnswer::No);
 }

@@ -462,6 +462,10 @@ void MailTest::send_reportsFailuresWithoutDelivering() {
     OutputCapture capture;
     SmtpMailer good(settingsFor(m_port, serverPassword));
     const Outcome notAnAddress = sendAndWait(good, messageFor(QStringLiteral("无"), phoneInputs()), 10000);
+    // A sender with a line break after it would end the SMTP command early.
+    MailMessage brokenSender = messageFor(QStringLiteral("someone@example.org"), phoneInputs());
+    brokenSender.from += QLatin1Char('\n');
+    const Outcome trailingBreak = sendAndWait(good, brokenSender, 10000);
     SmtpMailer refused(settingsFor(m_port, wrongPassword));
     const Outcome loginRefused =
         sendAndWait(refused, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
@@ -470,7 +474,7 @@ void MailTest::send_reportsFailuresWithoutDelivering() {
         sendAndWait(unreachable, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
     const QByteArray output = capture.finish();
 
-    for (const Outcome *outcome : {&notAnAddress, &loginRefused, &noServer}) {
+    for (const Outcome *outcome : {&notAnAddress, &trailingBreak, &loginRefused, &noServer}) {
         QVERIFY(outcome->result.has_value());
         QVERIFY(!outcome->result->sent);
         QVERIFY(!outcome->result->error.isEmpty());
@@ -481,6 +485,8 @@ void MailTest::send_reportsFailuresWithoutDelivering() {
         qInfo("%s", qPrintable(outcome->result->error));
     }
     QVERIFY(notAnAddress.result->error.contains(QStringLiteral("无")));
+    // Refused before any connection, as no address at all.
+    QVERIFY(trailingBreak.result->error.startsWith(QStringLiteral("发件人")));
     QVERIFY2(noServer.elapsedMs < 5000, qPrintable(QString::number(noServer.elapsedMs)));
     QCOMPARE(savedMessages().size(), before);
     QVERIFY2(!output.contains(serverPassword.toUtf8()), output.constData());

@@ -1,13 +1,19 @@
 // Nothing the user entered is lost and nothing is shown wrong: settings kept however the page goes,
 // presses that act, failures reported as failures, the newest entry in view, no stale balloon.
+#include "platform/RealPlatform.h"
+#include "store/Schema.h"
 #include "store/SettingsStore.h"
 #include "support/HttpStub.h"
 #include "support/WindowHarness.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -26,6 +32,9 @@ private Q_SLOTS:
     void query_newestEntryStaysInView();
     void failedCountWrite_raisesNoAlert();
     void balloon_goesWithTheListItTold();
+    void destructiveQuestions_enterDestroysNothing();
+    void backups_generationsOutliveAClearAndRestarts();
+    void mailInFlight_isWaitedForOnClose();
 
 private:
     HttpStub m_stub;
@@ -44,6 +53,16 @@ void pressBackground(QWidget *page) {
     QVERIFY(!page->childAt(corner));
     QTest::mousePress(page, Qt::LeftButton, {}, corner);
     QTest::mouseRelease(page, Qt::LeftButton, {}, corner);
+}
+
+int parcelsIn(const QString &file) {
+    Database db = Database::open(file, schema::databasePassword());
+    return static_cast<int>(ParcelStore(db).pickerEntries().size());
+}
+
+mode_t modeOf(const QString &path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
 } // namespace
@@ -250,6 +269,146 @@ void NothingLostTest::balloon_goesWithTheListItTold() {
     h.key(Qt::Key_F8);
     QCOMPARE(h.list()->topLevelItemCount(), 0);
     QVERIFY(balloons().isEmpty());
+}
+
+void NothingLostTest::destructiveQuestions_enterDestroysNothing() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("鞋子"));
+    h.openReady();
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    const auto enterOn = [&h](const QString &question) {
+        QCOMPARE(h.fake.dialogs.shown.last().text, question);
+        QCOMPARE(h.fake.dialogs.shown.last().byDefault, DefaultAnswer::No);
+    };
+
+    // Each destroying question answered by Enter alone.
+    h.fake.dialogs.answers = {std::nullopt};
+    h.key(Qt::Key_F6);
+    enterOn(QStringLiteral("确定要清空快递列表吗?"));
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.answers = {std::nullopt};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    enterOn(QStringLiteral("确定要删除[衣服]此单号码?"));
+    h.fake.dialogs.answers = {std::nullopt};
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command5")), Qt::LeftButton);
+    enterOn(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"));
+    h.fake.dialogs.answers = {std::nullopt};
+    h.key(Qt::Key_F11);
+    enterOn(QStringLiteral("确定要执行初始化吗?"));
+    QVERIFY(h.page(2)->isVisible());
+    QCOMPARE(h.storedCount(QStringLiteral("衣服")), QStringLiteral("3"));
+
+    // Code 1: the first question keeps on Enter; after No, the second does too.
+    m_stub.answer(QStringLiteral("/"), harness::codeAnswer("1"));
+    h.fake.dialogs.answers = {false, std::nullopt};
+    h.pick(0);
+    QTRY_VERIFY(h.picker()->isEnabled());
+    enterOn(QStringLiteral("二次防误操作：确认要删除此快递单号?"));
+    QCOMPARE(h.parcels().size(), 2);
+
+    // The real message box: Enter takes the default button, Esc answers No.
+    RealDialogs real;
+    const auto press = [](Qt::Key key) {
+        QTimer::singleShot(0, [key] { QTest::keyClick(QApplication::activeModalWidget(), key); });
+    };
+    press(Qt::Key_Return);
+    QVERIFY(!real.ask(QStringLiteral("岚舟系列软件"), QStringLiteral("确定要清空快递列表吗?"),
+                      DefaultAnswer::No));
+    press(Qt::Key_Return);
+    QVERIFY(real.ask(QStringLiteral("岚舟系列软件"), QStringLiteral("是否保留?"), DefaultAnswer::Yes));
+    press(Qt::Key_Escape);
+    QVERIFY(!real.ask(QStringLiteral("岚舟系列软件"), QStringLiteral("是否保留?"), DefaultAnswer::Yes));
+}
+
+void NothingLostTest::backups_generationsOutliveAClearAndRestarts() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("鞋子"));
+    const QString generations = h.folder.path() + QStringLiteral("/db/backups");
+    const auto startOn = [&h](int day) {
+        h.window.reset();
+        h.fake.clock.current = QDateTime(QDate(2026, 12, day), QTime(9, 0));
+        h.openReady();
+    };
+    startOn(1);
+    startOn(2);
+    startOn(2);
+    QCOMPARE(QDir(generations).entryList(QDir::Files),
+             QStringList(
+                 {QStringLiteral("parcelbook-2026-12-01.mdb"), QStringLiteral("parcelbook-2026-12-02.mdb")}));
+    QCOMPARE(modeOf(generations), mode_t(0700));
+    QCOMPARE(modeOf(h.folder.backupPath()), mode_t(0600));
+    for (const QString &name : QDir(generations).entryList(QDir::Files)) {
+        QCOMPARE(modeOf(generations + QLatin1Char('/') + name), mode_t(0600));
+        QCOMPARE(parcelsIn(generations + QLatin1Char('/') + name), 2);
+    }
+
+    // A clear keeps a copy first; two restarts later the parcels are still there to restore.
+    h.fake.dialogs.answers = {true};
+    h.key(Qt::Key_F6);
+    QCOMPARE(h.hint(), QStringLiteral("快递列表已清空..."));
+    startOn(3);
+    startOn(4);
+    QCOMPARE(parcelsIn(h.folder.backupPath()), 0);
+    const QStringList beforeClear =
+        QDir(generations)
+            .entryList({QStringLiteral("parcelbook-2026-12-02-before-clear-*.mdb")}, QDir::Files);
+    QCOMPARE(beforeClear.size(), 1);
+    QCOMPARE(parcelsIn(generations + QLatin1Char('/') + beforeClear.first()), 2);
+    QCOMPARE(modeOf(generations + QLatin1Char('/') + beforeClear.first()), mode_t(0600));
+
+    // Only the newest seven days are kept.
+    for (int day = 5; day <= 9; ++day) {
+        startOn(day);
+    }
+    const QStringList kept = QDir(generations).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(kept.first(), QStringLiteral("parcelbook-2026-12-03.mdb"));
+    QCOMPARE(kept.last(), QStringLiteral("parcelbook-2026-12-09.mdb"));
+    QCOMPARE(kept.size(), 7);
+}
+
+void NothingLostTest::mailInFlight_isWaitedForOnClose() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.openReady();
+    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
+    h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@qq.com"));
+    h.fake.recordingMailer.delayMs = 300;
+    h.pick(0);
+    QTRY_COMPARE(h.fake.recordingMailer.sent.size(), 1);
+
+    // Closed while the mail is on its way: the program says so and ends once it has gone.
+    int mailedWhenEnded = -1;
+    h.fake.desktop.onQuit = [&] {
+        mailedWhenEnded = h.fake.recordingMailer.finished;
+    };
+    QString hintWhileWaiting;
+    QTimer::singleShot(100, [&] { hintWhileWaiting = h.hint(); });
+    h.window->close();
+    QCOMPARE(hintWhileWaiting, QStringLiteral("正在发送邮件,请稍等.."));
+    QCOMPARE(mailedWhenEnded, 1);
+    QCOMPARE(h.fake.desktop.quits, 1);
+
+    // A mail that never ends is waited for only so long (the limit is made to run out here).
+    h.window.reset();
+    {
+        Database db = h.folder.open();
+        db.exec(QStringLiteral("UPDATE parcelbook SET num = '0'"));
+    }
+    h.openReady();
+    h.fake.recordingMailer.delayMs = 3600 * 1000;
+    h.pick(0);
+    QTRY_COMPARE(h.fake.recordingMailer.sent.size(), 2);
+    QTimer::singleShot(50, [&h] {
+        auto *limit = h.window->findChild<QTimer *>(QStringLiteral("mailWait"));
+        QVERIFY(limit && limit->isActive());
+        QVERIFY(QMetaObject::invokeMethod(limit, "timeout"));
+    });
+    h.window->close();
+    QCOMPARE(h.fake.desktop.quits, 2);
+    QCOMPARE(mailedWhenEnded, 1);
 }
 
 QTEST_MAIN(NothingLostTest)

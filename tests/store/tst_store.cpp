@@ -1,6 +1,7 @@
 // The store on a real encrypted database: statements, settings row, the file guard.
 #include "store/BookFile.h"
 #include "store/CourierStore.h"
+#include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
@@ -10,6 +11,10 @@
 
 #include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class StoreTest final : public QObject {
     Q_OBJECT
@@ -29,6 +34,7 @@ private Q_SLOTS:
     void leadingValue_data();
     void leadingValue();
     void bookFile_lockBackupAndFailures();
+    void bookFile_copiesAreTakenAfterACrashIsRolledBack();
     void bookFile_opensInTheBackground();
     void cache_holdsTheWholeBook();
     void databaseFile_holdsNoPlainText();
@@ -244,16 +250,16 @@ void StoreTest::leadingValue() {
 void StoreTest::bookFile_lockBackupAndFailures() {
     TempProgramFolder folder;
     {
-        BookFile first(folder.path());
+        BookFile first(folder.path(), QDate::currentDate());
         QCOMPARE(first.open(), BookFile::OpenResult::Opened);
         QVERIFY(QFile::exists(folder.backupPath()));
-        BookFile second(folder.path());
+        BookFile second(folder.path(), QDate::currentDate());
         QCOMPARE(second.open(), BookFile::OpenResult::AlreadyRunning);
         ParcelStore(first.database())
             .add(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("新"));
     }
     // Every start rewrites the backup with the database as it is now.
-    BookFile again(folder.path());
+    BookFile again(folder.path(), QDate::currentDate());
     QCOMPARE(again.open(), BookFile::OpenResult::Opened);
     QFile db(folder.databasePath());
     QFile backup(folder.backupPath());
@@ -263,7 +269,7 @@ void StoreTest::bookFile_lockBackupAndFailures() {
 
     TempProgramFolder missing;
     QFile::remove(missing.databasePath());
-    BookFile none(missing.path());
+    BookFile none(missing.path(), QDate::currentDate());
     QCOMPARE(none.open(), BookFile::OpenResult::Failed);
     QVERIFY(!QFile::exists(missing.databasePath()));
     QVERIFY(!QFile::exists(missing.backupPath()));
@@ -273,7 +279,7 @@ void StoreTest::bookFile_lockBackupAndFailures() {
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(QByteArray(8192, 'x'));
     file.close();
-    BookFile unreadable(garbage.path());
+    BookFile unreadable(garbage.path(), QDate::currentDate());
     QCOMPARE(unreadable.open(), BookFile::OpenResult::Failed);
     QVERIFY(!unreadable.failure().isEmpty());
 }
@@ -282,9 +288,9 @@ void StoreTest::bookFile_opensInTheBackground() {
     TempProgramFolder folder;
     folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("衣服"));
     {
-        BookFile first(folder.path());
+        BookFile first(folder.path(), QDate::currentDate());
         first.openInBackground();
-        BookFile second(folder.path());
+        BookFile second(folder.path(), QDate::currentDate());
         second.openInBackground();
         const BookFile::OpenResult firstResult = first.open();
         const BookFile::OpenResult secondResult = second.open();
@@ -298,17 +304,17 @@ void StoreTest::bookFile_opensInTheBackground() {
     }
     // A book whose opening is never collected still lets go of its lock when it goes.
     {
-        BookFile abandoned(folder.path());
+        BookFile abandoned(folder.path(), QDate::currentDate());
         abandoned.openInBackground();
     }
-    BookFile again(folder.path());
+    BookFile again(folder.path(), QDate::currentDate());
     again.openInBackground();
     QCOMPARE(again.open(), BookFile::OpenResult::Opened);
     again.close();
 
     TempProgramFolder missing;
     QFile::remove(missing.databasePath());
-    BookFile none(missing.path());
+    BookFile none(missing.path(), QDate::currentDate());
     none.openInBackground();
     QCOMPARE(none.open(), BookFile::OpenResult::Failed);
     QVERIFY(!none.failure().isEmpty());
@@ -351,6 +357,45 @@ void StoreTest::databaseFile_holdsNoPlainText() {
     QVERIFY(!bytes.contains(QStringLiteral("顺丰快递").toUtf8()));
     QVERIFY(!bytes.startsWith("SQLite format 3"));
     QVERIFY_THROWS_EXCEPTION(StoreError, Database::open(folder.databasePath(), QStringLiteral("wrong")));
+}
+
+void StoreTest::bookFile_copiesAreTakenAfterACrashIsRolledBack() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("原有的"));
+    // A process dies in the middle of a big transaction: pages of it are already in the file, and
+    // the journal that undoes them lies beside it.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Database db = folder.open();
+        db.exec(QStringLiteral("PRAGMA cache_size = 10"));
+        db.exec(QStringLiteral("BEGIN"));
+        ParcelStore parcels(db);
+        for (int i = 0; i < 3000; ++i) {
+            parcels.add(QStringLiteral("圆通速递"), QString::number(i),
+                        QStringLiteral("一半写入的 %1").arg(i));
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(QFile::exists(folder.databasePath() + QStringLiteral("-journal")));
+
+    BookFile book(folder.path(), QDate(2026, 12, 8));
+    QCOMPARE(book.open(), BookFile::OpenResult::Opened);
+    QCOMPARE(ParcelStore(book.database()).pickerEntries().size(), 1);
+    const QStringList copies = {folder.backupPath(),
+                                book.generationsPath() + QStringLiteral("/parcelbook-2026-12-08.mdb")};
+    for (const QString &copy : copies) {
+
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+        Database db = Database::open(copy, schema::databasePassword());
+        Statement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
+        QVERIFY(check.next());
+        QCOMPARE(check.text(0), QStringLiteral("ok"));
+        QCOMPARE(ParcelStore(db).pickerEntries().size(), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(StoreTest)

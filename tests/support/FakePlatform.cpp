@@ -10,8 +10,8 @@ void FakeDialogs::inform(const QString &title, const QString &text, MessageIcon 
     }
 }
 
-bool FakeDialogs::ask(const QString &title, const QString &text) {
-    shown.append({title, text, MessageIcon::Information, true});
+bool FakeDialogs::ask(const QString &title, const QString &text, DefaultAnswer byDefault) {
+    shown.append({title, text, MessageIcon::Information, true, byDefault});
     if (whileShown) {
         whileShown(shown.last());
     }
@@ -19,7 +19,7 @@ bool FakeDialogs::ask(const QString &title, const QString &text) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
         return false;
     }
-    return answers.takeFirst();
+    return answers.takeFirst().value_or(byDefault == DefaultAnswer::Yes);
 }
 
 std::optional<QString> FakeDialogs::saveFileName(const QString &filter) {

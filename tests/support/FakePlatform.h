@@ -15,16 +15,18 @@ struct ShownMessage {
     QString text;
     MessageIcon icon = MessageIcon::Information;
     bool question = false;
+    DefaultAnswer byDefault = DefaultAnswer::Yes;
 };
 
 class FakeDialogs final : public Dialogs {
 public:
     void inform(const QString &title, const QString &text, MessageIcon icon) override;
-    bool ask(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) override;
     std::optional<QString> saveFileName(const QString &filter) override;
 
     // Answers for the next questions, used in order; a question with no scripted answer fails the test.
-    QList<bool> answers;
+    // Nothing stands for Enter: the question's default button answers.
+    QList<std::optional<bool>> answers;
     // Answers for the next save dialogs (nothing = cancel).
     QList<std::optional<QString>> saveAnswers;
     QStringList saveFilters;
@@ -57,10 +59,20 @@ class FakeMailer final : public Mailer {
 public:
     void send(const MailMessage &message, std::function<void(const MailResult &)> done) override {
         sent.append(message);
-        QTimer::singleShot(0, [done = std::move(done), answer = result] { done(answer); });
+        QTimer::singleShot(delayMs, &m_context, [this, done = std::move(done), answer = result] {
+            ++finished;
+            done(answer);
+        });
     }
     QList<MailMessage> sent;
     MailResult result{true, QString()};
+    // How long a submission takes, and how many have ended.
+    int delayMs = 0;
+    int finished = 0;
+
+private:
+    // Submissions still pending when the fake goes end with it.
+    QObject m_context;
 };
 
 class FakeSound final : public Sound {
@@ -72,9 +84,16 @@ public:
 class FakeDesktop final : public Desktop {
 public:
     void openUrl(const QString &url) override { opened.append(url); }
-    void quit() override { ++quits; }
+    void quit() override {
+        ++quits;
+        if (onQuit) {
+            onQuit();
+        }
+    }
     QStringList opened;
     int quits = 0;
+    // Runs when the program ends, to look at what was done by then.
+    std::function<void()> onQuit;
 };
 
 class FakePlatform final {

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void anomalyWatch_returnsToIdleAfterTenTicks();
     void lateAnswer_afterTheWindowIsGone();
     void lateAnswer_forAnotherParcelTouchesNothing();
+    void abandonedQueries_freeTheirConnections();
 
 private:
     HttpStub m_stub;
@@ -376,11 +377,13 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     QVERIFY(!h.busy());
     QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
 
-    // The answer that finally comes is still handled.
+    // The watch gave the query up: an answer that comes after all is never shown.
     m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
     m_stub.release(QStringLiteral("/"));
-    QTRY_COMPARE(h.list()->topLevelItemCount(), 3);
-    QCOMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QTest::qWait(200);
+    QCOMPARE(h.list()->topLevelItemCount(), 0);
+    QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
+    QCOMPARE(h.storedCount(QStringLiteral("不回答")), QStringLiteral("0"));
 
     // Ticks of a slow query are carried over: six, then four more fire the watch.
     h.fake.dialogs.shown.clear();
@@ -476,6 +479,29 @@ void MainRoadTest::lateAnswer_forAnotherParcelTouchesNothing() {
     QCOMPARE(h.storedCount(QStringLiteral("乙")), QStringLiteral("1"));
     QCOMPARE(h.storedCount(QStringLiteral("甲")), QStringLiteral("0"));
     QCOMPARE(h.fake.sound.played.size(), 1);
+}
+
+void MainRoadTest::abandonedQueries_freeTheirConnections() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    h.openReady();
+    // Seven queries the service never answers, each given up by the watch. Left open, six of them
+    // would take every connection to the service and no later query would ever leave.
+    m_stub.neverAnswer(QStringLiteral("/"));
+    for (int abandoned = 1; abandoned <= 7; ++abandoned) {
+        h.pick(0);
+        QTRY_COMPARE(m_stub.count(QStringLiteral("/")), abandoned);
+        for (int i = 0; i < 10; ++i) {
+            QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
+        }
+        QVERIFY(h.picker()->isEnabled());
+    }
+    // The service is healthy again: the eighth query is sent and answered.
+    m_stub.stopHolding(QStringLiteral("/"));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 8);
+    QCOMPARE(h.list()->topLevelItemCount(), 3);
 }
 
 QTEST_MAIN(MainRoadTest)
