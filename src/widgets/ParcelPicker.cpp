@@ -2,11 +2,12 @@
 #include "widgets/ParcelPicker.h"
 
 #include "store/ParcelStore.h"
-
-#include <QStandardItemModel>
+#include "widgets/PickerModel.h"
 
 ParcelPicker::ParcelPicker(QWidget *parent)
-    : QComboBox(parent) {
+    : QComboBox(parent)
+    , m_entries(new PickerModel(this)) {
+    setModel(m_entries);
     setObjectName(QStringLiteral("Text1"));
     setMaxVisibleItems(16);
     setEnabled(false);
@@ -14,11 +15,11 @@ ParcelPicker::ParcelPicker(QWidget *parent)
 }
 
 void ParcelPicker::read(ParcelStore &store) {
-    const QList<PickerEntry> entries = store.pickerEntries();
+    QList<PickerEntry> entries = store.pickerEntries();
     if (entries.isEmpty()) {
         return;
     }
-    showEntries(entries);
+    showEntries(std::move(entries));
     setCurrentIndex(-1);
 }
 
@@ -32,20 +33,11 @@ void ParcelPicker::showRows(const QList<ParcelRow> &rows) {
     for (const ParcelRow &row : rows) {
         entries.append({row.id, row.goods});
     }
-    showEntries(entries);
+    showEntries(std::move(entries));
 }
 
-void ParcelPicker::showEntries(const QList<PickerEntry> &entries) {
-    clear();
-    QList<QStandardItem *> items;
-    items.reserve(entries.size());
-    for (const PickerEntry &entry : entries) {
-        auto *item = new QStandardItem(entry.goods);
-        item->setData(qint64(entry.id), Qt::UserRole);
-        items.append(item);
-    }
-    // One insertion for the whole book rather than one per entry.
-    static_cast<QStandardItemModel *>(model())->invisibleRootItem()->appendRows(items);
+void ParcelPicker::showEntries(QList<PickerEntry> entries) {
+    m_entries->setEntries(std::move(entries));
 }
 
 QString ParcelPicker::currentId() const {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 
 class ParcelStore;
+class PickerModel;
 struct ParcelRow;
 struct PickerEntry;
 
@@ -32,5 +33,7 @@ Q_SIGNALS:
     void selected(int index);
 
 private:
-    void showEntries(const QList<PickerEntry> &entries);
+    void showEntries(QList<PickerEntry> entries);
+
+    PickerModel *m_entries;
 };

@@ -1,0 +1,51 @@
+// The parcel picker's rows.
+#include "widgets/PickerModel.h"
+
+PickerModel::PickerModel(QObject *parent)
+    : QAbstractListModel(parent) {}
+
+void PickerModel::setEntries(QList<PickerEntry> entries) {
+    beginResetModel();
+    m_entries = std::move(entries);
+    endResetModel();
+}
+
+int PickerModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
+}
+
+QVariant PickerModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= m_entries.size()) {
+        return {};
+    }
+    const PickerEntry &entry = m_entries[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return entry.goods;
+    case Qt::UserRole:
+        return qint64(entry.id);
+    default:
+        return {};
+    }
+}
+
+bool PickerModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    if (!index.isValid() || index.row() >= m_entries.size() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole)) {
+        return false;
+    }
+    m_entries[index.row()].goods = value.toString();
+    Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+bool PickerModel::removeRows(int row, int count, const QModelIndex &parent) {
+    if (parent.isValid() || row < 0 || count <= 0 || row + count > m_entries.size()) {
+        return false;
+    }
+    beginRemoveRows(parent, row, row + count - 1);
+    m_entries.remove(row, count);
+    endRemoveRows();
+    return true;
+}
