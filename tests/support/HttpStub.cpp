@@ -118,6 +118,14 @@ void HttpStub::release(const QString &path) {
     }
 }
 
+int HttpStub::heldOpen(const QString &path) const {
+    int open = 0;
+    for (const Held &request : m_held.value(path)) {
+        open += request.socket && request.socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
+    }
+    return open;
+}
+
 void HttpStub::answerCut(const QString &path, const QByteArray &body, qsizetype bytes) {
     m_scripts[path].standing = Answer{body, 200, {}, false, bytes};
 }

@@ -59,6 +59,8 @@ public:
     void release(const QString &path);
     // New requests to the path are answered again; those already held stay open until release().
     void stopHolding(const QString &path);
+    // Held requests to the path whose client has not closed the connection.
+    int heldOpen(const QString &path) const;
     // Becomes the standing answer: the connection is closed before a single byte is sent.
     void closeWithoutAnswer(const QString &path);
     // Becomes the standing answer: the whole body's length is announced, then the connection is

@@ -491,10 +491,13 @@ void MainRoadTest::abandonedQueries_freeTheirConnections() {
     for (int abandoned = 1; abandoned <= 7; ++abandoned) {
         h.pick(0);
         QTRY_COMPARE(m_stub.count(QStringLiteral("/")), abandoned);
+        QCOMPARE(m_stub.heldOpen(QStringLiteral("/")), 1);
         for (int i = 0; i < 10; ++i) {
             QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
         }
         QVERIFY(h.picker()->isEnabled());
+        // Given up, the query's connection is closed at once, not only when the next one starts.
+        QTRY_COMPARE(m_stub.heldOpen(QStringLiteral("/")), 0);
     }
     // The service is healthy again: the eighth query is sent and answered.
     m_stub.stopHolding(QStringLiteral("/"));
