@@ -117,7 +117,7 @@ void OperationsPage::modify() {
 
 void OperationsPage::remove() {
     if (!m_feedback.askBeforeDestroying(QStringLiteral("确定要删除[") + m_book.picker().currentText() +
-                        QStringLiteral("]此单号码?"))) {
+                                        QStringLiteral("]此单号码?"))) {
         return;
     }
     m_book.deleteCurrent();
