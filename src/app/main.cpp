@@ -37,9 +37,11 @@ int main(int argc, char *argv[]) {
 
     MainWindow window(platform, programfolder::resolve());
     dialogs.setParentWindow(&window);
-    if (!window.start()) {
+    if (!window.claim()) {
         return 0;
     }
-    window.show();
+    // The first frame needs nothing from the book: the window shows while the book's key is still
+    // being derived, and the book fills it right after.
+    window.showThenStart();
     return QApplication::exec();
 }

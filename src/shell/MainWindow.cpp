@@ -39,6 +39,7 @@
 #include <QLabel>
 #include <QMovie>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -66,6 +67,9 @@ MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *pa
         QApplication::setStyle(style);
     }
     arrange();
+    // The frame is the window's own before it is first shown; the pages join it once they exist.
+    m_chrome = new WindowChrome(this, {m_siteLink, m_settingsLink, m_makerLink}, *m_platform.desktop,
+                                m_services, [this] { shutdown(); });
     m_feedback = std::make_unique<Feedback>(*m_hintLine, *m_platform.dialogs);
     m_session = std::make_unique<QuerySession>(*m_picker, *m_list, *m_icons, *m_busy);
 }
@@ -179,17 +183,22 @@ void MainWindow::compose() {
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
                                     *m_platform.dialogs, m_clockLabel, panels.calibrate},
                                    this);
-    new WindowChrome(this,
-                     {m_siteLink, m_settingsLink, m_makerLink, directoryPage->quickPicks(),
-                      directoryPage->quickPickStrip(), m_pages.all()},
-                     *m_platform.desktop, m_services, [this] { shutdown(); });
+    m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(directoryPage->list());
     settingsPage->setting(*m_settings);
     settingsPage->fillTimePickers();
 }
 
+bool MainWindow::claim() {
+    if (!m_claimed) {
+        const std::optional<BookFile::OpenResult> locked = m_book.lockResult();
+        m_claimed = !locked || opened(*locked);
+    }
+    return *m_claimed;
+}
+
 bool MainWindow::start() {
-    if (!main()) {
+    if (!claim() || !main()) {
         return false;
     }
     compose();
@@ -199,11 +208,16 @@ bool MainWindow::start() {
         m_feedback->hint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
     }
     m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
+    startTimersOnce();
     return true;
 }
 
 bool MainWindow::main() {
-    switch (m_book.open()) {
+    return opened(m_book.open());
+}
+
+bool MainWindow::opened(BookFile::OpenResult result) {
+    switch (result) {
     case BookFile::OpenResult::Opened:
         return true;
     case BookFile::OpenResult::AlreadyRunning:
@@ -239,11 +253,33 @@ void MainWindow::csh() {
     m_feedback->hint(QStringLiteral("程序初始化完毕.."));
 }
 
+void MainWindow::showThenStart() {
+    m_startAfterFirstFrame = true;
+    show();
+}
+
+void MainWindow::paintEvent(QPaintEvent *event) {
+    QWidget::paintEvent(event);
+    if (m_startAfterFirstFrame) {
+        m_startAfterFirstFrame = false;
+        QTimer::singleShot(0, this, [this] {
+            if (!start()) {
+                m_platform.desktop->quit();
+            }
+        });
+    }
+}
+
 void MainWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    // The timers enabled from the start begin to count when the window is first shown.
-    if (!m_shownOnce && m_startupCheck) {
-        m_shownOnce = true;
+    startTimersOnce();
+}
+
+void MainWindow::startTimersOnce() {
+    // The timers enabled from the start begin to count once the window is shown and its flows exist,
+    // whichever comes last.
+    if (!m_timersStarted && m_startupCheck && isVisible()) {
+        m_timersStarted = true;
         m_startupCheck->start();
         m_clock->start();
     }

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class AnomalyWatch;
 class ChangeDetection;
@@ -33,6 +34,7 @@ class StatusPanel;
 class Toolbar;
 class ToolbarIcons;
 class TrackingQuery;
+class WindowChrome;
 class WebClient;
 
 class MainWindow final : public QWidget {
@@ -43,15 +45,23 @@ public:
     MainWindow(const Platform &platform, QString programDir, QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Whether the book is this copy's: false when another copy holds it or it is not there (the
+    // user has been told). Known at once, so the window can be shown while the book is opened.
+    bool claim();
     // The load event: guards and opens the database, builds the pages and flows on it, loads the
     // settings and the picker. Returns false when the program must end (another copy runs, or the
     // database cannot be opened); the user has been told why by then.
     bool start();
+    // The program's way in, once claim() holds: shows the window at once and runs start() right
+    // after its first frame, so the frame does not wait for the book's key; the program ends when
+    // start() fails.
+    void showThenStart();
     // `csh`: returns the window to idle (pages hidden, controls enabled, busy indicator hidden).
     void csh();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -61,9 +71,12 @@ private:
     void compose();
     // `main`: backup copy, single-instance test and connection; false when the program must end.
     bool main();
+    // True for an opened book; otherwise tells the user why not.
+    bool opened(BookFile::OpenResult result);
     // Columns can be neither resized nor moved, cells not edited.
     void lockHeaders(QTreeWidget *directoryList);
     void shutdown();
+    void startTimersOnce();
 
     Platform m_platform;
     ServiceAddresses m_services;
@@ -101,5 +114,8 @@ private:
     StartupCheck *m_startupCheck = nullptr;
     ClockCalibration *m_clock = nullptr;
     Toolbar *m_toolbar = nullptr;
-    bool m_shownOnce = false;
+    WindowChrome *m_chrome = nullptr;
+    bool m_timersStarted = false;
+    bool m_startAfterFirstFrame = false;
+    std::optional<bool> m_claimed;
 };

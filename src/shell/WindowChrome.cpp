@@ -68,21 +68,23 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desk
     greyTitleLinks();
     m_titleLinks[0]->setCursor(Qt::PointingHandCursor);
     m_makerLink->setCursor(Qt::PointingHandCursor);
+}
 
-    m_quickPicks = controls.quickPicks;
+void WindowChrome::attachPages(const ChromePages &pages) {
+    m_quickPicks = pages.quickPicks;
     for (QLabel *pick : m_quickPicks) {
         pick->installEventFilter(this);
         // Moves over a pick light it again and stop there; passed on, the strip would clear it.
         pick->setMouseTracking(true);
     }
     colourQuickPicks(nullptr);
-    controls.quickPickStrip->setMouseTracking(true);
-    controls.quickPickStrip->installEventFilter(this);
-    m_quickPickStrip = controls.quickPickStrip;
-    for (std::size_t i = 0; i < controls.pages.size(); ++i) {
-        controls.pages[i]->setMouseTracking(true);
-        controls.pages[i]->installEventFilter(this);
-        m_pages[i] = controls.pages[i];
+    pages.quickPickStrip->setMouseTracking(true);
+    pages.quickPickStrip->installEventFilter(this);
+    m_quickPickStrip = pages.quickPickStrip;
+    for (std::size_t i = 0; i < pages.pages.size(); ++i) {
+        pages.pages[i]->setMouseTracking(true);
+        pages.pages[i]->installEventFilter(this);
+        m_pages[i] = pages.pages[i];
     }
 }
 
@@ -255,6 +257,9 @@ QRect WindowChrome::closeTarget() const {
 
 void WindowChrome::colourQuickPicks(const QLabel *highlighted) {
     for (QLabel *pick : m_quickPicks) {
+        if (!pick) {
+            continue;
+        }
         setTextColour(pick, pick == highlighted ? quickPickLit : pick->palette().color(QPalette::ButtonText));
     }
 }

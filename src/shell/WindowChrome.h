@@ -19,11 +19,15 @@ class QPainter;
 class QRect;
 class QWidget;
 
-// The controls the chrome colours and listens to.
+// The window's own controls the chrome colours and listens to.
 struct ChromeControls {
     QLabel *siteLink = nullptr;
     QLabel *settingsLink = nullptr;
     QLabel *makerLink = nullptr;
+};
+
+// The pages and the directory's quick picks, which exist once the book is open.
+struct ChromePages {
     std::array<QLabel *, 11> quickPicks{};
     QWidget *quickPickStrip = nullptr;
     std::array<Page *, 5> pages{};
@@ -46,6 +50,8 @@ public:
     WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop, ServiceAddresses services,
                  std::function<void()> closeProgram);
 
+    // The pages move the window like its background, and the quick picks light up under the pointer.
+    void attachPages(const ChromePages &pages);
     ButtonStates buttonStates() const { return m_buttons; }
     // Draws the whole skin; the window's background is white under it.
     void paint(QPainter &painter) const;

@@ -81,17 +81,33 @@ QString BookFile::generationsPath() const {
 }
 
 void BookFile::openInBackground() {
+    // The lock is taken at once, so a second copy knows before it shows anything.
+    m_lockResult = lock();
+    if (m_lockResult != OpenResult::Opened) {
+        return;
+    }
     m_opening = std::async(std::launch::async, [this] {
         startWithCleanVectorRegisters();
-        return openHere();
+        return openLocked();
     });
 }
 
-BookFile::OpenResult BookFile::open() {
-    return m_opening.valid() ? m_opening.get() : openHere();
+std::optional<BookFile::OpenResult> BookFile::lockResult() const {
+    return m_lockResult;
 }
 
-BookFile::OpenResult BookFile::openHere() {
+BookFile::OpenResult BookFile::open() {
+    if (m_opening.valid()) {
+        return m_opening.get();
+    }
+    if (m_lockResult) {
+        return *m_lockResult;
+    }
+    const OpenResult locked = lock();
+    return locked == OpenResult::Opened ? openLocked() : locked;
+}
+
+BookFile::OpenResult BookFile::lock() {
     const QByteArray path = QFile::encodeName(databasePath());
     m_lockFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (m_lockFd < 0) {
@@ -108,6 +124,10 @@ BookFile::OpenResult BookFile::openHere() {
         m_failure = QString::fromLocal8Bit(std::strerror(error));
         return OpenResult::Failed;
     }
+    return OpenResult::Opened;
+}
+
+BookFile::OpenResult BookFile::openLocked() {
     try {
         // The first read rolls back a transaction a crash left half-written, so the copies below
         // are taken of a consistent book.

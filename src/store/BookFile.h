@@ -28,6 +28,9 @@ public:
     // caller builds meanwhile; the next open() waits for it and returns its result. Until then the
     // worker owns this object: call nothing else on it.
     void openInBackground();
+    // After openInBackground: Opened while the worker goes on, or why the book could not be
+    // locked (another copy holds it, or the file is not there); nothing before.
+    std::optional<OpenResult> lockResult() const;
     // The engine's or the file system's words for the last failed open.
     const QString &failure() const { return m_failure; }
     Database &database() { return *m_database; }
@@ -42,7 +45,10 @@ public:
     bool keepGeneration(const QString &reason);
 
 private:
-    OpenResult openHere();
+    // Takes the single-instance lock: Opened when it is ours.
+    OpenResult lock();
+    // Opens the locked book and keeps its copies.
+    OpenResult openLocked();
     // Copies the book file to target through a temporary file of mode 0600, renamed into place, so
     // a crash mid-copy never leaves a cut copy and nobody else can read one.
     bool copyBookTo(const QString &target);
@@ -56,4 +62,5 @@ private:
     std::optional<Database> m_database;
     QString m_failure;
     std::future<OpenResult> m_opening;
+    std::optional<OpenResult> m_lockResult;
 };

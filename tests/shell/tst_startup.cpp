@@ -51,6 +51,7 @@ private Q_SLOTS:
     void missingDatabase_showsErrorOpensSiteCreatesNothing();
     void secondCopy_isRefusedAndKilledCopyLeavesNoLock();
     void csh_returnsToIdle();
+    void showThenStart_firstFrameThenTheBook();
 };
 
 void StartupTest::start_arrangesTheWindow() {
@@ -328,6 +329,37 @@ void StartupTest::csh_returnsToIdle() {
     }
     QVERIFY(!child<QLabel>(window, QStringLiteral("AniGIF1"))->isVisible());
     QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("程序初始化完毕.."));
+}
+
+void StartupTest::showThenStart_firstFrameThenTheBook() {
+    // The program's own way in: the window is shown before the book is opened behind it.
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    FakePlatform fake;
+    {
+        MainWindow window(fake.platform(), folder.path());
+        QVERIFY(window.claim());
+        window.showThenStart();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *picker = child<QComboBox>(window, QStringLiteral("Text1"));
+        QTRY_COMPARE(picker->count(), 1);
+        QCOMPARE(picker->itemText(0), QStringLiteral("衣服"));
+        QTRY_VERIFY(child<QTimer>(window, QStringLiteral("Timer3"))->isActive());
+        QVERIFY(child<QTimer>(window, QStringLiteral("Timer5"))->isActive());
+        QCOMPARE(fake.desktop.quits, 0);
+    }
+
+    // A book that cannot be opened is told after the first frame, and the program ends.
+    QFile book(folder.databasePath());
+    QVERIFY(book.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    book.write(QByteArray(8192, 'x'));
+    book.close();
+    FakePlatform broken;
+    MainWindow window(broken.platform(), folder.path());
+    QVERIFY(window.claim());
+    window.showThenStart();
+    QTRY_COMPARE(broken.desktop.quits, 1);
+    QVERIFY(broken.dialogs.texts().first().startsWith(QStringLiteral("数据库链接出错!")));
 }
 
 QTEST_MAIN(StartupTest)
