@@ -205,7 +205,6 @@ void AddPage::listDuplicates(const QString &number) {
 }
 
 void AddPage::commonEnd() {
-    m_with.session.showBusy(false);
-    m_with.watch.stop();
+    m_with.query.finish();
     m_with.session.unlock();
 }
