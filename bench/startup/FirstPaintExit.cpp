@@ -1,6 +1,7 @@
 // Preloaded helper that ends the process right after the first top-level window has painted a frame.
 #include <QCoreApplication>
 #include <QEvent>
+#include <QIcon>
 #include <QWidget>
 
 #include <cstdio>
@@ -18,8 +19,11 @@ protected:
             auto *widget = qobject_cast<QWidget *>(watched);
             if (widget != nullptr && widget->isWindow()) {
                 m_painted = true;
-                // Named on stderr so the timing script can tell the main window from an error box.
-                std::fprintf(stderr, "first paint: %s\n", widget->metaObject()->className());
+                // Named on stderr so the timing script can tell the main window from an error box,
+                // and the install test can see that the window carries its icon.
+                const QSize icon = widget->windowIcon().availableSizes().value(0, QSize(0, 0));
+                std::fprintf(stderr, "first paint: %s, icon %dx%d\n", widget->metaObject()->className(),
+                             icon.width(), icon.height());
                 // Queued, so the children paint and the frame is flushed before the process ends.
                 QMetaObject::invokeMethod(
                     this, [] { _exit(0); }, Qt::QueuedConnection);

@@ -62,7 +62,7 @@ MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *pa
     // waits for the book before its first read.
     m_book.openInBackground();
     // The style is set before any control exists, so none is polished twice.
-    setWindowIcon(QIcon());
+    setWindowIcon(QIcon(QStringLiteral(":/parcelbook/cn.lanzhou.parcelbook.png")));
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(style);
     }

@@ -1,0 +1,59 @@
+# What `cmake --install` lays out and the Debian package carries. An installed program finds its
+# modules, sound and empty book template relative to its own folder, and keeps the user's book in
+# the XDG data folder.
+set(PARCELBOOK_APP_ID cn.lanzhou.parcelbook)
+# The day the version in project() was released; change both together.
+set(PARCELBOOK_RELEASE_DATE 2026-12-08)
+
+install(TARGETS parcelbook RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET parcelbook-cli)
+  install(TARGETS parcelbook-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(TARGETS parcelbook-smtp parcelbook-sound LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/parcelbook)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/ts.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelbook)
+
+# The delivered book is always a fresh one: build/bin/db/parcelbook.mdb is a developer's live book.
+set(PARCELBOOK_TEMPLATE ${CMAKE_BINARY_DIR}/template/parcelbook.mdb)
+add_custom_command(OUTPUT ${PARCELBOOK_TEMPLATE}
+  COMMAND parcelbook-mkdb --force --couriers ${PARCELBOOK_COURIERS_TSV} --out ${PARCELBOOK_TEMPLATE}
+  DEPENDS parcelbook-mkdb ${PARCELBOOK_COURIERS_TSV}
+  COMMENT "Building the empty book template ${PARCELBOOK_TEMPLATE}"
+  VERBATIM)
+add_custom_target(parcelbook-template ALL DEPENDS ${PARCELBOOK_TEMPLATE})
+install(FILES ${PARCELBOOK_TEMPLATE} DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelbook/db)
+
+set(packaging ${CMAKE_SOURCE_DIR}/packaging)
+install(FILES ${packaging}/${PARCELBOOK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${packaging}/${PARCELBOOK_APP_ID}.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/packaging/${PARCELBOOK_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/${PARCELBOOK_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 48x48 128x128 256x256)
+  install(FILES ${packaging}/icons/${size}/${PARCELBOOK_APP_ID}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
+endforeach()
+install(FILES ${packaging}/icons/${PARCELBOOK_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# `cpack -G DEB` (scripts/package) packs what the build made; neither it nor `cmake --install`
+# builds, so packaging a test tree never starts the fuzz build.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME parcelbook)
+set(CPACK_PACKAGE_VENDOR "岚舟")
+set(CPACK_PACKAGE_CONTACT "岚舟包裹通 <parcelbook@lanzhou.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "岚舟包裹通: parcel tracking assistant / 快递查询助手")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Keep a book of expected parcels (tracking number, courier company, goods),
+query their progress, see it newest first with transit time and status, and
+be told by sound and e-mail when something new happens.
+记下待收的包裹，查询快递进度，按时间从新到旧列出进度，有新进度时用提示音和邮件提醒。]])
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://lanzhou.example/)
+# Library dependencies come from dpkg-shlibdeps; these are the files the program opens by name.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-good")
+include(CPack)
