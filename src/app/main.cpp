@@ -1,17 +1,89 @@
-// Builds the real platform and the main window, and runs the program.
+// Reads the command line, builds the real platform and the main window, and runs the program.
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
 #include "shell/MainWindow.h"
 #include "store/ProgramFolder.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+void print(std::FILE *stream, const QString &text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+QString usage() {
+    return QStringLiteral("用法:parcelbook [选项]\n"
+                          "岚舟包裹通:记录包裹、查询物流进度、有新进度时提醒。\n"
+                          "\n"
+                          "选项:\n"
+                          "  -h, --help     显示本帮助后退出\n"
+                          "  -v, --version  显示版本后退出\n");
+}
+
+// Handles --help, --version and wrong arguments before any window or display is needed: the exit
+// code when the program ends here, nothing when it goes on to its window.
+std::optional<int> readCommandLine(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({help, version});
+    // Qt's own options (-platform offscreen, -style ...) are taken by the application object.
+    for (const char *name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "style", "stylesheet", "display",
+          "geometry", "qwindowgeometry", "qwindowicon", "qwindowtitle", "session"}) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    }
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+    }
+    QString wrong;
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        wrong = unknown.isEmpty() ? QStringLiteral("参数有误:") + parser.errorText()
+                                  : QStringLiteral("不认识的选项:") + unknown.join(QStringLiteral(", "));
+    } else if (!parser.positionalArguments().isEmpty()) {
+        wrong = QStringLiteral("不认识的参数:") + parser.positionalArguments().join(QLatin1Char(' '));
+    }
+    if (!wrong.isEmpty()) {
+        print(stderr, wrong + QLatin1Char('\n') + usage());
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        print(stdout, usage());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, QStringLiteral("岚舟包裹通 %1\n").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char *argv[]) {
+    // The name places the user's book in the data folder ($XDG_DATA_HOME/parcelbook) and names the
+    // window class the desktop entry matches.
+    QCoreApplication::setApplicationName(QStringLiteral("parcelbook"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PARCELBOOK_VERSION));
+    if (const std::optional<int> ended = readCommandLine(argc, argv)) {
+        return *ended;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("岚舟包裹通"));
 
     // Standard dialogs speak Chinese whatever the system locale.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
@@ -26,16 +98,22 @@ int main(int argc, char *argv[]) {
     font.setPointSize(9);
     QApplication::setFont(font);
 
-    // The sender and the player are modules beside the program, loaded on the first mail or sound.
-    const QString moduleFolder = QApplication::applicationDirPath();
+    const programfolder::Places places = programfolder::resolve();
+    // The sender and the player are modules, loaded on the first mail or sound.
     RealDialogs dialogs;
     RealClock clock;
-    RealSound sound(moduleFolder);
+    RealSound sound(places.modules);
     RealDesktop desktop;
-    ModuleMailer mailer(MailSettings::fromEnvironment(), moduleFolder);
+    ModuleMailer mailer(MailSettings::fromEnvironment(), places.modules);
     const Platform platform{&dialogs, &clock, &sound, &desktop, &mailer};
 
-    MainWindow window(platform, programfolder::resolve());
+    // An installed program's first start gives the user a book of their own.
+    if (const QString failure = programfolder::provideBook(places); !failure.isEmpty()) {
+        dialogs.inform(QStringLiteral("岚舟包裹通"), QStringLiteral("无法建立数据库:") + failure,
+                       MessageIcon::Exclamation);
+        return 1;
+    }
+    MainWindow window(platform, places);
     dialogs.setParentWindow(&window);
     if (!window.claim()) {
         return 0;

@@ -13,6 +13,8 @@
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
 
+#include <QFileInfo>
+
 ListOperations::ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list,
                                const Feedback &feedback, const Switches &switches, QString programDir)
     : m_book(book)
@@ -69,8 +71,10 @@ void ListOperations::exportList() {
         m_feedback.hint(QStringLiteral("已取消保存"));
         return;
     }
+    // A name typed without a suffix gets the one the filter offers.
+    const QString target = QFileInfo(*file).suffix().isEmpty() ? *file + QStringLiteral(".txt") : *file;
     const QList<QStringList> rows = m_list.rows();
-    const ExportResult result = ExportListViewContent(rows, *file);
+    const ExportResult result = ExportListViewContent(rows, target);
     switch (result.outcome) {
     case ExportResult::Written:
         m_feedback.inform(QStringLiteral("成功导出全部数据!"));

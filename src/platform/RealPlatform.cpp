@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QUrl>
 
 void RealDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
@@ -24,7 +25,8 @@ bool RealDialogs::ask(const QString &title, const QString &text, DefaultAnswer b
 }
 
 std::optional<QString> RealDialogs::saveFileName(const QString &filter) {
-    const QString file = QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter);
+    const QString file = QFileDialog::getSaveFileName(
+        m_parent, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), filter);
     if (file.isEmpty()) {
         return std::nullopt;
     }

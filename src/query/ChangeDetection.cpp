@@ -27,7 +27,7 @@ void ChangeDetection::gxtj(const CurrentParcel &parcel, const tracking::Progress
         return;
     }
     if (m_with.switches.soundOn()) {
-        m_with.sound.play(m_with.programDir + QStringLiteral("/ts.mp3"));
+        m_with.sound.play(m_with.chimeFile);
     }
     if (m_with.switches.mailOn() && !m_with.switches.address().isEmpty()) {
         m_with.mail.emailgx(parcel.goods, parcel.number, parcel.company, report);

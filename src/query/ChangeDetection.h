@@ -19,7 +19,7 @@ public:
         const Feedback &feedback;
         const Switches &switches;
         Sound &sound;
-        QString programDir;
+        QString chimeFile;
         MailAlert &mail;
     };
     explicit ChangeDetection(Collaborators collaborators);

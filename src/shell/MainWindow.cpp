@@ -51,12 +51,15 @@ constexpr int px(int twips) {
 
 } // namespace
 
-MainWindow::MainWindow(const Platform &platform, QString programDir, QWidget *parent)
+MainWindow::MainWindow(const Platform &platform, const QString &programDir, QWidget *parent)
+    : MainWindow(platform, programfolder::Places::portable(programDir), parent) {}
+
+MainWindow::MainWindow(const Platform &platform, programfolder::Places places, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
     , m_services(ServiceAddresses::fromEnvironment())
-    , m_programDir(std::move(programDir))
-    , m_book(m_programDir, platform.clock->now().date())
+    , m_places(std::move(places))
+    , m_book(m_places.book, platform.clock->now().date())
     , m_web(new WebClient(this)) {
     // Deriving the book's key takes longer than building the window, so both run at once; start()
     // waits for the book before its first read.
@@ -140,7 +143,7 @@ void MainWindow::compose() {
     m_mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
     MailAlert *mail = m_mail;
     m_changes = std::make_unique<ChangeDetection>(ChangeDetection::Collaborators{
-        *m_parcels, *m_status, feedback, switches, *m_platform.sound, m_programDir, *mail});
+        *m_parcels, *m_status, feedback, switches, *m_platform.sound, m_places.chimeFile(), *mail});
     m_watch = new AnomalyWatch(
         feedback, [this] { csh(); }, this);
     m_parse = new ProgressParse(
@@ -168,7 +171,7 @@ void MainWindow::compose() {
     m_selection = std::make_unique<ParcelSelection>(m_pages, session, book, *m_status, feedback, *query);
     connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
     m_listOperations =
-        std::make_unique<ListOperations>(book, m_book, *m_list, feedback, switches, m_programDir);
+        std::make_unique<ListOperations>(book, m_book, *m_list, feedback, switches, m_places.book);
     m_toolbar = new Toolbar(
         {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink}, [this] { csh(); },
         this);

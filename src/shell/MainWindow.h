@@ -4,6 +4,7 @@
 #include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
 #include "store/BookFile.h"
+#include "store/ProgramFolder.h"
 #include "widgets/PageSet.h"
 
 #include <QWidget>
@@ -42,7 +43,9 @@ class MainWindow final : public QWidget {
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    MainWindow(const Platform &platform, QString programDir, QWidget *parent = nullptr);
+    MainWindow(const Platform &platform, programfolder::Places places, QWidget *parent = nullptr);
+    // A portable program folder holding the book and the chime.
+    MainWindow(const Platform &platform, const QString &programDir, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Whether the book is this copy's: false when another copy holds it or it is not there (the
@@ -80,7 +83,7 @@ private:
 
     Platform m_platform;
     ServiceAddresses m_services;
-    QString m_programDir;
+    programfolder::Places m_places;
     BookFile m_book;
     WebClient *m_web;
 

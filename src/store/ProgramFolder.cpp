@@ -1,19 +1,110 @@
-// The program folder.
+// The program's places.
 #include "store/ProgramFolder.h"
+
+#include "store/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace programfolder {
 
-QString resolve() {
-    const QString configured = qEnvironmentVariable("PARCELBOOK_PROGRAM_DIR");
-    const QString folder = configured.isEmpty() ? QCoreApplication::applicationDirPath() : configured;
-    QString clean = QDir::cleanPath(QDir(folder).absolutePath());
-    if (clean.size() > 1 && clean.endsWith(QLatin1Char('/'))) {
-        clean.chop(1);
+namespace {
+
+QString clean(const QString &folder) {
+    QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/'))) {
+        path.chop(1);
     }
-    return clean;
+    return path;
+}
+
+// Where an installed program finds its data and modules, relative to its own folder.
+QString installed(const QString &executableFolder, const char *relative) {
+    return clean(executableFolder + QLatin1Char('/') + QString::fromUtf8(relative));
+}
+
+// Creates the folder and the ones above it that are missing, each readable by the user only.
+bool makePrivateFolder(const QString &folder) {
+    if (QFileInfo(folder).isDir()) {
+        return true;
+    }
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (parent != folder && !makePrivateFolder(parent)) {
+        return false;
+    }
+    return QDir().mkdir(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) ||
+           QFileInfo(folder).isDir();
+}
+
+} // namespace
+
+QString Places::templateFile() const {
+    return data + schema::databaseFile();
+}
+
+Places resolve(const QString &configured, const QString &executableFolder, const QString &userDataFolder) {
+    const QString program = clean(executableFolder);
+    Places places;
+    if (!configured.isEmpty()) {
+        places.book = clean(configured);
+    } else if (QFileInfo::exists(program + schema::databaseFile())) {
+        places.book = program;
+    } else {
+        places.book = clean(userDataFolder);
+        places.bookFromTemplate = true;
+    }
+    // The chime beside the book or the program (a program folder), else where the package put it.
+    places.data = installed(program, PARCELBOOK_DATA_FROM_BIN);
+    for (const QString &folder : {places.book, program}) {
+        if (QFileInfo::exists(folder + QStringLiteral("/ts.mp3"))) {
+            places.data = folder;
+            break;
+        }
+    }
+    const QString modules = installed(program, PARCELBOOK_MODULES_FROM_BIN);
+    places.modules = QFileInfo(modules).isDir() ? modules : program;
+    return places;
+}
+
+Places resolve() {
+    return resolve(qEnvironmentVariable("PARCELBOOK_PROGRAM_DIR"), QCoreApplication::applicationDirPath(),
+                   QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+}
+
+QString provideBook(const Places &places) {
+    const QString target = places.book + schema::databaseFile();
+    if (!places.bookFromTemplate || QFileInfo::exists(target)) {
+        return {};
+    }
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!makePrivateFolder(folder)) {
+        return QStringLiteral("无法创建文件夹 %1").arg(folder);
+    }
+    QFile source(places.templateFile());
+    if (!source.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("无法读取 %1:%2").arg(places.templateFile(), source.errorString());
+    }
+    // Written whole under a temporary name, then linked to the book's name, which fails rather than
+    // replaces when a book appeared meanwhile (another copy starting at the same moment).
+    QTemporaryFile copy(folder + QStringLiteral("/.parcelbook-XXXXXX"));
+    if (!copy.open() || copy.write(source.readAll()) != source.size() || !copy.flush() ||
+        ::fsync(copy.handle()) != 0) {
+        return QStringLiteral("无法写入 %1:%2").arg(folder, copy.errorString());
+    }
+    const QByteArray from = QFile::encodeName(copy.fileName());
+    const QByteArray to = QFile::encodeName(target);
+    if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST) {
+        return QStringLiteral("无法创建 %1:%2").arg(target, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    return {};
 }
 
 } // namespace programfolder

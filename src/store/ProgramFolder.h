@@ -1,11 +1,35 @@
-// Where the program's files live, and the service addresses it talks to.
+// Where the program's files live: the book, the files delivered with the program, the modules.
 #pragma once
 
 #include <QString>
 
 namespace programfolder {
 
-// The executable's folder, unless PARCELBOOK_PROGRAM_DIR names another; no trailing separator.
-QString resolve();
+struct Places {
+    // Holds db/parcelbook.mdb, its backup and its generations; writable.
+    QString book;
+    // The files delivered with the program: the chime ts.mp3 and the empty book db/parcelbook.mdb.
+    QString data;
+    // The modules loaded on first use (mail sender, sound player).
+    QString modules;
+    // The book lives in a folder of the user's, created from the delivered empty book.
+    bool bookFromTemplate = false;
+
+    // A portable program folder: everything beside the program.
+    static Places portable(const QString &folder) { return {folder, folder, folder, false}; }
+    QString chimeFile() const { return data + QStringLiteral("/ts.mp3"); }
+    QString templateFile() const;
+};
+
+// The places of the running program. The book: PARCELBOOK_PROGRAM_DIR when set; else the executable's
+// folder when it holds db/parcelbook.mdb (the build tree, a portable copy); else, for an installed
+// program, the user's data folder ($XDG_DATA_HOME/parcelbook). No trailing separators.
+Places resolve();
+// The same rules with the process's state passed in.
+Places resolve(const QString &configured, const QString &executableFolder, const QString &userDataFolder);
+
+// Creates the book from the delivered empty one when it is absent, never replacing an existing file:
+// the folders 0700, the file 0600. Empty on success (or when nothing was to be done), else the reason.
+QString provideBook(const Places &places);
 
 } // namespace programfolder

@@ -3,13 +3,16 @@
 #include "store/CourierStore.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
+#include "store/ProgramFolder.h"
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
 #include "support/ProgramFolder.h"
 #include "text/NumberText.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -38,6 +41,7 @@ private Q_SLOTS:
     void bookFile_opensInTheBackground();
     void cache_holdsTheWholeBook();
     void databaseFile_holdsNoPlainText();
+    void places_programFolderFirstUserFolderOtherwise();
 };
 
 void StoreTest::quoteBearingTexts_areStoredListedAndFound() {
@@ -400,6 +404,76 @@ void StoreTest::bookFile_copiesAreTakenAfterACrashIsRolledBack() {
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries.first().goods, QStringLiteral("原有的"));
     }
+}
+
+void StoreTest::places_programFolderFirstUserFolderOtherwise() {
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("usr/bin"));
+    const QString share = root.filePath(QStringLiteral("usr/share/parcelbook"));
+    const QString user = root.filePath(QStringLiteral("home/.local/share/parcelbook"));
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share + QStringLiteral("/db")));
+    TempProgramFolder delivered;
+    QVERIFY(QFile::copy(delivered.databasePath(), share + schema::databaseFile()));
+    QFile chime(share + QStringLiteral("/ts.mp3"));
+    QVERIFY(chime.open(QIODevice::WriteOnly));
+    chime.close();
+
+    // Named by the environment: that folder, even when the program is installed.
+    programfolder::Places places = programfolder::resolve(root.filePath(QStringLiteral("mine/")), bin, user);
+    QCOMPARE(places.book, root.filePath(QStringLiteral("mine")));
+    QVERIFY(!places.bookFromTemplate);
+    QCOMPARE(places.chimeFile(), share + QStringLiteral("/ts.mp3"));
+
+    // Installed: the user's data folder, created from the delivered book, readable by the user only.
+    places = programfolder::resolve(QString(), bin, user);
+    QCOMPARE(places.book, user);
+    QVERIFY(places.bookFromTemplate);
+    QCOMPARE(places.data, share);
+    QCOMPARE(places.modules, bin);
+    QCOMPARE(programfolder::provideBook(places), QString());
+    const QString book = user + schema::databaseFile();
+    QFile created(book);
+    QVERIFY(created.open(QIODevice::ReadOnly));
+    QFile template_(places.templateFile());
+    QVERIFY(template_.open(QIODevice::ReadOnly));
+    QCOMPARE(created.readAll(), template_.readAll());
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(book).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0600u);
+    for (const QString &folder : QStringList{user, user + QStringLiteral("/db")}) {
+        QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0700u);
+    }
+    QCOMPARE(QDir(user + QStringLiteral("/db")).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("parcelbook.mdb")}));
+
+    // An existing book is never replaced, whatever the delivered one holds.
+    {
+        Database db = Database::open(book, schema::databasePassword());
+        ParcelStore(db).add(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"),
+                            QStringLiteral("书"));
+    }
+    const QByteArray kept = [&] {
+        QFile file(book);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QCOMPARE(programfolder::provideBook(places), QString());
+    QFile again(book);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), kept);
+
+    // A program folder holding a book keeps it beside itself, even when installed files exist.
+    QVERIFY(QDir().mkpath(bin + QStringLiteral("/db")));
+    QVERIFY(QFile::copy(delivered.databasePath(), bin + schema::databaseFile()));
+    places = programfolder::resolve(QString(), bin, user);
+    QCOMPARE(places.book, bin);
+    QVERIFY(!places.bookFromTemplate);
+
+    // No delivered book to copy: the reason, and nothing half-made.
+    const QString elsewhere = root.filePath(QStringLiteral("elsewhere"));
+    places = programfolder::resolve(QString(), root.filePath(QStringLiteral("opt")), elsewhere);
+    QVERIFY(!programfolder::provideBook(places).isEmpty());
+    QVERIFY(!QFileInfo::exists(elsewhere + schema::databaseFile()));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
