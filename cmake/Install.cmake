@@ -1,6 +1,7 @@
 # What `cmake --install` lays out and the Debian package carries. An installed program finds its
 # modules, sound and empty book template relative to its own folder, and keeps the user's book in
 # the XDG data folder.
+include(GNUInstallDirs)
 set(PARCELBOOK_APP_ID cn.lanzhou.parcelbook)
 # The day the version in project() was released; change both together.
 set(PARCELBOOK_RELEASE_DATE 2026-12-08)
@@ -22,17 +23,17 @@ add_custom_command(OUTPUT ${PARCELBOOK_TEMPLATE}
 add_custom_target(parcelbook-template ALL DEPENDS ${PARCELBOOK_TEMPLATE})
 install(FILES ${PARCELBOOK_TEMPLATE} DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelbook/db)
 
-set(packaging ${CMAKE_SOURCE_DIR}/packaging)
-install(FILES ${packaging}/${PARCELBOOK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(${packaging}/${PARCELBOOK_APP_ID}.metainfo.xml.in
+set(PARCELBOOK_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
+install(FILES ${PARCELBOOK_PACKAGING}/${PARCELBOOK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${PARCELBOOK_PACKAGING}/${PARCELBOOK_APP_ID}.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/packaging/${PARCELBOOK_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${PARCELBOOK_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48x48 128x128 256x256)
-  install(FILES ${packaging}/icons/${size}/${PARCELBOOK_APP_ID}.png
+  install(FILES ${PARCELBOOK_PACKAGING}/icons/${size}/${PARCELBOOK_APP_ID}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
 endforeach()
-install(FILES ${packaging}/icons/${PARCELBOOK_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PARCELBOOK_PACKAGING}/icons/${PARCELBOOK_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # `cpack -G DEB` (scripts/package) packs what the build made; neither it nor `cmake --install`
 # builds, so packaging a test tree never starts the fuzz build.
