@@ -9,6 +9,15 @@ int ProgressReport::rowCount() const {
     return static_cast<int>(std::min<qsizetype>(entries.size(), 32767));
 }
 
+QList<QStringList> listRows(const QList<ProgressEntry> &entries) {
+    QList<QStringList> rows;
+    rows.reserve(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        rows.append({QString::number(i + 1), entries[i].time, entries[i].context});
+    }
+    return rows;
+}
+
 ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now) {
     ProgressReport report;
     report.entries = entries;

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tracking {
 
@@ -21,6 +22,9 @@ struct ProgressReport {
 };
 
 ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now);
+
+// The rows the progress list shows and the export writes: number from 1, time, text.
+QList<QStringList> listRows(const QList<ProgressEntry> &entries);
 
 enum class UpdateState { NewProgress, NoUpdate, SignedFor };
 
