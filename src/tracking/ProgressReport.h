@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace tracking {
 
 struct ProgressReport {
@@ -21,6 +23,12 @@ struct ProgressReport {
 };
 
 ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now);
+
+// Whole days since the newest entry when it is more than three days old and the parcel is not
+// signed for; nothing otherwise, also when the newest entry's time cannot be read.
+std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now);
+// The hint line after a successful query: the advice for a stalled parcel, or "查询完毕...".
+QString finishedHint(const ProgressReport &report, const QDateTime &now);
 
 enum class UpdateState { NewProgress, NoUpdate, SignedFor };
 
