@@ -37,6 +37,8 @@ struct QueryOutcome {
     QString message;
     tracking::ProgressReport report;
     tracking::UpdateState update = tracking::UpdateState::NoUpdate;
+    // Whole days without new progress, for a parcel that should have moved by now.
+    std::optional<int> stalledDays;
 };
 
 bool isWide(char32_t c) {
@@ -122,7 +124,7 @@ std::optional<TrackingAnswer> ask(const CommandContext &context, WebClient &web,
 }
 
 QueryOutcome queryOne(const CommandContext &context, Database &db, WebClient &web, const ParcelRow &parcel) {
-    QueryOutcome outcome{parcel, false, {}, {}, {}, tracking::UpdateState::NoUpdate};
+    QueryOutcome outcome{parcel, false, {}, {}, {}, tracking::UpdateState::NoUpdate, std::nullopt};
     const std::optional<CourierRow> courier = CourierStore(db).byName(parcel.company);
     const std::optional<TrackingAnswer> answer =
         ask(context, web, courier ? courier->code : QString(), parcel);
@@ -150,7 +152,9 @@ QueryOutcome queryOne(const CommandContext &context, Database &db, WebClient &we
         outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
         return outcome;
     }
-    outcome.report = tracking::reportProgress(answer->entries, context.now());
+    const QDateTime now = context.now();
+    outcome.report = tracking::reportProgress(answer->entries, now);
+    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
     outcome.update = tracking::updateState(parcel.num, outcome.report.rowCount(), outcome.report.status);
     if (outcome.update == tracking::UpdateState::NewProgress) {
         // The same rule as the window's: the book remembers the count, so the progress is new once.
@@ -171,6 +175,9 @@ QString outcomeText(const QueryOutcome &outcome) {
     text += QStringLiteral("状态:%1  在途时间:%2  %3\n")
                 .arg(tracking::statusWord(outcome.report.status), outcome.report.transitText,
                      tracking::updateWord(outcome.update));
+    if (outcome.stalledDays) {
+        text += tracking::stalledAdvice(*outcome.stalledDays) + QLatin1Char('\n');
+    }
     QList<QStringList> rows;
     for (const ProgressEntry &entry : outcome.report.entries) {
         rows.append({QStringLiteral("  ") + entry.time, entry.context});
@@ -190,6 +197,8 @@ QJsonObject outcomeJson(const QueryOutcome &outcome) {
         object.insert(QStringLiteral("status"), tracking::statusWord(outcome.report.status));
         object.insert(QStringLiteral("transit"), outcome.report.transitText);
         object.insert(QStringLiteral("newProgress"), outcome.update == tracking::UpdateState::NewProgress);
+        object.insert(QStringLiteral("stalledDays"),
+                      outcome.stalledDays ? QJsonValue(*outcome.stalledDays) : QJsonValue(QJsonValue::Null));
     }
     QJsonArray entries;
     for (const ProgressEntry &entry : outcome.report.entries) {

@@ -181,7 +181,7 @@ void MainWindow::compose() {
     connect(m_startupCheck, &StartupCheck::announcementRead, mail, &MailAlert::setAnnouncement);
 
     const QueryPanels panels = settingsPage->panels();
-    new AutoQuery({panels, session, book, *m_selection, feedback, *m_platform.clock}, this);
+    new AutoQuery({panels, session, book, *m_selection, *query, feedback, *m_platform.clock}, this);
     new ProgressGestures(*m_list, feedback, switches, this);
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
                                     *m_platform.dialogs, m_clockLabel, panels.calibrate},

@@ -37,6 +37,31 @@ ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTi
     return report;
 }
 
+std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now) {
+    constexpr std::int64_t day = 24 * 60 * 60;
+    if (report.entries.isEmpty() || report.status == DeliveryStatus::SignedFor) {
+        return std::nullopt;
+    }
+    // Entry times are the service's local times, read like the transit time reads them.
+    const std::optional<std::int64_t> seconds = secondsBetween(report.entries.first().time, now);
+    if (!seconds || *seconds <= 3 * day) {
+        return std::nullopt;
+    }
+    // Four-digit years keep the day count well inside an int.
+    return static_cast<int>(*seconds / day);
+}
+
+QString finishedHint(const ProgressReport &report, const QDateTime &now) {
+    if (const std::optional<int> days = stalledDays(report, now)) {
+        return stalledAdvice(*days);
+    }
+    return QStringLiteral("查询完毕...");
+}
+
+QString stalledAdvice(int days) {
+    return QStringLiteral("已") + QString::number(days) + QStringLiteral("天没有新进展,建议联系快递公司");
+}
+
 UpdateState updateState(const QString &storedCount, int rowCount, DeliveryStatus status) {
     if (status == DeliveryStatus::SignedFor) {
         return UpdateState::SignedFor;

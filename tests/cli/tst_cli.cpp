@@ -134,6 +134,13 @@ void CliTest::query_printsStoresAndSaysWhy() {
              qPrintable(ran.out));
     QCOMPARE(storedCount(folder, QStringLiteral("1111111111111")), QStringLiteral("0"));
 
+    // Weeks without progress: the same advice as the window's hint line.
+    m_stub.answerOnce(QStringLiteral("/"),
+                      answerWith({{QStringLiteral("2020-01-02 08:00:00"), QStringLiteral("运输中")}}));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.contains(QStringLiteral("天没有新进展,建议联系快递公司\n")), qPrintable(ran.out));
+
     // Wrong arguments, an unknown parcel.
     QCOMPARE(run(folder, {QStringLiteral("query")}).code, 2);
     QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("1"), QStringLiteral("--all")}).code, 2);

@@ -248,6 +248,12 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
     QCOMPARE(h.field(5), QStringLiteral("1天1小时1分"));
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
+
+    // Ten days on and still not signed for: the hint advises asking the courier.
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 18), QTime(9, 31, 0));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
+    QCOMPARE(h.field(2), QStringLiteral("派件中"));
 }
 
 void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {
