@@ -142,8 +142,9 @@ void MainWindow::compose() {
 
     m_mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
     MailAlert *mail = m_mail;
-    m_changes = std::make_unique<ChangeDetection>(ChangeDetection::Collaborators{
-        *m_parcels, *m_status, feedback, switches, *m_platform.sound, m_places.chimeFile(), *mail});
+    m_changes = std::make_unique<ChangeDetection>(
+        ChangeDetection::Collaborators{*m_parcels, *m_status, feedback, switches, *m_platform.sound,
+                                       m_places.chimeFile(), *mail, *m_platform.desktop});
     m_watch = new AnomalyWatch(
         feedback, [this] { csh(); }, this);
     m_parse = new ProgressParse(
