@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "query/ParcelBook.h"
 #include "query/QuerySession.h"
+#include "query/TrackingQuery.h"
 #include "text/NumberText.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
@@ -30,6 +31,7 @@ AutoQuery::AutoQuery(Collaborators collaborators, QObject *parent)
     connect(panels.toLoopPanel, &QPushButton::clicked, this, &AutoQuery::showLoopPanel);
     connect(m_loopTimer, &QTimer::timeout, this, &AutoQuery::loopTick);
     connect(m_timedTimer, &QTimer::timeout, this, &AutoQuery::timedTick);
+    connect(&m_with.query, &TrackingQuery::failed, this, &AutoQuery::queryFailed);
 }
 
 bool AutoQuery::canStart(const QString &notQueried, const QString &noTime, bool timeMissing) {
@@ -139,7 +141,7 @@ void AutoQuery::showLoopPanel() {
 void AutoQuery::loopTick() {
     ++m_loopMinutes;
     if (leadingValue(m_with.panels.interval->currentText()) == m_loopMinutes) {
-        m_with.selection.select();
+        queryUnlessPaused();
         m_loopMinutes = 0;
     }
 }
@@ -147,8 +149,34 @@ void AutoQuery::loopTick() {
 void AutoQuery::timedTick() {
     const QTime now = m_with.clock.now().time();
     if (now.hour() == leadingValue(m_with.panels.hour->currentText()) &&
-        now.minute() == leadingValue(m_with.panels.minute->currentText())) {
-        m_with.selection.select();
+        now.minute() == leadingValue(m_with.panels.minute->currentText()) && queryUnlessPaused()) {
         m_timedTimer->stop();
     }
+}
+
+bool AutoQuery::queryUnlessPaused() {
+    if (pausedToday()) {
+        showPause();
+        return false;
+    }
+    m_ownSerial = m_with.selection.select();
+    return true;
+}
+
+void AutoQuery::queryFailed(quint64 serial, const tracking::TrackingAnswer &answer) {
+    const bool automatic = m_loopRunning || m_timedArmed || serial == m_ownSerial;
+    if (!automatic || !tracking::quotaUsedUp(answer)) {
+        return;
+    }
+    m_pausedOn = m_with.clock.now().date();
+    m_pauseMessage = answer.message;
+    showPause();
+}
+
+bool AutoQuery::pausedToday() const {
+    return m_pausedOn == m_with.clock.now().date();
+}
+
+void AutoQuery::showPause() const {
+    m_with.feedback.hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
 }

@@ -2,8 +2,12 @@
 #pragma once
 
 #include "settings/SettingsPage.h"
+#include "tracking/TrackingAnswer.h"
 
+#include <QDate>
 #include <QObject>
+
+#include <optional>
 
 class Clock;
 class Feedback;
@@ -11,6 +15,7 @@ class ParcelBook;
 class ParcelSelection;
 class QTimer;
 class QuerySession;
+class TrackingQuery;
 
 class AutoQuery final : public QObject {
     Q_OBJECT
@@ -22,6 +27,7 @@ public:
         QuerySession &session;
         ParcelBook &book;
         ParcelSelection &selection;
+        TrackingQuery &query;
         const Feedback &feedback;
         const Clock &clock;
     };
@@ -44,6 +50,14 @@ private:
     void loopTick();
     // Timer4, every second while the timed query is armed.
     void timedTick();
+    // A mode's turn: queries the current parcel unless the service's quota ran out today; false
+    // (and the reason on the hint line) when it did.
+    bool queryUnlessPaused();
+    // Code 22 in the answer to a mode's query, or while a mode runs, holds back the automatic
+    // queries for the rest of the local day; queries by hand still go out.
+    void queryFailed(quint64 serial, const tracking::TrackingAnswer &answer);
+    bool pausedToday() const;
+    void showPause() const;
 
     Collaborators m_with;
     QTimer *m_loopTimer;
@@ -52,4 +66,10 @@ private:
     // Armed from its start until it is stopped, also after it has fired.
     bool m_timedArmed = false;
     int m_loopMinutes = 0;
+    // The serial of the last query a mode sent.
+    std::optional<quint64> m_ownSerial;
+    // The local day the service said its queries were used up, and what it said. The quota is the
+    // service's, so stopping and restarting a mode keeps the pause.
+    std::optional<QDate> m_pausedOn;
+    QString m_pauseMessage;
 };

@@ -19,7 +19,7 @@ ParcelSelection::ParcelSelection(const PageSet &pages, QuerySession &session, Pa
     , m_feedback(feedback)
     , m_query(query) {}
 
-void ParcelSelection::select() {
+std::optional<quint64> ParcelSelection::select() {
     m_pages.hideAll();
     m_session.lock();
     const ParcelPicker &picker = m_book.picker();
@@ -28,8 +28,8 @@ void ParcelSelection::select() {
     } catch (const StoreError &error) {
         m_feedback.hint(QStringLiteral("快递信息读取失败!错误原因") + error.description());
         m_session.unlock();
-        return;
+        return std::nullopt;
     }
     m_status.reset();
-    m_query.cx();
+    return m_query.cx();
 }

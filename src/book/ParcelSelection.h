@@ -1,6 +1,10 @@
 // The parcel selection: a picked entry becomes the current parcel and is queried.
 #pragma once
 
+#include <QtGlobal>
+
+#include <optional>
+
 class Feedback;
 class ParcelBook;
 class QuerySession;
@@ -13,8 +17,9 @@ public:
     ParcelSelection(const PageSet &pages, QuerySession &session, ParcelBook &book, StatusPanel &status,
                     const Feedback &feedback, TrackingQuery &query);
 
-    // Runs for the picker's current entry, which names its parcel by row id.
-    void select();
+    // Runs for the picker's current entry, which names its parcel by row id. Returns the serial of
+    // the query sent; nothing when the parcel could not be read.
+    std::optional<quint64> select();
 
 private:
     const PageSet &m_pages;

@@ -45,6 +45,9 @@ public:
     virtual void openUrl(const QString &url) = 0;
     // Ends the program at once.
     virtual void quit() = 0;
+    // Posts a desktop notification with this title and plain-text body and returns at once; without
+    // a notification service it is dropped unseen.
+    virtual void notify(const QString &title, const QString &body) = 0;
 };
 
 // What the main window receives at construction; the objects are owned by whoever builds the window.

@@ -69,3 +69,7 @@ void RealDesktop::openUrl(const QString &url) {
 void RealDesktop::quit() {
     QCoreApplication::exit(0);
 }
+
+void RealDesktop::notify(const QString &title, const QString &body) {
+    m_notifier.notify(title, body);
+}

@@ -1,6 +1,7 @@
 // The real seams: Qt message boxes and file dialog, the system clock, the sound module, the desktop.
 #pragma once
 
+#include "platform/DbusNotifier.h"
 #include "platform/Platform.h"
 
 #include <memory>
@@ -42,4 +43,8 @@ class RealDesktop final : public Desktop {
 public:
     void openUrl(const QString &url) override;
     void quit() override;
+    void notify(const QString &title, const QString &body) override;
+
+private:
+    DbusNotifier m_notifier;
 };

@@ -9,6 +9,20 @@
 #include "widgets/Feedback.h"
 #include "widgets/StatusPanel.h"
 
+namespace {
+
+// The desktop notification's text: the parcel's goods, then the time and text of its newest entry.
+QString notificationBody(const QString &goods, const tracking::ProgressReport &report) {
+    QString body = QStringLiteral("您的快递【") + goods + QStringLiteral("】有最新动态");
+    if (!report.entries.isEmpty()) {
+        body += QStringLiteral("\n") + report.entries.first().time + QLatin1Char(' ') +
+                report.entries.first().context;
+    }
+    return body;
+}
+
+} // namespace
+
 ChangeDetection::ChangeDetection(Collaborators collaborators)
     : m_with(std::move(collaborators)) {}
 
@@ -28,6 +42,7 @@ void ChangeDetection::gxtj(const CurrentParcel &parcel, const tracking::Progress
     }
     if (m_with.switches.soundOn()) {
         m_with.sound.play(m_with.chimeFile);
+        m_with.desktop.notify(QStringLiteral("岚舟包裹通"), notificationBody(parcel.goods, report));
     }
     if (m_with.switches.mailOn() && !m_with.switches.address().isEmpty()) {
         m_with.mail.emailgx(parcel.goods, parcel.number, parcel.company, report);

@@ -4,6 +4,7 @@
 #include "query/CurrentParcel.h"
 #include "tracking/ProgressReport.h"
 
+class Desktop;
 class Feedback;
 class MailAlert;
 class ParcelStore;
@@ -21,6 +22,7 @@ public:
         Sound &sound;
         QString chimeFile;
         MailAlert &mail;
+        Desktop &desktop;
     };
     explicit ChangeDetection(Collaborators collaborators);
 

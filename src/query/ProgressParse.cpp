@@ -44,11 +44,12 @@ void ProgressParse::parse() {
         return;
     }
     m_with.list.setEnabled(true);
-    const tracking::ProgressReport report = tracking::reportProgress(armed.entries, m_with.clock.now());
+    const QDateTime now = m_with.clock.now();
+    const tracking::ProgressReport report = tracking::reportProgress(armed.entries, now);
     m_with.list.showEntries(report.entries);
     m_with.session.showBusy(false);
     m_with.watch.stop();
-    m_with.feedback.hint(QStringLiteral("查询完毕..."));
+    m_with.feedback.hint(tracking::finishedHint(report, now));
     m_with.status.showCompany(armed.parcel.company);
     m_with.session.unlockAfterQuery();
     m_with.status.showProgress(report);

@@ -18,7 +18,7 @@ TrackingQuery::TrackingQuery(Collaborators collaborators, QObject *parent)
     : QObject(parent)
     , m_with(std::move(collaborators)) {}
 
-void TrackingQuery::cx() {
+quint64 TrackingQuery::cx() {
     m_with.feedback.hint(QStringLiteral("未查询"));
     m_with.list.clearEntries();
     kdgs(m_with.book.current(), [this](const CurrentParcel &parcel, const TrackingAnswer &answer) {
@@ -27,6 +27,7 @@ void TrackingQuery::cx() {
             handleAnswer(parcel, answer);
         }
     });
+    return m_serial;
 }
 
 void TrackingQuery::kdgs(const CurrentParcel &parcel, Answered answered) {
@@ -84,6 +85,10 @@ void TrackingQuery::handleAnswer(const CurrentParcel &parcel, const TrackingAnsw
         }
         m_with.session.unlock();
         finish();
+        // Only the newest request is heard, so the serial is still the answered one's.
+        if (answer.kind == AnswerKind::Failure) {
+            Q_EMIT failed(m_serial, answer);
+        }
         return;
     }
 }

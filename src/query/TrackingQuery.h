@@ -40,8 +40,8 @@ public:
     TrackingQuery(Collaborators collaborators, QObject *parent);
 
     // `cx`: queries the current parcel; the caller has locked the window. Its answer is applied
-    // only while that parcel is still current.
-    void cx();
+    // only while that parcel is still current. Returns the serial of the request sent.
+    quint64 cx();
     // `kdgs`: sends the request for the parcel (the current one, or one about to be added) and
     // calls answered when its answer arrives, unless a newer request has replaced it meanwhile
     // (the older one is then aborted). The busy indicator and the anomaly watch run meanwhile.
@@ -51,6 +51,11 @@ public:
     // Drops the request still waiting (the watch gave up, the window went back to idle): its
     // reply is aborted, so it holds no connection, and its answer is never applied.
     void abandon();
+
+Q_SIGNALS:
+    // The current parcel's query with this serial came back as a failure; the hint line already
+    // shows its message.
+    void failed(quint64 serial, const tracking::TrackingAnswer &answer);
 
 private:
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);

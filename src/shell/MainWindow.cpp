@@ -142,8 +142,9 @@ void MainWindow::compose() {
 
     m_mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
     MailAlert *mail = m_mail;
-    m_changes = std::make_unique<ChangeDetection>(ChangeDetection::Collaborators{
-        *m_parcels, *m_status, feedback, switches, *m_platform.sound, m_places.chimeFile(), *mail});
+    m_changes = std::make_unique<ChangeDetection>(
+        ChangeDetection::Collaborators{*m_parcels, *m_status, feedback, switches, *m_platform.sound,
+                                       m_places.chimeFile(), *mail, *m_platform.desktop});
     m_watch = new AnomalyWatch(
         feedback, [this] { csh(); }, this);
     m_parse = new ProgressParse(
@@ -181,7 +182,7 @@ void MainWindow::compose() {
     connect(m_startupCheck, &StartupCheck::announcementRead, mail, &MailAlert::setAnnouncement);
 
     const QueryPanels panels = settingsPage->panels();
-    new AutoQuery({panels, session, book, *m_selection, feedback, *m_platform.clock}, this);
+    new AutoQuery({panels, session, book, *m_selection, *query, feedback, *m_platform.clock}, this);
     new ProgressGestures(*m_list, feedback, switches, this);
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
                                     *m_platform.dialogs, m_clockLabel, panels.calibrate},

@@ -39,6 +39,16 @@ QList<ParcelRow> ParcelStore::select(const QString &where, const QString &value)
         m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE ") + where +
                      QStringLiteral(" ORDER BY id"));
     query.bind(1, value);
+    return rows(query);
+}
+
+QList<ParcelRow> ParcelStore::all() {
+    Statement query =
+        m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
+    return rows(query);
+}
+
+QList<ParcelRow> ParcelStore::rows(Statement &query) {
     QList<ParcelRow> rows;
     while (query.next()) {
         rows.append({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});

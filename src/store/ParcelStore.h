@@ -8,6 +8,7 @@
 #include <optional>
 
 class Database;
+class Statement;
 
 struct ParcelRow {
     std::int64_t id = 0;
@@ -29,6 +30,8 @@ public:
 
     // Every parcel in the order the parcels were added (the picker's entries).
     QList<PickerEntry> pickerEntries();
+    // Every parcel with all its columns, in the order the parcels were added.
+    QList<ParcelRow> all();
     QList<ParcelRow> byGoods(const QString &goods);
     QList<ParcelRow> byGoodsContaining(const QString &text);
     QList<ParcelRow> byNumber(const QString &number);
@@ -47,6 +50,7 @@ public:
 
 private:
     QList<ParcelRow> select(const QString &where, const QString &value);
+    static QList<ParcelRow> rows(Statement &query);
 
     Database &m_db;
 };

@@ -9,6 +9,15 @@ int ProgressReport::rowCount() const {
     return static_cast<int>(std::min<qsizetype>(entries.size(), 32767));
 }
 
+QList<QStringList> listRows(const QList<ProgressEntry> &entries) {
+    QList<QStringList> rows;
+    rows.reserve(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        rows.append({QString::number(i + 1), entries[i].time, entries[i].context});
+    }
+    return rows;
+}
+
 ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now) {
     ProgressReport report;
     report.entries = entries;
@@ -26,6 +35,31 @@ ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTi
     }
     report.transitText = transitText(seconds);
     return report;
+}
+
+std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now) {
+    constexpr std::int64_t day = 24 * 60 * 60;
+    if (report.entries.isEmpty() || report.status == DeliveryStatus::SignedFor) {
+        return std::nullopt;
+    }
+    // Entry times are the service's local times, read like the transit time reads them.
+    const std::optional<std::int64_t> seconds = secondsBetween(report.entries.first().time, now);
+    if (!seconds || *seconds <= 3 * day) {
+        return std::nullopt;
+    }
+    // Four-digit years keep the day count well inside an int.
+    return static_cast<int>(*seconds / day);
+}
+
+QString finishedHint(const ProgressReport &report, const QDateTime &now) {
+    if (const std::optional<int> days = stalledDays(report, now)) {
+        return stalledAdvice(*days);
+    }
+    return QStringLiteral("查询完毕...");
+}
+
+QString stalledAdvice(int days) {
+    return QStringLiteral("已") + QString::number(days) + QStringLiteral("天没有新进展,建议联系快递公司");
 }
 
 UpdateState updateState(const QString &storedCount, int rowCount, DeliveryStatus status) {

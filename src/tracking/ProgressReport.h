@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace tracking {
 
@@ -21,6 +24,17 @@ struct ProgressReport {
 };
 
 ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now);
+
+// The rows the progress list shows and the export writes: number from 1, time, text.
+QList<QStringList> listRows(const QList<ProgressEntry> &entries);
+
+// Whole days since the newest entry when it is more than three days old and the parcel is not
+// signed for; nothing otherwise, also when the newest entry's time cannot be read.
+std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now);
+// "已N天没有新进展,建议联系快递公司".
+QString stalledAdvice(int days);
+// The hint line after a successful query: the advice for a stalled parcel, or "查询完毕...".
+QString finishedHint(const ProgressReport &report, const QDateTime &now);
 
 enum class UpdateState { NewProgress, NoUpdate, SignedFor };
 

@@ -34,4 +34,8 @@ TrackingAnswer interpretAnswer(const QString &body) {
     return answer;
 }
 
+bool quotaUsedUp(const TrackingAnswer &answer) {
+    return answer.kind == AnswerKind::Failure && answer.code == QStringLiteral("22");
+}
+
 } // namespace tracking

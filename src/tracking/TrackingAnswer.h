@@ -28,5 +28,7 @@ struct TrackingAnswer {
 
 // Reads the result code and, on success, every progress entry of the body.
 TrackingAnswer interpretAnswer(const QString &body);
+// Code "22": the service answers no more queries today.
+bool quotaUsedUp(const TrackingAnswer &answer);
 
 } // namespace tracking

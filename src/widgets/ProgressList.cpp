@@ -1,6 +1,8 @@
 // Progress list rendering.
 #include "widgets/ProgressList.h"
 
+#include "tracking/ProgressReport.h"
+
 ProgressList::ProgressList(QWidget *parent)
     : QTreeWidget(parent) {
     setObjectName(QStringLiteral("ListView1"));
@@ -41,12 +43,7 @@ void ProgressList::clearEntries() {
 }
 
 QList<QStringList> ProgressList::rows() const {
-    QList<QStringList> rows;
-    rows.reserve(m_entries.size());
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        rows.append({QString::number(i + 1), m_entries[i].time, m_entries[i].context});
-    }
-    return rows;
+    return tracking::listRows(m_entries);
 }
 
 std::optional<ProgressEntry> ProgressList::selectedEntry() const {

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void init();
     void modes_startConditionsInOrder();
     void loop_queriesEveryIntervalAndHoldsTheWindow();
+    void loop_restsUntilTomorrowOnceTheQuotaIsUsedUp();
     void timed_firesAtItsMinuteOnce();
     void panels_switchAndAskOnlyWhileAModeRuns();
     void clear_emptiesOnlyTheBook();
@@ -174,6 +175,51 @@ void ModesTest::loop_queriesEveryIntervalAndHoldsTheWindow() {
     QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
     tick(loop);
     QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+}
+
+void ModesTest::loop_restsUntilTomorrowOnceTheQuotaIsUsedUp() {
+    Harness h;
+    openQueried(h);
+    QTimer *loop = h.timer(QStringLiteral("Timer6"));
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(23, 57, 0));
+    h.child<QCheckBox>(QStringLiteral("Check7"))->setChecked(true);
+    h.key(Qt::Key_F9);
+    button(h, 17)->click();
+    h.child<QComboBox>(QStringLiteral("Combo4"))->setCurrentIndex(0);
+    button(h, 16)->click();
+    const QString paused = QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!(今日不再自动查询)");
+    m_stub.answer(QStringLiteral("/"), harness::codeAnswer("22"));
+    m_stub.clearRequests();
+    tick(loop);
+    QTRY_COMPARE(h.hint(), paused);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+
+    // The rest of the day the loop's turns send nothing.
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(23, 58, 0));
+    tick(loop);
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QCOMPARE(h.hint(), paused);
+
+    // A query by hand goes out all the same; the loop stopped and started again stays paused.
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+    h.key(Qt::Key_F8);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 2);
+    h.key(Qt::Key_F9);
+    button(h, 16)->click();
+    button(h, 16)->click();
+    QCOMPARE(button(h, 16)->text(), QStringLiteral("停止循环"));
+    tick(loop);
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 2);
+    QCOMPARE(h.hint(), paused);
+
+    // Past midnight the next turn queries again.
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 30));
+    tick(loop);
+    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 3);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
 }
 
 void ModesTest::timed_firesAtItsMinuteOnce() {

@@ -90,7 +90,10 @@ public:
             onQuit();
         }
     }
+    void notify(const QString &title, const QString &body) override { notifications.append({title, body}); }
     QStringList opened;
+    // (title, body) of each notification posted.
+    QList<QPair<QString, QString>> notifications;
     int quits = 0;
     // Runs when the program ends, to look at what was done by then.
     std::function<void()> onQuit;

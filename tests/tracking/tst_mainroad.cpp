@@ -190,6 +190,11 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QVERIFY(h.child<QLabel>(QStringLiteral("Label12_3"))->styleSheet().contains(QStringLiteral("#ff0000")));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
     QCOMPARE(h.fake.sound.played, QStringList({h.folder.path() + QStringLiteral("/ts.mp3")}));
+    QCOMPARE(
+        h.fake.desktop.notifications,
+        (QList<QPair<QString, QString>>{{QStringLiteral("岚舟包裹通"),
+                                         QStringLiteral("您的快递【爸爸衣服】有最新动态\n") +
+                                             inTransit[0].first + QLatin1Char(' ') + inTransit[0].second}}));
     QVERIFY(h.picker()->isEnabled());
     QVERIFY(h.toolbarEnabled(1));
     QVERIFY(!h.busy());
@@ -201,8 +206,9 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.list()->topLevelItemCount(), 3);
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
     QCOMPARE(h.fake.sound.played.size(), 1);
+    QCOMPARE(h.fake.desktop.notifications.size(), 1);
 
-    // With the sound switch off, new progress is stored but plays nothing.
+    // With the sound switch off, new progress is stored but plays and posts nothing.
     h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(false);
     auto grown = inTransit;
     grown.prepend({QStringLiteral("2026-12-08 08:30:00"), QStringLiteral("【杭州市】快件已发往 滨江网点")});
@@ -212,6 +218,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("4"));
     QCOMPARE(h.fake.sound.played.size(), 1);
+    QCOMPARE(h.fake.desktop.notifications.size(), 1);
 }
 
 void MainRoadTest::query_signedForAndOutForDelivery() {
@@ -248,6 +255,12 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
     QCOMPARE(h.field(5), QStringLiteral("1天1小时1分"));
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
+
+    // Ten days on and still not signed for: the hint advises asking the courier.
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 18), QTime(9, 31, 0));
+    h.pick(0);
+    QTRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
+    QCOMPARE(h.field(2), QStringLiteral("派件中"));
 }
 
 void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {

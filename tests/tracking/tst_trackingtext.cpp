@@ -100,6 +100,8 @@ private Q_SLOTS:
     void report();
     void updateState_data();
     void updateState();
+    void stall_data();
+    void stall();
     void publishedVersion_data();
     void publishedVersion();
     void announcement();
@@ -410,6 +412,34 @@ void TrackingTextTest::updateState() {
     const UpdateState read = tracking::updateState(stored, rows, DeliveryStatus(status));
     QCOMPARE(int(read), state);
     QCOMPARE(updateWord(read), word);
+}
+
+void TrackingTextTest::stall_data() {
+    QTest::addColumn<QString>("newest");
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<int>("days");
+    // Now is 2026-12-08 10:00:00 in every row; -1: not stalled.
+    const QString arrived = QStringLiteral("到达杭州");
+    QTest::newRow("three days less a minute") << QStringLiteral("2026-12-05 10:01:00") << arrived << -1;
+    QTest::newRow("three days and a minute") << QStringLiteral("2026-12-05 09:59:00") << arrived << 3;
+    QTest::newRow("ten days") << QStringLiteral("2026-11-28 10:00:00") << arrived << 10;
+    QTest::newRow("signed for and old")
+        << QStringLiteral("2026-11-28 10:00:00") << QStringLiteral("已签收") << -1;
+    QTest::newRow("unreadable time") << QStringLiteral("上周") << arrived << -1;
+}
+
+void TrackingTextTest::stall() {
+    QFETCH(QString, newest);
+    QFETCH(QString, context);
+    QFETCH(int, days);
+    const QDateTime now(QDate(2026, 12, 8), QTime(10, 0, 0));
+    const ProgressReport report = reportProgress(
+        {{newest, context}, {QStringLiteral("2026-11-20 08:00:00"), QStringLiteral("已揽收")}}, now);
+    const std::optional<int> stalled = stalledDays(report, now);
+    QCOMPARE(stalled.value_or(-1), days);
+    QCOMPARE(finishedHint(report, now), days < 0
+                                            ? QStringLiteral("查询完毕...")
+                                            : QStringLiteral("已%1天没有新进展,建议联系快递公司").arg(days));
 }
 
 void TrackingTextTest::publishedVersion_data() {

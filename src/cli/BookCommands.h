@@ -1,0 +1,48 @@
+// The commands of parcelbook-cli on the same book the window keeps: list, query, export.
+#pragma once
+
+#include "net/ServiceAddresses.h"
+#include "store/ProgramFolder.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The exit codes scripts can rely on.
+enum ExitCode : int {
+    Success = 0,
+    ServiceSaidOtherwise = 1, // the service answered with another code, or did not answer; said why
+    Usage = 2,
+    BookInUse = 3, // the window holds the book
+    BookUnusable = 4,
+};
+
+// Which parcels a command is for.
+struct ParcelChoice {
+    enum Kind { ByNumber, ById, All } kind = All;
+    QString value;
+};
+
+struct CommandContext {
+    programfolder::Places places;
+    ServiceAddresses services;
+    std::function<QDateTime()> now;
+    // Where results go, and where errors and the progress line go.
+    std::function<void(const QString &)> out;
+    std::function<void(const QString &)> err;
+    // Shows "查询 2/5" on one line rewritten in place (a terminal watches stderr).
+    bool showProgress = false;
+    // How long one answer may take.
+    int answerTimeoutMs = 30000;
+};
+
+int listParcels(const CommandContext &context, bool json);
+int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json);
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file);
+
+// Display width in a terminal: Chinese characters (and other wide ones) take two columns.
+int terminalWidth(const QString &text);
+// Rows as columns padded to their widest cell, two spaces apart, one line per row.
+QString alignedTable(const QList<QStringList> &rows);

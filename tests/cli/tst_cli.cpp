@@ -1,0 +1,195 @@
+// parcelbook-cli as a script would run it: its output, its exit codes, and what it leaves in the book.
+#include "store/Database.h"
+#include "store/ParcelStore.h"
+#include "support/HttpStub.h"
+#include "support/ProgramFolder.h"
+#include "support/WindowHarness.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace harness;
+
+namespace {
+
+struct Ran {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class CliTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void list_tableAndJson();
+    void query_printsStoresAndSaysWhy();
+    void export_writesTheWindowsBytes();
+
+private:
+    // Runs the program while this process's event loop keeps the stub answering.
+    Ran run(const TempProgramFolder &folder, const QStringList &arguments);
+    QString storedCount(const TempProgramFolder &folder, const QString &number);
+
+    HttpStub m_stub;
+};
+
+void CliTest::initTestCase() {
+    QVERIFY(m_stub.listen());
+}
+
+Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
+    environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PARCELBOOK_CLI), arguments);
+    if (!process.waitForStarted()) {
+        return {};
+    }
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString CliTest::storedCount(const TempProgramFolder &folder, const QString &number) {
+    Database db = folder.open();
+    return ParcelStore(db).byNumber(number).value(0).num;
+}
+
+void CliTest::list_tableAndJson() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                     QStringLiteral("爸爸的衣服"));
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"),
+                     QStringLiteral("\"书\" & 笔"));
+
+    Ran ran = run(folder, {QStringLiteral("list")});
+    QCOMPARE(ran.code, 0);
+    // Columns line up in a terminal, where a Chinese character takes two columns.
+    QCOMPARE(ran.out, QStringLiteral("编号  单号           快递公司  物品        进度条数\n"
+                                     "1     3101234567890  圆通速递  爸爸的衣服  0\n"
+                                     "2     9876543210123  顺丰快递  \"书\" & 笔   0\n"));
+
+    ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
+    QCOMPARE(ran.code, 0);
+    const QJsonArray parcels = QJsonDocument::fromJson(ran.out.toUtf8()).array();
+    QCOMPARE(parcels.size(), 2);
+    QCOMPARE(parcels[1].toObject()[QStringLiteral("goods")].toString(), QStringLiteral("\"书\" & 笔"));
+    QCOMPARE(parcels[1].toObject()[QStringLiteral("id")].toInt(), 2);
+
+    // Usage and an unusable book have codes of their own.
+    QCOMPARE(run(folder, {QStringLiteral("list"), QStringLiteral("x")}).code, 2);
+    QCOMPARE(run(folder, {QStringLiteral("lsit")}).code, 2);
+    QFile::remove(folder.databasePath());
+    ran = run(folder, {QStringLiteral("list")});
+    QCOMPARE(ran.code, 4);
+    QVERIFY(ran.err.startsWith(QStringLiteral("无法打开快递列表")));
+    QVERIFY(!QFile::exists(folder.databasePath()));
+}
+
+void CliTest::query_printsStoresAndSaysWhy() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1111111111111"), QStringLiteral("书"));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
+    const QString inTransitCount = QString::number(inTransit().size());
+
+    // One parcel by number: entries newest first, status, and the new count stored once.
+    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("3101234567890")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.startsWith(QStringLiteral("编号 1  3101234567890  圆通速递  衣服\n状态:")),
+             qPrintable(ran.out));
+    QVERIFY(ran.out.contains(QStringLiteral("有更新")));
+    QVERIFY(ran.out.indexOf(inTransit().first().first) < ran.out.indexOf(inTransit().last().first));
+    QVERIFY(m_stub.requests().last().target.contains("nu=3101234567890"));
+    QCOMPARE(storedCount(folder, QStringLiteral("3101234567890")), inTransitCount);
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1"),
+                       QStringLiteral("--json")});
+    QCOMPARE(ran.code, 0);
+    const QJsonObject once = QJsonDocument::fromJson(ran.out.toUtf8()).array().at(0).toObject();
+    QCOMPARE(once[QStringLiteral("newProgress")].toBool(), false);
+    QCOMPARE(once[QStringLiteral("entries")].toArray().size(), inTransit().size());
+
+    // The service says otherwise for one of all: its code and message, and exit 1.
+    m_stub.answerOnce(QStringLiteral("/"), answerWith(inTransit()));
+    m_stub.answerOnce(QStringLiteral("/"), codeAnswer("2"));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--all")});
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.out.contains(QStringLiteral("编号 2  1111111111111  顺丰快递  书\n查询失败(结果码 2):")),
+             qPrintable(ran.out));
+    QCOMPARE(storedCount(folder, QStringLiteral("1111111111111")), QStringLiteral("0"));
+
+    // Weeks without progress: the same advice as the window's hint line.
+    m_stub.answerOnce(QStringLiteral("/"),
+                      answerWith({{QStringLiteral("2020-01-02 08:00:00"), QStringLiteral("运输中")}}));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.contains(QStringLiteral("天没有新进展,建议联系快递公司\n")), qPrintable(ran.out));
+
+    // Wrong arguments, an unknown parcel.
+    QCOMPARE(run(folder, {QStringLiteral("query")}).code, 2);
+    QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("1"), QStringLiteral("--all")}).code, 2);
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("9")});
+    QCOMPARE(ran.code, 2);
+    QCOMPARE(ran.err, QStringLiteral("快递列表里没有编号为 9 的快递\n"));
+
+    // The window holds the book: nothing is sent, the code says why.
+    QProcess window;
+    window.start(QStringLiteral(PARCELBOOK_INSTANCE_PROBE), {folder.path(), QStringLiteral("--hold")});
+    QVERIFY(window.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(window.canReadLine() || window.state() == QProcess::NotRunning, 600000);
+    QCOMPARE(window.readLine().trimmed(), QByteArray("started"));
+    const qsizetype sent = m_stub.requests().size();
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--all")});
+    window.kill();
+    window.waitForFinished();
+    QCOMPARE(ran.code, 3);
+    QVERIFY(ran.err.startsWith(QStringLiteral("岚舟包裹通正在使用快递列表")));
+    QCOMPARE(m_stub.requests().size(), sent);
+}
+
+void CliTest::export_writesTheWindowsBytes() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("进度.txt"));
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral(R"(到达 \"杭州\")")},
+                              {QStringLiteral("2026-12-07 08:00:00"), QStringLiteral("已揽收")}}));
+    Ran ran = run(folder, {QStringLiteral("export"), QStringLiteral("3101234567890"), file});
+    QCOMPARE(ran.code, 0);
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QStringEncoder gbk("GB18030");
+    QCOMPARE(written.readAll(),
+             QByteArray(gbk.encode(QStringLiteral("1          2026-12-08 08:00:00   到达 \"杭州\"\r\n"
+                                                  "2          2026-12-07 08:00:00   已揽收\r\n"))));
+    written.close();
+
+    // A refused query writes nothing.
+    QVERIFY(QFile::remove(file));
+    m_stub.answer(QStringLiteral("/"), codeAnswer("2"));
+    ran = run(folder, {QStringLiteral("export"), QStringLiteral("--id"), QStringLiteral("1"), file});
+    QCOMPARE(ran.code, 1);
+    QVERIFY(ran.err.contains(QStringLiteral("查询失败(结果码 2)")));
+    QVERIFY(!QFile::exists(file));
+    QCOMPARE(run(folder, {QStringLiteral("export"), QStringLiteral("3101234567890")}).code, 2);
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"
