@@ -11,14 +11,17 @@ import tempfile
 
 APP = 'cn.lanzhou.parcelbook'
 SERVICES = ['TRACKING', 'RECOGNITION', 'SITE', 'MAKER', 'TIME', 'PROBE']
+DESKTOP_ENTRY = f'share/applications/{APP}.desktop'
+METAINFO = f'share/metainfo/{APP}.metainfo.xml'
 INSTALLED = [
+    DESKTOP_ENTRY,
+    METAINFO,
     'bin/parcelbook',
+    'bin/parcelbook-cli',
     'lib/parcelbook/libparcelbook-smtp.so',
     'lib/parcelbook/libparcelbook-sound.so',
     'share/parcelbook/ts.mp3',
     'share/parcelbook/db/parcelbook.mdb',
-    f'share/applications/{APP}.desktop',
-    f'share/metainfo/{APP}.metainfo.xml',
     f'share/icons/hicolor/48x48/apps/{APP}.png',
     f'share/icons/hicolor/128x128/apps/{APP}.png',
     f'share/icons/hicolor/256x256/apps/{APP}.png',
@@ -44,10 +47,11 @@ def check_tree(build, cmake, work):
     run([cmake, '--install', build, '--prefix', prefix])
     for path in INSTALLED:
         check(os.path.isfile(os.path.join(prefix, path)), f'not installed: {path}')
-    check(os.access(os.path.join(prefix, INSTALLED[0]), os.X_OK), 'the program is not executable')
+    for program in ['bin/parcelbook', 'bin/parcelbook-cli']:
+        check(os.access(os.path.join(prefix, program), os.X_OK), f'{program} is not executable')
     check(not os.path.exists(os.path.join(prefix, 'bin', 'db')), 'a book was installed beside the program')
-    run(['desktop-file-validate', os.path.join(prefix, INSTALLED[5])])
-    run(['appstreamcli', 'validate', '--no-net', os.path.join(prefix, INSTALLED[6])])
+    run(['desktop-file-validate', os.path.join(prefix, DESKTOP_ENTRY)])
+    run(['appstreamcli', 'validate', '--no-net', os.path.join(prefix, METAINFO)])
 
 
 def start_demo_service(demo_service):
