@@ -179,6 +179,11 @@ QString Statement::text(int column) const {
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
+QByteArrayView Statement::utf8(int column) const {
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return data ? QByteArrayView(data, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+}
+
 std::int64_t Statement::integer(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }

@@ -1,6 +1,7 @@
 // RAII wrapper over one SQLCipher connection and its prepared statements.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -56,6 +57,8 @@ public:
     // Runs a statement that returns no rows.
     void run();
     QString text(int column) const;
+    // The column's UTF-8 bytes as the engine holds them, valid until the next step.
+    QByteArrayView utf8(int column) const;
     std::int64_t integer(int column) const;
     int columnIndex(const QString &name) const;
 

@@ -4,6 +4,10 @@
 #include "store/Database.h"
 #include "store/StoreError.h"
 
+#include <QStringDecoder>
+
+#include <algorithm>
+
 namespace {
 
 std::int64_t parcelId(const QString &id) {
@@ -25,11 +29,58 @@ QString containing(const QString &text) {
 ParcelStore::ParcelStore(Database &db)
     : m_db(db) {}
 
-QList<PickerEntry> ParcelStore::pickerEntries() {
+QStringView PickerEntries::goods(qsizetype row) const {
+    const qsizetype from = start(row);
+    return QStringView(m_text).sliced(from, m_ends[row] - from);
+}
+
+void PickerEntries::append(std::int64_t id, QStringView goods) {
+    m_ids.append(id);
+    m_text.append(goods);
+    m_ends.append(m_text.size());
+}
+
+void PickerEntries::appendUtf8(std::int64_t id, QByteArrayView goods) {
+    // UTF-8 never takes fewer bytes than UTF-16 takes units, so the text fits in that many.
+    const qsizetype from = m_text.size();
+    if (m_text.capacity() < from + goods.size()) {
+        m_text.reserve(std::max(2 * m_text.capacity(), from + goods.size()));
+    }
+    m_text.resize(from + goods.size());
+    // Decoded as QString::fromUtf8 decodes: a leading byte-order mark is kept, bad bytes replaced.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QChar *end = decoder.appendToBuffer(m_text.data() + from, goods);
+    m_text.resize(end - m_text.constData());
+    m_ids.append(id);
+    m_ends.append(m_text.size());
+}
+
+void PickerEntries::setGoods(qsizetype row, QStringView goods) {
+    const qsizetype from = start(row);
+    const qsizetype grown = goods.size() - (m_ends[row] - from);
+    m_text.replace(from, m_ends[row] - from, goods.data(), goods.size());
+    for (qsizetype i = row; i < m_ends.size(); ++i) {
+        m_ends[i] += grown;
+    }
+}
+
+void PickerEntries::remove(qsizetype row, qsizetype count) {
+    const qsizetype from = start(row);
+    const qsizetype removed = m_ends[row + count - 1] - from;
+    m_text.remove(from, removed);
+    m_ids.remove(row, count);
+    m_ends.remove(row, count);
+    for (qsizetype i = row; i < m_ends.size(); ++i) {
+        m_ends[i] -= removed;
+    }
+}
+
+PickerEntries ParcelStore::pickerEntries() {
     Statement query = m_db.prepare(QStringLiteral("SELECT id, goods FROM parcelbook ORDER BY id"));
-    QList<PickerEntry> entries;
+    PickerEntries entries;
     while (query.next()) {
-        entries.append({query.integer(0), query.text(1)});
+        entries.appendUtf8(query.integer(0), query.utf8(1));
     }
     return entries;
 }

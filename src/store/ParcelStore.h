@@ -1,8 +1,10 @@
 // The parcel book's statements: one named function per statement, user text always bound.
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 #include <optional>
@@ -18,10 +20,28 @@ struct ParcelRow {
     QString num;
 };
 
-// What the parcel picker shows of a parcel: its goods text, and the row it stands for.
-struct PickerEntry {
-    std::int64_t id = 0;
-    QString goods;
+// What the parcel picker lists of every parcel: its goods text and the row it stands for, packed
+// into one text buffer and two arrays, so a book of any size costs no allocation per parcel.
+class PickerEntries final {
+public:
+    qsizetype size() const { return m_ids.size(); }
+    bool isEmpty() const { return m_ids.isEmpty(); }
+    std::int64_t id(qsizetype row) const { return m_ids[row]; }
+    QStringView goods(qsizetype row) const;
+
+    void append(std::int64_t id, QStringView goods);
+    // Decodes the text straight into the buffer.
+    void appendUtf8(std::int64_t id, QByteArrayView goods);
+    void setGoods(qsizetype row, QStringView goods);
+    void remove(qsizetype row, qsizetype count);
+
+private:
+    qsizetype start(qsizetype row) const { return row == 0 ? 0 : m_ends[row - 1]; }
+
+    QList<std::int64_t> m_ids;
+    // Where each row's text ends in m_text.
+    QList<qsizetype> m_ends;
+    QString m_text;
 };
 
 class ParcelStore final {
@@ -29,7 +49,7 @@ public:
     explicit ParcelStore(Database &db);
 
     // Every parcel in the order the parcels were added (the picker's entries).
-    QList<PickerEntry> pickerEntries();
+    PickerEntries pickerEntries();
     // Every parcel with all its columns, in the order the parcels were added.
     QList<ParcelRow> all();
     QList<ParcelRow> byGoods(const QString &goods);

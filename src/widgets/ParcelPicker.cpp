@@ -15,7 +15,7 @@ ParcelPicker::ParcelPicker(QWidget *parent)
 }
 
 void ParcelPicker::read(ParcelStore &store) {
-    QList<PickerEntry> entries = store.pickerEntries();
+    PickerEntries entries = store.pickerEntries();
     if (entries.isEmpty()) {
         return;
     }
@@ -28,15 +28,14 @@ void ParcelPicker::sX(ParcelStore &store) {
 }
 
 void ParcelPicker::showRows(const QList<ParcelRow> &rows) {
-    QList<PickerEntry> entries;
-    entries.reserve(rows.size());
+    PickerEntries entries;
     for (const ParcelRow &row : rows) {
-        entries.append({row.id, row.goods});
+        entries.append(row.id, row.goods);
     }
     showEntries(std::move(entries));
 }
 
-void ParcelPicker::showEntries(QList<PickerEntry> entries) {
+void ParcelPicker::showEntries(PickerEntries entries) {
     m_entries->setEntries(std::move(entries));
 }
 

@@ -6,7 +6,7 @@
 class ParcelStore;
 class PickerModel;
 struct ParcelRow;
-struct PickerEntry;
+class PickerEntries;
 
 class ParcelPicker final : public QComboBox {
     Q_OBJECT
@@ -33,7 +33,7 @@ Q_SIGNALS:
     void selected(int index);
 
 private:
-    void showEntries(QList<PickerEntry> entries);
+    void showEntries(PickerEntries entries);
 
     PickerModel *m_entries;
 };

@@ -4,7 +4,7 @@
 PickerModel::PickerModel(QObject *parent)
     : QAbstractListModel(parent) {}
 
-void PickerModel::setEntries(QList<PickerEntry> entries) {
+void PickerModel::setEntries(PickerEntries entries) {
     beginResetModel();
     m_entries = std::move(entries);
     endResetModel();
@@ -18,13 +18,12 @@ QVariant PickerModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= m_entries.size()) {
         return {};
     }
-    const PickerEntry &entry = m_entries[index.row()];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return entry.goods;
+        return m_entries.goods(index.row()).toString();
     case Qt::UserRole:
-        return qint64(entry.id);
+        return qint64(m_entries.id(index.row()));
     default:
         return {};
     }
@@ -35,7 +34,7 @@ bool PickerModel::setData(const QModelIndex &index, const QVariant &value, int r
         (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return false;
     }
-    m_entries[index.row()].goods = value.toString();
+    m_entries.setGoods(index.row(), value.toString());
     Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

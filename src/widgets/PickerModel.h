@@ -4,7 +4,6 @@
 #include "store/ParcelStore.h"
 
 #include <QAbstractListModel>
-#include <QList>
 
 class PickerModel final : public QAbstractListModel {
     Q_OBJECT
@@ -14,7 +13,7 @@ public:
     explicit PickerModel(QObject *parent);
 
     // Replaces every row in one reset: a book of any size costs one pass and no item per row.
-    void setEntries(QList<PickerEntry> entries);
+    void setEntries(PickerEntries entries);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     // The goods text for display and editing; the row id (a number) for Qt::UserRole.
@@ -24,5 +23,5 @@ public:
     bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
 
 private:
-    QList<PickerEntry> m_entries;
+    PickerEntries m_entries;
 };

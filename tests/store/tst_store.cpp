@@ -55,9 +55,10 @@ void StoreTest::quoteBearingTexts_areStoredListedAndFound() {
         parcels.add(QStringLiteral("顺丰快递"), QStringLiteral("12'3 ") + text, text);
     }
     QStringList listed;
-    for (const PickerEntry &entry : parcels.pickerEntries()) {
-        listed.append(entry.goods);
-        QCOMPARE(parcels.byId(QString::number(entry.id))->goods, entry.goods);
+    const PickerEntries entries = parcels.pickerEntries();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        listed.append(entries.goods(i).toString());
+        QCOMPARE(parcels.byId(QString::number(entries.id(i)))->goods, entries.goods(i));
     }
     QCOMPARE(listed, goods);
     for (const QString &text : goods) {
@@ -81,10 +82,22 @@ void StoreTest::sameGoodsTwice_bothListedFirstRowFirst() {
     const auto first = parcels.add(QStringLiteral("圆通速递"), QStringLiteral("111"), QStringLiteral("手机"));
     const auto second =
         parcels.add(QStringLiteral("中通快递"), QStringLiteral("222"), QStringLiteral("手机"));
-    const QList<PickerEntry> entries = parcels.pickerEntries();
+    const PickerEntries entries = parcels.pickerEntries();
     QCOMPARE(entries.size(), 2);
-    QCOMPARE(entries[0].id, first);
-    QCOMPARE(entries[1].id, second);
+    QCOMPARE(entries.id(0), first);
+    QCOMPARE(entries.id(1), second);
+    // The packed entries are rewritten and shortened in place, each row keeping its own text.
+    PickerEntries edited = entries;
+    edited.append(7, u"😀 三号");
+    edited.setGoods(0, u"新手机壳");
+    edited.setGoods(1, u"");
+    QCOMPARE(edited.goods(0), QStringLiteral("新手机壳"));
+    QCOMPARE(edited.goods(1), QString());
+    QCOMPARE(edited.goods(2), QStringLiteral("😀 三号"));
+    edited.remove(0, 2);
+    QCOMPARE(edited.size(), 1);
+    QCOMPARE(edited.id(0), 7);
+    QCOMPARE(edited.goods(0), QStringLiteral("😀 三号"));
     QCOMPARE(parcels.byId(QString::number(second))->number, QStringLiteral("222"));
     const QList<ParcelRow> rows = parcels.byGoods(QStringLiteral("手机"));
     QCOMPARE(rows.size(), 2);
@@ -304,7 +317,7 @@ void StoreTest::bookFile_opensInTheBackground() {
         QCOMPARE(QList({firstResult, secondResult}).count(BookFile::OpenResult::AlreadyRunning), 1);
         QVERIFY(QFile::exists(folder.backupPath()));
         // The connection made on the worker serves this thread.
-        QCOMPARE(ParcelStore(opened.database()).pickerEntries().value(0).goods, QStringLiteral("衣服"));
+        QCOMPARE(ParcelStore(opened.database()).pickerEntries().goods(0), QStringLiteral("衣服"));
     }
     // A book whose opening is never collected still lets go of its lock when it goes.
     {
@@ -400,9 +413,9 @@ void StoreTest::bookFile_copiesAreTakenAfterACrashIsRolledBack() {
         Statement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
         QVERIFY(check.next());
         QCOMPARE(check.text(0), QStringLiteral("ok"));
-        const QList<PickerEntry> entries = ParcelStore(db).pickerEntries();
+        const PickerEntries entries = ParcelStore(db).pickerEntries();
         QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries.first().goods, QStringLiteral("原有的"));
+        QCOMPARE(entries.goods(0), QStringLiteral("原有的"));
     }
 }
 
