@@ -84,6 +84,8 @@ int main(int argc, char *argv[]) {
         return *ended;
     }
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cn.lanzhou.parcelbook"));
 
     // Standard dialogs speak Chinese whatever the system locale.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));

@@ -8,6 +8,7 @@ import stat
 import subprocess
 import sys
 import tempfile
+import threading
 
 APP = 'cn.lanzhou.parcelbook'
 SERVICES = ['TRACKING', 'RECOGNITION', 'SITE', 'MAKER', 'TIME', 'PROBE']
@@ -63,7 +64,58 @@ def start_demo_service(demo_service):
     return service, line[len('listening on '):]
 
 
-def check_program(build, cpack, demo_service, first_paint, work):
+# The delivered book's passphrase, for arranging a parcel in the installed program's book.
+BOOK_KEY = 'Q7!m#2@pX9$k&4Lr*8Zn'
+BUS_CONFIG = ('<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>'
+              '<policy context="default"><allow send_destination="*"/><allow receive_sender="*"/>'
+              '<allow own="*"/></policy></busconfig>')
+
+
+def first_line(stream, seconds):
+    """The stream's next line, or None when none came in time."""
+    got = []
+    reader = threading.Thread(target=lambda: got.append(stream.readline()), daemon=True)
+    reader.start()
+    reader.join(seconds)
+    return got[0].rstrip('\n') if got else None
+
+
+def check_notification(program, env, book, args, work):
+    """New progress of the first parcel is posted to the desktop's notification service."""
+    run([args.sqlcipher, book],
+        input=f"PRAGMA key='{BOOK_KEY}'; UPDATE setting SET 语音提示='是'; "
+              "INSERT INTO parcelbook (number, company, goods, num) "
+              "VALUES ('3101234567890', '圆通速递', '爸爸的<衣服>', '0');")
+    config = os.path.join(work, 'bus.conf')
+    with open(config, 'w') as file:
+        file.write(BUS_CONFIG)
+    started = []
+    try:
+        daemon = subprocess.Popen([args.dbus_daemon, f'--config-file={config}', '--nofork', '--print-address'],
+                                  stdout=subprocess.PIPE, text=True)
+        started.append(daemon)
+        address = first_line(daemon.stdout, 10)
+        if not address:
+            failures.append('the private session bus did not start')
+            return
+        bus = dict(env, DBUS_SESSION_BUS_ADDRESS=address)
+        fake = subprocess.Popen([args.fake_notifications], env=bus, stdout=subprocess.PIPE, text=True)
+        started.append(fake)
+        if first_line(fake.stdout, 10) != 'ready':
+            failures.append('the stand-in notification service did not start')
+            return
+        started.append(subprocess.Popen([program], env=dict(bus, LD_PRELOAD=args.pick_first), cwd=work,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        shown = first_line(fake.stdout, 120)
+        check(shown is not None and shown.startswith(f'{APP}\t岚舟包裹通\t') and '爸爸的<衣服>' in shown,
+              f'no notification of new progress: {shown!r}')
+    finally:
+        for process in reversed(started):
+            process.kill()
+            process.wait()
+
+
+def check_program(build, cpack, demo_service, first_paint, work, args):
     run([cpack, '-G', 'DEB', '--config', os.path.join(build, 'CPackConfig.cmake'), '-B', work])
     packages = glob.glob(os.path.join(work, 'parcelbook_*.deb'))
     if len(packages) != 1:
@@ -85,7 +137,12 @@ def check_program(build, cpack, demo_service, first_paint, work):
     service, url = start_demo_service(demo_service)
     try:
         env.update({f'PARCELBOOK_{name}_URL': url for name in SERVICES})
-        shown = run([os.path.join(root, 'usr', 'bin', 'parcelbook')], env=env, cwd=work, timeout=120)
+        program = os.path.join(root, 'usr', 'bin', 'parcelbook')
+        shown = run([program], env=env, cwd=work, timeout=120)
+        book = os.path.join(data, 'parcelbook', 'db', 'parcelbook.mdb')
+        if os.path.isfile(book):
+            del env['LD_PRELOAD']
+            check_notification(program, env, book, args, work)
     finally:
         service.kill()
         service.wait()
@@ -111,12 +168,16 @@ def main():
     parser.add_argument('--cpack')
     parser.add_argument('--demo-service')
     parser.add_argument('--first-paint')
+    parser.add_argument('--pick-first')
+    parser.add_argument('--fake-notifications')
+    parser.add_argument('--dbus-daemon')
+    parser.add_argument('--sqlcipher')
     args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix='parcelbook-install-') as work:
         if args.mode == 'tree':
             check_tree(args.build, args.cmake, work)
         else:
-            check_program(args.build, args.cpack, args.demo_service, args.first_paint, work)
+            check_program(args.build, args.cpack, args.demo_service, args.first_paint, work, args)
     for failure in failures:
         print(f'FAIL: {failure}')
     sys.exit(1 if failures else 0)
