@@ -46,8 +46,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "岚舟包裹通: parcel tracking assistan
 set(CPACK_PACKAGE_DESCRIPTION [[
 Keep a book of expected parcels (tracking number, courier company, goods),
 query their progress, see it newest first with transit time and status, and
-be told by sound and e-mail when something new happens.
-记下待收的包裹，查询快递进度，按时间从新到旧列出进度，有新进度时用提示音和邮件提醒。]])
+be told by sound, desktop notification and e-mail when something new happens.
+记下待收的包裹，查询快递进度，按时间从新到旧列出进度，有新进度时用提示音、桌面通知和邮件提醒。]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
