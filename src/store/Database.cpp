@@ -180,7 +180,9 @@ QString Statement::text(int column) const {
 }
 
 QByteArrayView Statement::utf8(int column) const {
-    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    // Read as a blob, the text comes as stored; read as text, the engine would first copy it to end
+    // it with a NUL.
+    const auto *data = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
     return data ? QByteArrayView(data, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
 }
 

@@ -76,13 +76,24 @@ void PickerEntries::remove(qsizetype row, qsizetype count) {
     }
 }
 
+void PickerEntries::clear() {
+    m_ids.clear();
+    m_ends.clear();
+    m_text.resize(0);
+}
+
 PickerEntries ParcelStore::pickerEntries() {
-    Statement query = m_db.prepare(QStringLiteral("SELECT id, goods FROM parcelbook ORDER BY id"));
     PickerEntries entries;
-    while (query.next()) {
-        entries.appendUtf8(query.integer(0), query.utf8(1));
-    }
+    pickerEntries(entries);
     return entries;
+}
+
+void ParcelStore::pickerEntries(PickerEntries &into) {
+    Statement query = m_db.prepare(QStringLiteral("SELECT id, goods FROM parcelbook ORDER BY id"));
+    into.clear();
+    while (query.next()) {
+        into.appendUtf8(query.integer(0), query.utf8(1));
+    }
 }
 
 QList<ParcelRow> ParcelStore::select(const QString &where, const QString &value) {

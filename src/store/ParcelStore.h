@@ -33,6 +33,8 @@ public:
     // Decodes the text straight into the buffer.
     void appendUtf8(std::int64_t id, QByteArrayView goods);
     void setGoods(qsizetype row, QStringView goods);
+    // Empties the entries and keeps their memory for the next fill.
+    void clear();
     void remove(qsizetype row, qsizetype count);
 
 private:
@@ -50,6 +52,8 @@ public:
 
     // Every parcel in the order the parcels were added (the picker's entries).
     PickerEntries pickerEntries();
+    // The same into entries whose memory is reused, so a reload allocates nothing.
+    void pickerEntries(PickerEntries &into);
     // Every parcel with all its columns, in the order the parcels were added.
     QList<ParcelRow> all();
     QList<ParcelRow> byGoods(const QString &goods);

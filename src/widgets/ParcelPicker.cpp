@@ -15,11 +15,12 @@ ParcelPicker::ParcelPicker(QWidget *parent)
 }
 
 void ParcelPicker::read(ParcelStore &store) {
-    PickerEntries entries = store.pickerEntries();
+    PickerEntries &entries = m_entries->spare();
+    store.pickerEntries(entries);
     if (entries.isEmpty()) {
         return;
     }
-    showEntries(std::move(entries));
+    m_entries->adoptSpare();
     setCurrentIndex(-1);
 }
 

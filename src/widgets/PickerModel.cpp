@@ -10,6 +10,12 @@ void PickerModel::setEntries(PickerEntries entries) {
     endResetModel();
 }
 
+void PickerModel::adoptSpare() {
+    beginResetModel();
+    std::swap(m_entries, m_spare);
+    endResetModel();
+}
+
 int PickerModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
 }

@@ -14,6 +14,10 @@ public:
 
     // Replaces every row in one reset: a book of any size costs one pass and no item per row.
     void setEntries(PickerEntries entries);
+    // Entries to fill for the next reload; adoptSpare() shows them in one reset, and the ones shown
+    // until then become the spare, so reloads reuse both buffers.
+    PickerEntries &spare() { return m_spare; }
+    void adoptSpare();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     // The goods text for display and editing; the row id (a number) for Qt::UserRole.
@@ -24,4 +28,5 @@ public:
 
 private:
     PickerEntries m_entries;
+    PickerEntries m_spare;
 };
