@@ -288,84 +288,86 @@ int listParcels(const CommandContext &context, bool json) {
     return ExitCode::Success;
 }
 
-int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json) {
+namespace {
+
+// Runs work on the parcels the choice names, in the book locked for the command; the exit code of
+// the book, of a choice that names nothing, or of the work.
+int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
+                    const std::function<int(Database &, WebClient &, const QList<ParcelRow> &)> &work) {
     LockedBook book = lockBook(context);
     if (book.failure != ExitCode::Success) {
         return book.failure;
     }
     Database &db = book.file->database();
     WebClient web;
-    QJsonArray array;
-    int result = ExitCode::Success;
     try {
         ParcelStore parcels(db);
         const QList<ParcelRow> chosen = chosenParcels(context, parcels, choice);
         if (chosen.isEmpty() && choice.kind != ParcelChoice::All) {
             return ExitCode::Usage;
         }
-        const bool counting = context.showProgress && choice.kind == ParcelChoice::All;
-        for (qsizetype i = 0; i < chosen.size(); ++i) {
-            if (counting) {
-                context.err(QStringLiteral("\r\033[K查询 %1/%2 %3")
-                                .arg(i + 1)
-                                .arg(chosen.size())
-                                .arg(chosen[i].goods));
-            }
-            const QueryOutcome outcome = queryOne(context, db, web, chosen[i]);
-            if (!outcome.succeeded) {
-                result = ExitCode::ServiceSaidOtherwise;
-            }
-            if (json) {
-                array.append(outcomeJson(outcome));
-            } else {
-                context.out((i > 0 ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
-            }
-        }
-        if (counting) {
-            context.err(QStringLiteral("\r\033[K"));
-        }
+        return work(db, web, chosen);
     } catch (const StoreError &error) {
         context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.description()));
         return ExitCode::BookUnusable;
     }
-    if (json) {
-        context.out(jsonText(array));
-    }
-    return result;
+}
+
+} // namespace
+
+int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json) {
+    const bool counting = context.showProgress && choice.kind == ParcelChoice::All;
+    return onChosenParcels(
+        context, choice, [&](Database &db, WebClient &web, const QList<ParcelRow> &chosen) {
+            int result = ExitCode::Success;
+            QJsonArray array;
+            for (qsizetype i = 0; i < chosen.size(); ++i) {
+                if (counting) {
+                    context.err(QStringLiteral("\r\033[K查询 %1/%2 %3")
+                                    .arg(i + 1)
+                                    .arg(chosen.size())
+                                    .arg(chosen[i].goods));
+                }
+                const QueryOutcome outcome = queryOne(context, db, web, chosen[i]);
+                if (!outcome.succeeded) {
+                    result = ExitCode::ServiceSaidOtherwise;
+                }
+                if (json) {
+                    array.append(outcomeJson(outcome));
+                } else {
+                    context.out((i > 0 ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
+                }
+            }
+            if (counting) {
+                context.err(QStringLiteral("\r\033[K"));
+            }
+            if (json) {
+                context.out(jsonText(array));
+            }
+            return result;
+        });
 }
 
 int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file) {
-    LockedBook book = lockBook(context);
-    if (book.failure != ExitCode::Success) {
-        return book.failure;
-    }
-    Database &db = book.file->database();
-    WebClient web;
-    QueryOutcome outcome;
-    try {
-        ParcelStore parcels(db);
-        const QList<ParcelRow> chosen = chosenParcels(context, parcels, choice);
-        if (chosen.isEmpty()) {
-            return ExitCode::Usage;
-        }
-        outcome = queryOne(context, db, web, chosen.first());
-    } catch (const StoreError &error) {
-        context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.description()));
-        return ExitCode::BookUnusable;
-    }
-    if (!outcome.succeeded) {
-        context.err(outcomeText(outcome));
-        return ExitCode::ServiceSaidOtherwise;
-    }
-    if (outcome.report.entries.isEmpty()) {
-        context.err(QStringLiteral("没有可导出的数据!\n"));
-        return ExitCode::ServiceSaidOtherwise;
-    }
-    const ExportResult written = ExportListViewContent(tracking::listRows(outcome.report.entries), file);
-    if (written.outcome != ExportResult::Written) {
-        context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
-        return ExitCode::ServiceSaidOtherwise;
-    }
-    context.out(QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));
-    return ExitCode::Success;
+    return onChosenParcels(
+        context, choice, [&](Database &db, WebClient &web, const QList<ParcelRow> &chosen) {
+            const QueryOutcome outcome = queryOne(context, db, web, chosen.first());
+            if (!outcome.succeeded) {
+                context.err(outcomeText(outcome));
+                return int(ExitCode::ServiceSaidOtherwise);
+            }
+            if (outcome.report.entries.isEmpty()) {
+                context.err(QStringLiteral("没有可导出的数据!\n"));
+                return int(ExitCode::ServiceSaidOtherwise);
+            }
+            const ExportResult written =
+                ExportListViewContent(tracking::listRows(outcome.report.entries), file);
+            if (written.outcome != ExportResult::Written) {
+                context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
+                return int(ExitCode::ServiceSaidOtherwise);
+            }
+            context.out(
+                QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));
+            return int(ExitCode::Success);
+        });
 }
