@@ -131,7 +131,9 @@ def check_program(build, cpack, demo_service, first_paint, work, args):
     env = {key: value for key, value in os.environ.items() if not key.startswith('PARCELBOOK_')}
     runtime = os.path.join(work, 'runtime')
     os.mkdir(runtime, 0o700)
-    env.update(QT_QPA_PLATFORM='offscreen', HOME=home, XDG_DATA_HOME=data,
+    # A sanitizer build's program would refuse a preloaded helper ahead of its runtime.
+    sanitizer = ':'.join(filter(None, [os.environ.get('ASAN_OPTIONS'), 'verify_asan_link_order=0']))
+    env.update(ASAN_OPTIONS=sanitizer, QT_QPA_PLATFORM='offscreen', HOME=home, XDG_DATA_HOME=data,
                XDG_CONFIG_HOME=os.path.join(home, '.config'), XDG_RUNTIME_DIR=runtime,
                LD_PRELOAD=first_paint)
     service, url = start_demo_service(demo_service)
