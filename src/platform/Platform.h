@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class Mailer;
@@ -23,12 +24,16 @@ public:
     virtual std::optional<QString> saveFileName(const QString &filter) = 0;
 };
 
+// How a clock set ended: ok, or the system's reason why not.
+using ClockSetDone = std::function<void(bool ok, const QString &error)>;
+
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
-    // Sets the computer's date and time; on failure returns false with the system's reason.
-    virtual bool setSystemTime(const QDateTime &moment, QString *error) = 0;
+    // Starts setting the computer's date and time and returns at once: the system may first ask the user
+    // for authorisation. done runs later on the calling thread, never inside this call.
+    virtual void setSystemTime(const QDateTime &moment, ClockSetDone done) = 0;
 };
 
 class Sound {

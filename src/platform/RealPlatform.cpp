@@ -37,12 +37,8 @@ QDateTime RealClock::now() const {
     return QDateTime::currentDateTime();
 }
 
-bool RealClock::setSystemTime(const QDateTime &moment, QString *error) {
-    const ClockSetResult result = SystemClockSetter::set(moment);
-    if (!result.ok && error) {
-        *error = result.error;
-    }
-    return result.ok;
+void RealClock::setSystemTime(const QDateTime &moment, ClockSetDone done) {
+    SystemClockSetter::set(moment, &m_context, std::move(done));
 }
 
 RealSound::RealSound(QString moduleFolder)

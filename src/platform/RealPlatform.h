@@ -4,6 +4,8 @@
 #include "platform/DbusNotifier.h"
 #include "platform/Platform.h"
 
+#include <QObject>
+
 #include <memory>
 
 class QWidget;
@@ -20,10 +22,15 @@ private:
     QWidget *m_parent = nullptr;
 };
 
+// Used on the thread that made it, the window's: that is where done runs.
 class RealClock final : public Clock {
 public:
     QDateTime now() const override;
-    bool setSystemTime(const QDateTime &moment, QString *error) override;
+    void setSystemTime(const QDateTime &moment, ClockSetDone done) override;
+
+private:
+    // Owns the steps of sets still under way; their answers go unheard once the clock is gone.
+    QObject m_context;
 };
 
 // The player lives in a module loaded on the first sound, looked for in moduleFolder; without it the

@@ -1,9 +1,12 @@
 // The clock setter: the system time service over the system bus, then clock_settime.
 #include "platform/SystemClockSetter.h"
 
-#include <QDBusConnection>
+#include "platform/StandardBus.h"
+
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QObject>
 
 #include <cerrno>
 #include <ctime>
@@ -13,24 +16,6 @@ namespace {
 
 // Long enough for a person to answer the authorisation prompt.
 constexpr int serviceTimeoutMs = 25000;
-
-// Each way returns why it failed, or nothing when the clock was set.
-std::optional<QString> askTimeService(qint64 microseconds) {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
-        return QStringLiteral("无法连接系统总线（%1）").arg(bus.lastError().message());
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
-        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTime"));
-    // usec_utc, relative, interactive: an absolute time, and the service may ask the user.
-    call << microseconds << false << true;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, serviceTimeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-        return std::nullopt;
-    }
-    return QStringLiteral("%1 %2").arg(reply.errorName(), reply.errorMessage()).trimmed();
-}
 
 std::optional<QString> setDirectly(qint64 microseconds) {
     timespec moment{};
@@ -42,20 +27,55 @@ std::optional<QString> setDirectly(qint64 microseconds) {
     return qt_error_string(errno);
 }
 
-} // namespace
-
-ClockSetResult SystemClockSetter::set(const QDateTime &moment) {
-    if (!moment.isValid() || moment.toMSecsSinceEpoch() < 0) {
-        return {false, QStringLiteral("要设置的时间无效")};
-    }
-    const qint64 microseconds = moment.toMSecsSinceEpoch() * 1000;
-    const std::optional<QString> serviceFailure = askTimeService(microseconds);
-    if (!serviceFailure) {
-        return {true, {}};
-    }
+// The time service did not set the clock; setting it directly takes no time, so it happens here.
+void setDirectlyAfter(const QString &serviceFailure, qint64 microseconds, const ClockSetDone &done) {
     const std::optional<QString> directFailure = setDirectly(microseconds);
     if (!directFailure) {
-        return {true, {}};
+        done(true, QString());
+        return;
     }
-    return {false, QStringLiteral("系统时间服务：%1；直接设置：%2").arg(*serviceFailure, *directFailure)};
+    done(false, QStringLiteral("系统时间服务：%1；直接设置：%2").arg(serviceFailure, *directFailure));
+}
+
+void askTimeService(const QDBusConnection &bus, qint64 microseconds, QObject *context,
+                    const ClockSetDone &done) {
+    if (!bus.isConnected()) {
+        setDirectlyAfter(QStringLiteral("无法连接系统总线（%1）").arg(bus.lastError().message()),
+                         microseconds, done);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
+        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTime"));
+    // usec_utc, relative, interactive: an absolute time, and the service may ask the user.
+    call << microseconds << false << true;
+    auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(call, serviceTimeoutMs), context);
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, context,
+                     [microseconds, done](QDBusPendingCallWatcher *reply) {
+                         reply->deleteLater();
+                         if (!reply->isError()) {
+                             done(true, QString());
+                             return;
+                         }
+                         const QDBusError error = reply->error();
+                         setDirectlyAfter(
+                             QStringLiteral("%1 %2").arg(error.name(), error.message()).trimmed(),
+                             microseconds, done);
+                     });
+}
+
+} // namespace
+
+void SystemClockSetter::set(const QDateTime &moment, QObject *context, ClockSetDone done) {
+    if (!moment.isValid() || moment.toMSecsSinceEpoch() < 0) {
+        QMetaObject::invokeMethod(
+            context, [done = std::move(done)] { done(false, QStringLiteral("要设置的时间无效")); },
+            Qt::QueuedConnection);
+        return;
+    }
+    const qint64 microseconds = moment.toMSecsSinceEpoch() * 1000;
+    standardbus::connectAside(QDBusConnection::SystemBus, context,
+                              [microseconds, context, done = std::move(done)](const QDBusConnection &bus) {
+                                  askTimeService(bus, microseconds, context, done);
+                              });
 }

@@ -1,18 +1,15 @@
-// Setting the computer's clock, through the system time service or directly.
+// Setting the computer's clock, through the system time service or directly, never waiting on the caller.
 #pragma once
 
-#include <QDateTime>
-#include <QString>
+#include "platform/Platform.h"
 
-struct ClockSetResult {
-    bool ok = false;
-    // Why neither way worked; empty when ok.
-    QString error;
-};
+class QObject;
 
 class SystemClockSetter final {
 public:
-    // Asks the system time service first, which may show the desktop's authorisation prompt; when
-    // that is unavailable or refuses, sets the clock directly, which only works with root rights.
-    static ClockSetResult set(const QDateTime &moment);
+    // Asks the system time service first, which may show the desktop's authorisation prompt for as long
+    // as the user takes; when that is unavailable or refuses, sets the clock directly, which only works
+    // with root rights. Returns at once; done runs later on the thread of `context`, never once context
+    // is gone.
+    static void set(const QDateTime &moment, QObject *context, ClockSetDone done);
 };

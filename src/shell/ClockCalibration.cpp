@@ -7,6 +7,7 @@
 #include "text/ClockText.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -49,37 +50,43 @@ void ClockCalibration::calibrate() {
                 finish();
                 return;
             }
-            ctime();
+            setClockFromTimeSource();
         },
         WebLimits{requestLimitMs, probeCap});
 }
 
-void ClockCalibration::ctime() {
+void ClockCalibration::setClockFromTimeSource() {
     m_with.web.head(
         m_with.timeAddress, this,
         [this](const WebReply &reply) {
-            Dialogs &dialogs = m_with.dialogs;
             // A transfer that failed tells no time, whatever header came with it.
             const std::optional<QDateTime> moment =
                 reply.failed ? std::nullopt : readDateHeader(reply.dateHeader);
             if (!moment) {
-                dialogs.inform(messageTitle,
-                               reply.failed ? QStringLiteral("时间校对失败!无法连接时间服务器,请稍后再试")
-                                            : QStringLiteral("时间校对失败!时间服务器没有给出有效的时间"),
-                               MessageIcon::Information);
+                m_with.dialogs.inform(messageTitle,
+                                      reply.failed
+                                          ? QStringLiteral("时间校对失败!无法连接时间服务器,请稍后再试")
+                                          : QStringLiteral("时间校对失败!时间服务器没有给出有效的时间"),
+                                      MessageIcon::Information);
                 finish();
                 return;
             }
-            QString error;
-            if (m_with.clock.setSystemTime(*moment, &error)) {
-                dialogs.inform(messageTitle, QStringLiteral("时间校对成功!"), MessageIcon::Information);
-            } else {
-                dialogs.inform(messageTitle, QStringLiteral("时间校对失败!错误原因") + error,
-                               MessageIcon::Information);
-            }
-            finish();
+            // The set may outlast the window (an authorisation prompt left open): its answer is then unheard.
+            m_with.clock.setSystemTime(
+                *moment, [self = QPointer<ClockCalibration>(this)](bool ok, const QString &error) {
+                    if (self) {
+                        self->reportClockSet(ok, error);
+                    }
+                });
         },
         WebLimits{requestLimitMs});
+}
+
+void ClockCalibration::reportClockSet(bool ok, const QString &error) {
+    const QString text =
+        ok ? QStringLiteral("时间校对成功!") : QString(QStringLiteral("时间校对失败!错误原因") + error);
+    m_with.dialogs.inform(messageTitle, text, MessageIcon::Information);
+    finish();
 }
 
 void ClockCalibration::finish() {

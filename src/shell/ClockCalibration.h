@@ -34,8 +34,10 @@ private:
     void tick();
     // "时间校对": probe the network, then take date and time from one Date header and set both.
     void calibrate();
-    // `ctime`: sets the computer's clock from the time source's Date header, moved to +8 hours.
-    void ctime();
+    // `ctime`: reads the time source's Date header and sets the computer's clock from it.
+    void setClockFromTimeSource();
+    // Says how the clock set ended and gives the button back.
+    void reportClockSet(bool ok, const QString &error);
     void finish();
 
     Collaborators m_with;

@@ -572,6 +572,32 @@ void ModesTest::clockAndCalibration() {
     QVERIFY(!calibrate->isEnabled());
     m_stub.release(QStringLiteral("/probe"));
     QTRY_VERIFY(calibrate->isEnabled());
+    QCOMPARE(h.fake.clock.sets.size(), 1);
+
+    // While the system asks the user to authorise the set, the window keeps running: the clock label
+    // ticks on its own, and the button comes back only with the answer.
+    h.fake.clock.setError.clear();
+    h.fake.clock.holdAnswers = true;
+    h.fake.dialogs.shown.clear();
+    calibrate->click();
+    QTRY_COMPARE(h.fake.clock.outstanding(), 1);
+    h.fake.clock.current = QDateTime(QDate(2026, 1, 5), QTime(9, 5, 9));
+    QTRY_COMPARE(h.child<QLabel>(QStringLiteral("Label11_5"))->text(), QStringLiteral("2026-1-5 9:05:09"));
+    QVERIFY(!calibrate->isEnabled());
+    QVERIFY(h.fake.dialogs.shown.isEmpty());
+    h.fake.clock.answerOutstanding();
+    QVERIFY(calibrate->isEnabled());
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("时间校对成功!")}));
+    QCOMPARE(h.fake.dialogs.shown[0].title, QStringLiteral("提示"));
+    QCOMPARE(h.fake.clock.sets.size(), 2);
+
+    // A window closed before the answer comes does not hear it.
+    calibrate->click();
+    QTRY_COMPARE(h.fake.clock.outstanding(), 1);
+    h.window.reset();
+    h.fake.clock.answerOutstanding();
+    QCOMPARE(h.fake.clock.sets.size(), 3);
+    QCOMPARE(h.fake.dialogs.shown.size(), 1);
 }
 
 void ModesTest::calibration_givesUpOnASilentTimeSource() {

@@ -1,7 +1,9 @@
-// Fake dialogs.
+// Fake dialogs and clock.
 #include "support/FakePlatform.h"
 
 #include <QTest>
+
+#include <utility>
 
 void FakeDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
     shown.append({title, text, icon, false});
@@ -36,4 +38,20 @@ QStringList FakeDialogs::texts() const {
         result.append(message.text);
     }
     return result;
+}
+
+void FakeClock::setSystemTime(const QDateTime &moment, ClockSetDone done) {
+    m_outstanding.append({moment, std::move(done)});
+    if (!holdAnswers) {
+        QTimer::singleShot(0, &m_context, [this] { answerOutstanding(); });
+    }
+}
+
+void FakeClock::answerOutstanding() {
+    for (const OutstandingSet &set : std::exchange(m_outstanding, {})) {
+        if (setError.isEmpty()) {
+            sets.append(set.moment);
+        }
+        set.done(setError.isEmpty(), setError);
+    }
 }

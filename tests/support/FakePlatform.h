@@ -37,21 +37,32 @@ public:
     QStringList texts() const;
 };
 
-// Never touches the machine's clock: a set is only recorded (and may be scripted to fail).
+// Never touches the machine's clock: a set is only recorded (and may be scripted to fail). Its answer
+// comes from the event loop, never inside the call, and may be held back like a prompt left open.
 class FakeClock final : public Clock {
 public:
     QDateTime now() const override { return current; }
-    bool setSystemTime(const QDateTime &moment, QString *error) override {
-        if (!setError.isEmpty()) {
-            *error = setError;
-            return false;
-        }
-        sets.append(moment);
-        return true;
-    }
+    void setSystemTime(const QDateTime &moment, ClockSetDone done) override;
+    // Answers every set still outstanding, as the system would.
+    void answerOutstanding();
+    qsizetype outstanding() const { return m_outstanding.size(); }
+
     QDateTime current = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0));
+    // The moments the clock was set to, in order.
     QList<QDateTime> sets;
+    // When not empty, sets fail with this reason.
     QString setError;
+    // While true, sets stay outstanding until answerOutstanding().
+    bool holdAnswers = false;
+
+private:
+    struct OutstandingSet {
+        QDateTime moment;
+        ClockSetDone done;
+    };
+    QList<OutstandingSet> m_outstanding;
+    // Answers still queued when the fake goes end with it.
+    QObject m_context;
 };
 
 // Records every message; answers by script (sent, or refused with a reason).
