@@ -1,6 +1,8 @@
 // The notification service's calls, made asynchronously on the session bus.
 #include "platform/DbusNotifier.h"
 
+#include "platform/StandardBus.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -26,34 +28,40 @@ void DbusNotifier::notify(const QString &title, const QString &body) {
         return;
     }
     m_waiting.append({title, body});
-    if (!m_asking) {
-        askCapabilities();
-    }
-}
-
-void DbusNotifier::askCapabilities() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        m_waiting.clear();
+    if (m_asking) {
         return;
     }
     m_asking = true;
+    standardbus::connectAside(QDBusConnection::SessionBus, &m_context,
+                              [this](const QDBusConnection &bus) { askCapabilities(bus); });
+}
+
+void DbusNotifier::askCapabilities(const QDBusConnection &bus) {
+    if (!bus.isConnected()) {
+        dropWaiting();
+        return;
+    }
     auto *watcher = new QDBusPendingCallWatcher(
         bus.asyncCall(notificationsCall(QStringLiteral("GetCapabilities"))), &m_context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &m_context,
                      [this](QDBusPendingCallWatcher *call) {
                          call->deleteLater();
-                         m_asking = false;
                          const QDBusPendingReply<QStringList> reply = *call;
                          if (reply.isError()) {
-                             m_waiting.clear();
+                             dropWaiting();
                              return;
                          }
+                         m_asking = false;
                          m_bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
                          for (const Notification &notification : std::exchange(m_waiting, {})) {
                              post(notification);
                          }
                      });
+}
+
+void DbusNotifier::dropWaiting() {
+    m_asking = false;
+    m_waiting.clear();
 }
 
 void DbusNotifier::post(const Notification &notification) const {
@@ -63,6 +71,7 @@ void DbusNotifier::post(const Notification &notification) const {
     call << QStringLiteral("岚舟包裹通") << 0u << QStringLiteral("cn.lanzhou.parcelbook")
          << notification.title << (*m_bodyMarkup ? notification.body.toHtmlEscaped() : notification.body)
          << QStringList() << QVariantMap() << -1;
-    // The id the service answers with is of no use: nothing waits for it.
+    // The id the service answers with is of no use: nothing waits for it. The bus is connected by now,
+    // so Qt hands out its connection without waiting.
     QDBusConnection::sessionBus().send(call);
 }

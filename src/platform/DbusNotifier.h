@@ -7,12 +7,14 @@
 
 #include <optional>
 
+class QDBusConnection;
+
 class DbusNotifier final {
 public:
-    // Posts the notification as the program's own. The first one asks the service whether it reads
-    // markup in the body, so that the plain text is escaped exactly where it would be read as markup;
-    // notifications wait for that answer. Without a session bus or a service they are dropped, and
-    // the next one asks again.
+    // Posts the notification as the program's own and returns at once. The first one connects to the
+    // session bus on a worker thread and asks the service whether it reads markup in the body, so that
+    // the plain text is escaped exactly where it would be read as markup; notifications wait for both.
+    // Without a session bus or a service they are dropped, and the next one tries again.
     void notify(const QString &title, const QString &body);
 
 private:
@@ -20,10 +22,11 @@ private:
         QString title;
         QString body;
     };
-    void askCapabilities();
+    void askCapabilities(const QDBusConnection &bus);
+    void dropWaiting();
     void post(const Notification &notification) const;
 
-    // Owns the watcher of a question still unanswered when the notifier goes.
+    // Owns the steps of a question still unanswered when the notifier goes.
     QObject m_context;
     std::optional<bool> m_bodyMarkup;
     bool m_asking = false;
