@@ -2,6 +2,7 @@
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageDialogs.h"
 #include "store/ProgramFolder.h"
 
 #include <QApplication>
@@ -102,7 +103,7 @@ int main(int argc, char *argv[]) {
 
     const programfolder::Places places = programfolder::resolve();
     // The sender and the player are modules, loaded on the first mail or sound.
-    RealDialogs dialogs;
+    MessageDialogs dialogs;
     RealClock clock;
     RealSound sound(places.modules);
     RealDesktop desktop;

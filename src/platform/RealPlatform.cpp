@@ -1,4 +1,4 @@
-// Real implementations of the seams.
+// Real implementations of the clock, sound and desktop seams.
 #include "platform/RealPlatform.h"
 
 #include "platform/PlatformModules.h"
@@ -6,32 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QStandardPaths>
 #include <QUrl>
-
-void RealDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
-    QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
-                    text, QMessageBox::Ok, m_parent);
-    box.exec();
-}
-
-bool RealDialogs::ask(const QString &title, const QString &text, DefaultAnswer byDefault) {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
-std::optional<QString> RealDialogs::saveFileName(const QString &filter) {
-    const QString file = QFileDialog::getSaveFileName(
-        m_parent, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), filter);
-    if (file.isEmpty()) {
-        return std::nullopt;
-    }
-    return file;
-}
 
 QDateTime RealClock::now() const {
     return QDateTime::currentDateTime();

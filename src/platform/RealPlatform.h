@@ -1,4 +1,4 @@
-// The real seams: Qt message boxes and file dialog, the system clock, the sound module, the desktop.
+// The real seams without widgets: the system clock, the sound module, the desktop.
 #pragma once
 
 #include "platform/DbusNotifier.h"
@@ -7,20 +7,6 @@
 #include <QObject>
 
 #include <memory>
-
-class QWidget;
-
-class RealDialogs final : public Dialogs {
-public:
-    // Dialogs are modal to this window once it is set.
-    void setParentWindow(QWidget *parent) { m_parent = parent; }
-    void inform(const QString &title, const QString &text, MessageIcon icon) override;
-    bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) override;
-    std::optional<QString> saveFileName(const QString &filter) override;
-
-private:
-    QWidget *m_parent = nullptr;
-};
 
 // Used on the thread that made it, the window's: that is where done runs.
 class RealClock final : public Clock {

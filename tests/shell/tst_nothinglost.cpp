@@ -1,6 +1,6 @@
 // Nothing the user entered is lost and nothing is shown wrong: settings kept however the page goes,
 // presses that act, failures reported as failures, the newest entry in view, no stale balloon.
-#include "platform/RealPlatform.h"
+#include "shell/MessageDialogs.h"
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
 #include "support/HttpStub.h"
@@ -309,7 +309,7 @@ void NothingLostTest::destructiveQuestions_enterDestroysNothing() {
     QCOMPARE(h.parcels().size(), 2);
 
     // The real message box: Enter takes the default button, Esc answers No.
-    RealDialogs real;
+    MessageDialogs real;
     const auto press = [](Qt::Key key) {
         QTimer::singleShot(0, [key] { QTest::keyClick(QApplication::activeModalWidget(), key); });
     };

@@ -1,0 +1,28 @@
+// Message boxes and the save dialog, modal to the window.
+#include "shell/MessageDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+void MessageDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
+    QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
+                    text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool MessageDialogs::ask(const QString &title, const QString &text, DefaultAnswer byDefault) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> MessageDialogs::saveFileName(const QString &filter) {
+    const QString file = QFileDialog::getSaveFileName(
+        m_parent, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), filter);
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return file;
+}
