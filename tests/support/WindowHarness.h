@@ -104,7 +104,8 @@ struct Harness {
             db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
         QList<ParcelRow> rows;
         while (query.next()) {
-            rows.append({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});
+            rows.append(
+                {ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), query.text(4)});
         }
         return rows;
     }

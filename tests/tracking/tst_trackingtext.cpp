@@ -1,5 +1,6 @@
 // Reading the tracking answers into values: result codes, entries, transit time, status, new
 // progress and version texts.
+#include "store/ParcelStore.h"
 #include "text/JsonText.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
@@ -409,7 +410,10 @@ void TrackingTextTest::updateState() {
     QFETCH(int, status);
     QFETCH(int, state);
     QFETCH(QString, word);
-    const UpdateState read = tracking::updateState(stored, rows, DeliveryStatus(status));
+    // The count as the book stores it: text, read by its leading digits, empty while none is stored.
+    ParcelRow row;
+    row.num = stored;
+    const UpdateState read = tracking::updateState(row.storedCount(), rows, DeliveryStatus(status));
     QCOMPARE(int(read), state);
     QCOMPARE(updateWord(read), word);
 }
