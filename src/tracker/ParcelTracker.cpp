@@ -487,6 +487,9 @@ void ParcelTracker::stopTimed() {
 }
 
 void ParcelTracker::loopTick() {
+    if (!m_loopRunning) {
+        return;
+    }
     if (++m_minutesCounted == m_loopMinutes) {
         m_minutesCounted = 0;
         queryUnlessPaused();

@@ -155,6 +155,23 @@ void ModesTest::loop_queriesEveryIntervalAndHoldsTheWindow() {
         QVERIFY(!h.page(1)->isVisible());
     }
 
+    // A failure code or F11 during the loop gives back no more than the loop allows.
+    m_stub.answerOnce(QStringLiteral("/"), harness::codeAnswer("3"));
+    tick(loop);
+    QTRY_COMPARE(h.hint(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
+    QVERIFY(!h.picker()->isEnabled());
+    QVERIFY(!h.icon(1)->isEnabled());
+    QVERIFY(h.icon(6)->isEnabled());
+    h.fake.dialogs.answers = {true};
+    h.key(Qt::Key_F11);
+    QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
+    QVERIFY(!h.picker()->isEnabled());
+    QVERIFY(!h.icon(3)->isEnabled());
+    QVERIFY(h.icon(6)->isEnabled());
+    h.fake.dialogs.shown.clear();
+    tick(loop);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
     // Stopping gives the window back without a question.
     h.key(Qt::Key_F9);
     button(h, 16)->click();
@@ -175,6 +192,22 @@ void ModesTest::loop_queriesEveryIntervalAndHoldsTheWindow() {
     QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
     tick(loop);
     QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
+    // Clearing the book ends the loop: its parcel is gone, so no later tick queries or alerts.
+    h.fake.sound.played.clear();
+    h.fake.dialogs.answers = {true};
+    h.key(Qt::Key_F6);
+    QCOMPARE(h.hint(), QStringLiteral("快递列表已清空..."));
+    QCOMPARE(button(h, 16)->text(), QStringLiteral("开始循环"));
+    QVERIFY(!loop->isActive());
+    QVERIFY(h.picker()->isEnabled());
+    for (int minute = 0; minute < 3; ++minute) {
+        tick(loop);
+    }
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QVERIFY(h.fake.sound.played.isEmpty());
 }
 
 void ModesTest::loop_restsUntilTomorrowOnceTheQuotaIsUsedUp() {

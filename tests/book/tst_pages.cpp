@@ -520,6 +520,8 @@ void PagesTest::operations_modifyDeleteCopy() {
     QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_9")), Qt::LeftButton);
     QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("确定要修改[妈妈鞋子]此单号码?"),
                                                   QStringLiteral("快递信息修改成功!")}));
+    // The change overwrites the row, so Enter would have answered No.
+    QCOMPARE(h.fake.dialogs.shown[0].byDefault, DefaultAnswer::No);
     QVERIFY(!h.page(2)->isVisible());
     QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("妈妈's 新鞋"),
@@ -592,6 +594,20 @@ void PagesTest::operations_modifyDeleteCopy() {
     QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.entries(), QStringList({QStringLiteral("爸爸衣服")}));
     QCOMPARE(h.picker()->currentIndex(), 0);
+
+    // The last parcel deleted: the picker lists nothing, and nothing queries or announces it again.
+    h.fake.sound.played.clear();
+    h.key(Qt::Key_F5);
+    h.fake.dialogs.answers = {true};
+    m_stub.clearRequests();
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_11")), Qt::LeftButton);
+    QCOMPARE(h.entries(), QStringList());
+    QVERIFY(h.parcels().isEmpty());
+    h.key(Qt::Key_F8);
+    QTest::qWait(50);
+    QCOMPARE(h.entries(), QStringList());
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
+    QVERIFY(h.fake.sound.played.isEmpty());
 
     // The number box takes only numbers.
     h.key(Qt::Key_F5);
