@@ -340,41 +340,47 @@ void ParcelTracker::parse() {
     outcome.stalledDays = tracking::stalledDays(outcome.report, now);
     outcome.update =
         tracking::updateState(parcel.storedCount, outcome.report.rowCount(), outcome.report.status);
-    m_shownStatus = outcome.report.status;
-    Q_EMIT hint(tracking::finishedHint(outcome.report, now));
-    Q_EMIT progressShown(parcel, outcome.report, outcome.update);
-    if (!detectNewProgress(parcel, outcome.report, outcome.update)) {
+    // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
+    const std::optional<bool> stored = detectNewProgress(parcel, outcome.report, outcome.update);
+    if (!stored) {
+        outcome.message = gone();
+        forget(parcel.id);
+        Q_EMIT hint(gone());
+        end(outcome);
+        Q_EMIT parcelRemoved(parcel.id, false);
         return;
+    }
+    m_shownStatus = outcome.report.status;
+    // A failed store has put its reason on the hint line; the advice would hide it.
+    if (*stored) {
+        Q_EMIT hint(tracking::finishedHint(outcome.report, now));
+    }
+    Q_EMIT progressShown(parcel, outcome.report, outcome.update);
+    // Unstored, the same progress would be announced again at every query: no alert then.
+    if (*stored && outcome.update == tracking::UpdateState::NewProgress) {
+        m_with.alerts.announce(parcel, outcome.report);
     }
     end(outcome);
 }
 
-bool ParcelTracker::detectNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
-                                      tracking::UpdateState update) {
+std::optional<bool> ParcelTracker::detectNewProgress(const TrackedParcel &parcel,
+                                                     const tracking::ProgressReport &report,
+                                                     tracking::UpdateState update) {
     if (update != tracking::UpdateState::NewProgress) {
         return true;
     }
     const int rows = report.rowCount();
     try {
         if (!m_with.parcels.setCount(parcel.id, rows)) {
-            // The row went between the answer and the parse: nothing to store, nothing to announce.
-            forget(parcel.id);
-            Q_EMIT hint(gone());
-            QueryOutcome outcome{parcel, AnswerKind::Success, QString(), gone(), report,
-                                 update, std::nullopt};
-            end(outcome);
-            Q_EMIT parcelRemoved(parcel.id, false);
-            return false;
+            return std::nullopt;
         }
     } catch (const StoreError &error) {
-        // Unstored, the same progress would be announced again at every query: no alert now.
         Q_EMIT hint(error.failureText(QStringLiteral("更新记录保存")));
-        return true;
+        return false;
     }
     if (m_current && m_current->id == parcel.id) {
         m_current->storedCount = rows;
     }
-    m_with.alerts.announce(parcel, report);
     return true;
 }
 

@@ -142,9 +142,10 @@ private:
     bool removeRow(ParcelId id);
     // Tick of Timer1: the answer's entries become the report, shown, compared and announced.
     void parse();
-    // Stores and announces new progress; false when the row is gone.
-    bool detectNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
-                           tracking::UpdateState update);
+    // Stores the count of new progress: true when stored (or nothing new), false when the store
+    // failed (the reason on the hint line), nothing when the row is gone.
+    std::optional<bool> detectNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                                          tracking::UpdateState update);
     // Tick of Timer7: ten ticks without an answer give the query up.
     void watchTick();
     void stopWatch();
