@@ -6,6 +6,7 @@
 #include "store/ParcelStore.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
+#include "support/QuickWait.h"
 
 #include <QComboBox>
 #include <QLabel>

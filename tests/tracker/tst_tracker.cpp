@@ -6,6 +6,7 @@
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
+#include "support/QuickWait.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -105,7 +106,7 @@ struct Rig {
     void query(ParcelId id) {
         const qsizetype before = ended.size();
         QVERIFY(tracker->selectParcel(id));
-        QTRY_COMPARE(ended.size(), before + 1);
+        TRY_COMPARE(ended.size(), before + 1);
     }
 
     const QString chime = QStringLiteral("/nowhere/ts.mp3");
@@ -175,10 +176,10 @@ void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     for (int query = 1; query <= 5; ++query) {
         m_stub.neverAnswer(service);
         QVERIFY(r.tracker->selectParcel(id));
-        QTRY_COMPARE(m_stub.count(service), query);
+        TRY_COMPARE(m_stub.count(service), query);
         tick(watch, 6);
         m_stub.release(service);
-        QTRY_COMPARE(r.ended.size(), query);
+        TRY_COMPARE(r.ended.size(), query);
         QVERIFY(r.ended.last().succeeded());
     }
     QCOMPARE(r.gaveUp, 0);
@@ -190,7 +191,7 @@ void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     // No answer at all: given up at the tenth second, not before.
     m_stub.neverAnswer(service);
     QVERIFY(r.tracker->selectParcel(id));
-    QTRY_COMPARE(m_stub.count(service), 6);
+    TRY_COMPARE(m_stub.count(service), 6);
     tick(watch, 9);
     QCOMPARE(r.gaveUp, 0);
     QVERIFY(r.tracker->busy());
@@ -240,7 +241,7 @@ void TrackerTest::deletedParcelStaysGone() {
     const ParcelId other = r.add(QStringLiteral("YT300"), QStringLiteral("妈妈鞋子"));
     m_stub.neverAnswer(service);
     QVERIFY(r.tracker->selectParcel(other));
-    QTRY_COMPARE(m_stub.count(service), 2);
+    TRY_COMPARE(m_stub.count(service), 2);
     {
         Database second = r.folder.open();
         QVERIFY(ParcelStore(second).remove(other));
@@ -248,7 +249,7 @@ void TrackerTest::deletedParcelStaysGone() {
     const qsizetype rows = r.rows();
     const qsizetype shown = r.shown.size();
     m_stub.release(service);
-    QTRY_COMPARE(r.removed.size(), 3);
+    TRY_COMPARE(r.removed.size(), 3);
     QCOMPARE(r.removed.last(), qMakePair(other.value(), false));
     QVERIFY(!r.tracker->current());
     QTest::qWait(200);
@@ -261,7 +262,7 @@ void TrackerTest::deletedParcelStaysGone() {
     QTimer *parse = r.timer("Timer1");
     parse->setInterval(60000);
     QVERIFY(r.tracker->selectParcel(late));
-    QTRY_VERIFY(parse->isActive());
+    TRY_VERIFY(parse->isActive());
     {
         Database second = r.folder.open();
         QVERIFY(ParcelStore(second).remove(late));
@@ -351,7 +352,7 @@ void TrackerTest::clearStopsTheModes() {
     r.tracker->startLoop(1);
     m_stub.neverAnswer(service);
     tick(loop);
-    QTRY_COMPARE(m_stub.count(service), 3);
+    TRY_COMPARE(m_stub.count(service), 3);
     r.parcels.clear();
     r.tracker->forgetAll();
     QVERIFY(!r.tracker->loopRunning());
@@ -379,7 +380,7 @@ void TrackerTest::addInFlightIsNotDropped() {
         ParcelId(),  QStringLiteral("YT777"), yuantong, QStringLiteral("yuantong"), QStringLiteral("新快递"),
         std::nullopt};
     QVERIFY(r.tracker->addParcel(fresh));
-    QTRY_COMPARE(m_stub.count(service), 2);
+    TRY_COMPARE(m_stub.count(service), 2);
 
     // Neither a pick nor the loop's turn replaces it.
     r.hints.clear();
@@ -392,7 +393,7 @@ void TrackerTest::addInFlightIsNotDropped() {
     QCOMPARE(r.tracker->current()->id, first);
 
     m_stub.release(service);
-    QTRY_COMPARE(r.added.size(), 1);
+    TRY_COMPARE(r.added.size(), 1);
     const QList<ParcelRow> stored = r.parcels.byNumber(QStringLiteral("YT777"));
     QCOMPARE(stored.size(), 1);
     QCOMPARE(stored[0].goods, QStringLiteral("新快递"));
@@ -403,7 +404,7 @@ void TrackerTest::addInFlightIsNotDropped() {
     m_stub.neverAnswer(service);
     QVERIFY(r.tracker->addParcel({ParcelId(), QStringLiteral("YT888"), yuantong, QStringLiteral("yuantong"),
                                   QStringLiteral("外卖"), std::nullopt}));
-    QTRY_COMPARE(m_stub.count(service), 3);
+    TRY_COMPARE(m_stub.count(service), 3);
     r.tracker->abandonQuery();
     QCOMPARE(r.hints.last(), QStringLiteral("已取消添加,新快递【外卖】未保存"));
     QVERIFY(!r.tracker->busy());
@@ -431,7 +432,7 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     QCOMPARE(r.fake.recordingMailer.sent.size(), 1);
     QCOMPARE(r.fake.recordingMailer.sent[0].to, QStringLiteral("me@example.org"));
     QVERIFY(r.fake.recordingMailer.sent[0].subject.contains(QStringLiteral("爸爸衣服")));
-    QTRY_VERIFY(r.hints.contains(QStringLiteral("快递有最新进展，已发送至邮箱!")));
+    TRY_VERIFY(r.hints.contains(QStringLiteral("快递有最新进展，已发送至邮箱!")));
 
     // The same progress again is no news.
     r.query(id);
@@ -483,7 +484,7 @@ void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {
     r.tracker->startLoop(1);
     m_stub.answer(service, codeAnswer("22"));
     tick(loop);
-    QTRY_COMPARE(r.ended.size(), 2);
+    TRY_COMPARE(r.ended.size(), 2);
     QCOMPARE(r.ended.last().code, QStringLiteral("22"));
     QCOMPARE(m_stub.count(service), 2);
     QVERIFY(r.hints.last().contains(QStringLiteral("今日不再自动查询")));
@@ -510,7 +511,7 @@ void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {
     // Past midnight the loop queries again.
     r.fake.clock.current = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 30));
     tick(loop);
-    QTRY_COMPARE(r.ended.size(), 4);
+    TRY_COMPARE(r.ended.size(), 4);
     QVERIFY(r.ended.last().succeeded());
     QCOMPARE(m_stub.count(service), 4);
 
@@ -521,7 +522,7 @@ void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {
     QCOMPARE(r.ended.last().code, QStringLiteral("22"));
     r.tracker->startLoop(1);
     tick(loop);
-    QTRY_COMPARE(m_stub.count(service), 6);
+    TRY_COMPARE(m_stub.count(service), 6);
 }
 
 QTEST_GUILESS_MAIN(TrackerTest)
