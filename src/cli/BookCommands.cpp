@@ -159,8 +159,9 @@ public:
         , m_dialogs(context)
         , m_clock(context)
         , m_alerts({nullptr, QString(), *context.desktop, *context.mailer, m_clock, m_switches}, nullptr)
-        , m_tracker({m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts},
-                    nullptr) {
+        , m_tracker(
+              {m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts, false},
+              nullptr) {
         QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, [&context](const QString &text) {
             context.err(text.trimmed() + QLatin1Char('\n'));
         });

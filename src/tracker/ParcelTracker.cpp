@@ -151,6 +151,9 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
     m_pending->request = nullptr;
     if (answer.kind == AnswerKind::NoAnswer) {
         // Nothing came: the query stays open until its ten seconds are up.
+        if (!m_with.waitOutEmptyAnswers) {
+            giveUp();
+        }
         return;
     }
     stopWatch();
@@ -388,6 +391,10 @@ void ParcelTracker::watchTick() {
     if (++m_watchTicks < answerLimitTicks) {
         return;
     }
+    giveUp();
+}
+
+void ParcelTracker::giveUp() {
     stopWatch();
     if (!m_pending) {
         return;

@@ -52,6 +52,9 @@ public:
         // The keep-or-delete and save-anyway questions and their messages.
         Dialogs &dialogs;
         ProgressAlerts &alerts;
+        // The window waits out a query that got nothing back, so its user sees the anomaly message
+        // after ten seconds; a script has nobody watching and gives up at once.
+        bool waitOutEmptyAnswers = true;
     };
     ParcelTracker(Collaborators collaborators, QObject *parent);
     ~ParcelTracker() override;
@@ -148,6 +151,7 @@ private:
                                           tracking::UpdateState update);
     // Tick of Timer7: ten ticks without an answer give the query up.
     void watchTick();
+    void giveUp();
     void stopWatch();
     void end(QueryOutcome outcome);
     // Forgets what the tracker held of the parcel, without touching the book.

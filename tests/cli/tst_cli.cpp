@@ -7,11 +7,13 @@
 #include "support/WindowHarness.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringDecoder>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,9 +56,9 @@ Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
                  const QProcessEnvironment &extra) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(extra);
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
     environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
+    environment.insert(extra);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PARCELBOOK_CLI), arguments);
     if (!process.waitForStarted()) {
@@ -146,6 +148,23 @@ void CliTest::query_printsStoresAndSaysWhy() {
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")});
     QCOMPARE(ran.code, 0);
     QVERIFY2(ran.out.contains(QStringLiteral("天没有新进展,建议联系快递公司\n")), qPrintable(ran.out));
+
+    // A service that cannot be reached: said at once, not after the window's ten seconds.
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    QProcessEnvironment unreachable;
+    unreachable.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"),
+                       QStringLiteral("http://127.0.0.1:%1").arg(closedPort));
+    QElapsedTimer took;
+    took.start();
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, unreachable);
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.out.contains(QStringLiteral("查询服务没有应答,请检查网络后再试")), qPrintable(ran.out));
+    QVERIFY2(took.elapsed() < 8000, qPrintable(QString::number(took.elapsed())));
 
     // Wrong arguments, an unknown parcel.
     QCOMPARE(run(folder, {QStringLiteral("query")}).code, 2);
