@@ -94,7 +94,7 @@ void parseTick(benchmark::State &state) {
         const tracking::ProgressReport report = tracking::reportProgress(entries, now);
         list->showEntries(report.entries);
         status->showProgress(report);
-        status->showUpdate(tracking::updateState(QStringLiteral("0"), report.rowCount(), report.status));
+        status->showUpdate(tracking::updateState(qint64(0), report.rowCount(), report.status));
     }
     if (list->topLevelItemCount() != state.range(0)) {
         state.SkipWithError("the list missed entries");

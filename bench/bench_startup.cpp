@@ -48,7 +48,7 @@ void pickerReload(benchmark::State &state) {
     QWidget host;
     ParcelPicker picker(&host);
     for (auto _ : state) {
-        picker.read(parcels);
+        picker.reload(parcels);
     }
     if (picker.count() != parcelCount) {
         state.SkipWithError("the picker did not list every parcel");

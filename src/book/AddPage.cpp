@@ -1,20 +1,15 @@
 // Add parcel and first query.
 #include "book/AddPage.h"
 
+#include "book/ParcelBook.h"
 #include "book/Recognition.h"
-#include "query/AnomalyWatch.h"
-#include "query/ParcelBook.h"
-#include "query/QuerySession.h"
-#include "query/TrackingQuery.h"
 #include "settings/Switches.h"
 #include "store/CourierStore.h"
-#include "store/ParcelStore.h"
 #include "store/StoreError.h"
 #include "text/NumberFilter.h"
+#include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
-#include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
-#include "widgets/ProgressList.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -104,7 +99,7 @@ void AddPage::numberChanged(const QString &text) {
 }
 
 void AddPage::add() {
-    CurrentParcel parcel;
+    TrackedParcel parcel;
     parcel.number = m_number->currentText();
     parcel.company = m_company->text();
     parcel.goods = m_goods->text();
@@ -119,7 +114,7 @@ void AddPage::add() {
         try {
             courier = m_with.book.couriers().byName(parcel.company);
         } catch (const StoreError &error) {
-            m_with.feedback.hint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+            m_with.feedback.hint(error.failureText(QStringLiteral("快递公司读取")));
             return;
         }
     }
@@ -133,78 +128,7 @@ void AddPage::add() {
         return;
     }
     parcel.companyCode = courier->code;
-
-    m_with.feedback.hint(QStringLiteral("未查询"));
-    m_with.list.clearEntries();
-    hide();
-    m_with.session.setToolbarEnabled(false);
-    m_with.query.kdgs(parcel, [this](const CurrentParcel &asked, const tracking::TrackingAnswer &answer) {
-        answered(asked, answer);
-    });
-}
-
-void AddPage::answered(const CurrentParcel &parcel, const tracking::TrackingAnswer &answer) {
-    using tracking::AnswerKind;
-    ParcelStore &parcels = m_with.book.parcels();
-    try {
-        switch (answer.kind) {
-        case AnswerKind::NoAnswer:
-            return;
-        case AnswerKind::Success:
-            if (parcels.byNumber(parcel.number).isEmpty()) {
-                storeNew(parcel);
-                // The new parcel becomes current through the selection of its own entry.
-                ParcelPicker &picker = m_with.book.picker();
-                picker.pick(picker.count() - 1);
-            } else {
-                m_with.feedback.inform(QStringLiteral("快递数据已存在!"));
-                listDuplicates(parcel.number);
-            }
-            return;
-        case AnswerKind::NotKnown:
-            m_with.watch.stop();
-            if (!m_with.feedback.ask(QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"))) {
-                commonEnd();
-                return;
-            }
-            if (parcels.byNumber(parcel.number).isEmpty()) {
-                storeNew(parcel);
-                m_with.feedback.inform(QStringLiteral("快递添加成功！"));
-                commonEnd();
-            } else {
-                m_with.feedback.inform(QStringLiteral("快递数据已存在!"));
-                // The window is given back before the first match is queried, so that query
-                // keeps its lock, busy indicator and watch.
-                commonEnd();
-                listDuplicates(parcel.number);
-            }
-            return;
-        case AnswerKind::Unreadable:
-        case AnswerKind::Failure:
-            if (!answer.message.isEmpty()) {
-                m_with.feedback.hint(answer.message);
-            }
-            commonEnd();
-            return;
-        }
-    } catch (const StoreError &error) {
-        m_with.feedback.hint(QStringLiteral("快递保存失败!错误原因") + error.description());
-        commonEnd();
+    if (m_with.book.tracker().addParcel(parcel)) {
+        hide();
     }
-}
-
-void AddPage::storeNew(const CurrentParcel &parcel) {
-    m_with.book.parcels().add(parcel.company, parcel.number, parcel.goods);
-    m_with.book.picker().sX(m_with.book.parcels());
-}
-
-void AddPage::listDuplicates(const QString &number) {
-    ParcelPicker &picker = m_with.book.picker();
-    picker.showRows(m_with.book.parcels().byNumberContaining(number.trimmed()));
-    picker.pick(0);
-}
-
-void AddPage::commonEnd() {
-    m_with.query.finish();
-    m_with.session.unlock();
 }

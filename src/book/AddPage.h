@@ -1,24 +1,18 @@
 // The add page: number, company and goods of a new parcel, stored after the service has answered.
 #pragma once
 
-#include "query/CurrentParcel.h"
-#include "tracking/TrackingAnswer.h"
 #include "widgets/Page.h"
 
 #include <functional>
 
-class AnomalyWatch;
 class Feedback;
 class ParcelBook;
-class ProgressList;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QuerySession;
 class Recognition;
 class Switches;
-class TrackingQuery;
 class WebClient;
 
 class AddPage final : public Page {
@@ -28,11 +22,7 @@ class AddPage final : public Page {
 public:
     struct Collaborators {
         ParcelBook &book;
-        QuerySession &session;
-        ProgressList &list;
         const Feedback &feedback;
-        TrackingQuery &query;
-        AnomalyWatch &watch;
         const Switches &switches;
         WebClient &web;
         QString recognitionAddress;
@@ -48,15 +38,9 @@ public:
 
 private:
     void numberChanged(const QString &text);
-    // The start button: checks the input, asks the service, and lets its answer decide. The
-    // current parcel stays as it was until the new one is stored and picked.
+    // The start button: checks the input and hands the new parcel to the tracker, whose answer
+    // decides. The current parcel stays as it was until the new one is stored and picked.
     void add();
-    void answered(const CurrentParcel &parcel, const tracking::TrackingAnswer &answer);
-    // Stores the parcel and reloads the picker; throws StoreError.
-    void storeNew(const CurrentParcel &parcel);
-    // Lists every stored parcel whose number contains the typed one, and queries the first.
-    void listDuplicates(const QString &number);
-    void commonEnd();
 
     Collaborators m_with;
     QComboBox *m_number;

@@ -1,7 +1,7 @@
 // Clear, refresh and export.
 #include "book/ListOperations.h"
 
-#include "query/ParcelBook.h"
+#include "book/ParcelBook.h"
 #include "settings/Switches.h"
 #include "store/BookFile.h"
 #include "store/Database.h"
@@ -9,6 +9,7 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "text/ExportText.h"
+#include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
@@ -39,9 +40,11 @@ void ListOperations::clear() {
         Database second = Database::open(m_programDir + schema::databaseFile(), schema::databasePassword());
         ParcelStore(second).clear();
     } catch (const StoreError &error) {
-        m_feedback.hint(QStringLiteral("快递列表清空失败!错误原因") + error.description());
+        m_feedback.hint(error.failureText(QStringLiteral("快递列表清空")));
         return;
     }
+    // Nothing follows a cleared parcel any longer: no query, no loop, no timed query.
+    m_book.tracker().forgetAll();
     m_book.picker().clear();
     m_book.picker().setCurrentIndex(-1);
     m_list.clearEntries();
@@ -53,9 +56,8 @@ void ListOperations::refresh() {
         return;
     }
     m_list.clearEntries();
-    ParcelPicker &picker = m_book.picker();
-    if (m_switches.defaultQueryOn() && picker.count() > 0) {
-        picker.pick(0);
+    if (m_switches.defaultQueryOn()) {
+        m_book.pickFirst();
     }
     m_feedback.hint(QStringLiteral("快递列表已刷新.."));
 }

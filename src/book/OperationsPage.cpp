@@ -1,12 +1,12 @@
 // Modify, delete, copy and re-initialisation of the current parcel.
 #include "book/OperationsPage.h"
 
-#include "query/ParcelBook.h"
-#include "settings/Switches.h"
+#include "book/ParcelBook.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
 #include "text/NumberFilter.h"
+#include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
@@ -23,12 +23,11 @@ const QString noCompany = QStringLiteral("请选择快递公司");
 
 } // namespace
 
-OperationsPage::OperationsPage(ParcelBook &book, const Feedback &feedback, const Switches &switches,
+OperationsPage::OperationsPage(ParcelBook &book, const Feedback &feedback,
                                std::function<void()> openDirectory, QWidget *parent)
     : Page(2, QStringLiteral("单号操作"), QSize(5295, 4095), 180, parent)
     , m_book(book)
     , m_feedback(feedback)
-    , m_switches(switches)
     , m_number(new QLineEdit(this))
     , m_company(placed<QPushButton>(QStringLiteral("Command1_8"), noCompany, {90, 78, 240, 28}, this))
     , m_goods(new QLineEdit(this))
@@ -63,9 +62,9 @@ OperationsPage::OperationsPage(ParcelBook &book, const Feedback &feedback, const
 }
 
 void OperationsPage::fill() {
-    const CurrentParcel &current = m_book.current();
-    m_number->setText(current.number);
-    m_company->setText(current.company.isEmpty() ? noCompany : current.company);
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
+    m_number->setText(current ? current->number : QString());
+    m_company->setText(current && !current->company.isEmpty() ? current->company : noCompany);
     m_goods->setText(m_book.picker().currentText());
 }
 
@@ -94,19 +93,27 @@ void OperationsPage::modify() {
         m_feedback.inform(QStringLiteral("请输入物品信息!"));
         return;
     }
-    if (!m_feedback.ask(QStringLiteral("确定要修改[") + m_book.picker().currentText() +
-                        QStringLiteral("]此单号码?"))) {
+    // The change overwrites the stored row, so Enter answers No.
+    if (!m_feedback.askBeforeDestroying(QStringLiteral("确定要修改[") + m_book.picker().currentText() +
+                                        QStringLiteral("]此单号码?"))) {
         return;
     }
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
     try {
-        if (m_book.parcels().modify(m_book.current().id, m_company->text(), m_goods->text(),
-                                    m_number->text())) {
-            m_feedback.inform(QStringLiteral("快递信息修改成功!"));
-        } else {
+        if (!current ||
+            !m_book.parcels().modify(current->id, m_company->text(), m_goods->text(), m_number->text())) {
+            // The row went meanwhile: nothing to modify, and nothing lists it any longer.
             m_feedback.inform(QStringLiteral("信息数据不存在!"));
+            if (current) {
+                m_book.tracker().forgetParcel(current->id);
+            }
+            m_book.reloadPicker();
+            hide();
+            return;
         }
+        m_feedback.inform(QStringLiteral("快递信息修改成功!"));
     } catch (const StoreError &error) {
-        m_feedback.inform(QStringLiteral("快递信息修改失败!错误原因") + error.description());
+        m_feedback.inform(error.failureText(QStringLiteral("快递信息修改")));
         hide();
         return;
     }
@@ -120,11 +127,11 @@ void OperationsPage::remove() {
                                         QStringLiteral("]此单号码?"))) {
         return;
     }
-    m_book.deleteCurrent();
-    m_book.reloadPicker();
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
     hide();
-    if (m_switches.defaultQueryOn() && m_book.picker().count() > 0) {
-        m_book.picker().pick(0);
+    if (current) {
+        // The tracker says how it went; the window follows a deleted parcel out of the picker.
+        m_book.tracker().deleteParcel(current->id);
     }
 }
 
@@ -133,10 +140,14 @@ void OperationsPage::copy() {
         m_feedback.hint(QStringLiteral("请先选择快递.."));
         return;
     }
-    const CurrentParcel &current = m_book.current();
-    QGuiApplication::clipboard()->setText(QStringLiteral("快递物品：") + current.goods +
-                                          QStringLiteral("\r\n快递公司：") + current.company +
-                                          QStringLiteral("\r\n快递单号：") + current.number);
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
+    if (!current) {
+        m_feedback.hint(QStringLiteral("请先选择快递.."));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("快递物品：") + current->goods +
+                                          QStringLiteral("\r\n快递公司：") + current->company +
+                                          QStringLiteral("\r\n快递单号：") + current->number);
     m_feedback.hint(QStringLiteral("当前快递信息已复制.."));
 }
 
@@ -145,15 +156,16 @@ void OperationsPage::resetProgress() {
         return;
     }
     // With no current parcel there is nothing to reset.
-    if (m_book.current().id.isEmpty()) {
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
+    if (!current) {
         return;
     }
     try {
-        if (!m_book.parcels().resetCount(m_book.current().id)) {
+        if (!m_book.parcels().resetCount(current->id)) {
             return;
         }
     } catch (const StoreError &error) {
-        m_feedback.inform(QStringLiteral("初始化失败!错误原因") + error.description());
+        m_feedback.inform(error.failureText(QStringLiteral("初始化")));
         return;
     }
     m_feedback.inform(QStringLiteral("初始化成功!"));
@@ -161,9 +173,9 @@ void OperationsPage::resetProgress() {
 }
 
 void OperationsPage::showAs(const QString &goods) {
-    bool ok = false;
-    const int position = m_book.current().pickerPosition.toInt(&ok);
-    if (!ok || position < 0 || position >= m_book.picker().count()) {
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
+    const int position = current ? m_book.picker().indexOf(current->id) : -1;
+    if (position < 0) {
         return;
     }
     m_book.picker().setItemText(position, goods);

@@ -9,7 +9,6 @@ class Feedback;
 class ParcelBook;
 class QLineEdit;
 class QPushButton;
-class Switches;
 
 class OperationsPage final : public Page {
     Q_OBJECT
@@ -17,8 +16,8 @@ class OperationsPage final : public Page {
 
 public:
     // openDirectory opens the directory page over this one.
-    OperationsPage(ParcelBook &book, const Feedback &feedback, const Switches &switches,
-                   std::function<void()> openDirectory, QWidget *parent);
+    OperationsPage(ParcelBook &book, const Feedback &feedback, std::function<void()> openDirectory,
+                   QWidget *parent);
 
     // What the toolbar does before it shows the page: the current parcel, under the picker's text.
     void fill();
@@ -37,7 +36,6 @@ private:
 
     ParcelBook &m_book;
     const Feedback &m_feedback;
-    const Switches &m_switches;
     QLineEdit *m_number;
     QPushButton *m_company;
     QLineEdit *m_goods;

@@ -1,8 +1,8 @@
 // Progress list gestures and the large-type view.
 #include "book/ProgressGestures.h"
 
-#include "notify/BalloonTip.h"
 #include "settings/Switches.h"
+#include "widgets/BalloonTip.h"
 #include "widgets/Feedback.h"
 #include "widgets/ProgressList.h"
 

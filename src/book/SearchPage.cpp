@@ -1,7 +1,7 @@
 // Parcel search.
 #include "book/SearchPage.h"
 
-#include "query/ParcelBook.h"
+#include "book/ParcelBook.h"
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
 #include "text/NumberFilter.h"
@@ -83,7 +83,7 @@ void SearchPage::search() {
             found = byNumber ? parcels.byNumber(text) : parcels.byGoods(text);
         }
     } catch (const StoreError &error) {
-        m_feedback.inform(error.description());
+        m_feedback.inform(error.failureText(QStringLiteral("快递搜索")));
         return;
     }
     picker.showRows(found);

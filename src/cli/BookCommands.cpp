@@ -3,16 +3,20 @@
 #include "cli/BookCommands.h"
 
 #include "net/WebClient.h"
+#include "platform/Platform.h"
 #include "store/BookFile.h"
 #include "store/CourierStore.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/Schema.h"
+#include "store/SettingsStore.h"
 #include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "text/NumberText.h"
+#include "tracker/AlertSwitches.h"
+#include "tracker/ParcelTracker.h"
+#include "tracker/ProgressAlerts.h"
 #include "tracking/ProgressReport.h"
-#include "tracking/TrackingRequest.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -23,23 +27,7 @@
 #include <memory>
 #include <optional>
 
-using tracking::AnswerKind;
-using tracking::TrackingAnswer;
-
 namespace {
-
-// What one parcel's query came to.
-struct QueryOutcome {
-    ParcelRow parcel;
-    bool succeeded = false;
-    QString code;
-    // Why it failed, or the note of an answer without entries.
-    QString message;
-    tracking::ProgressReport report;
-    tracking::UpdateState update = tracking::UpdateState::NoUpdate;
-    // Whole days without new progress, for a parcel that should have moved by now.
-    std::optional<int> stalledDays;
-};
 
 bool isWide(char32_t c) {
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
@@ -47,9 +35,9 @@ bool isWide(char32_t c) {
            (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-QString describe(const ParcelRow &parcel) {
+QString describe(const TrackedParcel &parcel) {
     return QStringLiteral("编号 %1  %2  %3  %4")
-        .arg(parcel.id)
+        .arg(parcel.id.value())
         .arg(parcel.number, parcel.company, parcel.goods);
 }
 
@@ -98,8 +86,10 @@ QList<ParcelRow> chosenParcels(const CommandContext &context, ParcelStore &parce
         return rows;
     }
     case ParcelChoice::ById:
-        if (const std::optional<ParcelRow> row = parcels.byId(choice.value)) {
-            return {*row};
+        if (const std::optional<ParcelId> id = ParcelId::fromText(choice.value)) {
+            if (const std::optional<ParcelRow> row = parcels.byId(*id)) {
+                return {*row};
+            }
         }
         context.err(QStringLiteral("快递列表里没有编号为 %1 的快递\n").arg(choice.value));
         return {};
@@ -107,65 +97,118 @@ QList<ParcelRow> chosenParcels(const CommandContext &context, ParcelStore &parce
     return {};
 }
 
-// Sends the parcel's query and waits for its answer; nothing when none came in time.
-std::optional<TrackingAnswer> ask(const CommandContext &context, WebClient &web, const QString &companyCode,
-                                  const ParcelRow &parcel) {
-    QEventLoop loop;
-    std::optional<TrackingAnswer> answer;
-    auto request = std::make_unique<TrackingRequest>(web, context.services.tracking, companyCode,
-                                                     parcel.number, QString::number(parcel.id), 1);
-    QObject::connect(request.get(), &TrackingRequest::answered, &loop, [&](const TrackingAnswer &came) {
-        answer = came;
-        loop.quit();
-    });
-    QTimer::singleShot(context.answerTimeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return answer;
-}
+// Answers the tracker's questions as Enter would (a parcel the service no longer knows is kept) and
+// writes its messages to the error stream.
+class TerminalDialogs final : public Dialogs {
+public:
+    explicit TerminalDialogs(const CommandContext &context)
+        : m_context(context) {}
+    void inform(const QString &, const QString &text, MessageIcon) override {
+        m_context.err(text + QLatin1Char('\n'));
+    }
+    bool ask(const QString &, const QString &, DefaultAnswer byDefault) override {
+        return byDefault == DefaultAnswer::Yes;
+    }
+    std::optional<QString> saveFileName(const QString &) override { return std::nullopt; }
 
-QueryOutcome queryOne(const CommandContext &context, Database &db, WebClient &web, const ParcelRow &parcel) {
-    QueryOutcome outcome{parcel, false, {}, {}, {}, tracking::UpdateState::NoUpdate, std::nullopt};
-    const std::optional<CourierRow> courier = CourierStore(db).byName(parcel.company);
-    const std::optional<TrackingAnswer> answer =
-        ask(context, web, courier ? courier->code : QString(), parcel);
-    if (!answer || answer->kind == AnswerKind::NoAnswer) {
-        outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
+private:
+    const CommandContext &m_context;
+};
+
+// The alert switches as the book's settings row holds them, read once per command.
+class BookSwitches final : public AlertSwitches {
+public:
+    explicit BookSwitches(Database &db) {
+        if (const std::optional<SettingsRow> row = SettingsStore(db).load()) {
+            m_mail = storedSwitchIsOn(row->mail);
+            m_sound = storedSwitchIsOn(row->sound);
+            m_address = checkAddress(row->address) == AddressCheck::Ok ? row->address : QString();
+        }
+    }
+    bool mailOn() const override { return m_mail; }
+    bool soundOn() const override { return m_sound; }
+    QString address() const override { return m_address; }
+
+private:
+    bool m_mail = false;
+    bool m_sound = false;
+    QString m_address;
+};
+
+// The window's clock, read from the command's.
+class CommandClock final : public Clock {
+public:
+    explicit CommandClock(const CommandContext &context)
+        : m_context(context) {}
+    QDateTime now() const override { return m_context.now(); }
+    void setSystemTime(const QDateTime &, ClockSetDone done) override {
+        QTimer::singleShot(0, [done = std::move(done)] { done(false, QStringLiteral("命令行不校准时间")); });
+    }
+
+private:
+    const CommandContext &m_context;
+};
+
+// The window's road for one command: the same tracker, its answers stored and announced alike (no sound).
+class CommandRoad final {
+public:
+    CommandRoad(const CommandContext &context, Database &db)
+        : m_parcels(db)
+        , m_couriers(db)
+        , m_switches(db)
+        , m_dialogs(context)
+        , m_clock(context)
+        , m_alerts({nullptr, QString(), *context.desktop, *context.mailer, m_clock, m_switches}, nullptr)
+        , m_tracker(
+              {m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts, false},
+              nullptr) {
+        QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, [&context](const QString &text) {
+            context.err(text.trimmed() + QLatin1Char('\n'));
+        });
+    }
+    ~CommandRoad() {
+        // New progress is not left unmailed when the command ends.
+        m_alerts.waitForMailInFlight();
+    }
+
+    // Queries the parcel through the tracker and waits for the query to end.
+    QueryOutcome query(const ParcelRow &parcel) {
+        QueryOutcome outcome;
+        outcome.parcel = {parcel.id, parcel.number, parcel.company,
+                          QString(), parcel.goods,  parcel.storedCount()};
+        QEventLoop loop;
+        const QMetaObject::Connection ended =
+            QObject::connect(&m_tracker, &ParcelTracker::queryEnded, &loop, [&](const QueryOutcome &came) {
+                outcome = came;
+                loop.quit();
+            });
+        QString said;
+        const QMetaObject::Connection hinted = QObject::connect(&m_tracker, &ParcelTracker::hint, &loop,
+                                                                [&](const QString &text) { said = text; });
+        if (m_tracker.selectParcel(parcel.id)) {
+            loop.exec();
+        } else {
+            outcome.message = said;
+        }
+        QObject::disconnect(ended);
+        QObject::disconnect(hinted);
         return outcome;
     }
-    outcome.code = answer->code;
-    switch (answer->kind) {
-    case AnswerKind::NoAnswer:
-        break;
-    case AnswerKind::NotKnown:
-        outcome.message = QStringLiteral("您当前查询的快递单号已不存在");
-        return outcome;
-    case AnswerKind::Unreadable:
-    case AnswerKind::Failure:
-        outcome.message = answer->message.isEmpty() ? QStringLiteral("查询服务返回了结果码 ") + answer->code
-                                                    : answer->message;
-        return outcome;
-    case AnswerKind::Success:
-        break;
-    }
-    outcome.succeeded = true;
-    if (answer->entries.isEmpty()) {
-        outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
-        return outcome;
-    }
-    const QDateTime now = context.now();
-    outcome.report = tracking::reportProgress(answer->entries, now);
-    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
-    outcome.update = tracking::updateState(parcel.num, outcome.report.rowCount(), outcome.report.status);
-    if (outcome.update == tracking::UpdateState::NewProgress) {
-        // The same rule as the window's: the book remembers the count, so the progress is new once.
-        ParcelStore(db).setCount(QString::number(parcel.id), outcome.report.rowCount());
-    }
-    return outcome;
-}
+
+private:
+    ParcelStore m_parcels;
+    CourierStore m_couriers;
+    BookSwitches m_switches;
+    TerminalDialogs m_dialogs;
+    CommandClock m_clock;
+    WebClient m_web;
+    ProgressAlerts m_alerts;
+    ParcelTracker m_tracker;
+};
 
 QString outcomeText(const QueryOutcome &outcome) {
     QString text = describe(outcome.parcel) + QLatin1Char('\n');
-    if (!outcome.succeeded) {
+    if (!outcome.succeeded()) {
         return text + QStringLiteral("查询失败(结果码 %1):%2\n")
                           .arg(outcome.code.isEmpty() ? QStringLiteral("无") : outcome.code, outcome.message);
     }
@@ -186,14 +229,14 @@ QString outcomeText(const QueryOutcome &outcome) {
 }
 
 QJsonObject outcomeJson(const QueryOutcome &outcome) {
-    QJsonObject object{{QStringLiteral("id"), qint64(outcome.parcel.id)},
+    QJsonObject object{{QStringLiteral("id"), outcome.parcel.id.value()},
                        {QStringLiteral("number"), outcome.parcel.number},
                        {QStringLiteral("company"), outcome.parcel.company},
                        {QStringLiteral("goods"), outcome.parcel.goods},
-                       {QStringLiteral("succeeded"), outcome.succeeded},
+                       {QStringLiteral("succeeded"), outcome.succeeded()},
                        {QStringLiteral("code"), outcome.code},
                        {QStringLiteral("message"), outcome.message}};
-    if (outcome.succeeded && !outcome.report.entries.isEmpty()) {
+    if (outcome.succeeded() && !outcome.report.entries.isEmpty()) {
         object.insert(QStringLiteral("status"), tracking::statusWord(outcome.report.status));
         object.insert(QStringLiteral("transit"), outcome.report.transitText);
         object.insert(QStringLiteral("newProgress"), outcome.update == tracking::UpdateState::NewProgress);
@@ -269,7 +312,7 @@ int listParcels(const CommandContext &context, bool json) {
     if (json) {
         QJsonArray array;
         for (const ParcelRow &row : rows) {
-            array.append(QJsonObject{{QStringLiteral("id"), qint64(row.id)},
+            array.append(QJsonObject{{QStringLiteral("id"), row.id.value()},
                                      {QStringLiteral("number"), row.number},
                                      {QStringLiteral("company"), row.company},
                                      {QStringLiteral("goods"), row.goods},
@@ -281,8 +324,8 @@ int listParcels(const CommandContext &context, bool json) {
     QList<QStringList> table{{QStringLiteral("编号"), QStringLiteral("单号"), QStringLiteral("快递公司"),
                               QStringLiteral("物品"), QStringLiteral("进度条数")}};
     for (const ParcelRow &row : rows) {
-        table.append({QString::number(row.id), row.number, row.company, row.goods,
-                      QString::number(leadingValue(row.num))});
+        table.append(
+            {row.id.text(), row.number, row.company, row.goods, QString::number(leadingValue(row.num))});
     }
     context.out(alignedTable(table));
     return ExitCode::Success;
@@ -293,20 +336,20 @@ namespace {
 // Runs work on the parcels the choice names, in the book locked for the command; the exit code of
 // the book, of a choice that names nothing, or of the work.
 int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
-                    const std::function<int(Database &, WebClient &, const QList<ParcelRow> &)> &work) {
+                    const std::function<int(CommandRoad &, const QList<ParcelRow> &)> &work) {
     LockedBook book = lockBook(context);
     if (book.failure != ExitCode::Success) {
         return book.failure;
     }
     Database &db = book.file->database();
-    WebClient web;
     try {
         ParcelStore parcels(db);
         const QList<ParcelRow> chosen = chosenParcels(context, parcels, choice);
         if (chosen.isEmpty() && choice.kind != ParcelChoice::All) {
             return ExitCode::Usage;
         }
-        return work(db, web, chosen);
+        CommandRoad road(context, db);
+        return work(road, chosen);
     } catch (const StoreError &error) {
         context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.description()));
         return ExitCode::BookUnusable;
@@ -317,57 +360,53 @@ int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
 
 int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json) {
     const bool counting = context.showProgress && choice.kind == ParcelChoice::All;
-    return onChosenParcels(
-        context, choice, [&](Database &db, WebClient &web, const QList<ParcelRow> &chosen) {
-            int result = ExitCode::Success;
-            QJsonArray array;
-            for (qsizetype i = 0; i < chosen.size(); ++i) {
-                if (counting) {
-                    context.err(QStringLiteral("\r\033[K查询 %1/%2 %3")
-                                    .arg(i + 1)
-                                    .arg(chosen.size())
-                                    .arg(chosen[i].goods));
-                }
-                const QueryOutcome outcome = queryOne(context, db, web, chosen[i]);
-                if (!outcome.succeeded) {
-                    result = ExitCode::ServiceSaidOtherwise;
-                }
-                if (json) {
-                    array.append(outcomeJson(outcome));
-                } else {
-                    context.out((i > 0 ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
-                }
-            }
+    return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
+        int result = ExitCode::Success;
+        QJsonArray array;
+        for (qsizetype i = 0; i < chosen.size(); ++i) {
             if (counting) {
-                context.err(QStringLiteral("\r\033[K"));
+                context.err(QStringLiteral("\r\033[K查询 %1/%2 %3")
+                                .arg(i + 1)
+                                .arg(chosen.size())
+                                .arg(chosen[i].goods));
+            }
+            const QueryOutcome outcome = road.query(chosen[i]);
+            if (!outcome.succeeded()) {
+                result = ExitCode::ServiceSaidOtherwise;
             }
             if (json) {
-                context.out(jsonText(array));
+                array.append(outcomeJson(outcome));
+            } else {
+                context.out((i > 0 ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
             }
-            return result;
-        });
+        }
+        if (counting) {
+            context.err(QStringLiteral("\r\033[K"));
+        }
+        if (json) {
+            context.out(jsonText(array));
+        }
+        return result;
+    });
 }
 
 int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file) {
-    return onChosenParcels(
-        context, choice, [&](Database &db, WebClient &web, const QList<ParcelRow> &chosen) {
-            const QueryOutcome outcome = queryOne(context, db, web, chosen.first());
-            if (!outcome.succeeded) {
-                context.err(outcomeText(outcome));
-                return int(ExitCode::ServiceSaidOtherwise);
-            }
-            if (outcome.report.entries.isEmpty()) {
-                context.err(QStringLiteral("没有可导出的数据!\n"));
-                return int(ExitCode::ServiceSaidOtherwise);
-            }
-            const ExportResult written =
-                ExportListViewContent(tracking::listRows(outcome.report.entries), file);
-            if (written.outcome != ExportResult::Written) {
-                context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
-                return int(ExitCode::ServiceSaidOtherwise);
-            }
-            context.out(
-                QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));
-            return int(ExitCode::Success);
-        });
+    return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
+        const QueryOutcome outcome = road.query(chosen.first());
+        if (!outcome.succeeded()) {
+            context.err(outcomeText(outcome));
+            return int(ExitCode::ServiceSaidOtherwise);
+        }
+        if (outcome.report.entries.isEmpty()) {
+            context.err(QStringLiteral("没有可导出的数据!\n"));
+            return int(ExitCode::ServiceSaidOtherwise);
+        }
+        const ExportResult written = ExportListViewContent(tracking::listRows(outcome.report.entries), file);
+        if (written.outcome != ExportResult::Written) {
+            context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
+            return int(ExitCode::ServiceSaidOtherwise);
+        }
+        context.out(QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));
+        return int(ExitCode::Success);
+    });
 }

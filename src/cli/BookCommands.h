@@ -10,6 +10,9 @@
 
 #include <functional>
 
+class Desktop;
+class Mailer;
+
 // The exit codes scripts can rely on.
 enum ExitCode : int {
     Success = 0,
@@ -34,8 +37,10 @@ struct CommandContext {
     std::function<void(const QString &)> err;
     // Shows "查询 2/5" on one line rewritten in place (a terminal watches stderr).
     bool showProgress = false;
-    // How long one answer may take.
-    int answerTimeoutMs = 30000;
+    // Where new progress is announced: a desktop notification and the update mail, as the book's
+    // settings say (a terminal plays no sound).
+    Desktop *desktop = nullptr;
+    Mailer *mailer = nullptr;
 };
 
 int listParcels(const CommandContext &context, bool json);

@@ -1,5 +1,7 @@
 // parcelbook-cli: the parcel book from a terminal and from scripts.
 #include "cli/BookCommands.h"
+#include "platform/ModuleMailer.h"
+#include "platform/RealPlatform.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,7 +22,8 @@ QString usage() {
         "  parcelbook-cli list [--json]\n"
         "      列出快递列表中的全部快递:编号、单号、快递公司、物品、已知进度条数\n"
         "  parcelbook-cli query <单号> | --id <编号> | --all [--json]\n"
-        "      查询物流进度,最新的在前,附状态和在途时间;有新进度时记下新的条数\n"
+        "      查询物流进度,最新的在前,附状态和在途时间;有新进度时记下新的条数,\n"
+        "      并按快递列表的设置发送桌面通知和邮件提醒\n"
         "  parcelbook-cli export <单号> | --id <编号> <文件>\n"
         "      查询后把进度导出为文本文件,与窗口的导出相同\n"
         "  parcelbook-cli --help | --version\n"
@@ -69,12 +72,18 @@ int main(int argc, char *argv[]) {
         return usageError(QStringLiteral("缺少命令"));
     }
     const QString command = words.takeFirst();
-    CommandContext context{programfolder::resolve(),
+    const programfolder::Places places = programfolder::resolve();
+    RealDesktop desktop;
+    // The sender is a module, loaded on the first mail.
+    ModuleMailer mailer(MailSettings::fromEnvironment(), places.modules);
+    CommandContext context{places,
                            ServiceAddresses::fromEnvironment(),
                            [] { return QDateTime::currentDateTime(); },
                            [](const QString &text) { write(stdout, text); },
                            [](const QString &text) { write(stderr, text); },
-                           ::isatty(STDERR_FILENO) == 1};
+                           ::isatty(STDERR_FILENO) == 1,
+                           &desktop,
+                           &mailer};
 
     if (command == QStringLiteral("list")) {
         if (!words.isEmpty() || parser.isSet(all) || parser.isSet(id)) {

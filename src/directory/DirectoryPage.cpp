@@ -83,7 +83,7 @@ void DirectoryPage::kdlb() {
     try {
         appendRows(m_couriers.all());
     } catch (const StoreError &error) {
-        m_feedback.hint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+        m_feedback.hint(error.failureText(QStringLiteral("快递公司读取")));
     }
 }
 
@@ -116,7 +116,7 @@ void DirectoryPage::quickPick(std::size_t element) {
     try {
         showRows(m_couriers.byNameContaining(m_quickPicks[element]->text().trimmed()));
     } catch (const StoreError &error) {
-        m_feedback.hint(QStringLiteral("快递公司读取失败!错误原因") + error.description());
+        m_feedback.hint(error.failureText(QStringLiteral("快递公司读取")));
     }
 }
 

@@ -112,13 +112,13 @@ void SettingsPage::fillTimePickers() {
     m_interval->setCurrentIndex(-1);
 }
 
-void SettingsPage::setting(SettingsStore &store) {
+void SettingsPage::loadSettings(SettingsStore &store) {
     m_store = &store;
     std::optional<SettingsRow> row;
     try {
         row = store.load();
     } catch (const StoreError &error) {
-        m_hint(QStringLiteral("设置读取失败!错误原因") + error.description());
+        m_hint(error.failureText(QStringLiteral("设置读取")));
     }
     if (!row) {
         return;
@@ -141,7 +141,7 @@ void SettingsPage::storeSwitch(QCheckBox *box, SettingColumn column) {
     try {
         m_store->store(column, storedSwitchText(box->isChecked()));
     } catch (const StoreError &error) {
-        m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
+        m_hint(error.failureText(QStringLiteral("设置保存")));
     }
 }
 
@@ -193,7 +193,7 @@ void SettingsPage::saveAddress() {
     try {
         m_store->store(SettingColumn::Address, *stored);
     } catch (const StoreError &error) {
-        m_hint(QStringLiteral("设置保存失败!错误原因") + error.description());
+        m_hint(error.failureText(QStringLiteral("设置保存")));
         return;
     }
     m_hint(QStringLiteral("设置完毕.."));

@@ -37,9 +37,9 @@ public:
     // hint writes the main window's hint line.
     SettingsPage(std::function<void(const QString &)> hint, QWidget *parent);
 
-    // `setting`: copies the first settings row onto the page; from then on a click on a switch
+    // Copies the first settings row onto the page; from then on a click on a switch
     // stores it at once. Store failures go to the hint line.
-    void setting(SettingsStore &store);
+    void loadSettings(SettingsStore &store);
     // Fills the hour, minute and interval pickers of the timed and loop panels.
     void fillTimePickers();
 

@@ -1,17 +1,13 @@
-// The user's switches and notification address as the flows read them; the settings page holds them.
+// The user's switches and notification address as the window's flows read them; the settings page holds them.
 #pragma once
 
-#include <QString>
+#include "tracker/AlertSwitches.h"
 
-class Switches {
+class Switches : public AlertSwitches {
 public:
-    virtual ~Switches() = default;
-    virtual bool mailOn() const = 0;
-    virtual bool soundOn() const = 0;
     virtual bool dragOn() const = 0;
     virtual bool closeOnPressOn() const = 0;
     virtual bool balloonOn() const = 0;
     virtual bool defaultQueryOn() const = 0;
     virtual bool autoRecognitionOn() const = 0;
-    virtual QString address() const = 0;
 };

@@ -5,33 +5,30 @@
 #include "book/AutoQuery.h"
 #include "book/ListOperations.h"
 #include "book/OperationsPage.h"
+#include "book/ParcelBook.h"
 #include "book/ParcelSelection.h"
 #include "book/ProgressGestures.h"
 #include "book/SearchPage.h"
 #include "directory/DirectoryPage.h"
 #include "net/WebClient.h"
-#include "notify/MailAlert.h"
-#include "query/AnomalyWatch.h"
-#include "query/ChangeDetection.h"
-#include "query/ParcelBook.h"
-#include "query/ProgressParse.h"
-#include "query/QuerySession.h"
-#include "query/TrackingQuery.h"
 #include "settings/SettingsPage.h"
 #include "shell/ClockCalibration.h"
+#include "shell/RoadView.h"
 #include "shell/StartupCheck.h"
 #include "shell/Toolbar.h"
 #include "shell/WindowChrome.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/SettingsStore.h"
-#include "store/StoreError.h"
+#include "tracker/ParcelTracker.h"
+#include "tracker/ProgressAlerts.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
 #include "widgets/ProgressList.h"
 #include "widgets/StatusPanel.h"
 #include "widgets/ToolbarIcons.h"
+#include "widgets/WindowLock.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -74,7 +71,7 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     m_chrome = new WindowChrome(this, {m_siteLink, m_settingsLink, m_makerLink}, *m_platform.desktop,
                                 m_services, [this] { shutdown(); });
     m_feedback = std::make_unique<Feedback>(*m_hintLine, *m_platform.dialogs);
-    m_session = std::make_unique<QuerySession>(*m_picker, *m_list, *m_icons, *m_busy);
+    m_lock = std::make_unique<WindowLock>(*m_picker, *m_list, *m_icons, *m_busy);
 }
 
 MainWindow::~MainWindow() = default;
@@ -130,34 +127,28 @@ void MainWindow::arrangeStatusRow() {
 
 void MainWindow::compose() {
     const Feedback &feedback = *m_feedback;
-    QuerySession &session = *m_session;
+    WindowLock &lock = *m_lock;
     m_parcels = std::make_unique<ParcelStore>(m_book.database());
     m_couriers = std::make_unique<CourierStore>(m_book.database());
     m_settings = std::make_unique<SettingsStore>(m_book.database());
-    m_parcelBook = std::make_unique<ParcelBook>(*m_parcels, *m_couriers, *m_picker, feedback);
-    ParcelBook &book = *m_parcelBook;
 
     auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
     const Switches &switches = *settingsPage;
 
-    m_mail = new MailAlert(feedback, switches, *m_platform.clock, *m_platform.mailer, this);
-    MailAlert *mail = m_mail;
-    m_changes = std::make_unique<ChangeDetection>(
-        ChangeDetection::Collaborators{*m_parcels, *m_status, feedback, switches, *m_platform.sound,
-                                       m_places.chimeFile(), *mail, *m_platform.desktop});
-    m_watch = new AnomalyWatch(
-        feedback, [this] { csh(); }, this);
-    m_parse = new ProgressParse(
-        {book, session, *m_list, *m_status, feedback, *m_watch, *m_changes, *m_platform.clock}, this);
-    m_query = new TrackingQuery(
-        {*m_web, m_services.tracking, book, session, *m_list, feedback, *m_watch, *m_parse, switches}, this);
-    TrackingQuery *query = m_query;
+    m_alerts = new ProgressAlerts({m_platform.sound, m_places.chimeFile(), *m_platform.desktop,
+                                   *m_platform.mailer, *m_platform.clock, switches},
+                                  this);
+    m_tracker = new ParcelTracker({*m_web, m_services.tracking, *m_parcels, *m_couriers, *m_platform.clock,
+                                   *m_platform.dialogs, *m_alerts},
+                                  this);
+    m_parcelBook = std::make_unique<ParcelBook>(*m_parcels, *m_couriers, *m_picker, *m_tracker, feedback);
+    ParcelBook &book = *m_parcelBook;
 
     auto *addPage = new AddPage(
-        {book, session, *m_list, feedback, *query, *m_watch, switches, *m_web, m_services.recognition},
+        {book, feedback, switches, *m_web, m_services.recognition},
         [this] { m_toolbar->openDirectoryFor(CompanyPicker::Add); }, this);
     auto *operationsPage = new OperationsPage(
-        book, feedback, switches, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
+        book, feedback, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
     auto *searchPage = new SearchPage(book, feedback, this);
     auto *directoryPage = new DirectoryPage(*m_couriers, feedback, this);
     const ToolbarPages toolbarPages{addPage, settingsPage, operationsPage, searchPage, directoryPage};
@@ -169,27 +160,29 @@ void MainWindow::compose() {
     connect(settingsPage, &SettingsPage::promotionLinkClicked, this,
             [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
 
-    m_selection = std::make_unique<ParcelSelection>(m_pages, session, book, *m_status, feedback, *query);
+    new RoadView(
+        {book, m_pages, lock, *m_list, *m_status, feedback, switches}, [this] { returnToIdle(); }, this);
+    m_selection = std::make_unique<ParcelSelection>(m_pages, book);
     connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
     m_listOperations =
         std::make_unique<ListOperations>(book, m_book, *m_list, feedback, switches, m_places.book);
     m_toolbar = new Toolbar(
-        {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink}, [this] { csh(); },
-        this);
+        {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink},
+        [this] { returnToIdle(); }, this);
     m_startupCheck = new StartupCheck(
-        {*m_web, m_services.site, feedback, *m_platform.desktop, session, *m_picker, *m_list},
+        {*m_web, m_services.site, feedback, *m_platform.desktop, lock, *m_picker, *m_list},
         [this] { m_toolbar->activate(ToolbarElement::Add); }, this);
-    connect(m_startupCheck, &StartupCheck::announcementRead, mail, &MailAlert::setAnnouncement);
+    connect(m_startupCheck, &StartupCheck::announcementRead, m_alerts, &ProgressAlerts::setAnnouncement);
 
     const QueryPanels panels = settingsPage->panels();
-    new AutoQuery({panels, session, book, *m_selection, *query, feedback, *m_platform.clock}, this);
+    new AutoQuery({panels, lock, *m_picker, *m_tracker, feedback}, this);
     new ProgressGestures(*m_list, feedback, switches, this);
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
                                     *m_platform.dialogs, m_clockLabel, panels.calibrate},
                                    this);
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(directoryPage->list());
-    settingsPage->setting(*m_settings);
+    settingsPage->loadSettings(*m_settings);
     settingsPage->fillTimePickers();
 }
 
@@ -202,21 +195,17 @@ bool MainWindow::claim() {
 }
 
 bool MainWindow::start() {
-    if (!claim() || !main()) {
+    if (!claim() || !openBook()) {
         return false;
     }
     compose();
-    try {
-        m_picker->read(*m_parcels);
-    } catch (const StoreError &error) {
-        m_feedback->hint(QStringLiteral("快递列表读取失败!错误原因") + error.description());
-    }
+    m_parcelBook->reloadPicker();
     m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
     startTimersOnce();
     return true;
 }
 
-bool MainWindow::main() {
+bool MainWindow::openBook() {
     return opened(m_book.open());
 }
 
@@ -246,15 +235,14 @@ void MainWindow::lockHeaders(QTreeWidget *directoryList) {
     }
 }
 
-void MainWindow::csh() {
+void MainWindow::returnToIdle() {
     m_pages.hideAll();
-    // The query the window gives up on ends here: its connection is freed and its answer dropped.
-    m_query->abandon();
-    m_parse->ql();
-    m_session->unlock();
-    m_session->showBusy(false);
+    m_lock->release();
+    m_lock->showBusy(false);
     m_list->setFocus();
     m_feedback->hint(QStringLiteral("程序初始化完毕.."));
+    // The query the window gives up on ends here: its connection is freed and its answer dropped.
+    m_tracker->abandonQuery();
 }
 
 void MainWindow::showThenStart() {
@@ -295,11 +283,11 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 void MainWindow::shutdown() {
-    if (m_mail) {
+    if (m_alerts) {
         // The pages go first, so the settings they hold are stored while the book is open; a mail
         // still being sent is waited for, so its progress is not left unmailed.
         m_pages.hideAll();
-        m_mail->waitForMailInFlight();
+        m_alerts->waitForMailInFlight();
     }
     m_book.close();
     m_platform.desktop->quit();

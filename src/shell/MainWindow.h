@@ -12,30 +12,27 @@
 #include <memory>
 #include <optional>
 
-class AnomalyWatch;
-class ChangeDetection;
 class ClockCalibration;
 class CourierStore;
 class Feedback;
 class ListOperations;
-class MailAlert;
 class ParcelBook;
 class ParcelPicker;
 class ParcelSelection;
 class ParcelStore;
+class ParcelTracker;
+class ProgressAlerts;
 class ProgressList;
-class ProgressParse;
 class QLabel;
 class QTreeWidget;
-class QuerySession;
 class SettingsPage;
 class SettingsStore;
 class StartupCheck;
 class StatusPanel;
 class Toolbar;
 class ToolbarIcons;
-class TrackingQuery;
 class WindowChrome;
+class WindowLock;
 class WebClient;
 
 class MainWindow final : public QWidget {
@@ -59,8 +56,9 @@ public:
     // after its first frame, so the frame does not wait for the book's key; the program ends when
     // start() fails.
     void showThenStart();
-    // `csh`: returns the window to idle (pages hidden, controls enabled, busy indicator hidden).
-    void csh();
+    // Returns the window to idle: pages hidden, controls enabled (as far as a loop or timed query
+    // allows), busy indicator hidden, the query still waiting given up.
+    void returnToIdle();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -72,8 +70,8 @@ private:
     void arrangeStatusRow();
     // The pages and flows, built once the book is open.
     void compose();
-    // `main`: backup copy, single-instance test and connection; false when the program must end.
-    bool main();
+    // Backup copy, single-instance test and connection; false when the program must end.
+    bool openBook();
     // True for an opened book; otherwise tells the user why not.
     bool opened(BookFile::OpenResult result);
     // Columns can be neither resized nor moved, cells not edited.
@@ -100,20 +98,17 @@ private:
     ProgressList *m_list = nullptr;
 
     std::unique_ptr<Feedback> m_feedback;
-    std::unique_ptr<QuerySession> m_session;
+    std::unique_ptr<WindowLock> m_lock;
     std::unique_ptr<ParcelStore> m_parcels;
     std::unique_ptr<CourierStore> m_couriers;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ParcelBook> m_parcelBook;
-    std::unique_ptr<ChangeDetection> m_changes;
     std::unique_ptr<ParcelSelection> m_selection;
     std::unique_ptr<ListOperations> m_listOperations;
 
     PageSet m_pages;
-    ProgressParse *m_parse = nullptr;
-    TrackingQuery *m_query = nullptr;
-    MailAlert *m_mail = nullptr;
-    AnomalyWatch *m_watch = nullptr;
+    ProgressAlerts *m_alerts = nullptr;
+    ParcelTracker *m_tracker = nullptr;
     StartupCheck *m_startupCheck = nullptr;
     ClockCalibration *m_clock = nullptr;
     Toolbar *m_toolbar = nullptr;

@@ -3,10 +3,10 @@
 
 #include "net/WebClient.h"
 #include "platform/Platform.h"
-#include "query/QuerySession.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
+#include "widgets/WindowLock.h"
 
 #include <QTimer>
 
@@ -78,7 +78,7 @@ void StartupCheck::loadedReport() {
 }
 
 void StartupCheck::enableControls() {
-    m_with.session.unlock();
+    m_with.lock.release();
     m_with.list.setFocus();
 }
 

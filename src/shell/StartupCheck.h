@@ -12,7 +12,7 @@ class Feedback;
 class ParcelPicker;
 class ProgressList;
 class QTimer;
-class QuerySession;
+class WindowLock;
 class WebClient;
 
 class StartupCheck final : public QObject {
@@ -25,7 +25,7 @@ public:
         QString site;
         const Feedback &feedback;
         Desktop &desktop;
-        QuerySession &session;
+        WindowLock &lock;
         ParcelPicker &picker;
         ProgressList &list;
     };

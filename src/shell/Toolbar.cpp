@@ -20,11 +20,11 @@ PageSet ToolbarPages::pageSet() const {
     return {add, settings, operations, search, directory};
 }
 
-Toolbar::Toolbar(Collaborators collaborators, std::function<void()> csh, QWidget *window)
+Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window)
     : QObject(window)
     , m_with(std::move(collaborators))
     , m_pageSet(m_with.pages.pageSet())
-    , m_csh(std::move(csh))
+    , m_returnToIdle(std::move(returnToIdle))
     , m_window(window) {
     connect(&m_with.icons, &ToolbarIcons::clicked, this, &Toolbar::activate);
     connect(m_with.pages.directory, &DirectoryPage::companyChosen, this, &Toolbar::companyChosen);
@@ -131,7 +131,7 @@ void Toolbar::companyChosen(const QString &name) {
 
 void Toolbar::reinitialise() {
     if (m_with.feedback.askBeforeDestroying(QStringLiteral("确定要执行初始化吗?"))) {
-        m_csh();
+        m_returnToIdle();
     }
 }
 

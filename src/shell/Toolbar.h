@@ -45,8 +45,8 @@ public:
         ParcelPicker &picker;
         QLabel *settingsLink;
     };
-    // csh returns the window to idle; window receives the keys.
-    Toolbar(Collaborators collaborators, std::function<void()> csh, QWidget *window);
+    // returnToIdle returns the window to idle; window receives the keys.
+    Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window);
 
     // Opens a page or runs a list-wide operation. Icons, keys and other flows all come through here.
     void activate(ToolbarElement element);
@@ -67,6 +67,6 @@ private:
 
     Collaborators m_with;
     PageSet m_pageSet;
-    std::function<void()> m_csh;
+    std::function<void()> m_returnToIdle;
     QWidget *m_window;
 };

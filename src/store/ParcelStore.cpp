@@ -3,6 +3,7 @@
 
 #include "store/Database.h"
 #include "store/StoreError.h"
+#include "text/NumberText.h"
 
 #include <QStringDecoder>
 
@@ -10,21 +11,28 @@
 
 namespace {
 
-std::int64_t parcelId(const QString &id) {
-    bool ok = false;
-    const std::int64_t value = id.trimmed().toLongLong(&ok);
-    if (!ok) {
-        throw StoreError(QStringLiteral("快递编号无效: ") + id);
-    }
-    return value;
-}
-
 // A pair of wildcards on each side, exactly as the search statements are written.
 QString containing(const QString &text) {
     return QStringLiteral("%%") + text + QStringLiteral("%%");
 }
 
 } // namespace
+
+std::optional<ParcelId> ParcelId::fromText(const QString &text) {
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return ParcelId(value);
+}
+
+std::optional<qint64> ParcelRow::storedCount() const {
+    if (num.isEmpty()) {
+        return std::nullopt;
+    }
+    return leadingValue(num);
+}
 
 ParcelStore::ParcelStore(Database &db)
     : m_db(db) {}
@@ -113,7 +121,7 @@ QList<ParcelRow> ParcelStore::all() {
 QList<ParcelRow> ParcelStore::rows(Statement &query) {
     QList<ParcelRow> rows;
     while (query.next()) {
-        rows.append({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});
+        rows.append({ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), query.text(4)});
     }
     return rows;
 }
@@ -134,52 +142,52 @@ QList<ParcelRow> ParcelStore::byNumberContaining(const QString &text) {
     return select(QStringLiteral("number LIKE ?"), containing(text));
 }
 
-bool ParcelStore::exists(const QString &id) {
+bool ParcelStore::exists(ParcelId id) {
     Statement query = m_db.prepare(QStringLiteral("SELECT 1 FROM parcelbook WHERE id = ?"));
-    query.bind(1, parcelId(id));
+    query.bind(1, id.value());
     return query.next();
 }
 
-std::optional<ParcelRow> ParcelStore::byId(const QString &id) {
+std::optional<ParcelRow> ParcelStore::byId(ParcelId id) {
     Statement query =
         m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id = ?"));
-    query.bind(1, parcelId(id));
+    query.bind(1, id.value());
     if (!query.next()) {
         return std::nullopt;
     }
-    return ParcelRow{query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)};
+    return ParcelRow{ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), query.text(4)};
 }
 
-bool ParcelStore::setCount(const QString &id, std::int64_t count) {
+bool ParcelStore::setCount(ParcelId id, qint64 count) {
     Statement update = m_db.prepare(QStringLiteral("UPDATE parcelbook SET num = ? WHERE id = ?"));
-    update.bind(1, QString::number(count)).bind(2, parcelId(id)).run();
+    update.bind(1, QString::number(count)).bind(2, id.value()).run();
     return m_db.changes() > 0;
 }
 
-bool ParcelStore::resetCount(const QString &id) {
+bool ParcelStore::resetCount(ParcelId id) {
     return setCount(id, 0);
 }
 
-bool ParcelStore::modify(const QString &id, const QString &company, const QString &goods,
-                         const QString &number) {
+bool ParcelStore::modify(ParcelId id, const QString &company, const QString &goods, const QString &number) {
     Statement update =
         m_db.prepare(QStringLiteral("UPDATE parcelbook SET company = ?, goods = ?, number = ? WHERE id = ?"));
-    update.bind(1, company).bind(2, goods).bind(3, number).bind(4, parcelId(id)).run();
+    update.bind(1, company).bind(2, goods).bind(3, number).bind(4, id.value()).run();
     return m_db.changes() > 0;
 }
 
-void ParcelStore::remove(const QString &id) {
+bool ParcelStore::remove(ParcelId id) {
     Statement erase = m_db.prepare(QStringLiteral("DELETE FROM parcelbook WHERE id = ?"));
-    erase.bind(1, parcelId(id)).run();
+    erase.bind(1, id.value()).run();
+    return m_db.changes() > 0;
 }
 
 void ParcelStore::clear() {
     m_db.exec(QStringLiteral("DELETE FROM parcelbook"));
 }
 
-std::int64_t ParcelStore::add(const QString &company, const QString &number, const QString &goods) {
+ParcelId ParcelStore::add(const QString &company, const QString &number, const QString &goods) {
     Statement insert = m_db.prepare(
         QStringLiteral("INSERT INTO parcelbook (company, number, goods, num) VALUES (?, ?, ?, '0')"));
     insert.bind(1, company).bind(2, number).bind(3, goods).run();
-    return m_db.lastInsertId();
+    return ParcelId(m_db.lastInsertId());
 }

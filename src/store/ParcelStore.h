@@ -1,6 +1,8 @@
 // The parcel book's statements: one named function per statement, user text always bound.
 #pragma once
 
+#include "store/ParcelId.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -13,11 +15,15 @@ class Database;
 class Statement;
 
 struct ParcelRow {
-    std::int64_t id = 0;
+    ParcelId id;
     QString number;
     QString company;
     QString goods;
+    // The stored progress count exactly as the column holds it (text, written by older books too).
     QString num;
+
+    // The stored count's leading value; nothing while the column is empty (nothing stored yet).
+    std::optional<qint64> storedCount() const;
 };
 
 // What the parcel picker lists of every parcel: its goods text and the row it stands for, packed
@@ -61,16 +67,15 @@ public:
     QList<ParcelRow> byNumber(const QString &number);
     QList<ParcelRow> byNumberContaining(const QString &text);
 
-    // The statements on one parcel take the id as the current parcel holds it (decimal text);
-    // text that is not an id fails like an invalid statement. They return false when no row has it.
-    bool exists(const QString &id);
-    std::optional<ParcelRow> byId(const QString &id);
-    bool setCount(const QString &id, std::int64_t count);
-    bool resetCount(const QString &id);
-    bool modify(const QString &id, const QString &company, const QString &goods, const QString &number);
-    void remove(const QString &id);
+    // The statements on one parcel return false (or nothing) when no row has the id.
+    bool exists(ParcelId id);
+    std::optional<ParcelRow> byId(ParcelId id);
+    bool setCount(ParcelId id, qint64 count);
+    bool resetCount(ParcelId id);
+    bool modify(ParcelId id, const QString &company, const QString &goods, const QString &number);
+    bool remove(ParcelId id);
     void clear();
-    std::int64_t add(const QString &company, const QString &number, const QString &goods);
+    ParcelId add(const QString &company, const QString &number, const QString &goods);
 
 private:
     QList<ParcelRow> select(const QString &where, const QString &value);

@@ -11,8 +11,13 @@ public:
         : std::runtime_error(description.toStdString())
         , m_description(description) {}
 
-    // The failure as the database layer words it; shown to the user where a Part asks for it.
+    // The failure as the database layer words it.
     const QString &description() const noexcept { return m_description; }
+    // What the user is told: the operation that failed, then why ("快递保存失败!错误原因…"). Every
+    // store failure reaches the user in these words.
+    QString failureText(const QString &operation) const {
+        return operation + QStringLiteral("失败!错误原因") + m_description;
+    }
 
 private:
     QString m_description;

@@ -62,7 +62,7 @@ QString stalledAdvice(int days) {
     return QStringLiteral("已") + QString::number(days) + QStringLiteral("天没有新进展,建议联系快递公司");
 }
 
-UpdateState updateState(const QString &storedCount, int rowCount, DeliveryStatus status) {
+UpdateState updateState(std::optional<qint64> storedCount, int rowCount, DeliveryStatus status) {
     if (status == DeliveryStatus::SignedFor) {
         return UpdateState::SignedFor;
     }

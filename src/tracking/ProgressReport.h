@@ -39,8 +39,8 @@ QString finishedHint(const ProgressReport &report, const QDateTime &now);
 enum class UpdateState { NewProgress, NoUpdate, SignedFor };
 
 // A parcel signed for never has new progress; otherwise there is new progress when the stored
-// count's leading value is below the row count (an empty stored count counts as equal).
-UpdateState updateState(const QString &storedCount, int rowCount, DeliveryStatus status);
+// count is below the row count (no stored count counts as equal).
+UpdateState updateState(std::optional<qint64> storedCount, int rowCount, DeliveryStatus status);
 // "有更新", "无更新" or "已签收".
 QString updateWord(UpdateState state);
 

@@ -6,10 +6,10 @@
 #include <QNetworkReply>
 
 TrackingRequest::TrackingRequest(WebClient &web, const QString &serviceAddress, const QString &companyCode,
-                                 QString number, QString parcelId, quint64 serial, QObject *parent)
+                                 QString number, ParcelId parcelId, quint64 serial, QObject *parent)
     : QObject(parent)
     , m_number(std::move(number))
-    , m_parcelId(std::move(parcelId))
+    , m_parcelId(parcelId)
     , m_serial(serial) {
     // A transfer that failed (cut off, too large, no answer) is no answer at all, whatever came.
     m_reply = web.get(

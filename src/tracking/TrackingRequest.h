@@ -1,6 +1,7 @@
 // One tracking request: whom it is for (the parcel's row id, its number, a serial) and its reply.
 #pragma once
 
+#include "store/ParcelId.h"
 #include "tracking/TrackingAnswer.h"
 
 #include <QObject>
@@ -15,13 +16,13 @@ class TrackingRequest final : public QObject {
     Q_DISABLE_COPY_MOVE(TrackingRequest)
 
 public:
-    // Sends the query for the number at once. parcelId is empty for a number not yet in the book.
+    // Sends the query for the number at once. parcelId is invalid for a number not yet in the book.
     TrackingRequest(WebClient &web, const QString &serviceAddress, const QString &companyCode, QString number,
-                    QString parcelId, quint64 serial, QObject *parent = nullptr);
+                    ParcelId parcelId, quint64 serial, QObject *parent = nullptr);
     // A request dropped before its answer aborts its reply, so it holds no connection.
     ~TrackingRequest() override;
 
-    const QString &parcelId() const { return m_parcelId; }
+    ParcelId parcelId() const { return m_parcelId; }
     const QString &number() const { return m_number; }
     quint64 serial() const { return m_serial; }
 
@@ -31,7 +32,7 @@ Q_SIGNALS:
 
 private:
     QString m_number;
-    QString m_parcelId;
+    ParcelId m_parcelId;
     quint64 m_serial;
     QPointer<QNetworkReply> m_reply;
 };

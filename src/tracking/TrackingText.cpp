@@ -205,9 +205,8 @@ QString statusWord(DeliveryStatus status) {
     return QString();
 }
 
-bool hasNewProgress(const QString &storedCount, int rowCount) {
-    const QString stored = storedCount.isEmpty() ? QString::number(rowCount) : storedCount;
-    return leadingValue(stored) < rowCount;
+bool hasNewProgress(std::optional<qint64> storedCount, int rowCount) {
+    return storedCount.value_or(rowCount) < rowCount;
 }
 
 std::optional<QString> recognitionCode(const QString &answer) {

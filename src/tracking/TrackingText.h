@@ -46,9 +46,8 @@ QString transitText(std::int64_t seconds);
 DeliveryStatus classify(const QList<ProgressEntry> &entries);
 QString statusWord(DeliveryStatus status);
 
-// New progress: the stored count's leading value is below the row count; an empty stored count
-// counts as equal.
-bool hasNewProgress(const QString &storedCount, int rowCount);
+// New progress: the stored count is below the row count; no stored count counts as equal.
+bool hasNewProgress(std::optional<qint64> storedCount, int rowCount);
 
 // The first company code of a recognition answer: the text after the first comCode marker up to
 // the next double quote; nothing when the answer carries no marker.

@@ -14,24 +14,16 @@ ParcelPicker::ParcelPicker(QWidget *parent)
     connect(this, &QComboBox::activated, this, &ParcelPicker::selected);
 }
 
-void ParcelPicker::read(ParcelStore &store) {
-    PickerEntries &entries = m_entries->spare();
-    store.pickerEntries(entries);
-    if (entries.isEmpty()) {
-        return;
-    }
+void ParcelPicker::reload(ParcelStore &store) {
+    store.pickerEntries(m_entries->spare());
     m_entries->adoptSpare();
     setCurrentIndex(-1);
-}
-
-void ParcelPicker::sX(ParcelStore &store) {
-    read(store);
 }
 
 void ParcelPicker::showRows(const QList<ParcelRow> &rows) {
     PickerEntries entries;
     for (const ParcelRow &row : rows) {
-        entries.append(row.id, row.goods);
+        entries.append(row.id.value(), row.goods);
     }
     showEntries(std::move(entries));
 }
@@ -40,9 +32,16 @@ void ParcelPicker::showEntries(PickerEntries entries) {
     m_entries->setEntries(std::move(entries));
 }
 
-QString ParcelPicker::currentId() const {
+std::optional<ParcelId> ParcelPicker::currentId() const {
     const QVariant id = currentData();
-    return id.isValid() ? QString::number(id.toLongLong()) : QString();
+    if (!id.isValid()) {
+        return std::nullopt;
+    }
+    return ParcelId(id.toLongLong());
+}
+
+int ParcelPicker::indexOf(ParcelId id) const {
+    return findData(QVariant::fromValue(id.value()));
 }
 
 void ParcelPicker::pick(int index) {

@@ -1,7 +1,11 @@
 // The parcel picker: one entry per parcel, showing its goods text and carrying its row id.
 #pragma once
 
+#include "store/ParcelId.h"
+
 #include <QComboBox>
+
+#include <optional>
 
 class ParcelStore;
 class PickerModel;
@@ -15,15 +19,16 @@ class ParcelPicker final : public QComboBox {
 public:
     explicit ParcelPicker(QWidget *parent);
 
-    // `read`: refills the picker from the parcel table. An empty table leaves the entries as they
-    // are; afterwards no entry is current, so the picker shows no text until one is picked.
-    void read(ParcelStore &store);
-    // `sX`: the same reload, run after every change of the parcel table the picker must show.
-    void sX(ParcelStore &store);
+    // Refills the picker from the parcel table, after every change of it the picker must show (an
+    // empty table empties it); afterwards no entry is current, so the picker shows no text until one
+    // is picked. Throws StoreError.
+    void reload(ParcelStore &store);
     // Lists exactly these parcels (a search, the numbers already in the book).
     void showRows(const QList<ParcelRow> &rows);
-    // The row id of the picked entry, as decimal text; empty when no entry is picked.
-    QString currentId() const;
+    // The row id of the picked entry; nothing when no entry is picked.
+    std::optional<ParcelId> currentId() const;
+    // The entry of the parcel; -1 when the picker does not list it.
+    int indexOf(ParcelId id) const;
     // Selects an entry the way the program does after adding, searching or refreshing: the
     // parcel selection runs for it just as for a pick by the user.
     void pick(int index);

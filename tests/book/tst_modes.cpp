@@ -78,7 +78,7 @@ void ModesTest::openQueried(Harness &h) const {
                        QStringLiteral("爸爸衣服"));
     h.openReady();
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
 }
 
 void ModesTest::modes_startConditionsInOrder() {
@@ -105,7 +105,7 @@ void ModesTest::modes_startConditionsInOrder() {
 
     // Queried: the time must be set first.
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     h.fake.dialogs.shown.clear();
     h.child<QComboBox>(QStringLiteral("Combo3"))->setCurrentIndex(-1);
     button(h, 18)->click();
@@ -117,7 +117,7 @@ void ModesTest::modes_startConditionsInOrder() {
     // Signed for: neither mode.
     m_stub.answer(QStringLiteral("/"), answerWith(signedFor));
     h.pick(0);
-    QTRY_COMPARE(h.field(2), QStringLiteral("已签收"));
+    TRY_COMPARE(h.field(2), QStringLiteral("已签收"));
     h.child<QComboBox>(QStringLiteral("Combo4"))->setCurrentIndex(0);
     h.fake.dialogs.shown.clear();
     button(h, 16)->click();
@@ -147,13 +147,30 @@ void ModesTest::loop_queriesEveryIntervalAndHoldsTheWindow() {
     m_stub.clearRequests();
     for (int minute = 1; minute <= 3; ++minute) {
         tick(loop);
-        QTRY_COMPARE(m_stub.count(QStringLiteral("/")), minute);
-        QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+        TRY_COMPARE(m_stub.count(QStringLiteral("/")), minute);
+        TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
         QVERIFY(!h.picker()->isEnabled());
         QVERIFY(!h.icon(3)->isEnabled());
         QVERIFY(h.icon(6)->isEnabled());
         QVERIFY(!h.page(1)->isVisible());
     }
+
+    // A failure code or F11 during the loop gives back no more than the loop allows.
+    m_stub.answerOnce(QStringLiteral("/"), harness::codeAnswer("3"));
+    tick(loop);
+    TRY_COMPARE(h.hint(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
+    QVERIFY(!h.picker()->isEnabled());
+    QVERIFY(!h.icon(1)->isEnabled());
+    QVERIFY(h.icon(6)->isEnabled());
+    h.fake.dialogs.answers = {true};
+    h.key(Qt::Key_F11);
+    QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
+    QVERIFY(!h.picker()->isEnabled());
+    QVERIFY(!h.icon(3)->isEnabled());
+    QVERIFY(h.icon(6)->isEnabled());
+    h.fake.dialogs.shown.clear();
+    tick(loop);
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
 
     // Stopping gives the window back without a question.
     h.key(Qt::Key_F9);
@@ -174,7 +191,23 @@ void ModesTest::loop_queriesEveryIntervalAndHoldsTheWindow() {
     QTest::qWait(50);
     QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
     tick(loop);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+
+    // Clearing the book ends the loop: its parcel is gone, so no later tick queries or alerts.
+    h.fake.sound.played.clear();
+    h.fake.dialogs.answers = {true};
+    h.key(Qt::Key_F6);
+    QCOMPARE(h.hint(), QStringLiteral("快递列表已清空..."));
+    QCOMPARE(button(h, 16)->text(), QStringLiteral("开始循环"));
+    QVERIFY(!loop->isActive());
+    QVERIFY(h.picker()->isEnabled());
+    for (int minute = 0; minute < 3; ++minute) {
+        tick(loop);
+    }
+    QTest::qWait(50);
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+    QVERIFY(h.fake.sound.played.isEmpty());
 }
 
 void ModesTest::loop_restsUntilTomorrowOnceTheQuotaIsUsedUp() {
@@ -191,7 +224,7 @@ void ModesTest::loop_restsUntilTomorrowOnceTheQuotaIsUsedUp() {
     m_stub.answer(QStringLiteral("/"), harness::codeAnswer("22"));
     m_stub.clearRequests();
     tick(loop);
-    QTRY_COMPARE(h.hint(), paused);
+    TRY_COMPARE(h.hint(), paused);
     QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
 
     // The rest of the day the loop's turns send nothing.
@@ -204,7 +237,7 @@ void ModesTest::loop_restsUntilTomorrowOnceTheQuotaIsUsedUp() {
     // A query by hand goes out all the same; the loop stopped and started again stays paused.
     m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
     h.key(Qt::Key_F8);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(m_stub.count(QStringLiteral("/")), 2);
     h.key(Qt::Key_F9);
     button(h, 16)->click();
@@ -218,8 +251,8 @@ void ModesTest::loop_restsUntilTomorrowOnceTheQuotaIsUsedUp() {
     // Past midnight the next turn queries again.
     h.fake.clock.current = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 30));
     tick(loop);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 3);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 3);
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
 }
 
 void ModesTest::timed_firesAtItsMinuteOnce() {
@@ -255,9 +288,9 @@ void ModesTest::timed_firesAtItsMinuteOnce() {
     minute->setCurrentText(QStringLiteral("0"));
     button(h, 18)->click();
     tick(timed);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
     QVERIFY(!timed->isActive());
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(button(h, 18)->text(), QStringLiteral("关闭定时"));
     QVERIFY(!h.picker()->isEnabled());
     QVERIFY(h.icon(6)->isEnabled());
@@ -383,9 +416,9 @@ void ModesTest::refresh_reloadsAndOptionallyQueries() {
     h.child<QCheckBox>(QStringLiteral("Check7"))->setChecked(true);
     h.key(Qt::Key_F8);
     QCOMPARE(h.hint(), QStringLiteral("快递列表已刷新.."));
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
     QVERIFY(m_stub.requests(QStringLiteral("/")).first().target.contains("nu=3101234567890"));
-    QTRY_COMPARE(h.list()->topLevelItemCount(), 3);
+    TRY_COMPARE(h.list()->topLevelItemCount(), 3);
 }
 
 void ModesTest::export_writesGbkLinesOrSaysWhy() {
@@ -406,7 +439,7 @@ void ModesTest::export_writesGbkLinesOrSaysWhy() {
                                QStringLiteral(R"(到达 \"杭州\" \u4e2d\u8f6c https:\/\/x.cn)")},
                               {QStringLiteral("2026-12-07 08:00:00"), QStringLiteral("已揽收")}}));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     const QString meant = QStringLiteral(R"(到达 "杭州" 中转 https://x.cn)");
     QCOMPARE(h.list()->topLevelItem(0)->text(2), meant);
     const QPoint newest = h.list()->visualItemRect(h.list()->topLevelItem(0)).center();
@@ -473,7 +506,7 @@ void ModesTest::gestures_balloonCopyAndLargeType() {
                        QStringLiteral("爸爸衣服"));
     h.key(Qt::Key_F8);
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QTreeWidgetItem *second = h.list()->topLevelItem(1);
     const QPoint at = h.list()->visualItemRect(second).center();
 
@@ -531,7 +564,7 @@ void ModesTest::clockAndCalibration() {
     m_stub.answer(QStringLiteral("/probe"), QByteArray());
     calibrate->click();
     QVERIFY(!calibrate->isEnabled());
-    QTRY_VERIFY(calibrate->isEnabled());
+    TRY_VERIFY(calibrate->isEnabled());
     QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("时间校准功能需要联网操作!")}));
     QCOMPARE(h.fake.dialogs.shown[0].title, QStringLiteral("提示"));
     QVERIFY(h.fake.clock.sets.isEmpty());
@@ -541,7 +574,7 @@ void ModesTest::clockAndCalibration() {
     m_stub.answer(QStringLiteral("/time"), "", 200, {{"Date", "Mon, 07 Dec 2026 20:30:00 GMT"}});
     h.fake.dialogs.shown.clear();
     calibrate->click();
-    QTRY_VERIFY(calibrate->isEnabled());
+    TRY_VERIFY(calibrate->isEnabled());
     QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("时间校对成功!")}));
     QCOMPARE(h.fake.clock.sets.size(), 1);
     QCOMPARE(h.fake.clock.sets[0].toOffsetFromUtc(8 * 3600).date(), QDate(2026, 12, 8));
@@ -552,7 +585,7 @@ void ModesTest::clockAndCalibration() {
     m_stub.answer(QStringLiteral("/time"), "", 200, {{"Date", "soon"}});
     h.fake.dialogs.shown.clear();
     calibrate->click();
-    QTRY_VERIFY(calibrate->isEnabled());
+    TRY_VERIFY(calibrate->isEnabled());
     QCOMPARE(h.fake.dialogs.shown.size(), 1);
     QVERIFY(h.fake.dialogs.shown[0].text.startsWith(QStringLiteral("时间校对失败!")));
     QCOMPARE(h.fake.clock.sets.size(), 1);
@@ -560,7 +593,7 @@ void ModesTest::clockAndCalibration() {
     h.fake.clock.setError = QStringLiteral("权限不足");
     h.fake.dialogs.shown.clear();
     calibrate->click();
-    QTRY_VERIFY(calibrate->isEnabled());
+    TRY_VERIFY(calibrate->isEnabled());
     QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("时间校对失败!错误原因权限不足")}));
 
     // While the probe waits the window stays live and the button stays disabled.
@@ -571,7 +604,7 @@ void ModesTest::clockAndCalibration() {
     QCOMPARE(h.child<QLabel>(QStringLiteral("Label11_5"))->text(), QStringLiteral("2026-1-5 9:05:08"));
     QVERIFY(!calibrate->isEnabled());
     m_stub.release(QStringLiteral("/probe"));
-    QTRY_VERIFY(calibrate->isEnabled());
+    TRY_VERIFY(calibrate->isEnabled());
     QCOMPARE(h.fake.clock.sets.size(), 1);
 
     // While the system asks the user to authorise the set, the window keeps running: the clock label
@@ -580,9 +613,9 @@ void ModesTest::clockAndCalibration() {
     h.fake.clock.holdAnswers = true;
     h.fake.dialogs.shown.clear();
     calibrate->click();
-    QTRY_COMPARE(h.fake.clock.outstanding(), 1);
+    TRY_COMPARE(h.fake.clock.outstanding(), 1);
     h.fake.clock.current = QDateTime(QDate(2026, 1, 5), QTime(9, 5, 9));
-    QTRY_COMPARE(h.child<QLabel>(QStringLiteral("Label11_5"))->text(), QStringLiteral("2026-1-5 9:05:09"));
+    TRY_COMPARE(h.child<QLabel>(QStringLiteral("Label11_5"))->text(), QStringLiteral("2026-1-5 9:05:09"));
     QVERIFY(!calibrate->isEnabled());
     QVERIFY(h.fake.dialogs.shown.isEmpty());
     h.fake.clock.answerOutstanding();
@@ -593,7 +626,7 @@ void ModesTest::clockAndCalibration() {
 
     // A window closed before the answer comes does not hear it.
     calibrate->click();
-    QTRY_COMPARE(h.fake.clock.outstanding(), 1);
+    TRY_COMPARE(h.fake.clock.outstanding(), 1);
     h.window.reset();
     h.fake.clock.answerOutstanding();
     QCOMPARE(h.fake.clock.sets.size(), 3);

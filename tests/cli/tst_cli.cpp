@@ -1,15 +1,19 @@
 // parcelbook-cli as a script would run it: its output, its exit codes, and what it leaves in the book.
 #include "store/Database.h"
 #include "store/ParcelStore.h"
+#include "store/SettingsStore.h"
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
 #include "support/WindowHarness.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringDecoder>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,10 +37,12 @@ private Q_SLOTS:
     void list_tableAndJson();
     void query_printsStoresAndSaysWhy();
     void export_writesTheWindowsBytes();
+    void query_mailsNewProgressByTheBooksSettings();
 
 private:
     // Runs the program while this process's event loop keeps the stub answering.
-    Ran run(const TempProgramFolder &folder, const QStringList &arguments);
+    Ran run(const TempProgramFolder &folder, const QStringList &arguments,
+            const QProcessEnvironment &extra = QProcessEnvironment());
     QString storedCount(const TempProgramFolder &folder, const QString &number);
 
     HttpStub m_stub;
@@ -46,11 +52,13 @@ void CliTest::initTestCase() {
     QVERIFY(m_stub.listen());
 }
 
-Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments) {
+Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
+                 const QProcessEnvironment &extra) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
     environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
+    environment.insert(extra);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PARCELBOOK_CLI), arguments);
     if (!process.waitForStarted()) {
@@ -141,6 +149,23 @@ void CliTest::query_printsStoresAndSaysWhy() {
     QCOMPARE(ran.code, 0);
     QVERIFY2(ran.out.contains(QStringLiteral("天没有新进展,建议联系快递公司\n")), qPrintable(ran.out));
 
+    // A service that cannot be reached: said at once, not after the window's ten seconds.
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    QProcessEnvironment unreachable;
+    unreachable.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"),
+                       QStringLiteral("http://127.0.0.1:%1").arg(closedPort));
+    QElapsedTimer took;
+    took.start();
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, unreachable);
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.out.contains(QStringLiteral("查询服务没有应答,请检查网络后再试")), qPrintable(ran.out));
+    QVERIFY2(took.elapsed() < 8000, qPrintable(QString::number(took.elapsed())));
+
     // Wrong arguments, an unknown parcel.
     QCOMPARE(run(folder, {QStringLiteral("query")}).code, 2);
     QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("1"), QStringLiteral("--all")}).code, 2);
@@ -189,6 +214,62 @@ void CliTest::export_writesTheWindowsBytes() {
     QVERIFY(ran.err.contains(QStringLiteral("查询失败(结果码 2)")));
     QVERIFY(!QFile::exists(file));
     QCOMPARE(run(folder, {QStringLiteral("export"), QStringLiteral("3101234567890")}).code, 2);
+}
+
+void CliTest::query_mailsNewProgressByTheBooksSettings() {
+    // A loopback mail server that keeps every message it is given.
+    const QString user = QStringLiteral("notice@baoguo.lanzhou.example");
+    const QString password = QStringLiteral("cli-secret");
+    QTemporaryDir inbox;
+    QProcess server;
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(PARCELBOOK_SMTP_SERVER), user, password, inbox.path()});
+    QVERIFY2(server.waitForStarted(5000), qPrintable(server.errorString()));
+    while (!server.canReadLine()) {
+        QVERIFY2(server.waitForReadyRead(10000), "the SMTP test server did not report its port");
+    }
+    const QByteArray port = server.readLine().trimmed();
+    QProcessEnvironment mail;
+    mail.insert(QStringLiteral("PARCELBOOK_SMTP_URL"),
+                QStringLiteral("smtp://127.0.0.1:") + QString::fromLatin1(port));
+    mail.insert(QStringLiteral("PARCELBOOK_MAIL_FROM"), user);
+    mail.insert(QStringLiteral("PARCELBOOK_SMTP_PASSWORD"), password);
+    const auto mails = [&inbox] {
+        return QDir(inbox.path()).entryList({QStringLiteral("*.json")}, QDir::Files).size();
+    };
+
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
+    // The mail switch off: the new count is stored, nothing is mailed.
+    QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("3101234567890")}, mail).code, 0);
+    QCOMPARE(storedCount(folder, QStringLiteral("3101234567890")), QString::number(inTransit().size()));
+    QCOMPARE(mails(), 0);
+
+    // The mail switch on: new progress found from a terminal is mailed like the window's, once.
+    {
+        Database db = folder.open();
+        SettingsStore settings(db);
+        QVERIFY(settings.store(SettingColumn::Mail, storedSwitchText(true)));
+        QVERIFY(settings.store(SettingColumn::Address, QStringLiteral("me@qq.com")));
+        ParcelStore(db).setCount(ParcelId(1), 0);
+    }
+    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail);
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.err.contains(QStringLiteral("快递有最新进展，已发送至邮箱!")), qPrintable(ran.err));
+    QCOMPARE(mails(), 1);
+    QFile message(QDir(inbox.path()).filePath(QStringLiteral("1.json")));
+    QVERIFY(message.open(QIODevice::ReadOnly));
+    const QJsonObject sent = QJsonDocument::fromJson(message.readAll()).object();
+    QCOMPARE(sent[QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("me@qq.com"));
+    QVERIFY(sent[QStringLiteral("html")].toString().contains(inTransit().first().second));
+    // Nothing new the second time: no second mail, and the window would say "无更新" too.
+    QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail).code,
+             0);
+    QCOMPARE(mails(), 1);
+    server.kill();
+    server.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

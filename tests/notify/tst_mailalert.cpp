@@ -120,7 +120,7 @@ void MailAlertTest::queryWithMail(Harness &h, Mailer &mailer, const QString &goo
     h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@mail.cn"));
     watched.hintLine = h.child<QLabel>(QStringLiteral("Label11_2"));
     h.pick(0);
-    QTRY_COMPARE(watched.hints, QStringList({QStringLiteral(" 正发送最新动态邮件,请稍等..")}));
+    TRY_COMPARE(watched.hints, QStringList({QStringLiteral(" 正发送最新动态邮件,请稍等..")}));
 }
 
 void MailAlertTest::newProgress_mailsTheNewestEntry() {
@@ -128,8 +128,8 @@ void MailAlertTest::newProgress_mailsTheNewestEntry() {
     Harness h;
     queryWithMail(h, mailer, QStringLiteral("手机"));
     QVERIFY(h.window->isEnabled());
-    QTRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
-    QTRY_COMPARE(inbox().size(), 1);
+    TRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
+    TRY_COMPARE(inbox().size(), 1);
     const QJsonObject mail = inbox().first();
     QCOMPARE(mail[QStringLiteral("subject")].toString(),
              QStringLiteral("您的快递【手机】有最新动态 - 岚舟包裹通"));
@@ -155,7 +155,7 @@ void MailAlertTest::newProgress_mailsTheNewestEntry() {
 
     // The same progress again: nothing new, so no second mail.
     h.pick(0);
-    QTRY_COMPARE(h.field(3), QStringLiteral("无更新"));
+    TRY_COMPARE(h.field(3), QStringLiteral("无更新"));
     QTest::qWait(300);
     QCOMPARE(inbox().size(), 1);
 }
@@ -170,8 +170,8 @@ void MailAlertTest::mail_escapesInsertedTextAndLeavesAnEmptyAnnouncement() {
     SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, password});
     Harness h;
     queryWithMail(h, mailer, QStringLiteral("<b>鞋&袜</b>"));
-    QTRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
-    QTRY_COMPARE(inbox().size(), 1);
+    TRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
+    TRY_COMPARE(inbox().size(), 1);
     const QString html = inbox().first()[QStringLiteral("html")].toString();
     QVERIFY(html.contains(QStringLiteral("【&lt;b&gt;鞋&amp;袜&lt;/b&gt;】")));
     QVERIFY(html.contains(QStringLiteral("&lt;script&gt;x&lt;/script&gt; &amp; 到达")));
@@ -190,7 +190,7 @@ void MailAlertTest::failures_areReportedAndNeverCalledSent() {
             {QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, QStringLiteral("wrong")});
         Harness h;
         queryWithMail(h, mailer, QStringLiteral("手机"));
-        QTRY_VERIFY(h.hint().startsWith(QStringLiteral("最新信息发送失败!错误原因")));
+        TRY_VERIFY(h.hint().startsWith(QStringLiteral("最新信息发送失败!错误原因")));
         QVERIFY(h.hint().size() > QStringLiteral("最新信息发送失败!错误原因").size());
         QVERIFY(!h.hint().contains(QStringLiteral("wrong")));
         QCOMPARE(h.storedCount(QStringLiteral("手机")), QStringLiteral("3"));
@@ -206,7 +206,7 @@ void MailAlertTest::failures_areReportedAndNeverCalledSent() {
         SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(closedPort), user, user, password});
         Harness h;
         queryWithMail(h, mailer, QStringLiteral("手机"));
-        QTRY_VERIFY(h.hint().startsWith(QStringLiteral("最新信息发送失败!错误原因")));
+        TRY_VERIFY(h.hint().startsWith(QStringLiteral("最新信息发送失败!错误原因")));
     }
     QTest::qWait(200);
     QVERIFY(inbox().isEmpty());

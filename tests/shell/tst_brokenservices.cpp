@@ -132,11 +132,11 @@ void BrokenServicesTest::brokenService_takesItsFailurePath() {
         h.open();
         h.startupCheck();
         if (mode == Mode::Hang) {
-            QTRY_COMPARE(m_stub.count(versionPath), 1);
+            TRY_COMPARE(m_stub.count(versionPath), 1);
             runOutOfTime(h);
         }
-        QTRY_COMPARE(h.fake.dialogs.texts(),
-                     QStringList({QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版")}));
+        TRY_COMPARE(h.fake.dialogs.texts(),
+                    QStringList({QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版")}));
         QCOMPARE(h.fake.desktop.quits, 0);
         QVERIFY(h.picker()->isEnabled());
         return;
@@ -147,9 +147,9 @@ void BrokenServicesTest::brokenService_takesItsFailurePath() {
         h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
         misbehave(QStringLiteral("/"), mode, answerWith(harness::inTransit()), 16 * 1024 * 1024);
         h.pick(0);
-        QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+        TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
         if (mode == Mode::Garbage) {
-            QTRY_COMPARE(h.hint(), QStringLiteral("查询服务返回了无法识别的数据,请稍后再试.."));
+            TRY_COMPARE(h.hint(), QStringLiteral("查询服务返回了无法识别的数据,请稍后再试.."));
         } else {
             // Nothing usable came: the watch gives the window back after its ten ticks.
             QTest::qWait(mode == Mode::Hang ? 50 : 300);
@@ -172,12 +172,12 @@ void BrokenServicesTest::brokenService_takesItsFailurePath() {
         h.child<QComboBox>(QStringLiteral("Text3"))->setEditText(QStringLiteral("3101234567890"));
         m_stub.clearRequests();
         QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-        QTRY_COMPARE(m_stub.count(recognitionPath), 1);
+        TRY_COMPARE(m_stub.count(recognitionPath), 1);
         if (mode == Mode::Hang) {
             runOutOfTime(h);
         }
-        QTRY_COMPARE(h.child<QPushButton>(QStringLiteral("Command1_12"))->text(),
-                     QStringLiteral("检测出错,请查询您的单号是否正确"));
+        TRY_COMPARE(h.child<QPushButton>(QStringLiteral("Command1_12"))->text(),
+                    QStringLiteral("检测出错,请查询您的单号是否正确"));
         return;
     }
 
@@ -185,11 +185,11 @@ void BrokenServicesTest::brokenService_takesItsFailurePath() {
     misbehave(probePath, mode, "<html>ok</html>", 1024 * 1024);
     h.key(Qt::Key_F9);
     QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command3")), Qt::LeftButton);
-    QTRY_COMPARE(m_stub.count(probePath), 1);
+    TRY_COMPARE(m_stub.count(probePath), 1);
     if (mode == Mode::Hang) {
         runOutOfTime(h);
     }
-    QTRY_COMPARE(h.fake.dialogs.shown.size(), 1);
+    TRY_COMPARE(h.fake.dialogs.shown.size(), 1);
     QCOMPARE(h.fake.dialogs.shown[0].text, mode == Mode::Garbage
                                                ? QStringLiteral("时间校对成功!")
                                                : QStringLiteral("时间校准功能需要联网操作!"));

@@ -269,7 +269,7 @@ void ChromeTest::titleBand_movesTheWindowOnlyDownToItsLastRow() {
     // Offscreen there is no window manager to move the window, so it follows the pointer itself.
     QTest::mousePress(handle(h), Qt::LeftButton, {}, {300, 68});
     QTest::mouseMove(handle(h), {340, 88});
-    QTRY_COMPARE(h.window->pos(), start + QPoint(40, 20));
+    TRY_COMPARE(h.window->pos(), start + QPoint(40, 20));
     QTest::mouseRelease(handle(h), Qt::LeftButton, {}, {300, 68});
     QTest::mouseMove(handle(h), {260, 48});
     QCOMPARE(h.window->pos(), start + QPoint(40, 20));

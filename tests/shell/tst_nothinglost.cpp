@@ -127,7 +127,7 @@ void NothingLostTest::settings_storedHoweverThePageIsHidden() {
         QVERIFY2(!page->isVisible(), way.way);
         QVERIFY2(storedAddress(h) == typed, way.way);
     }
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
 
     // A wrong address is said on the hint line and not stored; the close box keeps the page open.
     h.child<QCheckBox>(QStringLiteral("Check5"))->setChecked(false);
@@ -186,13 +186,13 @@ void NothingLostTest::recognition_unreachableServiceIsAFailure() {
 
     m_stub.closeWithoutAnswer(QStringLiteral("/rec/autonumber/auto"));
     QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-    QTRY_COMPARE(caption->text(), QStringLiteral("检测出错,请查询您的单号是否正确"));
+    TRY_COMPARE(caption->text(), QStringLiteral("检测出错,请查询您的单号是否正确"));
 
     // An empty answer is no failure: the caption keeps saying it is looking.
     m_stub.answer(QStringLiteral("/rec/autonumber/auto"), QByteArray());
     m_stub.clearRequests();
     QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/rec/autonumber/auto")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/rec/autonumber/auto")), 1);
     QTest::qWait(100);
     QCOMPARE(caption->text(), QStringLiteral("正在检测快递"));
 }
@@ -208,7 +208,7 @@ void NothingLostTest::query_newestEntryStaysInView() {
     }
     m_stub.answer(QStringLiteral("/"), answerWith(entries));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QTreeWidget *list = h.list();
     QCOMPARE(list->topLevelItemCount(), 40);
     // The oldest row is selected, and the newest (red) one is what the user sees first.
@@ -232,7 +232,7 @@ void NothingLostTest::failedCountWrite_raisesNoAlert() {
         Database db = h.folder.open();
         db.exec(QStringLiteral("ALTER TABLE parcelbook RENAME TO parcelbook_away"));
     }
-    QTRY_VERIFY(h.hint().startsWith(QStringLiteral("更新记录保存失败!错误原因")));
+    TRY_VERIFY(h.hint().startsWith(QStringLiteral("更新记录保存失败!错误原因")));
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
     QTest::qWait(50);
     QVERIFY(h.fake.sound.played.isEmpty());
@@ -246,7 +246,7 @@ void NothingLostTest::balloon_goesWithTheListItTold() {
     h.openReady();
     h.child<QCheckBox>(QStringLiteral("Check6"))->setChecked(true);
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QWidget *viewport = h.list()->viewport();
     const QPoint row = h.list()->visualItemRect(h.list()->topLevelItem(1)).center();
     const auto balloons = [&h] {
@@ -257,7 +257,7 @@ void NothingLostTest::balloon_goesWithTheListItTold() {
 
     // Queried again, the list is refilled: the balloon about the old row goes, resting or not.
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QVERIFY(balloons().isEmpty());
     QTest::mouseMove(viewport, row);
     QTest::qWait(50);
@@ -277,7 +277,7 @@ void NothingLostTest::destructiveQuestions_enterDestroysNothing() {
     h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("鞋子"));
     h.openReady();
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     const auto enterOn = [&h](const QString &question) {
         QCOMPARE(h.fake.dialogs.shown.last().text, question);
         QCOMPARE(h.fake.dialogs.shown.last().byDefault, DefaultAnswer::No);
@@ -304,7 +304,7 @@ void NothingLostTest::destructiveQuestions_enterDestroysNothing() {
     m_stub.answer(QStringLiteral("/"), harness::codeAnswer("1"));
     h.fake.dialogs.answers = {false, std::nullopt};
     h.pick(0);
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     enterOn(QStringLiteral("二次防误操作：确认要删除此快递单号?"));
     QCOMPARE(h.parcels().size(), 2);
 
@@ -377,7 +377,7 @@ void NothingLostTest::mailInFlight_isWaitedForOnClose() {
     h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@qq.com"));
     h.fake.recordingMailer.delayMs = 300;
     h.pick(0);
-    QTRY_COMPARE(h.fake.recordingMailer.sent.size(), 1);
+    TRY_COMPARE(h.fake.recordingMailer.sent.size(), 1);
 
     // Closed while the mail is on its way: the program says so and ends once it has gone.
     int mailedWhenEnded = -1;
@@ -400,7 +400,7 @@ void NothingLostTest::mailInFlight_isWaitedForOnClose() {
     h.openReady();
     h.fake.recordingMailer.delayMs = 3600 * 1000;
     h.pick(0);
-    QTRY_COMPARE(h.fake.recordingMailer.sent.size(), 2);
+    TRY_COMPARE(h.fake.recordingMailer.sent.size(), 2);
     QTimer::singleShot(50, [&h] {
         auto *limit = h.window->findChild<QTimer *>(QStringLiteral("mailWait"));
         QVERIFY(limit && limit->isActive());

@@ -50,7 +50,7 @@ private Q_SLOTS:
     void addressSave_validatesStoresAndCloses();
     void missingDatabase_showsErrorOpensSiteCreatesNothing();
     void secondCopy_isRefusedAndKilledCopyLeavesNoLock();
-    void csh_returnsToIdle();
+    void returnToIdle_hidesPagesAndUnlocks();
     void showThenStart_firstFrameThenTheBook();
 };
 
@@ -309,7 +309,7 @@ void StartupTest::secondCopy_isRefusedAndKilledCopyLeavesNoLock() {
     QVERIFY(after.dialogs.shown.isEmpty());
 }
 
-void StartupTest::csh_returnsToIdle() {
+void StartupTest::returnToIdle_hidesPagesAndUnlocks() {
     TempProgramFolder folder;
     FakePlatform fake;
     MainWindow window(fake.platform(), folder.path());
@@ -318,7 +318,7 @@ void StartupTest::csh_returnsToIdle() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     child<QWidget>(window, QStringLiteral("kdmenu_0"))->show();
     child<QWidget>(window, QStringLiteral("kdmenu_4"))->show();
-    window.csh();
+    window.returnToIdle();
     for (int element = 0; element < 5; ++element) {
         QVERIFY(!child<QWidget>(window, QStringLiteral("kdmenu_%1").arg(element))->isVisible());
     }

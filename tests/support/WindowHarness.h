@@ -6,6 +6,7 @@
 #include "store/ParcelStore.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
+#include "support/QuickWait.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -104,7 +105,8 @@ struct Harness {
             db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
         QList<ParcelRow> rows;
         while (query.next()) {
-            rows.append({query.integer(0), query.text(1), query.text(2), query.text(3), query.text(4)});
+            rows.append(
+                {ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), query.text(4)});
         }
         return rows;
     }

@@ -74,14 +74,14 @@ void MainRoadTest::startupCheck_publishedVersion() {
         QCOMPARE(h.hint(), QStringLiteral("程序检测更新中..."));
         h.startupCheck();
         QVERIFY(!h.timer(QStringLiteral("Timer3"))->isActive());
-        QTRY_COMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
+        TRY_COMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
         QVERIFY(h.fake.dialogs.shown.isEmpty());
         QVERIFY(h.picker()->isEnabled());
         QVERIFY(h.list()->isEnabled());
         for (int element = 1; element <= 7; ++element) {
             QVERIFY(h.toolbarEnabled(element));
         }
-        QTRY_COMPARE(m_stub.count(QStringLiteral("/site/data/tg.txt")), 1);
+        TRY_COMPARE(m_stub.count(QStringLiteral("/site/data/tg.txt")), 1);
         const HttpStub::Request request = m_stub.requests(QStringLiteral("/site/version/gx.txt")).first();
         QCOMPARE(request.header("If-Modified-Since"), QByteArray("0"));
         QVERIFY(!h.child<QWidget>(QStringLiteral("kdmenu_0"))->isVisible());
@@ -101,7 +101,7 @@ void MainRoadTest::startupCheck_noVersionOrNotAVersion() {
         m_stub.clearRequests();
         h.open();
         h.startupCheck();
-        QTRY_COMPARE(h.fake.dialogs.shown.size(), 1);
+        TRY_COMPARE(h.fake.dialogs.shown.size(), 1);
         QCOMPARE(h.fake.dialogs.shown[0].text, QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"));
         QCOMPARE(h.fake.dialogs.shown[0].icon, MessageIcon::Exclamation);
         QCOMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前共有1个快递单。"));
@@ -117,7 +117,7 @@ void MainRoadTest::startupCheck_newerVersionEndsTheProgram() {
     m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.1\n");
     h.open();
     h.startupCheck();
-    QTRY_COMPARE(h.fake.desktop.quits, 1);
+    TRY_COMPARE(h.fake.desktop.quits, 1);
     QCOMPARE(h.hint(), QStringLiteral("程序已加载完毕..."));
     QCOMPARE(h.fake.dialogs.texts(),
              QStringList({QStringLiteral("发现最新版本![V5.1]\n \n确定后自动打开官方网站!")}));
@@ -131,14 +131,14 @@ void MainRoadTest::startupCheck_emptyBookOpensAddPageAndWindowStaysLive() {
     h.open();
     h.startupCheck();
     // The window keeps handling events while the version file does not come.
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/site/version/gx.txt")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/site/version/gx.txt")), 1);
     bool ran = false;
     QTimer::singleShot(10, [&ran] { ran = true; });
-    QTRY_VERIFY(ran);
+    TRY_VERIFY(ran);
     QCOMPARE(h.hint(), QStringLiteral("程序检测更新中..."));
     m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.0");
     m_stub.release(QStringLiteral("/site/version/gx.txt"));
-    QTRY_COMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前没有快递单。"));
+    TRY_COMPARE(h.hint(), QStringLiteral("程序已加载完毕,当前没有快递单。"));
     QVERIFY(h.child<QWidget>(QStringLiteral("kdmenu_0"))->isVisible());
     QCOMPARE(m_stub.count(QStringLiteral("/site/version/gx.txt")), 1);
 }
@@ -155,7 +155,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     m_stub.delay(QStringLiteral("/"), 150);
     h.open();
     h.startupCheck();
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
     h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
 
@@ -168,7 +168,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     for (int element : {7, 2, 3, 5}) {
         QCOMPARE(h.field(element), QStringLiteral("未查询"));
     }
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     const HttpStub::Request request = m_stub.requests(QStringLiteral("/")).last();
     QCOMPARE(request.header("If-Modified-Since"), QByteArray("0"));
     QVERIFY(request.target.contains(
@@ -202,7 +202,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
 
     // The same parcel again: the stored count is read anew, so nothing is new.
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.list()->topLevelItemCount(), 3);
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
     QCOMPARE(h.fake.sound.played.size(), 1);
@@ -214,7 +214,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     grown.prepend({QStringLiteral("2026-12-08 08:30:00"), QStringLiteral("【杭州市】快件已发往 滨江网点")});
     m_stub.answer(QStringLiteral("/"), answerWith(grown));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("4"));
     QCOMPARE(h.fake.sound.played.size(), 1);
@@ -230,7 +230,7 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     }
     h.open();
     h.startupCheck();
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(true);
     m_stub.answer(QStringLiteral("/"),
                   answerWith({{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("到达网点")},
@@ -238,7 +238,7 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
                               {QStringLiteral("2026-12-07 07:00:00"), QStringLiteral("派件")},
                               {QStringLiteral("2026-12-06 06:00:00"), QStringLiteral("揽收")}}));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.field(2), QStringLiteral("已签收"));
     // Signed for: the time up to the newest entry, not up to now.
     QCOMPARE(h.field(5), QStringLiteral("2天3小时30分"));
@@ -251,7 +251,7 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
                               {QStringLiteral("2026-12-07 10:00:00"), QStringLiteral("已揽收")}}));
     h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(11, 1, 0));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
     QCOMPARE(h.field(5), QStringLiteral("1天1小时1分"));
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
@@ -259,7 +259,7 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     // Ten days on and still not signed for: the hint advises asking the courier.
     h.fake.clock.current = QDateTime(QDate(2026, 12, 18), QTime(9, 31, 0));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
+    TRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
 }
 
@@ -269,26 +269,20 @@ void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {
                        QStringLiteral("爸爸衣服"));
     h.open();
     h.startupCheck();
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
+    // Every code's message is the tracking text's to know; the window shows one that has a message
+    // and one that has none.
     const struct {
         const char *code;
         const char16_t *message;
     } codes[] = {{"2", u"验证码错误,可能此快递公司失效,请联系管理员"},
-                 {"3", u"链接查询服务器失败!请稍后再试.."},
-                 {"4", u"程序内部错误!请稍后再试.."},
-                 {"5", u"程序执行错误!请稍后再试.."},
-                 {"6", u"递单号格式错误!请您检查.."},
-                 {"7", u"快递公司错误错误!请您检查.."},
-                 {"10", u"未知错误，请稍后再试.."},
-                 {"20", u"API错误..请联系管理员检查.."},
-                 {"21", u"API出问题,请联系管理员更新.."},
                  {"22", u"非常抱歉!API今日查询次数已尽,请您明日再使用!"},
                  {"8", u"圆通速递:爸爸衣服查询中..."}};
     for (const auto &road : codes) {
         m_stub.answer(QStringLiteral("/"), codeAnswer(road.code));
         h.pick(0);
         QVERIFY(!h.picker()->isEnabled());
-        QTRY_VERIFY2(h.picker()->isEnabled(), road.code);
+        TRY_VERIFY2(h.picker()->isEnabled(), road.code);
         QCOMPARE(h.hint(), QString::fromUtf16(road.message));
         QCOMPARE(h.list()->topLevelItemCount(), 0);
         QVERIFY(h.list()->isEnabled());
@@ -302,7 +296,7 @@ void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {
     // An answer without any result code (an error page) does not count as success.
     m_stub.answer(QStringLiteral("/"), "<html>502 Bad Gateway</html>", 502);
     h.pick(0);
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     QCOMPARE(h.hint(), QStringLiteral("查询服务返回了无法识别的数据,请稍后再试.."));
     QCOMPARE(h.list()->topLevelItemCount(), 0);
 }
@@ -314,7 +308,7 @@ void MainRoadTest::codeOne_keepOrDelete() {
     h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"), QStringLiteral("第二件"));
     h.open();
     h.startupCheck();
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     m_stub.answer(QStringLiteral("/"), codeAnswer("1"));
     const QString question = QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
                                             "如果此快递单号是您刚添加不久,建议几小时后再来查询");
@@ -326,7 +320,7 @@ void MainRoadTest::codeOne_keepOrDelete() {
         watchStoppedBeforeQuestion = !h.timer(QStringLiteral("Timer7"))->isActive();
     };
     h.pick(0);
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     QVERIFY(watchStoppedBeforeQuestion);
     QCOMPARE(h.fake.dialogs.texts(), QStringList({question}));
     QCOMPARE(h.picker()->count(), 2);
@@ -336,7 +330,7 @@ void MainRoadTest::codeOne_keepOrDelete() {
     h.fake.dialogs.shown.clear();
     h.fake.dialogs.answers = {false, false};
     h.pick(0);
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     QCOMPARE(h.fake.dialogs.texts(),
              QStringList({question, QStringLiteral("二次防误操作：确认要删除此快递单号?")}));
     QCOMPARE(h.picker()->count(), 2);
@@ -349,7 +343,7 @@ void MainRoadTest::codeOne_keepOrDelete() {
     m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
     m_stub.clearRequests();
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.fake.dialogs.texts().last(), QStringLiteral("快递信息已删除!"));
     QCOMPARE(h.picker()->count(), 1);
     QCOMPARE(h.picker()->itemText(0), QStringLiteral("第二件"));
@@ -364,7 +358,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("5555555555555"), QStringLiteral("不回答"));
     h.open();
     h.startupCheck();
-    QTRY_VERIFY(h.picker()->isEnabled());
+    TRY_VERIFY(h.picker()->isEnabled());
     QTimer *watch = h.timer(QStringLiteral("Timer7"));
     const auto tick = [watch] {
         QVERIFY(QMetaObject::invokeMethod(watch, "timeout"));
@@ -375,7 +369,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
 
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
     QVERIFY(watch->isActive());
     for (int i = 0; i < 9; ++i) {
         tick();
@@ -398,22 +392,24 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     QCOMPARE(h.hint(), QStringLiteral("程序初始化完毕.."));
     QCOMPARE(h.storedCount(QStringLiteral("不回答")), QStringLiteral("0"));
 
-    // Ticks of a slow query are carried over: six, then four more fire the watch.
+    // Every query gets its own ten seconds: six ticks of a slow query do not count towards the next.
     h.fake.dialogs.shown.clear();
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 2);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 2);
     for (int i = 0; i < 6; ++i) {
         tick();
     }
     m_stub.release(QStringLiteral("/"));
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 3);
-    for (int i = 0; i < 4; ++i) {
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 3);
+    for (int i = 0; i < 9; ++i) {
         tick();
     }
+    QVERIFY(h.fake.dialogs.shown.isEmpty());
+    tick();
     QCOMPARE(h.fake.dialogs.texts(), QStringList({message}));
     m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
     m_stub.release(QStringLiteral("/"));
@@ -423,7 +419,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     m_stub.answer(QStringLiteral("/"), QByteArray());
     h.pick(0);
     // A new query drops the one still waiting, so its answer does not matter here.
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 4);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 4);
     QTest::qWait(100);
     QVERIFY(watch->isActive());
     QVERIFY(h.busy());
@@ -440,12 +436,12 @@ void MainRoadTest::lateAnswer_afterTheWindowIsGone() {
                         QStringLiteral("爸爸衣服"));
     h->open();
     h->startupCheck();
-    QTRY_VERIFY(h->picker()->isEnabled());
+    TRY_VERIFY(h->picker()->isEnabled());
     m_stub.answer(QStringLiteral("/"), answerWith(inTransit));
     m_stub.delay(QStringLiteral("/"), 200);
     m_stub.clearRequests();
     h->pick(0);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
     h.reset();
     // The answer arrives with nobody left to take it; nothing may crash.
     QTest::qWait(400);
@@ -462,7 +458,7 @@ void MainRoadTest::lateAnswer_forAnotherParcelTouchesNothing() {
     // 甲's query gets no answer; the watch gives the window back.
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
-    QTRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
     for (int i = 0; i < 10; ++i) {
         QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
     }
@@ -474,7 +470,7 @@ void MainRoadTest::lateAnswer_forAnotherParcelTouchesNothing() {
         {QStringLiteral("2026-12-08 07:00:00"), QStringLiteral("【广州市】中通快递 已揽收")}};
     m_stub.answer(QStringLiteral("/"), answerWith(oneEntry));
     h.pick(1);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.storedCount(QStringLiteral("乙")), QStringLiteral("1"));
     QCOMPARE(h.fake.sound.played.size(), 1);
 
@@ -503,19 +499,19 @@ void MainRoadTest::abandonedQueries_freeTheirConnections() {
     m_stub.neverAnswer(QStringLiteral("/"));
     for (int abandoned = 1; abandoned <= 7; ++abandoned) {
         h.pick(0);
-        QTRY_COMPARE(m_stub.count(QStringLiteral("/")), abandoned);
+        TRY_COMPARE(m_stub.count(QStringLiteral("/")), abandoned);
         QCOMPARE(m_stub.heldOpen(QStringLiteral("/")), 1);
         for (int i = 0; i < 10; ++i) {
             QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
         }
         QVERIFY(h.picker()->isEnabled());
         // Given up, the query's connection is closed at once, not only when the next one starts.
-        QTRY_COMPARE(m_stub.heldOpen(QStringLiteral("/")), 0);
+        TRY_COMPARE(m_stub.heldOpen(QStringLiteral("/")), 0);
     }
     // The service is healthy again: the eighth query is sent and answered.
     m_stub.stopHolding(QStringLiteral("/"));
     h.pick(0);
-    QTRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(m_stub.count(QStringLiteral("/")), 8);
     QCOMPARE(h.list()->topLevelItemCount(), 3);
 }

@@ -1,5 +1,6 @@
 // Reading the tracking answers into values: result codes, entries, transit time, status, new
 // progress and version texts.
+#include "store/ParcelStore.h"
 #include "text/JsonText.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
@@ -147,14 +148,27 @@ void TrackingTextTest::resultCode() {
 }
 
 void TrackingTextTest::resultMessages_coverTheTable() {
-    QCOMPARE(resultMessage(QStringLiteral("2")),
-             QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员"));
-    QCOMPARE(resultMessage(QStringLiteral("6")), QStringLiteral("递单号格式错误!请您检查.."));
-    QCOMPARE(resultMessage(QStringLiteral("10")), QStringLiteral("未知错误，请稍后再试.."));
-    QCOMPARE(resultMessage(QStringLiteral("22")),
-             QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!"));
-    for (const char *code : {"2", "3", "4", "5", "6", "7", "10", "20", "21", "22"}) {
-        QVERIFY2(!resultMessage(QString::fromLatin1(code)).isEmpty(), code);
+    const struct {
+        const char *code;
+        const char16_t *message;
+    } codes[] = {{"2", u"验证码错误,可能此快递公司失效,请联系管理员"},
+                 {"3", u"链接查询服务器失败!请稍后再试.."},
+                 {"4", u"程序内部错误!请稍后再试.."},
+                 {"5", u"程序执行错误!请稍后再试.."},
+                 {"6", u"递单号格式错误!请您检查.."},
+                 {"7", u"快递公司错误错误!请您检查.."},
+                 {"10", u"未知错误，请稍后再试.."},
+                 {"20", u"API错误..请联系管理员检查.."},
+                 {"21", u"API出问题,请联系管理员更新.."},
+                 {"22", u"非常抱歉!API今日查询次数已尽,请您明日再使用!"}};
+    for (const auto &code : codes) {
+        QCOMPARE(resultMessage(QString::fromLatin1(code.code)), QString::fromUtf16(code.message));
+        // Read from a whole answer, each is a failure carrying its message.
+        const tracking::TrackingAnswer answer =
+            tracking::interpretAnswer(QStringLiteral(R"({"status":"0","errCode":"%1","message":"x"})")
+                                          .arg(QString::fromLatin1(code.code)));
+        QCOMPARE(int(answer.kind), int(tracking::AnswerKind::Failure));
+        QCOMPARE(answer.message, QString::fromUtf16(code.message));
     }
     QVERIFY(resultMessage(QStringLiteral("1")).isEmpty());
     QVERIFY(resultMessage(QStringLiteral("8")).isEmpty());
@@ -409,7 +423,10 @@ void TrackingTextTest::updateState() {
     QFETCH(int, status);
     QFETCH(int, state);
     QFETCH(QString, word);
-    const UpdateState read = tracking::updateState(stored, rows, DeliveryStatus(status));
+    // The count as the book stores it: text, read by its leading digits, empty while none is stored.
+    ParcelRow row;
+    row.num = stored;
+    const UpdateState read = tracking::updateState(row.storedCount(), rows, DeliveryStatus(status));
     QCOMPARE(int(read), state);
     QCOMPARE(updateWord(read), word);
 }

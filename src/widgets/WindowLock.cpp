@@ -1,5 +1,5 @@
 // Locking the window around a query.
-#include "query/QuerySession.h"
+#include "widgets/WindowLock.h"
 
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
@@ -8,34 +8,28 @@
 #include <QLabel>
 #include <QMovie>
 
-QuerySession::QuerySession(ParcelPicker &picker, ProgressList &list, ToolbarIcons &toolbar, QLabel &busy)
+WindowLock::WindowLock(ParcelPicker &picker, ProgressList &list, ToolbarIcons &toolbar, QLabel &busy)
     : m_picker(picker)
     , m_list(list)
     , m_toolbar(toolbar)
     , m_busy(busy) {}
 
-void QuerySession::lock() const {
+void WindowLock::lock() const {
     m_picker.setEnabled(false);
     m_list.setEnabled(false);
     m_toolbar.setAllEnabled(false);
 }
 
-void QuerySession::unlock() const {
-    m_picker.setEnabled(true);
+void WindowLock::release() const {
     m_list.setEnabled(true);
-    m_toolbar.setAllEnabled(true);
-}
-
-void QuerySession::unlockAfterQuery() const {
+    m_picker.setEnabled(!m_heldOnParcel);
+    m_toolbar.setAllEnabled(!m_heldOnParcel);
     if (m_heldOnParcel) {
         m_toolbar.setEnabled(ToolbarElement::Directory, true);
-        return;
     }
-    m_picker.setEnabled(true);
-    m_toolbar.setAllEnabled(true);
 }
 
-void QuerySession::holdOnParcel(bool held) {
+void WindowLock::holdOnParcel(bool held) {
     m_heldOnParcel = held;
     m_picker.setEnabled(!held);
     m_toolbar.setAllEnabled(!held);
@@ -44,11 +38,7 @@ void QuerySession::holdOnParcel(bool held) {
     }
 }
 
-void QuerySession::setToolbarEnabled(bool enabled) const {
-    m_toolbar.setAllEnabled(enabled);
-}
-
-void QuerySession::showBusy(bool shown) const {
+void WindowLock::showBusy(bool shown) const {
     m_busy.setVisible(shown);
     if (QMovie *movie = m_busy.movie()) {
         if (shown) {

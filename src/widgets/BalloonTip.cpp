@@ -1,5 +1,5 @@
 // Balloon tip window.
-#include "notify/BalloonTip.h"
+#include "widgets/BalloonTip.h"
 
 #include <QCursor>
 #include <QEvent>

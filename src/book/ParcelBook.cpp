@@ -1,0 +1,39 @@
+// Reloading and picking the book's entries.
+#include "book/ParcelBook.h"
+
+#include "store/StoreError.h"
+#include "widgets/Feedback.h"
+#include "widgets/ParcelPicker.h"
+
+ParcelBook::ParcelBook(ParcelStore &parcels, CourierStore &couriers, ParcelPicker &picker,
+                       ParcelTracker &tracker, const Feedback &feedback)
+    : m_parcels(parcels)
+    , m_couriers(couriers)
+    , m_picker(picker)
+    , m_tracker(tracker)
+    , m_feedback(feedback) {}
+
+bool ParcelBook::reloadPicker() const {
+    try {
+        m_picker.reload(m_parcels);
+        return true;
+    } catch (const StoreError &error) {
+        m_feedback.hint(error.failureText(QStringLiteral("快递列表读取")));
+        return false;
+    }
+}
+
+bool ParcelBook::pickParcel(ParcelId id) const {
+    const int index = m_picker.indexOf(id);
+    if (index < 0) {
+        return false;
+    }
+    m_picker.pick(index);
+    return true;
+}
+
+void ParcelBook::pickFirst() const {
+    if (m_picker.count() > 0) {
+        m_picker.pick(0);
+    }
+}

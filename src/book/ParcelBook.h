@@ -1,0 +1,37 @@
+// The parcel book as the pages see it: its statements, the picker that lists it, and the tracker that
+// follows the current parcel.
+#pragma once
+
+#include "store/ParcelId.h"
+
+class CourierStore;
+class Feedback;
+class ParcelPicker;
+class ParcelStore;
+class ParcelTracker;
+
+class ParcelBook final {
+public:
+    ParcelBook(ParcelStore &parcels, CourierStore &couriers, ParcelPicker &picker, ParcelTracker &tracker,
+               const Feedback &feedback);
+
+    ParcelStore &parcels() const { return m_parcels; }
+    CourierStore &couriers() const { return m_couriers; }
+    ParcelPicker &picker() const { return m_picker; }
+    ParcelTracker &tracker() const { return m_tracker; }
+
+    // Refills the picker from the book, a failure put on the hint line; false when the table could not
+    // be read.
+    bool reloadPicker() const;
+    // Picks the parcel's entry the way the user would, which queries it; false when it is not listed.
+    bool pickParcel(ParcelId id) const;
+    // Picks the first entry when there is one (the "默认查询" switch after a refresh or a delete).
+    void pickFirst() const;
+
+private:
+    ParcelStore &m_parcels;
+    CourierStore &m_couriers;
+    ParcelPicker &m_picker;
+    ParcelTracker &m_tracker;
+    const Feedback &m_feedback;
+};

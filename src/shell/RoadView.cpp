@@ -1,0 +1,73 @@
+// The tracker's values rendered in the window.
+#include "shell/RoadView.h"
+
+#include "book/ParcelBook.h"
+#include "settings/Switches.h"
+#include "store/ParcelStore.h"
+#include "store/StoreError.h"
+#include "tracker/ParcelTracker.h"
+#include "widgets/Feedback.h"
+#include "widgets/PageSet.h"
+#include "widgets/ParcelPicker.h"
+#include "widgets/ProgressList.h"
+#include "widgets/StatusPanel.h"
+#include "widgets/WindowLock.h"
+
+RoadView::RoadView(Collaborators collaborators, std::function<void()> returnToIdle, QObject *parent)
+    : QObject(parent)
+    , m_with(collaborators)
+    , m_returnToIdle(std::move(returnToIdle)) {
+    ParcelTracker &tracker = m_with.book.tracker();
+    connect(&tracker, &ParcelTracker::hint, this,
+            [this](const QString &text) { m_with.feedback.hint(text); });
+    connect(&tracker, &ParcelTracker::parcelSelected, this, [this] { m_with.status.reset(); });
+    connect(&tracker, &ParcelTracker::queryStarted, this, [this] {
+        m_with.pages.hideAll();
+        m_with.lock.lock();
+        m_with.lock.showBusy(true);
+        m_with.list.clearEntries();
+    });
+    connect(&tracker, &ParcelTracker::progressShown, this,
+            [this](const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                   tracking::UpdateState update) {
+                m_with.list.showEntries(report.entries);
+                m_with.status.showCompany(parcel.company);
+                m_with.status.showProgress(report);
+                m_with.status.showUpdate(update);
+            });
+    connect(&tracker, &ParcelTracker::queryEnded, this, [this] {
+        m_with.lock.showBusy(false);
+        m_with.lock.release();
+    });
+    connect(&tracker, &ParcelTracker::gaveUp, this, [this] {
+        m_returnToIdle();
+        m_with.feedback.inform(
+            QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n2."
+                           "快递公司异常\n4.当前快递单号已失效\n5.单号或对应快递公司错误\n \n"
+                           "请您稍后重试"));
+    });
+    connect(&tracker, &ParcelTracker::parcelAdded, this, [this](ParcelId id, bool query) {
+        if (m_with.book.reloadPicker() && query) {
+            m_with.book.pickParcel(id);
+        }
+    });
+    connect(&tracker, &ParcelTracker::alreadyInBook, this, &RoadView::listDuplicates);
+    connect(&tracker, &ParcelTracker::parcelRemoved, this, [this](ParcelId, bool byUser) {
+        m_with.book.reloadPicker();
+        m_with.list.clearEntries();
+        if (byUser && m_with.switches.defaultQueryOn()) {
+            m_with.book.pickFirst();
+        }
+    });
+}
+
+void RoadView::listDuplicates(const QString &number) {
+    ParcelPicker &picker = m_with.book.picker();
+    try {
+        picker.showRows(m_with.book.parcels().byNumberContaining(number.trimmed()));
+    } catch (const StoreError &error) {
+        m_with.feedback.hint(error.failureText(QStringLiteral("快递列表读取")));
+        return;
+    }
+    picker.pick(0);
+}

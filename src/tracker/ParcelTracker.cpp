@@ -1,0 +1,546 @@
+// The tracker: queries, their answers, new progress, adds, deletes and the automatic modes.
+#include "tracker/ParcelTracker.h"
+
+#include "platform/Platform.h"
+#include "store/CourierStore.h"
+#include "store/ParcelStore.h"
+#include "store/StoreError.h"
+#include "tracker/ProgressAlerts.h"
+#include "tracking/TrackingRequest.h"
+
+#include <QTimer>
+
+using tracking::AnswerKind;
+using tracking::TrackingAnswer;
+
+namespace {
+
+const QString messageTitle = QStringLiteral("岚舟系列软件");
+// Seconds a query may wait for its answer, each counted from that query's own request.
+constexpr int answerLimitTicks = 10;
+
+QString gone() {
+    return QStringLiteral("该快递已不在快递列表中..");
+}
+
+} // namespace
+
+ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
+    : QObject(parent)
+    , m_with(std::move(collaborators))
+    , m_watch(new QTimer(this))
+    , m_parseTimer(new QTimer(this))
+    , m_loopTimer(new QTimer(this))
+    , m_timedTimer(new QTimer(this)) {
+    m_watch->setObjectName(QStringLiteral("Timer7"));
+    m_watch->setInterval(1000);
+    connect(m_watch, &QTimer::timeout, this, &ParcelTracker::watchTick);
+    // The parse runs 100 ms after the answer, so the window repaints first.
+    m_parseTimer->setObjectName(QStringLiteral("Timer1"));
+    m_parseTimer->setInterval(100);
+    m_parseTimer->setSingleShot(true);
+    connect(m_parseTimer, &QTimer::timeout, this, &ParcelTracker::parse);
+    m_loopTimer->setObjectName(QStringLiteral("Timer6"));
+    m_loopTimer->setInterval(60000);
+    connect(m_loopTimer, &QTimer::timeout, this, &ParcelTracker::loopTick);
+    m_timedTimer->setObjectName(QStringLiteral("Timer4"));
+    m_timedTimer->setInterval(1000);
+    connect(m_timedTimer, &QTimer::timeout, this, &ParcelTracker::timedTick);
+    connect(&m_with.alerts, &ProgressAlerts::hint, this, &ParcelTracker::hint);
+}
+
+ParcelTracker::~ParcelTracker() {
+    if (m_pending) {
+        delete m_pending->request;
+    }
+}
+
+bool ParcelTracker::busy() const {
+    return m_pending.has_value() || m_parsing.has_value();
+}
+
+std::optional<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
+    try {
+        const std::optional<ParcelRow> row = m_with.parcels.byId(id);
+        if (!row) {
+            forget(id);
+            Q_EMIT hint(gone());
+            Q_EMIT parcelRemoved(id, false);
+            return std::nullopt;
+        }
+        TrackedParcel parcel{row->id, row->number, row->company, QString(), row->goods, row->storedCount()};
+        if (const std::optional<CourierRow> courier = m_with.couriers.byName(parcel.company)) {
+            parcel.companyCode = courier->code;
+        }
+        return parcel;
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("快递信息读取")));
+        return std::nullopt;
+    }
+}
+
+bool ParcelTracker::addInFlight() {
+    const bool adding = (m_pending && m_pending->purpose == Purpose::Add);
+    if (adding) {
+        Q_EMIT hint(QStringLiteral("正在添加新快递,请稍候.."));
+    }
+    return adding;
+}
+
+bool ParcelTracker::selectParcel(ParcelId id) {
+    return queryParcel(id, false);
+}
+
+bool ParcelTracker::queryCurrentParcel() {
+    if (!m_current) {
+        Q_EMIT hint(QStringLiteral("请先选择快递.."));
+        return false;
+    }
+    return queryParcel(m_current->id, false);
+}
+
+bool ParcelTracker::queryParcel(ParcelId id, bool automatic) {
+    if (addInFlight()) {
+        return false;
+    }
+    const std::optional<TrackedParcel> parcel = readParcel(id);
+    if (!parcel) {
+        return false;
+    }
+    m_current = parcel;
+    m_shownStatus.reset();
+    Q_EMIT parcelSelected(*parcel);
+    Q_EMIT hint(QStringLiteral("未查询"));
+    send(*parcel, Purpose::Query, automatic);
+    return true;
+}
+
+bool ParcelTracker::addParcel(const TrackedParcel &parcel) {
+    if (addInFlight()) {
+        return false;
+    }
+    Q_EMIT hint(QStringLiteral("未查询"));
+    send(parcel, Purpose::Add, false);
+    return true;
+}
+
+void ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool automatic) {
+    // The new request replaces the one still waiting (it is aborted) and an answer not yet parsed.
+    if (m_pending) {
+        delete m_pending->request;
+    }
+    m_parseTimer->stop();
+    m_parsing.reset();
+    auto *request = new TrackingRequest(m_with.web, m_with.trackingAddress, parcel.companyCode, parcel.number,
+                                        parcel.id, ++m_serial, this);
+    m_pending = Pending{request, parcel, purpose, automatic};
+    connect(request, &TrackingRequest::answered, this,
+            [this, request](const TrackingAnswer &answer) { arrived(request, answer); });
+    m_watchTicks = 0;
+    m_watch->start();
+    Q_EMIT queryStarted(parcel);
+    Q_EMIT hint(parcel.company + QStringLiteral(":") + parcel.goods + QStringLiteral("查询中..."));
+}
+
+void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answer) {
+    // Only the newest request is heard; an older one was aborted when it was replaced.
+    if (!m_pending || m_pending->request != request) {
+        return;
+    }
+    request->deleteLater();
+    m_pending->request = nullptr;
+    if (answer.kind == AnswerKind::NoAnswer) {
+        // Nothing came: the query stays open until its ten seconds are up.
+        if (!m_with.waitOutEmptyAnswers) {
+            giveUp();
+        }
+        return;
+    }
+    stopWatch();
+    const Pending pending = *std::exchange(m_pending, std::nullopt);
+    if (pending.purpose == Purpose::Add) {
+        addAnswered(pending, answer);
+    } else {
+        queryAnswered(pending, answer);
+    }
+}
+
+void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &answer) {
+    QueryOutcome outcome{pending.parcel, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    const ParcelId id = pending.parcel.id;
+    // A parcel deleted or cleared while its query waited is gone: nothing is stored, nothing announced.
+    // A book that cannot be read here is no proof of a deleted row: the answer goes on, and the
+    // count write after the parse says what failed.
+    bool stillThere = true;
+    try {
+        stillThere = m_with.parcels.exists(id);
+    } catch (const StoreError &) {
+        stillThere = true;
+    }
+    if (!stillThere) {
+        forget(id);
+        outcome.message = gone();
+        Q_EMIT hint(outcome.message);
+        end(outcome);
+        Q_EMIT parcelRemoved(id, false);
+        return;
+    }
+    switch (answer.kind) {
+    case AnswerKind::NoAnswer:
+        return;
+    case AnswerKind::Success:
+        if (answer.entries.isEmpty()) {
+            outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
+            Q_EMIT hint(outcome.message);
+            end(outcome);
+            return;
+        }
+        m_parsing = pending;
+        m_entries = answer.entries;
+        m_parseTimer->start();
+        return;
+    case AnswerKind::NotKnown:
+        outcome.message = QStringLiteral("您当前查询的快递单号已不存在");
+        if (keepOrDelete(pending.parcel)) {
+            // The window is given back before the next parcel is picked, so that query keeps it locked.
+            end(outcome);
+            Q_EMIT parcelRemoved(id, true);
+            return;
+        }
+        end(outcome);
+        return;
+    case AnswerKind::Unreadable:
+    case AnswerKind::Failure:
+        if (!answer.message.isEmpty()) {
+            Q_EMIT hint(answer.message);
+        } else {
+            outcome.message = QStringLiteral("查询服务返回了结果码 ") + answer.code;
+        }
+        noteQuota(pending, answer);
+        end(outcome);
+        return;
+    }
+}
+
+bool ParcelTracker::keepOrDelete(const TrackedParcel &parcel) {
+    Dialogs &dialogs = m_with.dialogs;
+    if (dialogs.ask(messageTitle,
+                    QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
+                                   "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
+                    DefaultAnswer::Yes) ||
+        !dialogs.ask(messageTitle, QStringLiteral("二次防误操作：确认要删除此快递单号?"),
+                     DefaultAnswer::No)) {
+        return false;
+    }
+    return removeRow(parcel.id);
+}
+
+bool ParcelTracker::removeRow(ParcelId id) {
+    Dialogs &dialogs = m_with.dialogs;
+    try {
+        if (!m_with.parcels.remove(id)) {
+            // Someone else deleted it first: it is gone all the same, and the user is told so.
+            dialogs.inform(messageTitle, gone(), MessageIcon::Information);
+            forget(id);
+            return true;
+        }
+    } catch (const StoreError &error) {
+        dialogs.inform(messageTitle, error.failureText(QStringLiteral("快递信息删除")),
+                       MessageIcon::Information);
+        return false;
+    }
+    forget(id);
+    dialogs.inform(messageTitle, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
+    return true;
+}
+
+bool ParcelTracker::deleteParcel(ParcelId id) {
+    if (!removeRow(id)) {
+        return false;
+    }
+    Q_EMIT parcelRemoved(id, true);
+    return true;
+}
+
+void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &answer) {
+    QueryOutcome outcome{pending.parcel, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    const TrackedParcel &parcel = pending.parcel;
+    Dialogs &dialogs = m_with.dialogs;
+    try {
+        switch (answer.kind) {
+        case AnswerKind::NoAnswer:
+            return;
+        case AnswerKind::Success:
+            end(outcome);
+            if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
+                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+                Q_EMIT alreadyInBook(parcel.number);
+            } else if (const std::optional<ParcelId> id = storeNew(parcel)) {
+                // The new parcel becomes current through the selection of its own entry.
+                Q_EMIT parcelAdded(*id, true);
+            }
+            return;
+        case AnswerKind::NotKnown:
+            if (!dialogs.ask(messageTitle,
+                             QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
+                             DefaultAnswer::Yes)) {
+                end(outcome);
+                return;
+            }
+            if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
+                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+                // The window is given back before the first match is queried, so that query keeps it.
+                end(outcome);
+                Q_EMIT alreadyInBook(parcel.number);
+                return;
+            }
+            if (const std::optional<ParcelId> id = storeNew(parcel)) {
+                dialogs.inform(messageTitle, QStringLiteral("快递添加成功！"), MessageIcon::Information);
+                end(outcome);
+                Q_EMIT parcelAdded(*id, false);
+                return;
+            }
+            end(outcome);
+            return;
+        case AnswerKind::Unreadable:
+        case AnswerKind::Failure:
+            if (!answer.message.isEmpty()) {
+                Q_EMIT hint(answer.message);
+            }
+            end(outcome);
+            return;
+        }
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
+        end(outcome);
+    }
+}
+
+std::optional<ParcelId> ParcelTracker::storeNew(const TrackedParcel &parcel) {
+    try {
+        return m_with.parcels.add(parcel.company, parcel.number, parcel.goods);
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
+        return std::nullopt;
+    }
+}
+
+void ParcelTracker::parse() {
+    if (!m_parsing) {
+        return;
+    }
+    const Pending pending = *std::exchange(m_parsing, std::nullopt);
+    const QList<ProgressEntry> entries = std::exchange(m_entries, {});
+    const TrackedParcel &parcel = pending.parcel;
+    QueryOutcome outcome{parcel, AnswerKind::Success, QString(), QString(), {}, {}, std::nullopt};
+    // An answer for a parcel that is no longer current shows nothing.
+    if (!m_current || m_current->id != parcel.id) {
+        end(outcome);
+        return;
+    }
+    const QDateTime now = m_with.clock.now();
+    outcome.report = tracking::reportProgress(entries, now);
+    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
+    outcome.update =
+        tracking::updateState(parcel.storedCount, outcome.report.rowCount(), outcome.report.status);
+    // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
+    const std::optional<bool> stored = detectNewProgress(parcel, outcome.report, outcome.update);
+    if (!stored) {
+        outcome.message = gone();
+        forget(parcel.id);
+        Q_EMIT hint(gone());
+        end(outcome);
+        Q_EMIT parcelRemoved(parcel.id, false);
+        return;
+    }
+    m_shownStatus = outcome.report.status;
+    // A failed store has put its reason on the hint line; the advice would hide it.
+    if (*stored) {
+        Q_EMIT hint(tracking::finishedHint(outcome.report, now));
+    }
+    Q_EMIT progressShown(parcel, outcome.report, outcome.update);
+    // Unstored, the same progress would be announced again at every query: no alert then.
+    if (*stored && outcome.update == tracking::UpdateState::NewProgress) {
+        m_with.alerts.announce(parcel, outcome.report);
+    }
+    end(outcome);
+}
+
+std::optional<bool> ParcelTracker::detectNewProgress(const TrackedParcel &parcel,
+                                                     const tracking::ProgressReport &report,
+                                                     tracking::UpdateState update) {
+    if (update != tracking::UpdateState::NewProgress) {
+        return true;
+    }
+    const int rows = report.rowCount();
+    try {
+        if (!m_with.parcels.setCount(parcel.id, rows)) {
+            return std::nullopt;
+        }
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("更新记录保存")));
+        return false;
+    }
+    if (m_current && m_current->id == parcel.id) {
+        m_current->storedCount = rows;
+    }
+    return true;
+}
+
+void ParcelTracker::watchTick() {
+    if (++m_watchTicks < answerLimitTicks) {
+        return;
+    }
+    giveUp();
+}
+
+void ParcelTracker::giveUp() {
+    stopWatch();
+    if (!m_pending) {
+        return;
+    }
+    const Pending pending = *std::exchange(m_pending, std::nullopt);
+    delete pending.request;
+    Q_EMIT gaveUp(pending.parcel);
+    QueryOutcome outcome{pending.parcel, AnswerKind::NoAnswer, QString(), QString(), {}, {}, std::nullopt};
+    outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
+    end(outcome);
+}
+
+void ParcelTracker::stopWatch() {
+    m_watch->stop();
+    m_watchTicks = 0;
+}
+
+void ParcelTracker::end(QueryOutcome outcome) {
+    Q_EMIT queryEnded(outcome);
+}
+
+void ParcelTracker::abandonQuery() {
+    m_parseTimer->stop();
+    m_parsing.reset();
+    stopWatch();
+    if (!m_pending) {
+        return;
+    }
+    const Pending pending = *std::exchange(m_pending, std::nullopt);
+    delete pending.request;
+    if (pending.purpose == Purpose::Add) {
+        Q_EMIT hint(QStringLiteral("已取消添加,新快递【") + pending.parcel.goods +
+                    QStringLiteral("】未保存"));
+    }
+}
+
+void ParcelTracker::forget(ParcelId id) {
+    if (m_pending && m_pending->purpose == Purpose::Query && m_pending->parcel.id == id) {
+        delete m_pending->request;
+        m_pending.reset();
+        stopWatch();
+    }
+    if (m_parsing && m_parsing->parcel.id == id) {
+        m_parseTimer->stop();
+        m_parsing.reset();
+    }
+    if (m_current && m_current->id == id) {
+        m_current.reset();
+        m_shownStatus.reset();
+        // The modes follow the current parcel: without it they have nothing to query.
+        const bool modes = m_loopRunning || m_timedAt;
+        m_loopRunning = false;
+        m_loopTimer->stop();
+        m_timedAt.reset();
+        m_timedTimer->stop();
+        if (modes) {
+            Q_EMIT modesChanged(false, false);
+        }
+    }
+}
+
+void ParcelTracker::forgetParcel(ParcelId id) {
+    forget(id);
+}
+
+void ParcelTracker::forgetAll() {
+    if (m_pending && m_pending->purpose == Purpose::Query) {
+        forget(m_pending->parcel.id);
+    }
+    if (m_parsing) {
+        forget(m_parsing->parcel.id);
+    }
+    if (m_current) {
+        forget(m_current->id);
+    }
+}
+
+void ParcelTracker::startLoop(int minutes) {
+    m_loopRunning = true;
+    m_loopMinutes = minutes;
+    m_minutesCounted = 0;
+    m_loopTimer->start();
+    Q_EMIT modesChanged(m_loopRunning, timedArmed());
+}
+
+void ParcelTracker::stopLoop() {
+    m_loopRunning = false;
+    m_loopTimer->stop();
+    m_minutesCounted = 0;
+    Q_EMIT modesChanged(m_loopRunning, timedArmed());
+}
+
+void ParcelTracker::startTimed(int hour, int minute) {
+    m_timedAt = QTime(hour, minute);
+    m_timedTimer->start();
+    Q_EMIT modesChanged(m_loopRunning, true);
+}
+
+void ParcelTracker::stopTimed() {
+    m_timedAt.reset();
+    m_timedTimer->stop();
+    Q_EMIT modesChanged(m_loopRunning, false);
+}
+
+void ParcelTracker::loopTick() {
+    if (!m_loopRunning) {
+        return;
+    }
+    if (++m_minutesCounted == m_loopMinutes) {
+        m_minutesCounted = 0;
+        queryUnlessPaused();
+    }
+}
+
+void ParcelTracker::timedTick() {
+    const QTime now = m_with.clock.now().time();
+    // Armed until stopped, also after it has fired; it fires once.
+    if (m_timedAt && now.hour() == m_timedAt->hour() && now.minute() == m_timedAt->minute() &&
+        queryUnlessPaused()) {
+        m_timedTimer->stop();
+    }
+}
+
+bool ParcelTracker::queryUnlessPaused() {
+    if (pausedToday()) {
+        Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
+        return false;
+    }
+    if (!m_current) {
+        return false;
+    }
+    return queryParcel(m_current->id, true);
+}
+
+void ParcelTracker::noteQuota(const Pending &pending, const TrackingAnswer &answer) {
+    // Code 22 in the answer to a mode's query, or while a mode runs, holds back the automatic
+    // queries for the rest of the local day; queries by hand still go out.
+    const bool automatic = m_loopRunning || m_timedAt || pending.automatic;
+    if (!automatic || !tracking::quotaUsedUp(answer)) {
+        return;
+    }
+    m_pausedOn = m_with.clock.now().date();
+    m_pauseMessage = answer.message;
+    Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
+}
+
+bool ParcelTracker::pausedToday() const {
+    return m_pausedOn == m_with.clock.now().date();
+}

@@ -1,0 +1,190 @@
+// The road of a parcel without widgets: the current parcel, each query's lifecycle (request, its own
+// ten-second limit, the parse, new progress stored and announced), adds, the loop and timed modes and the
+// daily-quota pause. The window, the command line and a background watch drive it and render what it emits.
+#pragma once
+
+#include "store/ParcelId.h"
+#include "tracker/TrackedParcel.h"
+#include "tracking/ProgressReport.h"
+#include "tracking/TrackingAnswer.h"
+
+#include <QDate>
+#include <QObject>
+
+#include <optional>
+
+class CourierStore;
+class Clock;
+class Dialogs;
+class ParcelStore;
+class ProgressAlerts;
+class QTimer;
+class TrackingRequest;
+class WebClient;
+
+// What one query came to, for whoever drives the tracker.
+struct QueryOutcome {
+    TrackedParcel parcel;
+    tracking::AnswerKind kind = tracking::AnswerKind::NoAnswer;
+    QString code;
+    // Why it failed, or the note of an answer without entries.
+    QString message;
+    // Success only; no entries when the service has none yet.
+    tracking::ProgressReport report;
+    tracking::UpdateState update = tracking::UpdateState::NoUpdate;
+    // Whole days without new progress, for a parcel that should have moved by now.
+    std::optional<int> stalledDays;
+
+    bool succeeded() const { return kind == tracking::AnswerKind::Success; }
+};
+
+class ParcelTracker final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ParcelTracker)
+
+public:
+    struct Collaborators {
+        WebClient &web;
+        QString trackingAddress;
+        ParcelStore &parcels;
+        CourierStore &couriers;
+        const Clock &clock;
+        // The keep-or-delete and save-anyway questions and their messages.
+        Dialogs &dialogs;
+        ProgressAlerts &alerts;
+        // The window waits out a query that got nothing back, so its user sees the anomaly message
+        // after ten seconds; a script has nobody watching and gives up at once.
+        bool waitOutEmptyAnswers = true;
+    };
+    ParcelTracker(Collaborators collaborators, QObject *parent);
+    ~ParcelTracker() override;
+
+    // The parcel picked last; nothing before the first pick and after it left the book.
+    const std::optional<TrackedParcel> &current() const { return m_current; }
+    // The delivery status the last parse showed for the current parcel; nothing until one has.
+    std::optional<DeliveryStatus> shownStatus() const { return m_shownStatus; }
+    // A query (or an add) is waiting for its answer or its parse.
+    bool busy() const;
+
+    // The parcel becomes current and is queried. False, with the reason said, when it cannot be read,
+    // is no longer in the book, or an add is still waiting for its answer.
+    bool selectParcel(ParcelId id);
+    // Reads the current parcel anew (its stored count may have changed) and queries it.
+    bool queryCurrentParcel();
+    // Asks the service about a parcel not yet in the book and stores it as its answer allows; the
+    // current parcel stays as it is until the new one is stored.
+    bool addParcel(const TrackedParcel &parcel);
+    // Deletes the parcel's row after the user has confirmed, and says how that went; everything the
+    // tracker held of the parcel goes with it.
+    bool deleteParcel(ParcelId id);
+    // The parcel left the book by other means (a modify that failed to find it, say): forgotten.
+    void forgetParcel(ParcelId id);
+    // The book was emptied: no current parcel, no query, no mode.
+    void forgetAll();
+    // Drops the query still waiting (the window went back to idle): its reply is aborted and its
+    // answer never applied. An add dropped this way says so.
+    void abandonQuery();
+
+    // The loop query: the current parcel every `minutes` minutes (Timer6 counts the minutes).
+    void startLoop(int minutes);
+    void stopLoop();
+    bool loopRunning() const { return m_loopRunning; }
+    // The timed query: the current parcel once at this hour and minute (Timer4 looks every second).
+    void startTimed(int hour, int minute);
+    void stopTimed();
+    bool timedArmed() const { return m_timedAt.has_value(); }
+
+Q_SIGNALS:
+    // A line for the hint line (or the terminal).
+    void hint(const QString &text);
+    // The parcel is current, read afresh from the book; nothing of its progress is known yet.
+    void parcelSelected(const TrackedParcel &parcel);
+    // A request went out for the parcel; its answer is awaited.
+    void queryStarted(const TrackedParcel &parcel);
+    // A successful parse of the current parcel: what to show and whether it is new.
+    void progressShown(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                       tracking::UpdateState update);
+    // The query has ended (answered, failed, given up, abandoned); nothing waits any longer.
+    void queryEnded(const QueryOutcome &outcome);
+    // No answer came within ten seconds of the request: the query was given up.
+    void gaveUp(const TrackedParcel &parcel);
+    // A new parcel was stored under this id; `query` when it should be picked (and so queried).
+    void parcelAdded(ParcelId id, bool query);
+    // The number to add is in the book already.
+    void alreadyInBook(const QString &number);
+    // The parcel's row is gone from the book; nothing lists or follows it any longer.
+    // `byUser`: the user deleted it (a confirmed delete), rather than finding it gone.
+    void parcelRemoved(ParcelId id, bool byUser);
+    void modesChanged(bool loopRunning, bool timedArmed);
+
+private:
+    enum class Purpose { Query, Add };
+    struct Pending {
+        TrackingRequest *request = nullptr;
+        TrackedParcel parcel;
+        Purpose purpose = Purpose::Query;
+        // Sent by a loop or timed tick.
+        bool automatic = false;
+    };
+
+    // Reads the row into a tracked parcel with its company's code; nothing (and the reason) without one.
+    std::optional<TrackedParcel> readParcel(ParcelId id);
+    // Refuses while an add waits; says so.
+    bool addInFlight();
+    bool queryParcel(ParcelId id, bool automatic);
+    void send(const TrackedParcel &parcel, Purpose purpose, bool automatic);
+    void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);
+    void queryAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);
+    void addAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);
+    // Stores the parcel; false (and the reason) when the store refused.
+    std::optional<ParcelId> storeNew(const TrackedParcel &parcel);
+    // Result code 1 for a parcel of the book: keep it, or delete it after a second confirmation; true
+    // when it went.
+    bool keepOrDelete(const TrackedParcel &parcel);
+    // Deletes the row and tells the user; true when it is gone.
+    bool removeRow(ParcelId id);
+    // Tick of Timer1: the answer's entries become the report, shown, compared and announced.
+    void parse();
+    // Stores the count of new progress: true when stored (or nothing new), false when the store
+    // failed (the reason on the hint line), nothing when the row is gone.
+    std::optional<bool> detectNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                                          tracking::UpdateState update);
+    // Tick of Timer7: ten ticks without an answer give the query up.
+    void watchTick();
+    void giveUp();
+    void stopWatch();
+    void end(QueryOutcome outcome);
+    // Forgets what the tracker held of the parcel, without touching the book.
+    void forget(ParcelId id);
+
+    void loopTick();
+    void timedTick();
+    // A mode's turn; false (and the reason) when the quota ran out today or an add waits.
+    bool queryUnlessPaused();
+    void noteQuota(const Pending &pending, const tracking::TrackingAnswer &answer);
+    bool pausedToday() const;
+
+    Collaborators m_with;
+    std::optional<TrackedParcel> m_current;
+    std::optional<DeliveryStatus> m_shownStatus;
+
+    std::optional<Pending> m_pending;
+    quint64 m_serial = 0;
+    QTimer *m_watch;
+    int m_watchTicks = 0;
+    QTimer *m_parseTimer;
+    // The answered entries waiting for the parse, with the query they answer.
+    std::optional<Pending> m_parsing;
+    QList<ProgressEntry> m_entries;
+
+    QTimer *m_loopTimer;
+    QTimer *m_timedTimer;
+    bool m_loopRunning = false;
+    int m_loopMinutes = 0;
+    int m_minutesCounted = 0;
+    std::optional<QTime> m_timedAt;
+    // The local day the service said its queries were used up, and what it said. The quota is the
+    // service's, so stopping and restarting a mode keeps the pause.
+    std::optional<QDate> m_pausedOn;
+    QString m_pauseMessage;
+};

@@ -1,0 +1,94 @@
+// Sound, desktop notification and update mail for new progress.
+#include "tracker/ProgressAlerts.h"
+
+#include "mail/MailBody.h"
+#include "mail/Mailer.h"
+#include "platform/Platform.h"
+#include "text/ClockText.h"
+#include "tracker/AlertSwitches.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+// The desktop notification's text: the parcel's goods, then the time and text of its newest entry.
+QString notificationBody(const QString &goods, const tracking::ProgressReport &report) {
+    QString body = QStringLiteral("您的快递【") + goods + QStringLiteral("】有最新动态");
+    if (!report.entries.isEmpty()) {
+        body += QStringLiteral("\n") + report.entries.first().time + QLatin1Char(' ') +
+                report.entries.first().context;
+    }
+    return body;
+}
+
+} // namespace
+
+ProgressAlerts::ProgressAlerts(Outlets outlets, QObject *parent)
+    : QObject(parent)
+    , m_outlets(std::move(outlets)) {}
+
+void ProgressAlerts::setAnnouncement(const tracking::Announcement &announcement) {
+    m_announcement = announcement;
+}
+
+void ProgressAlerts::announce(const TrackedParcel &parcel, const tracking::ProgressReport &report) {
+    const AlertSwitches &switches = m_outlets.switches;
+    if (switches.soundOn()) {
+        if (m_outlets.sound) {
+            m_outlets.sound->play(m_outlets.chimeFile);
+        }
+        m_outlets.desktop.notify(QStringLiteral("岚舟包裹通"), notificationBody(parcel.goods, report));
+    }
+    if (switches.mailOn() && !switches.address().isEmpty()) {
+        mailNewProgress(parcel, report);
+    }
+}
+
+void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report) {
+    Q_EMIT hint(QStringLiteral(" 正发送最新动态邮件,请稍等.."));
+    MailInputs inputs;
+    inputs.goods = parcel.goods;
+    inputs.number = parcel.number;
+    inputs.company = parcel.company;
+    if (!report.entries.isEmpty()) {
+        inputs.entryTime = report.entries.first().time;
+        inputs.entryText = report.entries.first().context;
+    }
+    inputs.transitTime = report.transitText;
+    inputs.announcementAddress = m_announcement.address;
+    inputs.announcementText = m_announcement.text;
+    inputs.now = clockText(m_outlets.clock.now());
+    inputs.sites = MailSites::fromEnvironment();
+
+    const MailSettings settings = MailSettings::fromEnvironment();
+    const MailMessage message{settings.from, m_outlets.switches.address(), notify::mailSubject(inputs.goods),
+                              notify::mailBody(inputs)};
+    ++m_inFlight;
+    m_outlets.mailer.send(message, [self = QPointer<ProgressAlerts>(this)](const MailResult &result) {
+        if (!self) {
+            return;
+        }
+        Q_EMIT self->hint(result.sent ? QStringLiteral("快递有最新进展，已发送至邮箱!")
+                                      : QStringLiteral("最新信息发送失败!错误原因") + result.error);
+        if (--self->m_inFlight == 0) {
+            Q_EMIT self->allSent();
+        }
+    });
+}
+
+void ProgressAlerts::waitForMailInFlight() {
+    if (m_inFlight == 0) {
+        return;
+    }
+    Q_EMIT hint(QStringLiteral("正在发送邮件,请稍等.."));
+    QEventLoop loop;
+    QTimer limit(this);
+    limit.setObjectName(QStringLiteral("mailWait"));
+    limit.setSingleShot(true);
+    connect(this, &ProgressAlerts::allSent, &loop, &QEventLoop::quit);
+    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(15000);
+    loop.exec();
+}

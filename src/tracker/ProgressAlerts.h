@@ -1,0 +1,55 @@
+// Announces new progress of a parcel: the alert sound, a desktop notification and the update mail, as the
+// user's switches say.
+#pragma once
+
+#include "tracker/TrackedParcel.h"
+#include "tracking/ProgressReport.h"
+#include "tracking/TrackingText.h"
+
+#include <QObject>
+
+class AlertSwitches;
+class Clock;
+class Desktop;
+class Mailer;
+class Sound;
+
+class ProgressAlerts final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProgressAlerts)
+
+public:
+    struct Outlets {
+        // Null where nothing can be heard (the command line).
+        Sound *sound = nullptr;
+        QString chimeFile;
+        Desktop &desktop;
+        Mailer &mailer;
+        const Clock &clock;
+        const AlertSwitches &switches;
+    };
+    ProgressAlerts(Outlets outlets, QObject *parent);
+
+    // The start-up announcement, linked from every mail once it has been read.
+    void setAnnouncement(const tracking::Announcement &announcement);
+    // Sound and notification when the sound switch is on; the mail when the mail switch is on and an
+    // address is set. The mail is submitted without blocking; its outcome comes as a hint.
+    void announce(const TrackedParcel &parcel, const tracking::ProgressReport &report);
+    // Before the program ends: while a mail is still being submitted, says so and waits for it, at most
+    // 15 s (the timer "mailWait"), so that progress is not left unmailed.
+    void waitForMailInFlight();
+    bool mailInFlight() const { return m_inFlight > 0; }
+
+Q_SIGNALS:
+    // What the mail is doing, for the hint line (or the terminal).
+    void hint(const QString &text);
+    // The last submission in flight has ended, sent or not.
+    void allSent();
+
+private:
+    void mailNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report);
+
+    Outlets m_outlets;
+    tracking::Announcement m_announcement;
+    int m_inFlight = 0;
+};

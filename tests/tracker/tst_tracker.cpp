@@ -1,0 +1,529 @@
+// The tracker's road without a window: real book, loopback service, fake seams, timers ticked by hand.
+#include "net/WebClient.h"
+#include "store/CourierStore.h"
+#include "store/Database.h"
+#include "store/ParcelStore.h"
+#include "support/FakePlatform.h"
+#include "support/HttpStub.h"
+#include "support/ProgramFolder.h"
+#include "support/QuickWait.h"
+#include "tracker/AlertSwitches.h"
+#include "tracker/ParcelTracker.h"
+#include "tracker/ProgressAlerts.h"
+
+#include <QTest>
+#include <QTimer>
+
+using tracking::AnswerKind;
+using tracking::UpdateState;
+using Entries = QList<QPair<QString, QString>>;
+
+namespace {
+
+const QString service = QStringLiteral("/");
+const QString yuantong = QStringLiteral("圆通速递");
+const QString deleted = QStringLiteral("快递信息已删除!");
+const QString gone = QStringLiteral("该快递已不在快递列表中..");
+
+// A success answer with these (time, progress) entries, newest first.
+QByteArray answerWith(const Entries &entries) {
+    QString body = QStringLiteral(R"({"status":"1","errCode":"0","message":"","data":[)");
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        body += (i ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"time":")") + entries[i].first +
+                QStringLiteral(R"(","context":")") + entries[i].second + QStringLiteral(R"("})");
+    }
+    return (body + QStringLiteral("]}")).toUtf8();
+}
+
+QByteArray codeAnswer(const char *code) {
+    return QByteArray(R"({"status":"0","errCode":")") + code + R"(","message":"x"})";
+}
+
+const Entries &inTransit() {
+    static const Entries entries = {
+        {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("【杭州市】快件已到达 杭州转运中心")},
+        {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("【上海市】快件已发往 杭州转运中心")},
+        {QStringLiteral("2026-12-06 06:45:00"), QStringLiteral("【上海市】圆通速递 已揽收")},
+    };
+    return entries;
+}
+
+class TestSwitches final : public AlertSwitches {
+public:
+    bool mailOn() const override { return mail; }
+    bool soundOn() const override { return sound; }
+    QString address() const override { return to; }
+    bool mail = false;
+    bool sound = true;
+    QString to;
+};
+
+// The tracker composed as the window composes it, with everything it emits recorded.
+struct Rig {
+    explicit Rig(const QString &serviceAddress) {
+        alerts = new ProgressAlerts(
+            {&fake.sound, chime, fake.desktop, fake.recordingMailer, fake.clock, switches}, &owner);
+        tracker = new ParcelTracker(
+            {web, serviceAddress, parcels, couriers, fake.clock, fake.dialogs, *alerts}, &owner);
+        QObject::connect(tracker, &ParcelTracker::hint, &owner,
+                         [this](const QString &text) { hints.append(text); });
+        QObject::connect(tracker, &ParcelTracker::progressShown, &owner,
+                         [this](const TrackedParcel &, const tracking::ProgressReport &, UpdateState update) {
+                             shown.append(update);
+                         });
+        QObject::connect(tracker, &ParcelTracker::queryEnded, &owner,
+                         [this](const QueryOutcome &outcome) { ended.append(outcome); });
+        QObject::connect(tracker, &ParcelTracker::gaveUp, &owner, [this] { ++gaveUp; });
+        QObject::connect(tracker, &ParcelTracker::parcelRemoved, &owner, [this](ParcelId id, bool byUser) {
+            removed.append({id.value(), byUser});
+        });
+        QObject::connect(tracker, &ParcelTracker::parcelAdded, &owner, [this](ParcelId id, bool query) {
+            added.append({id.value(), query});
+        });
+        QObject::connect(tracker, &ParcelTracker::modesChanged, &owner, [this](bool loop, bool timed) {
+            modes.append({loop, timed});
+        });
+    }
+
+    QTimer *timer(const char *name) const {
+        auto *found = tracker->findChild<QTimer *>(QString::fromLatin1(name));
+        if (!found) {
+            qFatal("no timer %s", name);
+        }
+        return found;
+    }
+    ParcelId add(const QString &number, const QString &goods) { return parcels.add(yuantong, number, goods); }
+    QString storedNum(ParcelId id) {
+        const std::optional<ParcelRow> row = parcels.byId(id);
+        return row ? row->num : QStringLiteral("<gone>");
+    }
+    qsizetype rows() { return parcels.all().size(); }
+    qsizetype alertsRaised() const {
+        return fake.sound.played.size() + fake.desktop.notifications.size() +
+               fake.recordingMailer.sent.size();
+    }
+    // A query by hand, answered by whatever the service is scripted to say.
+    void query(ParcelId id) {
+        const qsizetype before = ended.size();
+        QVERIFY(tracker->selectParcel(id));
+        TRY_COMPARE(ended.size(), before + 1);
+    }
+
+    const QString chime = QStringLiteral("/nowhere/ts.mp3");
+    TempProgramFolder folder;
+    FakePlatform fake;
+    Database db = folder.open();
+    ParcelStore parcels{db};
+    CourierStore couriers{db};
+    TestSwitches switches;
+    WebClient web;
+
+    QStringList hints;
+    QList<UpdateState> shown;
+    QList<QueryOutcome> ended;
+    int gaveUp = 0;
+    QList<QPair<qint64, bool>> removed;
+    QList<QPair<qint64, bool>> added;
+    QList<QPair<bool, bool>> modes;
+
+    // Owns the tracker, so it goes before the records and the stores it uses.
+    QObject owner;
+    ProgressAlerts *alerts = nullptr;
+    ParcelTracker *tracker = nullptr;
+};
+
+void tick(QTimer *timer, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+    }
+}
+
+} // namespace
+
+class TrackerTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void eachQueryHasItsOwnTenSeconds();
+    void deletedParcelStaysGone();
+    void clearStopsTheModes();
+    void addInFlightIsNotDropped();
+    void newProgressIsStoredAndAnnouncedOnce();
+    void usedUpQuotaPausesAutomaticQueriesForTheDay();
+
+private:
+    HttpStub m_stub;
+};
+
+void TrackerTest::initTestCase() {
+    QVERIFY(m_stub.listen());
+}
+
+void TrackerTest::init() {
+    // Requests held by the previous test were aborted by their client; releasing them sends nothing.
+    m_stub.release(service);
+    m_stub.answer(service, answerWith(inTransit()));
+    m_stub.clearRequests();
+}
+
+void TrackerTest::eachQueryHasItsOwnTenSeconds() {
+    Rig r(m_stub.baseUrl());
+    const ParcelId id = r.add(QStringLiteral("3101234567890"), QStringLiteral("爸爸衣服"));
+    QTimer *watch = r.timer("Timer7");
+    // Six silent seconds per query: thirty in all, which a shared count would have given up on.
+    for (int query = 1; query <= 5; ++query) {
+        m_stub.neverAnswer(service);
+        QVERIFY(r.tracker->selectParcel(id));
+        TRY_COMPARE(m_stub.count(service), query);
+        tick(watch, 6);
+        m_stub.release(service);
+        TRY_COMPARE(r.ended.size(), query);
+        QVERIFY(r.ended.last().succeeded());
+    }
+    QCOMPARE(r.gaveUp, 0);
+    QCOMPARE(r.shown,
+             QList<UpdateState>({UpdateState::NewProgress, UpdateState::NoUpdate, UpdateState::NoUpdate,
+                                 UpdateState::NoUpdate, UpdateState::NoUpdate}));
+    QVERIFY(m_stub.requests(service).last().query.contains("&com=yuantong&nu=3101234567890&"));
+
+    // No answer at all: given up at the tenth second, not before.
+    m_stub.neverAnswer(service);
+    QVERIFY(r.tracker->selectParcel(id));
+    TRY_COMPARE(m_stub.count(service), 6);
+    tick(watch, 9);
+    QCOMPARE(r.gaveUp, 0);
+    QVERIFY(r.tracker->busy());
+    tick(watch);
+    QCOMPARE(r.gaveUp, 1);
+    QCOMPARE(r.ended.size(), 6);
+    QCOMPARE(r.ended.last().kind, AnswerKind::NoAnswer);
+    QVERIFY(!r.tracker->busy());
+    QVERIFY(!watch->isActive());
+    tick(watch, 10);
+    QCOMPARE(r.gaveUp, 1);
+
+    // Its late answer, new progress if it were applied, changes nothing.
+    m_stub.answer(
+        service,
+        answerWith(Entries{{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("派件中")}} + inTransit()));
+    m_stub.release(service);
+    QTest::qWait(300);
+    QCOMPARE(r.shown.size(), 5);
+    QCOMPARE(r.ended.size(), 6);
+    QCOMPARE(r.storedNum(id), QStringLiteral("3"));
+    QCOMPARE(r.fake.sound.played.size(), 1);
+}
+
+void TrackerTest::deletedParcelStaysGone() {
+    Rig r(m_stub.baseUrl());
+    const ParcelId kept = r.add(QStringLiteral("YT100"), QStringLiteral("手机"));
+    const ParcelId id = r.add(QStringLiteral("YT200"), QStringLiteral("爸爸衣服"));
+    r.query(id);
+    QVERIFY(r.tracker->deleteParcel(id));
+    QVERIFY(!r.tracker->current());
+    QCOMPARE(r.removed, (QList<QPair<qint64, bool>>{{id.value(), true}}));
+    QCOMPARE(r.fake.dialogs.texts(), QStringList{deleted});
+    QVERIFY(!r.parcels.byId(id));
+    QVERIFY(r.parcels.byId(kept));
+
+    // Picking it again finds it gone: no request, no alert.
+    qsizetype alerts = r.alertsRaised();
+    QVERIFY(!r.tracker->selectParcel(id));
+    QVERIFY(!r.tracker->busy());
+    QVERIFY(!r.tracker->current());
+    QTest::qWait(100);
+    QCOMPARE(m_stub.count(service), 1);
+    QCOMPARE(r.alertsRaised(), alerts);
+
+    // Deleted through another connection while its query waits: its answer stores and announces nothing.
+    const ParcelId other = r.add(QStringLiteral("YT300"), QStringLiteral("妈妈鞋子"));
+    m_stub.neverAnswer(service);
+    QVERIFY(r.tracker->selectParcel(other));
+    TRY_COMPARE(m_stub.count(service), 2);
+    {
+        Database second = r.folder.open();
+        QVERIFY(ParcelStore(second).remove(other));
+    }
+    const qsizetype rows = r.rows();
+    const qsizetype shown = r.shown.size();
+    m_stub.release(service);
+    TRY_COMPARE(r.removed.size(), 3);
+    QCOMPARE(r.removed.last(), qMakePair(other.value(), false));
+    QVERIFY(!r.tracker->current());
+    QTest::qWait(200);
+    QCOMPARE(r.shown.size(), shown);
+    QCOMPARE(r.rows(), rows);
+    QCOMPARE(r.alertsRaised(), alerts);
+
+    // Deleted between the answer and its parse: the new count is not stored, nothing is announced.
+    const ParcelId late = r.add(QStringLiteral("YT350"), QStringLiteral("书"));
+    QTimer *parse = r.timer("Timer1");
+    parse->setInterval(60000);
+    QVERIFY(r.tracker->selectParcel(late));
+    TRY_VERIFY(parse->isActive());
+    {
+        Database second = r.folder.open();
+        QVERIFY(ParcelStore(second).remove(late));
+    }
+    tick(parse);
+    parse->setInterval(100);
+    QCOMPARE(r.removed.last(), qMakePair(late.value(), false));
+    QVERIFY(!r.tracker->current());
+    QCOMPARE(r.rows(), rows);
+    QCOMPARE(r.alertsRaised(), alerts);
+
+    // Code 1, not kept (No), then confirmed (Yes): that row goes, once, and the user is told once.
+    const ParcelId dead = r.add(QStringLiteral("YT400"), QStringLiteral("旧单号"));
+    r.fake.dialogs.shown.clear();
+    r.fake.dialogs.answers = {false, true};
+    m_stub.answer(service, codeAnswer("1"));
+    const qsizetype removed = r.removed.size();
+    r.query(dead);
+    QCOMPARE(r.ended.last().kind, AnswerKind::NotKnown);
+    QCOMPARE(r.fake.dialogs.shown.size(), 3);
+    QVERIFY(r.fake.dialogs.shown[0].text.contains(QStringLiteral("是否保留")));
+    QCOMPARE(r.fake.dialogs.shown[0].byDefault, DefaultAnswer::Yes);
+    QVERIFY(r.fake.dialogs.shown[1].text.contains(QStringLiteral("确认要删除")));
+    QCOMPARE(r.fake.dialogs.shown[1].byDefault, DefaultAnswer::No);
+    QCOMPARE(r.fake.dialogs.shown[2].text, deleted);
+    QCOMPARE(r.removed.mid(removed), (QList<QPair<qint64, bool>>{{dead.value(), true}}));
+    QCOMPARE(r.rows(), rows);
+    QVERIFY(r.parcels.byId(kept));
+    QVERIFY(!r.tracker->current());
+    // Deleting it again finds nothing to delete and says so instead.
+    QVERIFY(r.tracker->deleteParcel(dead));
+    QCOMPARE(r.fake.dialogs.texts().count(deleted), 1);
+    QCOMPARE(r.fake.dialogs.texts().last(), gone);
+    QCOMPARE(r.rows(), rows);
+
+    // Gone through another connection while the second question is up: not "deleted" by this program.
+    const ParcelId raced = r.add(QStringLiteral("YT500"), QStringLiteral("旧单号二"));
+    r.fake.dialogs.shown.clear();
+    r.fake.dialogs.answers = {false, true};
+    r.fake.dialogs.whileShown = [&r, raced](const ShownMessage &message) {
+        if (message.text.contains(QStringLiteral("确认要删除"))) {
+            Database second = r.folder.open();
+            ParcelStore(second).remove(raced);
+        }
+    };
+    r.query(raced);
+    r.fake.dialogs.whileShown = nullptr;
+    QCOMPARE(r.fake.dialogs.texts().size(), 3);
+    QCOMPARE(r.fake.dialogs.texts().last(), gone);
+    QCOMPARE(r.removed.last(), qMakePair(raced.value(), true));
+    QCOMPARE(r.rows(), rows);
+    QCOMPARE(r.alertsRaised(), alerts);
+}
+
+void TrackerTest::clearStopsTheModes() {
+    Rig r(m_stub.baseUrl());
+    const ParcelId id = r.add(QStringLiteral("YT100"), QStringLiteral("爸爸衣服"));
+    r.query(id);
+    QTimer *loop = r.timer("Timer6");
+    QTimer *timed = r.timer("Timer4");
+    r.tracker->startLoop(1);
+    r.tracker->startTimed(10, 1);
+    QVERIFY(loop->isActive());
+    QVERIFY(timed->isActive());
+    r.parcels.clear();
+    r.tracker->forgetAll();
+    QVERIFY(!r.tracker->loopRunning());
+    QVERIFY(!r.tracker->timedArmed());
+    QVERIFY(!r.tracker->current());
+    QCOMPARE(r.modes.last(), qMakePair(false, false));
+    QVERIFY(!loop->isActive());
+    QVERIFY(!timed->isActive());
+    const qsizetype ended = r.ended.size();
+    r.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(10, 1, 0));
+    tick(loop, 3);
+    tick(timed);
+    QVERIFY(!r.tracker->busy());
+    QTest::qWait(100);
+    QCOMPARE(m_stub.count(service), 1);
+    QCOMPARE(r.ended.size(), ended);
+
+    // Emptied while the loop's query waits: its answer, new progress if applied, is dropped.
+    const ParcelId next = r.add(QStringLiteral("YT200"), QStringLiteral("妈妈鞋子"));
+    r.query(next);
+    const qsizetype alerts = r.alertsRaised();
+    const qsizetype shown = r.shown.size();
+    r.tracker->startLoop(1);
+    m_stub.neverAnswer(service);
+    tick(loop);
+    TRY_COMPARE(m_stub.count(service), 3);
+    r.parcels.clear();
+    r.tracker->forgetAll();
+    QVERIFY(!r.tracker->loopRunning());
+    QVERIFY(!r.tracker->busy());
+    m_stub.answer(
+        service,
+        answerWith(Entries{{QStringLiteral("2026-12-08 09:30:00"), QStringLiteral("派件中")}} + inTransit()));
+    m_stub.release(service);
+    tick(loop, 3);
+    QTest::qWait(300);
+    QCOMPARE(m_stub.count(service), 3);
+    QCOMPARE(r.shown.size(), shown);
+    QCOMPARE(r.ended.size(), ended + 1);
+    QCOMPARE(r.alertsRaised(), alerts);
+    QCOMPARE(r.rows(), 0);
+}
+
+void TrackerTest::addInFlightIsNotDropped() {
+    Rig r(m_stub.baseUrl());
+    const ParcelId first = r.add(QStringLiteral("YT100"), QStringLiteral("爸爸衣服"));
+    r.query(first);
+    r.tracker->startLoop(1);
+    m_stub.neverAnswer(service);
+    const TrackedParcel fresh{
+        ParcelId(),  QStringLiteral("YT777"), yuantong, QStringLiteral("yuantong"), QStringLiteral("新快递"),
+        std::nullopt};
+    QVERIFY(r.tracker->addParcel(fresh));
+    TRY_COMPARE(m_stub.count(service), 2);
+
+    // Neither a pick nor the loop's turn replaces it.
+    r.hints.clear();
+    QVERIFY(!r.tracker->selectParcel(first));
+    tick(r.timer("Timer6"));
+    QTest::qWait(100);
+    QCOMPARE(m_stub.count(service), 2);
+    QCOMPARE(r.hints.count(QStringLiteral("正在添加新快递,请稍候..")), 2);
+    QVERIFY(r.tracker->busy());
+    QCOMPARE(r.tracker->current()->id, first);
+
+    m_stub.release(service);
+    TRY_COMPARE(r.added.size(), 1);
+    const QList<ParcelRow> stored = r.parcels.byNumber(QStringLiteral("YT777"));
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored[0].goods, QStringLiteral("新快递"));
+    QCOMPARE(r.added[0], qMakePair(stored[0].id.value(), true));
+    QVERIFY(!r.tracker->busy());
+
+    // An add dropped by the window says it was not saved, and its answer saves nothing.
+    m_stub.neverAnswer(service);
+    QVERIFY(r.tracker->addParcel({ParcelId(), QStringLiteral("YT888"), yuantong, QStringLiteral("yuantong"),
+                                  QStringLiteral("外卖"), std::nullopt}));
+    TRY_COMPARE(m_stub.count(service), 3);
+    r.tracker->abandonQuery();
+    QCOMPARE(r.hints.last(), QStringLiteral("已取消添加,新快递【外卖】未保存"));
+    QVERIFY(!r.tracker->busy());
+    m_stub.release(service);
+    QTest::qWait(200);
+    QVERIFY(r.parcels.byNumber(QStringLiteral("YT888")).isEmpty());
+    QCOMPARE(r.added.size(), 1);
+    QVERIFY(r.tracker->selectParcel(first));
+}
+
+void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
+    Rig r(m_stub.baseUrl());
+    r.switches.mail = true;
+    r.switches.to = QStringLiteral("me@example.org");
+    const ParcelId id = r.add(QStringLiteral("YT100"), QStringLiteral("爸爸衣服"));
+    QCOMPARE(r.storedNum(id), QStringLiteral("0"));
+    r.query(id);
+    QCOMPARE(r.shown, QList<UpdateState>{UpdateState::NewProgress});
+    QCOMPARE(r.storedNum(id), QStringLiteral("3"));
+    QCOMPARE(r.tracker->current()->storedCount, std::optional<qint64>(3));
+    QCOMPARE(r.fake.sound.played, QStringList{r.chime});
+    QCOMPARE(r.fake.desktop.notifications.size(), 1);
+    QVERIFY(r.fake.desktop.notifications[0].second.contains(QStringLiteral("爸爸衣服")));
+    QVERIFY(r.fake.desktop.notifications[0].second.contains(inTransit()[0].second));
+    QCOMPARE(r.fake.recordingMailer.sent.size(), 1);
+    QCOMPARE(r.fake.recordingMailer.sent[0].to, QStringLiteral("me@example.org"));
+    QVERIFY(r.fake.recordingMailer.sent[0].subject.contains(QStringLiteral("爸爸衣服")));
+    TRY_VERIFY(r.hints.contains(QStringLiteral("快递有最新进展，已发送至邮箱!")));
+
+    // The same progress again is no news.
+    r.query(id);
+    QCOMPARE(r.shown.last(), UpdateState::NoUpdate);
+    QCOMPARE(r.alertsRaised(), 3);
+
+    // Signed for: more entries, yet never an alert.
+    m_stub.answer(service, answerWith(Entries{{QStringLiteral("2026-12-08 09:30:00"),
+                                               QStringLiteral("已签收，感谢使用")}} +
+                                      inTransit()));
+    r.query(id);
+    QCOMPARE(r.shown.last(), UpdateState::SignedFor);
+    QCOMPARE(r.tracker->shownStatus(), std::optional<DeliveryStatus>(DeliveryStatus::SignedFor));
+    QCOMPARE(r.alertsRaised(), 3);
+
+    // Sound off: stored and mailed, but neither heard nor shown on the desktop.
+    r.switches.sound = false;
+    m_stub.answer(service, answerWith(inTransit()));
+    const ParcelId quiet = r.add(QStringLiteral("YT200"), QStringLiteral("妈妈鞋子"));
+    r.query(quiet);
+    QCOMPARE(r.shown.last(), UpdateState::NewProgress);
+    QCOMPARE(r.storedNum(quiet), QStringLiteral("3"));
+    QCOMPARE(r.fake.sound.played.size(), 1);
+    QCOMPARE(r.fake.desktop.notifications.size(), 1);
+    QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
+
+    // Mail off with an address set: no mail.
+    r.switches.mail = false;
+    const ParcelId unmailed = r.add(QStringLiteral("YT250"), QStringLiteral("台灯"));
+    r.query(unmailed);
+    QCOMPARE(r.storedNum(unmailed), QStringLiteral("3"));
+    QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
+
+    // Mail on without an address: nothing to send to.
+    r.switches.mail = true;
+    r.switches.to.clear();
+    const ParcelId unaddressed = r.add(QStringLiteral("YT300"), QStringLiteral("书"));
+    r.query(unaddressed);
+    QCOMPARE(r.storedNum(unaddressed), QStringLiteral("3"));
+    QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
+}
+
+void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {
+    Rig r(m_stub.baseUrl());
+    r.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(23, 57, 0));
+    const ParcelId id = r.add(QStringLiteral("YT100"), QStringLiteral("爸爸衣服"));
+    r.query(id);
+    QTimer *loop = r.timer("Timer6");
+    r.tracker->startLoop(1);
+    m_stub.answer(service, codeAnswer("22"));
+    tick(loop);
+    TRY_COMPARE(r.ended.size(), 2);
+    QCOMPARE(r.ended.last().code, QStringLiteral("22"));
+    QCOMPARE(m_stub.count(service), 2);
+    QVERIFY(r.hints.last().contains(QStringLiteral("今日不再自动查询")));
+
+    // The rest of the day the loop's turns send nothing, also after a stop and a start.
+    r.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(23, 58, 0));
+    r.hints.clear();
+    tick(loop);
+    r.tracker->stopLoop();
+    r.tracker->startLoop(1);
+    tick(loop);
+    QVERIFY(!r.tracker->busy());
+    QTest::qWait(100);
+    QCOMPARE(m_stub.count(service), 2);
+    QCOMPARE(r.hints.size(), 2);
+    QVERIFY(r.hints.last().contains(QStringLiteral("今日不再自动查询")));
+
+    // A query by hand still goes out.
+    m_stub.answer(service, answerWith(inTransit()));
+    r.query(id);
+    QVERIFY(r.ended.last().succeeded());
+    QCOMPARE(m_stub.count(service), 3);
+
+    // Past midnight the loop queries again.
+    r.fake.clock.current = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 30));
+    tick(loop);
+    TRY_COMPARE(r.ended.size(), 4);
+    QVERIFY(r.ended.last().succeeded());
+    QCOMPARE(m_stub.count(service), 4);
+
+    // Used up for a query by hand while no mode runs: the modes are not held back.
+    r.tracker->stopLoop();
+    m_stub.answer(service, codeAnswer("22"));
+    r.query(id);
+    QCOMPARE(r.ended.last().code, QStringLiteral("22"));
+    r.tracker->startLoop(1);
+    tick(loop);
+    TRY_COMPARE(m_stub.count(service), 6);
+}
+
+QTEST_GUILESS_MAIN(TrackerTest)
+#include "tst_tracker.moc"
