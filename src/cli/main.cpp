@@ -113,6 +113,9 @@ int main(int argc, char *argv[]) {
     } else if (!words.isEmpty()) {
         choice = {ParcelChoice::ByNumber, words.first()};
     }
-    return exporting ? exportParcel(context, choice, file)
-                     : queryParcels(context, choice, parser.isSet(json));
+    const int result =
+        exporting ? exportParcel(context, choice, file) : queryParcels(context, choice, parser.isSet(json));
+    // New progress announced on the desktop reaches it before the command ends.
+    desktop.deliverPendingNotifications(5000);
+    return result;
 }

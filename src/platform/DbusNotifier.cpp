@@ -64,14 +64,20 @@ void DbusNotifier::dropWaiting() {
     m_waiting.clear();
 }
 
-void DbusNotifier::post(const Notification &notification) const {
+void DbusNotifier::post(const Notification &notification) {
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon (the packaging's application id), summary, body, actions,
     // hints, expire_timeout (-1: the service decides). The summary is never read as markup.
     call << QStringLiteral("岚舟包裹通") << 0u << QStringLiteral("cn.lanzhou.parcelbook")
          << notification.title << (*m_bodyMarkup ? notification.body.toHtmlEscaped() : notification.body)
          << QStringList() << QVariantMap() << -1;
-    // The id the service answers with is of no use: nothing waits for it. The bus is connected by now,
-    // so Qt hands out its connection without waiting.
-    QDBusConnection::sessionBus().send(call);
+    // The id the service answers with is of no use; the answer only tells that it took the
+    // notification. The bus is connected by now, so Qt hands out its connection without waiting.
+    ++m_posting;
+    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), &m_context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &m_context,
+                     [this](QDBusPendingCallWatcher *answered) {
+                         answered->deleteLater();
+                         --m_posting;
+                     });
 }

@@ -16,6 +16,8 @@ public:
     // the plain text is escaped exactly where it would be read as markup; notifications wait for both.
     // Without a session bus or a service they are dropped, and the next one tries again.
     void notify(const QString &title, const QString &body);
+    // Notifications still wait for the bus, or for the service to take them.
+    bool pending() const { return m_asking || !m_waiting.isEmpty() || m_posting > 0; }
 
 private:
     struct Notification {
@@ -24,11 +26,13 @@ private:
     };
     void askCapabilities(const QDBusConnection &bus);
     void dropWaiting();
-    void post(const Notification &notification) const;
+    void post(const Notification &notification);
 
     // Owns the steps of a question still unanswered when the notifier goes.
     QObject m_context;
     std::optional<bool> m_bodyMarkup;
     bool m_asking = false;
     QList<Notification> m_waiting;
+    // Posted, not yet taken by the service.
+    int m_posting = 0;
 };

@@ -5,6 +5,7 @@
 #include "platform/SystemClockSetter.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -43,4 +44,11 @@ void RealDesktop::quit() {
 
 void RealDesktop::notify(const QString &title, const QString &body) {
     m_notifier.notify(title, body);
+}
+
+void RealDesktop::deliverPendingNotifications(int limitMs) {
+    QDeadlineTimer deadline(limitMs);
+    while (m_notifier.pending() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
 }

@@ -37,6 +37,8 @@ public:
     void openUrl(const QString &url) override;
     void quit() override;
     void notify(const QString &title, const QString &body) override;
+    // Before a short-lived program ends: lets the notifications still waiting go out, at most `limitMs`.
+    void deliverPendingNotifications(int limitMs);
 
 private:
     DbusNotifier m_notifier;

@@ -104,11 +104,21 @@ def check_notification(program, env, book, args, work):
         if first_line(fake.stdout, 10) != 'ready':
             failures.append('the stand-in notification service did not start')
             return
-        started.append(subprocess.Popen([program], env=dict(bus, LD_PRELOAD=args.pick_first), cwd=work,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        window = subprocess.Popen([program], env=dict(bus, LD_PRELOAD=args.pick_first), cwd=work,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        started.append(window)
         shown = first_line(fake.stdout, 120)
         check(shown is not None and shown.startswith(f'{APP}\t岚舟包裹通\t') and '爸爸的<衣服>' in shown,
               f'no notification of new progress: {shown!r}')
+        # The command line announces what it finds the same way, and before it ends.
+        window.kill()
+        window.wait()
+        run([args.sqlcipher, book], input=f"PRAGMA key='{BOOK_KEY}'; UPDATE parcelbook SET num='0';")
+        said = run([os.path.join(os.path.dirname(program), 'parcelbook-cli'), 'query', '--all'], env=bus,
+                   cwd=work, timeout=120)
+        shown = first_line(fake.stdout, 10)
+        check(shown is not None and '爸爸的<衣服>' in shown,
+              f'no notification from parcelbook-cli: {shown!r}\n{said.stdout}{said.stderr}')
     finally:
         for process in reversed(started):
             process.kill()
