@@ -292,17 +292,12 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
     QCOMPARE(h.picker()->currentIndex(), -1);
     QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
 
-    // Service failure codes store nothing and leave their message.
+    // Service failure codes store nothing and leave their message (every code's message is the
+    // tracking text's to know).
     const struct {
         const char *code;
         const char16_t *message;
     } failures[] = {{"2", u"验证码错误,可能此快递公司失效,请联系管理员"},
-                    {"3", u"链接查询服务器失败!请稍后再试.."},
-                    {"6", u"递单号格式错误!请您检查.."},
-                    {"7", u"快递公司错误错误!请您检查.."},
-                    {"10", u"未知错误，请稍后再试.."},
-                    {"20", u"API错误..请联系管理员检查.."},
-                    {"21", u"API出问题,请联系管理员更新.."},
                     {"22", u"非常抱歉!API今日查询次数已尽,请您明日再使用!"}};
     for (const auto &failure : failures) {
         m_stub.answer(QStringLiteral("/"), codeAnswer(failure.code));
