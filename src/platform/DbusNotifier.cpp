@@ -14,20 +14,22 @@
 
 namespace {
 
+const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
+const QString servicePath = QStringLiteral("/org/freedesktop/Notifications");
+const QString applicationId = QStringLiteral("cn.lanzhou.parcelbook");
+
 QDBusMessage notificationsCall(const QString &method) {
-    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
-                                          QStringLiteral("/org/freedesktop/Notifications"),
-                                          QStringLiteral("org.freedesktop.Notifications"), method);
+    return QDBusMessage::createMethodCall(serviceName, servicePath, serviceName, method);
 }
 
 } // namespace
 
-void DbusNotifier::notify(const QString &title, const QString &body) {
+void DbusNotifier::notify(const DesktopNotification &notification) {
     if (m_bodyMarkup) {
-        post({title, body});
+        post(notification);
         return;
     }
-    m_waiting.append({title, body});
+    m_waiting.append(notification);
     if (m_asking) {
         return;
     }
@@ -53,7 +55,7 @@ void DbusNotifier::askCapabilities(const QDBusConnection &bus) {
                          }
                          m_asking = false;
                          m_bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
-                         for (const Notification &notification : std::exchange(m_waiting, {})) {
+                         for (const DesktopNotification &notification : std::exchange(m_waiting, {})) {
                              post(notification);
                          }
                      });
@@ -64,13 +66,14 @@ void DbusNotifier::dropWaiting() {
     m_waiting.clear();
 }
 
-void DbusNotifier::post(const Notification &notification) {
+void DbusNotifier::post(const DesktopNotification &notification) {
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon (the packaging's application id), summary, body, actions,
-    // hints, expire_timeout (-1: the service decides). The summary is never read as markup.
-    call << QStringLiteral("岚舟包裹通") << 0u << QStringLiteral("cn.lanzhou.parcelbook")
-         << notification.title << (*m_bodyMarkup ? notification.body.toHtmlEscaped() : notification.body)
-         << QStringList() << QVariantMap() << -1;
+    // hints, expire_timeout (-1: the service decides). The summary is never read as markup. The
+    // desktop entry lets the desktop file the notification under the program and its settings.
+    call << QStringLiteral("岚舟包裹通") << 0u << applicationId << notification.summary
+         << (*m_bodyMarkup ? notification.body.toHtmlEscaped() : notification.body) << QStringList()
+         << QVariantMap{{QStringLiteral("desktop-entry"), applicationId}} << -1;
     // The id the service answers with is of no use; the answer only tells that it took the
     // notification. The bus is connected by now, so Qt hands out its connection without waiting.
     ++m_posting;

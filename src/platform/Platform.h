@@ -43,6 +43,15 @@ public:
     virtual void play(const QString &file) = 0;
 };
 
+// What a desktop notification says, and the parcel it is about (0: none).
+struct DesktopNotification {
+    QString summary;
+    QString body;
+    qint64 parcelId = 0;
+
+    friend bool operator==(const DesktopNotification &, const DesktopNotification &) = default;
+};
+
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -50,9 +59,9 @@ public:
     virtual void openUrl(const QString &url) = 0;
     // Ends the program at once.
     virtual void quit() = 0;
-    // Posts a desktop notification with this title and plain-text body and returns at once; without
-    // a notification service it is dropped unseen.
-    virtual void notify(const QString &title, const QString &body) = 0;
+    // Posts a desktop notification with a plain-text summary and body and returns at once; without a
+    // notification service it is dropped unseen.
+    virtual void notify(const DesktopNotification &notification) = 0;
 };
 
 // What the main window receives at construction; the objects are owned by whoever builds the window.

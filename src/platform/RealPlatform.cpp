@@ -42,8 +42,8 @@ void RealDesktop::quit() {
     QCoreApplication::exit(0);
 }
 
-void RealDesktop::notify(const QString &title, const QString &body) {
-    m_notifier.notify(title, body);
+void RealDesktop::notify(const DesktopNotification &notification) {
+    m_notifier.notify(notification);
 }
 
 void RealDesktop::deliverPendingNotifications(int limitMs) {

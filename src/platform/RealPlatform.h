@@ -36,7 +36,7 @@ class RealDesktop final : public Desktop {
 public:
     void openUrl(const QString &url) override;
     void quit() override;
-    void notify(const QString &title, const QString &body) override;
+    void notify(const DesktopNotification &notification) override;
     // Before a short-lived program ends: lets the notifications still waiting go out, at most `limitMs`.
     void deliverPendingNotifications(int limitMs);
 

@@ -13,14 +13,15 @@
 
 namespace {
 
-// The desktop notification's text: the parcel's goods, then the time and text of its newest entry.
-QString notificationBody(const QString &goods, const tracking::ProgressReport &report) {
-    QString body = QStringLiteral("您的快递【") + goods + QStringLiteral("】有最新动态");
+// Which parcel moved, then the time and text of its newest entry.
+DesktopNotification progressNotification(const TrackedParcel &parcel,
+                                         const tracking::ProgressReport &report) {
+    DesktopNotification notification{QStringLiteral("快递【") + parcel.goods + QStringLiteral("】有新进展"),
+                                     QString(), parcel.id.value()};
     if (!report.entries.isEmpty()) {
-        body += QStringLiteral("\n") + report.entries.first().time + QLatin1Char(' ') +
-                report.entries.first().context;
+        notification.body = report.entries.first().time + QLatin1Char(' ') + report.entries.first().context;
     }
-    return body;
+    return notification;
 }
 
 } // namespace
@@ -35,12 +36,11 @@ void ProgressAlerts::setAnnouncement(const tracking::Announcement &announcement)
 
 void ProgressAlerts::announce(const TrackedParcel &parcel, const tracking::ProgressReport &report) {
     const AlertSwitches &switches = m_outlets.switches;
-    if (switches.soundOn()) {
-        if (m_outlets.sound) {
-            m_outlets.sound->play(m_outlets.chimeFile);
-        }
-        m_outlets.desktop.notify(QStringLiteral("岚舟包裹通"), notificationBody(parcel.goods, report));
+    // The desktop's own notification settings silence the notification; the switch silences the sound.
+    if (switches.soundOn() && m_outlets.sound) {
+        m_outlets.sound->play(m_outlets.chimeFile);
     }
+    m_outlets.desktop.notify(progressNotification(parcel, report));
     if (switches.mailOn() && !switches.address().isEmpty()) {
         mailNewProgress(parcel, report);
     }

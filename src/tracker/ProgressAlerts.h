@@ -1,5 +1,5 @@
-// Announces new progress of a parcel: the alert sound, a desktop notification and the update mail, as the
-// user's switches say.
+// Announces new progress of a parcel: a desktop notification naming it, and the alert sound and the update
+// mail as the user's switches say.
 #pragma once
 
 #include "tracker/TrackedParcel.h"
@@ -32,8 +32,9 @@ public:
 
     // The start-up announcement, linked from every mail once it has been read.
     void setAnnouncement(const tracking::Announcement &announcement);
-    // Sound and notification when the sound switch is on; the mail when the mail switch is on and an
-    // address is set. The mail is submitted without blocking; its outcome comes as a hint.
+    // The desktop notification always; the sound when the sound switch is on; the mail when the mail
+    // switch is on and an address is set. The mail is submitted without blocking; its outcome comes as a
+    // hint.
     void announce(const TrackedParcel &parcel, const tracking::ProgressReport &report);
     // Before the program ends: while a mail is still being submitted, says so and waits for it, at most
     // 15 s (the timer "mailWait"), so that progress is not left unmailed.

@@ -1,11 +1,19 @@
 // A notification service for the session bus DBUS_SESSION_BUS_ADDRESS names: prints "ready" once it
-// owns the name, then one line per notification: app icon, summary and body, tab-separated.
+// owns the name, then one line per notification: its id, app icon, summary, body, desktop-entry hint and
+// actions ("|" between them), tab-separated.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QStringList>
 #include <QVariantMap>
 
 #include <cstdio>
+
+namespace {
+
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString interface = QStringLiteral("org.freedesktop.Notifications");
+
+} // namespace
 
 class FakeNotifications final : public QObject {
     Q_OBJECT
@@ -14,12 +22,18 @@ class FakeNotifications final : public QObject {
 public Q_SLOTS:
     QStringList GetCapabilities() { return {QStringLiteral("body")}; }
     uint Notify(const QString &, uint, const QString &appIcon, const QString &summary, const QString &body,
-                const QStringList &, const QVariantMap &, int) {
-        QString line = appIcon + QLatin1Char('\t') + summary + QLatin1Char('\t') + body;
+                const QStringList &actions, const QVariantMap &hints, int) {
+        const QStringList fields{QString::number(++m_count),
+                                 appIcon,
+                                 summary,
+                                 body,
+                                 hints.value(QStringLiteral("desktop-entry")).toString(),
+                                 actions.join(QLatin1Char('|'))};
+        QString line = fields.join(QLatin1Char('\t'));
         line.replace(QLatin1Char('\n'), QLatin1Char(' '));
         std::puts(line.toUtf8().constData());
         std::fflush(stdout);
-        return ++m_count;
+        return m_count;
     }
 
 private:
@@ -30,9 +44,8 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     FakeNotifications service;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
-                            QDBusConnection::ExportAllSlots) ||
-        !bus.registerService(QStringLiteral("org.freedesktop.Notifications"))) {
+    if (!bus.registerObject(path, &service, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(interface)) {
         std::fputs("the notification service could not be registered\n", stderr);
         return 1;
     }

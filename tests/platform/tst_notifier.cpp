@@ -12,7 +12,11 @@
 namespace {
 
 const QString service = QStringLiteral("org.freedesktop.Notifications");
-const QString title = QStringLiteral("岚舟包裹通");
+const QString title = QStringLiteral("快递【鞋袜】有新进展");
+
+DesktopNotification notification(const QString &body, qint64 parcelId = 0) {
+    return {title, body, parcelId};
+}
 
 // Records what it is asked to show and answers with the capabilities it is given.
 class FakeNotifications final : public QObject {
@@ -22,7 +26,8 @@ class FakeNotifications final : public QObject {
 public:
     QStringList capabilities{QStringLiteral("body")};
     int capabilityQuestions = 0;
-    // app_name, app_icon, summary, body, actions and expire_timeout of each notification.
+    // app_name, app_icon, summary, body, actions, the desktop-entry hint and expire_timeout of each
+    // notification; its id is its place in the list, counted from 1.
     QList<QVariantList> shown;
 
     QStringList bodies() const {
@@ -39,8 +44,10 @@ public Q_SLOTS:
         return capabilities;
     }
     uint Notify(const QString &appName, uint, const QString &appIcon, const QString &summary,
-                const QString &body, const QStringList &actions, const QVariantMap &, int expireTimeout) {
-        shown.append({appName, appIcon, summary, body, actions, expireTimeout});
+                const QString &body, const QStringList &actions, const QVariantMap &hints,
+                int expireTimeout) {
+        shown.append({appName, appIcon, summary, body, actions, hints.value(QStringLiteral("desktop-entry")),
+                      expireTimeout});
         return static_cast<uint>(shown.size());
     }
 };
@@ -128,7 +135,7 @@ void NotifierTest::cleanupTestCase() {
 }
 
 void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
-    const QString body = QStringLiteral("您的快递【<b>鞋&袜</b>】有最新动态\n2026-12-08 08:00:00 已到达");
+    const QString body = QStringLiteral("2026-12-08 08:00:00 <b>鞋&袜</b>已到达");
     FakeNotifications fake;
     QDBusConnection bus = QDBusConnection::connectToBus(m_address, QStringLiteral("fake"));
     QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
@@ -140,20 +147,20 @@ void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
     RealDesktop desktop;
     QElapsedTimer elapsed;
     elapsed.start();
-    desktop.notify(title, body);
-    desktop.notify(title, QStringLiteral("第二条"));
+    desktop.notify(notification(body, 7));
+    desktop.notify(notification(QStringLiteral("第二条")));
     QVERIFY(elapsed.elapsed() < 1000);
     QTRY_VERIFY(m_gate.holding());
 
     // Once the bus answers they go out in order, after one question. A service without markup shows
-    // the body as it is.
+    // the body as it is, and nothing is offered to activate.
     QVERIFY(m_gate.open(m_socket));
     QTRY_COMPARE(fake.shown.size(), 2);
     QCOMPARE(fake.shown.first(),
              (QVariantList{QStringLiteral("岚舟包裹通"), QStringLiteral("cn.lanzhou.parcelbook"), title, body,
-                           QStringList(), -1}));
+                           QStringList(), QStringLiteral("cn.lanzhou.parcelbook"), -1}));
     QCOMPARE(fake.bodies().last(), QStringLiteral("第二条"));
-    desktop.notify(title, QStringLiteral("第三条"));
+    desktop.notify(notification(QStringLiteral("第三条")));
     QTRY_COMPARE(fake.shown.size(), 3);
     QCOMPARE(fake.bodies().last(), QStringLiteral("第三条"));
     QCOMPARE(fake.capabilityQuestions, 1);
@@ -162,7 +169,7 @@ void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
     const QByteArray refusal = "org.freedesktop.DBus.Error.ServiceUnknown";
     QVERIFY(bus.unregisterService(service));
     RealDesktop unserved;
-    unserved.notify(title, QStringLiteral("无人接收"));
+    unserved.notify(notification(QStringLiteral("无人接收")));
     QVERIFY(!m_gate.fromBus.contains(refusal));
     QTRY_VERIFY(m_gate.fromBus.contains(refusal));
     QVERIFY(bus.registerService(service));
@@ -171,15 +178,13 @@ void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
     // comes after the refusal on the same connection, so by then the refusal was heard.
     fake.capabilities.append(QStringLiteral("body-markup"));
     RealDesktop markupDesktop;
-    markupDesktop.notify(title, body);
+    markupDesktop.notify(notification(body));
     QTRY_COMPARE(fake.shown.size(), 4);
-    QCOMPARE(
-        fake.bodies().last(),
-        QStringLiteral("您的快递【&lt;b&gt;鞋&amp;袜&lt;/b&gt;】有最新动态\n2026-12-08 08:00:00 已到达"));
+    QCOMPARE(fake.bodies().last(), QStringLiteral("2026-12-08 08:00:00 &lt;b&gt;鞋&amp;袜&lt;/b&gt;已到达"));
     QCOMPARE(fake.capabilityQuestions, 2);
 
     // The refused notifier asks again with its next notification; the dropped one never shows.
-    unserved.notify(title, QStringLiteral("再次"));
+    unserved.notify(notification(QStringLiteral("再次")));
     QTRY_COMPARE(fake.shown.size(), 5);
     QCOMPARE(fake.bodies().last(), QStringLiteral("再次"));
     QCOMPARE(fake.capabilityQuestions, 3);

@@ -101,10 +101,9 @@ public:
             onQuit();
         }
     }
-    void notify(const QString &title, const QString &body) override { notifications.append({title, body}); }
+    void notify(const DesktopNotification &notification) override { notifications.append(notification); }
     QStringList opened;
-    // (title, body) of each notification posted.
-    QList<QPair<QString, QString>> notifications;
+    QList<DesktopNotification> notifications;
     int quits = 0;
     // Runs when the program ends, to look at what was done by then.
     std::function<void()> onQuit;

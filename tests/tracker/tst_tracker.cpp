@@ -426,9 +426,10 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     QCOMPARE(r.storedNum(id), QStringLiteral("3"));
     QCOMPARE(r.tracker->current()->storedCount, std::optional<qint64>(3));
     QCOMPARE(r.fake.sound.played, QStringList{r.chime});
-    QCOMPARE(r.fake.desktop.notifications.size(), 1);
-    QVERIFY(r.fake.desktop.notifications[0].second.contains(QStringLiteral("爸爸衣服")));
-    QVERIFY(r.fake.desktop.notifications[0].second.contains(inTransit()[0].second));
+    QCOMPARE(r.fake.desktop.notifications,
+             (QList<DesktopNotification>{{QStringLiteral("快递【爸爸衣服】有新进展"),
+                                          inTransit()[0].first + QLatin1Char(' ') + inTransit()[0].second,
+                                          id.value()}}));
     QCOMPARE(r.fake.recordingMailer.sent.size(), 1);
     QCOMPARE(r.fake.recordingMailer.sent[0].to, QStringLiteral("me@example.org"));
     QVERIFY(r.fake.recordingMailer.sent[0].subject.contains(QStringLiteral("爸爸衣服")));
@@ -448,7 +449,7 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     QCOMPARE(r.tracker->shownStatus(), std::optional<DeliveryStatus>(DeliveryStatus::SignedFor));
     QCOMPARE(r.alertsRaised(), 3);
 
-    // Sound off: stored and mailed, but neither heard nor shown on the desktop.
+    // Sound off: stored, mailed and shown on the desktop, only not heard.
     r.switches.sound = false;
     m_stub.answer(service, answerWith(inTransit()));
     const ParcelId quiet = r.add(QStringLiteral("YT200"), QStringLiteral("妈妈鞋子"));
@@ -456,7 +457,9 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     QCOMPARE(r.shown.last(), UpdateState::NewProgress);
     QCOMPARE(r.storedNum(quiet), QStringLiteral("3"));
     QCOMPARE(r.fake.sound.played.size(), 1);
-    QCOMPARE(r.fake.desktop.notifications.size(), 1);
+    QCOMPARE(r.fake.desktop.notifications.size(), 2);
+    QCOMPARE(r.fake.desktop.notifications[1].summary, QStringLiteral("快递【妈妈鞋子】有新进展"));
+    QCOMPARE(r.fake.desktop.notifications[1].parcelId, quiet.value());
     QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
 
     // Mail off with an address set: no mail.

@@ -190,11 +190,11 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QVERIFY(h.child<QLabel>(QStringLiteral("Label12_3"))->styleSheet().contains(QStringLiteral("#ff0000")));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
     QCOMPARE(h.fake.sound.played, QStringList({h.folder.path() + QStringLiteral("/ts.mp3")}));
-    QCOMPARE(
-        h.fake.desktop.notifications,
-        (QList<QPair<QString, QString>>{{QStringLiteral("岚舟包裹通"),
-                                         QStringLiteral("您的快递【爸爸衣服】有最新动态\n") +
-                                             inTransit[0].first + QLatin1Char(' ') + inTransit[0].second}}));
+    const qint64 parcelId = h.parcels().first().id.value();
+    QCOMPARE(h.fake.desktop.notifications,
+             (QList<DesktopNotification>{{QStringLiteral("快递【爸爸衣服】有新进展"),
+                                          inTransit[0].first + QLatin1Char(' ') + inTransit[0].second,
+                                          parcelId}}));
     QVERIFY(h.picker()->isEnabled());
     QVERIFY(h.toolbarEnabled(1));
     QVERIFY(!h.busy());
@@ -208,7 +208,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.fake.sound.played.size(), 1);
     QCOMPARE(h.fake.desktop.notifications.size(), 1);
 
-    // With the sound switch off, new progress is stored but plays and posts nothing.
+    // With the sound switch off, new progress is stored and posted, but plays nothing.
     h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(false);
     auto grown = inTransit;
     grown.prepend({QStringLiteral("2026-12-08 08:30:00"), QStringLiteral("【杭州市】快件已发往 滨江网点")});
@@ -218,7 +218,8 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("4"));
     QCOMPARE(h.fake.sound.played.size(), 1);
-    QCOMPARE(h.fake.desktop.notifications.size(), 1);
+    QCOMPARE(h.fake.desktop.notifications.size(), 2);
+    QCOMPARE(h.fake.desktop.notifications.last().body, grown[0].first + QLatin1Char(' ') + grown[0].second);
 }
 
 void MainRoadTest::query_signedForAndOutForDelivery() {
