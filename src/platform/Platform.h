@@ -43,7 +43,8 @@ public:
     virtual void play(const QString &file) = 0;
 };
 
-// What a desktop notification says, and the parcel it is about (0: none).
+// What a desktop notification says, and the parcel it is about (0: none), so that activating it can
+// bring that parcel up.
 struct DesktopNotification {
     QString summary;
     QString body;
@@ -62,6 +63,9 @@ public:
     // Posts a desktop notification with a plain-text summary and body and returns at once; without a
     // notification service it is dropped unseen.
     virtual void notify(const DesktopNotification &notification) = 0;
+    // Called on this thread with the parcel of a notification the user activates. Until a handler is
+    // set, notifications offer nothing to activate.
+    virtual void setActivationHandler(std::function<void(qint64 parcelId)> handler) = 0;
 };
 
 // What the main window receives at construction; the objects are owned by whoever builds the window.

@@ -46,6 +46,10 @@ void RealDesktop::notify(const DesktopNotification &notification) {
     m_notifier.notify(notification);
 }
 
+void RealDesktop::setActivationHandler(std::function<void(qint64 parcelId)> handler) {
+    m_notifier.setActivationHandler(std::move(handler));
+}
+
 void RealDesktop::deliverPendingNotifications(int limitMs) {
     QDeadlineTimer deadline(limitMs);
     while (m_notifier.pending() && !deadline.hasExpired()) {

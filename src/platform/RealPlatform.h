@@ -37,6 +37,7 @@ public:
     void openUrl(const QString &url) override;
     void quit() override;
     void notify(const DesktopNotification &notification) override;
+    void setActivationHandler(std::function<void(qint64 parcelId)> handler) override;
     // Before a short-lived program ends: lets the notifications still waiting go out, at most `limitMs`.
     void deliverPendingNotifications(int limitMs);
 

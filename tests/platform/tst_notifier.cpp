@@ -2,6 +2,7 @@
 #include "platform/RealPlatform.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -12,6 +13,7 @@
 namespace {
 
 const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString servicePath = QStringLiteral("/org/freedesktop/Notifications");
 const QString title = QStringLiteral("快递【鞋袜】有新进展");
 
 DesktopNotification notification(const QString &body, qint64 parcelId = 0) {
@@ -52,6 +54,22 @@ public Q_SLOTS:
     }
 };
 
+// The service's signals as the desktop sends them, from the connection `bus`. A signal leaves after the
+// answers the same connection sent before it, so the program has heard the notification's id by then.
+void sendActionInvoked(const QDBusConnection &bus, uint id, const QString &action) {
+    QDBusMessage signal = QDBusMessage::createSignal(servicePath, service, QStringLiteral("ActionInvoked"));
+    signal << id << action;
+    QVERIFY(bus.send(signal));
+}
+
+void sendNotificationClosed(const QDBusConnection &bus, uint id) {
+    QDBusMessage signal =
+        QDBusMessage::createSignal(servicePath, service, QStringLiteral("NotificationClosed"));
+    // Reason 2: dismissed by the user.
+    signal << id << 2u;
+    QVERIFY(bus.send(signal));
+}
+
 // Stands between the program and its session bus: holds the program's connection unanswered, like a
 // bus slow to answer, until opened; then carries the bytes both ways on this thread and keeps what the
 // bus sent.
@@ -59,6 +77,7 @@ class BusGate final : public QObject {
 public:
     bool listen(const QString &path) { return m_server.listen(path); }
     bool holding() const { return m_server.hasPendingConnections(); }
+    bool isOpen() const { return m_program != nullptr; }
     bool open(const QString &busPath) {
         m_program = m_server.nextPendingConnection();
         m_bus.connectToServer(busPath);
@@ -89,10 +108,14 @@ class NotifierTest final : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
+    void cleanup();
     void cleanupTestCase();
     void notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup();
+    void activation_reportsTheParcelOfTheNotificationItsServiceShowed();
 
 private:
+    // The program's first bus connect waits at the gate until a test lets it through.
+    void openGate();
     QTemporaryDir m_dir;
     QProcess m_daemon;
     // The bus's socket, and its address with the bus's id.
@@ -128,18 +151,34 @@ void NotifierTest::initTestCase() {
     qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray("unix:path=") + gate.toUtf8());
 }
 
+void NotifierTest::cleanup() {
+    // The name is given up before the connection goes, so the next test's service can take it at once.
+    for (const char *name : {"fake", "service", "intruder", "restarted"}) {
+        QDBusConnection connection(QString::fromLatin1(name));
+        if (connection.isConnected()) {
+            connection.unregisterService(service);
+        }
+        QDBusConnection::disconnectFromBus(connection.name());
+    }
+}
+
 void NotifierTest::cleanupTestCase() {
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
     m_daemon.kill();
     m_daemon.waitForFinished(5000);
+}
+
+void NotifierTest::openGate() {
+    if (!m_gate.isOpen()) {
+        QTRY_VERIFY(m_gate.holding());
+        QVERIFY(m_gate.open(m_socket));
+    }
 }
 
 void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
     const QString body = QStringLiteral("2026-12-08 08:00:00 <b>鞋&袜</b>已到达");
     FakeNotifications fake;
     QDBusConnection bus = QDBusConnection::connectToBus(m_address, QStringLiteral("fake"));
-    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
-                               QDBusConnection::ExportAllSlots));
+    QVERIFY(bus.registerObject(servicePath, &fake, QDBusConnection::ExportAllSlots));
     QVERIFY(bus.registerService(service));
 
     // The bus does not answer the first connect yet: notify returns at once and this thread runs on
@@ -153,7 +192,7 @@ void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
     QTRY_VERIFY(m_gate.holding());
 
     // Once the bus answers they go out in order, after one question. A service without markup shows
-    // the body as it is, and nothing is offered to activate.
+    // the body as it is. Nobody listens for activations, so nothing is offered to activate.
     QVERIFY(m_gate.open(m_socket));
     QTRY_COMPARE(fake.shown.size(), 2);
     QCOMPARE(fake.shown.first(),
@@ -189,6 +228,72 @@ void NotifierTest::notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup() {
     QCOMPARE(fake.bodies().last(), QStringLiteral("再次"));
     QCOMPARE(fake.capabilityQuestions, 3);
     QVERIFY(!fake.bodies().contains(QStringLiteral("无人接收")));
+}
+
+void NotifierTest::activation_reportsTheParcelOfTheNotificationItsServiceShowed() {
+    FakeNotifications fake;
+    QDBusConnection bus = QDBusConnection::connectToBus(m_address, QStringLiteral("service"));
+    QVERIFY(bus.registerObject(servicePath, &fake, QDBusConnection::ExportAllSlots));
+    QVERIFY(bus.registerService(service));
+    const QDBusConnection intruder = QDBusConnection::connectToBus(m_address, QStringLiteral("intruder"));
+    QVERIFY(intruder.isConnected());
+
+    RealDesktop desktop;
+    QList<qint64> activated;
+    desktop.setActivationHandler([&activated](qint64 parcelId) { activated.append(parcelId); });
+    desktop.notify(notification(QStringLiteral("鞋袜"), 7));
+    desktop.notify(notification(QStringLiteral("无关快递")));
+    desktop.notify(notification(QStringLiteral("手机"), 9));
+    openGate();
+    QTRY_COMPARE(fake.shown.size(), 3);
+    // Ids 1 and 3 are about parcels and can be activated; 2 names no parcel and offers nothing.
+    const QStringList offered{QStringLiteral("default"), QStringLiteral("打开")};
+    QCOMPARE(fake.shown[0].at(4).toStringList(), offered);
+    QCOMPARE(fake.shown[1].at(4).toStringList(), QStringList());
+    QCOMPARE(fake.shown[2].at(4).toStringList(), offered);
+    QCOMPARE(fake.shown[2].at(5).toString(), QStringLiteral("cn.lanzhou.parcelbook"));
+
+    // Each activation reports its own parcel; other actions and other notifications report nothing.
+    sendActionInvoked(bus, 3, QStringLiteral("default"));
+    sendActionInvoked(bus, 1, QStringLiteral("default"));
+    QTRY_COMPARE(activated, (QList<qint64>{9, 7}));
+    sendActionInvoked(bus, 1, QStringLiteral("打开"));
+    sendActionInvoked(bus, 2, QStringLiteral("default"));
+    sendActionInvoked(bus, 99, QStringLiteral("default"));
+    // Another program on the bus cannot pass itself off as the service.
+    sendActionInvoked(intruder, 1, QStringLiteral("default"));
+    // A closed notification is forgotten; the others stay.
+    sendNotificationClosed(bus, 3);
+    sendActionInvoked(bus, 3, QStringLiteral("default"));
+    sendActionInvoked(bus, 1, QStringLiteral("default"));
+    QTRY_COMPARE(activated, (QList<qint64>{9, 7, 7}));
+    QTest::qWait(50);
+    QCOMPARE(activated, (QList<qint64>{9, 7, 7}));
+
+    // A notifier gone with its handler hears nothing, and nothing breaks.
+    {
+        RealDesktop shortLived;
+        shortLived.setActivationHandler([&activated](qint64 parcelId) { activated.append(-parcelId); });
+        shortLived.notify(notification(QStringLiteral("短暂"), 5));
+        QTRY_COMPARE(fake.shown.size(), 4);
+    }
+    sendActionInvoked(bus, 4, QStringLiteral("default"));
+    sendActionInvoked(bus, 1, QStringLiteral("default"));
+    QTRY_COMPARE(activated, (QList<qint64>{9, 7, 7, 7}));
+
+    // A service that restarts counts its ids afresh: those the one before gave name nothing now.
+    QVERIFY(bus.unregisterService(service));
+    FakeNotifications successor;
+    QDBusConnection restarted = QDBusConnection::connectToBus(m_address, QStringLiteral("restarted"));
+    QVERIFY(restarted.registerObject(servicePath, &successor, QDBusConnection::ExportAllSlots));
+    QVERIFY(restarted.registerService(service));
+    desktop.notify(notification(QStringLiteral("新服务"), 11));
+    QTRY_COMPARE(successor.shown.size(), 1);
+    sendActionInvoked(bus, 1, QStringLiteral("default"));
+    sendActionInvoked(restarted, 1, QStringLiteral("default"));
+    QTRY_COMPARE(activated, (QList<qint64>{9, 7, 7, 7, 11}));
+    QTest::qWait(50);
+    QCOMPARE(activated.size(), 5);
 }
 
 QTEST_MAIN(NotifierTest)

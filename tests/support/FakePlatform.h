@@ -102,8 +102,13 @@ public:
         }
     }
     void notify(const DesktopNotification &notification) override { notifications.append(notification); }
+    void setActivationHandler(std::function<void(qint64 parcelId)> handler) override {
+        activate = std::move(handler);
+    }
     QStringList opened;
     QList<DesktopNotification> notifications;
+    // What the program set to hear activated notifications; a test calls it as the desktop would.
+    std::function<void(qint64 parcelId)> activate;
     int quits = 0;
     // Runs when the program ends, to look at what was done by then.
     std::function<void()> onQuit;
