@@ -35,6 +35,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMovie>
+#include <QPointer>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QTreeWidget>
@@ -143,6 +144,22 @@ void MainWindow::compose() {
                                   this);
     m_parcelBook = std::make_unique<ParcelBook>(*m_parcels, *m_couriers, *m_picker, *m_tracker, feedback);
     ParcelBook &book = *m_parcelBook;
+    // An activated notification brings the window up with its parcel picked as the user would pick it,
+    // the whole book listed again when a search shows only some; a query holding the window keeps it.
+    m_platform.desktop->setActivationHandler([window = QPointer<MainWindow>(this)](qint64 parcelId) {
+        if (!window) {
+            return;
+        }
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+        const ParcelBook &parcelBook = *window->m_parcelBook;
+        const ParcelId id(parcelId);
+        if (parcelBook.picker().isEnabled() &&
+            (parcelBook.picker().indexOf(id) >= 0 || parcelBook.reloadPicker())) {
+            parcelBook.pickParcel(id);
+        }
+    });
 
     auto *addPage = new AddPage(
         {book, feedback, switches, *m_web, m_services.recognition},

@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 APP = 'cn.lanzhou.parcelbook'
 SERVICES = ['TRACKING', 'RECOGNITION', 'SITE', 'MAKER', 'TIME', 'PROBE']
@@ -80,9 +81,19 @@ def first_line(stream, seconds):
     return got[0].rstrip('\n') if got else None
 
 
+def line_where(stream, wanted, seconds):
+    """The stream's first line for which wanted holds, or None when none came in time."""
+    deadline = time.monotonic() + seconds
+    while (left := deadline - time.monotonic()) > 0:
+        line = first_line(stream, left)
+        if line is None or wanted(line):
+            return line
+    return None
+
+
 def check_notification(program, env, book, args, work):
     """New progress of the first parcel is posted to the desktop's notification service, with the sound
-    switch left off."""
+    switch left off, and activating the notification picks that parcel in the window."""
     run([args.sqlcipher, book],
         input=f"PRAGMA key='{BOOK_KEY}'; "
               "INSERT INTO parcelbook (number, company, goods, num) "
@@ -100,25 +111,37 @@ def check_notification(program, env, book, args, work):
             failures.append('the private session bus did not start')
             return
         bus = dict(env, DBUS_SESSION_BUS_ADDRESS=address)
-        fake = subprocess.Popen([args.fake_notifications], env=bus, stdout=subprocess.PIPE, text=True)
+        fake = subprocess.Popen([args.fake_notifications], env=bus, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                text=True)
         started.append(fake)
         if first_line(fake.stdout, 10) != 'ready':
             failures.append('the stand-in notification service did not start')
             return
         window = subprocess.Popen([program], env=dict(bus, LD_PRELOAD=args.pick_first), cwd=work,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         started.append(window)
         shown = first_line(fake.stdout, 120)
         fields = shown.split('\t') if shown else []
-        check(fields[1:3] + fields[4:] == [APP, '快递【爸爸的<衣服>】有新进展', APP, ''],
-              f'no notification of new progress: {shown!r}')
+        check(fields[1:3] + fields[4:] == [APP, '快递【爸爸的<衣服>】有新进展', APP, 'default|打开'],
+              f'no notification of new progress to open: {shown!r}')
+        # Activating it brings that parcel up again in the window, which the preloaded helper has left
+        # showing nothing.
+        if fields and line_where(window.stderr, lambda line: line == 'watching picks', 60):
+            fake.stdin.write(f'invoke {fields[0]}\n')
+            fake.stdin.flush()
+            picked = line_where(window.stderr, lambda line: line.startswith('picked: '), 30)
+            check(picked == 'picked: 爸爸的<衣服>', f'the activated notification picked {picked!r}')
+        else:
+            failures.append('the window did not finish querying its first parcel')
         # The command line announces what it finds the same way, and before it ends.
         window.kill()
         window.wait()
         run([args.sqlcipher, book], input=f"PRAGMA key='{BOOK_KEY}'; UPDATE parcelbook SET num='0';")
         said = run([os.path.join(os.path.dirname(program), 'parcelbook-cli'), 'query', '--all'], env=bus,
                    cwd=work, timeout=120)
-        shown = first_line(fake.stdout, 10)
+        # Nothing there would hear an activation, so nothing is offered to open (the window may have
+        # posted more of its own before it ended).
+        shown = line_where(fake.stdout, lambda line: not line.endswith('\tdefault|打开'), 10)
         fields = shown.split('\t') if shown else []
         check(fields[1:3] + fields[4:] == [APP, '快递【爸爸的<衣服>】有新进展', APP, ''],
               f'no notification from parcelbook-cli: {shown!r}\n{said.stdout}{said.stderr}')

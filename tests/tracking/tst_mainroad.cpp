@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void startupCheck_emptyBookOpensAddPageAndWindowStaysLive();
     void query_fillsListStatusAndStoresNewProgress();
     void query_signedForAndOutForDelivery();
+    void notificationActivated_picksItsParcelAsTheUserWould();
     void resultCodes_showTheirMessagesAndUnlock();
     void codeOne_keepOrDelete();
     void anomalyWatch_returnsToIdleAfterTenTicks();
@@ -262,6 +265,61 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     h.pick(0);
     TRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
+}
+
+void MainRoadTest::notificationActivated_picksItsParcelAsTheUserWould() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                       QStringLiteral("爸爸衣服"));
+    h.folder.addParcel(QStringLiteral("中通快递"), QStringLiteral("7700112233445"),
+                       QStringLiteral("妈妈鞋子"));
+    h.openReady();
+    h.pick(0);
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.fake.desktop.notifications.size(), 1);
+    const qint64 clothes = h.fake.desktop.notifications[0].parcelId;
+    QCOMPARE(clothes, h.parcels().first().id.value());
+
+    // A search lists only the shoes, and the window goes down behind another one.
+    h.key(Qt::Key_F7);
+    h.child<QLineEdit>(QStringLiteral("Text7"))->setText(QStringLiteral("妈妈"));
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("Command1_14")), Qt::LeftButton);
+    QCOMPARE(h.entries(), QStringList{QStringLiteral("妈妈鞋子")});
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    h.window->showMinimized();
+    QWidget other;
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+
+    // Activating the clothes' notification lists the whole book again and picks them, which queries
+    // them with their stored count read anew.
+    const int asked = m_stub.count(QStringLiteral("/"));
+    h.fake.desktop.activate(clothes);
+    QVERIFY(!h.picker()->isEnabled());
+    QCOMPARE(h.entries(), (QStringList{QStringLiteral("爸爸衣服"), QStringLiteral("妈妈鞋子")}));
+    QCOMPARE(h.picker()->currentText(), QStringLiteral("爸爸衣服"));
+    QVERIFY(!h.window->isMinimized());
+    QTRY_VERIFY(h.window->isActiveWindow());
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), asked + 1);
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=3101234567890"));
+    QCOMPARE(h.field(3), QStringLiteral("无更新"));
+
+    // While a query holds the window, an activation only brings the window up: the query goes on.
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(1);
+    QVERIFY(!h.picker()->isEnabled());
+    h.fake.desktop.activate(clothes);
+    QCOMPARE(h.picker()->currentText(), QStringLiteral("妈妈鞋子"));
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), asked + 2);
+    m_stub.stopHolding(QStringLiteral("/"));
+    m_stub.release(QStringLiteral("/"));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.picker()->currentText(), QStringLiteral("妈妈鞋子"));
+
+    // The desktop outlives the window; a notification activated after the window has gone finds none.
+    h.window.reset();
+    h.fake.desktop.activate(clothes);
 }
 
 void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {
