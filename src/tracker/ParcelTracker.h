@@ -5,6 +5,7 @@
 
 #include "store/ParcelId.h"
 #include "tracker/ProgressRecorder.h"
+#include "tracker/QueryOutcome.h"
 #include "tracker/TrackedParcel.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
@@ -23,22 +24,6 @@ class ProgressStore;
 class QTimer;
 class TrackingRequest;
 class WebClient;
-
-// What one query came to, for whoever drives the tracker.
-struct QueryOutcome {
-    TrackedParcel parcel;
-    tracking::AnswerKind kind = tracking::AnswerKind::NoAnswer;
-    QString code;
-    // Why it failed, or the note of an answer without entries.
-    QString message;
-    // Success only; no entries when the service has none yet.
-    tracking::ProgressReport report;
-    tracking::UpdateState update = tracking::UpdateState::NoUpdate;
-    // Whole days without new progress, for a parcel that should have moved by now.
-    std::optional<int> stalledDays;
-
-    bool succeeded() const { return kind == tracking::AnswerKind::Success; }
-};
 
 class ParcelTracker final : public QObject {
     Q_OBJECT
