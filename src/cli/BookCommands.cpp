@@ -8,6 +8,7 @@
 #include "store/CourierStore.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
@@ -155,13 +156,14 @@ public:
     CommandRoad(const CommandContext &context, Database &db)
         : m_parcels(db)
         , m_couriers(db)
+        , m_progress(db)
         , m_switches(db)
         , m_dialogs(context)
         , m_clock(context)
         , m_alerts({nullptr, QString(), *context.desktop, *context.mailer, m_clock, m_switches}, nullptr)
-        , m_tracker(
-              {m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts, false},
-              nullptr) {
+        , m_tracker({m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts,
+                     m_progress, false},
+                    nullptr) {
         QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, [&context](const QString &text) {
             context.err(text.trimmed() + QLatin1Char('\n'));
         });
@@ -198,6 +200,7 @@ public:
 private:
     ParcelStore m_parcels;
     CourierStore m_couriers;
+    ProgressStore m_progress;
     BookSwitches m_switches;
     TerminalDialogs m_dialogs;
     CommandClock m_clock;

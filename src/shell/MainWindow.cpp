@@ -19,6 +19,7 @@
 #include "shell/WindowChrome.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
 #include "store/SettingsStore.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -132,6 +133,7 @@ void MainWindow::compose() {
     m_parcels = std::make_unique<ParcelStore>(m_book.database());
     m_couriers = std::make_unique<CourierStore>(m_book.database());
     m_settings = std::make_unique<SettingsStore>(m_book.database());
+    m_progress = std::make_unique<ProgressStore>(m_book.database());
 
     auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
     const Switches &switches = *settingsPage;
@@ -140,7 +142,7 @@ void MainWindow::compose() {
                                    *m_platform.mailer, *m_platform.clock, switches},
                                   this);
     m_tracker = new ParcelTracker({*m_web, m_services.tracking, *m_parcels, *m_couriers, *m_platform.clock,
-                                   *m_platform.dialogs, *m_alerts},
+                                   *m_platform.dialogs, *m_alerts, *m_progress},
                                   this);
     m_parcelBook = std::make_unique<ParcelBook>(*m_parcels, *m_couriers, *m_picker, *m_tracker, feedback);
     ParcelBook &book = *m_parcelBook;

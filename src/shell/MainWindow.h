@@ -26,6 +26,7 @@ class ProgressList;
 class QLabel;
 class QTreeWidget;
 class SettingsPage;
+class ProgressStore;
 class SettingsStore;
 class StartupCheck;
 class StatusPanel;
@@ -102,6 +103,7 @@ private:
     std::unique_ptr<ParcelStore> m_parcels;
     std::unique_ptr<CourierStore> m_couriers;
     std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<ProgressStore> m_progress;
     std::unique_ptr<ParcelBook> m_parcelBook;
     std::unique_ptr<ParcelSelection> m_selection;
     std::unique_ptr<ListOperations> m_listOperations;

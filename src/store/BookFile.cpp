@@ -1,6 +1,7 @@
 // Guards and opens the database file.
 #include "store/BookFile.h"
 
+#include "store/ProgressStore.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
@@ -139,6 +140,8 @@ BookFile::OpenResult BookFile::openLocked() {
                 return OpenResult::Failed;
             }
         }
+        // An older book gains the tables this program keeps beside the parcel book.
+        ProgressStore::addMissingTables(db);
         m_database.emplace(std::move(db));
     } catch (const StoreError &error) {
         m_failure = error.description();

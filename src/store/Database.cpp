@@ -179,6 +179,10 @@ QString Statement::text(int column) const {
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
 QByteArrayView Statement::utf8(int column) const {
     // Read as a blob, the text comes as stored; read as text, the engine would first copy it to end
     // it with a NUL.

@@ -57,6 +57,8 @@ public:
     // Runs a statement that returns no rows.
     void run();
     QString text(int column) const;
+    // The column holds no value at all (an outer join found no row).
+    bool isNull(int column) const;
     // The column's UTF-8 bytes as the engine holds them (no NUL after them), valid until the next step.
     QByteArrayView utf8(int column) const;
     std::int64_t integer(int column) const;

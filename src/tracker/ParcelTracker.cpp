@@ -28,6 +28,7 @@ QString gone() {
 ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
     : QObject(parent)
     , m_with(std::move(collaborators))
+    , m_recorder(m_with.parcels, m_with.progress, m_with.alerts)
     , m_watch(new QTimer(this))
     , m_parseTimer(new QTimer(this))
     , m_loopTimer(new QTimer(this))
@@ -151,7 +152,7 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
     m_pending->request = nullptr;
     if (answer.kind == AnswerKind::NoAnswer) {
         // Nothing came: the query stays open until its ten seconds are up.
-        if (!m_with.waitOutEmptyAnswers) {
+        if (!m_with.shownInWindow) {
             giveUp();
         }
         return;
@@ -276,7 +277,9 @@ void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &an
                 dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
                 Q_EMIT alreadyInBook(parcel.number);
             } else if (const std::optional<ParcelId> id = storeNew(parcel)) {
-                // The new parcel becomes current through the selection of its own entry.
+                // The new parcel becomes current through the selection of its own entry; what it
+                // shows then is what the user asked for just now, not news.
+                m_quietFirstAnswer = *id;
                 Q_EMIT parcelAdded(*id, true);
             }
             return;
@@ -344,8 +347,11 @@ void ParcelTracker::parse() {
     outcome.update =
         tracking::updateState(parcel.storedCount, outcome.report.rowCount(), outcome.report.status);
     // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
-    const std::optional<bool> stored = detectNewProgress(parcel, outcome.report, outcome.update);
-    if (!stored) {
+    const bool announce = m_quietFirstAnswer != parcel.id;
+    m_quietFirstAnswer.reset();
+    const ProgressRecorder::Recorded recorded =
+        m_recorder.record(parcel, outcome.report, outcome.update, now, m_with.shownInWindow, announce);
+    if (recorded.result == ProgressRecorder::Result::Gone) {
         outcome.message = gone();
         forget(parcel.id);
         Q_EMIT hint(gone());
@@ -353,38 +359,16 @@ void ParcelTracker::parse() {
         Q_EMIT parcelRemoved(parcel.id, false);
         return;
     }
+    if (recorded.result == ProgressRecorder::Result::Stored) {
+        m_current->storedCount = outcome.update == tracking::UpdateState::NewProgress
+                                     ? std::optional<qint64>(outcome.report.rowCount())
+                                     : m_current->storedCount;
+    }
     m_shownStatus = outcome.report.status;
     // A failed store has put its reason on the hint line; the advice would hide it.
-    if (*stored) {
-        Q_EMIT hint(tracking::finishedHint(outcome.report, now));
-    }
+    Q_EMIT hint(recorded.failure.isEmpty() ? tracking::finishedHint(outcome.report, now) : recorded.failure);
     Q_EMIT progressShown(parcel, outcome.report, outcome.update);
-    // Unstored, the same progress would be announced again at every query: no alert then.
-    if (*stored && outcome.update == tracking::UpdateState::NewProgress) {
-        m_with.alerts.announce(parcel, outcome.report);
-    }
     end(outcome);
-}
-
-std::optional<bool> ParcelTracker::detectNewProgress(const TrackedParcel &parcel,
-                                                     const tracking::ProgressReport &report,
-                                                     tracking::UpdateState update) {
-    if (update != tracking::UpdateState::NewProgress) {
-        return true;
-    }
-    const int rows = report.rowCount();
-    try {
-        if (!m_with.parcels.setCount(parcel.id, rows)) {
-            return std::nullopt;
-        }
-    } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("更新记录保存")));
-        return false;
-    }
-    if (m_current && m_current->id == parcel.id) {
-        m_current->storedCount = rows;
-    }
-    return true;
 }
 
 void ParcelTracker::watchTick() {

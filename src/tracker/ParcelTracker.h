@@ -4,6 +4,8 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "tracker/ProgressRecorder.h"
+#include "tracker/QueryOutcome.h"
 #include "tracker/TrackedParcel.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
@@ -18,25 +20,10 @@ class Clock;
 class Dialogs;
 class ParcelStore;
 class ProgressAlerts;
+class ProgressStore;
 class QTimer;
 class TrackingRequest;
 class WebClient;
-
-// What one query came to, for whoever drives the tracker.
-struct QueryOutcome {
-    TrackedParcel parcel;
-    tracking::AnswerKind kind = tracking::AnswerKind::NoAnswer;
-    QString code;
-    // Why it failed, or the note of an answer without entries.
-    QString message;
-    // Success only; no entries when the service has none yet.
-    tracking::ProgressReport report;
-    tracking::UpdateState update = tracking::UpdateState::NoUpdate;
-    // Whole days without new progress, for a parcel that should have moved by now.
-    std::optional<int> stalledDays;
-
-    bool succeeded() const { return kind == tracking::AnswerKind::Success; }
-};
 
 class ParcelTracker final : public QObject {
     Q_OBJECT
@@ -52,9 +39,11 @@ public:
         // The keep-or-delete and save-anyway questions and their messages.
         Dialogs &dialogs;
         ProgressAlerts &alerts;
-        // The window waits out a query that got nothing back, so its user sees the anomaly message
-        // after ten seconds; a script has nobody watching and gives up at once.
-        bool waitOutEmptyAnswers = true;
+        ProgressStore &progress;
+        // A window shows what it parses (so that progress is seen) and waits out a query that got
+        // nothing back, so its user sees the anomaly message after ten seconds. A script has nobody
+        // watching: new progress waits unseen for the window, and a silent service is given up at once.
+        bool shownInWindow = true;
     };
     ParcelTracker(Collaborators collaborators, QObject *parent);
     ~ParcelTracker() override;
@@ -145,10 +134,6 @@ private:
     bool removeRow(ParcelId id);
     // Tick of Timer1: the answer's entries become the report, shown, compared and announced.
     void parse();
-    // Stores the count of new progress: true when stored (or nothing new), false when the store
-    // failed (the reason on the hint line), nothing when the row is gone.
-    std::optional<bool> detectNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
-                                          tracking::UpdateState update);
     // Tick of Timer7: ten ticks without an answer give the query up.
     void watchTick();
     void giveUp();
@@ -165,7 +150,11 @@ private:
     bool pausedToday() const;
 
     Collaborators m_with;
+    ProgressRecorder m_recorder;
     std::optional<TrackedParcel> m_current;
+    // A parcel just added: its first answer was shown when it was added, so the query that follows
+    // announces nothing.
+    std::optional<ParcelId> m_quietFirstAnswer;
     std::optional<DeliveryStatus> m_shownStatus;
 
     std::optional<Pending> m_pending;

@@ -1,6 +1,7 @@
 // parcelbook-cli as a script would run it: its output, its exit codes, and what it leaves in the book.
 #include "store/Database.h"
 #include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
 #include "store/SettingsStore.h"
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
@@ -264,6 +265,14 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
     const QJsonObject sent = QJsonDocument::fromJson(message.readAll()).object();
     QCOMPARE(sent[QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("me@qq.com"));
     QVERIFY(sent[QStringLiteral("html")].toString().contains(inTransit().first().second));
+    // The window has not shown it yet: its overview marks it unseen.
+    {
+        Database db = folder.open();
+        const std::optional<ProgressRow> row = ProgressStore(db).byParcel(ParcelId(1));
+        QVERIFY(row);
+        QVERIFY(row->unseen);
+        QCOMPARE(row->newest, inTransit().first().second);
+    }
     // Nothing new the second time: no second mail, and the window would say "无更新" too.
     QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail).code,
              0);

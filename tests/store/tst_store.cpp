@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgramFolder.h"
+#include "store/ProgressStore.h"
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void clear_emptiesBookOnlyAndIdsAreNeverReused();
     void parcelStatements_onUnknownOrInvalidIds();
     void couriers_namesCodesAndWildcards();
+    void progress_recordedPerParcelAndGoneWithIt();
     void storedSwitch_substringRule_data();
     void storedSwitch_substringRule();
     void toggle_touchesOneColumnOfTheFirstRowOnly();
@@ -149,6 +151,69 @@ void StoreTest::parcelStatements_onUnknownOrInvalidIds() {
     QVERIFY(parcels.remove(id));
     QVERIFY(!parcels.exists(id));
     QVERIFY(!parcels.remove(id));
+}
+
+void StoreTest::progress_recordedPerParcelAndGoneWithIt() {
+    TempProgramFolder folder;
+    // An older book gains the tables on the first open by the program; its parcels stay.
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("鞋"));
+    BookFile book(folder.path(), QDate(2026, 12, 8));
+    QCOMPARE(book.open(), BookFile::OpenResult::Opened);
+    Database &db = book.database();
+    QVERIFY(db.hasTable(QStringLiteral("progress")));
+    ParcelStore parcels(db);
+    ProgressStore progress(db);
+    const ParcelId shoes = parcels.byNumber(QStringLiteral("1")).first().id;
+    const ParcelId book2 = parcels.add(QStringLiteral("中通快递"), QStringLiteral("2"), QStringLiteral("书"));
+    const QDateTime checked(QDate(2026, 12, 8), QTime(9, 30));
+
+    // Never queried: in the overview without progress, and watched.
+    QCOMPARE(progress.overview().size(), 2);
+    QVERIFY(!progress.overview().first().progress);
+    QCOMPARE(progress.notSignedFor(), QList<ParcelId>({shoes, book2}));
+
+    // New progress stays unseen until looked at, also when a later check finds nothing new.
+    progress.record(shoes,
+                    {QStringLiteral("运送中"), QStringLiteral("到达 '杭州'"),
+                     QStringLiteral("2026-12-08 08:00:00"), checked, false},
+                    true);
+    progress.record(shoes,
+                    {QStringLiteral("派件中"), QStringLiteral("派送中"),
+                     QStringLiteral("2026-12-08 09:00:00"), checked.addSecs(60), false},
+                    false);
+    std::optional<ProgressRow> row = progress.byParcel(shoes);
+    QVERIFY(row);
+    QCOMPARE(row->status, QStringLiteral("派件中"));
+    QCOMPARE(row->newest, QStringLiteral("派送中"));
+    QCOMPARE(row->checked, checked.addSecs(60));
+    QVERIFY(row->unseen);
+    progress.markSeen(shoes);
+    QVERIFY(!progress.byParcel(shoes)->unseen);
+
+    // Signed for: no longer watched.
+    progress.record(book2,
+                    {QStringLiteral("已签收"), QStringLiteral("已签收,感谢使用"),
+                     QStringLiteral("2026-12-08 10:00:00"), checked, false},
+                    false);
+    QCOMPARE(progress.notSignedFor(), QList<ParcelId>({shoes}));
+
+    // A parcel's progress goes with it, on delete and on clear, whichever connection deletes.
+    QVERIFY(parcels.remove(book2));
+    QVERIFY(!progress.byParcel(book2));
+    {
+        Database second = folder.open();
+        ParcelStore(second).clear();
+    }
+    QVERIFY(!progress.byParcel(shoes));
+    QVERIFY(progress.overview().isEmpty());
+
+    // The watch's preferences, with their defaults.
+    QVERIFY(progress.watchOn());
+    QCOMPARE(progress.watchMinutes(), 30);
+    progress.setWatchOn(false);
+    progress.setWatchMinutes(45);
+    QVERIFY(!progress.watchOn());
+    QCOMPARE(progress.watchMinutes(), 45);
 }
 
 void StoreTest::couriers_namesCodesAndWildcards() {

@@ -1,0 +1,123 @@
+// Statements on the progress and preference tables.
+#include "store/ProgressStore.h"
+
+#include "store/Database.h"
+
+namespace {
+
+const QString signedFor = QStringLiteral("已签收");
+constexpr int defaultWatchMinutes = 30;
+
+std::optional<ProgressRow> progressAt(const Statement &query, int first) {
+    if (query.isNull(first)) {
+        return std::nullopt;
+    }
+    return ProgressRow{query.text(first), query.text(first + 1), query.text(first + 2),
+                       QDateTime::fromString(query.text(first + 3), Qt::ISODate),
+                       query.integer(first + 4) != 0};
+}
+
+} // namespace
+
+ProgressStore::ProgressStore(Database &db)
+    : m_db(db) {}
+
+void ProgressStore::addMissingTables(Database &db) {
+    db.exec(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS progress (parcel INTEGER PRIMARY KEY, status TEXT NOT NULL, "
+        "newest TEXT NOT NULL, newestTime TEXT NOT NULL, checked TEXT NOT NULL, "
+        "unseen INTEGER NOT NULL DEFAULT 0)"));
+    // A trigger rather than a foreign key: it holds on every connection, whatever its pragmas.
+    db.exec(
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS progress_goes_with_parcel AFTER DELETE ON parcelbook "
+                       "BEGIN DELETE FROM progress WHERE parcel = OLD.id; END"));
+    db.exec(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS preference (name TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+}
+
+void ProgressStore::record(ParcelId parcel, const ProgressRow &row, bool newProgress) {
+    // The engine predates upserts: the row is replaced whole, carrying over an unseen mark.
+    Statement replace = m_db.prepare(QStringLiteral(
+        "INSERT OR REPLACE INTO progress (parcel, status, newest, newestTime, checked, unseen) VALUES "
+        "(?, ?, ?, ?, ?, ? OR COALESCE((SELECT unseen FROM progress WHERE parcel = ?), 0))"));
+    replace.bind(1, parcel.value())
+        .bind(2, row.status)
+        .bind(3, row.newest)
+        .bind(4, row.newestTime)
+        .bind(5, row.checked.toString(Qt::ISODate))
+        .bind(6, std::int64_t(newProgress ? 1 : 0))
+        .bind(7, parcel.value())
+        .run();
+}
+
+void ProgressStore::markSeen(ParcelId parcel) {
+    Statement update = m_db.prepare(QStringLiteral("UPDATE progress SET unseen = 0 WHERE parcel = ?"));
+    update.bind(1, parcel.value()).run();
+}
+
+std::optional<ProgressRow> ProgressStore::byParcel(ParcelId parcel) {
+    Statement query = m_db.prepare(
+        QStringLiteral("SELECT status, newest, newestTime, checked, unseen FROM progress WHERE parcel = ?"));
+    query.bind(1, parcel.value());
+    if (!query.next()) {
+        return std::nullopt;
+    }
+    return progressAt(query, 0);
+}
+
+QList<OverviewRow> ProgressStore::overview() {
+    Statement query = m_db.prepare(QStringLiteral(
+        "SELECT p.id, p.goods, p.number, p.company, g.status, g.newest, g.newestTime, g.checked, "
+        "g.unseen FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id ORDER BY p.id"));
+    QList<OverviewRow> rows;
+    while (query.next()) {
+        rows.append(
+            {ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), progressAt(query, 4)});
+    }
+    return rows;
+}
+
+QList<ParcelId> ProgressStore::notSignedFor() {
+    Statement query = m_db.prepare(QStringLiteral("SELECT p.id FROM parcelbook p LEFT JOIN progress g ON "
+                                                  "g.parcel = p.id WHERE g.status IS NULL OR g.status <> ? "
+                                                  "ORDER BY p.id"));
+    query.bind(1, signedFor);
+    QList<ParcelId> ids;
+    while (query.next()) {
+        ids.append(ParcelId(query.integer(0)));
+    }
+    return ids;
+}
+
+std::optional<QString> ProgressStore::preference(const QString &name) {
+    Statement query = m_db.prepare(QStringLiteral("SELECT value FROM preference WHERE name = ?"));
+    query.bind(1, name);
+    if (!query.next()) {
+        return std::nullopt;
+    }
+    return query.text(0);
+}
+
+void ProgressStore::setPreference(const QString &name, const QString &value) {
+    Statement replace =
+        m_db.prepare(QStringLiteral("INSERT OR REPLACE INTO preference (name, value) VALUES (?, ?)"));
+    replace.bind(1, name).bind(2, value).run();
+}
+
+bool ProgressStore::watchOn() {
+    return preference(QStringLiteral("watch.on")).value_or(QStringLiteral("1")) != QStringLiteral("0");
+}
+
+int ProgressStore::watchMinutes() {
+    bool ok = false;
+    const int minutes = preference(QStringLiteral("watch.minutes")).value_or(QString()).toInt(&ok);
+    return ok && minutes > 0 ? minutes : defaultWatchMinutes;
+}
+
+void ProgressStore::setWatchOn(bool on) {
+    setPreference(QStringLiteral("watch.on"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ProgressStore::setWatchMinutes(int minutes) {
+    setPreference(QStringLiteral("watch.minutes"), QString::number(minutes));
+}

@@ -1,0 +1,65 @@
+// What the book knows of each parcel's last progress (status, newest entry, when it was checked, whether
+// the user has seen it), and the background watch's preferences. Tables of their own beside the parcel
+// book, added to an older book on its first open.
+#pragma once
+
+#include "store/ParcelId.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Database;
+
+struct ProgressRow {
+    // The status word the window shows ("运送中", "派件中", "已签收").
+    QString status;
+    QString newest;
+    QString newestTime;
+    QDateTime checked;
+    // New progress the user has not looked at yet.
+    bool unseen = false;
+};
+
+// One line of the overview: a parcel of the book and its last known progress, if any.
+struct OverviewRow {
+    ParcelId id;
+    QString goods;
+    QString number;
+    QString company;
+    std::optional<ProgressRow> progress;
+};
+
+class ProgressStore final {
+public:
+    explicit ProgressStore(Database &db);
+
+    // Adds the progress and preference tables (and the trigger that takes a parcel's progress with
+    // it) to a book that lacks them; a book that has them is left as it is. Throws StoreError.
+    static void addMissingTables(Database &db);
+
+    // Notes a successful query. `newProgress` marks the row unseen; a row already unseen stays so
+    // until the user looks at it.
+    void record(ParcelId parcel, const ProgressRow &row, bool newProgress);
+    // The user has looked at the parcel's progress.
+    void markSeen(ParcelId parcel);
+    std::optional<ProgressRow> byParcel(ParcelId parcel);
+    // Every parcel with its last known progress, in the order the parcels were added.
+    QList<OverviewRow> overview();
+    // The parcels a watch queries: every one not known to be signed for.
+    QList<ParcelId> notSignedFor();
+
+    // The window's background watch: on or off, and every how many minutes (30 unless set).
+    bool watchOn();
+    int watchMinutes();
+    void setWatchOn(bool on);
+    void setWatchMinutes(int minutes);
+
+private:
+    std::optional<QString> preference(const QString &name);
+    void setPreference(const QString &name, const QString &value);
+
+    Database &m_db;
+};

@@ -1,0 +1,50 @@
+// Storing and announcing answered progress.
+#include "tracker/ProgressRecorder.h"
+
+#include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
+#include "store/StoreError.h"
+#include "tracker/ProgressAlerts.h"
+
+ProgressRecorder::ProgressRecorder(ParcelStore &parcels, ProgressStore &progress, ProgressAlerts &alerts)
+    : m_parcels(parcels)
+    , m_progress(progress)
+    , m_alerts(alerts) {}
+
+ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
+                                                    const tracking::ProgressReport &report,
+                                                    tracking::UpdateState update, const QDateTime &now,
+                                                    bool seen, bool announce) {
+    const bool newProgress = update == tracking::UpdateState::NewProgress;
+    QString failure;
+    try {
+        // The count is what makes progress new once: without it stored, nothing is announced.
+        if (!m_parcels.exists(parcel.id) ||
+            (newProgress && !m_parcels.setCount(parcel.id, report.rowCount()))) {
+            return {Result::Gone, QString()};
+        }
+    } catch (const StoreError &error) {
+        return {Result::StoreFailed, error.failureText(QStringLiteral("更新记录保存"))};
+    }
+    try {
+        ProgressRow row;
+        row.status = tracking::statusWord(report.status);
+        if (!report.entries.isEmpty()) {
+            row.newest = report.entries.first().context;
+            row.newestTime = report.entries.first().time;
+        }
+        row.checked = now;
+        m_progress.record(parcel.id, row, newProgress && !seen);
+        if (seen) {
+            m_progress.markSeen(parcel.id);
+        }
+    } catch (const StoreError &error) {
+        // The overview misses one check; the count that decides new progress is stored, so the
+        // alert still goes out once.
+        failure = error.failureText(QStringLiteral("快递进度记录"));
+    }
+    if (newProgress && announce) {
+        m_alerts.announce(parcel, report);
+    }
+    return {Result::Stored, failure};
+}

@@ -1,0 +1,42 @@
+// What every query path does with an answered parcel: store its new count and its last progress, and
+// announce progress that is new. The window's tracker and the watch share it.
+#pragma once
+
+#include "tracker/TrackedParcel.h"
+#include "tracking/ProgressReport.h"
+
+#include <QDateTime>
+#include <QString>
+
+class ParcelStore;
+class ProgressAlerts;
+class ProgressStore;
+
+class ProgressRecorder final {
+public:
+    ProgressRecorder(ParcelStore &parcels, ProgressStore &progress, ProgressAlerts &alerts);
+
+    enum class Result {
+        Stored,
+        // The store refused; nothing is announced, so the same progress comes again next time.
+        StoreFailed,
+        // The parcel's row is gone: nothing stored, nothing announced.
+        Gone,
+    };
+    struct Recorded {
+        Result result = Result::Stored;
+        // The reason of a failed store, in the user's words; also set when only the overview's row
+        // could not be written.
+        QString failure;
+    };
+
+    // `seen`: the user is looking at this progress (the window's current parcel); otherwise new
+    // progress waits marked unseen. `announce`: false for the first answer of a parcel just added.
+    Recorded record(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                    tracking::UpdateState update, const QDateTime &now, bool seen, bool announce);
+
+private:
+    ParcelStore &m_parcels;
+    ProgressStore &m_progress;
+    ProgressAlerts &m_alerts;
+};

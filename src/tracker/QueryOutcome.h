@@ -1,0 +1,26 @@
+// What one query of a parcel came to, for whoever drives a query: the window, the command line, a watch.
+#pragma once
+
+#include "tracker/TrackedParcel.h"
+#include "tracking/ProgressReport.h"
+#include "tracking/TrackingAnswer.h"
+
+#include <QString>
+
+#include <optional>
+
+// What one query came to, for whoever drives the tracker.
+struct QueryOutcome {
+    TrackedParcel parcel;
+    tracking::AnswerKind kind = tracking::AnswerKind::NoAnswer;
+    QString code;
+    // Why it failed, or the note of an answer without entries.
+    QString message;
+    // Success only; no entries when the service has none yet.
+    tracking::ProgressReport report;
+    tracking::UpdateState update = tracking::UpdateState::NoUpdate;
+    // Whole days without new progress, for a parcel that should have moved by now.
+    std::optional<int> stalledDays;
+
+    bool succeeded() const { return kind == tracking::AnswerKind::Success; }
+};
