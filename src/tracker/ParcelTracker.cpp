@@ -4,9 +4,11 @@
 #include "platform/Platform.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
 #include "store/StoreError.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracking/TrackingRequest.h"
+#include "tracking/TrackingText.h"
 
 #include <QTimer>
 
@@ -504,7 +506,9 @@ void ParcelTracker::timedTick() {
 
 bool ParcelTracker::queryUnlessPaused() {
     if (pausedToday()) {
-        Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
+        Q_EMIT hint(
+            (m_pauseMessage.isEmpty() ? tracking::resultMessage(QStringLiteral("22")) : m_pauseMessage) +
+            QStringLiteral("(今日不再自动查询)"));
         return false;
     }
     if (!m_current) {
@@ -523,8 +527,23 @@ void ParcelTracker::noteQuota(const Pending &pending, const TrackingAnswer &answ
     m_pausedOn = m_with.clock.now().date();
     m_pauseMessage = answer.message;
     Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
+    // Kept in the book, so that a watch (or the next start) sends nothing more today either.
+    try {
+        m_with.progress.setQuotaUsedUpOn(*m_pausedOn);
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("查询次数记录")));
+    }
 }
 
 bool ParcelTracker::pausedToday() const {
-    return m_pausedOn == m_with.clock.now().date();
+    const QDate today = m_with.clock.now().date();
+    if (m_pausedOn == today) {
+        return true;
+    }
+    // A watch may have heard the service say so; a book that cannot be read holds nothing back.
+    try {
+        return m_with.progress.quotaUsedUpOn() == today;
+    } catch (const StoreError &) {
+        return false;
+    }
 }
