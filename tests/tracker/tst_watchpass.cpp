@@ -8,6 +8,7 @@
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
+#include "support/TrackingAnswers.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -19,33 +20,14 @@
 #include <QUrlQuery>
 
 using Entries = QList<QPair<QString, QString>>;
+using harness::answerWith;
+using harness::codeAnswer;
+using harness::inTransit;
 
 namespace {
 
 const QString service = QStringLiteral("/");
 const QString yuantong = QStringLiteral("圆通速递");
-
-QByteArray answerWith(const Entries &entries) {
-    QString body = QStringLiteral(R"({"status":"1","errCode":"0","message":"","data":[)");
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        body += (i ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"time":")") + entries[i].first +
-                QStringLiteral(R"(","context":")") + entries[i].second + QStringLiteral(R"("})");
-    }
-    return (body + QStringLiteral("]}")).toUtf8();
-}
-
-QByteArray codeAnswer(const char *code) {
-    return QByteArray(R"({"status":"0","errCode":")") + code + R"(","message":"x"})";
-}
-
-const Entries &inTransit() {
-    static const Entries entries = {
-        {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("【杭州市】快件已到达 杭州转运中心")},
-        {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("【上海市】快件已发往 杭州转运中心")},
-        {QStringLiteral("2026-12-06 06:45:00"), QStringLiteral("【上海市】圆通速递 已揽收")},
-    };
-    return entries;
-}
 
 class TestSwitches final : public AlertSwitches {
 public:
@@ -227,6 +209,7 @@ void WatchPassTest::movedParcelsAlertFailuresAreSaidSignedAreSkipped() {
     });
     QVERIFY(failed != r.checked.end());
     QVERIFY(failed->failed());
+    QCOMPARE(failed->update, tracking::UpdateState::NoUpdate);
     QCOMPARE(failed->code, QStringLiteral("2"));
     QCOMPARE(failed->message, QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员"));
     QVERIFY(!r.progress.byParcel(failing));
