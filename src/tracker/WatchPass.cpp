@@ -123,7 +123,12 @@ void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) 
 }
 
 std::optional<QueryOutcome> WatchPass::settle(const TrackedParcel &sent, const TrackingAnswer &answer) {
-    QueryOutcome outcome{sent, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    // Field by field: a braced `{}` would make the update NewProgress, its first value.
+    QueryOutcome outcome;
+    outcome.parcel = sent;
+    outcome.kind = answer.kind;
+    outcome.code = answer.code;
+    outcome.message = answer.message;
     // The row read again: a parcel deleted meanwhile is skipped, and the count is the one stored now
     // (the window may have stored progress since the request went out).
     std::optional<TrackedParcel> parcel;
