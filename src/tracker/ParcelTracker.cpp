@@ -21,6 +21,14 @@ const QString messageTitle = QStringLiteral("岚舟系列软件");
 // Seconds a query may wait for its answer, each counted from that query's own request.
 constexpr int answerLimitTicks = 10;
 
+// An outcome with nothing learnt yet: no progress, so nothing new.
+QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
+    QueryOutcome outcome;
+    outcome.parcel = parcel;
+    outcome.kind = kind;
+    return outcome;
+}
+
 QString gone() {
     return QStringLiteral("该快递已不在快递列表中..");
 }
@@ -169,7 +177,9 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
 }
 
 void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome{pending.parcel, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
+    outcome.code = answer.code;
+    outcome.message = answer.message;
     const ParcelId id = pending.parcel.id;
     // A parcel deleted or cleared while its query waited is gone: nothing is stored, nothing announced.
     // A book that cannot be read here is no proof of a deleted row: the answer goes on, and the
@@ -266,7 +276,9 @@ bool ParcelTracker::deleteParcel(ParcelId id) {
 }
 
 void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome{pending.parcel, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
+    outcome.code = answer.code;
+    outcome.message = answer.message;
     const TrackedParcel &parcel = pending.parcel;
     Dialogs &dialogs = m_with.dialogs;
     try {
@@ -337,7 +349,7 @@ void ParcelTracker::parse() {
     const Pending pending = *std::exchange(m_parsing, std::nullopt);
     const QList<ProgressEntry> entries = std::exchange(m_entries, {});
     const TrackedParcel &parcel = pending.parcel;
-    QueryOutcome outcome{parcel, AnswerKind::Success, QString(), QString(), {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(parcel, AnswerKind::Success);
     // An answer for a parcel that is no longer current shows nothing.
     if (!m_current || m_current->id != parcel.id) {
         end(outcome);
@@ -388,7 +400,7 @@ void ParcelTracker::giveUp() {
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     delete pending.request;
     Q_EMIT gaveUp(pending.parcel);
-    QueryOutcome outcome{pending.parcel, AnswerKind::NoAnswer, QString(), QString(), {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(pending.parcel, AnswerKind::NoAnswer);
     outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
     end(outcome);
 }
