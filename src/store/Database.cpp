@@ -99,6 +99,26 @@ Statement Database::prepare(const QString &sql) {
     return Statement(m_db, stmt);
 }
 
+Transaction::Transaction(Database &db)
+    : m_db(db) {
+    m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Transaction::~Transaction() {
+    if (m_open) {
+        try {
+            m_db.exec(QStringLiteral("ROLLBACK"));
+        } catch (const StoreError &) {
+            // The engine has rolled back already (a failed commit, a lost disk): nothing is left open.
+        }
+    }
+}
+
+void Transaction::commit() {
+    m_db.exec(QStringLiteral("COMMIT"));
+    m_open = false;
+}
+
 void Database::exec(const QString &sql) {
     if (!m_db) {
         throw StoreError(QStringLiteral("数据库未连接"));

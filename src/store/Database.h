@@ -41,6 +41,21 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
+// Everything between its start and commit() is written at once, or not at all: a scope left early
+// (an exception) rolls it back. One commit also costs the disk one flush instead of one per write.
+class Transaction final {
+public:
+    explicit Transaction(Database &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_open = true;
+};
+
 class Statement final {
 public:
     Statement(Statement &&other) noexcept;

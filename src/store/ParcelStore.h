@@ -55,6 +55,8 @@ private:
 class ParcelStore final {
 public:
     explicit ParcelStore(Database &db);
+    // The connection, for a transaction around several statements.
+    Database &database() const { return m_db; }
 
     // Every parcel in the order the parcels were added (the picker's entries).
     PickerEntries pickerEntries();

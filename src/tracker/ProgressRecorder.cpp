@@ -1,6 +1,7 @@
 // Storing and announcing answered progress.
 #include "tracker/ProgressRecorder.h"
 
+#include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
@@ -16,17 +17,14 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
                                                     tracking::UpdateState update, const QDateTime &now,
                                                     bool seen, bool announce) {
     const bool newProgress = update == tracking::UpdateState::NewProgress;
-    QString failure;
     try {
-        // The count is what makes progress new once: without it stored, nothing is announced.
+        // The count and the overview's row are written together: the count is what makes progress
+        // new once, so without both stored nothing is announced and the same progress comes again.
+        Transaction transaction(m_parcels.database());
         if (!m_parcels.exists(parcel.id) ||
             (newProgress && !m_parcels.setCount(parcel.id, report.rowCount()))) {
             return {Result::Gone, QString()};
         }
-    } catch (const StoreError &error) {
-        return {Result::StoreFailed, error.failureText(QStringLiteral("更新记录保存"))};
-    }
-    try {
         ProgressRow row;
         row.status = tracking::statusWord(report.status);
         if (!report.entries.isEmpty()) {
@@ -38,13 +36,12 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
         if (seen) {
             m_progress.markSeen(parcel.id);
         }
+        transaction.commit();
     } catch (const StoreError &error) {
-        // The overview misses one check; the count that decides new progress is stored, so the
-        // alert still goes out once.
-        failure = error.failureText(QStringLiteral("快递进度记录"));
+        return {Result::StoreFailed, error.failureText(QStringLiteral("更新记录保存"))};
     }
     if (newProgress && announce) {
         m_alerts.announce(parcel, report);
     }
-    return {Result::Stored, failure};
+    return {Result::Stored, QString()};
 }

@@ -25,8 +25,7 @@ public:
     };
     struct Recorded {
         Result result = Result::Stored;
-        // The reason of a failed store, in the user's words; also set when only the overview's row
-        // could not be written.
+        // The reason of a failed store, in the user's words.
         QString failure;
     };
 
