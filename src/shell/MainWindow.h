@@ -88,6 +88,7 @@ private:
 
     QLabel *m_siteLink = nullptr;
     QLabel *m_settingsLink = nullptr;
+    QLabel *m_overviewLink = nullptr;
     QLabel *m_makerLink = nullptr;
     QLabel *m_hintLine = nullptr;
     QLabel *m_versionLabel = nullptr;

@@ -1,0 +1,77 @@
+// The overview's states, order and filter.
+#include "tracker/ProgressOverview.h"
+
+#include "tracking/ProgressReport.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr qint64 unreadableTime = std::numeric_limits<qint64>::min();
+
+OverviewLine lineOf(const OverviewRow &row, const QDateTime &now) {
+    OverviewLine line{row.id,
+                      row.goods,
+                      row.number,
+                      row.company,
+                      QStringLiteral("未查询"),
+                      {},
+                      {},
+                      false,
+                      OverviewStage::NeverQueried,
+                      unreadableTime};
+    if (!row.progress) {
+        return line;
+    }
+    const ProgressRow &progress = *row.progress;
+    line.newest = progress.newest;
+    line.newestTime = progress.newestTime;
+    line.unseen = progress.unseen;
+    if (const std::optional<QDateTime> at = tracking::readTime(progress.newestTime)) {
+        line.newestAt = at->toMSecsSinceEpoch();
+    }
+    const bool signedFor = progress.status == tracking::statusWord(DeliveryStatus::SignedFor);
+    line.stage = signedFor ? OverviewStage::SignedFor : OverviewStage::Moving;
+    // The newest entry alone decides a stall, as it does after a query.
+    tracking::ProgressReport report;
+    report.entries = {{progress.newestTime, progress.newest}};
+    report.status = signedFor ? DeliveryStatus::SignedFor : DeliveryStatus::InTransit;
+    const std::optional<int> stalled = tracking::stalledDays(report, now);
+    line.state = stalled ? QStringLiteral("已%1天没有新进展").arg(*stalled) : progress.status;
+    return line;
+}
+
+} // namespace
+
+namespace overview {
+
+std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const QDateTime &now) {
+    std::vector<OverviewLine> lines;
+    lines.reserve(static_cast<std::size_t>(rows.size()));
+    for (const OverviewRow &row : rows) {
+        lines.push_back(lineOf(row, now));
+    }
+    // Stable, so parcels with equal times keep the order they were added in.
+    std::stable_sort(lines.begin(), lines.end(), [](const OverviewLine &a, const OverviewLine &b) {
+        if (a.stage != b.stage) {
+            return a.stage < b.stage;
+        }
+        return a.newestAt > b.newestAt;
+    });
+    return lines;
+}
+
+bool shows(OverviewFilter filter, const OverviewLine &line) {
+    switch (filter) {
+    case OverviewFilter::InProgress:
+        return line.stage != OverviewStage::SignedFor;
+    case OverviewFilter::SignedFor:
+        return line.stage == OverviewStage::SignedFor;
+    case OverviewFilter::All:
+        return true;
+    }
+    return true;
+}
+
+} // namespace overview
