@@ -10,17 +10,15 @@ namespace {
 
 constexpr qint64 unreadableTime = std::numeric_limits<qint64>::min();
 
+// `now` is the clock's wall-clock reading as UTC, like the entry times are read.
 OverviewLine lineOf(const OverviewRow &row, const QDateTime &now) {
-    OverviewLine line{row.id,
-                      row.goods,
-                      row.number,
-                      row.company,
-                      QStringLiteral("未查询"),
-                      {},
-                      {},
-                      false,
-                      OverviewStage::NeverQueried,
-                      unreadableTime};
+    OverviewLine line;
+    line.id = row.id;
+    line.goods = row.goods;
+    line.number = row.number;
+    line.company = row.company;
+    line.state = QStringLiteral("未查询");
+    line.newestAt = unreadableTime;
     if (!row.progress) {
         return line;
     }
@@ -28,17 +26,17 @@ OverviewLine lineOf(const OverviewRow &row, const QDateTime &now) {
     line.newest = progress.newest;
     line.newestTime = progress.newestTime;
     line.unseen = progress.unseen;
-    if (const std::optional<QDateTime> at = tracking::readTime(progress.newestTime)) {
-        line.newestAt = at->toMSecsSinceEpoch();
-    }
     const bool signedFor = progress.status == tracking::statusWord(DeliveryStatus::SignedFor);
     line.stage = signedFor ? OverviewStage::SignedFor : OverviewStage::Moving;
-    // The newest entry alone decides a stall, as it does after a query.
-    tracking::ProgressReport report;
-    report.entries = {{progress.newestTime, progress.newest}};
-    report.status = signedFor ? DeliveryStatus::SignedFor : DeliveryStatus::InTransit;
-    const std::optional<int> stalled = tracking::stalledDays(report, now);
-    line.state = stalled ? QStringLiteral("已%1天没有新进展").arg(*stalled) : progress.status;
+    line.state = progress.status;
+    if (const std::optional<QDateTime> at = tracking::readTime(progress.newestTime, Qt::UTC)) {
+        line.newestAt = at->toMSecsSinceEpoch();
+        // The newest entry alone decides a stall, as it does after a query.
+        const std::optional<int> stalled = signedFor ? std::nullopt : tracking::stalledDaysSince(*at, now);
+        if (stalled) {
+            line.state = QStringLiteral("已%1天没有新进展").arg(*stalled);
+        }
+    }
     return line;
 }
 
@@ -49,8 +47,9 @@ namespace overview {
 std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const QDateTime &now) {
     std::vector<OverviewLine> lines;
     lines.reserve(static_cast<std::size_t>(rows.size()));
+    const QDateTime wallClock(now.date(), now.time(), Qt::UTC);
     for (const OverviewRow &row : rows) {
-        lines.push_back(lineOf(row, now));
+        lines.push_back(lineOf(row, wallClock));
     }
     // Stable, so parcels with equal times keep the order they were added in.
     std::stable_sort(lines.begin(), lines.end(), [](const OverviewLine &a, const OverviewLine &b) {
