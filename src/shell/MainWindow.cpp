@@ -13,6 +13,7 @@
 #include "net/WebClient.h"
 #include "overview/OverviewPage.h"
 #include "settings/SettingsPage.h"
+#include "shell/BackgroundWatch.h"
 #include "shell/ClockCalibration.h"
 #include "shell/RoadView.h"
 #include "shell/StartupCheck.h"
@@ -22,8 +23,10 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/SettingsStore.h"
+#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/WatchPass.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
@@ -189,6 +192,16 @@ void MainWindow::compose() {
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
                                     *m_platform.dialogs, m_clockLabel, panels.calibrate},
                                    this);
+    m_watch = new BackgroundWatch(new WatchPass({*m_web, m_services.tracking, *m_parcels, *m_couriers,
+                                                 *m_progress, *m_platform.clock, *m_alerts},
+                                                nullptr),
+                                  *m_tracker, this);
+    connect(m_watch, &BackgroundWatch::passEnded, overviewPage, [overviewPage] {
+        if (overviewPage->isVisible()) {
+            overviewPage->reload();
+        }
+    });
+    connect(overviewPage, &OverviewPage::watchChanged, m_watch, &BackgroundWatch::schedule);
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(directoryPage->list());
     settingsPage->loadSettings(*m_settings);
@@ -283,6 +296,11 @@ void MainWindow::startTimersOnce() {
         m_timersStarted = true;
         m_startupCheck->start();
         m_clock->start();
+        try {
+            m_watch->schedule(m_progress->watchOn(), m_progress->watchMinutes());
+        } catch (const StoreError &error) {
+            m_feedback->hint(error.failureText(QStringLiteral("后台检查设置读取")));
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class BackgroundWatch;
 class ClockCalibration;
 class CourierStore;
 class Feedback;
@@ -114,6 +115,7 @@ private:
     ParcelTracker *m_tracker = nullptr;
     StartupCheck *m_startupCheck = nullptr;
     ClockCalibration *m_clock = nullptr;
+    BackgroundWatch *m_watch = nullptr;
     Toolbar *m_toolbar = nullptr;
     WindowChrome *m_chrome = nullptr;
     bool m_timersStarted = false;

@@ -180,7 +180,11 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", bin.path().toUtf8());
     Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567895"), QStringLiteral("相机"));
     h.openReady();
+    QTimer *watchTimer = h.timer(QStringLiteral("watchTimer"));
+    QVERIFY(watchTimer->isActive());
+    QCOMPARE(watchTimer->interval(), 30 * 60 * 1000);
     h.key(Qt::Key_F2);
     auto *bootTimer = h.child<QPushButton>(QStringLiteral("watchAtBoot"));
     QVERIFY(!bootTimer->isEnabled());
@@ -197,8 +201,21 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     minutes->setValue(45);
     QVERIFY(stored.watchOn());
     QCOMPARE(stored.watchMinutes(), 45);
+    QCOMPARE(watchTimer->interval(), 45 * 60 * 1000);
     minutes->setValue(1);
     QCOMPARE(stored.watchMinutes(), 5);
+    QTest::mouseClick(on, Qt::LeftButton);
+    QVERIFY(!watchTimer->isActive());
+    QTest::mouseClick(on, Qt::LeftButton);
+    QVERIFY(watchTimer->isActive());
+
+    // A tick checks the parcel in the background; the open page shows what the pass stored.
+    QCOMPARE(table(h)->model()->data(table(h)->model()->index(0, 3)).toString(), QStringLiteral("未查询"));
+    QVERIFY(QMetaObject::invokeMethod(watchTimer, "timeout"));
+    QTRY_VERIFY(!m_stub.requests(QStringLiteral("/")).isEmpty());
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("3101234567895"));
+    TRY_COMPARE(table(h)->model()->data(table(h)->model()->index(0, 3)).toString(), QStringLiteral("运送中"));
+    QVERIFY(h.picker()->isEnabled());
 
     // Found on the next opening; a failure shows what systemctl said, a success says so.
     writeSystemctl(bin, "echo 'Failed to connect to bus' >&2\nexit 1");
