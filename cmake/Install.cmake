@@ -35,6 +35,18 @@ foreach(size 48x48 128x128 256x256)
 endforeach()
 install(FILES ${PARCELBOOK_PACKAGING}/icons/${PARCELBOOK_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# The background watch as systemd user units, left disabled. The service names the installed
+# parcelbook-cli by the prefix in force at install time (`--prefix ~/.local` included), so it is
+# written while installing rather than while configuring.
+install(CODE "
+  set(PARCELBOOK_CLI_PATH \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/parcelbook-cli\")
+  configure_file(\"${PARCELBOOK_PACKAGING}/parcelbook-watch.service.in\"
+                 \"${CMAKE_BINARY_DIR}/packaging/install/parcelbook-watch.service\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/packaging/install/parcelbook-watch.service\"
+               \"${PARCELBOOK_PACKAGING}/parcelbook-watch.timer\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/user\")
+")
+
 # `cpack -G DEB` (scripts/package) packs what the build made; neither it nor `cmake --install`
 # builds, so packaging a test tree never starts the fuzz build.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)

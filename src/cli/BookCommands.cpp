@@ -17,6 +17,7 @@
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/WatchPass.h"
 #include "tracking/ProgressReport.h"
 
 #include <QEventLoop>
@@ -154,7 +155,8 @@ private:
 class CommandRoad final {
 public:
     CommandRoad(const CommandContext &context, Database &db)
-        : m_parcels(db)
+        : m_context(context)
+        , m_parcels(db)
         , m_couriers(db)
         , m_progress(db)
         , m_switches(db)
@@ -197,7 +199,42 @@ public:
         return outcome;
     }
 
+    struct WatchSummary {
+        int checked = 0;
+        int failed = 0;
+        int newProgress = 0;
+        bool quotaUsedUp = false;
+        bool bookFailed = false;
+    };
+    // One watch pass over the book, each parcel's outcome handed on as it comes; waits for its end.
+    WatchSummary watch(const std::function<void(const QueryOutcome &)> &checked) {
+        WatchPass pass(
+            {m_web, m_context.services.tracking, m_parcels, m_couriers, m_progress, m_clock, m_alerts},
+            nullptr);
+        WatchSummary summary;
+        QEventLoop loop;
+        QObject::connect(&pass, &WatchPass::parcelChecked, &loop, [&](const QueryOutcome &outcome) {
+            summary.newProgress += outcome.update == tracking::UpdateState::NewProgress ? 1 : 0;
+            checked(outcome);
+        });
+        QObject::connect(&pass, &WatchPass::bookFailed, &loop, [&](const QString &reason) {
+            summary.bookFailed = true;
+            m_context.err(reason + QLatin1Char('\n'));
+        });
+        QObject::connect(&pass, &WatchPass::finished, &loop, [&](int count, int failed, bool quotaUsedUp) {
+            summary.checked = count;
+            summary.failed = failed;
+            summary.quotaUsedUp = quotaUsedUp;
+            loop.quit();
+        });
+        if (pass.start()) {
+            loop.exec();
+        }
+        return summary;
+    }
+
 private:
+    const CommandContext &m_context;
     ParcelStore m_parcels;
     CourierStore m_couriers;
     ProgressStore m_progress;
@@ -411,5 +448,32 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
         }
         context.out(QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));
         return int(ExitCode::Success);
+    });
+}
+
+int watchParcels(const CommandContext &context) {
+    return onChosenParcels(context, ParcelChoice{}, [&](CommandRoad &road, const QList<ParcelRow> &) {
+        const CommandRoad::WatchSummary summary = road.watch([&](const QueryOutcome &outcome) {
+            if (!outcome.failed()) {
+                return;
+            }
+            const QString code =
+                outcome.code.isEmpty() ? QString() : QStringLiteral("(结果码 %1)").arg(outcome.code);
+            context.err(QStringLiteral("编号 %1  %2  %3%4\n")
+                            .arg(outcome.parcel.id.value())
+                            .arg(outcome.parcel.goods, outcome.message, code));
+        });
+        if (summary.quotaUsedUp) {
+            context.err(QStringLiteral("今日查询次数已用完,今天不再查询其余快递\n"));
+        }
+        context.out(QStringLiteral("已检查 %1 个快递,%2 个有新进展,%3 个失败\n")
+                        .arg(summary.checked)
+                        .arg(summary.newProgress)
+                        .arg(summary.failed));
+        if (summary.bookFailed) {
+            return int(ExitCode::BookUnusable);
+        }
+        return int(summary.failed > 0 || summary.quotaUsedUp ? ExitCode::ServiceSaidOtherwise
+                                                             : ExitCode::Success);
     });
 }

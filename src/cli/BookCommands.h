@@ -1,4 +1,4 @@
-// The commands of parcelbook-cli on the same book the window keeps: list, query, export.
+// The commands of parcelbook-cli on the same book the window keeps: list, query, export, watch.
 #pragma once
 
 #include "net/ServiceAddresses.h"
@@ -46,6 +46,9 @@ struct CommandContext {
 int listParcels(const CommandContext &context, bool json);
 int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json);
 int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file);
+// One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
+// comes, a one-line summary at the end.
+int watchParcels(const CommandContext &context);
 
 // Display width in a terminal: Chinese characters (and other wide ones) take two columns.
 int terminalWidth(const QString &text);

@@ -26,9 +26,13 @@ QString usage() {
         "      并按快递列表的设置发送桌面通知和邮件提醒\n"
         "  parcelbook-cli export <单号> | --id <编号> <文件>\n"
         "      查询后把进度导出为文本文件,与窗口的导出相同\n"
+        "  parcelbook-cli watch\n"
+        "      查询全部尚未签收的快递(同时最多 4 个),记下新进度并按设置提醒;\n"
+        "      查询失败的快递在 stderr 上各占一行,最后输出一行汇总\n"
         "  parcelbook-cli --help | --version\n"
         "\n"
-        "退出码:0 成功;1 查询服务返回了其他结果或没有应答;2 用法有误;3 岚舟包裹通正在使用快递列表;"
+        "退出码:0 成功;1 查询服务返回了其他结果或没有应答(watch:有快递查询失败或今日次数已用完);2 用法有误;3 "
+        "岚舟包裹通正在使用快递列表;"
         "4 无法打开快递列表\n");
 }
 
@@ -90,6 +94,14 @@ int main(int argc, char *argv[]) {
             return usageError(QStringLiteral("list 不需要其他参数"));
         }
         return listParcels(context, parser.isSet(json));
+    }
+    if (command == QStringLiteral("watch")) {
+        if (!words.isEmpty() || parser.isSet(all) || parser.isSet(id) || parser.isSet(json)) {
+            return usageError(QStringLiteral("watch 不需要其他参数"));
+        }
+        const int result = watchParcels(context);
+        desktop.deliverPendingNotifications(5000);
+        return result;
     }
     if (command != QStringLiteral("query") && command != QStringLiteral("export")) {
         return usageError(QStringLiteral("不认识的命令:") + command);

@@ -121,3 +121,16 @@ void ProgressStore::setWatchOn(bool on) {
 void ProgressStore::setWatchMinutes(int minutes) {
     setPreference(QStringLiteral("watch.minutes"), QString::number(minutes));
 }
+
+std::optional<QDate> ProgressStore::quotaUsedUpOn() {
+    const std::optional<QString> day = preference(QStringLiteral("quota.usedUpOn"));
+    if (!day) {
+        return std::nullopt;
+    }
+    const QDate read = QDate::fromString(*day, Qt::ISODate);
+    return read.isValid() ? std::optional<QDate>(read) : std::nullopt;
+}
+
+void ProgressStore::setQuotaUsedUpOn(QDate day) {
+    setPreference(QStringLiteral("quota.usedUpOn"), day.toString(Qt::ISODate));
+}

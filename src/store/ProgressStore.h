@@ -5,6 +5,7 @@
 
 #include "store/ParcelId.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -56,6 +57,10 @@ public:
     int watchMinutes();
     void setWatchOn(bool on);
     void setWatchMinutes(int minutes);
+    // The local day the tracking service said its queries were used up; automatic queries (the
+    // window's modes, a watch) send nothing more that day, whichever process heard it.
+    std::optional<QDate> quotaUsedUpOn();
+    void setQuotaUsedUpOn(QDate day);
 
 private:
     std::optional<QString> preference(const QString &name);

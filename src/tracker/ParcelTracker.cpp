@@ -4,9 +4,11 @@
 #include "platform/Platform.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
 #include "store/StoreError.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracking/TrackingRequest.h"
+#include "tracking/TrackingText.h"
 
 #include <QTimer>
 
@@ -18,6 +20,14 @@ namespace {
 const QString messageTitle = QStringLiteral("岚舟系列软件");
 // Seconds a query may wait for its answer, each counted from that query's own request.
 constexpr int answerLimitTicks = 10;
+
+// An outcome with nothing learnt yet: no progress, so nothing new.
+QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
+    QueryOutcome outcome;
+    outcome.parcel = parcel;
+    outcome.kind = kind;
+    return outcome;
+}
 
 QString gone() {
     return QStringLiteral("该快递已不在快递列表中..");
@@ -167,7 +177,9 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
 }
 
 void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome{pending.parcel, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
+    outcome.code = answer.code;
+    outcome.message = answer.message;
     const ParcelId id = pending.parcel.id;
     // A parcel deleted or cleared while its query waited is gone: nothing is stored, nothing announced.
     // A book that cannot be read here is no proof of a deleted row: the answer goes on, and the
@@ -264,7 +276,9 @@ bool ParcelTracker::deleteParcel(ParcelId id) {
 }
 
 void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome{pending.parcel, answer.kind, answer.code, answer.message, {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
+    outcome.code = answer.code;
+    outcome.message = answer.message;
     const TrackedParcel &parcel = pending.parcel;
     Dialogs &dialogs = m_with.dialogs;
     try {
@@ -335,7 +349,7 @@ void ParcelTracker::parse() {
     const Pending pending = *std::exchange(m_parsing, std::nullopt);
     const QList<ProgressEntry> entries = std::exchange(m_entries, {});
     const TrackedParcel &parcel = pending.parcel;
-    QueryOutcome outcome{parcel, AnswerKind::Success, QString(), QString(), {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(parcel, AnswerKind::Success);
     // An answer for a parcel that is no longer current shows nothing.
     if (!m_current || m_current->id != parcel.id) {
         end(outcome);
@@ -386,7 +400,7 @@ void ParcelTracker::giveUp() {
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     delete pending.request;
     Q_EMIT gaveUp(pending.parcel);
-    QueryOutcome outcome{pending.parcel, AnswerKind::NoAnswer, QString(), QString(), {}, {}, std::nullopt};
+    QueryOutcome outcome = outcomeOf(pending.parcel, AnswerKind::NoAnswer);
     outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
     end(outcome);
 }
@@ -504,7 +518,9 @@ void ParcelTracker::timedTick() {
 
 bool ParcelTracker::queryUnlessPaused() {
     if (pausedToday()) {
-        Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
+        Q_EMIT hint(
+            (m_pauseMessage.isEmpty() ? tracking::resultMessage(QStringLiteral("22")) : m_pauseMessage) +
+            QStringLiteral("(今日不再自动查询)"));
         return false;
     }
     if (!m_current) {
@@ -523,8 +539,23 @@ void ParcelTracker::noteQuota(const Pending &pending, const TrackingAnswer &answ
     m_pausedOn = m_with.clock.now().date();
     m_pauseMessage = answer.message;
     Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
+    // Kept in the book, so that a watch (or the next start) sends nothing more today either.
+    try {
+        m_with.progress.setQuotaUsedUpOn(*m_pausedOn);
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("查询次数记录")));
+    }
 }
 
 bool ParcelTracker::pausedToday() const {
-    return m_pausedOn == m_with.clock.now().date();
+    const QDate today = m_with.clock.now().date();
+    if (m_pausedOn == today) {
+        return true;
+    }
+    // A watch may have heard the service say so; a book that cannot be read holds nothing back.
+    try {
+        return m_with.progress.quotaUsedUpOn() == today;
+    } catch (const StoreError &) {
+        return false;
+    }
 }

@@ -21,6 +21,10 @@ struct QueryOutcome {
     tracking::UpdateState update = tracking::UpdateState::NoUpdate;
     // Whole days without new progress, for a parcel that should have moved by now.
     std::optional<int> stalledDays;
+    // Answered, but the book refused to keep it (why is in message): the same progress comes again.
+    bool storeFailed = false;
 
     bool succeeded() const { return kind == tracking::AnswerKind::Success; }
+    // Anything short of an answer kept in the book.
+    bool failed() const { return !succeeded() || storeFailed; }
 };

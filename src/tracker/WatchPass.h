@@ -3,8 +3,11 @@
 // on, and the service's daily quota ending it for the day.
 #pragma once
 
+#include "store/ParcelId.h"
+#include "tracker/ProgressRecorder.h"
 #include "tracker/QueryOutcome.h"
 
+#include <QList>
 #include <QObject>
 
 class Clock;
@@ -12,6 +15,8 @@ class CourierStore;
 class ParcelStore;
 class ProgressAlerts;
 class ProgressStore;
+class QTimer;
+class TrackingRequest;
 class WebClient;
 
 class WatchPass final : public QObject {
@@ -29,6 +34,8 @@ public:
         ProgressAlerts &alerts;
     };
     static constexpr int mostInFlight = 4;
+    // Each request's own limit: a silent service is given up on after this long.
+    static constexpr int answerLimitMs = 10000;
 
     WatchPass(Collaborators collaborators, QObject *parent);
     ~WatchPass() override;
@@ -44,4 +51,36 @@ Q_SIGNALS:
     // The pass is over: how many parcels were checked, how many of them failed, and whether the
     // service's daily quota ended it early.
     void finished(int checked, int failed, bool quotaUsedUp);
+    // The book could not be read (the pass ends) or could not keep the used-up day; said in the
+    // user's words.
+    void bookFailed(const QString &reason);
+
+private:
+    struct InFlight {
+        TrackingRequest *request = nullptr;
+        // Fires when the request's ten seconds are up.
+        QTimer *limit = nullptr;
+        TrackedParcel parcel;
+    };
+
+    void sendWhileRoom();
+    // Reads the parcel's row and its company's code; nothing when it left the book.
+    std::optional<TrackedParcel> readParcel(ParcelId id);
+    void send(const TrackedParcel &parcel);
+    void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);
+    // What the answer comes to, stored and announced as the tracker would; nothing when the parcel
+    // left the book meanwhile.
+    std::optional<QueryOutcome> settle(const TrackedParcel &sent, const tracking::TrackingAnswer &answer);
+    void noteQuotaUsedUp();
+    void finishWhenDone();
+
+    Collaborators m_with;
+    ProgressRecorder m_recorder;
+    bool m_running = false;
+    QList<ParcelId> m_waiting;
+    QList<InFlight> m_inFlight;
+    quint64 m_serial = 0;
+    int m_checked = 0;
+    int m_failed = 0;
+    bool m_quotaUsedUp = false;
 };

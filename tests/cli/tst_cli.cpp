@@ -17,6 +17,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 
 using namespace harness;
 
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void query_printsStoresAndSaysWhy();
     void export_writesTheWindowsBytes();
     void query_mailsNewProgressByTheBooksSettings();
+    void watch_summarisesAndSaysEachFailure();
 
 private:
     // Runs the program while this process's event loop keeps the stub answering.
@@ -279,6 +281,33 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
     QCOMPARE(mails(), 1);
     server.kill();
     server.waitForFinished(5000);
+}
+
+void CliTest::watch_summarisesAndSaysEachFailure() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1111111111111"), QStringLiteral("书"));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
+    // Requests go out side by side, so the failing answer is picked by the number asked about.
+    const QMetaObject::Connection byNumber =
+        connect(&m_stub, &HttpStub::requestArrived, this, [this](const HttpStub::Request &request) {
+            if (QUrlQuery(QString::fromLatin1(request.query)).queryItemValue(QStringLiteral("nu")) ==
+                QStringLiteral("1111111111111")) {
+                m_stub.answerOnce(QStringLiteral("/"), codeAnswer("2"));
+            }
+        });
+    Ran ran = run(folder, {QStringLiteral("watch")});
+    disconnect(byNumber);
+    QCOMPARE(ran.code, 1);
+    QCOMPARE(ran.out, QStringLiteral("已检查 2 个快递,1 个有新进展,1 个失败\n"));
+    QCOMPARE(ran.err, QStringLiteral("编号 2  书  验证码错误,可能此快递公司失效,请联系管理员(结果码 2)\n"));
+    QCOMPARE(storedCount(folder, QStringLiteral("3101234567890")), QString::number(inTransit().size()));
+
+    ran = run(folder, {QStringLiteral("watch")});
+    QCOMPARE(ran.code, 0);
+    QCOMPARE(ran.out, QStringLiteral("已检查 2 个快递,1 个有新进展,0 个失败\n"));
+    QCOMPARE(ran.err, QString());
+    QCOMPARE(run(folder, {QStringLiteral("watch"), QStringLiteral("--all")}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -14,6 +14,7 @@ APP = 'cn.lanzhou.parcelbook'
 SERVICES = ['TRACKING', 'RECOGNITION', 'SITE', 'MAKER', 'TIME', 'PROBE']
 DESKTOP_ENTRY = f'share/applications/{APP}.desktop'
 METAINFO = f'share/metainfo/{APP}.metainfo.xml'
+WATCH_SERVICE = 'lib/systemd/user/parcelbook-watch.service'
 INSTALLED = [
     DESKTOP_ENTRY,
     METAINFO,
@@ -27,6 +28,8 @@ INSTALLED = [
     f'share/icons/hicolor/128x128/apps/{APP}.png',
     f'share/icons/hicolor/256x256/apps/{APP}.png',
     f'share/icons/hicolor/scalable/apps/{APP}.svg',
+    WATCH_SERVICE,
+    'lib/systemd/user/parcelbook-watch.timer',
 ]
 
 failures = []
@@ -51,6 +54,13 @@ def check_tree(build, cmake, work):
     for program in ['bin/parcelbook', 'bin/parcelbook-cli']:
         check(os.access(os.path.join(prefix, program), os.X_OK), f'{program} is not executable')
     check(not os.path.exists(os.path.join(prefix, 'bin', 'db')), 'a book was installed beside the program')
+    service = os.path.join(prefix, WATCH_SERVICE)
+    if os.path.isfile(service):
+        with open(service, encoding='utf-8') as file:
+            lines = file.read().splitlines()
+        # The unit names the program where this install put it, whatever prefix the build was set up with.
+        cli = os.path.join(prefix, 'bin', 'parcelbook-cli')
+        check(f'ExecStart={cli} watch' in lines, f'{WATCH_SERVICE} does not start {cli}: {lines}')
     run(['desktop-file-validate', os.path.join(prefix, DESKTOP_ENTRY)])
     run(['appstreamcli', 'validate', '--no-net', os.path.join(prefix, METAINFO)])
 
@@ -135,6 +145,11 @@ def check_program(build, cpack, demo_service, first_paint, work, args):
           f'the library dependencies were not computed: {depends}')
     root = os.path.join(work, 'root')
     run(['dpkg', '-x', packages[0], root])
+    with open(os.path.join(root, 'usr', WATCH_SERVICE), encoding='utf-8') as file:
+        check('ExecStart=/usr/bin/parcelbook-cli watch' in file.read().splitlines(),
+              f'the package\'s {WATCH_SERVICE} does not start /usr/bin/parcelbook-cli')
+    check(os.path.isfile(os.path.join(root, 'usr', 'lib', 'systemd', 'user', 'parcelbook-watch.timer')),
+          'the package carries no parcelbook-watch.timer')
 
     home = os.path.join(work, 'home')
     data = os.path.join(home, '.local', 'share')

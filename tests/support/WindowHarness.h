@@ -7,6 +7,7 @@
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
+#include "support/TrackingAnswers.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,31 +19,6 @@
 #include <memory>
 
 namespace harness {
-
-// A success answer with these (time, progress) entries, newest first.
-inline QByteArray answerWith(const QList<QPair<QString, QString>> &entries,
-                             const QString &extra = QString()) {
-    QString body = QStringLiteral(R"({"status":"1","errCode":"0","message":"")") + extra +
-                   QStringLiteral(R"(,"data":[)");
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        body += (i ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"time":")") + entries[i].first +
-                QStringLiteral(R"(","context":")") + entries[i].second + QStringLiteral(R"("})");
-    }
-    return (body + QStringLiteral("]}")).toUtf8();
-}
-
-inline QByteArray codeAnswer(const char *code) {
-    return QByteArray(R"({"status":"0","errCode":")") + code + R"(","message":"x"})";
-}
-
-inline const QList<QPair<QString, QString>> &inTransit() {
-    static const QList<QPair<QString, QString>> entries = {
-        {QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("【杭州市】快件已到达 杭州转运中心")},
-        {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("【上海市】快件已发往 杭州转运中心")},
-        {QStringLiteral("2026-12-06 06:45:00"), QStringLiteral("【上海市】圆通速递 已揽收")},
-    };
-    return entries;
-}
 
 struct Harness {
     TempProgramFolder folder;
@@ -107,8 +83,8 @@ struct Harness {
         return *m_book;
     }
     QList<ParcelRow> parcels() const {
-        Statement query =
-            book().prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
+        Statement query = book().prepare(
+            QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
         QList<ParcelRow> rows;
         while (query.next()) {
             rows.append(

@@ -203,6 +203,8 @@ void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     QCOMPARE(r.gaveUp, 1);
     QCOMPARE(r.ended.size(), 6);
     QCOMPARE(r.ended.last().kind, AnswerKind::NoAnswer);
+    // Nothing was learnt, so nothing is new (a failed query must never read as new progress).
+    QCOMPARE(r.ended.last().update, UpdateState::NoUpdate);
     QVERIFY(!r.tracker->busy());
     QVERIFY(!watch->isActive());
     tick(watch, 10);

@@ -1,0 +1,207 @@
+// The watch pass: the parcels not signed for queried a few at a time, each answer read, stored and
+// announced by the tracker's rules, without a question to anyone.
+#include "tracker/WatchPass.h"
+
+#include "platform/Platform.h"
+#include "store/CourierStore.h"
+#include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
+#include "store/StoreError.h"
+#include "tracking/ProgressReport.h"
+#include "tracking/TrackingRequest.h"
+
+#include <QTimer>
+
+using tracking::AnswerKind;
+using tracking::TrackingAnswer;
+
+WatchPass::WatchPass(Collaborators collaborators, QObject *parent)
+    : QObject(parent)
+    , m_with(std::move(collaborators))
+    , m_recorder(m_with.parcels, m_with.progress, m_with.alerts) {}
+
+// The requests still in flight are children: destroying them aborts their replies unheard.
+WatchPass::~WatchPass() = default;
+
+bool WatchPass::running() const {
+    return m_running;
+}
+
+bool WatchPass::start() {
+    if (m_running) {
+        return false;
+    }
+    m_checked = 0;
+    m_failed = 0;
+    m_quotaUsedUp = false;
+    try {
+        if (m_with.progress.quotaUsedUpOn() == m_with.clock.now().date()) {
+            Q_EMIT finished(0, 0, true);
+            return false;
+        }
+        m_waiting = m_with.progress.notSignedFor();
+    } catch (const StoreError &error) {
+        Q_EMIT bookFailed(error.failureText(QStringLiteral("快递列表读取")));
+        Q_EMIT finished(0, 0, false);
+        return false;
+    }
+    m_running = true;
+    sendWhileRoom();
+    finishWhenDone();
+    return true;
+}
+
+void WatchPass::sendWhileRoom() {
+    while (!m_quotaUsedUp && m_inFlight.size() < mostInFlight && !m_waiting.isEmpty()) {
+        const ParcelId id = m_waiting.takeFirst();
+        try {
+            if (const std::optional<TrackedParcel> parcel = readParcel(id)) {
+                send(*parcel);
+            }
+        } catch (const StoreError &error) {
+            // This parcel cannot be read now; the others may well be.
+            QueryOutcome outcome;
+            outcome.parcel.id = id;
+            outcome.message = error.failureText(QStringLiteral("快递信息读取"));
+            ++m_checked;
+            ++m_failed;
+            Q_EMIT parcelChecked(outcome);
+        }
+    }
+}
+
+std::optional<TrackedParcel> WatchPass::readParcel(ParcelId id) {
+    const std::optional<ParcelRow> row = m_with.parcels.byId(id);
+    if (!row) {
+        return std::nullopt;
+    }
+    TrackedParcel parcel{row->id, row->number, row->company, QString(), row->goods, row->storedCount()};
+    if (const std::optional<CourierRow> courier = m_with.couriers.byName(parcel.company)) {
+        parcel.companyCode = courier->code;
+    }
+    return parcel;
+}
+
+void WatchPass::send(const TrackedParcel &parcel) {
+    auto *request = new TrackingRequest(m_with.web, m_with.trackingAddress, parcel.companyCode, parcel.number,
+                                        parcel.id, ++m_serial, this);
+    auto *limit = new QTimer(this);
+    limit->setObjectName(QStringLiteral("answerLimit"));
+    limit->setSingleShot(true);
+    limit->setInterval(answerLimitMs);
+    m_inFlight.append({request, limit, parcel});
+    connect(request, &TrackingRequest::answered, this,
+            [this, request](const TrackingAnswer &answer) { arrived(request, answer); });
+    connect(limit, &QTimer::timeout, this, [this, request] { arrived(request, TrackingAnswer()); });
+    limit->start();
+}
+
+void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) {
+    const auto found = std::find_if(m_inFlight.begin(), m_inFlight.end(),
+                                    [request](const InFlight &each) { return each.request == request; });
+    if (found == m_inFlight.end()) {
+        return;
+    }
+    const InFlight done = *found;
+    m_inFlight.erase(found);
+    // Whichever came first, the answer or the limit, the other is not heard.
+    disconnect(request, nullptr, this, nullptr);
+    request->deleteLater();
+    done.limit->stop();
+    done.limit->deleteLater();
+
+    if (tracking::quotaUsedUp(answer)) {
+        noteQuotaUsedUp();
+    }
+    if (const std::optional<QueryOutcome> outcome = settle(done.parcel, answer)) {
+        ++m_checked;
+        m_failed += outcome->failed() ? 1 : 0;
+        Q_EMIT parcelChecked(*outcome);
+    }
+    sendWhileRoom();
+    finishWhenDone();
+}
+
+std::optional<QueryOutcome> WatchPass::settle(const TrackedParcel &sent, const TrackingAnswer &answer) {
+    // Field by field: a braced `{}` would make the update NewProgress, its first value.
+    QueryOutcome outcome;
+    outcome.parcel = sent;
+    outcome.kind = answer.kind;
+    outcome.code = answer.code;
+    outcome.message = answer.message;
+    // The row read again: a parcel deleted meanwhile is skipped, and the count is the one stored now
+    // (the window may have stored progress since the request went out).
+    std::optional<TrackedParcel> parcel;
+    try {
+        parcel = readParcel(sent.id);
+    } catch (const StoreError &error) {
+        outcome.storeFailed = true;
+        outcome.message = error.failureText(QStringLiteral("快递信息读取"));
+        return outcome;
+    }
+    if (!parcel) {
+        return std::nullopt;
+    }
+    outcome.parcel = *parcel;
+    switch (answer.kind) {
+    case AnswerKind::NoAnswer:
+        outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
+        return outcome;
+    case AnswerKind::NotKnown:
+        outcome.message = QStringLiteral("您当前查询的快递单号已不存在");
+        return outcome;
+    case AnswerKind::Unreadable:
+    case AnswerKind::Failure:
+        if (outcome.message.isEmpty()) {
+            outcome.message = QStringLiteral("查询服务返回了结果码 ") + answer.code;
+        }
+        return outcome;
+    case AnswerKind::Success:
+        break;
+    }
+    if (answer.entries.isEmpty()) {
+        outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
+        return outcome;
+    }
+    const QDateTime now = m_with.clock.now();
+    outcome.report = tracking::reportProgress(answer.entries, now);
+    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
+    outcome.update =
+        tracking::updateState(parcel->storedCount, outcome.report.rowCount(), outcome.report.status);
+    // Nobody is looking: new progress waits unseen for the window.
+    const ProgressRecorder::Recorded recorded =
+        m_recorder.record(*parcel, outcome.report, outcome.update, now, false, true);
+    switch (recorded.result) {
+    case ProgressRecorder::Result::Gone:
+        return std::nullopt;
+    case ProgressRecorder::Result::StoreFailed:
+        outcome.storeFailed = true;
+        outcome.message = recorded.failure;
+        return outcome;
+    case ProgressRecorder::Result::Stored:
+        outcome.message = recorded.failure;
+        return outcome;
+    }
+    return outcome;
+}
+
+void WatchPass::noteQuotaUsedUp() {
+    if (m_quotaUsedUp) {
+        return;
+    }
+    m_quotaUsedUp = true;
+    try {
+        m_with.progress.setQuotaUsedUpOn(m_with.clock.now().date());
+    } catch (const StoreError &error) {
+        Q_EMIT bookFailed(error.failureText(QStringLiteral("查询次数记录")));
+    }
+}
+
+void WatchPass::finishWhenDone() {
+    if (!m_running || !m_inFlight.isEmpty() || (!m_waiting.isEmpty() && !m_quotaUsedUp)) {
+        return;
+    }
+    m_running = false;
+    m_waiting.clear();
+    Q_EMIT finished(m_checked, m_failed, m_quotaUsedUp);
+}
