@@ -211,6 +211,7 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
 
     // A tick checks the parcel in the background; the open page shows what the pass stored.
     QCOMPARE(table(h)->model()->data(table(h)->model()->index(0, 3)).toString(), QStringLiteral("未查询"));
+    m_stub.clearRequests();
     QVERIFY(QMetaObject::invokeMethod(watchTimer, "timeout"));
     QTRY_VERIFY(!m_stub.requests(QStringLiteral("/")).isEmpty());
     QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("3101234567895"));
