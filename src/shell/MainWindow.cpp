@@ -11,7 +11,9 @@
 #include "book/SearchPage.h"
 #include "directory/DirectoryPage.h"
 #include "net/WebClient.h"
+#include "overview/OverviewPage.h"
 #include "settings/SettingsPage.h"
+#include "shell/BackgroundWatch.h"
 #include "shell/ClockCalibration.h"
 #include "shell/RoadView.h"
 #include "shell/StartupCheck.h"
@@ -21,8 +23,10 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/SettingsStore.h"
+#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/WatchPass.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
@@ -90,6 +94,10 @@ void MainWindow::arrange() {
     m_settingsLink =
         placed<QLabel>(QStringLiteral("Label16_1"), QStringLiteral("设置"), {px(8760), px(90), 30, 16}, this);
     m_settingsLink->setToolTip(QStringLiteral("对程序进行相关设置，快捷键F9"));
+    m_overviewLink = placed<QLabel>(QStringLiteral("Label16_2"), QStringLiteral("全部快递"),
+                                    {px(8760) - 60, px(90), 56, 16}, this);
+    m_overviewLink->setToolTip(QStringLiteral("查看全部快递的最新进展，快捷键F2"));
+    m_overviewLink->setAccessibleName(QStringLiteral("全部快递"));
     m_siteLink = placed<QLabel>(QStringLiteral("Label16_0"), QStringLiteral("官方网站"),
                                 {px(9360), px(90), 56, 16}, this);
 
@@ -170,7 +178,9 @@ void MainWindow::compose() {
         book, feedback, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
     auto *searchPage = new SearchPage(book, feedback, this);
     auto *directoryPage = new DirectoryPage(*m_couriers, feedback, this);
-    const ToolbarPages toolbarPages{addPage, settingsPage, operationsPage, searchPage, directoryPage};
+    auto *overviewPage = new OverviewPage({*m_progress, book, feedback, *m_platform.clock}, this);
+    const ToolbarPages toolbarPages{addPage,    settingsPage,  operationsPage,
+                                    searchPage, directoryPage, overviewPage};
     m_pages = toolbarPages.pageSet();
     for (Page *page : m_pages.all()) {
         page->setPressBehaviour([&switches] { return switches.dragOn(); },
@@ -186,7 +196,7 @@ void MainWindow::compose() {
     m_listOperations =
         std::make_unique<ListOperations>(book, m_book, *m_list, feedback, switches, m_places.book);
     m_toolbar = new Toolbar(
-        {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink},
+        {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink, m_overviewLink},
         [this] { returnToIdle(); }, this);
     m_startupCheck = new StartupCheck(
         {*m_web, m_services.site, feedback, *m_platform.desktop, lock, *m_picker, *m_list},
@@ -199,6 +209,16 @@ void MainWindow::compose() {
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
                                     *m_platform.dialogs, m_clockLabel, panels.calibrate},
                                    this);
+    m_watch = new BackgroundWatch(new WatchPass({*m_web, m_services.tracking, *m_parcels, *m_couriers,
+                                                 *m_progress, *m_platform.clock, *m_alerts},
+                                                nullptr),
+                                  *m_tracker, this);
+    connect(m_watch, &BackgroundWatch::passEnded, overviewPage, [overviewPage] {
+        if (overviewPage->isVisible()) {
+            overviewPage->reload();
+        }
+    });
+    connect(overviewPage, &OverviewPage::watchChanged, m_watch, &BackgroundWatch::schedule);
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(directoryPage->list());
     settingsPage->loadSettings(*m_settings);
@@ -293,6 +313,11 @@ void MainWindow::startTimersOnce() {
         m_timersStarted = true;
         m_startupCheck->start();
         m_clock->start();
+        try {
+            m_watch->schedule(m_progress->watchOn(), m_progress->watchMinutes());
+        } catch (const StoreError &error) {
+            m_feedback->hint(error.failureText(QStringLiteral("后台检查设置读取")));
+        }
     }
 }
 

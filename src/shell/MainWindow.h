@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class BackgroundWatch;
 class ClockCalibration;
 class CourierStore;
 class Feedback;
@@ -88,6 +89,7 @@ private:
 
     QLabel *m_siteLink = nullptr;
     QLabel *m_settingsLink = nullptr;
+    QLabel *m_overviewLink = nullptr;
     QLabel *m_makerLink = nullptr;
     QLabel *m_hintLine = nullptr;
     QLabel *m_versionLabel = nullptr;
@@ -113,6 +115,7 @@ private:
     ParcelTracker *m_tracker = nullptr;
     StartupCheck *m_startupCheck = nullptr;
     ClockCalibration *m_clock = nullptr;
+    BackgroundWatch *m_watch = nullptr;
     Toolbar *m_toolbar = nullptr;
     WindowChrome *m_chrome = nullptr;
     bool m_timersStarted = false;

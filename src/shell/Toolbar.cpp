@@ -6,6 +6,7 @@
 #include "book/OperationsPage.h"
 #include "book/SearchPage.h"
 #include "directory/DirectoryPage.h"
+#include "overview/OverviewPage.h"
 #include "settings/SettingsPage.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
@@ -17,7 +18,7 @@
 #include <QShortcut>
 
 PageSet ToolbarPages::pageSet() const {
-    return {add, settings, operations, search, directory};
+    return {add, settings, operations, search, directory, overview};
 }
 
 Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window)
@@ -29,6 +30,7 @@ Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle
     connect(&m_with.icons, &ToolbarIcons::clicked, this, &Toolbar::activate);
     connect(m_with.pages.directory, &DirectoryPage::companyChosen, this, &Toolbar::companyChosen);
     // The keys act wherever the focus lies in the window, and also while the icons are disabled.
+    addKey(Qt::Key_F2, [this] { openOverview(); });
     addKey(Qt::Key_F4, [this] {
         activate(ToolbarElement::Add);
         m_with.pages.add->setNumber(QGuiApplication::clipboard()->text());
@@ -43,8 +45,10 @@ Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle
     addKey(Qt::Key_F12, [this] { activate(ToolbarElement::Directory); });
     addKey(Qt::Key_Escape, [this] { m_pageSet.hideAll(); });
 
-    m_with.settingsLink->installEventFilter(this);
-    m_with.settingsLink->setCursor(Qt::PointingHandCursor);
+    for (QLabel *link : {m_with.settingsLink, m_with.overviewLink}) {
+        link->installEventFilter(this);
+        link->setCursor(Qt::PointingHandCursor);
+    }
 }
 
 void Toolbar::addKey(int key, std::function<void()> action) {
@@ -101,6 +105,13 @@ void Toolbar::openSettings() {
     m_with.pages.settings->show();
 }
 
+void Toolbar::openOverview() {
+    m_pageSet.hideAll();
+    m_with.pages.overview->centreInParent();
+    m_with.pages.overview->show();
+    m_with.pages.overview->raise();
+}
+
 void Toolbar::openDirectoryFor(CompanyPicker picker) {
     if (picker == CompanyPicker::Operations) {
         // The operations page itself stays visible under the directory.
@@ -138,6 +149,10 @@ void Toolbar::reinitialise() {
 bool Toolbar::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::MouseButtonPress && watched == m_with.settingsLink) {
         openSettings();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == m_with.overviewLink) {
+        openOverview();
         return true;
     }
     return QObject::eventFilter(watched, event);

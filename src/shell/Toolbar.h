@@ -1,4 +1,4 @@
-// The toolbar's one entry point, the settings link and the main window's function keys.
+// The toolbar's one entry point, the settings and overview links and the main window's function keys.
 #pragma once
 
 #include "widgets/PageSet.h"
@@ -13,6 +13,7 @@ class DirectoryPage;
 class Feedback;
 class ListOperations;
 class OperationsPage;
+class OverviewPage;
 class ParcelPicker;
 class QLabel;
 class QWidget;
@@ -25,6 +26,7 @@ struct ToolbarPages {
     OperationsPage *operations = nullptr;
     SearchPage *search = nullptr;
     DirectoryPage *directory = nullptr;
+    OverviewPage *overview = nullptr;
 
     PageSet pageSet() const;
 };
@@ -44,6 +46,7 @@ public:
         const Feedback &feedback;
         ParcelPicker &picker;
         QLabel *settingsLink;
+        QLabel *overviewLink;
     };
     // returnToIdle returns the window to idle; window receives the keys.
     Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window);
@@ -51,6 +54,8 @@ public:
     // Opens a page or runs a list-wide operation. Icons, keys and other flows all come through here.
     void activate(ToolbarElement element);
     void openSettings();
+    // The overview of every parcel (F2 and the link beside "设置").
+    void openOverview();
     // Opens the directory page over the add page or the operations page.
     void openDirectoryFor(CompanyPicker picker);
 

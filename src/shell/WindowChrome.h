@@ -30,7 +30,7 @@ struct ChromeControls {
 struct ChromePages {
     std::array<QLabel *, 11> quickPicks{};
     QWidget *quickPickStrip = nullptr;
-    std::array<Page *, 5> pages{};
+    std::array<Page *, 6> pages{};
 };
 
 class WindowChrome final : public QObject {
@@ -85,7 +85,7 @@ private:
     QLabel *m_makerLink = nullptr;
     std::array<QLabel *, 11> m_quickPicks{};
     QObject *m_quickPickStrip = nullptr;
-    std::array<QObject *, 5> m_pages{};
+    std::array<QObject *, 6> m_pages{};
     // Set while the window follows the pointer itself, when the window system cannot move it.
     bool m_moving = false;
     QPoint m_grab;

@@ -38,17 +38,25 @@ ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTi
 }
 
 std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now) {
-    constexpr std::int64_t day = 24 * 60 * 60;
     if (report.entries.isEmpty() || report.status == DeliveryStatus::SignedFor) {
         return std::nullopt;
     }
     // Entry times are the service's local times, read like the transit time reads them.
-    const std::optional<std::int64_t> seconds = secondsBetween(report.entries.first().time, now);
-    if (!seconds || *seconds <= 3 * day) {
+    const std::optional<QDateTime> newest = readTime(report.entries.first().time);
+    return newest ? stalledDaysSince(*newest, now) : std::nullopt;
+}
+
+std::optional<int> stalledDaysSince(const QDateTime &newest, const QDateTime &now) {
+    constexpr std::int64_t day = 24 * 60 * 60;
+    if (!newest.isValid() || !now.isValid()) {
+        return std::nullopt;
+    }
+    const std::int64_t seconds = newest.secsTo(now);
+    if (seconds <= 3 * day) {
         return std::nullopt;
     }
     // Four-digit years keep the day count well inside an int.
-    return static_cast<int>(*seconds / day);
+    return static_cast<int>(seconds / day);
 }
 
 QString finishedHint(const ProgressReport &report, const QDateTime &now) {

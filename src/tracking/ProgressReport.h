@@ -31,6 +31,8 @@ QList<QStringList> listRows(const QList<ProgressEntry> &entries);
 // Whole days since the newest entry when it is more than three days old and the parcel is not
 // signed for; nothing otherwise, also when the newest entry's time cannot be read.
 std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now);
+// The same rule for a parcel not signed for whose newest entry was at `newest`.
+std::optional<int> stalledDaysSince(const QDateTime &newest, const QDateTime &now);
 // "已N天没有新进展,建议联系快递公司".
 QString stalledAdvice(int days);
 // The hint line after a successful query: the advice for a stalled parcel, or "查询完毕...".

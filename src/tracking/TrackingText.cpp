@@ -144,13 +144,47 @@ QList<ProgressEntry> readEntries(const QString &answer, int limit) {
     return entriesAt(answer, markers, std::min(markers.timeCount, limit));
 }
 
-std::optional<QDateTime> readTime(const QString &text) {
+namespace {
+
+// The service's usual shape, "yyyy-MM-dd HH:mm:ss", read digit by digit: an overview reads ten thousand
+// of them, and the format parser takes most of that time.
+std::optional<QDateTime> readUsualTime(const QString &text, Qt::TimeSpec spec) {
+    static constexpr char shape[] = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != qsizetype(sizeof(shape) - 1)) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= u'0' && text[i] <= u'9';
+        if (shape[i] == 'd' ? !digit : text[i] != QChar::fromLatin1(shape[i])) {
+            return std::nullopt;
+        }
+    }
+    const auto number = [&text](qsizetype from, qsizetype length) {
+        int value = 0;
+        for (qsizetype i = from; i < from + length; ++i) {
+            value = value * 10 + (text[i].unicode() - u'0');
+        }
+        return value;
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2));
+    const QDateTime moment(date, time, spec);
+    return moment.isValid() ? std::optional<QDateTime>(moment) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<QDateTime> readTime(const QString &text, Qt::TimeSpec spec) {
     const QString trimmed = text.trimmed();
+    if (std::optional<QDateTime> usual = readUsualTime(trimmed, spec)) {
+        return usual;
+    }
     for (const QString &format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-M-d H:m:s"),
                                   QStringLiteral("yyyy/M/d H:m:s"), QStringLiteral("yyyy-MM-dd HH:mm"),
                                   QStringLiteral("yyyy-MM-dd")}) {
-        const QDateTime time = QDateTime::fromString(trimmed, format);
+        QDateTime time = QDateTime::fromString(trimmed, format);
         if (time.isValid()) {
+            time.setTimeSpec(spec);
             return time;
         }
     }

@@ -1,4 +1,4 @@
-// The five pages laid over the main window, by name.
+// The six pages laid over the main window, by name.
 #pragma once
 
 #include "widgets/Page.h"
@@ -11,8 +11,9 @@ struct PageSet {
     Page *operations = nullptr;
     Page *search = nullptr;
     Page *directory = nullptr;
+    Page *overview = nullptr;
 
-    std::array<Page *, 5> all() const { return {add, settings, operations, search, directory}; }
+    std::array<Page *, 6> all() const { return {add, settings, operations, search, directory, overview}; }
     void hideAll() const {
         for (Page *page : all()) {
             page->hide();

@@ -1,0 +1,154 @@
+// The overview page: its table, filter, picks, watch preferences and the systemd timer button.
+#include "overview/OverviewPage.h"
+
+#include "book/ParcelBook.h"
+#include "overview/OverviewModel.h"
+#include "platform/Platform.h"
+#include "store/ProgressStore.h"
+#include "store/StoreError.h"
+#include "widgets/Feedback.h"
+#include "widgets/Placed.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTableView>
+
+namespace {
+
+const QString timerUnit = QStringLiteral("parcelbook-watch.timer");
+
+} // namespace
+
+OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
+    : Page(5, QStringLiteral("全部快递"), QSize(11100, 7050), 60, parent)
+    , m_with(collaborators)
+    , m_model(new OverviewModel(this))
+    , m_filter(placed<QComboBox>(QStringLiteral("overviewFilter"), {}, {64, 34, 110, 24}, this))
+    , m_table(placed<QTableView>(QStringLiteral("overviewTable"), {}, {16, 64, 708, 340}, this))
+    , m_watchOn(placed<QCheckBox>(QStringLiteral("watchOn"), QStringLiteral("后台检查新进展，每"),
+                                  {16, 414, 150, 24}, this))
+    , m_watchMinutes(placed<QSpinBox>(QStringLiteral("watchMinutes"), {}, {168, 414, 70, 24}, this))
+    , m_watchAtBoot(placed<QPushButton>(QStringLiteral("watchAtBoot"), QStringLiteral("开机后在后台检查"),
+                                        {574, 410, 150, 30}, this)) {
+    placed<QLabel>({}, QStringLiteral("显示："), {16, 34, 48, 24}, this);
+    m_filter->addItem(QStringLiteral("全部"), static_cast<int>(OverviewFilter::All));
+    m_filter->addItem(QStringLiteral("进行中"), static_cast<int>(OverviewFilter::InProgress));
+    m_filter->addItem(QStringLiteral("已签收"), static_cast<int>(OverviewFilter::SignedFor));
+    m_filter->setAccessibleName(QStringLiteral("显示哪些快递"));
+    connect(m_filter, &QComboBox::activated, this,
+            [this] { m_model->setFilter(static_cast<OverviewFilter>(m_filter->currentData().toInt())); });
+
+    m_table->setModel(m_model);
+    m_table->setAccessibleName(QStringLiteral("全部快递列表"));
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    // Fixed row heights let the view lay out ten thousand rows without measuring each.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(22);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {120, 130, 90, 120, 140};
+    for (int column = 0; column < 5; ++column) {
+        m_table->setColumnWidth(column, widths[column]);
+    }
+    // Enter and a double click both activate a row.
+    connect(m_table, &QTableView::activated, this, &OverviewPage::pickParcelAt);
+
+    m_watchOn->setAccessibleName(QStringLiteral("后台检查新进展"));
+    m_watchMinutes->setRange(5, 720);
+    m_watchMinutes->setAccessibleName(QStringLiteral("后台检查间隔（分钟）"));
+    placed<QLabel>({}, QStringLiteral("分钟"), {242, 414, 40, 24}, this);
+    connect(m_watchOn, &QCheckBox::toggled, this, &OverviewPage::storeWatch);
+    connect(m_watchMinutes, &QSpinBox::valueChanged, this, &OverviewPage::storeWatch);
+
+    m_watchAtBoot->setAccessibleName(QStringLiteral("开机后在后台检查"));
+    connect(m_watchAtBoot, &QPushButton::clicked, this, &OverviewPage::enableWatchAtBoot);
+}
+
+void OverviewPage::showEvent(QShowEvent *event) {
+    Page::showEvent(event);
+    reload();
+    m_table->setFocus();
+}
+
+void OverviewPage::reload() {
+    try {
+        m_model->setLines(overview::linesOf(m_with.progress.overview(), m_with.clock.now()));
+        const QSignalBlocker blockOn(m_watchOn);
+        const QSignalBlocker blockMinutes(m_watchMinutes);
+        m_watchOn->setChecked(m_with.progress.watchOn());
+        m_watchMinutes->setValue(m_with.progress.watchMinutes());
+    } catch (const StoreError &error) {
+        m_with.feedback.hint(error.failureText(QStringLiteral("快递进展读取")));
+    }
+    const bool found = !QStandardPaths::findExecutable(QStringLiteral("systemctl")).isEmpty();
+    m_watchAtBoot->setEnabled(found && !m_systemctl);
+    m_watchAtBoot->setToolTip(found ? QStringLiteral("开机后由系统定时在后台检查新进展，无需打开窗口")
+                                    : QStringLiteral("本机没有 systemctl，无法在开机后后台检查"));
+}
+
+void OverviewPage::pickParcelAt(const QModelIndex &index) {
+    const std::optional<ParcelId> id = m_model->parcelAt(index.row());
+    if (!id) {
+        return;
+    }
+    hide();
+    // A search may have left the picker listing other parcels.
+    if (!m_with.book.pickParcel(*id) && m_with.book.reloadPicker()) {
+        m_with.book.pickParcel(*id);
+    }
+}
+
+void OverviewPage::storeWatch() {
+    try {
+        m_with.progress.setWatchOn(m_watchOn->isChecked());
+        m_with.progress.setWatchMinutes(m_watchMinutes->value());
+    } catch (const StoreError &error) {
+        m_with.feedback.hint(error.failureText(QStringLiteral("后台检查设置保存")));
+        return;
+    }
+    Q_EMIT watchChanged(m_watchOn->isChecked(), m_watchMinutes->value());
+}
+
+void OverviewPage::enableWatchAtBoot() {
+    const QString systemctl = QStandardPaths::findExecutable(QStringLiteral("systemctl"));
+    if (systemctl.isEmpty() || m_systemctl) {
+        return;
+    }
+    m_systemctl = new QProcess(this);
+    m_watchAtBoot->setEnabled(false);
+    connect(m_systemctl, &QProcess::finished, this, &OverviewPage::watchAtBootEnded);
+    connect(m_systemctl, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            watchAtBootEnded();
+        }
+    });
+    m_with.feedback.hint(QStringLiteral("正在启用开机后台检查.."));
+    m_systemctl->start(
+        systemctl, {QStringLiteral("--user"), QStringLiteral("enable"), QStringLiteral("--now"), timerUnit});
+}
+
+void OverviewPage::watchAtBootEnded() {
+    QProcess *process = std::exchange(m_systemctl, nullptr);
+    const bool succeeded = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0 &&
+                           process->error() == QProcess::UnknownError;
+    if (succeeded) {
+        m_with.feedback.hint(QStringLiteral("已启用开机后台检查，关闭窗口后也会检查新进展.."));
+    } else {
+        const QString reason = QString::fromLocal8Bit(process->readAllStandardError()).simplified();
+        m_with.feedback.hint(QStringLiteral("启用开机后台检查失败：") +
+                             (reason.isEmpty() ? process->errorString() : reason));
+    }
+    m_watchAtBoot->setEnabled(true);
+    process->deleteLater();
+}

@@ -1,0 +1,58 @@
+// The page "全部快递": every parcel with its last progress, a filter, picking a parcel from it, and the
+// background watch's preferences.
+#pragma once
+
+#include "widgets/Page.h"
+
+class Clock;
+class Feedback;
+class OverviewModel;
+class ParcelBook;
+class ProgressStore;
+class QCheckBox;
+class QComboBox;
+class QModelIndex;
+class QProcess;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+
+class OverviewPage final : public Page {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(OverviewPage)
+
+public:
+    struct Collaborators {
+        ProgressStore &progress;
+        ParcelBook &book;
+        const Feedback &feedback;
+        const Clock &clock;
+    };
+    OverviewPage(Collaborators collaborators, QWidget *parent);
+
+    // Reads every parcel and its progress again, and the watch's preferences.
+    void reload();
+
+Q_SIGNALS:
+    // The user turned the watch on or off or changed its interval; both are stored by then.
+    void watchChanged(bool on, int minutes);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void pickParcelAt(const QModelIndex &index);
+    void storeWatch();
+    // Turns on the user's systemd timer that runs the watch without the window.
+    void enableWatchAtBoot();
+    void watchAtBootEnded();
+
+    Collaborators m_with;
+    OverviewModel *m_model;
+    QComboBox *m_filter;
+    QTableView *m_table;
+    QCheckBox *m_watchOn;
+    QSpinBox *m_watchMinutes;
+    QPushButton *m_watchAtBoot;
+    QProcess *m_systemctl = nullptr;
+};

@@ -1,0 +1,37 @@
+// Ticks of the background watch, and the current parcel's view refreshed when the watch saw it move.
+#include "shell/BackgroundWatch.h"
+
+#include "tracker/ParcelTracker.h"
+#include "tracker/WatchPass.h"
+
+#include <QTimer>
+
+BackgroundWatch::BackgroundWatch(WatchPass *pass, ParcelTracker &tracker, QObject *parent)
+    : QObject(parent)
+    , m_pass(pass)
+    , m_tracker(tracker)
+    , m_timer(new QTimer(this)) {
+    m_pass->setParent(this);
+    m_timer->setObjectName(QStringLiteral("watchTimer"));
+    // A pass still running when the next tick comes is left to finish; start() refuses the second.
+    connect(m_timer, &QTimer::timeout, m_pass, &WatchPass::start);
+    connect(m_pass, &WatchPass::parcelChecked, this, &BackgroundWatch::parcelChecked);
+    connect(m_pass, &WatchPass::finished, this, &BackgroundWatch::passEnded);
+}
+
+void BackgroundWatch::schedule(bool on, int minutes) {
+    if (!on) {
+        m_timer->stop();
+        return;
+    }
+    m_timer->start(minutes * 60 * 1000);
+}
+
+void BackgroundWatch::parcelChecked(const QueryOutcome &outcome) {
+    const std::optional<TrackedParcel> &current = m_tracker.current();
+    // The view of the parcel on screen is redrawn only when it moved, and never over a query of its own.
+    if (outcome.succeeded() && outcome.update == tracking::UpdateState::NewProgress && current &&
+        current->id == outcome.parcel.id && !m_tracker.busy()) {
+        m_tracker.queryCurrentParcel();
+    }
+}
