@@ -215,6 +215,10 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     QVERIFY(QMetaObject::invokeMethod(watchTimer, "timeout"));
     QTRY_VERIFY(!m_stub.requests(QStringLiteral("/")).isEmpty());
     QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("3101234567895"));
+    // The window stays free while the pass runs: nothing is locked.
+    QVERIFY(h.picker()->isEnabled());
+    QVERIFY(h.toolbarEnabled(1));
+    QVERIFY(!h.busy());
     TRY_COMPARE(table(h)->model()->data(table(h)->model()->index(0, 3)).toString(), QStringLiteral("运送中"));
     QVERIFY(h.picker()->isEnabled());
 
