@@ -76,10 +76,10 @@ DirectoryPage::DirectoryPage(CourierStore &couriers, const Feedback &feedback, Q
 
 void DirectoryPage::reload() {
     m_list->clear();
-    kdlb();
+    listAllCouriers();
 }
 
-void DirectoryPage::kdlb() {
+void DirectoryPage::listAllCouriers() {
     try {
         appendRows(m_couriers.all());
     } catch (const StoreError &error) {

@@ -36,8 +36,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // `kdlb`: appends every courier row to the list.
-    void kdlb();
+    // Appends every courier row to the list.
+    void listAllCouriers();
     // Replaces the list by these rows.
     void showRows(const QList<CourierRow> &rows);
     void appendRows(const QList<CourierRow> &rows);

@@ -148,7 +148,7 @@ namespace {
 
 // The service's usual shape, "yyyy-MM-dd HH:mm:ss", read digit by digit: an overview reads ten thousand
 // of them, and the format parser takes most of that time.
-std::optional<QDateTime> readUsualTime(const QString &text, Qt::TimeSpec spec) {
+std::optional<QDateTime> readUsualTime(const QString &text, Qt::TimeSpec timeSpec) {
     static constexpr char shape[] = "dddd-dd-dd dd:dd:dd";
     if (text.size() != qsizetype(sizeof(shape) - 1)) {
         return std::nullopt;
@@ -168,15 +168,15 @@ std::optional<QDateTime> readUsualTime(const QString &text, Qt::TimeSpec spec) {
     };
     const QDate date(number(0, 4), number(5, 2), number(8, 2));
     const QTime time(number(11, 2), number(14, 2), number(17, 2));
-    const QDateTime moment(date, time, spec);
+    const QDateTime moment(date, time, timeSpec);
     return moment.isValid() ? std::optional<QDateTime>(moment) : std::nullopt;
 }
 
 } // namespace
 
-std::optional<QDateTime> readTime(const QString &text, Qt::TimeSpec spec) {
+std::optional<QDateTime> readTime(const QString &text, Qt::TimeSpec timeSpec) {
     const QString trimmed = text.trimmed();
-    if (std::optional<QDateTime> usual = readUsualTime(trimmed, spec)) {
+    if (std::optional<QDateTime> usual = readUsualTime(trimmed, timeSpec)) {
         return usual;
     }
     for (const QString &format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-M-d H:m:s"),
@@ -184,7 +184,7 @@ std::optional<QDateTime> readTime(const QString &text, Qt::TimeSpec spec) {
                                   QStringLiteral("yyyy-MM-dd")}) {
         QDateTime time = QDateTime::fromString(trimmed, format);
         if (time.isValid()) {
-            time.setTimeSpec(spec);
+            time.setTimeSpec(timeSpec);
             return time;
         }
     }

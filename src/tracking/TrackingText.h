@@ -41,7 +41,7 @@ QList<ProgressEntry> readEntries(const QString &answer, int limit);
 std::optional<std::int64_t> secondsBetween(const QString &earlier, const QDateTime &later);
 // A time as the service writes it, in local time; with Qt::UTC the same wall-clock reading as UTC, which
 // compares without looking up the time zone for every reading (an overview reads thousands).
-std::optional<QDateTime> readTime(const QString &text, Qt::TimeSpec spec = Qt::LocalTime);
+std::optional<QDateTime> readTime(const QString &text, Qt::TimeSpec timeSpec = Qt::LocalTime);
 // days "天" hours "小时" minutes "分", truncating; seconds are not shown.
 QString transitText(std::int64_t seconds);
 // Signed for when entry 1 or 2 mentions 签, 妥 or 感谢; out for delivery when one mentions 派.
