@@ -3,6 +3,8 @@
 
 #include "net/ServiceAddresses.h"
 
+#include <QStringList>
+
 namespace {
 
 QString escaped(const QString &text) {
@@ -124,6 +126,24 @@ QString mailSubject(const QString &goods) {
 
 QString mailBody(const MailInputs &inputs) {
     return banner(inputs.sites) % news(inputs) % signature(inputs);
+}
+
+QString mailText(const MailInputs &in) {
+    QStringList lines{
+        QStringLiteral("您的快递【") % in.goods % QStringLiteral("】（") % in.number %
+            QStringLiteral("）有了最新动态："),
+        in.entryTime % QLatin1Char(' ') % in.entryText,
+        QStringLiteral("当前您的快递约已派送：") % in.transitTime % QStringLiteral("（时间以") % in.company %
+            QStringLiteral("公司接单起计算）"),
+        QStringLiteral("感谢您使用岚舟包裹通,欢迎您继续支持岚舟其他产品!"),
+    };
+    if (!in.announcementText.isEmpty() || !in.announcementAddress.isEmpty()) {
+        lines.append(in.announcementText % QLatin1Char(' ') % in.announcementAddress);
+    }
+    lines << QString() << QStringLiteral("岚舟技术工作室") << in.sites.makerHost << in.now << QString()
+          << QStringLiteral("本邮件由岚舟包裹通系统自动发出，请勿回复。")
+          << QStringLiteral("如果您遇到问题或需要定制推广服务，请咨询客服QQ:") + in.sites.serviceNumber;
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 } // namespace notify

@@ -1,4 +1,5 @@
-// The update e-mail's subject line and HTML body, built from the newest progress of one parcel.
+// The update e-mail's subject line, HTML body and plain-text body, built from the newest progress of one
+// parcel.
 #pragma once
 
 #include <QString>
@@ -36,5 +37,8 @@ QString mailSubject(const QString &goods);
 // Every inserted value is HTML-escaped, so text from the tracking service or the goods name cannot
 // add markup to the mail.
 QString mailBody(const MailInputs &inputs);
+// The same facts as the HTML body, as plain lines for readers that show no HTML: the parcel, the
+// newest entry, the time under way with the company, the announcement when there is one, the signature.
+QString mailText(const MailInputs &inputs);
 
 } // namespace notify

@@ -21,6 +21,7 @@ struct MailMessage {
     QString to;
     QString subject;  // plain text; the sender encodes it for the header
     QString htmlBody; // UTF-8 HTML
+    QString textBody; // the same facts as plain text, for readers that show no HTML
 };
 
 struct MailResult {

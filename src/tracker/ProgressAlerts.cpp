@@ -64,7 +64,7 @@ void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking
 
     const MailSettings settings = MailSettings::fromEnvironment();
     const MailMessage message{settings.from, m_outlets.switches.address(), notify::mailSubject(inputs.goods),
-                              notify::mailBody(inputs)};
+                              notify::mailBody(inputs), notify::mailText(inputs)};
     ++m_inFlight;
     m_outlets.mailer.send(message, [self = QPointer<ProgressAlerts>(this)](const MailResult &result) {
         if (!self) {
@@ -89,6 +89,6 @@ void ProgressAlerts::waitForMailInFlight() {
     limit.setSingleShot(true);
     connect(this, &ProgressAlerts::allSent, &loop, &QEventLoop::quit);
     connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    limit.start(15000);
+    limit.start(14000);
     loop.exec();
 }

@@ -37,7 +37,8 @@ public:
     // hint.
     void announce(const TrackedParcel &parcel, const tracking::ProgressReport &report);
     // Before the program ends: while a mail is still being submitted, says so and waits for it, at most
-    // 15 s (the timer "mailWait"), so that progress is not left unmailed.
+    // 14 s (the timer "mailWait"), so that progress is not left unmailed. The sender's own end takes at
+    // most one more second, so the program is gone within 15 s.
     void waitForMailInFlight();
     bool mailInFlight() const { return m_inFlight > 0; }
 

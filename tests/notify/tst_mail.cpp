@@ -1,4 +1,5 @@
-// The update e-mail: its subject and HTML body, and its submission to a loopback SMTP server.
+// The update e-mail: its subject, HTML and plain bodies, its submission to a loopback SMTP server, and the
+// limits that hold against a stalled server or one without encryption.
 #include "mail/MailBody.h"
 #include "platform/SmtpMailer.h"
 
@@ -10,12 +11,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -138,8 +142,59 @@ const QString emptyAnnouncement = QStringLiteral(
     "<b><a href='' target='_blank' style='text-decoration: none;color:black;margin-top:10px'></a></b>");
 
 MailMessage messageFor(const QString &to, const MailInputs &in) {
-    return {senderAddress, to, notify::mailSubject(in.goods), notify::mailBody(in)};
+    return {senderAddress, to, notify::mailSubject(in.goods), notify::mailBody(in), notify::mailText(in)};
 }
+
+// Where the scripted server stops answering; it never stops with None.
+enum class Stall { None, BeforeGreeting, AfterData, AtQuit };
+
+// A loopback SMTP server that offers AUTH but no STARTTLS, accepts any login and notes every line it
+// receives; it goes silent at its stall point, holding the connection open.
+class ScriptedSmtpServer final : public QTcpServer {
+public:
+    explicit ScriptedSmtpServer(Stall stall)
+        : m_stall(stall) {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = nextPendingConnection()) {
+                stalled = m_stall == Stall::BeforeGreeting;
+                client->write(stalled ? "" : "220 scripted\r\n");
+                connect(client, &QTcpSocket::readyRead, this, [this, client] { answer(client); });
+            }
+        });
+    }
+    QByteArrayList lines;
+    bool stalled = false;
+
+private:
+    void answer(QTcpSocket *client) {
+        while (client->canReadLine()) {
+            const QByteArray line = client->readLine();
+            lines.append(line.trimmed());
+            if (m_inData) {
+                m_inData = line != ".\r\n";
+                stalled = !m_inData && m_stall == Stall::AfterData;
+                client->write(m_inData || stalled ? "" : "250 queued\r\n");
+            } else if (m_credentialsNext || line.startsWith("AUTH")) {
+                // Without an initial response the credentials come on the next line.
+                m_credentialsNext = !m_credentialsNext && line.count(' ') < 2;
+                client->write(m_credentialsNext ? "334 \r\n" : "235 welcome\r\n");
+            } else if (line.startsWith("EHLO")) {
+                client->write("250-scripted\r\n250 AUTH PLAIN LOGIN\r\n");
+            } else if (line.startsWith("DATA")) {
+                m_inData = true;
+                client->write("354 go on\r\n");
+            } else if (line.startsWith("QUIT")) {
+                stalled = stalled || m_stall == Stall::AtQuit;
+                client->write(stalled ? "" : "221 bye\r\n");
+            } else {
+                client->write("250 ok\r\n");
+            }
+        }
+    }
+    const Stall m_stall;
+    bool m_inData = false;
+    bool m_credentialsNext = false;
+};
 
 // Everything the process writes to its standard output and error while it lives; the text is
 // echoed to the real error stream afterwards so nothing is hidden from the test log.
@@ -218,9 +273,15 @@ private Q_SLOTS:
     void settings_comeFromTheEnvironment();
     void body_followsTheTemplate();
     void body_escapesEveryInsertedValue();
+    void text_carriesTheSameFactsPlainly();
     void send_deliversTheMail();
     void send_reportsFailuresWithoutDelivering();
-    void destroy_whileSubmitting_dropsTheCallback();
+    void loopback_isTheOnlyPlaceForAClearLogin_data();
+    void loopback_isTheOnlyPlaceForAClearLogin();
+    void send_withoutStartTls_refusesBeforeTheLogin();
+    void send_toAStalledServer_failsWithinTheLimit();
+    void destroy_withAStalledServer_returnsWithinTheCloseLimit_data();
+    void destroy_withAStalledServer_returnsWithinTheCloseLimit();
 
 private:
     QStringList savedMessages() const;
@@ -380,6 +441,23 @@ void MailTest::body_escapesEveryInsertedValue() {
              QStringLiteral("您的快递【<b>\"A&B's\"</b>】有最新动态 - 岚舟包裹通"));
 }
 
+void MailTest::text_carriesTheSameFactsPlainly() {
+    MailInputs in = phoneInputs();
+    in.entryText = QStringLiteral("<b>已签收</b> & 谢谢");
+    QCOMPARE(notify::mailText(in),
+             QStringLiteral("您的快递【手机】（YT8801234567）有了最新动态：\n"
+                            "2026-12-08 09:58:00 <b>已签收</b> & 谢谢\n"
+                            "当前您的快递约已派送：2天3小时15分（时间以圆通速递公司接单起计算）\n"
+                            "感谢您使用岚舟包裹通,欢迎您继续支持岚舟其他产品!\n\n"
+                            "岚舟技术工作室\nwww.maker.test\n2026-12-08 10:05:07\n\n"
+                            "本邮件由岚舟包裹通系统自动发出，请勿回复。\n"
+                            "如果您遇到问题或需要定制推广服务，请咨询客服QQ:800088517\n"));
+    in.announcementAddress = QStringLiteral("http://127.0.0.1:9/site/notice/12.html");
+    in.announcementText = QStringLiteral("岚舟新品上线");
+    QVERIFY(notify::mailText(in).contains(
+        QStringLiteral("其他产品!\n岚舟新品上线 http://127.0.0.1:9/site/notice/12.html\n\n岚舟技术工作室")));
+}
+
 void MailTest::send_deliversTheMail() {
     const qsizetype before = savedMessages().size();
     OutputCapture capture;
@@ -424,12 +502,29 @@ void MailTest::send_deliversTheMail() {
         QDateTime::fromString(phoneMail.value(QStringLiteral("date")).toString(), Qt::RFC2822Date);
     QVERIFY2(date.isValid() && qAbs(date.secsTo(QDateTime::currentDateTime())) < 120,
              qPrintable(phoneMail.value(QStringLiteral("date")).toString()));
+    QCOMPARE(phoneMail.value(QStringLiteral("content_type")).toString(),
+             QStringLiteral("multipart/alternative"));
+    QCOMPARE(phoneMail.value(QStringLiteral("part_types")).toArray(),
+             (QJsonArray{QStringLiteral("text/plain"), QStringLiteral("text/html")}));
+    QCOMPARE(phoneMail.value(QStringLiteral("plain_charset")).toString(), QStringLiteral("utf-8"));
+    QCOMPARE(phoneMail.value(QStringLiteral("plain"))
+                 .toString()
+                 .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+             notify::mailText(phone));
     const QString phoneHtml = phoneMail.value(QStringLiteral("html")).toString();
     QCOMPARE(phoneHtml, templatePieces(phone).join(QString()));
     QVERIFY(phoneHtml.contains(firstLinePhone));
     QVERIFY(phoneHtml.contains(emptyAnnouncement));
 
     const QJsonObject hostileMail = savedMessage(saved.at(before + 1));
+    // Each message has its own identifier in the sender's domain.
+    static const QRegularExpression messageId(
+        QStringLiteral(R"(^<[0-9a-f]{32}\.\d+@baoguo\.lanzhou\.example>$)"));
+    const QString firstId = phoneMail.value(QStringLiteral("message_id")).toString();
+    const QString secondId = hostileMail.value(QStringLiteral("message_id")).toString();
+    QVERIFY2(messageId.match(firstId).hasMatch(), qPrintable(firstId));
+    QVERIFY2(messageId.match(secondId).hasMatch(), qPrintable(secondId));
+    QVERIFY(firstId != secondId);
     QCOMPARE(hostileMail.value(QStringLiteral("subject")).toString(), notify::mailSubject(hostile.goods));
     const QString hostileHtml = hostileMail.value(QStringLiteral("html")).toString();
     QCOMPARE(hostileHtml, notify::mailBody(hostile));
@@ -493,22 +588,116 @@ void MailTest::send_reportsFailuresWithoutDelivering() {
     QVERIFY2(!output.contains(wrongPassword.toUtf8()), output.constData());
 }
 
-void MailTest::destroy_whileSubmitting_dropsTheCallback() {
-    // Accepts the connection but never greets, so the submission hangs until it is aborted.
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    auto mailer = std::make_unique<SmtpMailer>(settingsFor(silent.serverPort(), serverPassword));
-    bool called = false;
+void MailTest::loopback_isTheOnlyPlaceForAClearLogin_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("loopback");
+    const std::pair<const char *, bool> table[] = {
+        {"smtp://127.0.0.1:2525", true},
+        {"smtp://127.8.9.10", true},
+        {"smtp://[::1]:25", true},
+        {"smtp://localhost:25", true},
+        {"smtp://LocalHost", true},
+        {"smtp://user@127.0.0.1:25", true},
+        {"smtps://127.0.0.1:465", true},
+        {"smtp://smtp.lanzhou.example:25", false},
+        {"smtp://128.0.0.1", false},
+        {"smtp://10.0.0.1", false},
+        {"smtp://[::2]", false},
+        {"smtp://127.0.0.1.example", false},
+        {"smtp://localhost.example", false},
+        {"smtp://0.0.0.0", false},
+        {"", false},
+    };
+    for (const auto &[url, loopback] : table) {
+        QTest::newRow(url) << QString::fromLatin1(url) << loopback;
+    }
+}
+
+void MailTest::loopback_isTheOnlyPlaceForAClearLogin() {
+    QFETCH(QString, url);
+    QFETCH(bool, loopback);
+    QCOMPARE(isLoopbackMailServer(url), loopback);
+}
+
+void MailTest::send_withoutStartTls_refusesBeforeTheLogin() {
+    // The same server taken as a remote one: it offers no STARTTLS, so the password must not go out.
+    ScriptedSmtpServer server(Stall::None);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    SmtpOptions remote;
+    remote.clearLoginToLoopback = false;
+    SmtpMailer guarded(settingsFor(server.serverPort(), serverPassword), remote);
+    const Outcome refused =
+        sendAndWait(guarded, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
+    QVERIFY(refused.result.has_value());
+    QVERIFY(!refused.result->sent);
+    QCOMPARE(refused.result->error, QStringLiteral("邮件服务器不支持加密连接,未发送以免密码明文传输"));
+    QVERIFY(!server.lines.isEmpty());
+    for (const QByteArray &line : std::as_const(server.lines)) {
+        QVERIFY2(!line.startsWith("AUTH") && !line.startsWith("MAIL"), line.constData());
+    }
+
+    // On this computer the same server gets the login and the mail.
+    SmtpMailer local(settingsFor(server.serverPort(), serverPassword));
+    const Outcome sent =
+        sendAndWait(local, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
+    QVERIFY(sent.result.has_value());
+    QVERIFY2(sent.result->sent, qPrintable(sent.result->error));
+    QVERIFY(std::any_of(server.lines.cbegin(), server.lines.cend(),
+                        [](const QByteArray &line) { return line.startsWith("AUTH"); }));
+}
+
+void MailTest::send_toAStalledServer_failsWithinTheLimit() {
+    // The server takes the whole mail and never says whether it accepts it, nor answers the farewell.
+    ScriptedSmtpServer server(Stall::AfterData);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    SmtpOptions shortLimits;
+    shortLimits.submissionLimit = std::chrono::milliseconds(1500);
+    auto mailer = std::make_unique<SmtpMailer>(settingsFor(server.serverPort(), serverPassword), shortLimits);
+    const Outcome outcome =
+        sendAndWait(*mailer, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
+    QVERIFY(outcome.result.has_value());
+    QVERIFY(server.stalled);
+    QVERIFY(!outcome.result->sent);
+    QCOMPARE(outcome.result->error, QStringLiteral("邮件服务器没有及时应答"));
+    QVERIFY2(outcome.elapsedMs < 2500, qPrintable(QString::number(outcome.elapsedMs)));
+
+    // The farewell is still unanswered; the sender's end does not wait for it.
+    QElapsedTimer timer;
+    timer.start();
+    mailer.reset();
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+}
+
+void MailTest::destroy_withAStalledServer_returnsWithinTheCloseLimit_data() {
+    QTest::addColumn<Stall>("stall");
+    QTest::addColumn<bool>("sentBeforeTheEnd");
+    QTest::newRow("never greets") << Stall::BeforeGreeting << false;
+    QTest::newRow("silent after the mail") << Stall::AfterData << false;
+    QTest::newRow("silent at the farewell") << Stall::AtQuit << true;
+}
+
+void MailTest::destroy_withAStalledServer_returnsWithinTheCloseLimit() {
+    QFETCH(Stall, stall);
+    QFETCH(bool, sentBeforeTheEnd);
+    ScriptedSmtpServer server(stall);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    // The documented limits: nothing here runs out on its own during the test.
+    auto mailer = std::make_unique<SmtpMailer>(settingsFor(server.serverPort(), serverPassword));
+    std::optional<MailResult> result;
     mailer->send(messageFor(QStringLiteral("someone@example.org"), phoneInputs()),
-                 [&called](const MailResult &) { called = true; });
-    QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 5000);
+                 [&result](const MailResult &outcome) { result = outcome; });
+    QTRY_VERIFY_WITH_TIMEOUT(server.stalled, 5000);
+    if (sentBeforeTheEnd) {
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 5000);
+        QVERIFY(result->sent);
+    }
 
     QElapsedTimer timer;
     timer.start();
     mailer.reset();
-    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
     QTest::qWait(200);
-    QVERIFY(!called);
+    QCOMPARE(result.has_value(), sentBeforeTheEnd);
 }
 
 QTEST_GUILESS_MAIN(MailTest)

@@ -2,7 +2,8 @@
 #
 # Usage: smtp-server.py USER PASSWORD FOLDER
 # Prints the listening port on one line, then serves until killed. Message N is saved twice:
-# N.eml holds the raw bytes as received, N.json the envelope and the decoded subject and HTML body.
+# N.eml holds the raw bytes as received, N.json the envelope, the decoded headers, the MIME layout and
+# the decoded plain-text and HTML bodies.
 import asyncio
 import email
 import email.policy
@@ -25,6 +26,8 @@ class Saver:
         raw = envelope.original_content
         message = email.message_from_bytes(raw, policy=email.policy.default)
         html_part = message.get_body(preferencelist=("html",))
+        plain_part = message.get_body(preferencelist=("plain",))
+        parts = list(message.iter_parts()) if message.is_multipart() else []
         decoded = {
             "mail_from": envelope.mail_from,
             "rcpt_tos": envelope.rcpt_tos,
@@ -32,7 +35,12 @@ class Saver:
             "to": str(message["To"] or ""),
             "subject": str(message["Subject"] or ""),
             "date": str(message["Date"] or ""),
+            "message_id": str(message["Message-ID"] or ""),
             "mime_version": str(message["MIME-Version"] or ""),
+            "content_type": message.get_content_type(),
+            "part_types": [part.get_content_type() for part in parts],
+            "plain_charset": plain_part.get_content_charset() or "" if plain_part else "",
+            "plain": plain_part.get_content() if plain_part else "",
             "html_content_type": html_part.get_content_type() if html_part else "",
             "html_charset": html_part.get_content_charset() or "" if html_part else "",
             "html_transfer_encoding": html_part.get("Content-Transfer-Encoding", "") if html_part else "",
