@@ -152,6 +152,8 @@ void MailAlertTest::newProgress_mailsTheNewestEntry() {
     expected.now = clockText(h.fake.clock.current);
     expected.sites = MailSites::fromEnvironment();
     QCOMPARE(html.trimmed(), notify::mailBody(expected).trimmed());
+    QCOMPARE(mail[QStringLiteral("plain")].toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+             notify::mailText(expected));
 
     // The same progress again: nothing new, so no second mail.
     h.pick(0);

@@ -30,7 +30,7 @@ struct Outcome {
 Outcome sendAndWait(Mailer &mailer) {
     Outcome outcome;
     mailer.send({QStringLiteral("notice@baoguo.lanzhou.example"), QStringLiteral("me@mail.cn"),
-                 QStringLiteral("主题"), QStringLiteral("<p>正文</p>")},
+                 QStringLiteral("主题"), QStringLiteral("<p>正文</p>"), QStringLiteral("正文")},
                 [&outcome](const MailResult &result) { outcome.result = result; });
     outcome.calledInsideSend = outcome.result.has_value();
     static_cast<void>(QTest::qWaitFor([&outcome] { return outcome.result.has_value(); }, 10000));
