@@ -8,6 +8,7 @@
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
+#include "support/TrackingAnswers.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -47,6 +48,7 @@ struct Road {
                     R"({"time":"2026-12-08 08:00:00","context":"【杭州市】快件已到达 杭州转运中心"},)"
                     R"({"time":"2026-12-07 20:00:00","context":"【上海市】圆通速递 已揽收"}]})");
         stub.delay(QStringLiteral("/"), answerDelayMs);
+        service = harness::serviceAt(stub.baseUrl());
     }
 
     TempProgramFolder folder;
@@ -58,6 +60,7 @@ struct Road {
     QuietSwitches switches;
     WebClient web;
     HttpStub stub;
+    TrackingService service;
     QList<ParcelId> ids;
     ProgressAlerts alerts{{nullptr, QString(), fake.desktop, fake.recordingMailer, fake.clock, switches},
                           nullptr};
@@ -73,8 +76,7 @@ Road &road() {
 
 void watchPass(benchmark::State &state) {
     Road &r = road();
-    WatchPass pass({r.web, r.stub.baseUrl(), r.parcels, r.couriers, r.progress, r.fake.clock, r.alerts},
-                   nullptr);
+    WatchPass pass({r.web, r.service, r.parcels, r.couriers, r.progress, r.fake.clock, r.alerts}, nullptr);
     int checked = 0;
     for (auto _ : state) {
         QEventLoop loop;
@@ -93,9 +95,9 @@ void watchPass(benchmark::State &state) {
 
 void queryOneAfterAnother(benchmark::State &state) {
     Road &r = road();
-    ParcelTracker tracker({r.web, r.stub.baseUrl(), r.parcels, r.couriers, r.fake.clock, r.fake.dialogs,
-                           r.alerts, r.progress, false},
-                          nullptr);
+    ParcelTracker tracker(
+        {r.web, r.service, r.parcels, r.couriers, r.fake.clock, r.fake.dialogs, r.alerts, r.progress, false},
+        nullptr);
     int answered = 0;
     for (auto _ : state) {
         answered = 0;

@@ -107,7 +107,7 @@ int main(int argc, char *argv[]) {
     RealClock clock;
     RealSound sound(places.modules);
     RealDesktop desktop;
-    ModuleMailer mailer(MailSettings::fromEnvironment(), places.modules);
+    ModuleMailer mailer(MailSettings::configured(), places.modules);
     const Platform platform{&dialogs, &clock, &sound, &desktop, &mailer};
 
     // An installed program's first start gives the user a book of their own.

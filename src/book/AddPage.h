@@ -25,7 +25,8 @@ public:
         const Feedback &feedback;
         const Switches &switches;
         WebClient &web;
-        QString recognitionAddress;
+        // The window's, changed when the user saves the services.
+        const QString &recognitionAddress;
     };
     // openDirectory opens the directory page over this one, to choose the company.
     AddPage(Collaborators collaborators, std::function<void()> openDirectory, QWidget *parent);

@@ -16,16 +16,17 @@ constexpr int requestLimitMs = 15000;
 
 } // namespace
 
-Recognition::Recognition(WebClient &web, QString serviceAddress, CourierStore &couriers, QPushButton *caption,
-                         QObject *parent)
+Recognition::Recognition(WebClient &web, const QString &serviceAddress, CourierStore &couriers,
+                         QPushButton *caption, QObject *parent)
     : QObject(parent)
     , m_web(web)
-    , m_serviceAddress(std::move(serviceAddress))
+    , m_serviceAddress(serviceAddress)
     , m_couriers(couriers)
     , m_caption(caption) {}
 
 void Recognition::recognise(const QString &number) {
-    if (number.size() < 10) {
+    // Without a recognition service the user picks the company by hand.
+    if (number.size() < 10 || m_serviceAddress.isEmpty()) {
         return;
     }
     m_caption->setText(QStringLiteral("正在检测快递"));

@@ -13,18 +13,19 @@ class Recognition final : public QObject {
 
 public:
     // caption: the add page's company picker, which shows the proposal or a status text.
-    Recognition(WebClient &web, QString serviceAddress, CourierStore &couriers, QPushButton *caption,
+    Recognition(WebClient &web, const QString &serviceAddress, CourierStore &couriers, QPushButton *caption,
                 QObject *parent);
 
-    // Asks the recognition service about a number of ten or more characters. Only the answer to
-    // the newest request is shown; older answers that arrive later are ignored.
+    // Asks the recognition service, when one is set, about a number of ten or more characters. Only the
+    // answer to the newest request is shown; older answers that arrive later are ignored.
     void recognise(const QString &number);
 
 private:
     void answered(const QString &body);
 
     WebClient &m_web;
-    QString m_serviceAddress;
+    // The window's, changed when the user saves the services.
+    const QString &m_serviceAddress;
     CourierStore &m_couriers;
     QPushButton *m_caption;
     quint64 m_latest = 0;

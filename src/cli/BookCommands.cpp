@@ -396,9 +396,22 @@ int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
     }
 }
 
+// Without a tracking service nothing can be asked: said on the error stream before the book is locked.
+bool trackingServiceMissing(const CommandContext &context) {
+    if (context.services.tracking.isSet()) {
+        return false;
+    }
+    context.err(QStringLiteral("尚未设置查询服务,请在窗口设置页的“查询服务”中填写,或编辑 %1\n")
+                    .arg(servicesfile::location()));
+    return true;
+}
+
 } // namespace
 
 int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json) {
+    if (trackingServiceMissing(context)) {
+        return ExitCode::ServiceSaidOtherwise;
+    }
     const bool counting = context.showProgress && choice.kind == ParcelChoice::All;
     return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
         int result = ExitCode::Success;
@@ -431,6 +444,9 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
 }
 
 int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file) {
+    if (trackingServiceMissing(context)) {
+        return ExitCode::ServiceSaidOtherwise;
+    }
     return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
         const QueryOutcome outcome = road.query(chosen.first());
         if (!outcome.succeeded()) {
@@ -452,6 +468,9 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
 }
 
 int watchParcels(const CommandContext &context) {
+    if (trackingServiceMissing(context)) {
+        return ExitCode::ServiceSaidOtherwise;
+    }
     return onChosenParcels(context, ParcelChoice{}, [&](CommandRoad &road, const QList<ParcelRow> &) {
         const CommandRoad::WatchSummary summary = road.watch([&](const QueryOutcome &outcome) {
             if (!outcome.failed()) {

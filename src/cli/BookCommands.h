@@ -16,7 +16,8 @@ class Mailer;
 // The exit codes scripts can rely on.
 enum ExitCode : int {
     Success = 0,
-    ServiceSaidOtherwise = 1, // the service answered with another code, or did not answer; said why
+    ServiceSaidOtherwise =
+        1, // the service answered with another code, did not answer, or is not set; said why
     Usage = 2,
     BookInUse = 3, // the window holds the book
     BookUnusable = 4,

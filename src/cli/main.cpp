@@ -79,9 +79,9 @@ int main(int argc, char *argv[]) {
     const programfolder::Places places = programfolder::resolve();
     RealDesktop desktop;
     // The sender is a module, loaded on the first mail.
-    ModuleMailer mailer(MailSettings::fromEnvironment(), places.modules);
+    ModuleMailer mailer(MailSettings::configured(), places.modules);
     CommandContext context{places,
-                           ServiceAddresses::fromEnvironment(),
+                           ServiceAddresses::configured(),
                            [] { return QDateTime::currentDateTime(); },
                            [](const QString &text) { write(stdout, text); },
                            [](const QString &text) { write(stderr, text); },

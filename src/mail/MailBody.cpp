@@ -106,8 +106,8 @@ QString signature(const MailInputs &in) {
 
 } // namespace
 
-MailSites MailSites::fromEnvironment() {
-    const ServiceAddresses addresses = ServiceAddresses::fromEnvironment();
+MailSites MailSites::configured() {
+    const ServiceAddresses addresses = ServiceAddresses::configured();
     MailSites sites;
     sites.site = addresses.site;
     sites.makerSite = addresses.makerSite;

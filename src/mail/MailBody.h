@@ -14,7 +14,7 @@ struct MailSites {
     QString serviceNumber; // the customer-service number
 
     // Product and maker sites from the service addresses, the rest fixed.
-    static MailSites fromEnvironment();
+    static MailSites configured();
 };
 
 struct MailInputs {

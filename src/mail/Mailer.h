@@ -12,8 +12,8 @@ struct MailSettings {
     QString user;
     QString password;
 
-    // The built-in defaults, each overridable from the environment; the user defaults to the sender.
-    static MailSettings fromEnvironment();
+    // From the variables over the services file (nothing is built in); the user defaults to the sender.
+    static MailSettings configured();
 };
 
 struct MailMessage {

@@ -74,6 +74,11 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
 
     m_calibrate = placed<QPushButton>(QStringLiteral("Command3"), QStringLiteral("时间校对"),
                                       {296, 176, 110, 30}, this);
+    auto *services = placed<QPushButton>(QStringLiteral("servicesButton"), QStringLiteral("查询服务"),
+                                         {422, 176, 110, 30}, this);
+    services->setAccessibleName(QStringLiteral("查询服务"));
+    services->setToolTip(QStringLiteral("设置快递查询、识别、时间与邮件服务的地址和账号"));
+    connect(services, &QPushButton::clicked, this, &SettingsPage::servicesClicked);
 
     m_promotionLink = new QLabel(QStringLiteral("<a href=\"tui\">定制您的专属快递邮件推广服务</a>"), this);
     m_promotionLink->setObjectName(QStringLiteral("Label22"));

@@ -56,6 +56,8 @@ public:
 
 Q_SIGNALS:
     void promotionLinkClicked();
+    // "查询服务": the user wants to edit the services.
+    void servicesClicked();
 
 protected:
     // The close box closes only when the address may be stored; hiding stores it.

@@ -40,6 +40,11 @@ void ClockCalibration::tick() {
 }
 
 void ClockCalibration::calibrate() {
+    if (m_with.probeAddress.isEmpty() || m_with.timeAddress.isEmpty()) {
+        m_with.dialogs.inform(messageTitle, QStringLiteral("尚未设置时间服务,请在设置页的“查询服务”中填写"),
+                              MessageIcon::Information);
+        return;
+    }
     m_with.button->setEnabled(false);
     m_with.web.get(
         m_with.probeAddress, this,

@@ -17,8 +17,9 @@ class ClockCalibration final : public QObject {
 public:
     struct Collaborators {
         WebClient &web;
-        QString probeAddress;
-        QString timeAddress;
+        // The window's, changed when the user saves the services.
+        const QString &probeAddress;
+        const QString &timeAddress;
         Clock &clock;
         Dialogs &dialogs;
         QLabel *clockLabel;

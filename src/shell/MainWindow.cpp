@@ -12,6 +12,7 @@
 #include "directory/DirectoryPage.h"
 #include "net/WebClient.h"
 #include "overview/OverviewPage.h"
+#include "settings/ServicesDialog.h"
 #include "settings/SettingsPage.h"
 #include "shell/BackgroundWatch.h"
 #include "shell/ClockCalibration.h"
@@ -60,7 +61,7 @@ MainWindow::MainWindow(const Platform &platform, const QString &programDir, QWid
 MainWindow::MainWindow(const Platform &platform, programfolder::Places places, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
-    , m_services(ServiceAddresses::fromEnvironment())
+    , m_services(ServiceAddresses::configured())
     , m_places(std::move(places))
     , m_book(m_places.book, platform.clock->now().date())
     , m_web(new WebClient(this)) {
@@ -186,6 +187,7 @@ void MainWindow::compose() {
         page->setPressBehaviour([&switches] { return switches.dragOn(); },
                                 [&switches] { return switches.closeOnPressOn(); });
     }
+    connect(settingsPage, &SettingsPage::servicesClicked, this, &MainWindow::editServices);
     connect(settingsPage, &SettingsPage::promotionLinkClicked, this,
             [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
 
@@ -199,7 +201,7 @@ void MainWindow::compose() {
         {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink, m_overviewLink},
         [this] { returnToIdle(); }, this);
     m_startupCheck = new StartupCheck(
-        {*m_web, m_services.site, feedback, *m_platform.desktop, lock, *m_picker, *m_list},
+        {*m_web, m_services, feedback, *m_platform.desktop, lock, *m_picker, *m_list, *m_progress},
         [this] { m_toolbar->activate(ToolbarElement::Add); }, this);
     connect(m_startupCheck, &StartupCheck::announcementRead, m_alerts, &ProgressAlerts::setAnnouncement);
 
@@ -240,6 +242,7 @@ bool MainWindow::start() {
     compose();
     m_parcelBook->reloadPicker();
     m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
+    m_startupCheck->bookRead();
     startTimersOnce();
     return true;
 }
@@ -262,6 +265,18 @@ bool MainWindow::opened(BookFile::OpenResult result) {
         return false;
     }
     return false;
+}
+
+void MainWindow::editServices() {
+    auto *dialog = new ServicesDialog(*m_web, servicesfile::location(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &ServicesDialog::saved, this, [this] {
+        // Every flow holds the window's addresses, so the next request of each goes to the new ones.
+        m_services = ServiceAddresses::configured();
+        m_feedback->hint(m_services.tracking.isSet() ? QStringLiteral("查询服务已保存并生效..")
+                                                     : servicesfile::trackingMissingText());
+    });
+    dialog->open();
 }
 
 void MainWindow::lockHeaders(QTreeWidget *directoryList) {

@@ -78,10 +78,13 @@ private:
     bool opened(BookFile::OpenResult result);
     // Columns can be neither resized nor moved, cells not edited.
     void lockHeaders(QTreeWidget *directoryList);
+    // The "查询服务" dialog over the window; what it saves applies at once.
+    void editServices();
     void shutdown();
     void startTimersOnce();
 
     Platform m_platform;
+    // The flows hold references into it, so a save reaches them all.
     ServiceAddresses m_services;
     programfolder::Places m_places;
     BookFile m_book;

@@ -3,6 +3,8 @@
 
 #include "net/WebClient.h"
 #include "platform/Platform.h"
+#include "store/ProgressStore.h"
+#include "store/StoreError.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
@@ -13,8 +15,7 @@
 namespace {
 
 const QString currentVersion = QStringLiteral("V5.0");
-const QString messageTitle = QStringLiteral("岚舟系列软件");
-// The window stays locked until the version file has come, so it may not take for ever.
+// The check runs in the background, but a request that never ends holds a connection for nothing.
 constexpr int requestLimitMs = 30000;
 
 } // namespace
@@ -29,41 +30,66 @@ StartupCheck::StartupCheck(Collaborators collaborators, std::function<void()> op
     connect(m_timer, &QTimer::timeout, this, &StartupCheck::tick);
 }
 
+void StartupCheck::bookRead() {
+    loadedReport();
+    if (!m_with.services.tracking.isSet()) {
+        m_with.feedback.hint(servicesfile::trackingMissingText());
+    }
+    enableControls();
+}
+
 void StartupCheck::start() {
     m_timer->start();
 }
 
 void StartupCheck::tick() {
-    // Stopped before the request: the window stays live while it waits, and the check runs once.
+    // Stopped before the request, so the check runs once; without a site it stays quiet.
     m_timer->stop();
+    if (m_with.services.site.isEmpty()) {
+        return;
+    }
     m_with.web.get(
-        m_with.site + QStringLiteral("/version/gx.txt"), this,
+        m_with.services.site + QStringLiteral("/version/gx.txt"), this,
         [this](const WebReply &reply) { versionArrived(reply.ok() ? reply.body : QString()); },
         WebLimits{requestLimitMs});
 }
 
 void StartupCheck::versionArrived(const QString &body) {
     // An error page, a captive portal, a cut-off or empty answer is no published version.
-    const bool published = tracking::isPublishedVersion(body);
-    if (!published) {
-        m_with.feedback.dialogs().inform(
-            messageTitle, QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"), MessageIcon::Exclamation);
-        loadedReport();
-        enableControls();
+    // The window is in use by now: the outcome goes to the hint line, never into a message box.
+    if (!tracking::isPublishedVersion(body)) {
+        m_with.feedback.hint(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"));
         return;
     }
     const QString version = body.trimmed();
     if (version == currentVersion) {
-        loadedReport();
-        enableControls();
         readAnnouncement();
         return;
     }
-    m_with.feedback.hint(QStringLiteral("程序已加载完毕..."));
+    tellNewerVersion(version);
+}
+
+void StartupCheck::tellNewerVersion(const QString &version) {
+    // A book that cannot say which version was shown gets the message: better twice than never.
+    std::optional<QString> shown;
+    try {
+        shown = m_with.progress.versionShown();
+    } catch (const StoreError &) {
+        shown.reset();
+    }
+    m_with.feedback.hint(QStringLiteral("发现最新版本![") + version + QStringLiteral("]"));
+    if (shown == version) {
+        return;
+    }
+    try {
+        m_with.progress.setVersionShown(version);
+    } catch (const StoreError &error) {
+        m_with.feedback.hint(error.failureText(QStringLiteral("版本记录")));
+    }
+    // An installed program is updated by its package manager, so the program goes on after the site.
     m_with.feedback.inform(QStringLiteral("发现最新版本![") + version +
                            QStringLiteral("]\n \n确定后自动打开官方网站!"));
-    m_with.desktop.openUrl(m_with.site);
-    m_with.desktop.quit();
+    m_with.desktop.openUrl(m_with.services.site);
 }
 
 void StartupCheck::loadedReport() {
@@ -84,7 +110,7 @@ void StartupCheck::enableControls() {
 
 void StartupCheck::readAnnouncement() {
     m_with.web.get(
-        m_with.site + QStringLiteral("/data/tg.txt"), this,
+        m_with.services.site + QStringLiteral("/data/tg.txt"), this,
         [this](const WebReply &reply) {
             m_announcement = tracking::readAnnouncement(reply.ok() ? reply.body : QString(), m_announcement);
             Q_EMIT announcementRead(m_announcement);

@@ -1,4 +1,5 @@
-// The start-up check: published version, loaded report, controls on, announcement.
+// The start-up check: the window handed over once the book is read, then the published version and the
+// announcement asked for in the background.
 #pragma once
 
 #include "tracking/TrackingText.h"
@@ -11,6 +12,7 @@ class Desktop;
 class Feedback;
 class ParcelPicker;
 class ProgressList;
+class ProgressStore;
 class QTimer;
 class WindowLock;
 class WebClient;
@@ -22,16 +24,22 @@ class StartupCheck final : public QObject {
 public:
     struct Collaborators {
         WebClient &web;
-        QString site;
+        // The window's, changed when the user saves the services; empty keeps the check quiet.
+        const ServiceAddresses &services;
         const Feedback &feedback;
         Desktop &desktop;
         WindowLock &lock;
         ParcelPicker &picker;
         ProgressList &list;
+        // Remembers the version the user was told of.
+        ProgressStore &progress;
     };
     // openAddPage opens the add page the way its toolbar icon does.
     StartupCheck(Collaborators collaborators, std::function<void()> openAddPage, QObject *parent);
 
+    // The book has been read into the picker: the loaded report (or that no tracking service is set),
+    // the add page for an empty book, and the controls enabled, without waiting for the version.
+    void bookRead();
     // Timer3 starts counting when the window is first shown.
     void start();
 
@@ -44,6 +52,8 @@ private:
     void tick();
     // The body of a complete answer with a success status; empty otherwise.
     void versionArrived(const QString &body);
+    // Told once per published version: the message and the site; the program goes on.
+    void tellNewerVersion(const QString &version);
     void loadedReport();
     void enableControls();
     void readAnnouncement();

@@ -47,11 +47,11 @@ int cellTop(WindowChrome::ButtonState state, int pressedRow) {
 } // namespace
 
 WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop,
-                           ServiceAddresses services, std::function<void()> closeProgram)
+                           const ServiceAddresses &services, std::function<void()> closeProgram)
     : QObject(window)
     , m_window(window)
     , m_desktop(&desktop)
-    , m_services(std::move(services))
+    , m_services(services)
     , m_closeProgram(std::move(closeProgram))
     , m_frame(QStringLiteral(":/parcelbook/skin_frame.png"))
     , m_buttonCells(QStringLiteral(":/parcelbook/skin_buttons.png"))

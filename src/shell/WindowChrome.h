@@ -47,8 +47,8 @@ public:
 
     // Takes the window's caption away, so call it before the window is first shown. closeProgram
     // closes the database and ends the program; the close button calls it without asking.
-    WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop, ServiceAddresses services,
-                 std::function<void()> closeProgram);
+    WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop,
+                 const ServiceAddresses &services, std::function<void()> closeProgram);
 
     // The pages move the window like its background, and the quick picks light up under the pointer.
     void attachPages(const ChromePages &pages);
@@ -75,7 +75,8 @@ private:
 
     QWidget *m_window;
     Desktop *m_desktop;
-    ServiceAddresses m_services;
+    // The window's own, changed when the user saves the services.
+    const ServiceAddresses &m_services;
     std::function<void()> m_closeProgram;
     QPixmap m_frame;
     QPixmap m_buttonCells;

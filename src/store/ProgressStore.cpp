@@ -134,3 +134,11 @@ std::optional<QDate> ProgressStore::quotaUsedUpOn() {
 void ProgressStore::setQuotaUsedUpOn(QDate day) {
     setPreference(QStringLiteral("quota.usedUpOn"), day.toString(Qt::ISODate));
 }
+
+std::optional<QString> ProgressStore::versionShown() {
+    return preference(QStringLiteral("version.shown"));
+}
+
+void ProgressStore::setVersionShown(const QString &version) {
+    setPreference(QStringLiteral("version.shown"), version);
+}

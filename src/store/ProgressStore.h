@@ -61,6 +61,9 @@ public:
     // window's modes, a watch) send nothing more that day, whichever process heard it.
     std::optional<QDate> quotaUsedUpOn();
     void setQuotaUsedUpOn(QDate day);
+    // The last published version the user was told of, so each is told once; nothing before the first.
+    std::optional<QString> versionShown();
+    void setVersionShown(const QString &version);
 
 private:
     std::optional<QString> preference(const QString &name);

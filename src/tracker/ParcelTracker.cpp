@@ -1,6 +1,7 @@
 // The tracker: queries, their answers, new progress, adds, deletes and the automatic modes.
 #include "tracker/ParcelTracker.h"
 
+#include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
@@ -122,8 +123,7 @@ bool ParcelTracker::queryParcel(ParcelId id, bool automatic) {
     m_shownStatus.reset();
     Q_EMIT parcelSelected(*parcel);
     Q_EMIT hint(QStringLiteral("未查询"));
-    send(*parcel, Purpose::Query, automatic);
-    return true;
+    return send(*parcel, Purpose::Query, automatic);
 }
 
 bool ParcelTracker::addParcel(const TrackedParcel &parcel) {
@@ -131,18 +131,22 @@ bool ParcelTracker::addParcel(const TrackedParcel &parcel) {
         return false;
     }
     Q_EMIT hint(QStringLiteral("未查询"));
-    send(parcel, Purpose::Add, false);
-    return true;
+    return send(parcel, Purpose::Add, false);
 }
 
-void ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool automatic) {
+bool ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool automatic) {
     // The new request replaces the one still waiting (it is aborted) and an answer not yet parsed.
+    if (!m_with.tracking.isSet()) {
+        // Nothing can be asked: said at once, with no request and so no ten-second wait.
+        Q_EMIT hint(servicesfile::trackingMissingText());
+        return false;
+    }
     if (m_pending) {
         delete m_pending->request;
     }
     m_parseTimer->stop();
     m_parsing.reset();
-    auto *request = new TrackingRequest(m_with.web, m_with.trackingAddress, parcel.companyCode, parcel.number,
+    auto *request = new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number,
                                         parcel.id, ++m_serial, this);
     m_pending = Pending{request, parcel, purpose, automatic};
     connect(request, &TrackingRequest::answered, this,
@@ -151,6 +155,7 @@ void ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool auto
     m_watch->start();
     Q_EMIT queryStarted(parcel);
     Q_EMIT hint(parcel.company + QStringLiteral(":") + parcel.goods + QStringLiteral("查询中..."));
+    return true;
 }
 
 void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answer) {

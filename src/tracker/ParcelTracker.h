@@ -24,6 +24,7 @@ class ProgressStore;
 class QTimer;
 class TrackingRequest;
 class WebClient;
+struct TrackingService;
 
 class ParcelTracker final : public QObject {
     Q_OBJECT
@@ -32,7 +33,8 @@ class ParcelTracker final : public QObject {
 public:
     struct Collaborators {
         WebClient &web;
-        QString trackingAddress;
+        // The user may change the service while the program runs; a request takes it as it is then.
+        const TrackingService &tracking;
         ParcelStore &parcels;
         CourierStore &couriers;
         const Clock &clock;
@@ -56,12 +58,13 @@ public:
     bool busy() const;
 
     // The parcel becomes current and is queried. False, with the reason said, when it cannot be read,
-    // is no longer in the book, or an add is still waiting for its answer.
+    // is no longer in the book, an add is still waiting for its answer, or no tracking service is set.
     bool selectParcel(ParcelId id);
     // Reads the current parcel anew (its stored count may have changed) and queries it.
     bool queryCurrentParcel();
     // Asks the service about a parcel not yet in the book and stores it as its answer allows; the
-    // current parcel stays as it is until the new one is stored.
+    // current parcel stays as it is until the new one is stored. False, with the reason said, while an
+    // add waits or no tracking service is set.
     bool addParcel(const TrackedParcel &parcel);
     // Deletes the parcel's row after the user has confirmed, and says how that went; everything the
     // tracker held of the parcel goes with it.
@@ -121,7 +124,8 @@ private:
     // Refuses while an add waits; says so.
     bool addInFlight();
     bool queryParcel(ParcelId id, bool automatic);
-    void send(const TrackedParcel &parcel, Purpose purpose, bool automatic);
+    // False, with the reason said, while no tracking service is set.
+    bool send(const TrackedParcel &parcel, Purpose purpose, bool automatic);
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);
     void queryAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);
     void addAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);

@@ -60,9 +60,9 @@ void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking
     inputs.announcementAddress = m_announcement.address;
     inputs.announcementText = m_announcement.text;
     inputs.now = clockText(m_outlets.clock.now());
-    inputs.sites = MailSites::fromEnvironment();
+    inputs.sites = MailSites::configured();
 
-    const MailSettings settings = MailSettings::fromEnvironment();
+    const MailSettings settings = MailSettings::configured();
     const MailMessage message{settings.from, m_outlets.switches.address(), notify::mailSubject(inputs.goods),
                               notify::mailBody(inputs), notify::mailText(inputs)};
     ++m_inFlight;

@@ -2,6 +2,7 @@
 // announced by the tracker's rules, without a question to anyone.
 #include "tracker/WatchPass.h"
 
+#include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
@@ -28,7 +29,8 @@ bool WatchPass::running() const {
 }
 
 bool WatchPass::start() {
-    if (m_running) {
+    // Without a tracking service there is nothing to watch, and nothing to say every few minutes.
+    if (m_running || !m_with.tracking.isSet()) {
         return false;
     }
     m_checked = 0;
@@ -83,7 +85,7 @@ std::optional<TrackedParcel> WatchPass::readParcel(ParcelId id) {
 }
 
 void WatchPass::send(const TrackedParcel &parcel) {
-    auto *request = new TrackingRequest(m_with.web, m_with.trackingAddress, parcel.companyCode, parcel.number,
+    auto *request = new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number,
                                         parcel.id, ++m_serial, this);
     auto *limit = new QTimer(this);
     limit->setObjectName(QStringLiteral("answerLimit"));

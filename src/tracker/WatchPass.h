@@ -18,6 +18,7 @@ class ProgressStore;
 class QTimer;
 class TrackingRequest;
 class WebClient;
+struct TrackingService;
 
 class WatchPass final : public QObject {
     Q_OBJECT
@@ -26,7 +27,8 @@ class WatchPass final : public QObject {
 public:
     struct Collaborators {
         WebClient &web;
-        QString trackingAddress;
+        // The user may change the service while the program runs; a request takes it as it is then.
+        const TrackingService &tracking;
         ParcelStore &parcels;
         CourierStore &couriers;
         ProgressStore &progress;
@@ -40,8 +42,9 @@ public:
     WatchPass(Collaborators collaborators, QObject *parent);
     ~WatchPass() override;
 
-    // Starts a pass over the parcels not signed for; false when one is running already, or when the
-    // service said today's queries are used up (then `finished` follows at once with quotaUsedUp).
+    // Starts a pass over the parcels not signed for; false when one is running already, when no
+    // tracking service is set, or when the service said today's queries are used up (then `finished`
+    // follows at once with quotaUsedUp).
     bool start();
     bool running() const;
 

@@ -5,7 +5,7 @@
 
 #include <QNetworkReply>
 
-TrackingRequest::TrackingRequest(WebClient &web, const QString &serviceAddress, const QString &companyCode,
+TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service, const QString &companyCode,
                                  QString number, ParcelId parcelId, quint64 serial, QObject *parent)
     : QObject(parent)
     , m_number(std::move(number))
@@ -13,7 +13,7 @@ TrackingRequest::TrackingRequest(WebClient &web, const QString &serviceAddress, 
     , m_serial(serial) {
     // A transfer that failed (cut off, too large, no answer) is no answer at all, whatever came.
     m_reply = web.get(
-        tracking::queryUrl(serviceAddress, companyCode, m_number), this,
+        tracking::queryUrl(service, companyCode, m_number), this,
         [this](const WebReply &reply) {
             Q_EMIT answered(reply.failed ? tracking::TrackingAnswer()
                                          : tracking::interpretAnswer(reply.body));

@@ -10,6 +10,7 @@
 
 class QNetworkReply;
 class WebClient;
+struct TrackingService;
 
 class TrackingRequest final : public QObject {
     Q_OBJECT
@@ -17,8 +18,8 @@ class TrackingRequest final : public QObject {
 
 public:
     // Sends the query for the number at once. parcelId is invalid for a number not yet in the book.
-    TrackingRequest(WebClient &web, const QString &serviceAddress, const QString &companyCode, QString number,
-                    ParcelId parcelId, quint64 serial, QObject *parent = nullptr);
+    TrackingRequest(WebClient &web, const TrackingService &service, const QString &companyCode,
+                    QString number, ParcelId parcelId, quint64 serial, QObject *parent = nullptr);
     // A request dropped before its answer aborts its reply, so it holds no connection.
     ~TrackingRequest() override;
 

@@ -12,10 +12,6 @@ namespace tracking {
 
 namespace {
 
-const QString accountId = QStringLiteral("271828");
-const QString accountKey = QStringLiteral("3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f");
-const QString secondKey = QStringLiteral("5B1E7C20A94D3F86E2C70B19D4A6F853");
-
 // The markers without their opening quote: a marker is looked for at every double quote.
 constexpr std::u16string_view timeKey = u"time\":\"";
 constexpr std::u16string_view contextKey = u"context\":\"";
@@ -91,10 +87,10 @@ QList<ProgressEntry> entriesAt(QStringView answer, const Markers &markers, int c
 
 } // namespace
 
-QString queryUrl(const QString &serviceAddress, const QString &companyCode, const QString &number) {
-    return serviceAddress + QStringLiteral("/?id=") + accountId + QStringLiteral("&secret=") + accountKey +
-           QStringLiteral("&com=") + companyCode + QStringLiteral("&nu=") + number + QStringLiteral("&id=") +
-           secondKey + QStringLiteral("&type=json&ord=desc");
+QString queryUrl(const TrackingService &service, const QString &companyCode, const QString &number) {
+    return service.address + QStringLiteral("/?id=") + service.accountId + QStringLiteral("&secret=") +
+           service.accountKey + QStringLiteral("&com=") + companyCode + QStringLiteral("&nu=") + number +
+           QStringLiteral("&id=") + service.secondKey + QStringLiteral("&type=json&ord=desc");
 }
 
 std::optional<QString> resultCode(const QString &answer) {

@@ -1,6 +1,8 @@
 // Reading the tracking service's answers by plain text search, and the texts built from them.
 #pragma once
 
+#include "net/ServiceAddresses.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -17,8 +19,8 @@ enum class DeliveryStatus { SignedFor, OutForDelivery, InTransit };
 
 namespace tracking {
 
-// The query for one parcel, appended to the service address; values are pasted as stored.
-QString queryUrl(const QString &serviceAddress, const QString &companyCode, const QString &number);
+// The query for one parcel with the service's account, appended to its address; values are pasted as stored.
+QString queryUrl(const TrackingService &service, const QString &companyCode, const QString &number);
 
 // The text after the first errCode marker up to the next double quote; nothing when the answer
 // carries no result code at all (an error page, say).

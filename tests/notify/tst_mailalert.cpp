@@ -150,7 +150,7 @@ void MailAlertTest::newProgress_mailsTheNewestEntry() {
     expected.announcementText = QStringLiteral("双十二活动");
     expected.announcementAddress = QStringLiteral("http://127.0.0.1/sale");
     expected.now = clockText(h.fake.clock.current);
-    expected.sites = MailSites::fromEnvironment();
+    expected.sites = MailSites::configured();
     QCOMPARE(html.trimmed(), notify::mailBody(expected).trimmed());
     QCOMPARE(mail[QStringLiteral("plain")].toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
              notify::mailText(expected));

@@ -1,20 +1,31 @@
 // Start-up of the real main window over a temporary program folder.
+#include "net/ServiceAddresses.h"
 #include "shell/MainWindow.h"
 #include "store/ParcelStore.h"
 #include "store/SettingsStore.h"
 #include "support/FakePlatform.h"
+#include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
+#include "support/TrackingAnswers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrlQuery>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,6 +63,8 @@ private Q_SLOTS:
     void secondCopy_isRefusedAndKilledCopyLeavesNoLock();
     void returnToIdle_hidesPagesAndUnlocks();
     void showThenStart_firstFrameThenTheBook();
+    void unconfiguredStart_saysSoAtOnceAndStaysQuiet();
+    void servicesDialog_testsSavesAndAppliesAtOnce();
 };
 
 void StartupTest::start_arrangesTheWindow() {
@@ -68,14 +81,15 @@ void StartupTest::start_arrangesTheWindow() {
     }
     QCOMPARE(text(window, QStringLiteral("Label12_0")), QStringLiteral("快件状态"));
     QCOMPARE(text(window, QStringLiteral("Label11_0")), QStringLiteral("查询提示："));
-    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("程序检测更新中..."));
+    // No service is set in a test's own configuration folder.
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), servicesfile::trackingMissingText());
     QCOMPARE(text(window, QStringLiteral("Label11_3")), QStringLiteral("5.0.82"));
     QCOMPARE(text(window, QStringLiteral("Label11_4")), QStringLiteral("岚舟出品"));
     QCOMPARE(text(window, QStringLiteral("Label11_5")), QStringLiteral("Time"));
     QVERIFY(fake.dialogs.shown.isEmpty());
 
     auto *list = child<QTreeWidget>(window, QStringLiteral("ListView1"));
-    QVERIFY(!list->isEnabled());
+    QVERIFY(list->isEnabled());
     QCOMPARE(list->headerItem()->text(0), QStringLiteral("Num"));
     QCOMPARE(list->headerItem()->text(1), QStringLiteral("时间"));
     QCOMPARE(list->headerItem()->text(2), QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )"));
@@ -100,7 +114,7 @@ void StartupTest::start_arrangesTheWindow() {
     for (int element = 1; element <= 7; ++element) {
         auto *icon = child<QToolButton>(window, QStringLiteral("Image2_%1").arg(element));
         QCOMPARE(icon->size(), QSize(53, 53));
-        QVERIFY(!icon->isEnabled());
+        QVERIFY(icon->isEnabled());
         QCOMPARE(text(window, QStringLiteral("Label25_%1").arg(element)), captions[element]);
     }
     QVERIFY(child<QToolButton>(window, QStringLiteral("Image2_1"))->x() <
@@ -111,7 +125,8 @@ void StartupTest::start_arrangesTheWindow() {
     const QSize pageSizes[] = {{337, 345}, {569, 313}, {353, 273}, {297, 289}, {601, 441}};
     for (int element = 0; element < 5; ++element) {
         QWidget *page = child<QWidget>(window, QStringLiteral("kdmenu_%1").arg(element));
-        QVERIFY(!page->isVisible());
+        // The book is empty, so the add page is open.
+        QCOMPARE(page->isVisible(), element == 0);
         QCOMPARE(page->size(), pageSizes[element]);
     }
 
@@ -138,7 +153,7 @@ void StartupTest::picker_listsEveryParcelAndKeepsEntriesOfAnEmptyBook() {
     MainWindow window(fake.platform(), folder.path());
     QVERIFY(window.start());
     auto *picker = child<QComboBox>(window, QStringLiteral("Text1"));
-    QVERIFY(!picker->isEnabled());
+    QVERIFY(picker->isEnabled());
     QCOMPARE(entries(picker), QStringList({QStringLiteral("爸爸衣服"), QStringLiteral("妈妈's 鞋"),
                                            QStringLiteral("爸爸衣服")}));
     QCOMPARE(picker->currentIndex(), -1);
@@ -360,6 +375,114 @@ void StartupTest::showThenStart_firstFrameThenTheBook() {
     window.showThenStart();
     QTRY_COMPARE(broken.desktop.quits, 1);
     QVERIFY(broken.dialogs.texts().first().startsWith(QStringLiteral("数据库链接出错!")));
+}
+
+void StartupTest::unconfiguredStart_saysSoAtOnceAndStaysQuiet() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString missing = servicesfile::trackingMissingText();
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), missing);
+    // The check has no site to ask: nothing is said, nothing is opened.
+    QVERIFY(QMetaObject::invokeMethod(child<QTimer>(window, QStringLiteral("Timer3")), "timeout"));
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), missing);
+
+    // A query says so at once: no request, no ten-second watch, the window stays free.
+    auto *picker = child<QComboBox>(window, QStringLiteral("Text1"));
+    picker->setCurrentIndex(0);
+    Q_EMIT picker->activated(0);
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), missing);
+    QVERIFY(!child<QTimer>(window, QStringLiteral("Timer7"))->isActive());
+    QVERIFY(picker->isEnabled());
+    QVERIFY(!child<QLabel>(window, QStringLiteral("AniGIF1"))->isVisible());
+
+    // Calibration without its addresses asks nobody and says why.
+    QTest::keyClick(&window, Qt::Key_F9);
+    QTest::mouseClick(child<QPushButton>(window, QStringLiteral("Command3")), Qt::LeftButton);
+    QCOMPARE(fake.dialogs.texts(),
+             QStringList({QStringLiteral("尚未设置时间服务,请在设置页的“查询服务”中填写")}));
+    QVERIFY(child<QPushButton>(window, QStringLiteral("Command3"))->isEnabled());
+    QCOMPARE(fake.desktop.quits, 0);
+}
+
+void StartupTest::servicesDialog_testsSavesAndAppliesAtOnce() {
+    QTemporaryDir config;
+    const auto restore =
+        qScopeGuard([before = qgetenv("XDG_CONFIG_HOME")] { qputenv("XDG_CONFIG_HOME", before); });
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    HttpStub stub;
+    QVERIFY(stub.listen());
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QTest::keyClick(&window, Qt::Key_F9);
+    auto *open = child<QPushButton>(window, QStringLiteral("servicesButton"));
+    QCOMPARE(open->accessibleName(), QStringLiteral("查询服务"));
+    QTest::mouseClick(open, Qt::LeftButton);
+    auto *dialog = window.findChild<QDialog *>(QStringLiteral("servicesDialog"));
+    QVERIFY(dialog && dialog->isVisible());
+    const auto box = [dialog](const char *name) {
+        return dialog->findChild<QLineEdit *>(QLatin1String(name));
+    };
+    QCOMPARE(box("smtpPassword")->echoMode(), QLineEdit::Password);
+    auto *test = dialog->findChild<QPushButton *>(QStringLiteral("testButton"));
+    auto *verdict = dialog->findChild<QLabel *>(QStringLiteral("testVerdict"));
+
+    const struct {
+        QByteArray answer;
+        QString verdict;
+    } trials[] = {
+        {harness::answerWith(harness::inTransit()),
+         QStringLiteral("测试成功:查询服务应答正常,样例单号有 3 条物流进度")},
+        {"<html>登录</html>", QStringLiteral("测试失败:服务有应答,但不是快递查询的答复(没有 errCode)")},
+        {harness::codeAnswer("2"),
+         QStringLiteral("测试失败:查询服务答复结果码 2 验证码错误,可能此快递公司失效,请联系管理员")},
+    };
+    box("trackingAddress")->setText(stub.baseUrl() + QStringLiteral("/"));
+    box("accountId")->setText(QStringLiteral("99"));
+    for (const auto &trial : trials) {
+        stub.answer(QStringLiteral("/"), trial.answer);
+        stub.delay(QStringLiteral("/"), 100);
+        stub.clearRequests();
+        QTest::mouseClick(test, Qt::LeftButton);
+        // The window goes on while the service thinks.
+        QVERIFY(!test->isEnabled());
+        bool ran = false;
+        QTimer::singleShot(10, [&ran] { ran = true; });
+        QTRY_VERIFY(ran);
+        QTRY_COMPARE(verdict->text(), trial.verdict);
+        QVERIFY(test->isEnabled());
+        const QUrlQuery sent(QString::fromLatin1(stub.requests(QStringLiteral("/")).first().query));
+        QCOMPARE(sent.allQueryItemValues(QStringLiteral("id")).first(), QStringLiteral("99"));
+        QCOMPARE(sent.queryItemValue(QStringLiteral("nu")), QStringLiteral("3101234567890"));
+    }
+    QVERIFY(!QFile::exists(servicesfile::location()));
+
+    // Saved: the file is the user's alone, and the next query goes to the new service.
+    stub.answer(QStringLiteral("/"), harness::answerWith(harness::inTransit()));
+    stub.delay(QStringLiteral("/"), 0);
+    stub.clearRequests();
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveButton")), Qt::LeftButton);
+    QTRY_VERIFY(!window.findChild<QDialog *>(QStringLiteral("servicesDialog")));
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(servicesfile::location()).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, 0600u);
+    QCOMPARE(servicesfile::read(servicesfile::location()).addresses.tracking.address, stub.baseUrl());
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("查询服务已保存并生效.."));
+    auto *picker = child<QComboBox>(window, QStringLiteral("Text1"));
+    picker->setCurrentIndex(0);
+    Q_EMIT picker->activated(0);
+    QTRY_COMPARE(child<QTreeWidget>(window, QStringLiteral("ListView1"))->topLevelItemCount(), 3);
+    QCOMPARE(stub.count(QStringLiteral("/")), 1);
 }
 
 QTEST_MAIN(StartupTest)

@@ -4,6 +4,7 @@
 #include "store/ParcelStore.h"
 #include "store/Schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -27,6 +28,16 @@ QString templateDatabase() {
     }();
     return path;
 }
+
+// A test never reads the services file of the person who runs it: the services are the ones it sets.
+// Its configuration folder is one that is never made, unless a test points it elsewhere itself.
+void withoutTheUsersServices() {
+    qputenv("XDG_CONFIG_HOME",
+            (QDir::tempPath() +
+             QStringLiteral("/parcelbook-test-%1-no-config").arg(QCoreApplication::applicationPid()))
+                .toUtf8());
+}
+Q_CONSTRUCTOR_FUNCTION(withoutTheUsersServices)
 
 } // namespace
 

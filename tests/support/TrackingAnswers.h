@@ -1,12 +1,21 @@
 // Tracking answers as the service writes them, for tests that script the loopback service.
 #pragma once
 
+#include "net/ServiceAddresses.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
 
 namespace harness {
+
+// The tracking service at this address with the built-in account, as a user who set only the address has it.
+inline TrackingService serviceAt(const QString &address) {
+    ServiceSettings settings;
+    settings.addresses.tracking.address = address;
+    return servicesfile::withBuiltInValues(settings).addresses.tracking;
+}
 
 // A success answer with these (time, progress) entries, newest first.
 inline QByteArray answerWith(const QList<QPair<QString, QString>> &entries,

@@ -8,6 +8,7 @@
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
+#include "support/TrackingAnswers.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -61,13 +62,14 @@ public:
 
 // The tracker composed as the window composes it, with everything it emits recorded.
 struct Rig {
-    explicit Rig(const QString &serviceAddress) {
+    explicit Rig(const QString &serviceAddress)
+        : tracking(harness::serviceAt(serviceAddress)) {
         // As the window's first open of the book adds them.
         ProgressStore::addMissingTables(db);
         alerts = new ProgressAlerts(
             {&fake.sound, chime, fake.desktop, fake.recordingMailer, fake.clock, switches}, &owner);
         tracker = new ParcelTracker(
-            {web, serviceAddress, parcels, couriers, fake.clock, fake.dialogs, *alerts, progress}, &owner);
+            {web, tracking, parcels, couriers, fake.clock, fake.dialogs, *alerts, progress}, &owner);
         QObject::connect(tracker, &ParcelTracker::hint, &owner,
                          [this](const QString &text) { hints.append(text); });
         QObject::connect(tracker, &ParcelTracker::progressShown, &owner,
@@ -121,6 +123,7 @@ struct Rig {
     ProgressStore progress{db};
     TestSwitches switches;
     WebClient web;
+    TrackingService tracking;
 
     QStringList hints;
     QList<UpdateState> shown;

@@ -40,13 +40,14 @@ public:
 // number as scripted (the standing answer otherwise), or holds it.
 struct Rig {
     explicit Rig(HttpStub &stub)
-        : stub(stub) {
+        : stub(stub)
+        , tracking(harness::serviceAt(stub.baseUrl())) {
         ProgressStore::addMissingTables(db);
         fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
         alerts = new ProgressAlerts({&fake.sound, QStringLiteral("/nowhere/ts.mp3"), fake.desktop,
                                      fake.recordingMailer, fake.clock, switches},
                                     &owner);
-        pass = new WatchPass({web, stub.baseUrl(), parcels, couriers, progress, fake.clock, *alerts}, &owner);
+        pass = new WatchPass({web, tracking, parcels, couriers, progress, fake.clock, *alerts}, &owner);
         QObject::connect(pass, &WatchPass::parcelChecked, &owner,
                          [this](const QueryOutcome &outcome) { checked.append(outcome); });
         QObject::connect(pass, &WatchPass::finished, &owner, [this](int count, int failed, bool quota) {
@@ -82,6 +83,7 @@ struct Rig {
     }
 
     HttpStub &stub;
+    TrackingService tracking;
     TempProgramFolder folder;
     FakePlatform fake;
     Database db = folder.open();
@@ -263,7 +265,7 @@ void WatchPassTest::usedUpQuotaEndsThePassForTheDay() {
     QVERIFY(!r.pass->start());
     QCOMPARE(r.finished.last(), (Rig::Finished{0, 0, true}));
     ParcelTracker tracker(
-        {r.web, m_stub.baseUrl(), r.parcels, r.couriers, r.fake.clock, r.fake.dialogs, *r.alerts, r.progress},
+        {r.web, r.tracking, r.parcels, r.couriers, r.fake.clock, r.fake.dialogs, *r.alerts, r.progress},
         nullptr);
     QStringList hints;
     QObject::connect(&tracker, &ParcelTracker::hint, &r.owner,

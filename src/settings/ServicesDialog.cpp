@@ -1,0 +1,162 @@
+// The services dialog: the file's values in boxes, a trial query, and the file written on "保存".
+#include "settings/ServicesDialog.h"
+
+#include "tracking/TrackingRequest.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// A number and company any tracking service of this kind can be asked about.
+const QString sampleCompany = QStringLiteral("yuantong");
+const QString sampleNumber = QStringLiteral("3101234567890");
+
+QString verdictOf(const tracking::TrackingAnswer &answer) {
+    switch (answer.kind) {
+    case tracking::AnswerKind::NoAnswer:
+        return QStringLiteral("测试失败:查询服务没有应答,请检查地址和网络");
+    case tracking::AnswerKind::Unreadable:
+        return QStringLiteral("测试失败:服务有应答,但不是快递查询的答复(没有 errCode)");
+    case tracking::AnswerKind::Success:
+        return QStringLiteral("测试成功:查询服务应答正常,样例单号有 %1 条物流进度")
+            .arg(answer.entries.size());
+    case tracking::AnswerKind::NotKnown:
+        return QStringLiteral("测试成功:查询服务应答正常(样例单号不存在)");
+    case tracking::AnswerKind::Failure:
+        return QStringLiteral("测试失败:查询服务答复结果码 %1 %2").arg(answer.code, answer.message);
+    }
+    return {};
+}
+
+} // namespace
+
+ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
+    : QDialog(parent)
+    , m_web(web)
+    , m_file(std::move(file)) {
+    setObjectName(QStringLiteral("servicesDialog"));
+    setWindowTitle(QStringLiteral("查询服务"));
+    const ServiceSettings stored = servicesfile::read(m_file);
+    const TrackingService &tracking = stored.addresses.tracking;
+    auto *form = new QFormLayout;
+    const auto add = [this, form](const QString &name, const QString &caption, const QString &value) {
+        QLineEdit *box = addBox(name, caption, value);
+        form->addRow(caption, box);
+        return box;
+    };
+    m_tracking = add(QStringLiteral("trackingAddress"), QStringLiteral("快递查询服务地址"), tracking.address);
+    m_accountId = add(QStringLiteral("accountId"), QStringLiteral("账号"), tracking.accountId);
+    m_accountKey = add(QStringLiteral("accountKey"), QStringLiteral("账号密钥"), tracking.accountKey);
+    m_secondKey = add(QStringLiteral("secondKey"), QStringLiteral("第二密钥"), tracking.secondKey);
+    m_recognition = add(QStringLiteral("recognitionAddress"), QStringLiteral("快递公司识别服务地址"),
+                        stored.addresses.recognition);
+    m_site =
+        add(QStringLiteral("siteAddress"), QStringLiteral("官方网站(版本与公告)"), stored.addresses.site);
+    m_makerSite =
+        add(QStringLiteral("makerAddress"), QStringLiteral("出品方网站"), stored.addresses.makerSite);
+    m_time = add(QStringLiteral("timeAddress"), QStringLiteral("时间服务地址"), stored.addresses.time);
+    m_probe = add(QStringLiteral("probeAddress"), QStringLiteral("联网检测地址"), stored.addresses.probe);
+    m_smtpUrl =
+        add(QStringLiteral("smtpUrl"), QStringLiteral("发信服务器(smtp://主机:端口)"), stored.mail.smtpUrl);
+    m_mailFrom = add(QStringLiteral("mailFrom"), QStringLiteral("发件人地址"), stored.mail.from);
+    m_smtpUser = add(QStringLiteral("smtpUser"), QStringLiteral("发信账号(空则用发件人)"), stored.mail.user);
+    m_smtpPassword = add(QStringLiteral("smtpPassword"), QStringLiteral("发信密码"), stored.mail.password);
+    m_smtpPassword->setEchoMode(QLineEdit::Password);
+    m_tracking->setPlaceholderText(QStringLiteral("例如 https://api.example.com"));
+    m_accountId->setPlaceholderText(QStringLiteral("空则使用内置账号"));
+
+    QString note = QStringLiteral("保存后地址与账号立即生效,邮件设置在下次启动时生效。\n文件:") + m_file;
+    if (const QStringList variables = servicesfile::overridingVariables(); !variables.isEmpty()) {
+        note += QStringLiteral("\n以下环境变量优先于此处的设置:") + variables.join(QStringLiteral(", "));
+    }
+    auto *noteLabel = new QLabel(note, this);
+    noteLabel->setObjectName(QStringLiteral("servicesNote"));
+    noteLabel->setWordWrap(true);
+    m_verdict = new QLabel(this);
+    m_verdict->setObjectName(QStringLiteral("testVerdict"));
+    m_verdict->setWordWrap(true);
+
+    auto *buttons = new QDialogButtonBox(this);
+    m_test = buttons->addButton(QStringLiteral("测试"), QDialogButtonBox::ActionRole);
+    m_test->setObjectName(QStringLiteral("testButton"));
+    m_test->setAccessibleName(QStringLiteral("测试查询服务"));
+    QPushButton *saveButton = buttons->addButton(QStringLiteral("保存"), QDialogButtonBox::AcceptRole);
+    saveButton->setObjectName(QStringLiteral("saveButton"));
+    saveButton->setAccessibleName(QStringLiteral("保存"));
+    QPushButton *cancelButton = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setAccessibleName(QStringLiteral("取消"));
+    connect(m_test, &QPushButton::clicked, this, &ServicesDialog::test);
+    connect(saveButton, &QPushButton::clicked, this, &ServicesDialog::save);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(noteLabel);
+    layout->addWidget(m_verdict);
+    layout->addWidget(buttons);
+}
+
+QLineEdit *ServicesDialog::addBox(const QString &objectName, const QString &caption, const QString &value) {
+    auto *box = new QLineEdit(value, this);
+    box->setObjectName(objectName);
+    box->setAccessibleName(caption);
+    return box;
+}
+
+ServiceSettings ServicesDialog::boxes() const {
+    ServiceSettings settings;
+    ServiceAddresses &addresses = settings.addresses;
+    addresses.tracking = {m_tracking->text(), m_accountId->text(), m_accountKey->text(), m_secondKey->text()};
+    addresses.recognition = m_recognition->text();
+    addresses.site = m_site->text();
+    addresses.makerSite = m_makerSite->text();
+    addresses.time = m_time->text();
+    addresses.probe = m_probe->text();
+    settings.mail = {m_smtpUrl->text(), m_mailFrom->text(), m_smtpUser->text(), m_smtpPassword->text()};
+    return settings;
+}
+
+void ServicesDialog::test() {
+    // The boxes as they stand, with the built-in account where they leave it out, as a saved file would.
+    const TrackingService service = servicesfile::withBuiltInValues(boxes()).addresses.tracking;
+    if (!service.isSet()) {
+        m_verdict->setText(QStringLiteral("请先填写快递查询服务地址"));
+        return;
+    }
+    m_test->setEnabled(false);
+    m_verdict->setText(QStringLiteral("正在测试,请稍候.."));
+    auto *request = new TrackingRequest(m_web, service, sampleCompany, sampleNumber, ParcelId(), 0, this);
+    m_request = request;
+    connect(request, &TrackingRequest::answered, this,
+            [this, request](const tracking::TrackingAnswer &answer) { tested(request, verdictOf(answer)); });
+    QTimer::singleShot(testLimitMs, request, [this, request] {
+        tested(request, QStringLiteral("测试失败:%1 秒内没有应答").arg(testLimitMs / 1000));
+    });
+}
+
+void ServicesDialog::tested(TrackingRequest *request, const QString &verdict) {
+    // Whichever ends the trial first, the answer or the limit, the other is not heard.
+    if (request != m_request) {
+        return;
+    }
+    m_request = nullptr;
+    request->deleteLater();
+    m_verdict->setText(verdict);
+    m_test->setEnabled(true);
+}
+
+void ServicesDialog::save() {
+    if (const QString failure = servicesfile::write(m_file, boxes()); !failure.isEmpty()) {
+        m_verdict->setText(QStringLiteral("保存失败:") + failure);
+        return;
+    }
+    Q_EMIT saved();
+    accept();
+}

@@ -1,0 +1,56 @@
+// The "查询服务" dialog: the user's services file edited in the window, with a trial query of the
+// tracking service as the boxes stand.
+#pragma once
+
+#include "net/ServiceAddresses.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TrackingRequest;
+class WebClient;
+
+class ServicesDialog final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ServicesDialog)
+
+public:
+    // Shows what the file holds; "保存" writes it back and emits saved.
+    ServicesDialog(WebClient &web, QString file, QWidget *parent);
+
+    // How long the trial query waits for its answer.
+    static constexpr int testLimitMs = 10000;
+
+Q_SIGNALS:
+    // The file now holds the boxes' values.
+    void saved();
+
+private:
+    QLineEdit *addBox(const QString &objectName, const QString &caption, const QString &value);
+    ServiceSettings boxes() const;
+    // "测试": one query of a sample number with the boxes' address and account; the window stays live.
+    void test();
+    void tested(TrackingRequest *request, const QString &verdict);
+    void save();
+
+    WebClient &m_web;
+    const QString m_file;
+    QLineEdit *m_tracking;
+    QLineEdit *m_accountId;
+    QLineEdit *m_accountKey;
+    QLineEdit *m_secondKey;
+    QLineEdit *m_recognition;
+    QLineEdit *m_site;
+    QLineEdit *m_makerSite;
+    QLineEdit *m_time;
+    QLineEdit *m_probe;
+    QLineEdit *m_smtpUrl;
+    QLineEdit *m_mailFrom;
+    QLineEdit *m_smtpUser;
+    QLineEdit *m_smtpPassword;
+    QPushButton *m_test;
+    QLabel *m_verdict;
+    TrackingRequest *m_request = nullptr;
+};
