@@ -5,6 +5,7 @@
 #include "text/NumberText.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace {
 const QString accountId = QStringLiteral("271828");
 const QString accountKey = QStringLiteral("3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f");
 const QString secondKey = QStringLiteral("5B1E7C20A94D3F86E2C70B19D4A6F853");
+
+QString queryValue(const QString &text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
 
 // The markers without their opening quote: a marker is looked for at every double quote.
 constexpr std::u16string_view timeKey = u"time\":\"";
@@ -93,8 +98,12 @@ QList<ProgressEntry> entriesAt(QStringView answer, const Markers &markers, int c
 
 QString queryUrl(const QString &serviceAddress, const QString &companyCode, const QString &number) {
     return serviceAddress + QStringLiteral("/?id=") + accountId + QStringLiteral("&secret=") + accountKey +
-           QStringLiteral("&com=") + companyCode + QStringLiteral("&nu=") + number + QStringLiteral("&id=") +
-           secondKey + QStringLiteral("&type=json&ord=desc");
+           QStringLiteral("&com=") + queryValue(companyCode) + QStringLiteral("&nu=") + queryValue(number) +
+           QStringLiteral("&id=") + secondKey + QStringLiteral("&type=json&ord=desc");
+}
+
+QString recognitionUrl(const QString &serviceAddress, const QString &number) {
+    return serviceAddress + QStringLiteral("/autonumber/auto?num=") + queryValue(number);
 }
 
 std::optional<QString> resultCode(const QString &answer) {

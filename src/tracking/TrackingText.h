@@ -17,8 +17,11 @@ enum class DeliveryStatus { SignedFor, OutForDelivery, InTransit };
 
 namespace tracking {
 
-// The query for one parcel, appended to the service address; values are pasted as stored.
+// The query for one parcel, appended to the service address. The company code and the number are
+// percent-encoded (UTF-8), so a stored number with a blank, "&" or "#" stays one value.
 QString queryUrl(const QString &serviceAddress, const QString &companyCode, const QString &number);
+// The recognition request for a number, encoded the same way.
+QString recognitionUrl(const QString &serviceAddress, const QString &number);
 
 // The text after the first errCode marker up to the next double quote; nothing when the answer
 // carries no result code at all (an error page, say).
