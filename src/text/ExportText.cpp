@@ -1,4 +1,4 @@
-// The list export and its fixed-width padding.
+// The list export, its fixed-width padding and the file proposed for it.
 #include "text/ExportText.h"
 
 #include "text/TrackingNumber.h"

@@ -1,4 +1,4 @@
-// Writing the parcel list to a text file: fixed-width first column, GBK bytes, CR LF lines.
+// Writing the parcel list to a GBK text file with fixed-width first column, and the file proposed for it.
 #pragma once
 
 #include <QList>
