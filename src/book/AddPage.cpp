@@ -6,10 +6,11 @@
 #include "settings/Switches.h"
 #include "store/CourierStore.h"
 #include "store/StoreError.h"
-#include "text/NumberFilter.h"
+#include "text/TrackingNumber.h"
 #include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/Placed.h"
+#include "widgets/TrackingNumberValidator.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -37,6 +38,7 @@ AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirector
     m_number->setObjectName(QStringLiteral("Text3"));
     m_number->setEditable(true);
     m_number->setInsertPolicy(QComboBox::NoInsert);
+    m_number->setValidator(new TrackingNumberValidator(m_number));
     m_number->setGeometry(86, 42, 172, 26);
     m_recognise->setObjectName(QStringLiteral("Command2"));
     m_recognise->setGeometry(264, 42, 58, 26);
@@ -79,8 +81,8 @@ void AddPage::reset() {
     m_company->setText(noCompany);
 }
 
-void AddPage::setNumber(const QString &number) {
-    m_number->setEditText(number);
+void AddPage::setNumber(const QString &text) {
+    m_number->setEditText(normalizedTrackingNumber(text));
 }
 
 void AddPage::chooseCompany(const QString &name) {
@@ -88,11 +90,6 @@ void AddPage::chooseCompany(const QString &name) {
 }
 
 void AddPage::numberChanged(const QString &text) {
-    if (!text.isEmpty() && !readsAsNumber(text)) {
-        // The whole text goes, not only the character that does not belong.
-        m_number->setEditText(QString());
-        return;
-    }
     if (m_with.switches.autoRecognitionOn()) {
         m_recognition->recognise(text);
     }

@@ -33,7 +33,8 @@ public:
 
     // What the toolbar does before it shows the page: both boxes empty, no company chosen.
     void reset();
-    void setNumber(const QString &number);
+    // The tracking number the text holds (a pasted message gives the number in it); none empties the box.
+    void setNumber(const QString &text);
     // The company chosen in the directory.
     void chooseCompany(const QString &name);
 

@@ -14,7 +14,9 @@
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 ListOperations::ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list,
                                const Feedback &feedback, const Switches &switches, QString programDir)
@@ -67,8 +69,12 @@ void ListOperations::exportList() {
         m_feedback.inform(QStringLiteral("没有可导出的数据!"));
         return;
     }
+    const std::optional<TrackedParcel> &current = m_book.tracker().current();
+    const QString proposed =
+        proposedExportFile(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                           QDir::homePath(), current ? current->number : QString());
     const std::optional<QString> file =
-        m_feedback.dialogs().saveFileName(QStringLiteral("(TXT文本) (*.txt)"));
+        m_feedback.dialogs().saveFileName(proposed, QStringLiteral("(TXT文本) (*.txt)"));
     if (!file) {
         m_feedback.hint(QStringLiteral("已取消保存"));
         return;

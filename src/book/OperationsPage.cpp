@@ -5,11 +5,11 @@
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
-#include "text/NumberFilter.h"
 #include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
+#include "widgets/TrackingNumberValidator.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -42,17 +42,13 @@ OperationsPage::OperationsPage(ParcelBook &book, const Feedback &feedback,
     (new QLabel(QStringLiteral("快递单号："), this))->setGeometry(20, 42, 70, 26);
     m_number->setObjectName(QStringLiteral("Text4"));
     m_number->setGeometry(90, 42, 240, 26);
+    m_number->setValidator(new TrackingNumberValidator(m_number));
     (new QLabel(QStringLiteral("快递公司："), this))->setGeometry(20, 78, 70, 28);
     (new QLabel(QStringLiteral("物品信息："), this))->setGeometry(20, 116, 70, 26);
     m_goods->setObjectName(QStringLiteral("Text6"));
     m_goods->setGeometry(90, 116, 240, 26);
     m_reset->setToolTip(QStringLiteral("清空本快递已记录的进度，重新获取并提醒全部物流信息"));
 
-    connect(m_number, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (!text.isEmpty() && !readsAsNumber(text)) {
-            m_number->clear();
-        }
-    });
     connect(m_company, &QPushButton::clicked, this, std::move(openDirectory));
     connect(m_modify, &QPushButton::clicked, this, &OperationsPage::modify);
     connect(m_delete, &QPushButton::clicked, this, &OperationsPage::remove);

@@ -32,7 +32,7 @@ void Recognition::recognise(const QString &number) {
     m_caption->setText(QStringLiteral("正在检测快递"));
     const quint64 request = ++m_latest;
     m_web.get(
-        m_serviceAddress + QStringLiteral("/autonumber/auto?num=") + number, this,
+        tracking::recognitionUrl(m_serviceAddress, number), this,
         [this, request](const WebReply &reply) {
             if (request != m_latest) {
                 return;

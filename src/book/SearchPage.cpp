@@ -4,10 +4,11 @@
 #include "book/ParcelBook.h"
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
-#include "text/NumberFilter.h"
+#include "text/TrackingNumber.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/Placed.h"
+#include "widgets/TrackingNumberValidator.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -44,9 +45,12 @@ SearchPage::SearchPage(ParcelBook &book, const Feedback &feedback, QWidget *pare
     m_start->setGeometry(88, 232, 120, 34);
     setDefaultButton(m_start);
 
-    connect(m_text, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (m_byNumber->isChecked() && !text.isEmpty() && !readsAsNumber(text)) {
-            m_text->clear();
+    // By number the box holds a tracking number: what it held for a goods search is read as one.
+    auto *numberRule = new TrackingNumberValidator(m_text);
+    connect(m_byNumber, &QRadioButton::toggled, this, [this, numberRule](bool byNumber) {
+        m_text->setValidator(byNumber ? numberRule : nullptr);
+        if (byNumber) {
+            m_text->setText(normalizedTrackingNumber(m_text->text()));
         }
     });
     connect(m_start, &QPushButton::clicked, this, &SearchPage::search);

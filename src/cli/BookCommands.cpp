@@ -111,7 +111,7 @@ public:
     bool ask(const QString &, const QString &, DefaultAnswer byDefault) override {
         return byDefault == DefaultAnswer::Yes;
     }
-    std::optional<QString> saveFileName(const QString &) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const QString &, const QString &) override { return std::nullopt; }
 
 private:
     const CommandContext &m_context;

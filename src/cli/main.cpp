@@ -2,6 +2,7 @@
 #include "cli/BookCommands.h"
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
+#include "text/TrackingNumber.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -123,7 +124,12 @@ int main(int argc, char *argv[]) {
     if (parser.isSet(id)) {
         choice = {ParcelChoice::ById, parser.value(id)};
     } else if (!words.isEmpty()) {
-        choice = {ParcelChoice::ByNumber, words.first()};
+        // The number is read as the window's number boxes read it: "sf-1402 345678901" names SF1402345678901.
+        const QString number = normalizedTrackingNumber(words.first());
+        if (number.isEmpty()) {
+            return usageError(QStringLiteral("单号无效:") + words.first());
+        }
+        choice = {ParcelChoice::ByNumber, number};
     }
     const int result =
         exporting ? exportParcel(context, choice, file) : queryParcels(context, choice, parser.isSet(json));

@@ -24,7 +24,7 @@ QString decode(const QByteArray &body, const QString &contentType) {
 }
 
 QNetworkRequest requestFor(const QString &url) {
-    // Values are pasted into the address as typed; tolerant parsing keeps them as they are.
+    // Tolerant parsing keeps an address as it was written, encoded values included.
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     request.setRawHeader("If-Modified-Since", "0");
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

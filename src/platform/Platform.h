@@ -20,8 +20,8 @@ public:
     // A modal Yes/No question with the information icon. Enter answers with the default button,
     // Esc with No; a question whose Yes destroys something has No as its default.
     virtual bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) = 0;
-    // The file-save dialog; nothing when the user cancels.
-    virtual std::optional<QString> saveFileName(const QString &filter) = 0;
+    // The file-save dialog, opened on the proposed file (folder and name); nothing when the user cancels.
+    virtual std::optional<QString> saveFileName(const QString &proposedFile, const QString &filter) = 0;
 };
 
 // How a clock set ended: ok, or the system's reason why not.

@@ -3,7 +3,6 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QStandardPaths>
 
 void MessageDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
@@ -18,9 +17,8 @@ bool MessageDialogs::ask(const QString &title, const QString &text, DefaultAnswe
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> MessageDialogs::saveFileName(const QString &filter) {
-    const QString file = QFileDialog::getSaveFileName(
-        m_parent, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), filter);
+std::optional<QString> MessageDialogs::saveFileName(const QString &proposedFile, const QString &filter) {
+    const QString file = QFileDialog::getSaveFileName(m_parent, QString(), proposedFile, filter);
     if (file.isEmpty()) {
         return std::nullopt;
     }

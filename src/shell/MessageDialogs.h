@@ -11,7 +11,7 @@ public:
     void setParentWindow(QWidget *parent) { m_parent = parent; }
     void inform(const QString &title, const QString &text, MessageIcon icon) override;
     bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) override;
-    std::optional<QString> saveFileName(const QString &filter) override;
+    std::optional<QString> saveFileName(const QString &proposedFile, const QString &filter) override;
 
 private:
     QWidget *m_parent = nullptr;

@@ -1,7 +1,10 @@
-// The list export and its fixed-width padding.
+// The list export, its fixed-width padding and the file proposed for it.
 #include "text/ExportText.h"
 
+#include "text/TrackingNumber.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
 
@@ -68,4 +71,13 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
     // Leaving without commit() discards the temporary file, so the target stays as it was.
     return {ExportResult::Failed,
             QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), file.errorString())};
+}
+
+QString proposedExportFile(const QString &documentsFolder, const QString &homeFolder, const QString &number) {
+    const QString folder =
+        !documentsFolder.isEmpty() && QFileInfo(documentsFolder).isDir() ? documentsFolder : homeFolder;
+    const QString readable = normalizedTrackingNumber(number);
+    const QString name = readable.isEmpty() ? QStringLiteral("物流进度.txt")
+                                            : QStringLiteral("物流进度-") + readable + QStringLiteral(".txt");
+    return QDir(folder).filePath(name);
 }

@@ -1,4 +1,4 @@
-// Writing the parcel list to a text file: fixed-width first column, GBK bytes, CR LF lines.
+// Writing the parcel list to a GBK text file with fixed-width first column, and the file proposed for it.
 #pragma once
 
 #include <QList>
@@ -22,3 +22,9 @@ QString SetStringFixedLength(const QString &text, int width);
 // No rows writes nothing. The file appears only complete: an existing file is replaced only when
 // the whole new content has been written.
 ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path);
+
+// The file the save dialog proposes for a parcel's progress: "物流进度-<number>.txt" in the documents
+// folder when that folder exists, else in the home folder. The number is read by the tracking number
+// rule, so no slash or other stray character of an old stored number reaches the name; a number that
+// reads as none gives "物流进度.txt".
+QString proposedExportFile(const QString &documentsFolder, const QString &homeFolder, const QString &number);

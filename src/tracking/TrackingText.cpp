@@ -5,12 +5,17 @@
 #include "text/NumberText.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <string_view>
 
 namespace tracking {
 
 namespace {
+
+QString queryValue(const QString &text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
 
 // The markers without their opening quote: a marker is looked for at every double quote.
 constexpr std::u16string_view timeKey = u"time\":\"";
@@ -88,9 +93,14 @@ QList<ProgressEntry> entriesAt(QStringView answer, const Markers &markers, int c
 } // namespace
 
 QString queryUrl(const TrackingService &service, const QString &companyCode, const QString &number) {
-    return service.address + QStringLiteral("/?id=") + service.accountId + QStringLiteral("&secret=") +
-           service.accountKey + QStringLiteral("&com=") + companyCode + QStringLiteral("&nu=") + number +
-           QStringLiteral("&id=") + service.secondKey + QStringLiteral("&type=json&ord=desc");
+    return service.address + QStringLiteral("/?id=") + queryValue(service.accountId) +
+           QStringLiteral("&secret=") + queryValue(service.accountKey) + QStringLiteral("&com=") +
+           queryValue(companyCode) + QStringLiteral("&nu=") + queryValue(number) + QStringLiteral("&id=") +
+           queryValue(service.secondKey) + QStringLiteral("&type=json&ord=desc");
+}
+
+QString recognitionUrl(const QString &serviceAddress, const QString &number) {
+    return serviceAddress + QStringLiteral("/autonumber/auto?num=") + queryValue(number);
 }
 
 std::optional<QString> resultCode(const QString &answer) {

@@ -19,8 +19,11 @@ enum class DeliveryStatus { SignedFor, OutForDelivery, InTransit };
 
 namespace tracking {
 
-// The query for one parcel with the service's account, appended to its address; values are pasted as stored.
+// The query for one parcel with the service's account, appended to its address. Every value is
+// percent-encoded (UTF-8), so a stored number with a blank, "&" or "#" stays one value.
 QString queryUrl(const TrackingService &service, const QString &companyCode, const QString &number);
+// The recognition request for a number, encoded the same way.
+QString recognitionUrl(const QString &serviceAddress, const QString &number);
 
 // The text after the first errCode marker up to the next double quote; nothing when the answer
 // carries no result code at all (an error page, say).

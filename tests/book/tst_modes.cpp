@@ -5,10 +5,12 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
@@ -446,13 +448,28 @@ void ModesTest::export_writesGbkLinesOrSaysWhy() {
     QTest::mouseDClick(h.list()->viewport(), Qt::LeftButton, {}, newest);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2026-12-08 08:00:00 ") + meant);
 
-    // Cancel: a hint, no message, no file.
+    // The dialog proposes the parcel's file in the documents folder, or in the home folder while
+    // there is none. Cancel: a hint, no message, no file.
+    const QByteArray realHome = qgetenv("HOME");
+    const QByteArray realConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", realHome);
+        realConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", realConfig);
+    });
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
     h.fake.dialogs.shown.clear();
-    h.fake.dialogs.saveAnswers = {std::nullopt};
+    h.fake.dialogs.saveAnswers = {std::nullopt, std::nullopt};
     h.key(Qt::Key_F10);
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    h.key(Qt::Key_F10);
+    QCOMPARE(h.fake.dialogs.saveProposals,
+             QStringList({home.filePath(QStringLiteral("物流进度-3101234567890.txt")),
+                          home.filePath(QStringLiteral("Documents/物流进度-3101234567890.txt"))}));
     QCOMPARE(h.hint(), QStringLiteral("已取消保存"));
     QVERIFY(h.fake.dialogs.shown.isEmpty());
-    QCOMPARE(h.fake.dialogs.saveFilters, QStringList({QStringLiteral("(TXT文本) (*.txt)")}));
+    QCOMPARE(h.fake.dialogs.saveFilters, QStringList(2, QStringLiteral("(TXT文本) (*.txt)")));
 
     // Typed without a suffix, the file gets ".txt".
     const QString file = out.filePath(QStringLiteral("进度.txt"));

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void pages_dragAndCloseOnPress();
     void add_storesOnlyAfterTheServiceDecides();
     void add_refusesMissingInputAndStatusCaptions();
+    void add_numberWithLettersIsQueriedAsItStands();
     void recognition_proposesTheCompany();
     void directory_listsSearchesChoosesAndCopies();
     void operations_modifyDeleteCopy();
@@ -189,8 +190,12 @@ void PagesTest::f4_pastesTheClipboard() {
     QCOMPARE(h.child<QComboBox>(QStringLiteral("Text3"))->currentText(), QStringLiteral("3101234567890"));
     QCOMPARE(h.child<QPushButton>(QStringLiteral("Command1_12"))->text(), titleNoCompany);
 
-    // Text that is not a number empties the box; an empty clipboard leaves it empty.
-    QGuiApplication::clipboard()->setText(QStringLiteral("SF1234567"));
+    // A message gives the number in it; text without one, or an empty clipboard, an empty box.
+    QGuiApplication::clipboard()->setText(
+        QStringLiteral("【顺丰】您的快件sf1402345678901已到达，取件码 6021"));
+    h.key(Qt::Key_F4);
+    QCOMPARE(h.child<QComboBox>(QStringLiteral("Text3"))->currentText(), QStringLiteral("SF1402345678901"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("取件码 6021"));
     h.key(Qt::Key_F4);
     QVERIFY(h.child<QComboBox>(QStringLiteral("Text3"))->currentText().isEmpty());
     QGuiApplication::clipboard()->clear();
@@ -348,6 +353,20 @@ void PagesTest::add_refusesMissingInputAndStatusCaptions() {
     QVERIFY(h.parcels().isEmpty());
 }
 
+void PagesTest::add_numberWithLettersIsQueriedAsItStands() {
+    Harness h;
+    h.openReady();
+    addParcel(h, QStringLiteral("sf-1402 345678901"), QStringLiteral("顺丰快递"), QStringLiteral("书"));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.parcels().size(), 1);
+    QCOMPARE(h.parcels()[0].number, QStringLiteral("SF1402345678901"));
+    const QList<HttpStub::Request> queries = m_stub.requests(QStringLiteral("/"));
+    QCOMPARE(queries.size(), 2);
+    for (const HttpStub::Request &query : queries) {
+        QVERIFY2(query.query.contains("&com=shunfeng&nu=SF1402345678901&"), query.target.constData());
+    }
+}
+
 void PagesTest::recognition_proposesTheCompany() {
     Harness h;
     h.openReady();
@@ -374,9 +393,11 @@ void PagesTest::recognition_proposesTheCompany() {
     QTest::keyClicks(numberBox, QStringLiteral("78"));
     TRY_COMPARE(m_stub.count(path), 2);
 
-    // A letter empties the whole box.
+    // A letter belongs to the number: upper-cased, and asked about like a digit.
     QTest::keyClicks(numberBox, QStringLiteral("a"));
-    QVERIFY(numberBox->currentText().isEmpty());
+    QCOMPARE(numberBox->currentText(), QStringLiteral("31012345678A"));
+    TRY_COMPARE(m_stub.count(path), 3);
+    QCOMPARE(m_stub.requests(path).last().query, QByteArray("num=31012345678A"));
 
     const struct {
         QByteArray answer;
@@ -604,11 +625,11 @@ void PagesTest::operations_modifyDeleteCopy() {
     QCOMPARE(m_stub.count(QStringLiteral("/")), 0);
     QVERIFY(h.fake.sound.played.isEmpty());
 
-    // The number box takes only numbers.
+    // The number box keeps a tracking number: a pasted message gives the number in it.
     h.key(Qt::Key_F5);
-    number->setText(QStringLiteral("123"));
-    QTest::keyClicks(number, QStringLiteral("x"));
-    QVERIFY(number->text().isEmpty());
+    number->clear();
+    number->insert(QStringLiteral("您的快件 jdx012345678901 已发出"));
+    QCOMPARE(number->text(), QStringLiteral("JDX012345678901"));
 }
 
 void PagesTest::search_findsByNumberOrGoods() {
@@ -638,13 +659,22 @@ void PagesTest::search_findsByNumberOrGoods() {
     TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("nu=3101234567890"));
 
-    // By number, a letter empties the box; switching to goods does not bring it back.
+    // By number, goods text reads as no number; letters are upper-cased, a dash dropped and a word
+    // refused where the caret stands; switching to goods does not bring the old text back.
     h.key(Qt::Key_F7);
+    box->setText(QStringLiteral("鞋"));
     h.child<QRadioButton>(QStringLiteral("Option1_0"))->setChecked(true);
-    QTest::keyClicks(box, QStringLiteral("310x"));
     QVERIFY(box->text().isEmpty());
+    QTest::keyClicks(box, QStringLiteral("31x2"));
+    box->setCursorPosition(2);
+    // What the input method commits goes in as typed text does.
+    box->insert(QStringLiteral("鞋"));
+    QTest::keyClick(box, Qt::Key_Minus);
+    QCOMPARE(box->text(), QStringLiteral("31X2"));
+    QCOMPARE(box->cursorPosition(), 2);
     h.child<QRadioButton>(QStringLiteral("Option1_1"))->setChecked(true);
-    QVERIFY(box->text().isEmpty());
+    QCOMPARE(box->text(), QStringLiteral("31X2"));
+    box->clear();
 
     // Fuzzy by goods with a quote; exact by goods with a trailing blank finds nothing.
     h.fake.dialogs.shown.clear();

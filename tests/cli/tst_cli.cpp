@@ -217,6 +217,15 @@ void CliTest::export_writesTheWindowsBytes() {
     QVERIFY(ran.err.contains(QStringLiteral("查询失败(结果码 2)")));
     QVERIFY(!QFile::exists(file));
     QCOMPARE(run(folder, {QStringLiteral("export"), QStringLiteral("3101234567890")}).code, 2);
+
+    // The number is read as the window's boxes read it; text without a number is a usage error.
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1402345678901"), QStringLiteral("书"));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
+    QCOMPARE(run(folder, {QStringLiteral("export"), QStringLiteral("sf-1402345678901"), file}).code, 0);
+    QVERIFY(m_stub.requests().last().target.contains("&nu=SF1402345678901&"));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("取件码6021")});
+    QCOMPARE(ran.code, 2);
+    QVERIFY(ran.err.startsWith(QStringLiteral("单号无效:取件码6021\n")));
 }
 
 void CliTest::query_mailsNewProgressByTheBooksSettings() {

@@ -1,7 +1,8 @@
-// The number boxes' rule, the fixed-width GBK list export and the web Date header reader.
+// The tracking number rule, the export's proposed file, the fixed-width GBK list export and the web Date
+// header reader.
 #include "net/WebTime.h"
 #include "text/ExportText.h"
-#include "text/NumberFilter.h"
+#include "text/TrackingNumber.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +30,9 @@ class CoreTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void readsAsNumber_data();
-    void readsAsNumber();
+    void trackingNumber_data();
+    void trackingNumber();
+    void exportProposal_documentsElseHome();
     void fixedLength_data();
     void fixedLength();
     void export_linesAreFixedWidthGbkWithCrLf();
@@ -42,63 +44,57 @@ private Q_SLOTS:
     void readDateHeader();
 };
 
-void CoreTest::readsAsNumber_data() {
+void CoreTest::trackingNumber_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("number");
-    QTest::newRow("digits") << QStringLiteral("123") << true;
-    QTest::newRow("zero") << QStringLiteral("0") << true;
-    QTest::newRow("plus sign") << QStringLiteral("+42") << true;
-    QTest::newRow("minus sign") << QStringLiteral("-42") << true;
-    QTest::newRow("sign alone") << QStringLiteral("-") << false;
-    QTest::newRow("two signs") << QStringLiteral("--1") << false;
-    QTest::newRow("trailing sign") << QStringLiteral("1-") << false;
-    QTest::newRow("decimal") << QStringLiteral("5.5") << true;
-    QTest::newRow("leading point") << QStringLiteral(".5") << true;
-    QTest::newRow("trailing point") << QStringLiteral("5.") << true;
-    QTest::newRow("signed point") << QStringLiteral("-.5") << true;
-    QTest::newRow("point alone") << QStringLiteral(".") << false;
-    QTest::newRow("two points") << QStringLiteral("1.2.3") << false;
-    QTest::newRow("exponent") << QStringLiteral("1e5") << true;
-    QTest::newRow("signed exponent") << QStringLiteral("2.5E-3") << true;
-    QTest::newRow("plus exponent") << QStringLiteral("7e+2") << true;
-    QTest::newRow("d exponent") << QStringLiteral("3d4") << true;
-    QTest::newRow("upper D exponent") << QStringLiteral("3D-4") << true;
-    QTest::newRow("exponent without digits") << QStringLiteral("1e") << false;
-    QTest::newRow("exponent sign without digits") << QStringLiteral("1e+") << false;
-    QTest::newRow("exponent alone") << QStringLiteral("e5") << false;
-    QTest::newRow("fractional exponent") << QStringLiteral("1e2.5") << false;
-    QTest::newRow("thousands") << QStringLiteral("1,234") << true;
-    QTest::newRow("odd grouping") << QStringLiteral("12,34") << true;
-    QTest::newRow("grouped decimal") << QStringLiteral("-1,234,567.89e2") << true;
-    QTest::newRow("leading comma") << QStringLiteral(",123") << false;
-    QTest::newRow("trailing comma") << QStringLiteral("123,") << false;
-    QTest::newRow("double comma") << QStringLiteral("1,,2") << false;
-    QTest::newRow("comma after sign") << QStringLiteral("-,1") << false;
-    QTest::newRow("comma in fraction") << QStringLiteral("1.2,3") << false;
-    QTest::newRow("surrounding spaces") << QStringLiteral("  12  ") << true;
-    QTest::newRow("surrounding tabs") << QStringLiteral("\t12\t") << true;
-    QTest::newRow("blank before sign") << QStringLiteral(" -12") << true;
-    QTest::newRow("blank after sign") << QStringLiteral("- 12") << false;
-    QTest::newRow("inner blank") << QStringLiteral("12 34") << false;
-    QTest::newRow("no-break space") << QStringLiteral("12\u00a0") << false;
-    QTest::newRow("empty") << QString() << false;
-    QTest::newRow("blanks only") << QStringLiteral(" \t ") << false;
-    QTest::newRow("trailing letter") << QStringLiteral("12a") << false;
-    QTest::newRow("word") << QStringLiteral("abc") << false;
-    QTest::newRow("courier prefix") << QStringLiteral("SF123") << false;
-    QTest::newRow("hex") << QStringLiteral("&H1F") << false;
-    QTest::newRow("13 digits") << QStringLiteral("9876543210123") << true;
-    QTest::newRow("20 digits") << QStringLiteral("12345678901234567890") << true;
-    QTest::newRow("40 digits") << QString(40, QLatin1Char('9')) << true;
-    QTest::newRow("full-width digits") << QStringLiteral("１２３") << false;
-    QTest::newRow("Arabic-Indic digits") << QStringLiteral("\u0661\u0662") << false;
-    QTest::newRow("Chinese") << QStringLiteral("一二三") << false;
+    QTest::addColumn<QString>("number");
+    const QString sf = QStringLiteral("SF1402345678901");
+    QTest::newRow("courier prefix") << sf << sf;
+    QTest::newRow("three-letter prefix")
+        << QStringLiteral("JDX012345678901") << QStringLiteral("JDX012345678901");
+    QTest::newRow("digits unchanged") << QStringLiteral("3101234567890") << QStringLiteral("3101234567890");
+    QTest::newRow("40 digits") << QString(40, QLatin1Char('9')) << QString(40, QLatin1Char('9'));
+    QTest::newRow("lower case") << QStringLiteral("sf1402345678901") << sf;
+    QTest::newRow("spaces") << QStringLiteral("  SF 1402 3456 78901\t") << sf;
+    QTest::newRow("dashes") << QStringLiteral("sf-1402-345678901") << sf;
+    QTest::newRow("short while typing") << QStringLiteral("SF14") << QStringLiteral("SF14");
+    QTest::newRow("one letter") << QStringLiteral("s") << QStringLiteral("S");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("blanks and dashes only") << QStringLiteral(" - ") << QString();
+    QTest::newRow("sms") << QStringLiteral("【顺丰】您的快件SF1402345678901已到达，取件码 6021，请凭码取件")
+                         << sf;
+    QTest::newRow("sms with dashed number")
+        << QStringLiteral("运单号：7700-1122-33445。") << QStringLiteral("7700112233445");
+    QTest::newRow("longest run wins")
+        << QStringLiteral("订单 20261208 运单 YT1234567890123") << QStringLiteral("YT1234567890123");
+    QTest::newRow("first of equal runs")
+        << QStringLiteral("A1234567，B1234567") << QStringLiteral("A1234567");
+    QTest::newRow("sms pasted with line breaks") << QStringLiteral("SF1402345678901\r\n") << sf;
+    QTest::newRow("word with a short run") << QStringLiteral("取件码 6021") << QString();
+    QTest::newRow("short number and punctuation") << QStringLiteral("SF14!") << QString();
+    QTest::newRow("chinese only") << QStringLiteral("一二三") << QString();
+    QTest::newRow("decimal point") << QStringLiteral("5.5") << QString();
+    QTest::newRow("full-width") << QStringLiteral("ｓｆ１４０２－３４５６７８９０１") << sf;
+    QTest::newRow("ideographic space") << QStringLiteral("SF1402\u3000345678901") << sf;
+    QTest::newRow("other scripts' digits") << QStringLiteral("\u0661\u0662") << QString();
 }
 
-void CoreTest::readsAsNumber() {
+void CoreTest::trackingNumber() {
     QFETCH(QString, text);
-    QFETCH(bool, number);
-    QCOMPARE(::readsAsNumber(text), number);
+    QFETCH(QString, number);
+    QCOMPARE(normalizedTrackingNumber(text), number);
+}
+
+void CoreTest::exportProposal_documentsElseHome() {
+    QTemporaryDir home;
+    const QString documents = home.filePath(QStringLiteral("Documents"));
+    QCOMPARE(proposedExportFile(documents, home.path(), QStringLiteral("SF1402345678901")),
+             home.filePath(QStringLiteral("物流进度-SF1402345678901.txt")));
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    QCOMPARE(proposedExportFile(documents, home.path(), QStringLiteral(" 3101234567890")),
+             documents + QStringLiteral("/物流进度-3101234567890.txt"));
+    // An old stored number with a slash names no folder.
+    QCOMPARE(proposedExportFile(documents, home.path(), QStringLiteral("12/34")),
+             documents + QStringLiteral("/物流进度.txt"));
 }
 
 void CoreTest::fixedLength_data() {

@@ -203,6 +203,8 @@ void DemoServiceTest::rejectsBadQueries() {
     QCOMPARE(codeFor(trackingTarget(u"nosuchcourier"_s, good)), u"7"_s);
     QCOMPARE(codeFor(trackingTarget(u"nosuchcourier"_s, u"31abc"_s)), u"7"_s);
     QCOMPARE(codeFor(trackingTarget(yuantong, u"31012345abc"_s)), u"6"_s);
+    QCOMPARE(codeFor(trackingTarget(yuantong, u"3101-2345"_s)), u"6"_s);
+    QCOMPARE(codeFor(trackingTarget(shunfeng, u"SF1402345678901"_s)), u"0"_s);
     QCOMPARE(codeFor(trackingTarget(yuantong, QString())), u"6"_s);
     QCOMPARE(codeFor(trackingTarget(yuantong, u"2222222222222"_s)), u"1"_s);
     QCOMPARE(codeFor(trackingTarget(shunfeng, u"1111111111111"_s)), u"1"_s);
@@ -318,7 +320,8 @@ void DemoServiceTest::recognisesNumbers() {
     const QList<std::pair<QString, QString>> demo{{u"3101234567890"_s, u"圆通"_s},
                                                   {u"7700112233445"_s, u"中通"_s},
                                                   {u"9876543210123"_s, u"顺丰"_s},
-                                                  {u"4300000000001"_s, u"韵达"_s}};
+                                                  {u"4300000000001"_s, u"韵达"_s},
+                                                  {u"SF1402345678901"_s, u"顺丰"_s}};
     for (const auto &[number, word] : demo) {
         const QByteArray body = recognised(number);
         QVERIFY2(body.startsWith('['), body.constData());
@@ -328,6 +331,8 @@ void DemoServiceTest::recognisesNumbers() {
     QVERIFY(recognised(u"5031234567890"_s).contains("503"));
     QCOMPARE(textsAfter(recognised(u"3188888888888"_s), "comCode\":\"").value(0),
              courierCodes(u"圆通"_s).second);
+    QCOMPARE(textsAfter(recognised(u"JDX012345678901"_s), "comCode\":\"").value(0),
+             courierCodes(u"京东"_s).second);
     QCOMPARE(recognised(u"6612345678901"_s), QByteArray("[]"));
     QCOMPARE(recognised(u"31abc"_s), QByteArray("[]"));
     QCOMPARE(recognised(QString(40, u'3')), QByteArray("[]"));

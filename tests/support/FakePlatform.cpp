@@ -24,7 +24,8 @@ bool FakeDialogs::ask(const QString &title, const QString &text, DefaultAnswer b
     return answers.takeFirst().value_or(byDefault == DefaultAnswer::Yes);
 }
 
-std::optional<QString> FakeDialogs::saveFileName(const QString &filter) {
+std::optional<QString> FakeDialogs::saveFileName(const QString &proposedFile, const QString &filter) {
+    saveProposals.append(proposedFile);
     saveFilters.append(filter);
     if (saveAnswers.isEmpty()) {
         return std::nullopt;

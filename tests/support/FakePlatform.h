@@ -22,13 +22,15 @@ class FakeDialogs final : public Dialogs {
 public:
     void inform(const QString &title, const QString &text, MessageIcon icon) override;
     bool ask(const QString &title, const QString &text, DefaultAnswer byDefault) override;
-    std::optional<QString> saveFileName(const QString &filter) override;
+    std::optional<QString> saveFileName(const QString &proposedFile, const QString &filter) override;
 
     // Answers for the next questions, used in order; a question with no scripted answer fails the test.
     // Nothing stands for Enter: the question's default button answers.
     QList<std::optional<bool>> answers;
     // Answers for the next save dialogs (nothing = cancel).
     QList<std::optional<QString>> saveAnswers;
+    // What each save dialog proposed and offered, in order.
+    QStringList saveProposals;
     QStringList saveFilters;
     QList<ShownMessage> shown;
     // Runs while a message or question is "on screen", before it is answered.

@@ -80,7 +80,7 @@ class TrackingTextTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void queryUrl_pastesValuesInOrder();
+    void queryUrl_encodesValuesInOrder();
     void resultCode_data();
     void resultCode();
     void resultMessages_coverTheTable();
@@ -108,19 +108,23 @@ private Q_SLOTS:
     void announcement();
 };
 
-void TrackingTextTest::queryUrl_pastesValuesInOrder() {
+void TrackingTextTest::queryUrl_encodesValuesInOrder() {
     const TrackingService service{QStringLiteral("http://127.0.0.1:9"), QStringLiteral("271828"),
                                   QStringLiteral("3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f"),
                                   QStringLiteral("5B1E7C20A94D3F86E2C70B19D4A6F853")};
-    QCOMPARE(queryUrl(service, QStringLiteral("yuantong"), QStringLiteral("12 3&4")),
-             QStringLiteral(
-                 "http://127.0.0.1:9/?id=271828&secret=3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f&com=yuantong&nu=12 "
-                 "3&4&id=5B1E7C20A94D3F86E2C70B19D4A6F853&type=json&ord=desc"));
-    // The account is the user's: another account is pasted in the same places.
+    QCOMPARE(
+        queryUrl(service, QStringLiteral("yuantong"), QStringLiteral("12 3&4#5")),
+        QStringLiteral("http://127.0.0.1:9/"
+                       "?id=271828&secret=3f6c1e9a0b7d42c58e1f2a3b4c5d6e7f&com=yuantong&nu=12%203%264%235"
+                       "&id=5B1E7C20A94D3F86E2C70B19D4A6F853&type=json&ord=desc"));
+    // The account is the user's: another account goes in the same places, encoded like the rest.
     const TrackingService other{QStringLiteral("http://127.0.0.1:9"), QStringLiteral("7"),
-                                QStringLiteral("k"), QStringLiteral("s")};
-    QCOMPARE(queryUrl(other, QStringLiteral("shunfeng"), QStringLiteral("SF1")),
-             QStringLiteral("http://127.0.0.1:9/?id=7&secret=k&com=shunfeng&nu=SF1&id=s&type=json&ord=desc"));
+                                QStringLiteral("k&"), QStringLiteral("s")};
+    QCOMPARE(
+        queryUrl(other, QStringLiteral("shunfeng"), QStringLiteral("SF1")),
+        QStringLiteral("http://127.0.0.1:9/?id=7&secret=k%26&com=shunfeng&nu=SF1&id=s&type=json&ord=desc"));
+    QCOMPARE(recognitionUrl(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("SF14 02+3")),
+             QStringLiteral("http://127.0.0.1:9/autonumber/auto?num=SF14%2002%2B3"));
 }
 
 void TrackingTextTest::resultCode_data() {

@@ -16,17 +16,21 @@ const QString accountKey = u"5B1E7C20A94D3F86E2C70B19D4A6F853"_s;
 const QString silentNumber = u"5555555555555"_s;
 constexpr qsizetype firstGrowingSteps = 3;
 
-// Numbers that are not demo parcels are guessed from their first two digits, like the real service does.
+// Numbers that are not demo parcels are guessed from their first two characters, like the real service does.
 struct PrefixGuess {
     QStringView prefix;
     QStringView courierWord;
 };
 constexpr PrefixGuess prefixGuesses[] = {
-    {u"31", u"圆通"}, {u"77", u"中通"}, {u"98", u"顺丰"}, {u"43", u"韵达"}, {u"10", u"EMS"},
+    {u"31", u"圆通"}, {u"77", u"中通"}, {u"98", u"顺丰"}, {u"43", u"韵达"},
+    {u"10", u"EMS"},  {u"SF", u"顺丰"}, {u"JD", u"京东"}, {u"YT", u"圆通"},
 };
 
-bool isDigits(const QString &text) {
-    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+// Tracking numbers are ASCII digits and upper-case letters, as the program sends them.
+bool isTrackingNumber(const QString &text) {
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z');
+    });
 }
 
 // Only our own texts go through here, but a quote or backslash must still not break the JSON.
@@ -88,6 +92,12 @@ DemoTracking::DemoTracking(const CourierTable &couriers, double growthSeconds)
                   {26h + 7min + 55s, u"【杭州市】快递员 李师傅 正在派件"_s},
                   {24h + 49min + 31s, u"【杭州市】已签收，签收人：本人，感谢使用"_s},
               });
+    addParcel(u"SF1402345678901"_s, u"顺丰"_s,
+              {
+                  {20h + 6min + 12s, u"【成都市】快件已被 成都高新区营业点 揽收"_s},
+                  {17h + 41min + 50s, u"【成都市】快件已到达 成都集散中心"_s},
+                  {15h + 2min + 33s, u"【成都市】快件已从 成都集散中心 发出，准备发往 重庆集散中心"_s},
+              });
     addParcel(
         u"4300000000001"_s, u"韵达"_s,
         {
@@ -131,7 +141,7 @@ std::optional<QByteArray> DemoTracking::trackingAnswer(const HttpRequest &reques
         return failure("7", u"快递公司编码不正确"_s);
     }
     const QString number = request.value(u"nu"_s);
-    if (!isDigits(number)) {
+    if (!isTrackingNumber(number)) {
         return failure("6", u"快递单号格式不正确"_s);
     }
     if (number == silentNumber) {
@@ -167,7 +177,7 @@ QByteArray DemoTracking::recognitionAnswer(const QString &number) const {
         return R"({"status":"503","message":"service busy"})";
     }
     // Real numbers are well under 30 digits; the bound also keeps "503" out of lengthPre.
-    if (!isDigits(number) || number.size() < 8 || number.size() > 30) {
+    if (!isTrackingNumber(number) || number.size() < 8 || number.size() > 30) {
         return "[]";
     }
     if (const Parcel *found = parcel(number)) {

@@ -15,7 +15,7 @@ std::optional<HttpRequest> HttpRequest::parse(const QByteArray &head) {
     if (line.endsWith('\r')) {
         line.chop(1);
     }
-    // The program pastes raw text into the target, so a blank may sit inside it: the target runs from the
+    // A hand-written request may carry a raw blank inside the target, so the target runs from the
     // first blank to the last one.
     const qsizetype first = line.indexOf(' ');
     const qsizetype last = line.lastIndexOf(' ');
