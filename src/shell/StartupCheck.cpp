@@ -48,14 +48,14 @@ void StartupCheck::versionArrived(const QString &body) {
     if (!published) {
         m_with.feedback.dialogs().inform(
             messageTitle, QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"), MessageIcon::Exclamation);
-        loadedReport();
         enableControls();
+        loadedReport();
         return;
     }
     const QString version = body.trimmed();
     if (version == currentVersion) {
-        loadedReport();
         enableControls();
+        loadedReport();
         readAnnouncement();
         return;
     }
@@ -79,6 +79,7 @@ void StartupCheck::loadedReport() {
 
 void StartupCheck::enableControls() {
     m_with.lock.release();
+    // The report that follows may open the add page, which then takes the focus for its number box.
     m_with.list.setFocus();
 }
 

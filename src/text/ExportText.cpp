@@ -1,6 +1,8 @@
 // The list export and its fixed-width padding.
 #include "text/ExportText.h"
 
+#include "text/FailureReason.h"
+
 #include <QDir>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -67,5 +69,7 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
     }
     // Leaving without commit() discards the temporary file, so the target stays as it was.
     return {ExportResult::Failed,
-            QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), file.errorString())};
+            QStringLiteral("无法写入文件“%1”：%2")
+                .arg(QDir::toNativeSeparators(path),
+                     fileFailureReason(file.error(), file.errorString(), FileAccess::Write))};
 }
