@@ -21,7 +21,8 @@ void ModuleMailer::send(const MailMessage &message, std::function<void(const Mai
             QMetaObject::invokeMethod(
                 this,
                 [done = std::move(done)] {
-                    done({false, QStringLiteral("邮件发送模块无法加载")});
+                    done(
+                        {false, QStringLiteral("邮件发送模块 %1 无法加载").arg(platformmodules::smtpFile())});
                 },
                 Qt::QueuedConnection);
             return;
