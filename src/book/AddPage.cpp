@@ -36,6 +36,7 @@ AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirector
           new Recognition(m_with.web, m_with.recognitionAddress, m_with.book.couriers(), m_company, this)) {
     placed<QLabel>(QString(), QStringLiteral("快递单号："), {16, 42, 70, 26}, this);
     m_number->setObjectName(QStringLiteral("Text3"));
+    m_number->setAccessibleName(QStringLiteral("快递单号"));
     m_number->setEditable(true);
     m_number->setInsertPolicy(QComboBox::NoInsert);
     m_number->setValidator(new TrackingNumberValidator(m_number));
@@ -50,6 +51,7 @@ AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirector
 
     placed<QLabel>(QString(), QStringLiteral("物品信息："), {16, 120, 70, 26}, this);
     m_goods->setObjectName(QStringLiteral("Text2"));
+    m_goods->setAccessibleName(QStringLiteral("物品信息"));
     m_goods->setGeometry(86, 120, 236, 26);
     m_goods->setPlaceholderText(QStringLiteral("例如：爸爸衣服"));
 

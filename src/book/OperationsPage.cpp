@@ -41,11 +41,13 @@ OperationsPage::OperationsPage(ParcelBook &book, const Feedback &feedback,
                                   {20, 214, 312, 32}, this)) {
     (new QLabel(QStringLiteral("快递单号："), this))->setGeometry(20, 42, 70, 26);
     m_number->setObjectName(QStringLiteral("Text4"));
+    m_number->setAccessibleName(QStringLiteral("快递单号"));
     m_number->setGeometry(90, 42, 240, 26);
     m_number->setValidator(new TrackingNumberValidator(m_number));
     (new QLabel(QStringLiteral("快递公司："), this))->setGeometry(20, 78, 70, 28);
     (new QLabel(QStringLiteral("物品信息："), this))->setGeometry(20, 116, 70, 26);
     m_goods->setObjectName(QStringLiteral("Text6"));
+    m_goods->setAccessibleName(QStringLiteral("物品信息"));
     m_goods->setGeometry(90, 116, 240, 26);
     m_reset->setToolTip(QStringLiteral("清空本快递已记录的进度，重新获取并提醒全部物流信息"));
 

@@ -39,6 +39,8 @@ ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback,
     m_largeText->setObjectName(QStringLiteral("Label23"));
     m_largeText->setGeometry(0, 1320 / 15, 10785 / 15, 4410 / 15);
     m_largeText->setWordWrap(true);
+    // A service's progress line, shown as it stands: a tag in it is text, not markup.
+    m_largeText->setTextFormat(Qt::PlainText);
     QFont large = m_largeText->font();
     large.setPointSize(36);
     large.setBold(false);

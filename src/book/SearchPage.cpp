@@ -24,6 +24,7 @@ SearchPage::SearchPage(ParcelBook &book, const Feedback &feedback, QWidget *pare
     , m_start(new QPushButton(QStringLiteral("开始搜索"), this)) {
     (new QLabel(QStringLiteral("搜索内容："), this))->setGeometry(20, 44, 70, 26);
     m_text->setObjectName(QStringLiteral("Text7"));
+    m_text->setAccessibleName(QStringLiteral("搜索内容"));
     m_text->setGeometry(90, 44, 186, 26);
 
     auto *field = new QGroupBox(QStringLiteral("搜索方式"), this);

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -31,12 +32,16 @@ DirectoryPage::DirectoryPage(CourierStore &couriers, const Feedback &feedback, Q
     auto *searchCaption = new QLabel(QStringLiteral("搜索："), this);
     searchCaption->setGeometry(24, 34, 40, 24);
     m_search->setObjectName(QStringLiteral("Text8"));
+    m_search->setAccessibleName(QStringLiteral("搜索快递公司"));
     m_search->setGeometry(64, 34, 200, 24);
     m_search->setPlaceholderText(QStringLiteral("输入公司名称的一部分"));
     m_refresh->setObjectName(QStringLiteral("Command4"));
     m_refresh->setGeometry(480, 32, 80, 28);
 
     m_list->setObjectName(QStringLiteral("ListView2"));
+    m_list->setAccessibleName(QStringLiteral("快递公司列表"));
+    // Enter or Space on a row chooses it, as a double click does.
+    m_list->installEventFilter(this);
     m_list->setGeometry(24, 64, 553, 305);
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -135,6 +140,14 @@ void DirectoryPage::copyTelephone(QTreeWidgetItem *item) {
 }
 
 bool DirectoryPage::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            m_list->currentItem()) {
+            choose(m_list->currentItem());
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto *release = static_cast<QMouseEvent *>(event);
         for (std::size_t i = 0; i < m_quickPicks.size(); ++i) {

@@ -29,7 +29,7 @@ public:
     void reload();
 
 Q_SIGNALS:
-    // A company was chosen by a double click; the page that asked for it takes the name.
+    // A company was chosen by a double click, Enter or Space; the page that asked for it takes the name.
     void companyChosen(const QString &name);
 
 protected:

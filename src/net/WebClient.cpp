@@ -1,6 +1,8 @@
 // Asynchronous HTTP requests with their bodies decoded as text.
 #include "net/WebClient.h"
 
+#include "text/FailureReason.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -91,7 +93,11 @@ void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<voi
             reply->bytesAvailable() > limits.maxBytes ||
             reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > limits.maxBytes;
         answer.failed = tooLarge || !completed(*reply, answer.status);
-        if (!answer.failed) {
+        if (tooLarge) {
+            answer.reason = QStringLiteral("回答过大");
+        } else if (answer.failed) {
+            answer.reason = transferFailureReason(reply->error(), reply->errorString());
+        } else {
             answer.body =
                 decode(reply->readAll(), reply->header(QNetworkRequest::ContentTypeHeader).toString());
         }

@@ -16,6 +16,8 @@ struct WebReply {
     // The transfer did not complete: no answer, cut off, over its size or time limit. Nothing of
     // what came counts. An answer with an error status (404, 502) is complete, not failed.
     bool failed = true;
+    // Why the transfer failed, in a few Chinese words; empty when it completed.
+    QString reason;
     bool ok() const { return !failed && status >= 200 && status < 300; }
 };
 

@@ -65,6 +65,7 @@ OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
     connect(m_table, &QTableView::activated, this, &OverviewPage::pickParcelAt);
 
     m_watchOn->setAccessibleName(QStringLiteral("后台检查新进展"));
+    m_filter->setAccessibleName(QStringLiteral("显示哪些快递"));
     m_watchMinutes->setRange(5, 720);
     m_watchMinutes->setAccessibleName(QStringLiteral("后台检查间隔（分钟）"));
     placed<QLabel>({}, QStringLiteral("分钟"), {242, 414, 40, 24}, this);
@@ -145,9 +146,12 @@ void OverviewPage::watchAtBootEnded() {
     if (succeeded) {
         m_with.feedback.hint(QStringLiteral("已启用开机后台检查，关闭窗口后也会检查新进展.."));
     } else {
-        const QString reason = QString::fromLocal8Bit(process->readAllStandardError()).simplified();
-        m_with.feedback.hint(QStringLiteral("启用开机后台检查失败：") +
-                             (reason.isEmpty() ? process->errorString() : reason));
+        // systemctl words its failure in English; the log keeps it, the window says what failed.
+        const QString said = QString::fromLocal8Bit(process->readAllStandardError()).simplified();
+        qWarning("systemctl: %s", qPrintable(said.isEmpty() ? process->errorString() : said));
+        m_with.feedback.hint(process->error() == QProcess::FailedToStart
+                                 ? QStringLiteral("启用开机后台检查失败：systemctl 无法运行")
+                                 : QStringLiteral("启用开机后台检查失败：系统服务管理器没有启用它"));
     }
     m_watchAtBoot->setEnabled(true);
     process->deleteLater();

@@ -16,11 +16,13 @@ void ModuleMailer::send(const MailMessage &message, std::function<void(const Mai
         const auto create = reinterpret_cast<decltype(&parcelbook_create_mailer)>(platformmodules::resolve(
             m_moduleFolder, platformmodules::smtpFile(), "parcelbook_create_mailer", &error));
         if (!create) {
+            qWarning("%s", qPrintable(error));
             // Later, as from the real sender: the seam never calls back inside send().
             QMetaObject::invokeMethod(
                 this,
-                [done = std::move(done), error] {
-                    done({false, error});
+                [done = std::move(done)] {
+                    done(
+                        {false, QStringLiteral("邮件发送模块 %1 无法加载").arg(platformmodules::smtpFile())});
                 },
                 Qt::QueuedConnection);
             return;

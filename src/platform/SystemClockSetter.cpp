@@ -2,6 +2,7 @@
 #include "platform/SystemClockSetter.h"
 
 #include "platform/StandardBus.h"
+#include "text/FailureReason.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -24,7 +25,12 @@ std::optional<QString> setDirectly(qint64 microseconds) {
     if (clock_settime(CLOCK_REALTIME, &moment) == 0) {
         return std::nullopt;
     }
-    return qt_error_string(errno);
+    const int error = errno;
+    if (error == EPERM) {
+        return fileFailureReason(error, FileAccess::Write, qt_error_string(error));
+    }
+    qWarning("clock_settime: %s", qPrintable(qt_error_string(error)));
+    return QStringLiteral("无法设置系统时间");
 }
 
 // The time service did not set the clock; setting it directly takes no time, so it happens here.
@@ -40,8 +46,8 @@ void setDirectlyAfter(const QString &serviceFailure, qint64 microseconds, const 
 void askTimeService(const QDBusConnection &bus, qint64 microseconds, QObject *context,
                     const ClockSetDone &done) {
     if (!bus.isConnected()) {
-        setDirectlyAfter(QStringLiteral("无法连接系统总线（%1）").arg(bus.lastError().message()),
-                         microseconds, done);
+        const QDBusError error = bus.lastError();
+        setDirectlyAfter(busFailureReason(error.name(), error.message()), microseconds, done);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -58,9 +64,8 @@ void askTimeService(const QDBusConnection &bus, qint64 microseconds, QObject *co
                              return;
                          }
                          const QDBusError error = reply->error();
-                         setDirectlyAfter(
-                             QStringLiteral("%1 %2").arg(error.name(), error.message()).trimmed(),
-                             microseconds, done);
+                         setDirectlyAfter(busFailureReason(error.name(), error.message()), microseconds,
+                                          done);
                      });
 }
 

@@ -25,6 +25,7 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     m_mail->setGeometry(8, 4, 240, 22);
     m_address = new QLineEdit(QStringLiteral("无"), mailFrame);
     m_address->setObjectName(QStringLiteral("Sendmail"));
+    m_address->setAccessibleName(QStringLiteral("通知邮箱地址"));
     m_address->setGeometry(8, 32, 244, 24);
     m_address->setPlaceholderText(QStringLiteral("您的E-mail地址"));
     m_address->setEnabled(false);
@@ -55,6 +56,8 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     placed<QLabel>(QString(), QStringLiteral("时"), {150, 30, 16, 24}, m_timedPanel);
     m_minute = placed<QComboBox>(QStringLiteral("Combo3"), QString(), {168, 30, 56, 24}, m_timedPanel);
     placed<QLabel>(QString(), QStringLiteral("分"), {228, 30, 16, 24}, m_timedPanel);
+    m_hour->setAccessibleName(QStringLiteral("定时查询的时"));
+    m_minute->setAccessibleName(QStringLiteral("定时查询的分"));
     m_timedStartStop = placed<QPushButton>(QStringLiteral("Command1_18"), QStringLiteral("开始定时"),
                                            {10, 72, 110, 30}, m_timedPanel);
     m_toLoopPanel = placed<QPushButton>(QStringLiteral("Command1_17"), QStringLiteral("循环查询"),
@@ -66,6 +69,7 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
     placed<QLabel>(QString(), QStringLiteral("每隔"), {10, 30, 30, 24}, m_loopPanel);
     m_interval = placed<QComboBox>(QStringLiteral("Combo4"), QString(), {42, 30, 64, 24}, m_loopPanel);
     placed<QLabel>(QString(), QStringLiteral("分钟自动进行一次查询"), {110, 30, 140, 24}, m_loopPanel);
+    m_interval->setAccessibleName(QStringLiteral("循环查询间隔（分钟）"));
     m_loopStartStop = placed<QPushButton>(QStringLiteral("Command1_16"), QStringLiteral("开始循环"),
                                           {10, 72, 110, 30}, m_loopPanel);
     m_toTimedPanel = placed<QPushButton>(QStringLiteral("Command1_15"), QStringLiteral("定时查询"),

@@ -7,11 +7,14 @@
 void MessageDialogs::inform(const QString &title, const QString &text, MessageIcon icon) {
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
                     text, QMessageBox::Ok, m_parent);
+    // Goods texts and service answers appear in messages; none of them is markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool MessageDialogs::ask(const QString &title, const QString &text, DefaultAnswer byDefault) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

@@ -31,11 +31,12 @@ StartupCheck::StartupCheck(Collaborators collaborators, std::function<void()> op
 }
 
 void StartupCheck::bookRead() {
+    // Enabled first: the report that follows may open the add page, whose number box takes the focus.
+    enableControls();
     loadedReport();
     if (!m_with.services.tracking.isSet()) {
         m_with.feedback.hint(servicesfile::trackingMissingText());
     }
-    enableControls();
 }
 
 void StartupCheck::start() {

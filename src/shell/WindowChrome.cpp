@@ -2,6 +2,7 @@
 #include "shell/WindowChrome.h"
 
 #include "platform/Platform.h"
+#include "shell/ChromeButton.h"
 
 #include "widgets/Page.h"
 
@@ -31,19 +32,6 @@ void setTextColour(QLabel *label, const QColor &colour) {
     label->setPalette(palette);
 }
 
-// Row of a button's picture in the button strip.
-int cellTop(WindowChrome::ButtonState state, int pressedRow) {
-    switch (state) {
-    case WindowChrome::ButtonState::Hover:
-        return 21;
-    case WindowChrome::ButtonState::Pressed:
-        return pressedRow;
-    case WindowChrome::ButtonState::Normal:
-        break;
-    }
-    return 0;
-}
-
 } // namespace
 
 WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop,
@@ -54,8 +42,20 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desk
     , m_services(services)
     , m_closeProgram(std::move(closeProgram))
     , m_frame(QStringLiteral(":/parcelbook/skin_frame.png"))
-    , m_buttonCells(QStringLiteral(":/parcelbook/skin_buttons.png"))
     , m_logo(QStringLiteral(":/parcelbook/skin_logo.png")) {
+    const QPixmap buttonCells(QStringLiteral(":/parcelbook/skin_buttons.png"));
+    m_minimise = new ChromeButton(buttonCells, 0, 29, 41, window);
+    m_minimise->setObjectName(QStringLiteral("minimiseButton"));
+    m_minimise->setAccessibleName(QStringLiteral("最小化"));
+    m_minimise->move(minimiseTarget().topLeft());
+    m_close = new ChromeButton(buttonCells, 29, 41, 42, window);
+    m_close->setObjectName(QStringLiteral("closeButton"));
+    m_close->setAccessibleName(QStringLiteral("关闭"));
+    m_close->move(closeTarget().topLeft());
+    // The pointer acts through the window's own events below; these are what the keyboard and
+    // assistive technology press.
+    connect(m_minimise, &ChromeButton::clicked, m_window, &QWidget::showMinimized);
+    connect(m_close, &ChromeButton::clicked, this, [this] { m_closeProgram(); });
     m_window->setWindowFlag(Qt::FramelessWindowHint);
     m_window->setMouseTracking(true);
     m_window->installEventFilter(this);
@@ -107,8 +107,6 @@ void WindowChrome::paint(QPainter &painter) const {
     for (const auto &piece : pieces) {
         painter.drawPixmap(piece.target, m_frame, piece.source);
     }
-    painter.drawPixmap(minimiseTarget(), m_buttonCells, QRect(0, cellTop(m_buttons.minimise, 41), 29, 20));
-    painter.drawPixmap(closeTarget(), m_buttonCells, QRect(29, cellTop(m_buttons.close, 42), 41, 20));
     painter.drawPixmap(QPoint(10, 16), m_logo);
 }
 
@@ -228,12 +226,8 @@ void WindowChrome::released(const QMouseEvent &event) {
 }
 
 void WindowChrome::setButtons(ButtonStates states) {
-    if (states.minimise != m_buttons.minimise) {
-        m_window->update(minimiseTarget());
-    }
-    if (states.close != m_buttons.close) {
-        m_window->update(closeTarget());
-    }
+    m_minimise->setState(states.minimise);
+    m_close->setState(states.close);
     m_buttons = states;
 }
 

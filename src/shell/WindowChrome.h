@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 
+class ChromeButton;
 class Desktop;
 class Page;
 class QLabel;
@@ -53,7 +54,7 @@ public:
     // The pages move the window like its background, and the quick picks light up under the pointer.
     void attachPages(const ChromePages &pages);
     ButtonStates buttonStates() const { return m_buttons; }
-    // Draws the whole skin; the window's background is white under it.
+    // Draws the skin; the window's background is white under it, the caption buttons over it.
     void paint(QPainter &painter) const;
 
 protected:
@@ -79,7 +80,8 @@ private:
     const ServiceAddresses &m_services;
     std::function<void()> m_closeProgram;
     QPixmap m_frame;
-    QPixmap m_buttonCells;
+    ChromeButton *m_minimise = nullptr;
+    ChromeButton *m_close = nullptr;
     QPixmap m_logo;
     ButtonStates m_buttons;
     std::array<QLabel *, 2> m_titleLinks{};

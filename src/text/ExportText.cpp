@@ -1,6 +1,7 @@
 // The list export, its fixed-width padding and the file proposed for it.
 #include "text/ExportText.h"
 
+#include "text/FailureReason.h"
 #include "text/TrackingNumber.h"
 
 #include <QDir>
@@ -70,7 +71,9 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
     }
     // Leaving without commit() discards the temporary file, so the target stays as it was.
     return {ExportResult::Failed,
-            QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), file.errorString())};
+            QStringLiteral("无法写入文件“%1”：%2")
+                .arg(QDir::toNativeSeparators(path),
+                     fileFailureReason(file.error(), file.errorString(), FileAccess::Write))};
 }
 
 QString proposedExportFile(const QString &documentsFolder, const QString &homeFolder, const QString &number) {

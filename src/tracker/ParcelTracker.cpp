@@ -168,7 +168,7 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
     if (answer.kind == AnswerKind::NoAnswer) {
         // Nothing came: the query stays open until its ten seconds are up.
         if (!m_with.shownInWindow) {
-            giveUp();
+            giveUp(answer.message);
         }
         return;
     }
@@ -397,7 +397,7 @@ void ParcelTracker::watchTick() {
     giveUp();
 }
 
-void ParcelTracker::giveUp() {
+void ParcelTracker::giveUp(const QString &transferFailure) {
     stopWatch();
     if (!m_pending) {
         return;
@@ -406,7 +406,9 @@ void ParcelTracker::giveUp() {
     delete pending.request;
     Q_EMIT gaveUp(pending.parcel);
     QueryOutcome outcome = outcomeOf(pending.parcel, AnswerKind::NoAnswer);
-    outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
+    outcome.message = transferFailure.isEmpty()
+                          ? QStringLiteral("查询服务没有应答,请检查网络后再试")
+                          : QStringLiteral("查询服务没有应答(%1),请检查网络后再试").arg(transferFailure);
     end(outcome);
 }
 

@@ -140,7 +140,8 @@ private:
     void parse();
     // Tick of Timer7: ten ticks without an answer give the query up.
     void watchTick();
-    void giveUp();
+    // Ends the query without an answer; transferFailure says why when the transfer itself failed.
+    void giveUp(const QString &transferFailure = {});
     void stopWatch();
     void end(QueryOutcome outcome);
     // Forgets what the tracker held of the parcel, without touching the book.

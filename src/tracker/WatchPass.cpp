@@ -147,7 +147,9 @@ std::optional<QueryOutcome> WatchPass::settle(const TrackedParcel &sent, const T
     outcome.parcel = *parcel;
     switch (answer.kind) {
     case AnswerKind::NoAnswer:
-        outcome.message = QStringLiteral("查询服务没有应答,请检查网络后再试");
+        outcome.message = answer.message.isEmpty()
+                              ? QStringLiteral("查询服务没有应答,请检查网络后再试")
+                              : QStringLiteral("查询服务没有应答(%1),请检查网络后再试").arg(answer.message);
         return outcome;
     case AnswerKind::NotKnown:
         outcome.message = QStringLiteral("您当前查询的快递单号已不存在");

@@ -20,7 +20,7 @@ struct TrackingAnswer {
     AnswerKind kind = AnswerKind::NoAnswer;
     QString code;
     // The hint-line text of a failure or an unreadable answer; empty for codes the service does
-    // not list, which leave the hint line as it is.
+    // not list, which leave the hint line as it is. With no answer, why the transfer failed.
     QString message;
     // Success only, in answer order (newest first).
     QList<ProgressEntry> entries;

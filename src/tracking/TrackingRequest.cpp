@@ -15,8 +15,13 @@ TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service,
     m_reply = web.get(
         tracking::queryUrl(service, companyCode, m_number), this,
         [this](const WebReply &reply) {
-            Q_EMIT answered(reply.failed ? tracking::TrackingAnswer()
-                                         : tracking::interpretAnswer(reply.body));
+            if (reply.failed) {
+                tracking::TrackingAnswer none;
+                none.message = reply.reason;
+                Q_EMIT answered(none);
+                return;
+            }
+            Q_EMIT answered(tracking::interpretAnswer(reply.body));
         },
         WebLimits{0, trackingAnswerCap});
 }

@@ -52,11 +52,14 @@ void BalloonTip::create() {
     auto *layout = new QVBoxLayout(balloon);
     layout->setContentsMargins(10, 8, 10, 8);
     layout->setSpacing(4);
+    // The text is a service's progress line: shown as it stands, never read as markup.
     m_titleLabel = new QLabel(m_title, balloon);
+    m_titleLabel->setTextFormat(Qt::PlainText);
     QFont bold = m_titleLabel->font();
     bold.setBold(true);
     m_titleLabel->setFont(bold);
     m_textLabel = new QLabel(m_text, balloon);
+    m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setWordWrap(true);
     m_textLabel->setMaximumWidth(420);
     layout->addWidget(m_titleLabel);

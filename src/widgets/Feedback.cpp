@@ -11,7 +11,10 @@ const QString messageTitle = QStringLiteral("岚舟系列软件");
 
 Feedback::Feedback(QLabel &hintLine, Dialogs &dialogs)
     : m_hintLine(hintLine)
-    , m_dialogs(dialogs) {}
+    , m_dialogs(dialogs) {
+    // Service answers and goods texts pass through here; none of them is markup.
+    m_hintLine.setTextFormat(Qt::PlainText);
+}
 
 void Feedback::hint(const QString &text) const {
     m_hintLine.setText(text);

@@ -31,6 +31,7 @@ Page::Page(int element, const QString &title, QSize sizeInTwips, int closeBoxIns
     m_closeBox->setGeometry(width() - closeBoxInset / 15 - 21, 4, 21, 21);
     m_closeBox->setAutoRaise(true);
     m_closeBox->setToolTip(QStringLiteral("关闭"));
+    m_closeBox->setAccessibleName(QStringLiteral("关闭") + title);
     m_closeBox->setIconSize(QSize(21, 21));
     m_closeBox->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     QIcon closeIcon;

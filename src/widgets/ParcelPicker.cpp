@@ -9,6 +9,7 @@ ParcelPicker::ParcelPicker(QWidget *parent)
     , m_entries(new PickerModel(this)) {
     setModel(m_entries);
     setObjectName(QStringLiteral("Text1"));
+    setAccessibleName(QStringLiteral("选择快递"));
     setMaxVisibleItems(16);
     setEnabled(false);
     connect(this, &QComboBox::activated, this, &ParcelPicker::selected);

@@ -6,6 +6,7 @@
 ProgressList::ProgressList(QWidget *parent)
     : QTreeWidget(parent) {
     setObjectName(QStringLiteral("ListView1"));
+    setAccessibleName(QStringLiteral("物流进度"));
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setHeaderLabels({QStringLiteral("Num"), QStringLiteral("时间"),

@@ -30,6 +30,8 @@ StatusPanel::StatusPanel(QWidget *parent)
     for (const auto &field : layout) {
         auto *label = new QLabel(QString::fromUtf16(field.text), this);
         label->setObjectName(QStringLiteral("Label12_%1").arg(field.element));
+        // The company and status come from the service and the book: shown as text, never as markup.
+        label->setTextFormat(Qt::PlainText);
         label->setGeometry(field.geometry);
         m_fields[field.element] = label;
     }

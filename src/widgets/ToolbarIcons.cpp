@@ -48,10 +48,16 @@ ToolbarIcons::ToolbarIcons(QWidget *window)
         button->setIconSize(QSize(53, 53));
         button->setIcon(QIcon(QStringLiteral(":/parcelbook/") + QString::fromUtf16(icon.picture) +
                               QStringLiteral(".png")));
+        // The focused icon gets a frame of its own, so a keyboard user sees where Space will act.
         button->setStyleSheet(
             QStringLiteral("QToolButton { border: none; padding: 0; }"
-                           "QToolButton:hover { background: #e6f1f7; border-radius: 6px; }"));
+                           "QToolButton:hover { background: #e6f1f7; border-radius: 6px; }"
+                           "QToolButton:focus { background: #cfe3f1; border: 2px solid #2f7fc1; "
+                           "border-radius: 6px; }"));
         button->setToolTip(QString::fromUtf16(icon.tooltip));
+        // Assistive technology reads the caption as the name and the tooltip (with its key) as help.
+        button->setAccessibleName(QString::fromUtf16(icon.caption));
+        button->setAccessibleDescription(QString::fromUtf16(icon.tooltip));
         button->setEnabled(false);
         connect(button, &QToolButton::clicked, this,
                 [this, element = icon.element] { Q_EMIT clicked(element); });

@@ -520,10 +520,16 @@ void ModesTest::gestures_balloonCopyAndLargeType() {
 
     h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
                        QStringLiteral("爸爸衣服"));
+    // The service's words are text wherever they are shown: markup in them is not obeyed.
+    const QString markup = QStringLiteral("<b>x</b><a href=\"http://127.0.0.1/\">y</a>");
+    QList<QPair<QString, QString>> entries = harness::inTransit();
+    entries[1].second = QStringLiteral("<b>x</b><a href=\\\"http://127.0.0.1/\\\">y</a>");
+    m_stub.answer(QStringLiteral("/"), answerWith(entries));
     h.key(Qt::Key_F8);
     h.pick(0);
     TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QTreeWidgetItem *second = h.list()->topLevelItem(1);
+    QCOMPARE(second->text(2), markup);
     const QPoint at = h.list()->visualItemRect(second).center();
 
     // A click shows the balloon with the entry; a second click still leaves one balloon.
@@ -534,6 +540,7 @@ void ModesTest::gestures_balloonCopyAndLargeType() {
     QStringList texts;
     for (const QLabel *label : balloons.first()->findChildren<QLabel *>()) {
         texts.append(label->text());
+        QCOMPARE(label->textFormat(), Qt::PlainText);
     }
     QCOMPARE(texts, QStringList({QStringLiteral("物流跟踪信息"), QStringLiteral("时间:") + second->text(1) +
                                                                      QStringLiteral("\r\n物流进度:") +
@@ -552,7 +559,8 @@ void ModesTest::gestures_balloonCopyAndLargeType() {
     QVERIFY(large->isVisible());
     QCOMPARE(large->geometry(), QRect(0, 0, 770, 517));
     QCOMPARE(h.child<QLabel>(QStringLiteral("Label23"))->text(),
-             second->text(1) + QStringLiteral(" ") + second->text(2));
+             second->text(1) + QStringLiteral(" ") + markup);
+    QCOMPARE(h.child<QLabel>(QStringLiteral("Label23"))->textFormat(), Qt::PlainText);
     QCOMPARE(h.child<QLabel>(QStringLiteral("Label23"))->font().pointSize(), 36);
     QTest::mouseClick(large, Qt::LeftButton);
     QVERIFY(!large->isVisible());

@@ -1,13 +1,17 @@
-// The tracking number rule, the export's proposed file, the fixed-width GBK list export and the web Date
-// header reader.
+// The tracking number rule, the export's proposed file, the fixed-width GBK list export, the web Date
+// header reader and the Chinese reasons for library failures.
 #include "net/WebTime.h"
 #include "text/ExportText.h"
+#include "text/FailureReason.h"
 #include "text/TrackingNumber.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -42,6 +46,8 @@ private Q_SLOTS:
     void export_failuresLeaveTheTargetAlone();
     void readDateHeader_data();
     void readDateHeader();
+    void failureReason_data();
+    void failureReason();
 };
 
 void CoreTest::trackingNumber_data() {
@@ -204,7 +210,7 @@ void CoreTest::export_failuresLeaveTheTargetAlone() {
     const QString inMissingFolder = dir.filePath(QStringLiteral("没有/x.txt"));
     ExportResult result = ExportListViewContent(rows, inMissingFolder);
     QCOMPARE(result.outcome, ExportResult::Failed);
-    QVERIFY(!result.error.isEmpty());
+    QVERIFY2(result.error.endsWith(QStringLiteral("：文件夹不存在")), qPrintable(result.error));
     QVERIFY(!QFile::exists(inMissingFolder));
 
     // A regular file in place of the folder: no user, root included, can write below it.
@@ -212,7 +218,7 @@ void CoreTest::export_failuresLeaveTheTargetAlone() {
     QVERIFY(writeFile(plainFile, "plain"));
     result = ExportListViewContent(rows, plainFile + QStringLiteral("/x.txt"));
     QCOMPARE(result.outcome, ExportResult::Failed);
-    QVERIFY(!result.error.isEmpty());
+    QVERIFY2(result.error.endsWith(QStringLiteral("：路径中有一项不是文件夹")), qPrintable(result.error));
     QCOMPARE(readAll(plainFile), QByteArray("plain"));
 
     // A name of 250 bytes exists, but the temporary name beside it would pass the 255-byte limit,
@@ -221,7 +227,10 @@ void CoreTest::export_failuresLeaveTheTargetAlone() {
     QVERIFY(writeFile(longName, "before"));
     result = ExportListViewContent(rows, longName);
     QCOMPARE(result.outcome, ExportResult::Failed);
-    QVERIFY(!result.error.isEmpty());
+    // Whatever the library said, the reason after the name is in Chinese.
+    QVERIFY2(!result.error.section(QStringLiteral("”："), 1)
+                  .contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
+             qPrintable(result.error));
     QCOMPARE(readAll(longName), QByteArray("before"));
 }
 
@@ -293,6 +302,94 @@ void CoreTest::readDateHeader() {
         QCOMPARE(read->offsetFromUtc(), 8 * 3600);
         QCOMPARE(read->date(), date);
         QCOMPARE(read->time(), time);
+    }
+}
+
+// One row per failure a library reports: its kind, its code or name, the English it came with (which
+// must go to the log) and the reason the user reads.
+enum class FailureKind { Transfer, Bus, SystemRead, SystemWrite, QtFileWrite };
+Q_DECLARE_METATYPE(FailureKind)
+
+void CoreTest::failureReason_data() {
+    QTest::addColumn<FailureKind>("kind");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("reason");
+    const auto transfer = [](const char *row, QNetworkReply::NetworkError error, const char *reason) {
+        QTest::newRow(row) << FailureKind::Transfer << int(error) << QString() << QStringLiteral("Qt said so")
+                           << QString::fromUtf8(reason);
+    };
+    transfer("refused", QNetworkReply::ConnectionRefusedError, "无法连接服务器");
+    transfer("no such host", QNetworkReply::HostNotFoundError, "无法连接服务器");
+    transfer("timeout", QNetworkReply::TimeoutError, "连接超时");
+    transfer("closed", QNetworkReply::RemoteHostClosedError, "服务器断开了连接");
+    transfer("forbidden", QNetworkReply::ContentAccessDenied, "服务器拒绝");
+    transfer("server error", QNetworkReply::InternalServerError, "服务器出错");
+    transfer("bad protocol", QNetworkReply::ProtocolFailure, "服务器的回答无法识别");
+    const auto bus = [](const char *row, const char *name, const char *reason) {
+        QTest::newRow(row) << FailureKind::Bus << 0 << QString::fromLatin1(name)
+                           << QStringLiteral("Failed to connect to socket /run/dbus/system_bus_socket")
+                           << QString::fromUtf8(reason);
+    };
+    bus("no bus socket", "org.freedesktop.DBus.Error.FileNotFound", "无法连接系统总线");
+    bus("bus gone", "org.freedesktop.DBus.Error.Disconnected", "无法连接系统总线");
+    bus("denied", "org.freedesktop.DBus.Error.AccessDenied", "没有权限");
+    bus("polkit", "org.freedesktop.PolicyKit1.Error.NotAuthorized", "没有权限");
+    bus("no service", "org.freedesktop.DBus.Error.ServiceUnknown", "系统服务不可用");
+    bus("no reply", "org.freedesktop.DBus.Error.NoReply", "系统服务没有回答");
+    bus("other", "org.example.Strange", "系统服务出错");
+    const auto system = [](const char *row, FailureKind kind, int error, const char *reason) {
+        QTest::newRow(row) << kind << error << QString() << qt_error_string(error)
+                           << QString::fromUtf8(reason);
+    };
+    system("disk full", FailureKind::SystemWrite, ENOSPC, "磁盘已满");
+    system("access", FailureKind::SystemWrite, EACCES, "没有权限");
+    system("not permitted", FailureKind::SystemRead, EPERM, "没有权限");
+    system("missing file", FailureKind::SystemRead, ENOENT, "文件不存在");
+    system("missing folder", FailureKind::SystemWrite, ENOENT, "文件夹不存在");
+    system("not a folder", FailureKind::SystemRead, ENOTDIR, "路径中有一项不是文件夹");
+    system("a folder", FailureKind::SystemRead, EISDIR, "这是一个文件夹，不是文件");
+    system("read-only", FailureKind::SystemWrite, EROFS, "磁盘只读");
+    system("exists", FailureKind::SystemWrite, EEXIST, "文件已存在");
+    system("other errno", FailureKind::SystemWrite, EXDEV, "文件写入失败");
+    // Qt's words for the errno tell the cause; words it chose itself leave the kind of failure.
+    QTest::newRow("qt disk full") << FailureKind::QtFileWrite << int(QFileDevice::WriteError) << QString()
+                                  << qt_error_string(ENOSPC) << QStringLiteral("磁盘已满");
+    QTest::newRow("qt open denied") << FailureKind::QtFileWrite << int(QFileDevice::OpenError) << QString()
+                                    << qt_error_string(EACCES) << QStringLiteral("没有权限");
+    QTest::newRow("qt resource") << FailureKind::QtFileWrite << int(QFileDevice::ResourceError) << QString()
+                                 << QStringLiteral("Out of resources")
+                                 << QStringLiteral("磁盘已满或系统资源不足");
+    QTest::newRow("qt own words") << FailureKind::QtFileWrite << int(QFileDevice::OpenError) << QString()
+                                  << QStringLiteral("file to open is a directory")
+                                  << QStringLiteral("文件无法打开");
+}
+
+void CoreTest::failureReason() {
+    QFETCH(FailureKind, kind);
+    QFETCH(int, code);
+    QFETCH(QString, name);
+    QFETCH(QString, detail);
+    QFETCH(QString, reason);
+    // The library's own words reach stderr; the test fails if they do not.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(detail)));
+    switch (kind) {
+    case FailureKind::Transfer:
+        QCOMPARE(transferFailureReason(QNetworkReply::NetworkError(code), detail), reason);
+        break;
+    case FailureKind::Bus:
+        QCOMPARE(busFailureReason(name, detail), reason);
+        break;
+    case FailureKind::SystemRead:
+        QCOMPARE(fileFailureReason(code, FileAccess::Read, detail), reason);
+        break;
+    case FailureKind::SystemWrite:
+        QCOMPARE(fileFailureReason(code, FileAccess::Write, detail), reason);
+        break;
+    case FailureKind::QtFileWrite:
+        QCOMPARE(fileFailureReason(QFileDevice::FileError(code), detail, FileAccess::Write), reason);
+        break;
     }
 }
 

@@ -59,7 +59,8 @@ void ModulesTest::mail_loadsTheSenderOnFirstMailAndReportsAMissingModule() {
                                 QStringLiteral("notice@baoguo.lanzhou.example"),
                                 QStringLiteral("notice@baoguo.lanzhou.example"), QStringLiteral("secret")};
 
-    // Without the module the mail fails later with the loader's words, naming the file it looked for.
+    // Without the module the mail fails later in Chinese, naming the file it looked for (the loader's
+    // own words go to the log).
     QTemporaryDir empty;
     ModuleMailer missing(settings, empty.path());
     const Outcome notLoaded = sendAndWait(missing);
