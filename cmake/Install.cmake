@@ -35,6 +35,37 @@ foreach(size 48x48 128x128 256x256)
 endforeach()
 install(FILES ${PARCELBOOK_PACKAGING}/icons/${PARCELBOOK_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# The documents every Debian package carries, and the manual pages: gzip -n, so the same sources
+# give the same bytes. The newest changelog entry names this version: bump it with project().
+find_program(GZIP gzip REQUIRED)
+set(PARCELBOOK_PACKAGE_RELEASE 1)
+file(STRINGS ${PARCELBOOK_PACKAGING}/debian/changelog PARCELBOOK_CHANGELOG_TOP LIMIT_COUNT 1)
+if(NOT PARCELBOOK_CHANGELOG_TOP MATCHES "^parcelbook \\(${PROJECT_VERSION}-${PARCELBOOK_PACKAGE_RELEASE}\\) ")
+  message(FATAL_ERROR "packaging/debian/changelog starts with \"${PARCELBOOK_CHANGELOG_TOP}\", "
+                      "not an entry for ${PROJECT_VERSION}-${PARCELBOOK_PACKAGE_RELEASE}")
+endif()
+set(PARCELBOOK_GZIPPED)
+foreach(document debian/changelog:changelog.Debian man/parcelbook.1:parcelbook.1
+                 man/parcelbook-cli.1:parcelbook-cli.1)
+  string(REPLACE ":" ";" document ${document})
+  list(GET document 0 source)
+  list(GET document 1 name)
+  set(plain ${CMAKE_BINARY_DIR}/packaging/gzipped/${name})
+  add_custom_command(OUTPUT ${plain}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${PARCELBOOK_PACKAGING}/${source} ${plain}
+    COMMAND ${GZIP} -9nf ${plain}
+    DEPENDS ${PARCELBOOK_PACKAGING}/${source}
+    VERBATIM)
+  list(APPEND PARCELBOOK_GZIPPED ${plain}.gz)
+endforeach()
+add_custom_target(parcelbook-documents ALL DEPENDS ${PARCELBOOK_GZIPPED})
+set(PARCELBOOK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/parcelbook)
+install(FILES ${PARCELBOOK_PACKAGING}/debian/copyright ${CMAKE_BINARY_DIR}/packaging/gzipped/changelog.Debian.gz
+        DESTINATION ${PARCELBOOK_DOC_DIR})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/gzipped/parcelbook.1.gz
+              ${CMAKE_BINARY_DIR}/packaging/gzipped/parcelbook-cli.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # The background watch as systemd user units, left disabled. The service names the installed
 # parcelbook-cli by the prefix in force at install time (`--prefix ~/.local` included), so it is
 # written while installing rather than while configuring.
@@ -63,6 +94,7 @@ be told by sound, desktop notification and e-mail when something new happens.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${PARCELBOOK_PACKAGE_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://lanzhou.example/)
 # Library dependencies come from dpkg-shlibdeps; these are the files the program opens by name.

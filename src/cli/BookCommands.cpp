@@ -88,12 +88,10 @@ QList<ParcelRow> chosenParcels(const CommandContext &context, ParcelStore &parce
         return rows;
     }
     case ParcelChoice::ById:
-        if (const std::optional<ParcelId> id = ParcelId::fromText(choice.value)) {
-            if (const std::optional<ParcelRow> row = parcels.byId(*id)) {
-                return {*row};
-            }
+        if (const std::optional<ParcelRow> row = parcels.byId(choice.id)) {
+            return {*row};
         }
-        context.err(QStringLiteral("快递列表里没有编号为 %1 的快递\n").arg(choice.value));
+        context.err(QStringLiteral("快递列表里没有编号为 %1 的快递\n").arg(choice.id.value()));
         return {};
     }
     return {};
@@ -416,6 +414,7 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
     return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
         int result = ExitCode::Success;
         QJsonArray array;
+        bool printed = false;
         for (qsizetype i = 0; i < chosen.size(); ++i) {
             if (counting) {
                 context.err(QStringLiteral("\r\033[K查询 %1/%2 %3")
@@ -424,13 +423,17 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
                                 .arg(chosen[i].goods));
             }
             const QueryOutcome outcome = road.query(chosen[i]);
+            // A failure is said on the error stream in either form (below the cleared progress
+            // line), so a script that drops the results still hears of it; the JSON keeps it too.
             if (!outcome.succeeded()) {
                 result = ExitCode::ServiceSaidOtherwise;
+                context.err((counting ? QStringLiteral("\r\033[K") : QString()) + outcomeText(outcome));
             }
             if (json) {
                 array.append(outcomeJson(outcome));
-            } else {
-                context.out((i > 0 ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
+            } else if (outcome.succeeded()) {
+                context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
+                printed = true;
             }
         }
         if (counting) {
@@ -457,7 +460,18 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             context.err(QStringLiteral("没有可导出的数据!\n"));
             return int(ExitCode::ServiceSaidOtherwise);
         }
-        const ExportResult written = ExportListViewContent(tracking::listRows(outcome.report.entries), file);
+        const QList<QStringList> rows = tracking::listRows(outcome.report.entries);
+        if (file == QLatin1StringView("-")) {
+            const QByteArray bytes = exportedBytes(rows);
+            if (bytes.isEmpty() || !context.outBytes(bytes)) {
+                context.err(bytes.isEmpty()
+                                ? QStringLiteral("数据导出失败!错误原因:系统缺少 GB18030 编码支持\n")
+                                : QStringLiteral("数据导出失败!错误原因:无法写入标准输出\n"));
+                return int(ExitCode::ServiceSaidOtherwise);
+            }
+            return int(ExitCode::Success);
+        }
+        const ExportResult written = ExportListViewContent(rows, file);
         if (written.outcome != ExportResult::Written) {
             context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
             return int(ExitCode::ServiceSaidOtherwise);

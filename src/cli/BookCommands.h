@@ -2,8 +2,10 @@
 #pragma once
 
 #include "net/ServiceAddresses.h"
+#include "store/ParcelId.h"
 #include "store/ProgramFolder.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -26,15 +28,20 @@ enum ExitCode : int {
 // Which parcels a command is for.
 struct ParcelChoice {
     enum Kind { ByNumber, ById, All } kind = All;
+    // The tracking number, for ByNumber.
     QString value;
+    // The row, for ById.
+    ParcelId id;
 };
 
 struct CommandContext {
     programfolder::Places places;
     ServiceAddresses services;
     std::function<QDateTime()> now;
-    // Where results go, and where errors and the progress line go.
+    // Where results go (as text, and as bytes for an export to standard output; false when they
+    // could not be written), and where failures, hints and the progress line go.
     std::function<void(const QString &)> out;
+    std::function<bool(const QByteArray &)> outBytes;
     std::function<void(const QString &)> err;
     // Shows "查询 2/5" on one line rewritten in place (a terminal watches stderr).
     bool showProgress = false;
@@ -46,6 +53,8 @@ struct CommandContext {
 
 int listParcels(const CommandContext &context, bool json);
 int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json);
+// Queries the parcel and writes its progress as the window's export does; the file "-" is standard
+// output, which then gets those bytes and nothing else.
 int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file);
 // One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
 // comes, a one-line summary at the end.

@@ -7,7 +7,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -26,13 +28,16 @@ QString usage() {
         "      查询物流进度,最新的在前,附状态和在途时间;有新进度时记下新的条数,\n"
         "      并按快递列表的设置发送桌面通知和邮件提醒\n"
         "  parcelbook-cli export <单号> | --id <编号> <文件>\n"
-        "      查询后把进度导出为文本文件,与窗口的导出相同\n"
+        "      查询后把进度导出为文本文件,与窗口的导出相同;文件为 - 时写到 stdout\n"
         "  parcelbook-cli watch\n"
         "      查询全部尚未签收的快递(同时最多 4 个),记下新进度并按设置提醒;\n"
         "      查询失败的快递在 stderr 上各占一行,最后输出一行汇总\n"
         "  parcelbook-cli --help | --version\n"
         "\n"
-        "退出码:0 成功;1 查询服务返回了其他结果或没有应答(watch:有快递查询失败或今日次数已用完);2 用法有误;3 "
+        "结果在 stdout 上;失败的原因、提示和用法错误都在 stderr "
+        "上。编号是快递列表里的正整数编号,每个选项只能给一次。\n"
+        "退出码:0 成功;1 查询服务返回了其他结果或没有应答(watch:有快递查询失败或今日次数已用完);2 "
+        "用法有误(也包括快递列表里没有这个单号或编号);3 "
         "岚舟包裹通正在使用快递列表;"
         "4 无法打开快递列表\n");
 }
@@ -40,6 +45,22 @@ QString usage() {
 int usageError(const QString &reason) {
     write(stderr, reason + QLatin1Char('\n') + usage());
     return ExitCode::Usage;
+}
+
+// The first option given more than once: a script that repeats one is told so, rather than one of
+// the values silently winning.
+std::optional<QString> repeatedOption(const QCommandLineParser &parser,
+                                      const QList<QCommandLineOption> &options) {
+    const QStringList found = parser.optionNames();
+    for (const QCommandLineOption &option : options) {
+        const auto given = std::count_if(found.cbegin(), found.cend(), [&option](const QString &name) {
+            return option.names().contains(name);
+        });
+        if (given > 1) {
+            return option.names().constLast();
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -56,12 +77,16 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption all(QStringLiteral("all"));
     const QCommandLineOption id(QStringLiteral("id"), QString(), QStringLiteral("编号"));
-    parser.addOptions({help, version, json, all, id});
+    const QList<QCommandLineOption> options{help, version, json, all, id};
+    parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
         return usageError(unknown.isEmpty()
                               ? QStringLiteral("参数有误:") + parser.errorText()
                               : QStringLiteral("不认识的选项:") + unknown.join(QStringLiteral(", ")));
+    }
+    if (const std::optional<QString> repeated = repeatedOption(parser, options)) {
+        return usageError(QStringLiteral("选项 --%1 只能给一次").arg(*repeated));
     }
     if (parser.isSet(help)) {
         write(stdout, usage());
@@ -77,6 +102,61 @@ int main(int argc, char *argv[]) {
         return usageError(QStringLiteral("缺少命令"));
     }
     const QString command = words.takeFirst();
+    // Every argument is checked before the book is opened or locked.
+    const bool known = command == QStringLiteral("list") || command == QStringLiteral("watch") ||
+                       command == QStringLiteral("query") || command == QStringLiteral("export");
+    if (!known) {
+        return usageError(QStringLiteral("不认识的命令:") + command);
+    }
+    if ((command == QStringLiteral("list") || command == QStringLiteral("watch")) &&
+        (!words.isEmpty() || parser.isSet(all) || parser.isSet(id) ||
+         (command == QStringLiteral("watch") && parser.isSet(json)))) {
+        return usageError(command + QStringLiteral(" 不需要其他参数"));
+    }
+    const bool exporting = command == QStringLiteral("export");
+    QString file;
+    if (exporting) {
+        if (parser.isSet(all) || parser.isSet(json)) {
+            return usageError(QStringLiteral("export 只导出一个快递,不接受 --all 和 --json"));
+        }
+        const qsizetype wanted = parser.isSet(id) ? 1 : 2;
+        if (words.isEmpty() && !parser.isSet(id)) {
+            return usageError(QStringLiteral("export 需要一个快递(单号或 --id 编号)和一个导出文件"));
+        }
+        if (words.size() < wanted) {
+            return usageError(QStringLiteral("请给出导出文件(- 表示标准输出)"));
+        }
+        if (words.size() > wanted) {
+            return usageError(QStringLiteral("export 只需要一个快递和一个导出文件"));
+        }
+        file = words.takeLast();
+    }
+    ParcelChoice choice;
+    if (command == QStringLiteral("query") || exporting) {
+        const int named = int(parser.isSet(all)) + int(parser.isSet(id)) + int(!words.isEmpty());
+        if (named != 1 || words.size() > 1) {
+            return usageError(QStringLiteral("请给出一个单号,或 --id 编号%1")
+                                  .arg(exporting ? QString() : QStringLiteral(",或 --all")));
+        }
+        if (parser.isSet(id)) {
+            const std::optional<ParcelId> row = ParcelId::fromText(parser.value(id));
+            if (!row) {
+                return usageError(QStringLiteral("编号应是一个正整数,如 --id 2:") + parser.value(id));
+            }
+            choice.kind = ParcelChoice::ById;
+            choice.id = *row;
+        } else if (!words.isEmpty()) {
+            // The number is read as the window's number boxes read it: "sf-1402 345678901" names
+            // SF1402345678901.
+            const QString number = normalizedTrackingNumber(words.first());
+            if (number.isEmpty()) {
+                return usageError(QStringLiteral("单号无效:") + words.first());
+            }
+            choice.kind = ParcelChoice::ByNumber;
+            choice.value = number;
+        }
+    }
+
     const programfolder::Places places = programfolder::resolve();
     RealDesktop desktop;
     // The sender is a module, loaded on the first mail.
@@ -85,51 +165,23 @@ int main(int argc, char *argv[]) {
                            ServiceAddresses::configured(),
                            [] { return QDateTime::currentDateTime(); },
                            [](const QString &text) { write(stdout, text); },
+                           [](const QByteArray &bytes) {
+                               return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) ==
+                                          size_t(bytes.size()) &&
+                                      std::fflush(stdout) == 0;
+                           },
                            [](const QString &text) { write(stderr, text); },
                            ::isatty(STDERR_FILENO) == 1,
                            &desktop,
                            &mailer};
 
     if (command == QStringLiteral("list")) {
-        if (!words.isEmpty() || parser.isSet(all) || parser.isSet(id)) {
-            return usageError(QStringLiteral("list 不需要其他参数"));
-        }
         return listParcels(context, parser.isSet(json));
     }
     if (command == QStringLiteral("watch")) {
-        if (!words.isEmpty() || parser.isSet(all) || parser.isSet(id) || parser.isSet(json)) {
-            return usageError(QStringLiteral("watch 不需要其他参数"));
-        }
         const int result = watchParcels(context);
         desktop.deliverPendingNotifications(5000);
         return result;
-    }
-    if (command != QStringLiteral("query") && command != QStringLiteral("export")) {
-        return usageError(QStringLiteral("不认识的命令:") + command);
-    }
-    const bool exporting = command == QStringLiteral("export");
-    QString file;
-    if (exporting) {
-        if (words.isEmpty() || parser.isSet(all) || parser.isSet(json)) {
-            return usageError(QStringLiteral("export 需要一个快递(单号或 --id 编号)和一个文件"));
-        }
-        file = words.takeLast();
-    }
-    const int named = int(parser.isSet(all)) + int(parser.isSet(id)) + int(!words.isEmpty());
-    if (named != 1 || words.size() > 1) {
-        return usageError(QStringLiteral("请给出一个单号,或 --id 编号%1")
-                              .arg(exporting ? QString() : QStringLiteral(",或 --all")));
-    }
-    ParcelChoice choice;
-    if (parser.isSet(id)) {
-        choice = {ParcelChoice::ById, parser.value(id)};
-    } else if (!words.isEmpty()) {
-        // The number is read as the window's number boxes read it: "sf-1402 345678901" names SF1402345678901.
-        const QString number = normalizedTrackingNumber(words.first());
-        if (number.isEmpty()) {
-            return usageError(QStringLiteral("单号无效:") + words.first());
-        }
-        choice = {ParcelChoice::ByNumber, number};
     }
     const int result =
         exporting ? exportParcel(context, choice, file) : queryParcels(context, choice, parser.isSet(json));

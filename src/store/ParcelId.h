@@ -17,7 +17,8 @@ public:
     constexpr qint64 value() const { return m_value; }
     QString text() const { return QString::number(m_value); }
 
-    // Decimal text as a user types it (surrounding blanks allowed); nothing for anything else.
+    // Decimal digits naming a row (surrounding blanks allowed); nothing for anything else: signs,
+    // hexadecimal, 0, or values past the largest row id.
     static std::optional<ParcelId> fromText(const QString &text);
 
     friend constexpr bool operator==(ParcelId, ParcelId) = default;

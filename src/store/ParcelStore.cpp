@@ -19,12 +19,19 @@ QString containing(const QString &text) {
 } // namespace
 
 std::optional<ParcelId> ParcelId::fromText(const QString &text) {
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    if (!ok) {
+    // toLongLong alone would also take a sign, and a value no row can have.
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        })) {
         return std::nullopt;
     }
-    return ParcelId(value);
+    bool ok = false;
+    const ParcelId id(digits.toLongLong(&ok));
+    if (!ok || !id.isValid()) {
+        return std::nullopt;
+    }
+    return id;
 }
 
 std::optional<qint64> ParcelRow::storedCount() const {

@@ -44,15 +44,11 @@ QString SetStringFixedLength(const QString &text, int width) {
     return trimmed;
 }
 
-ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path) {
-    if (rows.isEmpty()) {
-        return {ExportResult::NoRows, {}};
-    }
+QByteArray exportedBytes(const QList<QStringList> &rows) {
     QStringEncoder encoder = fileEncoder();
     if (!encoder.isValid()) {
-        return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
+        return {};
     }
-
     QString content;
     for (const QStringList &row : rows) {
         for (qsizetype column = 0; column < row.size(); ++column) {
@@ -63,7 +59,17 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
         }
         content += QStringLiteral("\r\n");
     }
-    const QByteArray bytes = encoder.encode(content);
+    return encoder.encode(content);
+}
+
+ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path) {
+    if (rows.isEmpty()) {
+        return {ExportResult::NoRows, {}};
+    }
+    const QByteArray bytes = exportedBytes(rows);
+    if (bytes.isEmpty()) {
+        return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
+    }
 
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {

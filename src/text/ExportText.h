@@ -1,6 +1,7 @@
 // Writing the parcel list to a GBK text file with fixed-width first column, and the file proposed for it.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,10 +18,13 @@ struct ExportResult {
 // come back trimmed but otherwise unchanged; nothing is ever cut.
 QString SetStringFixedLength(const QString &text, int width);
 
-// Writes one line per row: the first cell padded to 8 GBK bytes, cells joined by three spaces,
-// each line ending in CR LF, the whole file in GB18030 (identical to GBK for every GBK character).
-// No rows writes nothing. The file appears only complete: an existing file is replaced only when
-// the whole new content has been written.
+// The exported text of the rows: one line per row, the first cell padded to 8 GBK bytes, cells
+// joined by three spaces, each line ending in CR LF, all in GB18030 (identical to GBK for every GBK
+// character). Empty when the system has no GB18030 encoder.
+QByteArray exportedBytes(const QList<QStringList> &rows);
+
+// Writes exportedBytes(rows) to the file. No rows writes nothing. The file appears only complete:
+// an existing file is replaced only when the whole new content has been written.
 ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path);
 
 // The file the save dialog proposes for a parcel's progress: "物流进度-<number>.txt" in the documents

@@ -27,6 +27,7 @@ struct Ran {
     int code = -1;
     QString out;
     QString err;
+    QByteArray outBytes;
 };
 
 } // namespace
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void list_tableAndJson();
     void query_printsStoresAndSaysWhy();
     void export_writesTheWindowsBytes();
+    void arguments_streamsAndExitCodes_data();
+    void arguments_streamsAndExitCodes();
     void query_mailsNewProgressByTheBooksSettings();
     void watch_summarisesAndSaysEachFailure();
 
@@ -72,9 +75,9 @@ Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
         process.waitForFinished();
         return {};
     }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const QByteArray out = process.readAllStandardOutput();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(out),
+            QString::fromUtf8(process.readAllStandardError()), out};
 }
 
 QString CliTest::storedCount(const TempProgramFolder &folder, const QString &number) {
@@ -141,8 +144,10 @@ void CliTest::query_printsStoresAndSaysWhy() {
     m_stub.answerOnce(QStringLiteral("/"), codeAnswer("2"));
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--all")});
     QCOMPARE(ran.code, 1);
-    QVERIFY2(ran.out.contains(QStringLiteral("编号 2  1111111111111  顺丰快递  书\n查询失败(结果码 2):")),
-             qPrintable(ran.out));
+    QVERIFY2(ran.out.startsWith(QStringLiteral("编号 1  3101234567890")), qPrintable(ran.out));
+    QVERIFY2(!ran.out.contains(QStringLiteral("编号 2")), qPrintable(ran.out));
+    QVERIFY2(ran.err.contains(QStringLiteral("编号 2  1111111111111  顺丰快递  书\n查询失败(结果码 2):")),
+             qPrintable(ran.err));
     QCOMPARE(storedCount(folder, QStringLiteral("1111111111111")), QStringLiteral("0"));
 
     // Weeks without progress: the same advice as the window's hint line.
@@ -166,9 +171,9 @@ void CliTest::query_printsStoresAndSaysWhy() {
     took.start();
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, unreachable);
     QCOMPARE(ran.code, 1);
-    QVERIFY2(ran.out.contains(QStringLiteral("查询服务没有应答(无法连接服务器),请检查网络后再试")),
-             qPrintable(ran.out));
-    QVERIFY2(!ran.out.contains(QStringLiteral("refused")), qPrintable(ran.out));
+    QVERIFY2(ran.err.contains(QStringLiteral("查询服务没有应答(无法连接服务器),请检查网络后再试")),
+             qPrintable(ran.err));
+    QVERIFY2(!ran.err.contains(QStringLiteral("refused")), qPrintable(ran.err));
     QVERIFY2(took.elapsed() < 8000, qPrintable(QString::number(took.elapsed())));
 
     // Wrong arguments, an unknown parcel.
@@ -228,6 +233,100 @@ void CliTest::export_writesTheWindowsBytes() {
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("取件码6021")});
     QCOMPARE(ran.code, 2);
     QVERIFY(ran.err.startsWith(QStringLiteral("单号无效:取件码6021\n")));
+}
+
+void CliTest::arguments_streamsAndExitCodes_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("output");
+
+    // Usage errors, said on stderr with the usage; run on a folder without a book, which a command
+    // that opened it would answer with 4.
+    const auto usage = [](const char *name, const QStringList &arguments, const QString &said) {
+        QTest::newRow(name) << arguments << QByteArray() << 2 << said << QString();
+    };
+    const QString id = QStringLiteral("--id");
+    const QString query = QStringLiteral("query");
+    const QString exportTo = QStringLiteral("export");
+    const QString badId = QStringLiteral("编号应是一个正整数");
+    usage("letters", {query, id, QStringLiteral("abc")}, badId);
+    usage("hexadecimal", {query, id, QStringLiteral("0x1")}, badId);
+    usage("twenty digits", {query, id, QStringLiteral("12345678901234567890")}, badId);
+    usage("zero", {query, id, QStringLiteral("0")}, badId);
+    usage("negative", {query, QStringLiteral("--id=-1"), QStringLiteral("--json")}, badId);
+    usage("signed", {exportTo, id, QStringLiteral("+1"), QStringLiteral("a.txt")}, badId);
+    usage("id twice", {query, id, QStringLiteral("1"), id, QStringLiteral("2")},
+          QStringLiteral("选项 --id 只能给一次"));
+    usage("json twice", {QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("--json")},
+          QStringLiteral("选项 --json 只能给一次"));
+    usage("number without file", {exportTo, QStringLiteral("3101234567890")},
+          QStringLiteral("请给出导出文件"));
+    usage("id without file", {exportTo, id, QStringLiteral("1")}, QStringLiteral("请给出导出文件"));
+
+    // Failures on stderr alone, so `>/dev/null` keeps them in sight; the JSON keeps them as data.
+    QTest::newRow("refused query") << QStringList{query, id, QStringLiteral("1")} << codeAnswer("2") << 1
+                                   << QStringLiteral(
+                                          "编号 1  3101234567890  圆通速递  衣服\n查询失败(结果码 2)")
+                                   << QString();
+    QTest::newRow("refused query as JSON")
+        << QStringList{query, QStringLiteral("--all"), QStringLiteral("--json")} << codeAnswer("2") << 1
+        << QStringLiteral("编号 1  3101234567890  圆通速递  衣服\n查询失败(结果码 2)")
+        << QStringLiteral("json");
+    QTest::newRow("refused export to stdout")
+        << QStringList{exportTo, QStringLiteral("3101234567890"), QStringLiteral("-")} << codeAnswer("2") << 1
+        << QStringLiteral("编号 1  3101234567890  圆通速递  衣服\n查询失败(结果码 2)") << QString();
+    QTest::newRow("unknown parcel") << QStringList{exportTo, id, QStringLiteral("7"), QStringLiteral("-")}
+                                    << answerWith(inTransit()) << 2
+                                    << QStringLiteral("快递列表里没有编号为 7 的快递") << QString();
+    // "-" is stdout: the file's bytes and nothing else.
+    QTest::newRow("export to stdout") << QStringList{exportTo, id, QStringLiteral("1"), QStringLiteral("-")}
+                                      << answerWith(inTransit()) << 0 << QString() << QStringLiteral("file");
+}
+
+void CliTest::arguments_streamsAndExitCodes() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QFETCH(QString, output);
+
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    if (answer.isEmpty()) {
+        QVERIFY(QFile::remove(folder.databasePath()));
+    } else {
+        m_stub.answer(QStringLiteral("/"), answer);
+    }
+    const qsizetype sent = m_stub.requests().size();
+    const Ran ran = run(folder, arguments);
+    QCOMPARE(ran.code, code);
+    QVERIFY2(ran.err.startsWith(said), qPrintable(ran.err));
+    if (code == 2) {
+        QCOMPARE(m_stub.requests().size(), sent);
+    }
+    if (answer.isEmpty()) {
+        QVERIFY2(ran.err.contains(QStringLiteral("用法:")), qPrintable(ran.err));
+    }
+    if (output.isEmpty()) {
+        QCOMPARE(ran.out, QString());
+    } else if (output == QStringLiteral("json")) {
+        const QJsonObject refused = QJsonDocument::fromJson(ran.outBytes).array().at(0).toObject();
+        QCOMPARE(refused[QStringLiteral("succeeded")].toBool(true), false);
+        QCOMPARE(refused[QStringLiteral("code")].toString(), QStringLiteral("2"));
+    } else {
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("进度.txt"));
+        QCOMPARE(
+            run(folder, {QStringLiteral("export"), QStringLiteral("--id"), QStringLiteral("1"), file}).code,
+            0);
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.endsWith("\r\n"));
+        QCOMPARE(ran.outBytes, bytes);
+    }
 }
 
 void CliTest::query_mailsNewProgressByTheBooksSettings() {

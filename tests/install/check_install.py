@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 # Checks what a built tree installs: the file layout (tree) and the packaged program's first start
-# (program).
+# (program), and what lintian says of the package.
 import argparse
 import glob
+import gzip
 import os
+import shutil
 import stat
 import subprocess
 import sys
@@ -31,6 +33,10 @@ INSTALLED = [
     f'share/icons/hicolor/scalable/apps/{APP}.svg',
     WATCH_SERVICE,
     'lib/systemd/user/parcelbook-watch.timer',
+    'share/doc/parcelbook/copyright',
+    'share/doc/parcelbook/changelog.Debian.gz',
+    'share/man/man1/parcelbook.1.gz',
+    'share/man/man1/parcelbook-cli.1.gz',
 ]
 
 failures = []
@@ -166,11 +172,31 @@ def check_program(build, cpack, demo_service, first_paint, work, args):
     packages = glob.glob(os.path.join(work, 'parcelbook_*.deb'))
     if len(packages) != 1:
         sys.exit(f'expected one package, found {packages}')
-    depends = run(['dpkg-deb', '--field', packages[0], 'Depends']).stdout
+    # lintian reads the package while the program is tried out; only its errors fail the test.
+    lintian = shutil.which('lintian')
+    linting = lintian and subprocess.Popen([lintian, '--fail-on', 'error', packages[0]], stdout=subprocess.PIPE,
+                                           stderr=subprocess.STDOUT, text=True)
+    try:
+        check_package(packages[0], demo_service, first_paint, work, args)
+    finally:
+        if linting:
+            said = linting.communicate(timeout=300)[0]
+            check(linting.returncode == 0, f'lintian reports errors:\n{said}')
+
+
+def check_package(package, demo_service, first_paint, work, args):
+    depends = run(['dpkg-deb', '--field', package, 'Depends']).stdout
     check('libqt6widgets6' in depends and 'libsqlcipher0' in depends,
           f'the library dependencies were not computed: {depends}')
     root = os.path.join(work, 'root')
-    run(['dpkg', '-x', packages[0], root])
+    run(['dpkg', '-x', package, root])
+    version = run(['dpkg-deb', '--field', package, 'Version']).stdout.strip()
+    with gzip.open(os.path.join(root, 'usr/share/doc/parcelbook/changelog.Debian.gz'), 'rt', encoding='utf-8') as file:
+        newest = file.readline()
+    check(newest.startswith(f'parcelbook ({version}) '), f'the changelog does not start at {version}: {newest!r}')
+    with open(os.path.join(root, 'usr/share/doc/parcelbook/copyright'), encoding='utf-8') as file:
+        check(file.readline().startswith('Format: https://www.debian.org/doc/packaging-manuals/copyright-format/'),
+              'the copyright file is not machine-readable')
     with open(os.path.join(root, 'usr', WATCH_SERVICE), encoding='utf-8') as file:
         check('ExecStart=/usr/bin/parcelbook-cli watch' in file.read().splitlines(),
               f'the package\'s {WATCH_SERVICE} does not start /usr/bin/parcelbook-cli')
