@@ -14,6 +14,7 @@
 #include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "text/NumberText.h"
+#include "text/SafeWrite.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -58,8 +59,16 @@ LockedBook lockBook(const CommandContext &context) {
     }
     book.file = std::make_unique<BookFile>(context.places.book, context.now().date());
     switch (book.file->open()) {
-    case BookFile::OpenResult::Opened:
+    case BookFile::OpenResult::Opened: {
+        const CopyReport copies = book.file->keepCopies();
+        for (const QString &said : copies.warnings) {
+            context.err(said + QLatin1Char('\n'));
+        }
+        if (!copies.damage.isEmpty()) {
+            context.err(copies.damage + QLatin1Char('\n'));
+        }
         break;
+    }
     case BookFile::OpenResult::AlreadyRunning:
         context.err(
             QStringLiteral("岚舟包裹通正在使用快递列表 %1,请先关闭它再试\n").arg(book.file->databasePath()));
@@ -430,7 +439,15 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
     });
 }
 
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file) {
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file,
+                 bool replace) {
+    const SafeWrite::Existing existing = replace ? SafeWrite::Existing::Replace : SafeWrite::Existing::Keep;
+    // Refused before the service is asked, so a wrong file name costs no query.
+    if (const QString refused = SafeWrite::refusal(file, existing); !refused.isEmpty()) {
+        context.err(refused + (replace ? QString() : QStringLiteral("(要替换已有的文件请加 --force)")) +
+                    QLatin1Char('\n'));
+        return int(ExitCode::Usage);
+    }
     return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
         const QueryOutcome outcome = road.query(chosen.first());
         if (!outcome.succeeded()) {
@@ -441,7 +458,8 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             context.err(QStringLiteral("没有可导出的数据!\n"));
             return int(ExitCode::ServiceSaidOtherwise);
         }
-        const ExportResult written = ExportListViewContent(tracking::listRows(outcome.report.entries), file);
+        const ExportResult written =
+            ExportListViewContent(tracking::listRows(outcome.report.entries), file, existing);
         if (written.outcome != ExportResult::Written) {
             context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
             return int(ExitCode::ServiceSaidOtherwise);

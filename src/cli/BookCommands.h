@@ -45,7 +45,10 @@ struct CommandContext {
 
 int listParcels(const CommandContext &context, bool json);
 int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json);
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file);
+// Writes only a new file or, with `replace`, over a regular file; never onto a device, pipe, socket,
+// folder or symbolic link.
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file,
+                 bool replace);
 // One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
 // comes, a one-line summary at the end.
 int watchParcels(const CommandContext &context);

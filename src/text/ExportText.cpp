@@ -1,8 +1,8 @@
 // The list export and its fixed-width padding.
 #include "text/ExportText.h"
 
-#include <QDir>
-#include <QSaveFile>
+#include "text/SafeWrite.h"
+
 #include <QStringEncoder>
 
 namespace {
@@ -40,7 +40,8 @@ QString SetStringFixedLength(const QString &text, int width) {
     return trimmed;
 }
 
-ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path) {
+ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path,
+                                   SafeWrite::Existing existing) {
     if (rows.isEmpty()) {
         return {ExportResult::NoRows, {}};
     }
@@ -61,11 +62,9 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
     }
     const QByteArray bytes = encoder.encode(content);
 
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
-        return {ExportResult::Written, {}};
+    if (QString failed = SafeWrite::write(path, bytes, existing, SafeWrite::Readers::Usual);
+        !failed.isEmpty()) {
+        return {ExportResult::Failed, failed};
     }
-    // Leaving without commit() discards the temporary file, so the target stays as it was.
-    return {ExportResult::Failed,
-            QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), file.errorString())};
+    return {ExportResult::Written, {}};
 }
