@@ -130,9 +130,12 @@ void HttpStub::answerCut(const QString &path, const QByteArray &body, qsizetype 
     m_scripts[path].standing = Answer{body, 200, {}, false, bytes};
 }
 
-void HttpStub::answerEndlessly(const QString &path, const QByteArray &chunk) {
-    Answer endless{chunk, 200, {{"Transfer-Encoding", "chunked"}}};
+void HttpStub::answerEndlessly(const QString &path, const QByteArray &chunk, const QByteArray &start,
+                               Headers headers) {
+    headers.append(qMakePair(QByteArray("Transfer-Encoding"), QByteArray("chunked")));
+    Answer endless{chunk, 200, headers};
     endless.endless = true;
+    endless.endlessStart = start;
     m_scripts[path].standing = endless;
 }
 
@@ -284,7 +287,11 @@ void HttpStub::send(QTcpSocket *socket, const Answer &answer, bool head) {
     response += "Connection: close\r\n\r\n";
     if (answer.endless) {
         const QByteArray chunk = QByteArray::number(answer.body.size(), 16) + "\r\n" + answer.body + "\r\n";
-        socket->write(response + chunk);
+        const QByteArray &start = answer.endlessStart;
+        socket->write(response +
+                      (start.isEmpty() ? QByteArray()
+                                       : QByteArray::number(start.size(), 16) + "\r\n" + start + "\r\n") +
+                      chunk);
         // The next chunk goes once the last has left, so the stub never holds more than one.
         QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, chunk] {
             if (socket->bytesToWrite() == 0 && socket->state() == QAbstractSocket::ConnectedState)

@@ -67,9 +67,10 @@ public:
     // closed after `bytes` bytes of it.
     void answerCut(const QString &path, const QByteArray &body, qsizetype bytes);
 
-    // Becomes the standing answer: a chunked body of `chunk` repeated without end, sent as fast as
-    // the client reads, until the client closes the connection.
-    void answerEndlessly(const QString &path, const QByteArray &chunk);
+    // Becomes the standing answer: a chunked body of `start`, then `chunk` repeated without end, sent
+    // as fast as the client reads, until the client closes the connection.
+    void answerEndlessly(const QString &path, const QByteArray &chunk, const QByteArray &start = {},
+                         Headers headers = {});
 
     QList<Request> requests() const;
     QList<Request> requests(const QString &path) const;
@@ -87,6 +88,7 @@ private:
         bool closeOnly = false;
         qsizetype cutAfter = -1;
         bool endless = false;
+        QByteArray endlessStart = {};
     };
     struct Script {
         std::optional<Answer> standing;

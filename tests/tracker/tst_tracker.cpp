@@ -12,6 +12,7 @@
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
 
+#include <QFile>
 #include <QNetworkReply>
 #include <QTest>
 #include <QTimer>
@@ -563,6 +564,25 @@ const QByteArray gzippedAnswer = QByteArray(
     "\xb0\x4e\x51\xb1\xb5\x00\x15\xba\x0d\xdc\x69\x0a\x00\x00",
     158);
 
+// One deflate block ending in a full flush: 64 KiB of 'x' in 83 bytes. Repeated, it is a valid gzip
+// body (after a gzip header) that never ends and decompresses 790 times larger than it travels.
+const QByteArray expandingBlock = QByteArray("\xec\xc1\x01\x01\x00\x00\x00\x80\x90\xdb\xcd\xef\x08\x0a", 14) +
+                                  QByteArray(65, '\0') + QByteArray("\x6a\x00\x00\x00\xff\xff", 6);
+const QByteArray gzipHeader("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+
+// What the process holds in memory now, in KiB.
+qint64 residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                return line.mid(6).trimmed().split(' ').first().toLongLong();
+            }
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
@@ -571,10 +591,12 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     const QByteArray half = gzippedAnswer.left(gzippedAnswer.size() / 2);
     const HttpStub::Headers gzipped{{"Content-Encoding", "gzip"}};
     m_stub.answerEndlessly(QStringLiteral("/endless"), QByteArray(16 * 1024, 'x'));
+    m_stub.answerEndlessly(QStringLiteral("/endless-gzip"), expandingBlock.repeated(50), gzipHeader, gzipped);
     m_stub.answer(QStringLiteral("/gzip"), gzippedAnswer, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-cut"), half, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-garbage"), half + QByteArray(80, '\x5a'), 200, gzipped);
     QTest::newRow("endless chunked body") << QStringLiteral("/endless") << true;
+    QTest::newRow("endless gzip body") << QStringLiteral("/endless-gzip") << true;
     QTest::newRow("whole gzip body") << QStringLiteral("/gzip") << false;
     QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true;
     QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true;
@@ -583,7 +605,9 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
 void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     QFETCH(QString, path);
     QFETCH(bool, failed);
-    constexpr qint64 cap = 1024 * 1024;
+    constexpr qint64 cap = 256 * 1024;
+    const qint64 residentBefore = residentKiB();
+    qint64 mostResident = residentBefore;
     WebClient web;
     std::optional<WebReply> reply;
     QNetworkReply *transfer = web.get(
@@ -591,11 +615,17 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
         WebLimits{0, cap});
     qint64 mostReceived = 0;
     connect(transfer, &QNetworkReply::downloadProgress, this,
-            [&mostReceived](qint64 received) { mostReceived = std::max(mostReceived, received); });
+            [&mostReceived, &mostResident](qint64 received) {
+                mostReceived = std::max(mostReceived, received);
+                mostResident = std::max(mostResident, residentKiB());
+            });
     TRY_VERIFY(reply.has_value());
     QCOMPARE(reply->failed, failed);
     // Nothing past the cap and the one read that crossed it was ever taken in.
     QVERIFY2(mostReceived <= cap + 256 * 1024, qPrintable(QString::number(mostReceived)));
+    // Nor does a body that expands as it is decoded grow the process past a few blocks.
+    QVERIFY2(mostResident - residentBefore < 32 * 1024,
+             qPrintable(QString::number(mostResident - residentBefore)));
     if (!failed) {
         QVERIFY(reply->body.startsWith(QStringLiteral("{\"status\":\"200\"")));
         QVERIFY(reply->body.contains(QStringLiteral("快件已到达 杭州")));
