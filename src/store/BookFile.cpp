@@ -90,9 +90,6 @@ BookFile::~BookFile() {
     if (m_opening.valid()) {
         m_opening.wait();
     }
-    if (m_keepingCopies.valid()) {
-        m_keepingCopies.wait();
-    }
     close();
     if (m_lockFd >= 0) {
         ::close(m_lockFd);
@@ -416,6 +413,10 @@ QString BookFile::damageMessage(const QString &found) const {
 }
 
 void BookFile::close() {
+    // The copies being kept finish first, so nothing but the lock holds the book afterwards.
+    if (m_keepingCopies.valid()) {
+        m_keepingCopies.wait();
+    }
     if (m_database) {
         m_database->close();
     }

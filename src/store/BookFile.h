@@ -50,13 +50,14 @@ public:
     const QString &failure() const { return m_failure; }
     Database &database() { return *m_database; }
     bool isOpen() const { return m_database.has_value() && m_database->isOpen(); }
+    // Waits for the copies being kept, then closes the connection; the lock stays until destruction.
     void close();
 
     // After a successful open: removes temporary copies a killed copy left, checks the book and, when
     // it is whole, refreshes the backup and keeps today's generation, on a connection of its own.
     CopyReport keepCopies();
     // keepCopies() on a worker thread, so the check never holds up the window; `done` runs on that
-    // worker. The destructor waits for it.
+    // worker. close() and the destructor wait for it.
     void keepCopiesInBackground(std::function<void(const CopyReport &)> done);
 
     QString databasePath() const;
