@@ -14,6 +14,7 @@
 #include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "text/NumberText.h"
+#include "text/SafeWrite.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -58,8 +59,16 @@ LockedBook lockBook(const CommandContext &context) {
     }
     book.file = std::make_unique<BookFile>(context.places.book, context.now().date());
     switch (book.file->open()) {
-    case BookFile::OpenResult::Opened:
+    case BookFile::OpenResult::Opened: {
+        const CopyReport copies = book.file->keepCopies();
+        for (const QString &said : copies.warnings) {
+            context.err(said + QLatin1Char('\n'));
+        }
+        if (!copies.damage.isEmpty()) {
+            context.err(copies.damage + QLatin1Char('\n'));
+        }
         break;
+    }
     case BookFile::OpenResult::AlreadyRunning:
         context.err(
             QStringLiteral("岚舟包裹通正在使用快递列表 %1,请先关闭它再试\n").arg(book.file->databasePath()));
@@ -446,7 +455,17 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
     });
 }
 
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file) {
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file,
+                 bool replace) {
+    const bool toStandardOutput = file == QLatin1StringView("-");
+    const SafeWrite::Existing existing = replace ? SafeWrite::Existing::Replace : SafeWrite::Existing::Keep;
+    // Refused before the service is asked, so a wrong file name costs no query.
+    if (const QString refused = toStandardOutput ? QString() : SafeWrite::refusal(file, existing);
+        !refused.isEmpty()) {
+        context.err(refused + (replace ? QString() : QStringLiteral("(要替换已有的文件请加 --force)")) +
+                    QLatin1Char('\n'));
+        return int(ExitCode::Usage);
+    }
     if (trackingServiceMissing(context)) {
         return ExitCode::ServiceSaidOtherwise;
     }
@@ -461,7 +480,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             return int(ExitCode::ServiceSaidOtherwise);
         }
         const QList<QStringList> rows = tracking::listRows(outcome.report.entries);
-        if (file == QLatin1StringView("-")) {
+        if (toStandardOutput) {
             const QByteArray bytes = exportedBytes(rows);
             if (bytes.isEmpty() || !context.outBytes(bytes)) {
                 context.err(bytes.isEmpty()
@@ -471,7 +490,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             }
             return int(ExitCode::Success);
         }
-        const ExportResult written = ExportListViewContent(rows, file);
+        const ExportResult written = ExportListViewContent(rows, file, existing);
         if (written.outcome != ExportResult::Written) {
             context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
             return int(ExitCode::ServiceSaidOtherwise);

@@ -53,9 +53,11 @@ struct CommandContext {
 
 int listParcels(const CommandContext &context, bool json);
 int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json);
-// Queries the parcel and writes its progress as the window's export does; the file "-" is standard
-// output, which then gets those bytes and nothing else.
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file);
+// Queries the parcel and writes its progress as the window's export does: only a new file or, with
+// `replace`, over a regular file; never onto a device, pipe, socket, folder or symbolic link. The file
+// "-" is standard output, which then gets those bytes and nothing else.
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file,
+                 bool replace);
 // One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
 // comes, a one-line summary at the end.
 int watchParcels(const CommandContext &context);

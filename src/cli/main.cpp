@@ -27,8 +27,9 @@ QString usage() {
         "  parcelbook-cli query <单号> | --id <编号> | --all [--json]\n"
         "      查询物流进度,最新的在前,附状态和在途时间;有新进度时记下新的条数,\n"
         "      并按快递列表的设置发送桌面通知和邮件提醒\n"
-        "  parcelbook-cli export <单号> | --id <编号> <文件>\n"
-        "      查询后把进度导出为文本文件,与窗口的导出相同;文件为 - 时写到 stdout\n"
+        "  parcelbook-cli export <单号> | --id <编号> <文件> [--force]\n"
+        "      查询后把进度导出为文本文件,与窗口的导出相同;文件为 - 时写到 stdout;已有的文件只在给出\n"
+        "      --force 时替换,设备、管道、文件夹和符号链接一概不写\n"
         "  parcelbook-cli watch\n"
         "      查询全部尚未签收的快递(同时最多 4 个),记下新进度并按设置提醒;\n"
         "      查询失败的快递在 stderr 上各占一行,最后输出一行汇总\n"
@@ -77,7 +78,8 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption all(QStringLiteral("all"));
     const QCommandLineOption id(QStringLiteral("id"), QString(), QStringLiteral("编号"));
-    const QList<QCommandLineOption> options{help, version, json, all, id};
+    const QCommandLineOption force(QStringLiteral("force"));
+    const QList<QCommandLineOption> options{help, version, json, all, id, force};
     parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -175,6 +177,9 @@ int main(int argc, char *argv[]) {
                            &desktop,
                            &mailer};
 
+    if (parser.isSet(force) && command != QStringLiteral("export")) {
+        return usageError(QStringLiteral("--force 只用于 export"));
+    }
     if (command == QStringLiteral("list")) {
         return listParcels(context, parser.isSet(json));
     }
@@ -183,8 +188,8 @@ int main(int argc, char *argv[]) {
         desktop.deliverPendingNotifications(5000);
         return result;
     }
-    const int result =
-        exporting ? exportParcel(context, choice, file) : queryParcels(context, choice, parser.isSet(json));
+    const int result = exporting ? exportParcel(context, choice, file, parser.isSet(force))
+                                 : queryParcels(context, choice, parser.isSet(json));
     // New progress announced on the desktop reaches it before the command ends.
     desktop.deliverPendingNotifications(5000);
     return result;

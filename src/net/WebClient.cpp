@@ -1,6 +1,7 @@
 // Asynchronous HTTP requests with their bodies decoded as text.
 #include "net/WebClient.h"
 
+#include "net/BodyDecoder.h"
 #include "text/FailureReason.h"
 
 #include <QNetworkAccessManager>
@@ -10,6 +11,9 @@
 #include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -29,6 +33,9 @@ QNetworkRequest requestFor(const QString &url) {
     // Tolerant parsing keeps an address as it was written, encoded values included.
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     request.setRawHeader("If-Modified-Since", "0");
+    // Named here, so the engine leaves the body as it came and BodyDecoder undoes the encoding while
+    // counting: the engine's own decoding takes a body cut short as complete.
+    request.setRawHeader("Accept-Encoding", "gzip, deflate");
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setTransferTimeout(0);
     return request;
@@ -76,31 +83,60 @@ void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<voi
         connect(limit, &QTimer::timeout, reply, &QNetworkReply::abort);
         limit->start(limits.timeoutMs);
     }
-    // Nothing over the limit is ever held: the transfer stops as soon as the size tells.
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limits](qint64 received, qint64 total) {
-        if (received > limits.maxBytes || total > limits.maxBytes) {
+    // The body is taken out of the reply as it arrives and counted, chunked or not: nothing over the
+    // limit is ever held, and the transfer stops as soon as the count passes it.
+    auto body = std::make_shared<std::optional<BodyDecoder>>();
+    auto tooLarge = std::make_shared<bool>(false);
+    const auto take = [reply, body, limits] {
+        if (!reply->isOpen()) {
+            return;
+        }
+        if (!*body) {
+            body->emplace(reply->rawHeader("Content-Encoding"), limits.maxBytes);
+        }
+        // Read a block at a time, so what is held is the cap and one block at most.
+        while (reply->bytesAvailable() > 0) {
+            if (!(*body)->add(reply->read(64 * 1024))) {
+                reply->abort();
+                return;
+            }
+        }
+    };
+    connect(reply, &QNetworkReply::readyRead, reply, take);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limits, tooLarge](qint64, qint64 total) {
+        if (total > limits.maxBytes) {
+            *tooLarge = true;
             reply->abort();
         }
     });
+    // A request nobody waits for any longer stops reading at once.
+    // It is told nothing: the receiver is already half gone.
+    connect(receiver, &QObject::destroyed, reply, [reply, receiver] {
+        disconnect(reply, nullptr, receiver, nullptr);
+        reply->abort();
+    });
     // The reply goes once finished even when its receiver has gone or stopped listening.
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    connect(reply, &QNetworkReply::finished, receiver, [reply, limits, done = std::move(done)] {
-        WebReply answer;
-        answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        answer.dateHeader = QString::fromLatin1(reply->rawHeader("Date"));
-        // A small answer may have come whole before its size was looked at.
-        const bool tooLarge =
-            reply->bytesAvailable() > limits.maxBytes ||
-            reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > limits.maxBytes;
-        answer.failed = tooLarge || !completed(*reply, answer.status);
-        if (tooLarge) {
-            answer.reason = QStringLiteral("回答过大");
-        } else if (answer.failed) {
-            answer.reason = transferFailureReason(reply->error(), reply->errorString());
-        } else {
-            answer.body =
-                decode(reply->readAll(), reply->header(QNetworkRequest::ContentTypeHeader).toString());
-        }
-        done(answer);
-    });
+    connect(reply, &QNetworkReply::finished, receiver,
+            [reply, body, take, tooLarge, limits, done = std::move(done)] {
+                take();
+                WebReply answer;
+                answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                answer.dateHeader = QString::fromLatin1(reply->rawHeader("Date"));
+                // A body whose encoding broke off (gzip cut short, garbage inside) is no answer either.
+                // No body at all (a HEAD request, an empty answer) is an empty body, whatever its encoding.
+                const bool bodyWhole = !*body || (*body)->finish();
+                answer.failed = !completed(*reply, answer.status) || !bodyWhole;
+                if (*tooLarge || (*body && (*body)->body().size() > limits.maxBytes)) {
+                    answer.reason = QStringLiteral("回答过大");
+                } else if (!bodyWhole) {
+                    answer.reason = QStringLiteral("回答不完整");
+                } else if (answer.failed) {
+                    answer.reason = transferFailureReason(reply->error(), reply->errorString());
+                } else if (*body) {
+                    answer.body =
+                        decode((*body)->body(), reply->header(QNetworkRequest::ContentTypeHeader).toString());
+                }
+                done(answer);
+            });
 }

@@ -239,12 +239,33 @@ bool MainWindow::start() {
     if (!claim() || !openBook()) {
         return false;
     }
+    keepBookCopies();
     compose();
     m_parcelBook->reloadPicker();
     m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
     m_startupCheck->bookRead();
     startTimersOnce();
     return true;
+}
+
+void MainWindow::keepBookCopies() {
+    // The report comes back through an object of the window's thread, which outlives the worker:
+    // the book, a member, waits for it before the window's children go.
+    auto *relay = new QObject(this);
+    m_book.keepCopiesInBackground([this, relay](const CopyReport &report) {
+        QMetaObject::invokeMethod(
+            relay,
+            [this, report] {
+                for (const QString &said : report.warnings) {
+                    m_feedback->hint(said);
+                }
+                if (!report.damage.isEmpty()) {
+                    m_feedback->hint(QStringLiteral("快递列表已损坏,没有备份它"));
+                    m_feedback->inform(report.damage);
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 bool MainWindow::openBook() {

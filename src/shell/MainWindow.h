@@ -76,6 +76,8 @@ private:
     bool openBook();
     // True for an opened book; otherwise tells the user why not.
     bool opened(BookFile::OpenResult result);
+    // Checks the book and keeps its copies off the window's thread; what went wrong is said when known.
+    void keepBookCopies();
     // Columns can be neither resized nor moved, cells not edited.
     void lockHeaders(QTreeWidget *directoryList);
     // The "查询服务" dialog over the window; what it saves applies at once.

@@ -4,10 +4,11 @@
 #include "store/ProgressStore.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "text/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
 #include <QTime>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #if defined(__x86_64__)
@@ -46,11 +48,36 @@ void startWithCleanVectorRegisters() {
 namespace {
 
 constexpr int keptDays = 7;
+constexpr qsizetype keptBeforeClear = 10;
 const QString generationPrefix = QStringLiteral("parcelbook-");
 
 // Generations sort by name in date order: parcelbook-2026-12-08.mdb, parcelbook-2026-12-08-before-clear-…
 QDate generationDate(const QString &name) {
     return QDate::fromString(name.mid(generationPrefix.size(), 10), QStringLiteral("yyyy-MM-dd"));
+}
+
+// An open folder, closed when it goes: after everything written through it.
+struct OpenFolder {
+    int fd = -1;
+    OpenFolder() = default;
+    OpenFolder(const OpenFolder &) = delete;
+    OpenFolder &operator=(const OpenFolder &) = delete;
+    ~OpenFolder() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+// The first thing the check found, past its heading ("*** in database main ***").
+QString firstFinding(const QString &found) {
+    const QStringList lines = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        if (!line.startsWith(QStringLiteral("***"))) {
+            return line;
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -130,8 +157,8 @@ BookFile::OpenResult BookFile::lock() {
 
 BookFile::OpenResult BookFile::openLocked() {
     try {
-        // The first read rolls back a transaction a crash left half-written, so the copies below
-        // are taken of a consistent book.
+        // The first read rolls back a transaction a crash left half-written, so the copies taken
+        // later are of a consistent book.
         Database db = Database::open(databasePath(), schema::databasePassword());
         for (const QString &table :
              {QStringLiteral("parcelbook"), QStringLiteral("list"), QStringLiteral("setting")}) {
@@ -147,99 +174,249 @@ BookFile::OpenResult BookFile::openLocked() {
         m_failure = error.description();
         return OpenResult::Failed;
     }
-    if (!copyBookTo(backupPath())) {
-        m_database.reset();
-        return OpenResult::Failed;
-    }
-    keepStartGeneration();
     return OpenResult::Opened;
 }
 
-bool BookFile::copyBookTo(const QString &target) {
-    QFile source(databasePath());
-    if (!source.open(QIODevice::ReadOnly)) {
-        m_failure = source.errorString();
-        return false;
+struct BookFile::Snapshot {
+    // Why no copy could be taken; empty when one was.
+    QString failure;
+    // What the quick check found wrong with the book; empty when it is whole.
+    QString damage;
+};
+
+BookFile::Snapshot BookFile::takeCheckedSnapshot(SafeWrite &writing) const {
+    Snapshot snapshot;
+    if (snapshot.failure = writing.begin(); !snapshot.failure.isEmpty()) {
+        return snapshot;
     }
-    // A temporary file is created readable by its owner only.
-    QTemporaryFile copy(target + QStringLiteral(".XXXXXX"));
-    if (!copy.open()) {
-        m_failure = copy.errorString();
-        return false;
+    try {
+        // A read transaction keeps every writer from committing until the copy is complete; they
+        // wait for it on their busy timeout.
+        Database reader = Database::open(databasePath(), schema::databasePassword());
+        reader.exec(QStringLiteral("BEGIN"));
+        reader.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        snapshot.failure = SafeWrite::copyInto(databasePath(), writing.file());
+        reader.exec(QStringLiteral("COMMIT"));
+    } catch (const StoreError &error) {
+        snapshot.failure = error.description();
+        return snapshot;
     }
-    while (!source.atEnd()) {
-        const QByteArray block = source.read(1 << 20);
-        if (block.isEmpty() && source.error() != QFile::NoError) {
-            m_failure = source.errorString();
-            return false;
-        }
-        if (copy.write(block) != block.size()) {
-            m_failure = copy.errorString();
-            return false;
-        }
+    if (!snapshot.failure.isEmpty()) {
+        return snapshot;
     }
-    if (!copy.flush() || ::fsync(copy.handle()) != 0 ||
-        ::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(target).constData()) !=
-            0) {
-        m_failure =
-            copy.errorString().isEmpty() ? QString::fromLocal8Bit(std::strerror(errno)) : copy.errorString();
-        return false;
+    if (!writing.file().flush()) {
+        snapshot.failure = writing.file().errorString();
+        return snapshot;
     }
-    copy.setAutoRemove(false);
-    return true;
+    // The check reads the copy, not the book, so the window's writes need not wait for it.
+    try {
+        snapshot.damage = Database::open(writing.temporaryPath(), schema::databasePassword()).quickCheck();
+    } catch (const StoreError &error) {
+        snapshot.damage = error.description();
+    }
+    return snapshot;
 }
 
-bool BookFile::keepGeneration(const QString &reason) {
-    if (!QDir().mkpath(generationsPath()) ||
-        !QFile::setPermissions(generationsPath(),
-                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
-        m_failure = QStringLiteral("无法创建备份目录 ") + generationsPath();
-        return false;
+CopyReport BookFile::keepCopies() {
+    const std::lock_guard<std::mutex> copying(m_copying);
+    CopyReport report;
+    OpenFolder folder;
+    QString folderProblem;
+    const QString folderPath = openGenerationsFolder(folder.fd, folderProblem);
+    removeStaleCopies(folderPath);
+    SafeWrite backup(backupPath(), SafeWrite::Existing::Replace, SafeWrite::Readers::Owner);
+    const Snapshot snapshot = takeCheckedSnapshot(backup);
+    if (!snapshot.damage.isEmpty()) {
+        report.damage = damageMessage(snapshot.damage);
+    } else if (!snapshot.failure.isEmpty()) {
+        report.warnings.append(QStringLiteral("没能更新备份:") + snapshot.failure);
+    } else {
+        if (!folderPath.isEmpty()) {
+            const QString name = generationName(QString());
+            // One generation a day: a later start that day keeps the first.
+            if (!QFileInfo::exists(folderPath + QLatin1Char('/') + name)) {
+                if (const QString failed = keepGenerationCopy(folderPath, name, backup.temporaryPath());
+                    !failed.isEmpty()) {
+                    report.warnings.append(QStringLiteral("没能保留今天的备份:") + failed);
+                }
+            }
+        }
+        if (const QString failed = backup.commit(); !failed.isEmpty()) {
+            report.warnings.append(QStringLiteral("没能更新备份:") + failed);
+        }
     }
+    if (!folderProblem.isEmpty()) {
+        report.warnings.append(folderProblem);
+    }
+    return report;
+}
+
+void BookFile::keepCopiesInBackground(std::function<void(const CopyReport &)> done) {
+    m_keepingCopies = std::async(std::launch::async, [this, done = std::move(done)] {
+        startWithCleanVectorRegisters();
+        done(keepCopies());
+    });
+}
+
+QString BookFile::openGenerationsFolder(int &folder, QString &problem) const {
+    const QByteArray path = QFile::encodeName(generationsPath());
+    // mkdir never follows a symbolic link; an existing name of any kind is left as it is.
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        problem = QStringLiteral("无法创建备份文件夹 %1:%2")
+                      .arg(generationsPath(), QString::fromLocal8Bit(std::strerror(errno)));
+        return {};
+    }
+    folder = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0) {
+        problem = errno == ELOOP || errno == ENOTDIR
+                      ? QStringLiteral("备份文件夹 %1 不是文件夹(是符号链接或文件),没有在那里保留备份")
+                            .arg(generationsPath())
+                      : QStringLiteral("无法打开备份文件夹 %1:%2")
+                            .arg(generationsPath(), QString::fromLocal8Bit(std::strerror(errno)));
+        return {};
+    }
+    if (::fchmod(folder, 0700) != 0) {
+        problem = QStringLiteral("无法设置备份文件夹 %1 的权限:%2")
+                      .arg(generationsPath(), QString::fromLocal8Bit(std::strerror(errno)));
+        ::close(folder);
+        folder = -1;
+        return {};
+    }
+    // Everything below goes through the opened folder, so a name swapped for a link meanwhile is
+    // never followed.
+    return QStringLiteral("/proc/self/fd/%1").arg(folder);
+}
+
+QString BookFile::generationName(const QString &reason) const {
     QString name = generationPrefix + m_today.toString(QStringLiteral("yyyy-MM-dd"));
     if (!reason.isEmpty()) {
         name += QLatin1Char('-') + reason + QLatin1Char('-') +
                 QTime::currentTime().toString(QStringLiteral("HHmmsszzz"));
     }
-    const QString target = generationsPath() + QLatin1Char('/') + name + QStringLiteral(".mdb");
-    if (reason.isEmpty() && QFile::exists(target)) {
-        return true;
+    return name + QStringLiteral(".mdb");
+}
+
+QString BookFile::keepGenerationCopy(const QString &folderPath, const QString &name,
+                                     const QString &checked) const {
+    SafeWrite generation(folderPath + QLatin1Char('/') + name, SafeWrite::Existing::Keep,
+                         SafeWrite::Readers::Owner);
+    QString failed = generation.begin();
+    if (failed.isEmpty()) {
+        failed = SafeWrite::copyInto(checked, generation.file());
     }
-    const bool kept = copyBookTo(target);
-    pruneGenerations();
-    return kept;
+    if (failed.isEmpty()) {
+        failed = generation.commit();
+    }
+    if (failed.isEmpty()) {
+        pruneGenerations(folderPath);
+    }
+    return failed;
 }
 
-void BookFile::keepStartGeneration() {
-    // A generation that cannot be written does not stop the start: the backup above was.
-    keepGeneration(QString());
+bool BookFile::keepGeneration(const QString &reason) {
+    const std::lock_guard<std::mutex> copying(m_copying);
+    OpenFolder folder;
+    QString problem;
+    const QString folderPath = openGenerationsFolder(folder.fd, problem);
+    if (folderPath.isEmpty()) {
+        m_failure = problem;
+        return false;
+    }
+    SafeWrite generation(folderPath + QLatin1Char('/') + generationName(reason), SafeWrite::Existing::Keep,
+                         SafeWrite::Readers::Owner);
+    const Snapshot snapshot = takeCheckedSnapshot(generation);
+    m_failure = !snapshot.damage.isEmpty() ? damageMessage(snapshot.damage) : snapshot.failure;
+    if (m_failure.isEmpty()) {
+        m_failure = generation.commit();
+    }
+    if (m_failure.isEmpty()) {
+        pruneGenerations(folderPath);
+    }
+    return m_failure.isEmpty();
 }
 
-void BookFile::pruneGenerations() {
-    QDir folder(generationsPath());
+void BookFile::pruneGenerations(const QString &folderPath) {
+    QDir folder(folderPath);
     const QStringList names =
         folder.entryList({generationPrefix + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
     QList<QDate> days;
+    QStringList beforeClear;
     for (const QString &name : names) {
         const QDate day = generationDate(name);
         if (day.isValid() && !days.contains(day)) {
             days.append(day);
         }
+        if (day.isValid() && name.contains(QStringLiteral("-before-clear-"))) {
+            beforeClear.append(name);
+        }
     }
     std::sort(days.begin(), days.end());
-    if (days.size() <= keptDays) {
-        return;
-    }
-    const QDate oldestKept = days.at(days.size() - keptDays);
+    const QDate oldestKept = days.size() > keptDays ? days.at(days.size() - keptDays) : QDate();
     for (const QString &name : names) {
         const QDate day = generationDate(name);
-        if (day.isValid() && day < oldestKept) {
+        if (day.isValid() && oldestKept.isValid() && day < oldestKept) {
             folder.remove(name);
+        }
+    }
+    // Named by date and time, so the oldest sort first.
+    for (qsizetype i = 0; i + keptBeforeClear < beforeClear.size(); ++i) {
+        folder.remove(beforeClear.at(i));
+    }
+}
+
+void BookFile::removeStaleCopies(const QString &folderPath) const {
+    // A copy killed midway leaves its temporary file; with the lock held, no other copy is running.
+    const QString temporary = QStringLiteral(".??????");
+    QDir books(QFileInfo(databasePath()).absolutePath());
+    for (const QString &name :
+         books.entryList({QFileInfo(backupPath()).fileName() + temporary}, QDir::Files)) {
+        books.remove(name);
+    }
+    if (!folderPath.isEmpty()) {
+        QDir generations(folderPath);
+        for (const QString &name :
+             generations.entryList({generationPrefix + QStringLiteral("*.mdb") + temporary}, QDir::Files)) {
+            generations.remove(name);
         }
     }
 }
 
+QString BookFile::damageMessage(const QString &found) const {
+    // Every copy there is, newest first; the first that passes the check is the one to restore.
+    QFileInfoList copies =
+        QDir(generationsPath())
+            .entryInfoList({generationPrefix + QStringLiteral("*.mdb")}, QDir::Files | QDir::NoSymLinks);
+    if (QFileInfo backup(backupPath()); backup.isFile() && !backup.isSymLink()) {
+        copies.append(backup);
+    }
+    std::sort(copies.begin(), copies.end(),
+              [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() > b.lastModified(); });
+    QString good;
+    for (const QFileInfo &copy : copies) {
+        try {
+            if (Database::open(copy.filePath(), schema::databasePassword()).quickCheck().isEmpty()) {
+                good = copy.filePath();
+                break;
+            }
+        } catch (const StoreError &) {
+            // Not readable either: an older copy may be.
+        }
+    }
+    const QString said = QStringLiteral("快递列表 %1 已损坏(%2),这次没有备份它,以免坏文件替换好的备份。")
+                             .arg(databasePath(), firstFinding(found));
+    if (good.isEmpty()) {
+        return said + QStringLiteral("没有找到完好的备份。");
+    }
+    return said + QStringLiteral("最近一份完好的备份是 %1:关闭岚舟包裹通后把它复制为 %2 即可恢复"
+                                 "(见 README 的“备份”一节)。")
+                      .arg(good, databasePath());
+}
+
 void BookFile::close() {
+    // The copies being kept finish first, so nothing but the lock holds the book afterwards.
+    if (m_keepingCopies.valid()) {
+        m_keepingCopies.wait();
+    }
     if (m_database) {
         m_database->close();
     }

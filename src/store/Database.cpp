@@ -6,6 +6,8 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <QStringList>
+
 #include <algorithm>
 #include <utility>
 
@@ -49,9 +51,11 @@ Database Database::openWith(const QString &path, const QString &key, int flags) 
     if (sqlite3_key(raw, secret.constData(), static_cast<int>(secret.size())) != SQLITE_OK) {
         throw StoreError(engineMessage(raw));
     }
+    // Another connection writing (a clear in the window, a command storing progress) holds the file
+    // for a moment: every statement, the first read included, waits for it rather than failing.
+    sqlite3_busy_timeout(raw, busyTimeoutMs);
     // The key is only checked when the first page is read; a wrong key fails here.
     db.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    sqlite3_busy_timeout(raw, 2000);
     sizeCacheToFile(db);
     return db;
 }
@@ -137,6 +141,15 @@ std::int64_t Database::lastInsertId() const {
 
 int Database::changes() const {
     return sqlite3_changes(m_db);
+}
+
+QString Database::quickCheck() {
+    Statement check = prepare(QStringLiteral("PRAGMA quick_check"));
+    QStringList problems;
+    while (check.next()) {
+        problems.append(check.text(0));
+    }
+    return problems == QStringList{QStringLiteral("ok")} ? QString() : problems.join(QLatin1Char('\n'));
 }
 
 bool Database::hasTable(const QString &name) {

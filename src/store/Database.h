@@ -13,6 +13,9 @@ class Statement;
 
 class Database final {
 public:
+    // How long a statement waits for another connection's write before it gives up.
+    static constexpr int busyTimeoutMs = 5000;
+
     // Opens an existing encrypted file; never creates one. Throws StoreError when the file is
     // missing, the key is wrong or the file is not a database.
     static Database open(const QString &path, const QString &key);
@@ -31,6 +34,9 @@ public:
     std::int64_t lastInsertId() const;
     int changes() const;
     bool hasTable(const QString &name);
+    // The engine's quick check of every page and index: empty when the file is whole, else what it
+    // found wrong. Throws StoreError when the file cannot even be read that far.
+    QString quickCheck();
     void close();
     bool isOpen() const { return m_db != nullptr; }
 

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -58,7 +57,7 @@ Places resolve(const QString &configured, const QString &executableFolder, const
     } else if (QFileInfo::exists(program + schema::databaseFile())) {
         places.book = program;
     } else {
-        places.book = clean(userDataFolder);
+        places.book = userDataFolder.isEmpty() ? QString() : clean(userDataFolder);
         places.bookFromTemplate = true;
     }
     // The chime beside the book or the program (a program folder), else where the package put it.
@@ -74,12 +73,27 @@ Places resolve(const QString &configured, const QString &executableFolder, const
     return places;
 }
 
+QString userDataFolder(const QString &dataHome, const QString &home) {
+    // A relative XDG_DATA_HOME is ignored, as the XDG rules say; without an absolute HOME there is no
+    // user folder at all (never the root folder).
+    if (QDir::isAbsolutePath(dataHome)) {
+        return clean(dataHome) + QStringLiteral("/parcelbook");
+    }
+    if (QDir::isAbsolutePath(home)) {
+        return clean(home) + QStringLiteral("/.local/share/parcelbook");
+    }
+    return {};
+}
+
 Places resolve() {
     return resolve(qEnvironmentVariable("PARCELBOOK_PROGRAM_DIR"), QCoreApplication::applicationDirPath(),
-                   QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+                   userDataFolder(qEnvironmentVariable("XDG_DATA_HOME"), qEnvironmentVariable("HOME")));
 }
 
 QString provideBook(const Places &places) {
+    if (places.book.isEmpty()) {
+        return QStringLiteral("没有设置 HOME(也没有以 / 开头的 XDG_DATA_HOME),不知道把快递列表放在哪里");
+    }
     const QString target = places.book + schema::databaseFile();
     if (!places.bookFromTemplate || QFileInfo::exists(target)) {
         return {};

@@ -25,7 +25,11 @@ struct Places {
 // folder when it holds db/parcelbook.mdb (the build tree, a portable copy); else, for an installed
 // program, the user's data folder ($XDG_DATA_HOME/parcelbook). No trailing separators.
 Places resolve();
-// The same rules with the process's state passed in.
+// The user's data folder for the book: $XDG_DATA_HOME/parcelbook when that is absolute, else
+// $HOME/.local/share/parcelbook; empty without an absolute HOME.
+QString userDataFolder(const QString &dataHome, const QString &home);
+// The same rules with the process's state passed in; an empty user folder leaves the book empty,
+// which provideBook() refuses.
 Places resolve(const QString &configured, const QString &executableFolder, const QString &userDataFolder);
 
 // Creates the book from the delivered empty one when it is absent, never replacing an existing file:

@@ -1,12 +1,11 @@
 // The list export, its fixed-width padding and the file proposed for it.
 #include "text/ExportText.h"
 
-#include "text/FailureReason.h"
+#include "text/SafeWrite.h"
 #include "text/TrackingNumber.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 namespace {
@@ -62,7 +61,8 @@ QByteArray exportedBytes(const QList<QStringList> &rows) {
     return encoder.encode(content);
 }
 
-ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path) {
+ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path,
+                                   SafeWrite::Existing existing) {
     if (rows.isEmpty()) {
         return {ExportResult::NoRows, {}};
     }
@@ -71,15 +71,11 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
         return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
     }
 
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
-        return {ExportResult::Written, {}};
+    if (QString failed = SafeWrite::write(path, bytes, existing, SafeWrite::Readers::Usual);
+        !failed.isEmpty()) {
+        return {ExportResult::Failed, failed};
     }
-    // Leaving without commit() discards the temporary file, so the target stays as it was.
-    return {ExportResult::Failed,
-            QStringLiteral("无法写入文件“%1”：%2")
-                .arg(QDir::toNativeSeparators(path),
-                     fileFailureReason(file.error(), file.errorString(), FileAccess::Write))};
+    return {ExportResult::Written, {}};
 }
 
 QString proposedExportFile(const QString &documentsFolder, const QString &homeFolder, const QString &number) {

@@ -1,6 +1,8 @@
 // Writing the parcel list to a GBK text file with fixed-width first column, and the file proposed for it.
 #pragma once
 
+#include "text/SafeWrite.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -23,9 +25,11 @@ QString SetStringFixedLength(const QString &text, int width);
 // character). Empty when the system has no GB18030 encoder.
 QByteArray exportedBytes(const QList<QStringList> &rows);
 
-// Writes exportedBytes(rows) to the file. No rows writes nothing. The file appears only complete:
-// an existing file is replaced only when the whole new content has been written.
-ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path);
+// Writes exportedBytes(rows) to the file. No rows writes nothing. The file appears only complete: an
+// existing file is replaced (when `existing` allows it) only when the whole new content has been
+// written; anything but a regular file or a new name is refused.
+ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path,
+                                   SafeWrite::Existing existing = SafeWrite::Existing::Replace);
 
 // The file the save dialog proposes for a parcel's progress: "物流进度-<number>.txt" in the documents
 // folder when that folder exists, else in the home folder. The number is read by the tracking number

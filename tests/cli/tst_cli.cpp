@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QUrlQuery>
 
+#include <sys/stat.h>
+
 using namespace harness;
 
 namespace {
@@ -42,6 +44,8 @@ private Q_SLOTS:
     void export_writesTheWindowsBytes();
     void arguments_streamsAndExitCodes_data();
     void arguments_streamsAndExitCodes();
+    void export_writesOnlyWhereItIsSafe_data();
+    void export_writesOnlyWhereItIsSafe();
     void query_mailsNewProgressByTheBooksSettings();
     void watch_summarisesAndSaysEachFailure();
 
@@ -327,6 +331,77 @@ void CliTest::arguments_streamsAndExitCodes() {
         QVERIFY(bytes.endsWith("\r\n"));
         QCOMPARE(ran.outBytes, bytes);
     }
+}
+
+namespace {
+
+QByteArray bytesOfFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void CliTest::export_writesOnlyWhereItIsSafe_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<int>("code");
+    QTest::newRow("existing file kept") << "file" << false << 2;
+    QTest::newRow("existing file with --force") << "file" << true << 0;
+    QTest::newRow("pipe") << "fifo" << true << 2;
+    QTest::newRow("symbolic link") << "link" << true << 2;
+    QTest::newRow("folder") << "folder" << true << 2;
+}
+
+void CliTest::export_writesOnlyWhereItIsSafe() {
+    QFETCH(QString, kind);
+    QFETCH(bool, force);
+    QFETCH(int, code);
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("已揽收")}}));
+    QTemporaryDir out;
+    const QString target = out.filePath(QStringLiteral("进度.txt"));
+    const QString linked = out.filePath(QStringLiteral("别处.txt"));
+    QFile old(kind == QStringLiteral("link") ? linked : target);
+    if (kind == QStringLiteral("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    } else if (kind == QStringLiteral("folder")) {
+        QVERIFY(QDir().mkdir(target));
+    } else {
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+    }
+    if (kind == QStringLiteral("link")) {
+        QVERIFY(QFile::link(linked, target));
+    }
+    QStringList arguments{QStringLiteral("export"), QStringLiteral("--id"), QStringLiteral("1"), target};
+    if (force) {
+        arguments.append(QStringLiteral("--force"));
+    }
+    const qsizetype sent = m_stub.requests().size();
+    const Ran ran = run(folder, arguments);
+    QCOMPARE(ran.code, code);
+    struct stat info {};
+    QCOMPARE(::lstat(QFile::encodeName(target).constData(), &info), 0);
+    if (code == 0) {
+        QVERIFY(S_ISREG(info.st_mode));
+        QVERIFY(!bytesOfFile(target).contains("old"));
+        return;
+    }
+    QVERIFY2(ran.err.contains(QStringLiteral("没有")), qPrintable(ran.err));
+    // Nothing was asked of the service and nothing changed on the disk.
+    QCOMPARE(m_stub.requests().size(), sent);
+    QCOMPARE(S_ISFIFO(info.st_mode), kind == QStringLiteral("fifo"));
+    QCOMPARE(S_ISLNK(info.st_mode), kind == QStringLiteral("link"));
+    QCOMPARE(S_ISDIR(info.st_mode), kind == QStringLiteral("folder"));
+    if (kind == QStringLiteral("file") || kind == QStringLiteral("link")) {
+        QCOMPARE(bytesOfFile(old.fileName()), QByteArray("old"));
+    }
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+             kind == QStringLiteral("link") ? 2 : 1);
 }
 
 void CliTest::query_mailsNewProgressByTheBooksSettings() {

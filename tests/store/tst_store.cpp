@@ -13,8 +13,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <future>
+#include <thread>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -44,6 +48,13 @@ private Q_SLOTS:
     void cache_holdsTheWholeBook();
     void databaseFile_holdsNoPlainText();
     void places_programFolderFirstUserFolderOtherwise();
+    void bookFile_damagedBookNeverReplacesAGoodCopy();
+    void bookFile_backupsFolderIsNeverFollowed_data();
+    void bookFile_backupsFolderIsNeverFollowed();
+    void bookFile_staleAndSurplusCopiesGo();
+    void database_readersAndWritersWaitForEachOther();
+    void places_userFolderNeedsAnAbsoluteHome_data();
+    void places_userFolderNeedsAnAbsoluteHome();
 };
 
 void StoreTest::quoteBearingTexts_areStoredListedAndFound() {
@@ -334,6 +345,7 @@ void StoreTest::bookFile_lockBackupAndFailures() {
     {
         BookFile first(folder.path(), QDate::currentDate());
         QCOMPARE(first.open(), BookFile::OpenResult::Opened);
+        QVERIFY(first.keepCopies().clean());
         QVERIFY(QFile::exists(folder.backupPath()));
         BookFile second(folder.path(), QDate::currentDate());
         QCOMPARE(second.open(), BookFile::OpenResult::AlreadyRunning);
@@ -343,6 +355,7 @@ void StoreTest::bookFile_lockBackupAndFailures() {
     // Every start rewrites the backup with the database as it is now.
     BookFile again(folder.path(), QDate::currentDate());
     QCOMPARE(again.open(), BookFile::OpenResult::Opened);
+    QVERIFY(again.keepCopies().clean());
     QFile db(folder.databasePath());
     QFile backup(folder.backupPath());
     QVERIFY(db.open(QIODevice::ReadOnly) && backup.open(QIODevice::ReadOnly));
@@ -380,6 +393,10 @@ void StoreTest::bookFile_opensInTheBackground() {
         BookFile &opened = firstResult == BookFile::OpenResult::Opened ? first : second;
         QCOMPARE(QList({firstResult, secondResult}).count(BookFile::OpenResult::Opened), 1);
         QCOMPARE(QList({firstResult, secondResult}).count(BookFile::OpenResult::AlreadyRunning), 1);
+        // The copies are kept on a worker of their own, with a connection of their own.
+        std::promise<CopyReport> kept;
+        opened.keepCopiesInBackground([&kept](const CopyReport &report) { kept.set_value(report); });
+        QVERIFY(kept.get_future().get().clean());
         QVERIFY(QFile::exists(folder.backupPath()));
         // The connection made on the worker serves this thread.
         QCOMPARE(ParcelStore(opened.database()).pickerEntries().goods(0), QStringLiteral("衣服"));
@@ -466,6 +483,7 @@ void StoreTest::bookFile_copiesAreTakenAfterACrashIsRolledBack() {
 
     BookFile book(folder.path(), QDate(2026, 12, 8));
     QCOMPARE(book.open(), BookFile::OpenResult::Opened);
+    QVERIFY(book.keepCopies().clean());
     QCOMPARE(ParcelStore(book.database()).pickerEntries().size(), 1);
     const QStringList copies = {folder.backupPath(),
                                 book.generationsPath() + QStringLiteral("/parcelbook-2026-12-08.mdb")};
@@ -555,4 +573,191 @@ void StoreTest::places_programFolderFirstUserFolderOtherwise() {
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
+namespace {
+
+QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Opens the book as a start on that day does and keeps its copies.
+CopyReport startOn(const TempProgramFolder &folder, QDate day) {
+    BookFile book(folder.path(), day);
+    if (book.open() != BookFile::OpenResult::Opened) {
+        return {QStringLiteral("not opened: ") + book.failure(), {}};
+    }
+    return book.keepCopies();
+}
+
+} // namespace
+
+void StoreTest::bookFile_damagedBookNeverReplacesAGoodCopy() {
+    TempProgramFolder folder;
+    {
+        Database db = folder.open();
+        ParcelStore parcels(db);
+        db.exec(QStringLiteral("BEGIN"));
+        for (int i = 0; i < 3000; ++i) {
+            parcels.add(QStringLiteral("圆通速递"), QString::number(i), QString(400, QLatin1Char('x')));
+        }
+        db.exec(QStringLiteral("COMMIT"));
+    }
+    QVERIFY(startOn(folder, QDate(2026, 12, 1)).clean());
+    const QByteArray goodBackup = bytesOf(folder.backupPath());
+    const QString generations = folder.path() + QStringLiteral("/db/backups");
+    const QString firstDay = generations + QStringLiteral("/parcelbook-2026-12-01.mdb");
+    QCOMPARE(bytesOf(firstDay), goodBackup);
+
+    // 20 KiB of the middle of the book overwritten: the first page still reads, so the book opens.
+    QFile book(folder.databasePath());
+    QVERIFY(book.open(QIODevice::ReadWrite));
+    QVERIFY(book.size() > 1024 * 1024);
+    QVERIFY(book.seek(book.size() / 2));
+    QCOMPARE(book.write(QByteArray(20 * 1024, '\x5a')), qint64(20 * 1024));
+    book.close();
+
+    for (int day = 2; day <= 9; ++day) {
+        const CopyReport report = startOn(folder, QDate(2026, 12, day));
+        QVERIFY2(report.damage.contains(QStringLiteral("已损坏")), qPrintable(report.damage));
+        // A good copy is named with the way back.
+        QVERIFY2(report.damage.contains(folder.backupPath() + QStringLiteral(":")) ||
+                     report.damage.contains(firstDay),
+                 qPrintable(report.damage));
+        QVERIFY(report.damage.contains(folder.databasePath()));
+    }
+    QCOMPARE(bytesOf(folder.backupPath()), goodBackup);
+    QCOMPARE(QDir(generations).entryList(QDir::Files), QStringList{QFileInfo(firstDay).fileName()});
+    // A clear refuses to go on without a good copy.
+    BookFile clearing(folder.path(), QDate(2026, 12, 10));
+    QCOMPARE(clearing.open(), BookFile::OpenResult::Opened);
+    QVERIFY(!clearing.keepGeneration(QStringLiteral("before-clear")));
+    QVERIFY(clearing.failure().contains(QStringLiteral("已损坏")));
+    QCOMPARE(QDir(generations).entryList(QDir::Files), QStringList{QFileInfo(firstDay).fileName()});
+    Database restored = Database::open(firstDay, schema::databasePassword());
+    QCOMPARE(restored.quickCheck(), QString());
+}
+
+void StoreTest::bookFile_backupsFolderIsNeverFollowed_data() {
+    QTest::addColumn<bool>("symlink");
+    QTest::newRow("symbolic link to a folder") << true;
+    QTest::newRow("plain file") << false;
+}
+
+void StoreTest::bookFile_backupsFolderIsNeverFollowed() {
+    QFETCH(bool, symlink);
+    TempProgramFolder folder;
+    QTemporaryDir elsewhere;
+    const QString generations = folder.path() + QStringLiteral("/db/backups");
+    QVERIFY(::chmod(QFile::encodeName(elsewhere.path()).constData(), 0755) == 0);
+    if (symlink) {
+        QVERIFY(QFile::link(elsewhere.path(), generations));
+    } else {
+        QFile plain(generations);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+    }
+    const CopyReport report = startOn(folder, QDate(2026, 12, 1));
+    QCOMPARE(report.damage, QString());
+    QCOMPARE(report.warnings.size(), 1);
+    QVERIFY2(report.warnings.first().contains(QStringLiteral("不是文件夹")),
+             qPrintable(report.warnings.first()));
+    // The backup beside the book is still kept; nothing is written, changed or pruned elsewhere.
+    QCOMPARE(bytesOf(folder.backupPath()), bytesOf(folder.databasePath()));
+    QVERIFY(QDir(elsewhere.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(elsewhere.path()).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0755));
+    QCOMPARE(QFileInfo(generations).isSymLink(), symlink);
+}
+
+void StoreTest::bookFile_staleAndSurplusCopiesGo() {
+    TempProgramFolder folder;
+    const QString generations = folder.path() + QStringLiteral("/db/backups");
+    QVERIFY(QDir().mkpath(generations));
+    const QStringList stale = {folder.backupPath() + QStringLiteral(".aB3dE9"),
+                               generations + QStringLiteral("/parcelbook-2026-12-01.mdb.Qz81Lm")};
+    for (const QString &path : stale) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+    }
+    BookFile book(folder.path(), QDate(2026, 12, 1));
+    QCOMPARE(book.open(), BookFile::OpenResult::Opened);
+    QVERIFY(book.keepCopies().clean());
+    for (const QString &path : stale) {
+        QVERIFY2(!QFile::exists(path), qPrintable(path));
+    }
+    // Clear after clear keeps the ten newest copies taken before them.
+    for (int clear = 0; clear < 12; ++clear) {
+        QVERIFY2(book.keepGeneration(QStringLiteral("before-clear")), qPrintable(book.failure()));
+    }
+    QCOMPARE(QDir(generations).entryList({QStringLiteral("*-before-clear-*.mdb")}, QDir::Files).size(), 10);
+    QVERIFY(QFile::exists(generations + QStringLiteral("/parcelbook-2026-12-01.mdb")));
+}
+
+void StoreTest::database_readersAndWritersWaitForEachOther() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("衣服"));
+    const auto parcelCount = [&folder] {
+        Database reader = folder.open();
+        return ParcelStore(reader).all().size();
+    };
+    // A clear holds the book while a reader opens: the reader waits and sees the clear's result.
+    {
+        Database writer = folder.open();
+        writer.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        ParcelStore(writer).clear();
+        std::future<qsizetype> reading = std::async(std::launch::async, parcelCount);
+        QCOMPARE(reading.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+        writer.exec(QStringLiteral("COMMIT"));
+        QCOMPARE(reading.get(), qsizetype(0));
+    }
+    // A reader in the middle of its read: the writer waits for it and then writes.
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("2"), QStringLiteral("鞋子"));
+    Database reader = folder.open();
+    reader.exec(QStringLiteral("BEGIN"));
+    QCOMPARE(ParcelStore(reader).all().size(), 1);
+    std::future<void> clearing = std::async(std::launch::async, [&folder] {
+        Database writer = folder.open();
+        ParcelStore(writer).clear();
+    });
+    QCOMPARE(clearing.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    reader.exec(QStringLiteral("COMMIT"));
+    clearing.get();
+    QCOMPARE(parcelCount(), qsizetype(0));
+}
+
+void StoreTest::places_userFolderNeedsAnAbsoluteHome_data() {
+    QTest::addColumn<QString>("dataHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("data home") << "/d/share"
+                               << "/home/u"
+                               << "/d/share/parcelbook";
+    QTest::newRow("relative data home ignored") << "share"
+                                                << "/home/u"
+                                                << "/home/u/.local/share/parcelbook";
+    QTest::newRow("no data home") << ""
+                                  << "/home/u/"
+                                  << "/home/u/.local/share/parcelbook";
+    QTest::newRow("no home") << ""
+                             << ""
+                             << "";
+    QTest::newRow("relative home") << "share"
+                                   << "u"
+                                   << "";
+}
+
+void StoreTest::places_userFolderNeedsAnAbsoluteHome() {
+    QFETCH(QString, dataHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    QCOMPARE(programfolder::userDataFolder(dataHome, home), folder);
+    const programfolder::Places places =
+        programfolder::resolve(QString(), QStringLiteral("/nonexistent/bin"), folder);
+    QCOMPARE(places.book, folder);
+    if (folder.isEmpty()) {
+        QVERIFY(programfolder::provideBook(places).contains(QStringLiteral("HOME")));
+    }
+}
+
 #include "tst_store.moc"

@@ -130,6 +130,15 @@ void HttpStub::answerCut(const QString &path, const QByteArray &body, qsizetype 
     m_scripts[path].standing = Answer{body, 200, {}, false, bytes};
 }
 
+void HttpStub::answerEndlessly(const QString &path, const QByteArray &chunk, const QByteArray &start,
+                               Headers headers) {
+    headers.append(qMakePair(QByteArray("Transfer-Encoding"), QByteArray("chunked")));
+    Answer endless{chunk, 200, headers};
+    endless.endless = true;
+    endless.endlessStart = start;
+    m_scripts[path].standing = endless;
+}
+
 void HttpStub::stopHolding(const QString &path) {
     m_scripts[path].holding = false;
 }
@@ -273,9 +282,23 @@ void HttpStub::send(QTcpSocket *socket, const Answer &answer, bool head) {
             name.compare("Connection", Qt::CaseInsensitive) != 0)
             response += name + ": " + value + "\r\n";
     }
-    if (!bodyless)
+    if (!bodyless && !answer.endless)
         response += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     response += "Connection: close\r\n\r\n";
+    if (answer.endless) {
+        const QByteArray chunk = QByteArray::number(answer.body.size(), 16) + "\r\n" + answer.body + "\r\n";
+        const QByteArray &start = answer.endlessStart;
+        socket->write(response +
+                      (start.isEmpty() ? QByteArray()
+                                       : QByteArray::number(start.size(), 16) + "\r\n" + start + "\r\n") +
+                      chunk);
+        // The next chunk goes once the last has left, so the stub never holds more than one.
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, chunk] {
+            if (socket->bytesToWrite() == 0 && socket->state() == QAbstractSocket::ConnectedState)
+                socket->write(chunk);
+        });
+        return;
+    }
     if (!head && !bodyless)
         response += answer.cutAfter < 0 ? answer.body : answer.body.left(answer.cutAfter);
 

@@ -67,6 +67,11 @@ public:
     // closed after `bytes` bytes of it.
     void answerCut(const QString &path, const QByteArray &body, qsizetype bytes);
 
+    // Becomes the standing answer: a chunked body of `start`, then `chunk` repeated without end, sent
+    // as fast as the client reads, until the client closes the connection.
+    void answerEndlessly(const QString &path, const QByteArray &chunk, const QByteArray &start = {},
+                         Headers headers = {});
+
     QList<Request> requests() const;
     QList<Request> requests(const QString &path) const;
     int count(const QString &path) const;
@@ -82,6 +87,8 @@ private:
         Headers headers;
         bool closeOnly = false;
         qsizetype cutAfter = -1;
+        bool endless = false;
+        QByteArray endlessStart = {};
     };
     struct Script {
         std::optional<Answer> standing;

@@ -13,6 +13,8 @@
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
 
+#include <QFile>
+#include <QNetworkReply>
 #include <QTest>
 #include <QTimer>
 
@@ -159,6 +161,8 @@ private Q_SLOTS:
     void addInFlightIsNotDropped();
     void newProgressIsStoredAndAnnouncedOnce();
     void usedUpQuotaPausesAutomaticQueriesForTheDay();
+    void webReply_failsPastItsCapOrBrokenInTransfer_data();
+    void webReply_failsPastItsCapOrBrokenInTransfer();
 
 private:
     HttpStub m_stub;
@@ -550,4 +554,85 @@ void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {
 }
 
 QTEST_GUILESS_MAIN(TrackerTest)
+namespace {
+
+// An answer of 40 entries, gzip-compressed as a server sends it with Content-Encoding: gzip.
+const QByteArray gzippedAnswer = QByteArray(
+    "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xab\x56\x2a\x2e\x49\x2c\x29\x2d\x56\xb2\x52\x32\x32\x30"
+    "\x50\xd2\x51\x4a\x49\x2c\x49\x54\xb2\x8a\xae\x56\x2a\xc9\xcc\x4d\x05\x8b\x1a\x99\xe9\x1a\x1a\xe9"
+    "\x1a\x18\x2a\x18\x1a\x58\x19\x80\x10\x50\x55\x72\x7e\x5e\x49\x6a\x45\x09\x50\xfe\xe9\xfe\xd5\x4f"
+    "\x76\x6f\x7b\xba\x7d\xd3\xd3\x8e\x0d\x2f\xf6\xed\x53\x78\x36\x77\xed\xd3\xed\xf3\x94\x6a\x75\x30"
+    "\x4d\x30\xa2\xd8\x04\x63\x8a\x4d\x30\xa1\xd8\x04\x53\x8a\x4d\x30\xa3\xd8\x04\x73\x8a\x4d\xb0\xa0"
+    "\xd8\x04\x4b\x8a\x4d\x18\x4d\x51\xa3\x29\x6a\x34\x45\x8d\xa6\xa8\xd1\x14\x35\x9a\xa2\x46\x53\xd4"
+    "\xb0\x4e\x51\xb1\xb5\x00\x15\xba\x0d\xdc\x69\x0a\x00\x00",
+    158);
+
+// One deflate block ending in a full flush: 64 KiB of 'x' in 83 bytes. Repeated, it is a valid gzip
+// body (after a gzip header) that never ends and decompresses 790 times larger than it travels.
+const QByteArray expandingBlock = QByteArray("\xec\xc1\x01\x01\x00\x00\x00\x80\x90\xdb\xcd\xef\x08\x0a", 14) +
+                                  QByteArray(65, '\0') + QByteArray("\x6a\x00\x00\x00\xff\xff", 6);
+const QByteArray gzipHeader("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+
+// What the process holds in memory now, in KiB.
+qint64 residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                return line.mid(6).trimmed().split(' ').first().toLongLong();
+            }
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("failed");
+    const QByteArray half = gzippedAnswer.left(gzippedAnswer.size() / 2);
+    const HttpStub::Headers gzipped{{"Content-Encoding", "gzip"}};
+    m_stub.answerEndlessly(QStringLiteral("/endless"), QByteArray(16 * 1024, 'x'));
+    m_stub.answerEndlessly(QStringLiteral("/endless-gzip"), expandingBlock.repeated(50), gzipHeader, gzipped);
+    m_stub.answer(QStringLiteral("/gzip"), gzippedAnswer, 200, gzipped);
+    m_stub.answer(QStringLiteral("/gzip-cut"), half, 200, gzipped);
+    m_stub.answer(QStringLiteral("/gzip-garbage"), half + QByteArray(80, '\x5a'), 200, gzipped);
+    QTest::newRow("endless chunked body") << QStringLiteral("/endless") << true;
+    QTest::newRow("endless gzip body") << QStringLiteral("/endless-gzip") << true;
+    QTest::newRow("whole gzip body") << QStringLiteral("/gzip") << false;
+    QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true;
+    QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true;
+}
+
+void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
+    QFETCH(QString, path);
+    QFETCH(bool, failed);
+    constexpr qint64 cap = 256 * 1024;
+    const qint64 residentBefore = residentKiB();
+    qint64 mostResident = residentBefore;
+    WebClient web;
+    std::optional<WebReply> reply;
+    QNetworkReply *transfer = web.get(
+        m_stub.baseUrl() + path, this, [&reply](const WebReply &answer) { reply = answer; },
+        WebLimits{0, cap});
+    qint64 mostReceived = 0;
+    connect(transfer, &QNetworkReply::downloadProgress, this,
+            [&mostReceived, &mostResident](qint64 received) {
+                mostReceived = std::max(mostReceived, received);
+                mostResident = std::max(mostResident, residentKiB());
+            });
+    TRY_VERIFY(reply.has_value());
+    QCOMPARE(reply->failed, failed);
+    // Nothing past the cap and the one read that crossed it was ever taken in.
+    QVERIFY2(mostReceived <= cap + 256 * 1024, qPrintable(QString::number(mostReceived)));
+    // Nor does a body that expands as it is decoded grow the process past a few blocks.
+    QVERIFY2(mostResident - residentBefore < 32 * 1024,
+             qPrintable(QString::number(mostResident - residentBefore)));
+    if (!failed) {
+        QVERIFY(reply->body.startsWith(QStringLiteral("{\"status\":\"200\"")));
+        QVERIFY(reply->body.contains(QStringLiteral("快件已到达 杭州")));
+    }
+}
+
 #include "tst_tracker.moc"

@@ -1,0 +1,142 @@
+// Safe file writes: lstat before, a temporary file beside the target, a rename (or a link) after.
+#include "text/SafeWrite.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString shown(const QString &path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The mode a new file gets from the process's umask, read without changing it (umask(2) would
+// change it for every thread for a moment).
+mode_t usualMode() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        while (!status.atEnd()) {
+            const QByteArray line = status.readLine();
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok) {
+                    return 0666 & ~mode_t(mask);
+                }
+            }
+        }
+    }
+    return 0644;
+}
+
+} // namespace
+
+SafeWrite::SafeWrite(QString target, Existing existing, Readers readers)
+    : m_target(std::move(target))
+    , m_existing(existing)
+    , m_readers(readers) {}
+
+SafeWrite::~SafeWrite() = default;
+
+QString SafeWrite::refusal(const QString &target, Existing existing) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(target).constData(), &info) != 0) {
+        return errno == ENOENT ? QString()
+                               : QStringLiteral("无法查看“%1”:%2").arg(shown(target), systemReason(errno));
+    }
+    if (S_ISREG(info.st_mode)) {
+        return existing == Existing::Replace ? QString()
+                                             : QStringLiteral("“%1”已经存在,没有替换它").arg(shown(target));
+    }
+    const QString what = S_ISLNK(info.st_mode)                            ? QStringLiteral("符号链接")
+                         : S_ISDIR(info.st_mode)                          ? QStringLiteral("文件夹")
+                         : S_ISFIFO(info.st_mode)                         ? QStringLiteral("管道")
+                         : S_ISSOCK(info.st_mode)                         ? QStringLiteral("套接字")
+                         : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? QStringLiteral("设备文件")
+                                                                          : QStringLiteral("特殊文件");
+    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(shown(target), what);
+}
+
+QString SafeWrite::begin() {
+    if (QString refused = refusal(m_target, m_existing); !refused.isEmpty()) {
+        return refused;
+    }
+    // A temporary file is created readable by its owner only.
+    m_file = std::make_unique<QTemporaryFile>(m_target + QStringLiteral(".XXXXXX"));
+    if (!m_file->open()) {
+        return QStringLiteral("无法在“%1”旁写入:%2").arg(shown(m_target), m_file->errorString());
+    }
+    if (m_readers == Readers::Usual && ::fchmod(m_file->handle(), usualMode()) != 0) {
+        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), systemReason(errno));
+    }
+    return {};
+}
+
+QFile &SafeWrite::file() {
+    return *m_file;
+}
+
+QString SafeWrite::temporaryPath() const {
+    return m_file ? m_file->fileName() : QString();
+}
+
+QString SafeWrite::commit() {
+    if (!m_file->flush() || ::fsync(m_file->handle()) != 0) {
+        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), m_file->errorString());
+    }
+    // Looked at again just before: what the name points at may have changed while the content was
+    // written.
+    if (QString refused = refusal(m_target, m_existing); !refused.isEmpty()) {
+        return refused;
+    }
+    const QByteArray from = QFile::encodeName(m_file->fileName());
+    const QByteArray to = QFile::encodeName(m_target);
+    // A name that must be new is linked, which fails rather than replaces when one appeared meanwhile.
+    const bool placed = m_existing == Existing::Keep ? ::link(from.constData(), to.constData()) == 0
+                                                     : ::rename(from.constData(), to.constData()) == 0;
+    if (!placed) {
+        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), systemReason(errno));
+    }
+    if (m_existing == Existing::Replace) {
+        m_file->setAutoRemove(false);
+    }
+    m_file.reset();
+    return {};
+}
+
+QString SafeWrite::write(const QString &target, const QByteArray &bytes, Existing existing, Readers readers) {
+    SafeWrite writing(target, existing, readers);
+    if (QString failed = writing.begin(); !failed.isEmpty()) {
+        return failed;
+    }
+    if (writing.file().write(bytes) != bytes.size()) {
+        return QStringLiteral("无法写入“%1”:%2").arg(shown(target), writing.file().errorString());
+    }
+    return writing.commit();
+}
+
+QString SafeWrite::copyInto(const QString &source, QFile &into) {
+    QFile from(source);
+    if (!from.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("无法读取“%1”:%2").arg(shown(source), from.errorString());
+    }
+    while (!from.atEnd()) {
+        const QByteArray block = from.read(1 << 20);
+        if (block.isEmpty() && from.error() != QFile::NoError) {
+            return QStringLiteral("无法读取“%1”:%2").arg(shown(source), from.errorString());
+        }
+        if (into.write(block) != block.size()) {
+            return QStringLiteral("无法写入“%1”:%2").arg(shown(into.fileName()), into.errorString());
+        }
+    }
+    return {};
+}

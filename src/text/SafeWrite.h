@@ -1,0 +1,45 @@
+// Writing a file only where it is safe: a new name or a regular file, never a device, a pipe, a
+// socket, a folder or a symbolic link; the content lands whole or not at all.
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+class QTemporaryFile;
+
+class SafeWrite final {
+public:
+    // Whether a regular file already there may be replaced, or must be kept (the name must be new).
+    enum class Existing { Replace, Keep };
+    // Who may read the file: its owner only (copies of the book), or as the user's files usually are.
+    enum class Readers { Owner, Usual };
+
+    SafeWrite(QString target, Existing existing, Readers readers);
+    SafeWrite(const SafeWrite &) = delete;
+    SafeWrite &operator=(const SafeWrite &) = delete;
+    // Without commit() the temporary file goes and the target stays as it was.
+    ~SafeWrite();
+
+    // Why the target may not be written (in Chinese), or empty when it may.
+    static QString refusal(const QString &target, Existing existing);
+    // Checks the target and creates the temporary file beside it; empty, or why not.
+    QString begin();
+    // The temporary file, open for writing, after a successful begin().
+    QFile &file();
+    QString temporaryPath() const;
+    // Flushes the content to the disk and puts it in the target's place; empty, or why not.
+    QString commit();
+
+    // Writes the bytes to the target the safe way; empty, or why not.
+    static QString write(const QString &target, const QByteArray &bytes, Existing existing, Readers readers);
+    // Copies the source file's bytes into the open file; empty, or why not.
+    static QString copyInto(const QString &source, QFile &into);
+
+private:
+    QString m_target;
+    Existing m_existing;
+    Readers m_readers;
+    std::unique_ptr<QTemporaryFile> m_file;
+};
