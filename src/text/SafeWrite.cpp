@@ -1,11 +1,12 @@
 // Safe file writes: lstat before, a temporary file beside the target, a rename (or a link) after.
 #include "text/SafeWrite.h"
 
+#include "text/FailureReason.h"
+
 #include <QDir>
 #include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +16,12 @@ QString shown(const QString &path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+QString systemReason(int error, FileAccess access = FileAccess::Write) {
+    return fileFailureReason(error, access);
+}
+
+QString fileReason(const QFileDevice &file, FileAccess access = FileAccess::Write) {
+    return fileFailureReason(file.error(), file.errorString(), access);
 }
 
 // The mode a new file gets from the process's umask, read without changing it (umask(2) would
@@ -51,7 +56,8 @@ QString SafeWrite::refusal(const QString &target, Existing existing) {
     struct stat info {};
     if (::lstat(QFile::encodeName(target).constData(), &info) != 0) {
         return errno == ENOENT ? QString()
-                               : QStringLiteral("无法查看“%1”:%2").arg(shown(target), systemReason(errno));
+                               : QStringLiteral("无法查看“%1”:%2")
+                                     .arg(shown(target), systemReason(errno, FileAccess::Read));
     }
     if (S_ISREG(info.st_mode)) {
         return existing == Existing::Replace ? QString()
@@ -73,7 +79,7 @@ QString SafeWrite::begin() {
     // A temporary file is created readable by its owner only.
     m_file = std::make_unique<QTemporaryFile>(m_target + QStringLiteral(".XXXXXX"));
     if (!m_file->open()) {
-        return QStringLiteral("无法在“%1”旁写入:%2").arg(shown(m_target), m_file->errorString());
+        return QStringLiteral("无法在“%1”旁写入:%2").arg(shown(m_target), fileReason(*m_file));
     }
     if (m_readers == Readers::Usual && ::fchmod(m_file->handle(), usualMode()) != 0) {
         return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), systemReason(errno));
@@ -91,7 +97,7 @@ QString SafeWrite::temporaryPath() const {
 
 QString SafeWrite::commit() {
     if (!m_file->flush() || ::fsync(m_file->handle()) != 0) {
-        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), m_file->errorString());
+        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), fileReason(*m_file));
     }
     // Looked at again just before: what the name points at may have changed while the content was
     // written.
@@ -119,7 +125,7 @@ QString SafeWrite::write(const QString &target, const QByteArray &bytes, Existin
         return failed;
     }
     if (writing.file().write(bytes) != bytes.size()) {
-        return QStringLiteral("无法写入“%1”:%2").arg(shown(target), writing.file().errorString());
+        return QStringLiteral("无法写入“%1”:%2").arg(shown(target), fileReason(writing.file()));
     }
     return writing.commit();
 }
@@ -127,15 +133,15 @@ QString SafeWrite::write(const QString &target, const QByteArray &bytes, Existin
 QString SafeWrite::copyInto(const QString &source, QFile &into) {
     QFile from(source);
     if (!from.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("无法读取“%1”:%2").arg(shown(source), from.errorString());
+        return QStringLiteral("无法读取“%1”:%2").arg(shown(source), fileReason(from, FileAccess::Read));
     }
     while (!from.atEnd()) {
         const QByteArray block = from.read(1 << 20);
         if (block.isEmpty() && from.error() != QFile::NoError) {
-            return QStringLiteral("无法读取“%1”:%2").arg(shown(source), from.errorString());
+            return QStringLiteral("无法读取“%1”:%2").arg(shown(source), fileReason(from, FileAccess::Read));
         }
         if (into.write(block) != block.size()) {
-            return QStringLiteral("无法写入“%1”:%2").arg(shown(into.fileName()), into.errorString());
+            return QStringLiteral("无法写入“%1”:%2").arg(shown(into.fileName()), fileReason(into));
         }
     }
     return {};
