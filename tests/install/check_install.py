@@ -167,6 +167,58 @@ def check_notification(program, env, book, args, work):
             process.wait()
 
 
+def watch_window(program, env, work, done, seconds):
+    """Runs the window until done(lines said so far) holds or the time is up; the lines it said."""
+    window = subprocess.Popen([program], env=env, cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                              text=True)
+    # One reader for the whole run, so no line is lost between two looks.
+    lines = []
+    reader = threading.Thread(target=lambda: lines.extend(line.rstrip('\n') for line in window.stderr),
+                              daemon=True)
+    reader.start()
+    deadline = time.monotonic() + seconds
+    try:
+        while not done(list(lines)) and time.monotonic() < deadline:
+            time.sleep(0.1)
+    finally:
+        window.kill()
+        window.wait()
+        reader.join(5)
+    return lines
+
+
+def stored_parcels(args, book):
+    said = subprocess.run([args.sqlcipher, book], capture_output=True, text=True,
+                          input=f"PRAGMA key='{BOOK_KEY}'; SELECT number || '|' || num FROM parcelbook;")
+    return [line.split('|') for line in said.stdout.splitlines() if '|' in line]
+
+
+def check_from_menu(program, env, url, args, work):
+    """Started as the applications menu starts it (a fresh home, no PARCELBOOK_ variables), the window
+    says at once that no service is set and opens no message box; once the services file names the
+    demo service, a number with letters typed into the add page is stored and queried as typed."""
+    home = os.path.join(work, 'menu-home')
+    menu = {key: value for key, value in env.items() if not key.startswith('PARCELBOOK_')}
+    menu.update(HOME=home, XDG_DATA_HOME=os.path.join(home, '.local', 'share'),
+                XDG_CONFIG_HOME=os.path.join(home, '.config'), LD_PRELOAD=args.add_from_menu)
+    lines = watch_window(program, menu, work, lambda said: any(l.startswith('settled: ') for l in said), 60)
+    check('hint: 尚未设置查询服务,请在设置页的“查询服务”中填写' in lines and 'settled: none' in lines,
+          f'started without services, the window said: {lines}')
+
+    folder = os.path.join(home, '.config', 'parcelbook')
+    os.makedirs(folder, 0o700)
+    with open(os.path.join(folder, 'services.conf'), 'w', encoding='utf-8') as file:
+        file.write(f'[tracking]\naddress={url}\n[addresses]\nrecognition={url}\nsite={url}\n'
+                   f'maker_site={url}\ntime={url}\nprobe={url}\n')
+    book = os.path.join(home, '.local', 'share', 'parcelbook', 'db', 'parcelbook.mdb')
+    number = 'SF1402345678901'
+    queried = lambda _: any(row[0] == number and row[1] not in ('', '0') for row in stored_parcels(args, book))
+    lines = watch_window(program, dict(menu, PARCELBOOK_TEST_ADD=number), work, queried, 60)
+    check(f'typed: {number}' in lines and [number] == [row[0] for row in stored_parcels(args, book)]
+          and queried(None), f'adding {number} from the services file\'s service: {lines}, book '
+                             f'{stored_parcels(args, book)}')
+
+
 def check_program(build, cpack, demo_service, first_paint, work, args):
     run([cpack, '-G', 'DEB', '--config', os.path.join(build, 'CPackConfig.cmake'), '-B', work])
     packages = glob.glob(os.path.join(work, 'parcelbook_*.deb'))
@@ -222,6 +274,7 @@ def check_package(package, demo_service, first_paint, work, args):
         if os.path.isfile(book):
             del env['LD_PRELOAD']
             check_notification(program, env, book, args, work)
+        check_from_menu(program, env, url, args, work)
     finally:
         service.kill()
         service.wait()
@@ -248,6 +301,7 @@ def main():
     parser.add_argument('--demo-service')
     parser.add_argument('--first-paint')
     parser.add_argument('--pick-first')
+    parser.add_argument('--add-from-menu')
     parser.add_argument('--fake-notifications')
     parser.add_argument('--dbus-daemon')
     parser.add_argument('--sqlcipher')
