@@ -513,8 +513,6 @@ void CliTest::start_saysWhyInChinese_data() {
     QTest::addColumn<QString>("said");
     // A book that cannot be opened ends the command; a backup that cannot be written is only told.
     QTest::newRow("garbage book") << "garbage" << 4 << QStringLiteral("文件已损坏");
-    QTest::newRow("folder in place of the book")
-        << "folder" << 4 << QStringLiteral("这是一个文件夹，不是文件");
     QTest::newRow("folder in place of the backup") << "backup" << 2 << QStringLiteral("没能更新备份:");
     QTest::newRow("no room for the backup") << "limit" << 2 << QStringLiteral("没能更新备份:");
     QTest::newRow("damaged book") << "damaged" << 2 << QStringLiteral("已损坏,这次没有备份它");
@@ -532,9 +530,6 @@ void CliTest::start_saysWhyInChinese() {
         QFile book(folder.databasePath());
         QVERIFY(book.open(QIODevice::WriteOnly | QIODevice::Truncate));
         book.write(QByteArray(8192, 'x'));
-    } else if (fault == QStringLiteral("folder")) {
-        QVERIFY(QFile::remove(folder.databasePath()));
-        QVERIFY(QDir().mkdir(folder.databasePath()));
     } else if (fault == QStringLiteral("backup")) {
         QVERIFY(QDir().mkdir(folder.backupPath()));
     } else if (fault == QStringLiteral("limit")) {
