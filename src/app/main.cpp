@@ -4,6 +4,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageDialogs.h"
 #include "store/ProgramFolder.h"
+#include "text/FailureReason.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -41,21 +42,20 @@ std::optional<int> readCommandLine(int argc, char *argv[]) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({help, version});
+    QList<QCommandLineOption> options{help, version};
     // Qt's own options (-platform offscreen, -style ...) are taken by the application object.
     for (const char *name :
          {"platform", "platformpluginpath", "platformtheme", "plugin", "style", "stylesheet", "display",
           "geometry", "qwindowgeometry", "qwindowicon", "qwindowtitle", "session"}) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+        options.append(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("值")));
     }
     for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+        options.append(QCommandLineOption(QString::fromLatin1(name)));
     }
+    parser.addOptions(options);
     QString wrong;
     if (!parser.parse(arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        wrong = unknown.isEmpty() ? QStringLiteral("参数有误:") + parser.errorText()
-                                  : QStringLiteral("不认识的选项:") + unknown.join(QStringLiteral(", "));
+        wrong = argumentsFailureReason(options, arguments);
     } else if (!parser.positionalArguments().isEmpty()) {
         wrong = QStringLiteral("不认识的参数:") + parser.positionalArguments().join(QLatin1Char(' '));
     }

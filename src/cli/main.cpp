@@ -2,6 +2,7 @@
 #include "cli/BookCommands.h"
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
+#include "text/FailureReason.h"
 #include "text/TrackingNumber.h"
 
 #include <QCommandLineParser>
@@ -82,10 +83,7 @@ int main(int argc, char *argv[]) {
     const QList<QCommandLineOption> options{help, version, json, all, id, force};
     parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
-        const QStringList unknown = parser.unknownOptionNames();
-        return usageError(unknown.isEmpty()
-                              ? QStringLiteral("参数有误:") + parser.errorText()
-                              : QStringLiteral("不认识的选项:") + unknown.join(QStringLiteral(", ")));
+        return usageError(argumentsFailureReason(options, QCoreApplication::arguments()));
     }
     if (const std::optional<QString> repeated = repeatedOption(parser, options)) {
         return usageError(QStringLiteral("选项 --%1 只能给一次").arg(*repeated));

@@ -3,6 +3,7 @@
 
 #include "mail/MailComposer.h"
 #include "platform/PlatformModules.h"
+#include "text/FailureReason.h"
 
 #include <QHostAddress>
 #include <QMetaObject>
@@ -103,18 +104,6 @@ int abortWhenStopping(void *transfers, curl_off_t, curl_off_t, curl_off_t, curl_
     return static_cast<const SmtpTransfers *>(transfers)->stopping ? 1 : 0;
 }
 
-QString failureText(CURLcode code, const char *errorText) {
-    switch (code) {
-    case CURLE_USE_SSL_FAILED:
-        return QStringLiteral("邮件服务器不支持加密连接,未发送以免密码明文传输");
-    case CURLE_OPERATION_TIMEDOUT:
-        return QStringLiteral("邮件服务器没有及时应答");
-    default:
-        return errorText[0] != '\0' ? QString::fromUtf8(errorText).trimmed()
-                                    : QString::fromUtf8(curl_easy_strerror(code));
-    }
-}
-
 // Submits on the given handle and returns how it ended. The connection stays with the handle: closing
 // it says goodbye to the server, which the caller does after passing the result on.
 MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &settings,
@@ -174,7 +163,9 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
     if (code == CURLE_OK) {
         return {true, QString()};
     }
-    return {false, failureText(code, errorText)};
+    const QString said = errorText[0] != '\0' ? QString::fromUtf8(errorText).trimmed()
+                                              : QString::fromUtf8(curl_easy_strerror(code));
+    return {false, mailFailureReason(code, said)};
 }
 
 } // namespace

@@ -280,8 +280,11 @@ bool MainWindow::opened(BookFile::OpenResult result) {
         m_feedback->inform(QStringLiteral("程序已运行!"));
         return false;
     case BookFile::OpenResult::Failed:
-        m_feedback->inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：") +
-                           m_services.site);
+        // The cause (磁盘已满, 文件已损坏 ...) follows the first sentence, before the way to the site.
+        m_feedback->inform(
+            QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：")
+                .arg(m_book.databasePath(), m_book.failure()) +
+            m_services.site);
         m_platform.desktop->openUrl(m_services.site);
         return false;
     }

@@ -4,6 +4,7 @@
 #include "store/ProgressStore.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "text/FailureReason.h"
 #include "text/SafeWrite.h"
 
 #include <QDir>
@@ -69,15 +70,9 @@ struct OpenFolder {
     }
 };
 
-// The first thing the check found, past its heading ("*** in database main ***").
-QString firstFinding(const QString &found) {
-    const QStringList lines = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        if (!line.startsWith(QStringLiteral("***"))) {
-            return line;
-        }
-    }
-    return found;
+// A failed system call's cause in Chinese; the C library's words go to the log.
+QString systemFailure(int error, FileAccess access) {
+    return fileFailureReason(error, access, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -139,7 +134,7 @@ BookFile::OpenResult BookFile::lock() {
     const QByteArray path = QFile::encodeName(databasePath());
     m_lockFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (m_lockFd < 0) {
-        m_failure = QString::fromLocal8Bit(std::strerror(errno));
+        m_failure = systemFailure(errno, FileAccess::Read);
         return OpenResult::Failed;
     }
     if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
@@ -149,7 +144,7 @@ BookFile::OpenResult BookFile::lock() {
         if (error == EWOULDBLOCK) {
             return OpenResult::AlreadyRunning;
         }
-        m_failure = QString::fromLocal8Bit(std::strerror(error));
+        m_failure = systemFailure(error, FileAccess::Read);
         return OpenResult::Failed;
     }
     return OpenResult::Opened;
@@ -163,7 +158,7 @@ BookFile::OpenResult BookFile::openLocked() {
         for (const QString &table :
              {QStringLiteral("parcelbook"), QStringLiteral("list"), QStringLiteral("setting")}) {
             if (!db.hasTable(table)) {
-                m_failure = QStringLiteral("缺少数据表 ") + table;
+                m_failure = QStringLiteral("文件已损坏(缺少数据表 %1)").arg(table);
                 return OpenResult::Failed;
             }
         }
@@ -171,7 +166,7 @@ BookFile::OpenResult BookFile::openLocked() {
         ProgressStore::addMissingTables(db);
         m_database.emplace(std::move(db));
     } catch (const StoreError &error) {
-        m_failure = error.description();
+        m_failure = error.reason();
         return OpenResult::Failed;
     }
     return OpenResult::Opened;
@@ -198,14 +193,15 @@ BookFile::Snapshot BookFile::takeCheckedSnapshot(SafeWrite &writing) const {
         snapshot.failure = SafeWrite::copyInto(databasePath(), writing.file());
         reader.exec(QStringLiteral("COMMIT"));
     } catch (const StoreError &error) {
-        snapshot.failure = error.description();
+        snapshot.failure = error.reason();
         return snapshot;
     }
     if (!snapshot.failure.isEmpty()) {
         return snapshot;
     }
     if (!writing.file().flush()) {
-        snapshot.failure = writing.file().errorString();
+        snapshot.failure =
+            fileFailureReason(writing.file().error(), writing.file().errorString(), FileAccess::Write);
         return snapshot;
     }
     // The check reads the copy, not the book, so the window's writes need not wait for it.
@@ -263,7 +259,7 @@ QString BookFile::openGenerationsFolder(int &folder, QString &problem) const {
     // mkdir never follows a symbolic link; an existing name of any kind is left as it is.
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
         problem = QStringLiteral("无法创建备份文件夹 %1:%2")
-                      .arg(generationsPath(), QString::fromLocal8Bit(std::strerror(errno)));
+                      .arg(generationsPath(), systemFailure(errno, FileAccess::Write));
         return {};
     }
     folder = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -272,12 +268,12 @@ QString BookFile::openGenerationsFolder(int &folder, QString &problem) const {
                       ? QStringLiteral("备份文件夹 %1 不是文件夹(是符号链接或文件),没有在那里保留备份")
                             .arg(generationsPath())
                       : QStringLiteral("无法打开备份文件夹 %1:%2")
-                            .arg(generationsPath(), QString::fromLocal8Bit(std::strerror(errno)));
+                            .arg(generationsPath(), systemFailure(errno, FileAccess::Read));
         return {};
     }
     if (::fchmod(folder, 0700) != 0) {
         problem = QStringLiteral("无法设置备份文件夹 %1 的权限:%2")
-                      .arg(generationsPath(), QString::fromLocal8Bit(std::strerror(errno)));
+                      .arg(generationsPath(), systemFailure(errno, FileAccess::Write));
         ::close(folder);
         folder = -1;
         return {};
@@ -402,8 +398,10 @@ QString BookFile::damageMessage(const QString &found) const {
             // Not readable either: an older copy may be.
         }
     }
-    const QString said = QStringLiteral("快递列表 %1 已损坏(%2),这次没有备份它,以免坏文件替换好的备份。")
-                             .arg(databasePath(), firstFinding(found));
+    // What the check found is in the engine's words: for the log, not for the user.
+    qWarning("quick check of %s: %s", qPrintable(databasePath()), qPrintable(found));
+    const QString said =
+        QStringLiteral("快递列表 %1 已损坏,这次没有备份它,以免坏文件替换好的备份。").arg(databasePath());
     if (good.isEmpty()) {
         return said + QStringLiteral("没有找到完好的备份。");
     }

@@ -13,8 +13,13 @@
 
 namespace {
 
-QString engineMessage(sqlite3 *db) {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+// The engine's last failure on the connection: its words, its code and the errno behind it.
+StoreError engineFailure(sqlite3 *db, const QString &words = {}) {
+    if (!db) {
+        return StoreError(QStringLiteral("out of memory"), SQLITE_NOMEM, 0);
+    }
+    return StoreError(words.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : words,
+                      sqlite3_extended_errcode(db), sqlite3_system_errno(db));
 }
 
 std::int64_t pragmaValue(Database &db, const QString &name) {
@@ -45,11 +50,11 @@ Database Database::openWith(const QString &path, const QString &key, int flags) 
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
     Database db(raw);
     if (rc != SQLITE_OK) {
-        throw StoreError(engineMessage(raw));
+        throw engineFailure(raw);
     }
     const QByteArray secret = key.toUtf8();
     if (sqlite3_key(raw, secret.constData(), static_cast<int>(secret.size())) != SQLITE_OK) {
-        throw StoreError(engineMessage(raw));
+        throw engineFailure(raw);
     }
     // Another connection writing (a clear in the window, a command storing progress) holds the file
     // for a moment: every statement, the first read included, waits for it rather than failing.
@@ -98,7 +103,7 @@ Statement Database::prepare(const QString &sql) {
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) !=
         SQLITE_OK) {
-        throw StoreError(engineMessage(m_db));
+        throw engineFailure(m_db);
     }
     return Statement(m_db, stmt);
 }
@@ -129,9 +134,9 @@ void Database::exec(const QString &sql) {
     }
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = error ? QString::fromUtf8(error) : engineMessage(m_db);
+        const QString words = error ? QString::fromUtf8(error) : QString();
         sqlite3_free(error);
-        throw StoreError(message);
+        throw engineFailure(m_db, words);
     }
 }
 
@@ -172,7 +177,7 @@ Statement::~Statement() {
 }
 
 void Statement::fail() const {
-    throw StoreError(engineMessage(m_db));
+    throw engineFailure(m_db);
 }
 
 Statement &Statement::bind(int index, const QString &value) {

@@ -2,6 +2,7 @@
 #include "store/ProgramFolder.h"
 
 #include "store/Schema.h"
+#include "text/FailureReason.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -104,19 +105,25 @@ QString provideBook(const Places &places) {
     }
     QFile source(places.templateFile());
     if (!source.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("无法读取 %1:%2").arg(places.templateFile(), source.errorString());
+        return QStringLiteral("无法读取 %1:%2")
+            .arg(places.templateFile(),
+                 fileFailureReason(source.error(), source.errorString(), FileAccess::Read));
     }
     // Written whole under a temporary name, then linked to the book's name, which fails rather than
     // replaces when a book appeared meanwhile (another copy starting at the same moment).
     QTemporaryFile copy(folder + QStringLiteral("/.parcelbook-XXXXXX"));
     if (!copy.open() || copy.write(source.readAll()) != source.size() || !copy.flush() ||
         ::fsync(copy.handle()) != 0) {
-        return QStringLiteral("无法写入 %1:%2").arg(folder, copy.errorString());
+        return QStringLiteral("无法写入 %1:%2")
+            .arg(folder, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write));
     }
     const QByteArray from = QFile::encodeName(copy.fileName());
     const QByteArray to = QFile::encodeName(target);
     if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST) {
-        return QStringLiteral("无法创建 %1:%2").arg(target, QString::fromLocal8Bit(std::strerror(errno)));
+        const int error = errno;
+        return QStringLiteral("无法创建 %1:%2")
+            .arg(target,
+                 fileFailureReason(error, FileAccess::Write, QString::fromLocal8Bit(std::strerror(error))));
     }
     return {};
 }

@@ -7,18 +7,28 @@
 
 class StoreError final : public std::runtime_error {
 public:
+    // A failure the store words itself (in Chinese); resultCode 0.
     explicit StoreError(const QString &description)
+        : StoreError(description, 0, 0) {}
+    // A failure the engine reported: its words, its result code and the errno behind it (or 0).
+    StoreError(const QString &description, int resultCode, int systemError)
         : std::runtime_error(description.toStdString())
-        , m_description(description) {}
+        , m_description(description)
+        , m_resultCode(resultCode)
+        , m_systemError(systemError) {}
 
     // The failure as the database layer words it.
     const QString &description() const noexcept { return m_description; }
-    // What the user is told: the operation that failed, then why ("快递保存失败!错误原因…"). Every
-    // store failure reaches the user in these words.
+    // The cause in Chinese ("磁盘已满", "文件已损坏"); the engine's own words go to the log.
+    QString reason() const;
+    // What the user is told: the operation that failed, then why ("快递保存失败!错误原因磁盘已满").
+    // Every store failure reaches the user in these words.
     QString failureText(const QString &operation) const {
-        return operation + QStringLiteral("失败!错误原因") + m_description;
+        return operation + QStringLiteral("失败!错误原因") + reason();
     }
 
 private:
     QString m_description;
+    int m_resultCode;
+    int m_systemError;
 };

@@ -3,6 +3,10 @@
 
 #include <QDebug>
 
+#include <curl/curl.h>
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -177,4 +181,151 @@ QString fileFailureReason(QFileDevice::FileError error, const QString &errorStri
         break;
     }
     return access == FileAccess::Write ? QStringLiteral("文件写入失败") : QStringLiteral("文件读取失败");
+}
+
+QString storeFailureReason(int resultCode, int systemError, const QString &detail) {
+    logDetail("database", detail);
+    switch (resultCode & 0xff) {
+    case SQLITE_OK:
+        return QString();
+    case SQLITE_FULL:
+        return QStringLiteral("磁盘已满");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("文件已损坏");
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+        return QStringLiteral("没有权限");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL:
+        return QStringLiteral("快递列表正被其他程序使用");
+    case SQLITE_CANTOPEN:
+        return systemError != 0 ? fileFailureReason(systemError, FileAccess::Read)
+                                : QStringLiteral("文件无法打开");
+    case SQLITE_IOERR:
+        return systemError != 0 ? fileFailureReason(systemError, FileAccess::Read)
+                                : QStringLiteral("磁盘读写出错");
+    case SQLITE_NOMEM:
+        return QStringLiteral("系统资源不足");
+    case SQLITE_INTERRUPT:
+    case SQLITE_ABORT:
+        return QStringLiteral("操作已中止");
+    case SQLITE_TOOBIG:
+    case SQLITE_NOLFS:
+        return QStringLiteral("数据太大");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("与已有的数据冲突");
+    default:
+        break;
+    }
+    return QStringLiteral("数据库出错");
+}
+
+QString mailFailureReason(int curlCode, const QString &detail) {
+    logDetail("mail", detail);
+    // curl names the refused step in its text ("RCPT failed: 550") and not in its code.
+    if (detail.startsWith(QLatin1StringView("RCPT failed"))) {
+        return QStringLiteral("邮件服务器拒绝了收件人");
+    }
+    if (detail.startsWith(QLatin1StringView("MAIL failed"))) {
+        return QStringLiteral("邮件服务器拒绝了发件人");
+    }
+    if (detail.startsWith(QLatin1StringView("DATA failed"))) {
+        return QStringLiteral("邮件服务器拒绝了邮件");
+    }
+    switch (static_cast<CURLcode>(curlCode)) {
+    case CURLE_OK:
+        return QString();
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("找不到邮件服务器");
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("无法连接邮件服务器");
+    case CURLE_LOGIN_DENIED:
+        return QStringLiteral("邮件服务器拒绝登录,请检查用户名和密码");
+    case CURLE_REMOTE_ACCESS_DENIED:
+        return QStringLiteral("邮件服务器拒绝");
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("邮件服务器没有及时应答");
+    case CURLE_USE_SSL_FAILED:
+        return QStringLiteral("邮件服务器不支持加密连接,未发送以免密码明文传输");
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+        return QStringLiteral("与邮件服务器的加密连接失败");
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("邮件服务器断开了连接");
+    case CURLE_WEIRD_SERVER_REPLY:
+        return QStringLiteral("邮件服务器的回答无法识别");
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return QStringLiteral("邮件服务器地址有误");
+    case CURLE_ABORTED_BY_CALLBACK:
+        return QStringLiteral("发送已中止");
+    case CURLE_OUT_OF_MEMORY:
+        return QStringLiteral("系统资源不足");
+    default:
+        break;
+    }
+    return QStringLiteral("邮件发送失败");
+}
+
+QString argumentsFailureReason(const QList<QCommandLineOption> &options, const QStringList &arguments) {
+    const auto named = [&options](const QString &name) -> const QCommandLineOption * {
+        const auto found =
+            std::find_if(options.cbegin(), options.cend(),
+                         [&name](const QCommandLineOption &option) { return option.names().contains(name); });
+        return found == options.cend() ? nullptr : &*found;
+    };
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1StringView("--")) {
+            break;
+        }
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1StringView("-")) {
+            continue;
+        }
+        const qsizetype dashes = argument.startsWith(QLatin1StringView("--")) ? 2 : 1;
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString given = equals < 0 ? argument : argument.left(equals);
+        const QString name = given.mid(dashes);
+        const QCommandLineOption *option = named(name);
+        // "-hv" is -h and -v.
+        if (!option && dashes == 1 && equals < 0 &&
+            std::all_of(name.cbegin(), name.cend(), [&named](QChar letter) {
+                const QCommandLineOption *each = named(QString(letter));
+                return each && each->valueName().isEmpty();
+            })) {
+            continue;
+        }
+        if (!option) {
+            return QStringLiteral("不认识的选项:") + given;
+        }
+        const bool takesValue = !option->valueName().isEmpty();
+        if (!takesValue && equals >= 0) {
+            return QStringLiteral("选项 %1 后面不能带值").arg(given);
+        }
+        if (takesValue && equals < 0) {
+            if (i + 1 == arguments.size()) {
+                return QStringLiteral("选项 %1 后缺少%2").arg(given, option->valueName());
+            }
+            ++i;
+        }
+    }
+    return QStringLiteral("参数有误");
 }

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,6 +20,8 @@
 #include <QTest>
 #include <QUrlQuery>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace harness;
@@ -48,6 +51,8 @@ private Q_SLOTS:
     void export_writesOnlyWhereItIsSafe();
     void query_mailsNewProgressByTheBooksSettings();
     void watch_summarisesAndSaysEachFailure();
+    void start_saysWhyInChinese_data();
+    void start_saysWhyInChinese();
 
 private:
     // Runs the program while this process's event loop keeps the stub answering.
@@ -270,6 +275,11 @@ void CliTest::arguments_streamsAndExitCodes_data() {
     usage("number without file", {exportTo, QStringLiteral("3101234567890")},
           QStringLiteral("请给出导出文件"));
     usage("id without file", {exportTo, id, QStringLiteral("1")}, QStringLiteral("请给出导出文件"));
+    usage("id without value", {query, id}, QStringLiteral("选项 --id 后缺少编号\n"));
+    usage("switch with a value", {QStringLiteral("list"), QStringLiteral("--json=yes")},
+          QStringLiteral("选项 --json 后面不能带值\n"));
+    usage("unknown option", {QStringLiteral("list"), QStringLiteral("--jsno")},
+          QStringLiteral("不认识的选项:--jsno\n"));
 
     // Failures on stderr alone, so `>/dev/null` keeps them in sight; the JSON keeps them as data.
     QTest::newRow("refused query") << QStringList{query, id, QStringLiteral("1")} << codeAnswer("2") << 1
@@ -495,6 +505,75 @@ void CliTest::watch_summarisesAndSaysEachFailure() {
     QCOMPARE(ran.out, QStringLiteral("已检查 2 个快递,1 个有新进展,0 个失败\n"));
     QCOMPARE(ran.err, QString());
     QCOMPARE(run(folder, {QStringLiteral("watch"), QStringLiteral("--all")}).code, 2);
+}
+
+void CliTest::start_saysWhyInChinese_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said");
+    // A book that cannot be opened ends the command; a backup that cannot be written is only told.
+    QTest::newRow("garbage book") << "garbage" << 4 << QStringLiteral("文件已损坏");
+    QTest::newRow("folder in place of the backup") << "backup" << 2 << QStringLiteral("没能更新备份:");
+    QTest::newRow("no room for the backup") << "limit" << 2 << QStringLiteral("没能更新备份:");
+    QTest::newRow("damaged book") << "damaged" << 2 << QStringLiteral("已损坏,这次没有备份它");
+}
+
+void CliTest::start_saysWhyInChinese() {
+    QFETCH(QString, fault);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    TempProgramFolder folder;
+    // A parcel the book does not hold: the command opens the book, keeps its copies and ends with 2.
+    const QStringList unknownParcel{QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("9999")};
+    QByteArray goodBackup;
+    if (fault == QStringLiteral("garbage")) {
+        QFile book(folder.databasePath());
+        QVERIFY(book.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        book.write(QByteArray(8192, 'x'));
+    } else if (fault == QStringLiteral("backup")) {
+        QVERIFY(QDir().mkdir(folder.backupPath()));
+    } else if (fault == QStringLiteral("limit")) {
+        // A first start gives the book the tables it lacks; the later one only reads it.
+        QCOMPARE(run(folder, unknownParcel).code, 2);
+        QVERIFY(QFile::remove(folder.backupPath()));
+    } else if (fault == QStringLiteral("damaged")) {
+        folder.addManyParcels();
+        QCOMPARE(run(folder, unknownParcel).code, 2);
+        goodBackup = bytesOfFile(folder.backupPath());
+        QVERIFY(!goodBackup.isEmpty());
+        QVERIFY(folder.damageMiddle());
+    }
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
+    environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
+    process.setProcessEnvironment(environment);
+    if (fault == QStringLiteral("limit")) {
+        // The disk takes no file larger than half the book, as a nearly full one would.
+        const rlim_t room = rlim_t(QFileInfo(folder.databasePath()).size() / 2);
+        process.setChildProcessModifier([room] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{room, room};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+    process.start(QStringLiteral(PARCELBOOK_CLI), unknownParcel);
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), code);
+    QVERIFY2(err.contains(said), qPrintable(err));
+    if (code == 4) {
+        // The cause alone, in Chinese; the engine's words are only in the log lines before it.
+        QVERIFY2(err.contains(QStringLiteral("无法打开快递列表 %1:%2\n").arg(folder.databasePath(), said)),
+                 qPrintable(err));
+    } else {
+        QVERIFY2(err.contains(QStringLiteral("快递列表里没有编号为 9999 的快递")), qPrintable(err));
+    }
+    if (fault == QStringLiteral("damaged")) {
+        // The good copy is named with the way back, and stays as it was.
+        QVERIFY2(err.contains(QStringLiteral("最近一份完好的备份是 ")), qPrintable(err));
+        QCOMPARE(bytesOfFile(folder.backupPath()), goodBackup);
+    }
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <curl/curl.h>
+#include <sqlite3.h>
+
 #include <cerrno>
 
 namespace {
@@ -306,8 +309,8 @@ void CoreTest::readDateHeader() {
 }
 
 // One row per failure a library reports: its kind, its code or name, the English it came with (which
-// must go to the log) and the reason the user reads.
-enum class FailureKind { Transfer, Bus, SystemRead, SystemWrite, QtFileWrite };
+// must go to the log) and the reason the user reads; a database failure also carries its errno in name.
+enum class FailureKind { Transfer, Bus, SystemRead, SystemWrite, QtFileWrite, Store, Mail };
 Q_DECLARE_METATYPE(FailureKind)
 
 void CoreTest::failureReason_data() {
@@ -364,6 +367,38 @@ void CoreTest::failureReason_data() {
     QTest::newRow("qt own words") << FailureKind::QtFileWrite << int(QFileDevice::OpenError) << QString()
                                   << QStringLiteral("file to open is a directory")
                                   << QStringLiteral("文件无法打开");
+    const auto store = [](const char *row, int result, int error, const char *detail, const char *reason) {
+        QTest::newRow(row) << FailureKind::Store << result << QString::number(error)
+                           << QString::fromLatin1(detail) << QString::fromUtf8(reason);
+    };
+    store("db full", SQLITE_FULL, 0, "database or disk is full", "磁盘已满");
+    store("db write on a full disk", SQLITE_IOERR_WRITE, ENOSPC, "disk I/O error", "磁盘已满");
+    store("db malformed", SQLITE_CORRUPT, 0, "database disk image is malformed", "文件已损坏");
+    store("db garbage", SQLITE_NOTADB, 0, "file is not a database", "文件已损坏");
+    store("db a folder", SQLITE_CANTOPEN, EISDIR, "unable to open database file", "这是一个文件夹，不是文件");
+    store("db cannot open", SQLITE_CANTOPEN, 0, "unable to open database file", "文件无法打开");
+    store("db read-only", SQLITE_READONLY, 0, "attempt to write a readonly database", "没有权限");
+    store("db busy", SQLITE_BUSY, 0, "database is locked", "快递列表正被其他程序使用");
+    store("db read error", SQLITE_IOERR_READ, 0, "disk I/O error", "磁盘读写出错");
+    store("db other", SQLITE_ERROR, 0, "no such table: list", "数据库出错");
+    const auto mail = [](const char *row, CURLcode code, const char *detail, const char *reason) {
+        QTest::newRow(row) << FailureKind::Mail << int(code) << QString() << QString::fromLatin1(detail)
+                           << QString::fromUtf8(reason);
+    };
+    mail("no such mail host", CURLE_COULDNT_RESOLVE_HOST, "Could not resolve host: smtp.example",
+         "找不到邮件服务器");
+    mail("mail refused", CURLE_COULDNT_CONNECT, "Failed to connect to 127.0.0.1 port 1",
+         "无法连接邮件服务器");
+    mail("login denied", CURLE_LOGIN_DENIED, "Login denied", "邮件服务器拒绝登录,请检查用户名和密码");
+    mail("recipient refused", CURLE_SEND_ERROR, "RCPT failed: 550", "邮件服务器拒绝了收件人");
+    mail("sender refused", CURLE_SEND_ERROR, "MAIL failed: 553", "邮件服务器拒绝了发件人");
+    mail("tls", CURLE_SSL_CONNECT_ERROR, "SSL connect error", "与邮件服务器的加密连接失败");
+    mail("certificate", CURLE_PEER_FAILED_VERIFICATION, "SSL certificate problem",
+         "与邮件服务器的加密连接失败");
+    mail("mail timeout", CURLE_OPERATION_TIMEDOUT, "Operation timed out", "邮件服务器没有及时应答");
+    mail("no starttls", CURLE_USE_SSL_FAILED, "STARTTLS not supported.",
+         "邮件服务器不支持加密连接,未发送以免密码明文传输");
+    mail("mail other", CURLE_FILESIZE_EXCEEDED, "Maximum file size exceeded", "邮件发送失败");
 }
 
 void CoreTest::failureReason() {
@@ -389,6 +424,12 @@ void CoreTest::failureReason() {
         break;
     case FailureKind::QtFileWrite:
         QCOMPARE(fileFailureReason(QFileDevice::FileError(code), detail, FileAccess::Write), reason);
+        break;
+    case FailureKind::Store:
+        QCOMPARE(storeFailureReason(code, name.toInt(), detail), reason);
+        break;
+    case FailureKind::Mail:
+        QCOMPARE(mailFailureReason(code, detail), reason);
         break;
     }
 }

@@ -583,6 +583,9 @@ void MailTest::send_reportsFailuresWithoutDelivering() {
     QVERIFY(notAnAddress.result->error.contains(QStringLiteral("无")));
     // Refused before any connection, as no address at all.
     QVERIFY(trailingBreak.result->error.startsWith(QStringLiteral("发件人")));
+    // curl's failures are told in Chinese.
+    QCOMPARE(loginRefused.result->error, QStringLiteral("邮件服务器拒绝登录,请检查用户名和密码"));
+    QCOMPARE(noServer.result->error, QStringLiteral("无法连接邮件服务器"));
     QVERIFY2(noServer.elapsedMs < 5000, qPrintable(QString::number(noServer.elapsedMs)));
     QCOMPARE(savedMessages().size(), before);
     QVERIFY2(!output.contains(serverPassword.toUtf8()), output.constData());

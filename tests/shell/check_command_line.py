@@ -25,8 +25,8 @@ for option in ('--help', '-h'):
     expect(f'{option}: exit 0, usage on stdout', code == 0 and out.startswith('用法:parcelbook') and not err)
 code, out, _ = run('--version')
 expect('--version names the version', code == 0 and out == f'岚舟包裹通 {version}\n')
-for args, said in ((['--bogus'], '不认识的选项:bogus'), (['书'], '不认识的参数:书'),
-                   (['-platform'], '参数有误')):
+for args, said in ((['--bogus'], '不认识的选项:--bogus'), (['书'], '不认识的参数:书'),
+                   (['-platform'], '选项 -platform 后缺少值'), (['--help=1'], '选项 --help 后面不能带值')):
     code, out, err = run(*args)
     expect(f'{args}: exit 2, reason and usage on stderr',
            code == 2 and not out and err.startswith(said) and '用法:parcelbook' in err)

@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +61,9 @@ private Q_SLOTS:
     void picker_listsEveryParcelAndKeepsEntriesOfAnEmptyBook();
     void settings_loadOntoPageAndTogglesStoreOneColumn();
     void addressSave_validatesStoresAndCloses();
-    void missingDatabase_showsErrorOpensSiteCreatesNothing();
+    void unusableBook_saysWhyOpensSiteCopiesNothing_data();
+    void unusableBook_saysWhyOpensSiteCopiesNothing();
+    void damagedBook_startsSaysSoAndKeepsTheGoodCopy();
     void secondCopy_isRefusedAndKilledCopyLeavesNoLock();
     void returnToIdle_hidesPagesAndUnlocks();
     void showThenStart_firstFrameThenTheBook();
@@ -276,20 +280,70 @@ void StartupTest::addressSave_validatesStoresAndCloses() {
     QVERIFY(page->isVisible());
 }
 
-void StartupTest::missingDatabase_showsErrorOpensSiteCreatesNothing() {
+void StartupTest::unusableBook_saysWhyOpensSiteCopiesNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("missing") << "missing" << QStringLiteral("文件不存在");
+    QTest::newRow("garbage") << "garbage" << QStringLiteral("文件已损坏");
+    QTest::newRow("folder in its place") << "folder" << QStringLiteral("这是一个文件夹，不是文件");
+}
+
+void StartupTest::unusableBook_saysWhyOpensSiteCopiesNothing() {
+    QFETCH(QString, fault);
+    QFETCH(QString, cause);
     TempProgramFolder folder;
-    QVERIFY(QFile::remove(folder.databasePath()));
+    if (fault == QStringLiteral("garbage")) {
+        QFile book(folder.databasePath());
+        QVERIFY(book.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        book.write(QByteArray(8192, 'x'));
+    } else {
+        QVERIFY(QFile::remove(folder.databasePath()));
+        if (fault == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkdir(folder.databasePath()));
+        }
+    }
     FakePlatform fake;
     MainWindow window(fake.platform(), folder.path());
     QVERIFY(!window.start());
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QCOMPARE(fake.dialogs.shown[0].title, QStringLiteral("岚舟系列软件"));
-    QVERIFY(fake.dialogs.shown[0].text.startsWith(
-        QStringLiteral("数据库链接出错!请到官网下载原版!\n \n岚舟包裹通官方网站：")));
     QCOMPARE(fake.desktop.opened.size(), 1);
-    QVERIFY(fake.dialogs.shown[0].text.endsWith(fake.desktop.opened[0]));
-    QVERIFY(!QFile::exists(folder.databasePath()));
-    QVERIFY(!QFile::exists(folder.backupPath()));
+    QCOMPARE(fake.dialogs.shown[0].text,
+             QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：%3")
+                 .arg(folder.databasePath(), cause, fake.desktop.opened[0]));
+    QCOMPARE(QFileInfo::exists(folder.databasePath()), fault != QStringLiteral("missing"));
+    QVERIFY(!QFileInfo::exists(folder.backupPath()));
+}
+
+void StartupTest::damagedBook_startsSaysSoAndKeepsTheGoodCopy() {
+    TempProgramFolder folder;
+    folder.addManyParcels();
+    {
+        FakePlatform first;
+        MainWindow window(first.platform(), folder.path());
+        QVERIFY(window.start());
+    }
+    QFile backup(folder.backupPath());
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    const QByteArray goodBackup = backup.readAll();
+    backup.close();
+    QVERIFY(folder.damageMiddle());
+
+    FakePlatform fake;
+    MainWindow window(fake.platform(), folder.path());
+    QVERIFY(window.start());
+    QTRY_COMPARE(fake.dialogs.shown.size(), 1);
+    const QString said = fake.dialogs.shown[0].text;
+    QVERIFY2(said.startsWith(QStringLiteral("快递列表 %1 已损坏").arg(folder.databasePath())),
+             qPrintable(said));
+    // The newest good copy, and how to put it back.
+    QVERIFY2(said.contains(QStringLiteral("最近一份完好的备份是 ")) &&
+                 said.contains(QStringLiteral("即可恢复")),
+             qPrintable(said));
+    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("快递列表已损坏,没有备份它"));
+    QVERIFY(fake.desktop.opened.isEmpty());
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    QCOMPARE(backup.readAll(), goodBackup);
 }
 
 void StartupTest::secondCopy_isRefusedAndKilledCopyLeavesNoLock() {

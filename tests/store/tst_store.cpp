@@ -593,28 +593,14 @@ CopyReport startOn(const TempProgramFolder &folder, QDate day) {
 
 void StoreTest::bookFile_damagedBookNeverReplacesAGoodCopy() {
     TempProgramFolder folder;
-    {
-        Database db = folder.open();
-        ParcelStore parcels(db);
-        db.exec(QStringLiteral("BEGIN"));
-        for (int i = 0; i < 3000; ++i) {
-            parcels.add(QStringLiteral("圆通速递"), QString::number(i), QString(400, QLatin1Char('x')));
-        }
-        db.exec(QStringLiteral("COMMIT"));
-    }
+    folder.addManyParcels();
     QVERIFY(startOn(folder, QDate(2026, 12, 1)).clean());
     const QByteArray goodBackup = bytesOf(folder.backupPath());
     const QString generations = folder.path() + QStringLiteral("/db/backups");
     const QString firstDay = generations + QStringLiteral("/parcelbook-2026-12-01.mdb");
     QCOMPARE(bytesOf(firstDay), goodBackup);
 
-    // 20 KiB of the middle of the book overwritten: the first page still reads, so the book opens.
-    QFile book(folder.databasePath());
-    QVERIFY(book.open(QIODevice::ReadWrite));
-    QVERIFY(book.size() > 1024 * 1024);
-    QVERIFY(book.seek(book.size() / 2));
-    QCOMPARE(book.write(QByteArray(20 * 1024, '\x5a')), qint64(20 * 1024));
-    book.close();
+    QVERIFY(folder.damageMiddle());
 
     for (int day = 2; day <= 9; ++day) {
         const CopyReport report = startOn(folder, QDate(2026, 12, day));

@@ -64,3 +64,19 @@ void TempProgramFolder::addParcel(const QString &company, const QString &number,
     Database db = open();
     ParcelStore(db).add(company, number, goods);
 }
+
+void TempProgramFolder::addManyParcels() const {
+    Database db = open();
+    ParcelStore parcels(db);
+    db.exec(QStringLiteral("BEGIN"));
+    for (int i = 0; i < 3000; ++i) {
+        parcels.add(QStringLiteral("圆通速递"), QString::number(i), QString(400, QLatin1Char('x')));
+    }
+    db.exec(QStringLiteral("COMMIT"));
+}
+
+bool TempProgramFolder::damageMiddle() const {
+    QFile book(databasePath());
+    return book.open(QIODevice::ReadWrite) && book.size() > 1024 * 1024 && book.seek(book.size() / 2) &&
+           book.write(QByteArray(20 * 1024, '\x5a')) == 20 * 1024;
+}

@@ -18,6 +18,11 @@ public:
     Database open() const;
     // Adds parcels directly (company, number, goods); num is "0".
     void addParcel(const QString &company, const QString &number, const QString &goods) const;
+    // Grows the book past a mebibyte with 3,000 parcels, so its middle lies far from the first page.
+    void addManyParcels() const;
+    // Overwrites 20 KiB in the middle of the book: the first page still reads, so the book opens,
+    // but the engine's check fails. False when the book is too small for that.
+    bool damageMiddle() const;
 
 private:
     QTemporaryDir m_dir;
