@@ -2,6 +2,8 @@
 // interpretation, and new progress stored the way change detection stores it.
 #include "cli/BookCommands.h"
 
+#include "cli/ParcelListing.h"
+
 #include "net/WebClient.h"
 #include "platform/Platform.h"
 #include "store/BookFile.h"
@@ -348,33 +350,14 @@ int listParcels(const CommandContext &context, bool json) {
         return ExitCode::BookUnusable;
     }
     const QString path = context.places.book + schema::databaseFile();
-    QList<ParcelRow> rows;
     try {
         Database db = Database::open(path, schema::databasePassword());
-        rows = ParcelStore(db).all();
+        // A closed pipe ends the listing; there is nobody left to tell.
+        writeParcelList(db, json, context.outBytes);
     } catch (const StoreError &error) {
         context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, error.description()));
         return ExitCode::BookUnusable;
     }
-    if (json) {
-        QJsonArray array;
-        for (const ParcelRow &row : rows) {
-            array.append(QJsonObject{{QStringLiteral("id"), row.id.value()},
-                                     {QStringLiteral("number"), row.number},
-                                     {QStringLiteral("company"), row.company},
-                                     {QStringLiteral("goods"), row.goods},
-                                     {QStringLiteral("count"), qint64(leadingValue(row.num))}});
-        }
-        context.out(jsonText(array));
-        return ExitCode::Success;
-    }
-    QList<QStringList> table{{QStringLiteral("编号"), QStringLiteral("单号"), QStringLiteral("快递公司"),
-                              QStringLiteral("物品"), QStringLiteral("进度条数")}};
-    for (const ParcelRow &row : rows) {
-        table.append(
-            {row.id.text(), row.number, row.company, row.goods, QString::number(leadingValue(row.num))});
-    }
-    context.out(alignedTable(table));
     return ExitCode::Success;
 }
 
