@@ -8,7 +8,7 @@ parcels, then these run interleaved, each writing to /dev/null:
   sqlcipher-select  the sqlcipher shell, keyed, running the list's SELECT (its plain list output);
   sqlcipher-json    the shell building each row's JSON object text in the SELECT itself;
   list, list-json   parcelbook-cli list and list --json.
-Each is reported by its median wall time and peak RSS (the process's ru_maxrss). --baseline names a
+Each is reported by its median wall time and peak RSS (the process's ru_maxrss, read by GNU time). --baseline names a
 folder holding an older parcelbook-cli: its output must be byte-identical, and it is timed too.
 """
 import argparse
@@ -21,6 +21,7 @@ import tempfile
 import time
 
 KEY = 'Q7!m#2@pX9$k&4Lr*8Zn'
+TIME = '/usr/bin/time'
 SELECT = 'SELECT id, number, company, goods, num FROM parcelbook ORDER BY id;'
 
 
@@ -50,21 +51,22 @@ def make_program_folder(build, parcels):
 
 
 def run_once(command, env, script):
-    """One whole process: (wall s, peak RSS KiB)."""
-    with tempfile.TemporaryFile() as said, open(os.devnull, 'wb') as sink:
+    """One whole process: (wall s, peak RSS KiB). GNU time starts it and reads its peak RSS, so the
+    figure is the program's own and not that of this script's memory, which a spawned child starts in."""
+    with tempfile.TemporaryFile() as said, tempfile.TemporaryFile() as given, \
+            tempfile.NamedTemporaryFile(mode='r') as peak, open(os.devnull, 'wb') as sink:
+        given.write(script.encode() if script else b'')
+        given.seek(0)
         started = time.perf_counter()
-        process = subprocess.Popen(command, env=env, stdin=subprocess.PIPE if script else subprocess.DEVNULL,
-                                   stdout=sink, stderr=said)
-        if script:
-            process.stdin.write(script.encode())
-            process.stdin.close()
-        _, status, usage = os.wait4(process.pid, 0)
+        status = subprocess.run([TIME, '-f', '%M', '-o', peak.name] + command, env=env, stdin=given,
+                                stdout=sink, stderr=said).returncode
         wall = time.perf_counter() - started
         said.seek(0)
         text = said.read().decode(errors='replace')
-    if os.waitstatus_to_exitcode(status) != 0 or text.strip():
+        rss = int(peak.read().split()[-1])
+    if status != 0 or text.strip():
         sys.exit(f'{command} failed:\n{text}')
-    return wall, usage.ru_maxrss
+    return wall, rss
 
 
 def main():
@@ -76,6 +78,7 @@ def main():
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     shell = shutil.which('sqlcipher') or sys.exit('no sqlcipher shell: scripts/install-deps installs it')
+    require(TIME)
     clis = [('', require(os.path.join(build, 'bin', 'parcelbook-cli')))]
     if args.baseline:
         clis.append(('baseline-', require(os.path.join(os.path.abspath(args.baseline), 'parcelbook-cli'))))

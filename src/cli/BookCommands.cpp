@@ -307,14 +307,47 @@ QString jsonText(const QJsonArray &array) {
 
 } // namespace
 
+namespace {
+
+// Columns one character takes: none for a combining mark, two for a wide one.
+int columnsOf(char32_t c) {
+    if (c < 0x300) {
+        return 1;
+    }
+    const QChar::Category category = QChar::category(c);
+    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
+        return 0;
+    }
+    return isWide(c) ? 2 : 1;
+}
+
+} // namespace
+
 int terminalWidth(const QString &text) {
     int width = 0;
     for (const char32_t c : text.toUcs4()) {
-        const QChar::Category category = QChar::category(c);
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
+        width += columnsOf(c);
+    }
+    return width;
+}
+
+int terminalWidth(QByteArrayView utf8) {
+    int width = 0;
+    for (qsizetype i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            ++width;
+            ++i;
             continue;
         }
-        width += isWide(c) ? 2 : 1;
+        // Valid UTF-8 only (the caller's promise): the lead byte says how many bytes follow.
+        const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+        char32_t c = lead & (0x3F >> following);
+        for (int k = 1; k <= following; ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        width += columnsOf(c);
+        i += following + 1;
     }
     return width;
 }

@@ -76,21 +76,11 @@ Statement everyParcel(Database &db) {
     return db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
 }
 
-// Columns a terminal gives the text; plain ASCII needs no decoding.
-int displayWidth(QByteArrayView utf8) {
-    for (const char byte : utf8) {
-        if (static_cast<unsigned char>(byte) >= 0x80) {
-            return terminalWidth(QString::fromUtf8(utf8));
-        }
-    }
-    return static_cast<int>(utf8.size());
-}
-
 bool writeTable(Database &db, ChunkedWriter &out) {
     const std::array<QByteArrayView, columnCount> header = {"编号", "单号", "快递公司", "物品", "进度条数"};
     std::array<int, columnCount> widths{};
     for (int column = 0; column < columnCount; ++column) {
-        widths[column] = displayWidth(header[column]);
+        widths[column] = terminalWidth(header[column]);
     }
     ListedRow row;
     {
@@ -98,7 +88,7 @@ bool writeTable(Database &db, ChunkedWriter &out) {
         while (query.next()) {
             row.read(query);
             for (int column = 0; column < columnCount; ++column) {
-                widths[column] = std::max(widths[column], displayWidth(row.cell(column)));
+                widths[column] = std::max(widths[column], terminalWidth(row.cell(column)));
             }
         }
     }
@@ -107,7 +97,7 @@ bool writeTable(Database &db, ChunkedWriter &out) {
             const QByteArrayView cell = cellOf(column);
             out.append(cell);
             if (column + 1 < columnCount) {
-                out.spaces(widths[column] - displayWidth(cell) + 2);
+                out.spaces(widths[column] - terminalWidth(cell) + 2);
             }
         }
         out.append("\n");
