@@ -76,22 +76,9 @@ Statement everyParcel(Database &db) {
     return db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
 }
 
-bool writeTable(Database &db, ChunkedWriter &out) {
-    const std::array<QByteArrayView, columnCount> header = {"编号", "单号", "快递公司", "物品", "进度条数"};
-    std::array<int, columnCount> widths{};
-    for (int column = 0; column < columnCount; ++column) {
-        widths[column] = terminalWidth(header[column]);
-    }
-    ListedRow row;
-    {
-        Statement query = everyParcel(db);
-        while (query.next()) {
-            row.read(query);
-            for (int column = 0; column < columnCount; ++column) {
-                widths[column] = std::max(widths[column], terminalWidth(row.cell(column)));
-            }
-        }
-    }
+// The lines under the widths measured; false when the output failed.
+bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCount> &widths,
+                const std::array<QByteArrayView, columnCount> &header) {
     const auto line = [&](const auto &cellOf) {
         for (int column = 0; column < columnCount; ++column) {
             const QByteArrayView cell = cellOf(column);
@@ -103,6 +90,7 @@ bool writeTable(Database &db, ChunkedWriter &out) {
         out.append("\n");
     };
     line([&](int column) { return header[column]; });
+    ListedRow row;
     Statement query = everyParcel(db);
     while (query.next()) {
         row.read(query);
@@ -112,6 +100,30 @@ bool writeTable(Database &db, ChunkedWriter &out) {
         }
     }
     return out.flush();
+}
+
+bool writeTable(Database &db, ChunkedWriter &out) {
+    const std::array<QByteArrayView, columnCount> header = {"编号", "单号", "快递公司", "物品", "进度条数"};
+    std::array<int, columnCount> widths{};
+    for (int column = 0; column < columnCount; ++column) {
+        widths[column] = terminalWidth(header[column]);
+    }
+    // Both passes read in one transaction, so a write from the window between them cannot leave a
+    // line wider than its column.
+    db.exec(QStringLiteral("BEGIN"));
+    {
+        ListedRow row;
+        Statement query = everyParcel(db);
+        while (query.next()) {
+            row.read(query);
+            for (int column = 0; column < columnCount; ++column) {
+                widths[column] = std::max(widths[column], terminalWidth(row.cell(column)));
+            }
+        }
+    }
+    const bool written = writeLines(db, out, widths, header);
+    db.exec(QStringLiteral("COMMIT"));
+    return written;
 }
 
 // A JSON string, escaped as Qt's document writer escapes it: the quote, the backslash and control
