@@ -1,31 +1,42 @@
 // Fills a program folder's book with generated parcels, for the start-up measurement, and times the
-// quick check a start runs (off the window's thread) before it copies the book.
+// quick check a start runs (off the window's thread) before it copies the book. Given a third path, it
+// also writes the goods texts there, one a line, for the anchor window's combo.
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
-    if (argc != 3) {
-        std::fputs("usage: parcelbook-fill-book <database file> <parcel count>\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: parcelbook-fill-book <database file> <parcel count> [goods file]\n", stderr);
         return 2;
     }
     const int count = std::atoi(argv[2]);
     try {
         Database db = Database::open(QString::fromLocal8Bit(argv[1]), schema::databasePassword());
         ParcelStore parcels(db);
+        QString goodsLines;
         db.exec(QStringLiteral("BEGIN"));
         for (int i = 0; i < count; ++i) {
-            parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i),
-                        QStringLiteral("网购物品 %1").arg(i));
+            const QString goods = QStringLiteral("网购物品 %1").arg(i);
+            parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i), goods);
+            goodsLines += goods + QLatin1Char('\n');
         }
         db.exec(QStringLiteral("COMMIT"));
+        if (argc == 4) {
+            QFile goodsFile(QString::fromLocal8Bit(argv[3]));
+            if (!goodsFile.open(QIODevice::WriteOnly) || goodsFile.write(goodsLines.toUtf8()) < 0) {
+                std::fprintf(stderr, "cannot write %s\n", argv[3]);
+                return 1;
+            }
+        }
         db.close();
         // A fresh connection, as the copy's check opens one: its page cache starts empty.
         QElapsedTimer timer;

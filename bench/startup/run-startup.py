@@ -1,10 +1,16 @@
 #!/usr/bin/python3
-# Times the real program's start-up to its first painted window against the bare anchor window.
-"""Usage: run-startup.py BUILD_DIR [--runs N] [--parcels N] [--baseline FOLDER]
+# Times the real program's start-up to its first painted window and to a usable window, against the
+# bare anchor window.
+"""Usage: run-startup.py BUILD_DIR [--runs N] [--parcels N [N ...]] [--baseline FOLDER]
 
 Builds nothing: BUILD_DIR must hold a built tree (bin/parcelbook, bin/db/parcelbook.mdb and
-bench/startup/). Every process is started with the first-paint helper preloaded, offscreen, and
-ends right after its first frame. --baseline names a folder holding an older parcelbook executable,
+bench/startup/). Every process is started with the first-paint helper preloaded, offscreen. Two end
+points are timed from the moment the process is started:
+  first paint  the first frame of the first window;
+  usable       the picker (Text1) lists every parcel and is enabled, and the window takes input.
+The anchor for the first paint is the bare window with an empty combo; the anchor for usable is the
+same window whose combo is filled with the same goods texts. Every book size and program is run in
+the same rounds, interleaved. --baseline names a folder holding an older parcelbook executable,
 timed in the same rounds, so two builds can be compared on one machine in one session.
 """
 import argparse
@@ -28,77 +34,113 @@ def require(path):
 
 
 def make_program_folder(build, parcels):
+    """A program folder whose book holds `parcels` parcels, and the file of their goods texts."""
     folder = tempfile.mkdtemp(prefix='parcelbook-startup-')
     os.mkdir(os.path.join(folder, 'db'))
     book = os.path.join(folder, 'db', 'parcelbook.mdb')
+    goods = os.path.join(folder, 'goods.txt')
     shutil.copyfile(require(os.path.join(build, 'bin', 'db', 'parcelbook.mdb')), book)
     filled = subprocess.run([require(os.path.join(build, 'bench', 'startup', 'parcelbook-fill-book')), book,
-                             str(parcels)], check=True, capture_output=True, text=True)
+                             str(parcels), goods], check=True, capture_output=True, text=True)
     # The check runs on a worker after the first paint; its cost is reported beside the start-up.
     print(filled.stdout.strip())
-    return folder
+    return folder, goods
+
+
+def moment(text, label):
+    for line in text.splitlines():
+        if line.startswith(label):
+            return int(line.rsplit(' at ', 1)[1])
+    return None
 
 
 def run_once(command, env):
-    """One whole process: (wall s, cpu s, peak RSS KiB, what the helper said on stderr)."""
+    """One whole process: (first paint s, usable s or None, cpu s, peak RSS KiB, stderr)."""
     with tempfile.TemporaryFile() as said:
-        started = time.perf_counter()
+        started = time.monotonic_ns()
         process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=said)
         _, status, usage = os.wait4(process.pid, 0)
-        wall = time.perf_counter() - started
         process.returncode = os.waitstatus_to_exitcode(status)
         said.seek(0)
         text = said.read().decode(errors='replace')
-    if process.returncode != 0 or 'first paint:' not in text:
-        sys.exit(f'{command[0]} did not reach its first paint (exit {process.returncode}):\n{text}')
-    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, text
+    painted = moment(text, 'first paint: ')
+    usable = moment(text, 'usable: ')
+    wanted_usable = 'PARCELBOOK_USABLE_PARCELS' in env
+    if process.returncode != 0 or painted is None or (wanted_usable and usable is None):
+        sys.exit(f'{command[0]} did not reach its end point (exit {process.returncode}):\n{text}')
+    return ((painted - started) / 1e9, (usable - started) / 1e9 if usable else None, usage.ru_utime + usage.ru_stime,
+            usage.ru_maxrss, text)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('build')
-    parser.add_argument('--runs', type=int, default=21)
-    parser.add_argument('--parcels', type=int, default=10000)
+    parser.add_argument('--runs', type=int, default=15)
+    parser.add_argument('--parcels', type=int, nargs='+', default=[10000, 100000])
     parser.add_argument('--baseline', help='folder holding an older parcelbook executable')
     args = parser.parse_args()
     build = os.path.abspath(args.build)
 
-    programs = [('anchor', [require(os.path.join(build, 'bench', 'startup', 'parcelbook-startup-anchor'))]),
-                ('parcelbook', [require(os.path.join(build, 'bin', 'parcelbook'))])]
+    anchor = require(os.path.join(build, 'bench', 'startup', 'parcelbook-startup-anchor'))
+    real = [('parcelbook', require(os.path.join(build, 'bin', 'parcelbook')))]
     if args.baseline:
-        programs.append(('baseline', [require(os.path.join(os.path.abspath(args.baseline), 'parcelbook'))]))
+        real.append(('baseline', require(os.path.join(os.path.abspath(args.baseline), 'parcelbook'))))
     helper = require(os.path.join(build, 'bench', 'startup', 'libparcelbook-first-paint-exit.so'))
 
-    folder = make_program_folder(build, args.parcels)
-    env = dict(os.environ)
-    env.update({'QT_QPA_PLATFORM': 'offscreen', 'LD_PRELOAD': helper, 'PARCELBOOK_PROGRAM_DIR': folder,
-                'PARCELBOOK_SMTP_URL': 'smtp://127.0.0.1:9'})
-    env.update({name: CLOSED_HTTP for name in SERVICE_VARIABLES})
+    base_env = dict(os.environ)
+    base_env.update({'QT_QPA_PLATFORM': 'offscreen', 'LD_PRELOAD': helper,
+                     'PARCELBOOK_SMTP_URL': 'smtp://127.0.0.1:9'})
+    base_env.update({name: CLOSED_HTTP for name in SERVICE_VARIABLES})
+    folders = []
     try:
-        for name, command in programs:
-            said = run_once(command, env)[3]
+        # (size, name, command, environment)
+        runs = []
+        for parcels in args.parcels:
+            folder, goods = make_program_folder(build, parcels)
+            folders.append(folder)
+            env = dict(base_env, PARCELBOOK_PROGRAM_DIR=folder)
+            usable_env = dict(env, PARCELBOOK_USABLE_PARCELS=str(parcels))
+            runs.append((parcels, 'anchor-bare', [anchor], env))
+            runs.append((parcels, 'anchor-filled', [anchor, goods], usable_env))
+            runs += [(parcels, name, [program], usable_env) for name, program in real]
+        for parcels, name, command, env in runs:
+            said = run_once(command, env)[4]
             # The real programs must paint their main window, not a message about the book.
-            if name != 'anchor' and 'MainWindow' not in said:
+            if not name.startswith('anchor') and 'first paint: MainWindow' not in said:
                 sys.exit(f'{name} painted something else first: {said.strip()}')
-        samples = {name: [] for name, _ in programs}
-        # Interleaved, so a slow spell of the machine falls on every program alike.
+        load_before = os.getloadavg()
+        samples = {(parcels, name): [] for parcels, name, _, _ in runs}
+        # Interleaved, so a slow spell of the machine falls on every program and size alike.
         for _ in range(args.runs):
-            for name, command in programs:
-                samples[name].append(run_once(command, env)[:3])
+            for parcels, name, command, env in runs:
+                samples[(parcels, name)].append(run_once(command, env)[:4])
+        load_after = os.getloadavg()
     finally:
-        shutil.rmtree(folder)
+        for folder in folders:
+            shutil.rmtree(folder)
 
-    medians = {name: [statistics.median(column) for column in zip(*rows)] for name, rows in samples.items()}
-    print(f'start-up to first paint: {args.parcels} parcels, {args.runs} interleaved runs, offscreen, medians')
-    print(f'{"program":<12}{"wall ms":>10}{"cpu ms":>10}{"peak RSS MiB":>15}')
-    for name, (wall, cpu, rss) in medians.items():
-        print(f'{name:<12}{wall * 1000:>10.1f}{cpu * 1000:>10.1f}{rss / 1024:>15.1f}')
-    anchor = medians['anchor']
-    for name, values in medians.items():
-        if name != 'anchor':
-            ratios = [value / base for value, base in zip(values, anchor)]
-            print(f'{name}/anchor: wall {ratios[0]:.2f}x  cpu {ratios[1]:.2f}x  peak RSS {ratios[2]:.2f}x')
+    def median(rows, column):
+        values = [row[column] for row in rows if row[column] is not None]
+        return statistics.median(values) if values else None
+
+    print(f'start-up: {args.runs} interleaved runs, offscreen, medians; load average '
+          f'{load_before[0]:.2f} before, {load_after[0]:.2f} after')
+    for parcels in args.parcels:
+        print(f'\n{parcels} parcels')
+        print(f'{"program":<15}{"first paint ms":>16}{"usable ms":>12}{"cpu ms":>10}{"peak RSS MiB":>15}')
+        medians = {}
+        for (size, name), rows in samples.items():
+            if size != parcels:
+                continue
+            medians[name] = [median(rows, column) for column in range(4)]
+            paint, usable, cpu, rss = medians[name]
+            usable_text = f'{usable * 1000:.1f}' if usable is not None else '-'
+            print(f'{name:<15}{paint * 1000:>16.1f}{usable_text:>12}{cpu * 1000:>10.1f}{rss / 1024:>15.1f}')
+        for name, _ in real:
+            paint, usable = medians[name][:2]
+            print(f'{name} at {parcels}: first paint {paint / medians["anchor-bare"][0]:.2f}x the bare anchor, '
+                  f'usable {usable / medians["anchor-filled"][1]:.2f}x the filled anchor')
 
 
 if __name__ == '__main__':

@@ -2,6 +2,8 @@
 // interpretation, and new progress stored the way change detection stores it.
 #include "cli/BookCommands.h"
 
+#include "cli/ParcelListing.h"
+
 #include "net/WebClient.h"
 #include "platform/Platform.h"
 #include "store/BookFile.h"
@@ -305,14 +307,47 @@ QString jsonText(const QJsonArray &array) {
 
 } // namespace
 
+namespace {
+
+// Columns one character takes: none for a combining mark, two for a wide one.
+int columnsOf(char32_t c) {
+    if (c < 0x300) {
+        return 1;
+    }
+    const QChar::Category category = QChar::category(c);
+    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
+        return 0;
+    }
+    return isWide(c) ? 2 : 1;
+}
+
+} // namespace
+
 int terminalWidth(const QString &text) {
     int width = 0;
     for (const char32_t c : text.toUcs4()) {
-        const QChar::Category category = QChar::category(c);
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
+        width += columnsOf(c);
+    }
+    return width;
+}
+
+int terminalWidth(QByteArrayView utf8) {
+    int width = 0;
+    for (qsizetype i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            ++width;
+            ++i;
             continue;
         }
-        width += isWide(c) ? 2 : 1;
+        // Valid UTF-8 only (the caller's promise): the lead byte says how many bytes follow.
+        const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+        char32_t c = lead & (0x3F >> following);
+        for (int k = 1; k <= following; ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        width += columnsOf(c);
+        i += following + 1;
     }
     return width;
 }
@@ -348,33 +383,14 @@ int listParcels(const CommandContext &context, bool json) {
         return ExitCode::BookUnusable;
     }
     const QString path = context.places.book + schema::databaseFile();
-    QList<ParcelRow> rows;
     try {
         Database db = Database::open(path, schema::databasePassword());
-        rows = ParcelStore(db).all();
+        // A closed pipe ends the listing; there is nobody left to tell.
+        writeParcelList(db, json, context.outBytes);
     } catch (const StoreError &error) {
         context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, error.description()));
         return ExitCode::BookUnusable;
     }
-    if (json) {
-        QJsonArray array;
-        for (const ParcelRow &row : rows) {
-            array.append(QJsonObject{{QStringLiteral("id"), row.id.value()},
-                                     {QStringLiteral("number"), row.number},
-                                     {QStringLiteral("company"), row.company},
-                                     {QStringLiteral("goods"), row.goods},
-                                     {QStringLiteral("count"), qint64(leadingValue(row.num))}});
-        }
-        context.out(jsonText(array));
-        return ExitCode::Success;
-    }
-    QList<QStringList> table{{QStringLiteral("编号"), QStringLiteral("单号"), QStringLiteral("快递公司"),
-                              QStringLiteral("物品"), QStringLiteral("进度条数")}};
-    for (const ParcelRow &row : rows) {
-        table.append(
-            {row.id.text(), row.number, row.company, row.goods, QString::number(leadingValue(row.num))});
-    }
-    context.out(alignedTable(table));
     return ExitCode::Success;
 }
 

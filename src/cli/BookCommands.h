@@ -6,6 +6,7 @@
 #include "store/ProgramFolder.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -64,5 +65,7 @@ int watchParcels(const CommandContext &context);
 
 // Display width in a terminal: Chinese characters (and other wide ones) take two columns.
 int terminalWidth(const QString &text);
+// The same of valid UTF-8, read where it lies.
+int terminalWidth(QByteArrayView utf8);
 // Rows as columns padded to their widest cell, two spaces apart, one line per row.
 QString alignedTable(const QList<QStringList> &rows);

@@ -65,9 +65,16 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     , m_places(std::move(places))
     , m_book(m_places.book, platform.clock->now().date())
     , m_web(new WebClient(this)) {
-    // Deriving the book's key takes longer than building the window, so both run at once; start()
-    // waits for the book before its first read.
-    m_book.openInBackground();
+    // Deriving the book's key takes longer than building the window, so both run at once, and the
+    // picker's entries are read on the same worker: the window's thread only takes the filled list.
+    m_book.openInBackground([this](Database &db) {
+        try {
+            m_firstEntries = ParcelStore(db).pickerEntries();
+        } catch (const StoreError &) {
+            // start() reads again on the window's thread, where a failure is said.
+            m_firstEntries.reset();
+        }
+    });
     // The style is set before any control exists, so none is polished twice.
     setWindowIcon(QIcon(QStringLiteral(":/parcelbook/cn.lanzhou.parcelbook.png")));
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
@@ -241,7 +248,12 @@ bool MainWindow::start() {
     }
     keepBookCopies();
     compose();
-    m_parcelBook->reloadPicker();
+    if (m_firstEntries) {
+        m_picker->showRead(std::move(*m_firstEntries));
+        m_firstEntries.reset();
+    } else {
+        m_parcelBook->reloadPicker();
+    }
     m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
     m_startupCheck->bookRead();
     startTimersOnce();

@@ -4,6 +4,7 @@
 #include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
 #include "store/BookFile.h"
+#include "store/ParcelStore.h"
 #include "store/ProgramFolder.h"
 #include "widgets/PageSet.h"
 
@@ -89,6 +90,9 @@ private:
     // The flows hold references into it, so a save reaches them all.
     ServiceAddresses m_services;
     programfolder::Places m_places;
+    // The picker's entries as the worker that opens the book read them, for start() to hand over;
+    // nothing when that read failed. Before the book, which waits for its worker when it goes.
+    std::optional<PickerEntries> m_firstEntries;
     BookFile m_book;
     WebClient *m_web;
 

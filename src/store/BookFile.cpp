@@ -103,15 +103,19 @@ QString BookFile::generationsPath() const {
     return m_programDir + QStringLiteral("/db/backups");
 }
 
-void BookFile::openInBackground() {
+void BookFile::openInBackground(std::function<void(Database &)> firstRead) {
     // The lock is taken at once, so a second copy knows before it shows anything.
     m_lockResult = lock();
     if (m_lockResult != OpenResult::Opened) {
         return;
     }
-    m_opening = std::async(std::launch::async, [this] {
+    m_opening = std::async(std::launch::async, [this, firstRead = std::move(firstRead)] {
         startWithCleanVectorRegisters();
-        return openLocked();
+        const OpenResult opened = openLocked();
+        if (opened == OpenResult::Opened && firstRead) {
+            firstRead(*m_database);
+        }
+        return opened;
     });
 }
 

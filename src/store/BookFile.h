@@ -41,8 +41,10 @@ public:
     OpenResult open();
     // Runs open() on a worker thread, so the key derivation on the first read overlaps whatever the
     // caller builds meanwhile; the next open() waits for it and returns its result. Until then the
-    // worker owns this object: call nothing else on it.
-    void openInBackground();
+    // worker owns this object: call nothing else on it. firstRead, when given, runs on that worker
+    // with the opened connection before it is handed over, so a read proportional to the book costs
+    // the caller's thread nothing and no second key derivation.
+    void openInBackground(std::function<void(Database &)> firstRead = {});
     // After openInBackground: Opened while the worker goes on, or why the book could not be
     // locked (another copy holds it, or the file is not there); nothing before.
     std::optional<OpenResult> lockResult() const;

@@ -21,6 +21,11 @@ void ParcelPicker::reload(ParcelStore &store) {
     setCurrentIndex(-1);
 }
 
+void ParcelPicker::showRead(PickerEntries entries) {
+    showEntries(std::move(entries));
+    setCurrentIndex(-1);
+}
+
 void ParcelPicker::showRows(const QList<ParcelRow> &rows) {
     PickerEntries entries;
     for (const ParcelRow &row : rows) {

@@ -23,6 +23,9 @@ public:
     // empty table empties it); afterwards no entry is current, so the picker shows no text until one
     // is picked. Throws StoreError.
     void reload(ParcelStore &store);
+    // Lists entries read from the parcel table elsewhere (the book's first read, off the window's
+    // thread), just as reload() leaves the picker.
+    void showRead(PickerEntries entries);
     // Lists exactly these parcels (a search, the numbers already in the book).
     void showRows(const QList<ParcelRow> &rows);
     // The row id of the picked entry; nothing when no entry is picked.

@@ -115,6 +115,34 @@ void CliTest::list_tableAndJson() {
     QCOMPARE(parcels[1].toObject()[QStringLiteral("goods")].toString(), QStringLiteral("\"书\" & 笔"));
     QCOMPARE(parcels[1].toObject()[QStringLiteral("id")].toInt(), 2);
 
+    // The JSON is written row by row, byte for byte as Qt's document writer writes the same array:
+    // escapes, control characters, a line separator, an emoji, bytes that are not UTF-8 (read as the
+    // program reads text), a count with words after it; and an empty book.
+    const auto documentOf = [](const TempProgramFolder &book) {
+        Database db = book.open();
+        QJsonArray array;
+        for (const ParcelRow &row : ParcelStore(db).all()) {
+            array.append(QJsonObject{{QStringLiteral("id"), row.id.value()},
+                                     {QStringLiteral("number"), row.number},
+                                     {QStringLiteral("company"), row.company},
+                                     {QStringLiteral("goods"), row.goods},
+                                     {QStringLiteral("count"), row.storedCount().value_or(0)}});
+        }
+        return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    };
+    {
+        Database db = folder.open();
+        const QByteArray goods = QByteArray("a\\b\x01\x1f\x7f\r\n\t\b\f/") + QString(QChar(0x2028)).toUtf8() +
+                                 QStringLiteral("📦").toUtf8() + QByteArray("\xff\xe4\xbd");
+        db.exec(QStringLiteral("INSERT INTO parcelbook (number, company, goods, num) VALUES "
+                               "('AB12', '韵达快递', CAST(X'%1' AS TEXT), ' 12条')")
+                    .arg(QString::fromLatin1(goods.toHex())));
+    }
+    QCOMPARE(run(folder, {QStringLiteral("list"), QStringLiteral("--json")}).outBytes, documentOf(folder));
+    TempProgramFolder emptyBook;
+    QCOMPARE(run(emptyBook, {QStringLiteral("list"), QStringLiteral("--json")}).outBytes,
+             documentOf(emptyBook));
+
     // Usage and an unusable book have codes of their own.
     QCOMPARE(run(folder, {QStringLiteral("list"), QStringLiteral("x")}).code, 2);
     QCOMPARE(run(folder, {QStringLiteral("lsit")}).code, 2);

@@ -12,14 +12,26 @@
 
 namespace {
 
+// A file of the build tree, looked for from the running program's folder upward, so a tree moved or
+// copied after it was built still finds its tools.
+QString buildTreeFile(const char *inTree) {
+    QDir folder(QCoreApplication::applicationDirPath());
+    do {
+        if (const QString path = folder.filePath(QString::fromUtf8(inTree)); QFile::exists(path)) {
+            return path;
+        }
+    } while (folder.cdUp());
+    qFatal("%s is in no folder above %s", inTree, qPrintable(QCoreApplication::applicationDirPath()));
+}
+
 // The delivered database, made once per test process by the real tool.
 QString templateDatabase() {
     static QTemporaryDir folder;
     static const QString path = [] {
         const QString out = folder.path() + QStringLiteral("/parcelbook.mdb");
         const int exitCode =
-            QProcess::execute(QStringLiteral(PARCELBOOK_MKDB),
-                              {QStringLiteral("--couriers"), QStringLiteral(PARCELBOOK_COURIERS),
+            QProcess::execute(buildTreeFile(PARCELBOOK_MKDB_IN_TREE),
+                              {QStringLiteral("--couriers"), buildTreeFile(PARCELBOOK_COURIERS_IN_TREE),
                                QStringLiteral("--out"), out, QStringLiteral("--force")});
         if (exitCode != 0 || !QFile::exists(out)) {
             qFatal("parcelbook-mkdb failed");
