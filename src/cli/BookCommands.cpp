@@ -384,7 +384,7 @@ int listParcels(const CommandContext &context, bool json) {
     }
     const QString path = context.places.book + schema::databaseFile();
     try {
-        Database db = Database::open(path, schema::databasePassword());
+        Database db = Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile);
         // A closed pipe ends the listing; there is nobody left to tell.
         writeParcelList(db, json, context.outBytes);
     } catch (const StoreError &error) {

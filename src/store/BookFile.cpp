@@ -158,7 +158,8 @@ BookFile::OpenResult BookFile::openLocked() {
     try {
         // The first read rolls back a transaction a crash left half-written, so the copies taken
         // later are of a consistent book.
-        Database db = Database::open(databasePath(), schema::databasePassword());
+        Database db =
+            Database::open(databasePath(), schema::databasePassword(), Database::RememberKey::BesideTheFile);
         for (const QString &table :
              {QStringLiteral("parcelbook"), QStringLiteral("list"), QStringLiteral("setting")}) {
             if (!db.hasTable(table)) {

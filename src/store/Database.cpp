@@ -1,14 +1,17 @@
 // SQLCipher connection and statement wrapper; every failure becomes a StoreError.
 #include "store/Database.h"
 
+#include "store/DerivedKeys.h"
 #include "store/StoreError.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -44,7 +47,7 @@ void sizeCacheToFile(Database &db) {
 Database::Database(sqlite3 *db)
     : m_db(db) {}
 
-Database Database::openWith(const QString &path, const QString &key, int flags) {
+Database Database::connect(const QString &path, const QByteArray &key, int flags) {
     sqlite3 *raw = nullptr;
     const QByteArray file = path.toUtf8();
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
@@ -52,8 +55,7 @@ Database Database::openWith(const QString &path, const QString &key, int flags) 
     if (rc != SQLITE_OK) {
         throw engineFailure(raw);
     }
-    const QByteArray secret = key.toUtf8();
-    if (sqlite3_key(raw, secret.constData(), static_cast<int>(secret.size())) != SQLITE_OK) {
+    if (sqlite3_key(raw, key.constData(), static_cast<int>(key.size())) != SQLITE_OK) {
         throw engineFailure(raw);
     }
     // Another connection writing (a clear in the window, a command storing progress) holds the file
@@ -65,12 +67,38 @@ Database Database::openWith(const QString &path, const QString &key, int flags) 
     return db;
 }
 
-Database Database::open(const QString &path, const QString &key) {
-    return openWith(path, key, SQLITE_OPEN_READWRITE);
+Database Database::open(const QString &path, const QString &key, RememberKey remember) {
+    const QByteArray passphrase = key.toUtf8();
+    const QByteArray salt = derivedkeys::saltOf(path);
+    if (salt.isEmpty()) {
+        return connect(path, passphrase, SQLITE_OPEN_READWRITE);
+    }
+    const QString folder =
+        remember == RememberKey::BesideTheFile ? QFileInfo(path).absolutePath() : QString();
+    if (const std::optional<QByteArray> known = derivedkeys::remembered(folder, passphrase, salt)) {
+        try {
+            return connect(path, *known, SQLITE_OPEN_READWRITE);
+        } catch (const StoreError &) {
+            // A stale or damaged memo: the passphrase decides, as it always may.
+            derivedkeys::forget(passphrase, salt);
+        }
+    }
+    Database db = connect(path, passphrase, SQLITE_OPEN_READWRITE);
+    if (remember == RememberKey::BesideTheFile) {
+        // Remembered only once it has opened the file: a book of other settings is never misread.
+        const QByteArray derived = derivedkeys::derive(passphrase, salt);
+        try {
+            connect(path, derived, SQLITE_OPEN_READONLY);
+            derivedkeys::remember(folder, passphrase, salt, derived);
+        } catch (const StoreError &) {
+            qInfo("the book's key is derived differently here; it is not remembered");
+        }
+    }
+    return db;
 }
 
 Database Database::create(const QString &path, const QString &key) {
-    return openWith(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    return connect(path, key.toUtf8(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
 Database::Database(Database &&other) noexcept

@@ -16,9 +16,14 @@ public:
     // How long a statement waits for another connection's write before it gives up.
     static constexpr int busyTimeoutMs = 5000;
 
+    // Where a key derived for a file is remembered: in this process only (copies, checks), or also in
+    // a memo file beside it (the book), so the next start opens it without deriving it again.
+    enum class RememberKey { InThisProcess, BesideTheFile };
+
     // Opens an existing encrypted file; never creates one. Throws StoreError when the file is
     // missing, the key is wrong or the file is not a database.
-    static Database open(const QString &path, const QString &key);
+    static Database open(const QString &path, const QString &key,
+                         RememberKey remember = RememberKey::InThisProcess);
     // Creates a new encrypted file (used only by the tool that builds the delivered database).
     static Database create(const QString &path, const QString &key);
 
@@ -42,7 +47,8 @@ public:
 
 private:
     explicit Database(sqlite3 *db);
-    static Database openWith(const QString &path, const QString &key, int flags);
+    // The connection with this key text (a passphrase, or a raw key "x'…'"), its first page read.
+    static Database connect(const QString &path, const QByteArray &key, int flags);
 
     sqlite3 *m_db = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "store/BookFile.h"
 #include "store/CourierStore.h"
 #include "store/Database.h"
+#include "store/DerivedKeys.h"
 #include "store/ParcelStore.h"
 #include "store/ProgramFolder.h"
 #include "store/ProgressStore.h"
@@ -53,6 +54,7 @@ private Q_SLOTS:
     void bookFile_backupsFolderIsNeverFollowed();
     void bookFile_staleAndSurplusCopiesGo();
     void database_readersAndWritersWaitForEachOther();
+    void database_remembersTheDerivedKeyBesideTheBook();
     void places_userFolderNeedsAnAbsoluteHome_data();
     void places_userFolderNeedsAnAbsoluteHome();
 };
@@ -710,6 +712,56 @@ void StoreTest::database_readersAndWritersWaitForEachOther() {
     reader.exec(QStringLiteral("COMMIT"));
     clearing.get();
     QCOMPARE(parcelCount(), qsizetype(0));
+}
+
+void StoreTest::database_remembersTheDerivedKeyBesideTheBook() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("衣服"));
+    const QString book = folder.databasePath();
+    const QString memo = derivedkeys::memoFile(QFileInfo(book).absolutePath());
+    const auto rememberedLine = [&memo] {
+        QFile file(memo);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    };
+    const auto openBook = [&book] {
+        Database db = Database::open(book, schema::databasePassword(), Database::RememberKey::BesideTheFile);
+        return ParcelStore(db).all().size();
+    };
+    derivedkeys::forget(schema::databasePassword().toUtf8(), derivedkeys::saltOf(book));
+
+    // A copy or a check remembers nothing on disk; the book does, readable by its owner only.
+    Database::open(book, schema::databasePassword());
+    QVERIFY(!QFile::exists(memo));
+    QCOMPARE(openBook(), qsizetype(1));
+    const QByteArray line = rememberedLine();
+    const QByteArray print = line.split(' ').value(0);
+    QCOMPARE(line.count('\n'), 0);
+    QCOMPARE(QFile::permissions(memo) &
+                 ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+             QFile::Permissions());
+    // The remembered text is the engine's own key: it opens the book without the passphrase.
+    const QString raw = QString::fromLatin1(line.split(' ').value(1));
+    Database byKey = Database::open(book, raw);
+    QCOMPARE(ParcelStore(byKey).all().size(), qsizetype(1));
+    QCOMPARE(raw, QString::fromLatin1(
+                      derivedkeys::derive(schema::databasePassword().toUtf8(), derivedkeys::saltOf(book))));
+
+    // A memo that no longer fits (another key, garbage) never keeps a book closed, and is mended.
+    TempProgramFolder other;
+    const QString otherBook = other.databasePath();
+    const QString otherMemo = derivedkeys::memoFile(QFileInfo(otherBook).absolutePath());
+    derivedkeys::forget(schema::databasePassword().toUtf8(), derivedkeys::saltOf(otherBook));
+    QFile wrong(otherMemo);
+    QVERIFY(wrong.open(QIODevice::WriteOnly));
+    wrong.write(print + " x'" + QByteArray(96, 'a') + "'\nnot a memo line\n");
+    wrong.close();
+    Database reopened =
+        Database::open(otherBook, schema::databasePassword(), Database::RememberKey::BesideTheFile);
+    QVERIFY(reopened.hasTable(QStringLiteral("parcelbook")));
+    QVERIFY(wrong.open(QIODevice::ReadOnly));
+    QCOMPARE(wrong.readAll().trimmed(),
+             print + ' ' +
+                 derivedkeys::derive(schema::databasePassword().toUtf8(), derivedkeys::saltOf(otherBook)));
 }
 
 void StoreTest::places_userFolderNeedsAnAbsoluteHome_data() {

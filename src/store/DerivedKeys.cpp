@@ -1,0 +1,118 @@
+// Remembered derived keys: a map for the process, a small owner-only file per folder for the next start.
+#include "store/DerivedKeys.h"
+
+#include "text/SafeWrite.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QPasswordDigestor>
+#include <QSet>
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+// The engine's key derivation for books of this format: PBKDF2 with HMAC-SHA1, 64,000 rounds, a
+// 256-bit key, over the 16-byte salt at the start of the file.
+constexpr int rounds = 64000;
+constexpr int keyBytes = 32;
+constexpr qsizetype saltBytes = 16;
+
+struct Memo {
+    std::mutex lock;
+    // A digest of passphrase and salt, so the memo never holds the passphrase, to the raw key text.
+    std::map<QByteArray, QByteArray> keys;
+    QSet<QString> foldersRead;
+};
+
+Memo &memo() {
+    static Memo shared;
+    return shared;
+}
+
+QByteArray fingerprint(const QByteArray &passphrase, const QByteArray &salt) {
+    const QByteArray both = passphrase + salt;
+    return QCryptographicHash::hash(both, QCryptographicHash::Sha256).toHex();
+}
+
+// One "<fingerprint> <raw key text>" per line; anything else in the file is passed over.
+void readMemoFile(const QString &folder, std::map<QByteArray, QByteArray> &keys) {
+    QFile file(derivedkeys::memoFile(folder));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    for (const QByteArray &line : file.read(64 * 1024).split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        if (fields.size() == 2 && fields[0].size() == 64 && fields[1].startsWith("x'")) {
+            keys.emplace(fields[0], fields[1]);
+        }
+    }
+}
+
+} // namespace
+
+namespace derivedkeys {
+
+QString memoFile(const QString &folder) {
+    return folder + QStringLiteral("/.parcelbook-keys");
+}
+
+QByteArray saltOf(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray salt = file.read(saltBytes);
+    return salt.size() == saltBytes ? salt : QByteArray();
+}
+
+std::optional<QByteArray> remembered(const QString &folder, const QByteArray &passphrase,
+                                     const QByteArray &salt) {
+    Memo &shared = memo();
+    const std::lock_guard guard(shared.lock);
+    if (!folder.isEmpty() && !shared.foldersRead.contains(folder)) {
+        shared.foldersRead.insert(folder);
+        readMemoFile(folder, shared.keys);
+    }
+    const auto found = shared.keys.find(fingerprint(passphrase, salt));
+    return found != shared.keys.end() ? std::optional(found->second) : std::nullopt;
+}
+
+QByteArray derive(const QByteArray &passphrase, const QByteArray &salt) {
+    const QByteArray key =
+        QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1, passphrase, salt, rounds, keyBytes);
+    return QByteArray("x'") + key.toHex() + salt.toHex() + QByteArray("'");
+}
+
+void remember(const QString &folder, const QByteArray &passphrase, const QByteArray &salt,
+              const QByteArray &raw) {
+    Memo &shared = memo();
+    const std::lock_guard guard(shared.lock);
+    shared.keys[fingerprint(passphrase, salt)] = raw;
+    if (folder.isEmpty() || !QFileInfo(folder).isWritable()) {
+        return;
+    }
+    // Every key this process knows of the folder's files goes in, the file's earlier lines included.
+    std::map<QByteArray, QByteArray> known;
+    readMemoFile(folder, known);
+    known[fingerprint(passphrase, salt)] = raw;
+    QByteArray content;
+    for (const auto &[print, key] : known) {
+        content += print + ' ' + key + '\n';
+    }
+    const QString failed =
+        SafeWrite::write(memoFile(folder), content, SafeWrite::Existing::Replace, SafeWrite::Readers::Owner);
+    if (!failed.isEmpty()) {
+        qInfo("derived key not remembered: %s", qPrintable(failed));
+    }
+}
+
+void forget(const QByteArray &passphrase, const QByteArray &salt) {
+    Memo &shared = memo();
+    const std::lock_guard guard(shared.lock);
+    shared.keys.erase(fingerprint(passphrase, salt));
+}
+
+} // namespace derivedkeys
