@@ -76,6 +76,8 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
         }
     });
     // The style is set before any control exists, so none is polished twice.
+    // The 48-pixel picture: an icon reads its picture when it is made, and a 256-pixel one costs the
+    // first paint a few milliseconds; the desktop takes its larger icons from the icon theme.
     setWindowIcon(QIcon(QStringLiteral(":/parcelbook/cn.lanzhou.parcelbook.png")));
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(style);
@@ -246,7 +248,6 @@ bool MainWindow::start() {
     if (!claim() || !openBook()) {
         return false;
     }
-    keepBookCopies();
     compose();
     if (m_firstEntries) {
         m_picker->showRead(std::move(*m_firstEntries));
@@ -257,6 +258,8 @@ bool MainWindow::start() {
     m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
     m_startupCheck->bookRead();
     startTimersOnce();
+    // The copies are checked and kept once the window is in use, so their reading never delays it.
+    keepBookCopies();
     return true;
 }
 
