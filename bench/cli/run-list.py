@@ -20,6 +20,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+from bookfolder import make_program_folder, require  # noqa: E402
+
 KEY = 'Q7!m#2@pX9$k&4Lr*8Zn'
 TIME = '/usr/bin/time'
 SELECT = 'SELECT id, number, company, goods, num FROM parcelbook ORDER BY id;'
@@ -32,22 +35,6 @@ def quoted(column):
 JSON_SELECT = ("SELECT '{\"company\": ' || " + quoted('company') + " || ', \"count\": ' || CAST(num AS INTEGER)"
                " || ', \"goods\": ' || " + quoted('goods') + " || ', \"id\": ' || id || ', \"number\": ' || "
                + quoted('number') + " || '},' FROM parcelbook ORDER BY id;")
-
-
-def require(path):
-    if not os.path.exists(path):
-        sys.exit(f'missing {path}: build the tree first')
-    return path
-
-
-def make_program_folder(build, parcels):
-    folder = tempfile.mkdtemp(prefix='parcelbook-list-')
-    os.mkdir(os.path.join(folder, 'db'))
-    book = os.path.join(folder, 'db', 'parcelbook.mdb')
-    shutil.copyfile(require(os.path.join(build, 'bin', 'db', 'parcelbook.mdb')), book)
-    subprocess.run([require(os.path.join(build, 'bench', 'startup', 'parcelbook-fill-book')), book, str(parcels)],
-                   check=True, capture_output=True)
-    return folder, book
 
 
 def run_once(command, env, script):
@@ -87,7 +74,7 @@ def main():
     runs = []  # (size, name, command, environment, stdin script)
     try:
         for parcels in args.parcels:
-            folder, book = make_program_folder(build, parcels)
+            folder, book, _ = make_program_folder(build, parcels, 'parcelbook-list-')
             folders.append(folder)
             env = dict(os.environ, PARCELBOOK_PROGRAM_DIR=folder)
             runs.append((parcels, 'sqlcipher-select', [shell, book], env, f"PRAGMA key = '{KEY}';\n{SELECT}\n"))

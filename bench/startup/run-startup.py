@@ -22,29 +22,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+from bookfolder import make_program_folder, require  # noqa: E402
+
 CLOSED_HTTP = 'http://127.0.0.1:9'
 SERVICE_VARIABLES = ['PARCELBOOK_TRACKING_URL', 'PARCELBOOK_RECOGNITION_URL', 'PARCELBOOK_SITE_URL',
                      'PARCELBOOK_MAKER_URL', 'PARCELBOOK_TIME_URL', 'PARCELBOOK_PROBE_URL']
-
-
-def require(path):
-    if not os.path.exists(path):
-        sys.exit(f'missing {path}: build the tree first')
-    return path
-
-
-def make_program_folder(build, parcels):
-    """A program folder whose book holds `parcels` parcels, and the file of their goods texts."""
-    folder = tempfile.mkdtemp(prefix='parcelbook-startup-')
-    os.mkdir(os.path.join(folder, 'db'))
-    book = os.path.join(folder, 'db', 'parcelbook.mdb')
-    goods = os.path.join(folder, 'goods.txt')
-    shutil.copyfile(require(os.path.join(build, 'bin', 'db', 'parcelbook.mdb')), book)
-    filled = subprocess.run([require(os.path.join(build, 'bench', 'startup', 'parcelbook-fill-book')), book,
-                             str(parcels), goods], check=True, capture_output=True, text=True)
-    # The check runs on a worker after the first paint; its cost is reported beside the start-up.
-    print(filled.stdout.strip())
-    return folder, goods
 
 
 def moment(text, label):
@@ -97,7 +80,10 @@ def main():
         # (size, name, command, environment)
         runs = []
         for parcels in args.parcels:
-            folder, goods = make_program_folder(build, parcels)
+            folder, _, filled = make_program_folder(build, parcels, 'parcelbook-startup-', 'goods.txt')
+            goods = os.path.join(folder, 'goods.txt')
+            # The check runs on a worker after the first paint; its cost is reported beside the start-up.
+            print(filled)
             folders.append(folder)
             env = dict(base_env, PARCELBOOK_PROGRAM_DIR=folder)
             usable_env = dict(env, PARCELBOOK_USABLE_PARCELS=str(parcels))
