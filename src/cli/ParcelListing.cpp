@@ -1,9 +1,9 @@
 // Streaming the parcel list as a table or as JSON.
 #include "cli/ParcelListing.h"
 
-#include "cli/BookCommands.h"
 #include "store/Database.h"
 #include "text/NumberText.h"
+#include "text/TerminalText.h"
 
 #include <QByteArray>
 #include <QString>
@@ -39,13 +39,23 @@ private:
 };
 
 // One parcel's cells as the output carries them: id, number, company, goods and progress count,
-// each valid UTF-8 and valid until the statement steps again.
+// each valid UTF-8 and valid until the statement steps again. The JSON carries the texts exactly; a
+// terminal gets them safe to show and cut to the widest cell.
 class ListedRow final {
 public:
+    enum class Texts { Exact, ForTerminal };
+    explicit ListedRow(Texts texts)
+        : m_texts(texts) {}
+
     void read(const Statement &query) {
         m_cells[0] = digits(query.integer(0), m_id);
         for (int column = 1; column <= 3; ++column) {
-            m_cells[column] = asUtf8(query.utf8(column), m_repaired[column - 1]);
+            const qsizetype text = column - 1;
+            m_cells[column] = asUtf8(query.utf8(column), m_repaired[text]);
+            if (m_texts == Texts::ForTerminal) {
+                m_cells[column] = cutToColumns(terminalSafe(m_cells[column], m_escaped[text]),
+                                               widestTableCell, m_cut[text]);
+            }
         }
         m_cells[4] = digits(leadingValue(query.utf8(4)), m_count);
     }
@@ -66,10 +76,13 @@ private:
         return repaired;
     }
 
+    Texts m_texts;
     std::array<QByteArrayView, columnCount> m_cells;
     Digits m_id{};
     Digits m_count{};
     std::array<QByteArray, 3> m_repaired;
+    std::array<QByteArray, 3> m_escaped;
+    std::array<QByteArray, 3> m_cut;
 };
 
 Statement everyParcel(Database &db) {
@@ -90,7 +103,7 @@ bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCo
         out.append("\n");
     };
     line([&](int column) { return header[column]; });
-    ListedRow row;
+    ListedRow row(ListedRow::Texts::ForTerminal);
     Statement query = everyParcel(db);
     while (query.next()) {
         row.read(query);
@@ -112,7 +125,7 @@ bool writeTable(Database &db, ChunkedWriter &out) {
     // line wider than its column.
     db.exec(QStringLiteral("BEGIN"));
     {
-        ListedRow row;
+        ListedRow row(ListedRow::Texts::ForTerminal);
         Statement query = everyParcel(db);
         while (query.next()) {
             row.read(query);
@@ -174,7 +187,7 @@ void appendJsonString(ChunkedWriter &out, QByteArrayView utf8) {
 // The layout of QJsonDocument's indented text, keys in its (sorted) order.
 bool writeJson(Database &db, ChunkedWriter &out) {
     out.append("[\n");
-    ListedRow row;
+    ListedRow row(ListedRow::Texts::Exact);
     bool first = true;
     Statement query = everyParcel(db);
     while (query.next()) {

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -34,6 +35,15 @@ struct Ran {
     QString err;
     QByteArray outBytes;
 };
+
+// Whether the text holds a character a terminal acts on (of those the tests send), other than the
+// line feed that ends each line.
+bool obeyedByTerminals(const QString &text) {
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != u'\n') || (u >= 0x7f && u <= 0x9f) || u == 0x202e || u == 0x2028;
+    });
+}
 
 } // namespace
 
@@ -53,11 +63,13 @@ private Q_SLOTS:
     void watch_summarisesAndSaysEachFailure();
     void start_saysWhyInChinese_data();
     void start_saysWhyInChinese();
+    void terminal_showsControlsInsteadOfObeyingThem();
 
 private:
-    // Runs the program while this process's event loop keeps the stub answering.
+    // Runs the program (or another that runs it) while this process's event loop keeps the stub answering.
     Ran run(const TempProgramFolder &folder, const QStringList &arguments,
-            const QProcessEnvironment &extra = QProcessEnvironment());
+            const QProcessEnvironment &extra = QProcessEnvironment(),
+            const QString &program = QStringLiteral(PARCELBOOK_CLI));
     QString storedCount(const TempProgramFolder &folder, const QString &number);
 
     HttpStub m_stub;
@@ -68,14 +80,14 @@ void CliTest::initTestCase() {
 }
 
 Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
-                 const QProcessEnvironment &extra) {
+                 const QProcessEnvironment &extra, const QString &program) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
     environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
     environment.insert(extra);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(PARCELBOOK_CLI), arguments);
+    process.start(program, arguments);
     if (!process.waitForStarted()) {
         return {};
     }
@@ -602,6 +614,85 @@ void CliTest::start_saysWhyInChinese() {
         QVERIFY2(err.contains(QStringLiteral("最近一份完好的备份是 ")), qPrintable(err));
         QCOMPARE(bytesOfFile(folder.backupPath()), goodBackup);
     }
+}
+
+void CliTest::terminal_showsControlsInsteadOfObeyingThem() {
+    // A window title, a cleared screen, colour, a carriage return, a C1 introducer, text turned
+    // around and a line break: in the goods, in the answer's progress and in its result code.
+    const QString controls = QStringLiteral("\x1b]0;pwned\x07\x1b[2J\x1b[31m\r伪造") + QChar(0x9b) +
+                             QChar(0x202e) + QChar(0x2028) + QStringLiteral("\n假行");
+    const QString shownControls =
+        QStringLiteral(R"(\x1b]0;pwned\x07\x1b[2J\x1b[31m\x0d伪造\x9b\u202e\u2028\x0a假行)");
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
+                     QStringLiteral("衣服") + controls);
+    // 10 kB of goods: its cell is cut, so no row of the table is padded to its width.
+    const QString longGoods = QStringLiteral("长").repeated(3400);
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"), longGoods);
+    m_stub.answer(
+        QStringLiteral("/"),
+        answerWith({{QStringLiteral("2026-12-08 08:00:00"),
+                     QStringLiteral(
+                         R"(到达\u001b]0;pwned\u0007\u001b[2J\u001b[31m\r伪造\u009b\u202e\u2028\n假行)")}}));
+
+    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(!obeyedByTerminals(ran.out + ran.err), qPrintable(ran.out + ran.err));
+    QVERIFY2(
+        ran.out.startsWith(QStringLiteral("编号 1  3101234567890  圆通速递  衣服") + shownControls + u'\n'),
+        qPrintable(ran.out));
+    QVERIFY2(ran.out.contains(QStringLiteral("到达") + shownControls + u'\n'), qPrintable(ran.out));
+    // The JSON is exact: its escapes are the JSON's own.
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1"),
+                       QStringLiteral("--json")});
+    const QJsonObject exact = QJsonDocument::fromJson(ran.out.toUtf8()).array().at(0).toObject();
+    QCOMPARE(exact[QStringLiteral("goods")].toString(), QStringLiteral("衣服") + controls);
+    QCOMPARE(exact[QStringLiteral("entries")].toArray().at(0).toObject()[QStringLiteral("text")].toString(),
+             QStringLiteral("到达") + controls);
+
+    // The table: every line short, the long goods cut, the JSON whole.
+    ran = run(folder, {QStringLiteral("list")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(!obeyedByTerminals(ran.out), qPrintable(ran.out));
+    const QStringList lines = ran.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    for (const QString &line : lines) {
+        QVERIFY2(line.size() < 100, qPrintable(line));
+    }
+    QVERIFY2(lines[2].contains(QStringLiteral("长").repeated(19) + QStringLiteral("…")) &&
+                 lines[2].endsWith(QStringLiteral(" 0")),
+             qPrintable(lines[2]));
+    ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
+    const QJsonArray listed = QJsonDocument::fromJson(ran.out.toUtf8()).array();
+    QCOMPARE(listed.at(0).toObject()[QStringLiteral("goods")].toString(), QStringLiteral("衣服") + controls);
+    QCOMPARE(listed.at(1).toObject()[QStringLiteral("goods")].toString(), longGoods);
+
+    // On a terminal: the progress line clears itself with the program's own controls and no others.
+    ran = run(folder,
+              {QStringLiteral("-qec"), QStringLiteral("'%1' query --all").arg(QStringLiteral(PARCELBOOK_CLI)),
+               QStringLiteral("/dev/null")},
+              {}, QStringLiteral("script"));
+    QCOMPARE(ran.code, 0);
+    QString screen = ran.out;
+    screen.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QVERIFY2(screen.contains(QStringLiteral("\r\x1b[K查询 1/2 衣服\\x1b]0;pwned")), qPrintable(screen));
+    QVERIFY2(screen.contains(QStringLiteral("\r\x1b[K查询 2/2 ") + QStringLiteral("长").repeated(19) +
+                             QStringLiteral("…")),
+             qPrintable(screen));
+    screen.remove(QStringLiteral("\r\x1b[K"));
+    QVERIFY2(!obeyedByTerminals(screen), qPrintable(screen));
+
+    // A failure's code and the watch's failure lines.
+    m_stub.answer(QStringLiteral("/"), codeAnswer("2\x1b[2J\x1b]0;pwned\x07"));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")});
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.err.contains(QStringLiteral(R"(查询失败(结果码 2\x1b[2J\x1b]0;pwned\x07))")),
+             qPrintable(ran.err));
+    QVERIFY2(!obeyedByTerminals(ran.out + ran.err), qPrintable(ran.err));
+    ran = run(folder, {QStringLiteral("watch")});
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.err.contains(QStringLiteral("编号 1  衣服") + shownControls), qPrintable(ran.err));
+    QVERIFY2(!obeyedByTerminals(ran.out + ran.err), qPrintable(ran.err));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -1,0 +1,175 @@
+// Widths, escapes, cuts and tables for text printed on a terminal.
+#include "text/TerminalText.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// Columns one character takes: none for a combining mark, two for a wide one.
+int columnsOf(char32_t c) {
+    if (c < 0x300) {
+        return 1;
+    }
+    const QChar::Category category = QChar::category(c);
+    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
+        return 0;
+    }
+    return isWide(c) ? 2 : 1;
+}
+
+// The code point that starts at byte i of valid UTF-8 (the caller's promise); i moves past it.
+char32_t nextCodePoint(QByteArrayView utf8, qsizetype &i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t c = lead & (0x3F >> following);
+    for (int k = 1; k <= following; ++k) {
+        c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    i += following + 1;
+    return c;
+}
+
+// What a terminal acts on rather than shows: a colour, a title, a cleared screen, a line moved, or
+// text turned around.
+bool actedOnByTerminals(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+constexpr char ellipsisUtf8[] = "\xE2\x80\xA6";
+
+} // namespace
+
+int terminalWidth(const QString &text) {
+    int width = 0;
+    for (const char32_t c : text.toUcs4()) {
+        width += columnsOf(c);
+    }
+    return width;
+}
+
+int terminalWidth(QByteArrayView utf8) {
+    int width = 0;
+    for (qsizetype i = 0; i < utf8.size();) {
+        width += columnsOf(nextCodePoint(utf8, i));
+    }
+    return width;
+}
+
+QString terminalSafe(const QString &text) {
+    const auto acted = [](QChar c) {
+        return actedOnByTerminals(c.unicode());
+    };
+    if (std::none_of(text.cbegin(), text.cend(), acted)) {
+        return text;
+    }
+    QString shown;
+    shown.reserve(text.size() + 16);
+    // Every character written out lies in the first plane, so UTF-16 units can be read one by one.
+    for (const QChar c : text) {
+        if (!acted(c)) {
+            shown.append(c);
+        } else if (c.unicode() < 0x100) {
+            shown.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+        } else {
+            shown.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+        }
+    }
+    return shown;
+}
+
+QByteArrayView terminalSafe(QByteArrayView utf8, QByteArray &escaped) {
+    for (qsizetype i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        bool acted = false;
+        // Only these lead bytes start a character above ASCII that is written out; continuation
+        // bytes never equal them, so the rest is stepped over a byte at a time.
+        if (byte == 0xC2 || byte == 0xD8 || byte == 0xE2) {
+            acted = actedOnByTerminals(nextCodePoint(utf8, i));
+        } else {
+            acted = byte < 0x20 || byte == 0x7F;
+            ++i;
+        }
+        if (acted) {
+            escaped = terminalSafe(QString::fromUtf8(utf8)).toUtf8();
+            return escaped;
+        }
+    }
+    return utf8;
+}
+
+QString cutToColumns(const QString &text, int columns) {
+    if (terminalWidth(text) <= columns) {
+        return text;
+    }
+    QString cut;
+    int width = 0;
+    for (const char32_t c : text.toUcs4()) {
+        width += columnsOf(c);
+        if (width > columns - 1) {
+            break;
+        }
+        cut.append(QString::fromUcs4(&c, 1));
+    }
+    return cut + QChar(0x2026);
+}
+
+QByteArrayView cutToColumns(QByteArrayView utf8, int columns, QByteArray &cut) {
+    // No character takes more columns than it has bytes.
+    if (utf8.size() <= columns) {
+        return utf8;
+    }
+    int width = 0;
+    qsizetype fits = 0;
+    for (qsizetype i = 0; i < utf8.size();) {
+        width += columnsOf(nextCodePoint(utf8, i));
+        if (width > columns) {
+            cut = utf8.first(fits).toByteArray() + ellipsisUtf8;
+            return cut;
+        }
+        if (width < columns) {
+            fits = i;
+        }
+    }
+    return utf8;
+}
+
+QString alignedTable(const QList<QStringList> &rows) {
+    QList<QStringList> shown;
+    shown.reserve(rows.size());
+    QList<int> widths;
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const QString cell = terminalSafe(row[i]);
+            cells.append(i + 1 < row.size() ? cutToColumns(cell, widestTableCell) : cell);
+            if (widths.size() <= i) {
+                widths.append(0);
+            }
+            widths[i] = std::max(widths[i], terminalWidth(cells.last()));
+        }
+        shown.append(cells);
+    }
+    QString text;
+    for (const QStringList &row : shown) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) {
+                line += QString(widths[i] - terminalWidth(row[i]) + 2, QLatin1Char(' '));
+            }
+        }
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
