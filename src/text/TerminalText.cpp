@@ -2,6 +2,7 @@
 #include "text/TerminalText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -46,6 +47,17 @@ bool actedOnByTerminals(char32_t c) {
            (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+// The bytes that can start such a character in UTF-8: the controls below 0x20, DEL, and the lead bytes
+// of U+0080 to U+00BF, U+0600 to U+063F and U+2000 to U+2FFF. Continuation bytes are never among them.
+constexpr std::array<bool, 256> mayStartActedOn = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t byte = 0; byte < 0x20; ++byte) {
+        table[byte] = true;
+    }
+    table[0x7F] = table[0xC2] = table[0xD8] = table[0xE2] = true;
+    return table;
+}();
+
 constexpr char ellipsisUtf8[] = "\xE2\x80\xA6";
 
 } // namespace
@@ -89,18 +101,13 @@ QString terminalSafe(const QString &text) {
 }
 
 QByteArrayView terminalSafe(QByteArrayView utf8, QByteArray &escaped) {
-    for (qsizetype i = 0; i < utf8.size();) {
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
         const auto byte = static_cast<unsigned char>(utf8[i]);
-        bool acted = false;
-        // Only these lead bytes start a character above ASCII that is written out; continuation
-        // bytes never equal them, so the rest is stepped over a byte at a time.
-        if (byte == 0xC2 || byte == 0xD8 || byte == 0xE2) {
-            acted = actedOnByTerminals(nextCodePoint(utf8, i));
-        } else {
-            acted = byte < 0x20 || byte == 0x7F;
-            ++i;
+        if (!mayStartActedOn[byte]) {
+            continue;
         }
-        if (acted) {
+        qsizetype at = i;
+        if (byte < 0x80 || actedOnByTerminals(nextCodePoint(utf8, at))) {
             escaped = terminalSafe(QString::fromUtf8(utf8)).toUtf8();
             return escaped;
         }
