@@ -52,10 +52,8 @@ private Q_SLOTS:
     void readDateHeader();
     void failureReason_data();
     void failureReason();
-    void terminalSafe_data();
-    void terminalSafe();
-    void cutToColumns_data();
-    void cutToColumns();
+    void terminalText_data();
+    void terminalText();
 };
 
 void CoreTest::trackingNumber_data() {
@@ -439,75 +437,47 @@ void CoreTest::failureReason() {
     }
 }
 
-void CoreTest::terminalSafe_data() {
+void CoreTest::terminalText_data() {
+    // What a terminal is given of a text, and the same in a cell of 10 columns (a Chinese character or
+    // an emoji takes two, a combining mark none).
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    const auto row = [](const char *name, const QString &text, const QString &shown) {
-        QTest::newRow(name) << text << shown;
+    QTest::addColumn<QString>("inCell");
+    const auto c = [](char16_t u) {
+        return QString(QChar(u));
     };
-    const auto one = [](char16_t c) {
-        return QString(QChar(c));
-    };
-    row("progress as it is", QStringLiteral("【杭州市】快件已到达 \"转运中心\" 📦"),
-        QStringLiteral("【杭州市】快件已到达 \"转运中心\" 📦"));
-    row("window title", QStringLiteral("\x1b]0;pwned\x07"), QStringLiteral("\\x1b]0;pwned\\x07"));
-    row("cleared screen and colour", QStringLiteral("\x1b[2J\x1b[31m红"),
-        QStringLiteral("\\x1b[2J\\x1b[31m红"));
-    row("line breaks", QStringLiteral("a\rb\nc\td"), QStringLiteral("a\\x0db\\x0ac\\x09d"));
-    row("nul and DEL", one(0) + QStringLiteral("x") + one(0x7f), QStringLiteral("\\x00x\\x7f"));
-    row("C1 introducer", one(0x9b) + QStringLiteral("2J") + one(0x85) + one(0x80),
-        QStringLiteral("\\x9b2J\\x85\\x80"));
-    row("turned around",
-        QStringLiteral("abc") + one(0x202e) + QStringLiteral("txt") + one(0x202a) + one(0x202c),
-        QStringLiteral("abc\\u202etxt\\u202a\\u202c"));
-    row("isolates and marks", one(0x2066) + one(0x2069) + one(0x200e) + one(0x200f) + one(0x061c),
-        QStringLiteral("\\u2066\\u2069\\u200e\\u200f\\u061c"));
-    row("line and paragraph separators", one(0x2028) + one(0x2029), QStringLiteral("\\u2028\\u2029"));
-    // Neighbours of the ranges, a backslash and an escape already written out stay as they are.
-    const QString neighbours = one(0x7e) + one(0xa0) + one(0x200d) + one(0x2027) + one(0x202f) + one(0x2065) +
-                               one(0x206a) + QStringLiteral("C:\\x1b");
-    row("neighbours", neighbours, neighbours);
+    const QString kept = c(0x7e) + c(0xa0) + c(0x2027) + c(0x202f) + c(0x206a) + QStringLiteral("C:\\x1b");
+    QTest::newRow("progress") << QStringLiteral("【杭州市】到达📦") << QStringLiteral("【杭州市】到达📦")
+                              << QStringLiteral("【杭州市…");
+    QTest::newRow("fits") << QStringLiteral("ab📦📦📦e\u0301") << QStringLiteral("ab📦📦📦e\u0301")
+                          << QStringLiteral("ab📦📦📦e\u0301");
+    QTest::newRow("title") << QStringLiteral("\x1b]0;x\x07") << QStringLiteral("\\x1b]0;x\\x07")
+                           << QStringLiteral("\\x1b]0;x\\…");
+    QTest::newRow("lines") << QStringLiteral("a\rb\n\t") << QStringLiteral("a\\x0db\\x0a\\x09")
+                           << QStringLiteral("a\\x0db\\x0…");
+    QTest::newRow("nul DEL C1") << c(0) + c(0x7f) + c(0x9b) << QStringLiteral("\\x00\\x7f\\x9b")
+                                << QStringLiteral("\\x00\\x7f\\…");
+    QTest::newRow("bidi") << c(0x202e) + c(0x2066) + c(0x061c) << QStringLiteral("\\u202e\\u2066\\u061c")
+                          << QStringLiteral("\\u202e\\u2…");
+    QTest::newRow("separators") << c(0x2028) + c(0x2029) << QStringLiteral("\\u2028\\u2029")
+                                << QStringLiteral("\\u2028\\u2…");
+    QTest::newRow("neighbours") << kept << kept << kept.first(9) + QStringLiteral("…");
 }
 
-void CoreTest::terminalSafe() {
+void CoreTest::terminalText() {
     QFETCH(QString, text);
     QFETCH(QString, shown);
-    QCOMPARE(::terminalSafe(text), shown);
-    // The stored UTF-8 the list reads, without decoding it when nothing is written out.
+    QFETCH(QString, inCell);
+    QCOMPARE(terminalSafe(text), shown);
+    QCOMPARE(cutToColumns(shown, 10), inCell);
+    // The stored UTF-8 the list reads, not copied when nothing changes.
     const QByteArray utf8 = text.toUtf8();
     QByteArray escaped;
-    const QByteArrayView safe = ::terminalSafe(QByteArrayView(utf8), escaped);
+    QByteArray cut;
+    const QByteArrayView safe = terminalSafe(QByteArrayView(utf8), escaped);
     QCOMPARE(safe.toByteArray(), shown.toUtf8());
     QCOMPARE(safe.data() == utf8.constData(), text == shown);
-}
-
-void CoreTest::cutToColumns_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("cut");
-    const QString cn = QStringLiteral("长");
-    const QString ellipsis = QStringLiteral("…");
-    // Cut to 10 columns: a Chinese character takes two, an emoji two, a combining mark none.
-    QTest::newRow("fits") << QStringLiteral("abcdefghij") << QStringLiteral("abcdefghij");
-    QTest::newRow("one too many") << QStringLiteral("abcdefghijk") << QStringLiteral("abcdefghi") + ellipsis;
-    QTest::newRow("wide fits") << cn.repeated(5) << cn.repeated(5);
-    QTest::newRow("wide one too many") << cn.repeated(6) << cn.repeated(4) + ellipsis;
-    QTest::newRow("wide across the end")
-        << QStringLiteral("a") + cn.repeated(5) << QStringLiteral("a") + cn.repeated(4) + ellipsis;
-    QTest::newRow("emoji") << QStringLiteral("📦").repeated(6) << QStringLiteral("📦").repeated(4) + ellipsis;
-    QTest::newRow("combining marks") << QStringLiteral("e\u0301").repeated(10)
-                                     << QStringLiteral("e\u0301").repeated(10);
-    QTest::newRow("escapes are cut like text")
-        << QStringLiteral("\\x1b\\x1b\\x1b") << QStringLiteral("\\x1b\\x1b\\") + ellipsis;
-}
-
-void CoreTest::cutToColumns() {
-    QFETCH(QString, text);
-    QFETCH(QString, cut);
-    QCOMPARE(::cutToColumns(text, 10), cut);
-    QVERIFY(terminalWidth(cut) <= 10);
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray shortened;
-    QCOMPARE(::cutToColumns(QByteArrayView(utf8), 10, shortened).toByteArray(), cut.toUtf8());
+    QCOMPARE(cutToColumns(safe, 10, cut).toByteArray(), inCell.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(CoreTest)
