@@ -40,7 +40,7 @@ private:
 
 // One parcel's cells as the output carries them: id, number, company, goods and progress count,
 // each valid UTF-8 and valid until the statement steps again. The JSON carries the texts exactly; a
-// terminal gets them safe to show and cut to the widest cell.
+// terminal gets them safe to show and cut to the widest cell, measured as they are read.
 class ListedRow final {
 public:
     enum class Texts { Exact, ForTerminal };
@@ -53,13 +53,17 @@ public:
             const qsizetype text = column - 1;
             m_cells[column] = asUtf8(query.utf8(column), m_repaired[text]);
             if (m_texts == Texts::ForTerminal) {
-                m_cells[column] = cutToColumns(terminalSafe(m_cells[column], m_escaped[text]),
-                                               widestTableCell, m_cut[text]);
+                m_cells[column] =
+                    tableCell(m_cells[column], widestTableCell, m_shown[text], m_widths[column]);
             }
         }
         m_cells[4] = digits(leadingValue(query.utf8(4)), m_count);
+        m_widths[0] = int(m_cells[0].size());
+        m_widths[4] = int(m_cells[4].size());
     }
     QByteArrayView cell(int column) const { return m_cells[column]; }
+    // Columns the cell takes on a terminal.
+    int width(int column) const { return m_widths[column]; }
 
 private:
     using Digits = std::array<char, 24>;
@@ -81,8 +85,8 @@ private:
     Digits m_id{};
     Digits m_count{};
     std::array<QByteArray, 3> m_repaired;
-    std::array<QByteArray, 3> m_escaped;
-    std::array<QByteArray, 3> m_cut;
+    std::array<QByteArray, 3> m_shown;
+    std::array<int, columnCount> m_widths{};
 };
 
 Statement everyParcel(Database &db) {
@@ -92,22 +96,22 @@ Statement everyParcel(Database &db) {
 // The lines under the widths measured; false when the output failed.
 bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCount> &widths,
                 const std::array<QByteArrayView, columnCount> &header) {
-    const auto line = [&](const auto &cellOf) {
+    const auto line = [&](const auto &cellOf, const auto &widthOf) {
         for (int column = 0; column < columnCount; ++column) {
-            const QByteArrayView cell = cellOf(column);
-            out.append(cell);
+            out.append(cellOf(column));
             if (column + 1 < columnCount) {
-                out.spaces(widths[column] - terminalWidth(cell) + 2);
+                out.spaces(widths[column] - widthOf(column) + 2);
             }
         }
         out.append("\n");
     };
-    line([&](int column) { return header[column]; });
+    line([&](int column) { return header[column]; },
+         [&](int column) { return terminalWidth(header[column]); });
     ListedRow row(ListedRow::Texts::ForTerminal);
     Statement query = everyParcel(db);
     while (query.next()) {
         row.read(query);
-        line([&](int column) { return row.cell(column); });
+        line([&](int column) { return row.cell(column); }, [&](int column) { return row.width(column); });
         if (!out.rowDone()) {
             return false;
         }
@@ -130,7 +134,7 @@ bool writeTable(Database &db, ChunkedWriter &out) {
         while (query.next()) {
             row.read(query);
             for (int column = 0; column < columnCount; ++column) {
-                widths[column] = std::max(widths[column], terminalWidth(row.cell(column)));
+                widths[column] = std::max(widths[column], row.width(column));
             }
         }
     }

@@ -17,6 +17,10 @@ int columnsOf(char32_t c) {
     if (c < 0x300) {
         return 1;
     }
+    // The common ideographs, asked first: no mark among them, and the category lookup costs a call.
+    if (c >= 0x4E00 && c <= 0x9FFF) {
+        return 2;
+    }
     const QChar::Category category = QChar::category(c);
     if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
         return 0;
@@ -47,8 +51,8 @@ bool actedOnByTerminals(char32_t c) {
            (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
-// The bytes that can start such a character in UTF-8: the controls below 0x20, DEL, and the lead bytes
-// of U+0080 to U+00BF, U+0600 to U+063F and U+2000 to U+2FFF. Continuation bytes are never among them.
+// The lead bytes of such characters in UTF-8: the controls below 0x20, DEL, and those of U+0080 to
+// U+00BF, U+0600 to U+063F and U+2000 to U+2FFF.
 constexpr std::array<bool, 256> mayStartActedOn = [] {
     std::array<bool, 256> table{};
     for (std::size_t byte = 0; byte < 0x20; ++byte) {
@@ -100,21 +104,6 @@ QString terminalSafe(const QString &text) {
     return shown;
 }
 
-QByteArrayView terminalSafe(QByteArrayView utf8, QByteArray &escaped) {
-    for (qsizetype i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (!mayStartActedOn[byte]) {
-            continue;
-        }
-        qsizetype at = i;
-        if (byte < 0x80 || actedOnByTerminals(nextCodePoint(utf8, at))) {
-            escaped = terminalSafe(QString::fromUtf8(utf8)).toUtf8();
-            return escaped;
-        }
-    }
-    return utf8;
-}
-
 QString cutToColumns(const QString &text, int columns) {
     if (terminalWidth(text) <= columns) {
         return text;
@@ -131,21 +120,29 @@ QString cutToColumns(const QString &text, int columns) {
     return cut + QChar(0x2026);
 }
 
-QByteArrayView cutToColumns(QByteArrayView utf8, int columns, QByteArray &cut) {
-    // No character takes more columns than it has bytes.
-    if (utf8.size() <= columns) {
-        return utf8;
-    }
-    int width = 0;
+QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width) {
+    // One pass: measured as it is read, cut where it stops fitting, written out only when it must.
+    width = 0;
     qsizetype fits = 0;
+    int fitsWidth = 0;
     for (qsizetype i = 0; i < utf8.size();) {
-        width += columnsOf(nextCodePoint(utf8, i));
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const char32_t c = nextCodePoint(utf8, i);
+        if (mayStartActedOn[lead] && actedOnByTerminals(c)) {
+            const QString cell = cutToColumns(terminalSafe(QString::fromUtf8(utf8)), columns);
+            width = terminalWidth(cell);
+            shown = cell.toUtf8();
+            return shown;
+        }
+        width += columnsOf(c);
         if (width > columns) {
-            cut = utf8.first(fits).toByteArray() + ellipsisUtf8;
-            return cut;
+            width = fitsWidth + 1;
+            shown = utf8.first(fits).toByteArray() + ellipsisUtf8;
+            return shown;
         }
         if (width < columns) {
             fits = i;
+            fitsWidth = width;
         }
     }
     return utf8;

@@ -20,13 +20,11 @@ int terminalWidth(QByteArrayView utf8);
 // DEL as \x1b, the bidirectional marks and the line and paragraph separators as \u202e. Everything
 // else, the backslash included, stays as it is.
 QString terminalSafe(const QString &text);
-// The same of valid UTF-8: the text itself when nothing needs writing out, else `escaped` filled.
-QByteArrayView terminalSafe(QByteArrayView utf8, QByteArray &escaped);
-
 // The text cut to at most `columns` columns, its end marked with "…" when something was cut.
 QString cutToColumns(const QString &text, int columns);
-// The same of valid UTF-8: the text itself when it fits, else `cut` filled.
-QByteArrayView cutToColumns(QByteArrayView utf8, int columns, QByteArray &cut);
+// Valid UTF-8 as a table cell shows it, terminal-safe and cut to `columns`, with the columns it takes
+// in `width`: the text itself when it stays as it is, else `shown` filled.
+QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width);
 
 // Rows as columns padded to their widest cell, two spaces apart, one line per row. Every cell is made
 // terminal-safe, and a padded cell wider than widestTableCell is cut; the last cell of a row is kept whole.
