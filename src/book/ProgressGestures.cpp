@@ -4,6 +4,7 @@
 #include "settings/Switches.h"
 #include "widgets/BalloonTip.h"
 #include "widgets/Feedback.h"
+#include "widgets/PlainText.h"
 #include "widgets/ProgressList.h"
 
 #include <QClipboard>
@@ -40,7 +41,7 @@ ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback,
     m_largeText->setGeometry(0, 1320 / 15, 10785 / 15, 4410 / 15);
     m_largeText->setWordWrap(true);
     // A service's progress line, shown as it stands: a tag in it is text, not markup.
-    m_largeText->setTextFormat(Qt::PlainText);
+    showAsPlainText(*m_largeText);
     QFont large = m_largeText->font();
     large.setPointSize(36);
     large.setBold(false);

@@ -17,6 +17,7 @@
 #include "text/ExportText.h"
 #include "text/NumberText.h"
 #include "text/SafeWrite.h"
+#include "text/TerminalText.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
@@ -34,16 +35,11 @@
 
 namespace {
 
-bool isWide(char32_t c) {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
-           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
-}
-
+// The texts of the book and the service are shown on a terminal as terminalSafe writes them, never obeyed.
 QString describe(const TrackedParcel &parcel) {
     return QStringLiteral("编号 %1  %2  %3  %4")
         .arg(parcel.id.value())
-        .arg(parcel.number, parcel.company, parcel.goods);
+        .arg(terminalSafe(parcel.number), terminalSafe(parcel.company), terminalSafe(parcel.goods));
 }
 
 // The book for a command that stores what it learns: locked like the window locks it.
@@ -115,7 +111,7 @@ public:
     explicit TerminalDialogs(const CommandContext &context)
         : m_context(context) {}
     void inform(const QString &, const QString &text, MessageIcon) override {
-        m_context.err(text + QLatin1Char('\n'));
+        m_context.err(terminalSafe(text) + QLatin1Char('\n'));
     }
     bool ask(const QString &, const QString &, DefaultAnswer byDefault) override {
         return byDefault == DefaultAnswer::Yes;
@@ -176,7 +172,7 @@ public:
                      m_progress, false},
                     nullptr) {
         QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, [&context](const QString &text) {
-            context.err(text.trimmed() + QLatin1Char('\n'));
+            context.err(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
         });
     }
     ~CommandRoad() {
@@ -228,7 +224,7 @@ public:
         });
         QObject::connect(&pass, &WatchPass::bookFailed, &loop, [&](const QString &reason) {
             summary.bookFailed = true;
-            m_context.err(reason + QLatin1Char('\n'));
+            m_context.err(terminalSafe(reason) + QLatin1Char('\n'));
         });
         QObject::connect(&pass, &WatchPass::finished, &loop, [&](int count, int failed, bool quotaUsedUp) {
             summary.checked = count;
@@ -259,13 +255,14 @@ QString outcomeText(const QueryOutcome &outcome) {
     QString text = describe(outcome.parcel) + QLatin1Char('\n');
     if (!outcome.succeeded()) {
         return text + QStringLiteral("查询失败(结果码 %1):%2\n")
-                          .arg(outcome.code.isEmpty() ? QStringLiteral("无") : outcome.code, outcome.message);
+                          .arg(outcome.code.isEmpty() ? QStringLiteral("无") : terminalSafe(outcome.code),
+                               terminalSafe(outcome.message));
     }
     if (outcome.report.entries.isEmpty()) {
-        return text + outcome.message + QLatin1Char('\n');
+        return text + terminalSafe(outcome.message) + QLatin1Char('\n');
     }
     text += QStringLiteral("状态:%1  在途时间:%2  %3\n")
-                .arg(tracking::statusWord(outcome.report.status), outcome.report.transitText,
+                .arg(tracking::statusWord(outcome.report.status), terminalSafe(outcome.report.transitText),
                      tracking::updateWord(outcome.update));
     if (outcome.stalledDays) {
         text += tracking::stalledAdvice(*outcome.stalledDays) + QLatin1Char('\n');
@@ -306,75 +303,6 @@ QString jsonText(const QJsonArray &array) {
 }
 
 } // namespace
-
-namespace {
-
-// Columns one character takes: none for a combining mark, two for a wide one.
-int columnsOf(char32_t c) {
-    if (c < 0x300) {
-        return 1;
-    }
-    const QChar::Category category = QChar::category(c);
-    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
-        return 0;
-    }
-    return isWide(c) ? 2 : 1;
-}
-
-} // namespace
-
-int terminalWidth(const QString &text) {
-    int width = 0;
-    for (const char32_t c : text.toUcs4()) {
-        width += columnsOf(c);
-    }
-    return width;
-}
-
-int terminalWidth(QByteArrayView utf8) {
-    int width = 0;
-    for (qsizetype i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            ++width;
-            ++i;
-            continue;
-        }
-        // Valid UTF-8 only (the caller's promise): the lead byte says how many bytes follow.
-        const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-        char32_t c = lead & (0x3F >> following);
-        for (int k = 1; k <= following; ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        }
-        width += columnsOf(c);
-        i += following + 1;
-    }
-    return width;
-}
-
-QString alignedTable(const QList<QStringList> &rows) {
-    QList<int> widths;
-    for (const QStringList &row : rows) {
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (widths.size() <= i) {
-                widths.append(0);
-            }
-            widths[i] = std::max(widths[i], terminalWidth(row[i]));
-        }
-    }
-    QString text;
-    for (const QStringList &row : rows) {
-        QString line;
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) {
-                line += QString(widths[i] - terminalWidth(row[i]) + 2, QLatin1Char(' '));
-            }
-        }
-        text += line + QLatin1Char('\n');
-    }
-    return text;
-}
 
 int listParcels(const CommandContext &context, bool json) {
     // Reading needs no lock: the window may be open meanwhile.
@@ -442,10 +370,11 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
         bool printed = false;
         for (qsizetype i = 0; i < chosen.size(); ++i) {
             if (counting) {
+                // Cut to one line, so the next rewrite clears all of it.
                 context.err(QStringLiteral("\r\033[K查询 %1/%2 %3")
                                 .arg(i + 1)
                                 .arg(chosen.size())
-                                .arg(chosen[i].goods));
+                                .arg(cutToColumns(terminalSafe(chosen[i].goods), widestTableCell)));
             }
             const QueryOutcome outcome = road.query(chosen[i]);
             // A failure is said on the error stream in either form (below the cleared progress
@@ -529,7 +458,8 @@ int watchParcels(const CommandContext &context) {
                 outcome.code.isEmpty() ? QString() : QStringLiteral("(结果码 %1)").arg(outcome.code);
             context.err(QStringLiteral("编号 %1  %2  %3%4\n")
                             .arg(outcome.parcel.id.value())
-                            .arg(outcome.parcel.goods, outcome.message, code));
+                            .arg(terminalSafe(outcome.parcel.goods), terminalSafe(outcome.message),
+                                 terminalSafe(code)));
         });
         if (summary.quotaUsedUp) {
             context.err(QStringLiteral("今日查询次数已用完,今天不再查询其余快递\n"));

@@ -6,10 +6,8 @@
 #include "store/ProgramFolder.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
@@ -62,10 +60,3 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
 // One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
 // comes, a one-line summary at the end.
 int watchParcels(const CommandContext &context);
-
-// Display width in a terminal: Chinese characters (and other wide ones) take two columns.
-int terminalWidth(const QString &text);
-// The same of valid UTF-8, read where it lies.
-int terminalWidth(QByteArrayView utf8);
-// Rows as columns padded to their widest cell, two spaces apart, one line per row.
-QString alignedTable(const QList<QStringList> &rows);

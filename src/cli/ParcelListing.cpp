@@ -1,9 +1,9 @@
 // Streaming the parcel list as a table or as JSON.
 #include "cli/ParcelListing.h"
 
-#include "cli/BookCommands.h"
 #include "store/Database.h"
 #include "text/NumberText.h"
+#include "text/TerminalText.h"
 
 #include <QByteArray>
 #include <QString>
@@ -39,17 +39,31 @@ private:
 };
 
 // One parcel's cells as the output carries them: id, number, company, goods and progress count,
-// each valid UTF-8 and valid until the statement steps again.
+// each valid UTF-8 and valid until the statement steps again. The JSON carries the texts exactly; a
+// terminal gets them safe to show and cut to the widest cell, measured as they are read.
 class ListedRow final {
 public:
+    enum class Texts { Exact, ForTerminal };
+    explicit ListedRow(Texts texts)
+        : m_texts(texts) {}
+
     void read(const Statement &query) {
         m_cells[0] = digits(query.integer(0), m_id);
         for (int column = 1; column <= 3; ++column) {
-            m_cells[column] = asUtf8(query.utf8(column), m_repaired[column - 1]);
+            const qsizetype text = column - 1;
+            m_cells[column] = asUtf8(query.utf8(column), m_repaired[text]);
+            if (m_texts == Texts::ForTerminal) {
+                m_cells[column] =
+                    tableCell(m_cells[column], widestTableCell, m_shown[text], m_widths[column]);
+            }
         }
         m_cells[4] = digits(leadingValue(query.utf8(4)), m_count);
+        m_widths[0] = int(m_cells[0].size());
+        m_widths[4] = int(m_cells[4].size());
     }
     QByteArrayView cell(int column) const { return m_cells[column]; }
+    // Columns the cell takes on a terminal.
+    int width(int column) const { return m_widths[column]; }
 
 private:
     using Digits = std::array<char, 24>;
@@ -66,10 +80,13 @@ private:
         return repaired;
     }
 
+    Texts m_texts;
     std::array<QByteArrayView, columnCount> m_cells;
     Digits m_id{};
     Digits m_count{};
     std::array<QByteArray, 3> m_repaired;
+    std::array<QByteArray, 3> m_shown;
+    std::array<int, columnCount> m_widths{};
 };
 
 Statement everyParcel(Database &db) {
@@ -79,22 +96,22 @@ Statement everyParcel(Database &db) {
 // The lines under the widths measured; false when the output failed.
 bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCount> &widths,
                 const std::array<QByteArrayView, columnCount> &header) {
-    const auto line = [&](const auto &cellOf) {
+    const auto line = [&](const auto &cellOf, const auto &widthOf) {
         for (int column = 0; column < columnCount; ++column) {
-            const QByteArrayView cell = cellOf(column);
-            out.append(cell);
+            out.append(cellOf(column));
             if (column + 1 < columnCount) {
-                out.spaces(widths[column] - terminalWidth(cell) + 2);
+                out.spaces(widths[column] - widthOf(column) + 2);
             }
         }
         out.append("\n");
     };
-    line([&](int column) { return header[column]; });
-    ListedRow row;
+    line([&](int column) { return header[column]; },
+         [&](int column) { return terminalWidth(header[column]); });
+    ListedRow row(ListedRow::Texts::ForTerminal);
     Statement query = everyParcel(db);
     while (query.next()) {
         row.read(query);
-        line([&](int column) { return row.cell(column); });
+        line([&](int column) { return row.cell(column); }, [&](int column) { return row.width(column); });
         if (!out.rowDone()) {
             return false;
         }
@@ -112,12 +129,12 @@ bool writeTable(Database &db, ChunkedWriter &out) {
     // line wider than its column.
     db.exec(QStringLiteral("BEGIN"));
     {
-        ListedRow row;
+        ListedRow row(ListedRow::Texts::ForTerminal);
         Statement query = everyParcel(db);
         while (query.next()) {
             row.read(query);
             for (int column = 0; column < columnCount; ++column) {
-                widths[column] = std::max(widths[column], terminalWidth(row.cell(column)));
+                widths[column] = std::max(widths[column], row.width(column));
             }
         }
     }
@@ -174,7 +191,7 @@ void appendJsonString(ChunkedWriter &out, QByteArrayView utf8) {
 // The layout of QJsonDocument's indented text, keys in its (sorted) order.
 bool writeJson(Database &db, ChunkedWriter &out) {
     out.append("[\n");
-    ListedRow row;
+    ListedRow row(ListedRow::Texts::Exact);
     bool first = true;
     Statement query = everyParcel(db);
     while (query.next()) {

@@ -1,6 +1,8 @@
 // The overview table's cells, header and filter.
 #include "overview/OverviewModel.h"
 
+#include "widgets/PlainText.h"
+
 #include <QFont>
 
 OverviewModel::OverviewModel(QObject *parent)
@@ -74,7 +76,8 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const {
             return {};
         }
     case Qt::ToolTipRole:
-        return index.column() == Newest ? QVariant(line.newest) : QVariant();
+        // The newest progress is the service's text: a tag in it is shown, not obeyed.
+        return index.column() == Newest ? QVariant(plainToolTip(line.newest)) : QVariant();
     case Qt::FontRole:
         if (line.unseen) {
             QFont bold;

@@ -2,6 +2,7 @@
 #include "settings/ServicesDialog.h"
 
 #include "tracking/TrackingRequest.h"
+#include "widgets/PlainText.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -78,8 +79,11 @@ ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
     auto *noteLabel = new QLabel(note, this);
     noteLabel->setObjectName(QStringLiteral("servicesNote"));
     noteLabel->setWordWrap(true);
+    // The note names the file's path, and the verdict quotes what the service answered.
+    showAsPlainText(*noteLabel);
     m_verdict = new QLabel(this);
     m_verdict->setObjectName(QStringLiteral("testVerdict"));
+    showAsPlainText(*m_verdict);
     m_verdict->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(this);

@@ -1,6 +1,8 @@
 // Message boxes and the save dialog, modal to the window.
 #include "shell/MessageDialogs.h"
 
+#include "widgets/PlainText.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -8,13 +10,13 @@ void MessageDialogs::inform(const QString &title, const QString &text, MessageIc
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
                     text, QMessageBox::Ok, m_parent);
     // Goods texts and service answers appear in messages; none of them is markup.
-    box.setTextFormat(Qt::PlainText);
+    showAsPlainText(box);
     box.exec();
 }
 
 bool MessageDialogs::ask(const QString &title, const QString &text, DefaultAnswer byDefault) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setTextFormat(Qt::PlainText);
+    showAsPlainText(box);
     box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

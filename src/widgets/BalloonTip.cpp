@@ -1,6 +1,8 @@
 // Balloon tip window.
 #include "widgets/BalloonTip.h"
 
+#include "widgets/PlainText.h"
+
 #include <QCursor>
 #include <QEvent>
 #include <QLabel>
@@ -54,12 +56,12 @@ void BalloonTip::create() {
     layout->setSpacing(4);
     // The text is a service's progress line: shown as it stands, never read as markup.
     m_titleLabel = new QLabel(m_title, balloon);
-    m_titleLabel->setTextFormat(Qt::PlainText);
+    showAsPlainText(*m_titleLabel);
     QFont bold = m_titleLabel->font();
     bold.setBold(true);
     m_titleLabel->setFont(bold);
     m_textLabel = new QLabel(m_text, balloon);
-    m_textLabel->setTextFormat(Qt::PlainText);
+    showAsPlainText(*m_textLabel);
     m_textLabel->setWordWrap(true);
     m_textLabel->setMaximumWidth(420);
     layout->addWidget(m_titleLabel);

@@ -1,6 +1,8 @@
 // Hint line and message boxes.
 #include "widgets/Feedback.h"
 
+#include "widgets/PlainText.h"
+
 #include <QLabel>
 
 namespace {
@@ -13,7 +15,7 @@ Feedback::Feedback(QLabel &hintLine, Dialogs &dialogs)
     : m_hintLine(hintLine)
     , m_dialogs(dialogs) {
     // Service answers and goods texts pass through here; none of them is markup.
-    m_hintLine.setTextFormat(Qt::PlainText);
+    showAsPlainText(m_hintLine);
 }
 
 void Feedback::hint(const QString &text) const {

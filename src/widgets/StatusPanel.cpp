@@ -1,6 +1,8 @@
 // Status panel layout and its resting texts.
 #include "widgets/StatusPanel.h"
 
+#include "widgets/PlainText.h"
+
 #include <QLabel>
 
 namespace {
@@ -31,7 +33,7 @@ StatusPanel::StatusPanel(QWidget *parent)
         auto *label = new QLabel(QString::fromUtf16(field.text), this);
         label->setObjectName(QStringLiteral("Label12_%1").arg(field.element));
         // The company and status come from the service and the book: shown as text, never as markup.
-        label->setTextFormat(Qt::PlainText);
+        showAsPlainText(*label);
         label->setGeometry(field.geometry);
         m_fields[field.element] = label;
     }

@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -35,6 +36,10 @@ struct Ran {
     QByteArray outBytes;
 };
 
+// Characters a terminal acts on (of those the tests send), but the line feed that ends each line.
+const QRegularExpression
+    obeyedByTerminals(QStringLiteral("[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f\\x{202e}\\x{2028}]"));
+
 } // namespace
 
 class CliTest final : public QObject {
@@ -53,11 +58,13 @@ private Q_SLOTS:
     void watch_summarisesAndSaysEachFailure();
     void start_saysWhyInChinese_data();
     void start_saysWhyInChinese();
+    void terminal_showsControlsInsteadOfObeyingThem();
 
 private:
-    // Runs the program while this process's event loop keeps the stub answering.
+    // Runs the program (or one that runs it) while this process's event loop keeps the stub answering.
     Ran run(const TempProgramFolder &folder, const QStringList &arguments,
-            const QProcessEnvironment &extra = QProcessEnvironment());
+            const QProcessEnvironment &extra = QProcessEnvironment(),
+            const QString &program = QStringLiteral(PARCELBOOK_CLI));
     QString storedCount(const TempProgramFolder &folder, const QString &number);
 
     HttpStub m_stub;
@@ -68,14 +75,14 @@ void CliTest::initTestCase() {
 }
 
 Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
-                 const QProcessEnvironment &extra) {
+                 const QProcessEnvironment &extra, const QString &program) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
     environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
     environment.insert(extra);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(PARCELBOOK_CLI), arguments);
+    process.start(program, arguments);
     if (!process.waitForStarted()) {
         return {};
     }
@@ -139,6 +146,13 @@ void CliTest::list_tableAndJson() {
                     .arg(QString::fromLatin1(goods.toHex())));
     }
     QCOMPARE(run(folder, {QStringLiteral("list"), QStringLiteral("--json")}).outBytes, documentOf(folder));
+    // The table shows those controls written out, and cuts a long cell rather than pad every row to it.
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1"), QStringLiteral("长").repeated(3400));
+    ran = run(folder, {QStringLiteral("list")});
+    QVERIFY2(!ran.out.contains(obeyedByTerminals) && ran.out.size() < 800, qPrintable(ran.out));
+    QVERIFY2(ran.out.contains(QStringLiteral(R"(a\b\x01\x1f\x7f\x0d\x0a\x09\x08\x0c/\u2…)")),
+             qPrintable(ran.out));
+    QVERIFY(ran.out.contains(QStringLiteral("长").repeated(19) + QStringLiteral("…")));
     TempProgramFolder emptyBook;
     QCOMPARE(run(emptyBook, {QStringLiteral("list"), QStringLiteral("--json")}).outBytes,
              documentOf(emptyBook));
@@ -602,6 +616,36 @@ void CliTest::start_saysWhyInChinese() {
         QVERIFY2(err.contains(QStringLiteral("最近一份完好的备份是 ")), qPrintable(err));
         QCOMPARE(bytesOfFile(folder.backupPath()), goodBackup);
     }
+}
+
+void CliTest::terminal_showsControlsInsteadOfObeyingThem() {
+    // A window title, a cleared screen, colour, a carriage return, a C1 introducer, text turned
+    // around and a line break, in the goods and in the answer's progress and result code.
+    const QString controls = QStringLiteral("\x1b]0;x\x07\x1b[2J\x1b[31m\r") + QChar(0x9b) + QChar(0x202e) +
+                             QChar(0x2028) + QStringLiteral("\n");
+    const QString shown = QStringLiteral(R"(\x1b]0;x\x07\x1b[2J\x1b[31m\x0d\x9b\u202e\u2028\x0a)");
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), controls);
+    m_stub.answer(QStringLiteral("/"), answerWith({{QStringLiteral("2026-12-08 08:00:00"),
+                                                    QStringLiteral(R"(\u001b]0;x\u0007\u001b[2J\u001b[31m\r)"
+                                                                   R"(\u009b\u202e\u2028\n)")}}));
+    // On a terminal the progress line clears itself with the program's own controls, and no others pass.
+    Ran ran =
+        run(folder,
+            {QStringLiteral("-qec"), QStringLiteral("'%1' query --all").arg(QStringLiteral(PARCELBOOK_CLI)),
+             QStringLiteral("/dev/null")},
+            {}, QStringLiteral("script"));
+    QString screen = ran.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QVERIFY2(screen.contains(QStringLiteral("\r\x1b[K查询 1/1 \\x1b]0;x\\x07")) &&
+                 screen.contains(QStringLiteral("3101234567890  圆通速递  ") + shown + u'\n') &&
+                 screen.contains(QStringLiteral("2026-12-08 08:00:00  ") + shown + u'\n'),
+             qPrintable(screen));
+    QVERIFY2(!screen.remove(QStringLiteral("\r\x1b[K")).contains(obeyedByTerminals), qPrintable(screen));
+    m_stub.answer(QStringLiteral("/"), codeAnswer("2\x1b[2J"));
+    ran = run(folder, {QStringLiteral("watch")});
+    QCOMPARE(ran.err, QStringLiteral("编号 1  ") + shown +
+                          QStringLiteral(R"(  查询服务返回了结果码 2\x1b[2J(结果码 2\x1b[2J))"
+                                         "\n"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

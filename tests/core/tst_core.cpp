@@ -1,8 +1,9 @@
 // The tracking number rule, the export's proposed file, the fixed-width GBK list export, the web Date
-// header reader and the Chinese reasons for library failures.
+// header reader, the Chinese reasons for library failures, and text made safe and short for a terminal.
 #include "net/WebTime.h"
 #include "text/ExportText.h"
 #include "text/FailureReason.h"
+#include "text/TerminalText.h"
 #include "text/TrackingNumber.h"
 
 #include <QDir>
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void readDateHeader();
     void failureReason_data();
     void failureReason();
+    void terminalText_data();
+    void terminalText();
 };
 
 void CoreTest::trackingNumber_data() {
@@ -432,6 +435,49 @@ void CoreTest::failureReason() {
         QCOMPARE(mailFailureReason(code, detail), reason);
         break;
     }
+}
+
+void CoreTest::terminalText_data() {
+    // What a terminal is given of a text, and the same in a cell of 10 columns (a Chinese character or
+    // an emoji takes two, a combining mark none).
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("inCell");
+    const auto c = [](char16_t u) {
+        return QString(QChar(u));
+    };
+    const QString kept = c(0x7e) + c(0xa0) + c(0x2027) + c(0x202f) + c(0x206a) + QStringLiteral("C:\\x1b");
+    QTest::newRow("progress") << QStringLiteral("【杭州市】到达📦") << QStringLiteral("【杭州市】到达📦")
+                              << QStringLiteral("【杭州市…");
+    QTest::newRow("fits") << QStringLiteral("ab📦📦📦e\u0301") << QStringLiteral("ab📦📦📦e\u0301")
+                          << QStringLiteral("ab📦📦📦e\u0301");
+    QTest::newRow("title") << QStringLiteral("\x1b]0;x\x07") << QStringLiteral("\\x1b]0;x\\x07")
+                           << QStringLiteral("\\x1b]0;x\\…");
+    QTest::newRow("lines") << QStringLiteral("a\rb\n\t") << QStringLiteral("a\\x0db\\x0a\\x09")
+                           << QStringLiteral("a\\x0db\\x0…");
+    QTest::newRow("nul DEL C1") << c(0) + c(0x7f) + c(0x9b) << QStringLiteral("\\x00\\x7f\\x9b")
+                                << QStringLiteral("\\x00\\x7f\\…");
+    QTest::newRow("bidi") << c(0x202e) + c(0x2066) + c(0x061c) << QStringLiteral("\\u202e\\u2066\\u061c")
+                          << QStringLiteral("\\u202e\\u2…");
+    QTest::newRow("separators") << c(0x2028) + c(0x2029) << QStringLiteral("\\u2028\\u2029")
+                                << QStringLiteral("\\u2028\\u2…");
+    QTest::newRow("neighbours") << kept << kept << kept.first(9) + QStringLiteral("…");
+}
+
+void CoreTest::terminalText() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, inCell);
+    QCOMPARE(terminalSafe(text), shown);
+    QCOMPARE(cutToColumns(shown, 10), inCell);
+    // The list's cells, read from the stored UTF-8 in one pass and not copied when nothing changes.
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray buffer;
+    int width = -1;
+    const QByteArrayView cell = tableCell(QByteArrayView(utf8), 10, buffer, width);
+    QCOMPARE(cell.toByteArray(), inCell.toUtf8());
+    QCOMPARE(width, terminalWidth(inCell));
+    QCOMPARE(cell.data() == utf8.constData(), text == inCell);
 }
 
 QTEST_GUILESS_MAIN(CoreTest)

@@ -1,12 +1,18 @@
 // The window for keyboard and assistive-technology users: where the focus lands, choosing a company
-// from the keyboard, the focused toolbar icon, and a name on every control a person can act on.
+// from the keyboard, the focused toolbar icon, a name on every control a person can act on, and
+// outside text shown as text in every widget.
+#include "overview/OverviewModel.h"
+#include "support/HttpStub.h"
 #include "support/WindowHarness.h"
 #include "widgets/Page.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
+#include <QTextDocument>
 
 using harness::Harness;
 
@@ -66,6 +72,34 @@ void collectNameless(QAccessibleInterface *node, QStringList &nameless, int &che
     }
 }
 
+// Widgets that would render `markup`, found by `trace` (which escaping keeps): a label not plain by rule
+// (Qt's guess reads the first line only), or a tooltip that Qt reads as markup and that does not say it.
+QStringList obeyedMarkup(const QString &markup, const QString &trace) {
+    QStringList obeyed;
+    for (QWidget *widget : QApplication::allWidgets()) {
+        const auto *label = qobject_cast<const QLabel *>(widget);
+        if (label && label->text().contains(trace) && label->textFormat() != Qt::PlainText) {
+            obeyed.append(widget->objectName());
+        }
+        QStringList tips{widget->toolTip()};
+        const auto *view = qobject_cast<const QAbstractItemView *>(widget);
+        const QAbstractItemModel *model = view ? view->model() : nullptr;
+        for (int row = 0; model && row < model->rowCount(); ++row) {
+            for (int column = 0; column < model->columnCount(); ++column) {
+                tips.append(model->index(row, column).data(Qt::ToolTipRole).toString());
+            }
+        }
+        for (const QString &tip : std::as_const(tips)) {
+            QTextDocument shown;
+            shown.setHtml(tip);
+            if (tip.contains(trace) && Qt::mightBeRichText(tip) && !shown.toPlainText().contains(markup)) {
+                obeyed.append(widget->objectName() + QStringLiteral(" tooltip"));
+            }
+        }
+    }
+    return obeyed;
+}
+
 } // namespace
 
 class AccessTest final : public QObject {
@@ -75,6 +109,7 @@ private Q_SLOTS:
     void initTestCase();
     void everyControlHasAName_andTheCaptionButtonsArePressable();
     void keyboard_focusDirectoryAndToolbar();
+    void hostileAnswer_noWidgetRendersMarkup();
 };
 
 void AccessTest::initTestCase() {
@@ -188,6 +223,35 @@ void AccessTest::keyboard_focusDirectoryAndToolbar() {
     QTest::keyClick(minimise, Qt::Key_Space);
     QVERIFY(h.window->isMinimized());
     QCOMPARE(h.fake.desktop.quits, 0);
+}
+
+void AccessTest::hostileAnswer_noWidgetRendersMarkup() {
+    HttpStub stub;
+    QVERIFY(stub.listen());
+    qputenv("PARCELBOOK_TRACKING_URL", stub.baseUrl().toUtf8());
+    const auto restore = qScopeGuard([] { qputenv("PARCELBOOK_TRACKING_URL", "http://127.0.0.1:9"); });
+    // A heading, a live link and a local image, in the goods and in what the service answers.
+    const QString markup =
+        QStringLiteral("<h1>大</h1><a href=http://127.0.0.1:9/>链接</a><img src=/etc/hosts>");
+    stub.answer(QStringLiteral("/"), harness::answerWith({{QStringLiteral("2026-12-08 08:00:00"), markup}}));
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), markup);
+    h.openReady();
+    h.pick(0);
+    TRY_COMPARE(h.list()->topLevelItemCount(), 1);
+    // The overview's tooltip holds the newest progress, the services dialog's verdict the answer's code.
+    h.key(Qt::Key_F2);
+    const QAbstractItemModel *overview = h.child<QTableView>(QStringLiteral("overviewTable"))->model();
+    TRY_COMPARE(overview->index(0, OverviewModel::Newest).data().toString(), markup);
+    stub.answer(QStringLiteral("/"), harness::codeAnswer("9<img src=/etc/hosts>"));
+    h.key(Qt::Key_F9);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("servicesButton")), Qt::LeftButton);
+    h.child<QLineEdit>(QStringLiteral("trackingAddress"))->setText(stub.baseUrl());
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("testButton")), Qt::LeftButton);
+    TRY_VERIFY(h.child<QLabel>(QStringLiteral("testVerdict"))->text().contains(QStringLiteral("<img")));
+    const QStringList obeyed =
+        obeyedMarkup(QStringLiteral("<img src=/etc/hosts>"), QStringLiteral("/etc/hosts"));
+    QVERIFY2(obeyed.isEmpty(), qPrintable(QStringLiteral("markup obeyed in: ") + obeyed.join(u", ")));
 }
 
 QTEST_MAIN(AccessTest)

@@ -1,0 +1,179 @@
+// Widths, escapes, cuts and tables for text printed on a terminal.
+#include "text/TerminalText.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+bool isWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// Columns one character takes: none for a combining mark, two for a wide one.
+int columnsOf(char32_t c) {
+    if (c < 0x300) {
+        return 1;
+    }
+    // The common ideographs, asked first: no mark among them, and the category lookup costs a call.
+    if (c >= 0x4E00 && c <= 0x9FFF) {
+        return 2;
+    }
+    const QChar::Category category = QChar::category(c);
+    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
+        return 0;
+    }
+    return isWide(c) ? 2 : 1;
+}
+
+// The code point that starts at byte i of valid UTF-8 (the caller's promise); i moves past it.
+char32_t nextCodePoint(QByteArrayView utf8, qsizetype &i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t c = lead & (0x3F >> following);
+    for (int k = 1; k <= following; ++k) {
+        c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    i += following + 1;
+    return c;
+}
+
+// What a terminal acts on rather than shows: a colour, a title, a cleared screen, a line moved, or
+// text turned around.
+bool actedOnByTerminals(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// The lead bytes of such characters in UTF-8: the controls below 0x20, DEL, and those of U+0080 to
+// U+00BF, U+0600 to U+063F and U+2000 to U+2FFF.
+constexpr std::array<bool, 256> mayStartActedOn = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t byte = 0; byte < 0x20; ++byte) {
+        table[byte] = true;
+    }
+    table[0x7F] = table[0xC2] = table[0xD8] = table[0xE2] = true;
+    return table;
+}();
+
+constexpr char ellipsisUtf8[] = "\xE2\x80\xA6";
+
+} // namespace
+
+int terminalWidth(const QString &text) {
+    int width = 0;
+    for (const char32_t c : text.toUcs4()) {
+        width += columnsOf(c);
+    }
+    return width;
+}
+
+int terminalWidth(QByteArrayView utf8) {
+    int width = 0;
+    for (qsizetype i = 0; i < utf8.size();) {
+        width += columnsOf(nextCodePoint(utf8, i));
+    }
+    return width;
+}
+
+QString terminalSafe(const QString &text) {
+    const auto acted = [](QChar c) {
+        return actedOnByTerminals(c.unicode());
+    };
+    if (std::none_of(text.cbegin(), text.cend(), acted)) {
+        return text;
+    }
+    QString shown;
+    shown.reserve(text.size() + 16);
+    // Every character written out lies in the first plane, so UTF-16 units can be read one by one.
+    for (const QChar c : text) {
+        if (!acted(c)) {
+            shown.append(c);
+        } else if (c.unicode() < 0x100) {
+            shown.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+        } else {
+            shown.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+        }
+    }
+    return shown;
+}
+
+QString cutToColumns(const QString &text, int columns) {
+    if (terminalWidth(text) <= columns) {
+        return text;
+    }
+    QString cut;
+    int width = 0;
+    for (const char32_t c : text.toUcs4()) {
+        width += columnsOf(c);
+        if (width > columns - 1) {
+            break;
+        }
+        cut.append(QString::fromUcs4(&c, 1));
+    }
+    return cut + QChar(0x2026);
+}
+
+QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width) {
+    // One pass: measured as it is read, cut where it stops fitting, written out only when it must.
+    width = 0;
+    qsizetype fits = 0;
+    int fitsWidth = 0;
+    for (qsizetype i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const char32_t c = nextCodePoint(utf8, i);
+        if (mayStartActedOn[lead] && actedOnByTerminals(c)) {
+            const QString cell = cutToColumns(terminalSafe(QString::fromUtf8(utf8)), columns);
+            width = terminalWidth(cell);
+            shown = cell.toUtf8();
+            return shown;
+        }
+        width += columnsOf(c);
+        if (width > columns) {
+            width = fitsWidth + 1;
+            shown = utf8.first(fits).toByteArray() + ellipsisUtf8;
+            return shown;
+        }
+        if (width < columns) {
+            fits = i;
+            fitsWidth = width;
+        }
+    }
+    return utf8;
+}
+
+QString alignedTable(const QList<QStringList> &rows) {
+    QList<QStringList> shown;
+    shown.reserve(rows.size());
+    QList<int> widths;
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const QString cell = terminalSafe(row[i]);
+            cells.append(i + 1 < row.size() ? cutToColumns(cell, widestTableCell) : cell);
+            if (widths.size() <= i) {
+                widths.append(0);
+            }
+            widths[i] = std::max(widths[i], terminalWidth(cells.last()));
+        }
+        shown.append(cells);
+    }
+    QString text;
+    for (const QStringList &row : shown) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) {
+                line += QString(widths[i] - terminalWidth(row[i]) + 2, QLatin1Char(' '));
+            }
+        }
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}

@@ -1,0 +1,31 @@
+// Text as a terminal shows it: its width in columns, outside text made visible instead of obeyed,
+// long cells cut, and rows lined up into a table.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The widest a padded table cell gets: one long goods text would otherwise pad every row to its width.
+inline constexpr int widestTableCell = 40;
+
+// Display width in a terminal: Chinese characters (and other wide ones) take two columns.
+int terminalWidth(const QString &text);
+// The same of valid UTF-8, read where it lies.
+int terminalWidth(QByteArrayView utf8);
+
+// The text with every character a terminal would act on written out instead: C0 and C1 controls and
+// DEL as \x1b, the bidirectional marks and the line and paragraph separators as \u202e. Everything
+// else, the backslash included, stays as it is.
+QString terminalSafe(const QString &text);
+// The text cut to at most `columns` columns, its end marked with "…" when something was cut.
+QString cutToColumns(const QString &text, int columns);
+// Valid UTF-8 as a table cell shows it, terminal-safe and cut to `columns`, with the columns it takes
+// in `width`: the text itself when it stays as it is, else `shown` filled.
+QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width);
+
+// Rows as columns padded to their widest cell, two spaces apart, one line per row. Every cell is made
+// terminal-safe, and a padded cell wider than widestTableCell is cut; the last cell of a row is kept whole.
+QString alignedTable(const QList<QStringList> &rows);
