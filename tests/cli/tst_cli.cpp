@@ -168,6 +168,16 @@ void CliTest::list_tableAndJson() {
     stalled.kill();
     stalled.waitForFinished();
 
+    // Output that cannot be written (a full disk) is said, not taken for done.
+    QProcess full;
+    full.setProcessEnvironment(stalled.processEnvironment());
+    full.setStandardOutputFile(QStringLiteral("/dev/full"));
+    full.start(QStringLiteral(PARCELBOOK_CLI), {QStringLiteral("list")});
+    QVERIFY(full.waitForFinished(30000));
+    QCOMPARE(full.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(full.readAllStandardError()),
+             QStringLiteral("快递列表没有全部写出:磁盘已满\n"));
+
     // Usage and an unusable book have codes of their own.
     QCOMPARE(run(folder, {QStringLiteral("list"), QStringLiteral("x")}).code, 2);
     QCOMPARE(run(folder, {QStringLiteral("lsit")}).code, 2);

@@ -40,9 +40,11 @@ struct Settings {
     std::string report;
 };
 
+// Read once and never destroyed: the report at exit still needs it after the statics have gone.
 const Settings &settings() {
-    static const Settings read = [] {
-        Settings s;
+    static const Settings &read = *[] {
+        auto *made = new Settings;
+        Settings &s = *made;
         if (const char *calls = std::getenv("PARCELBOOK_FAULT_CALLS")) {
             const std::string list = std::string(",") + calls + ",";
             const std::pair<const char *, Kind> names[] = {
@@ -71,7 +73,7 @@ const Settings &settings() {
         if (const char *report = std::getenv("PARCELBOOK_FAULT_REPORT")) {
             s.report = report;
         }
-        return s;
+        return made;
     }();
     return read;
 }
