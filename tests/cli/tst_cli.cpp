@@ -147,16 +147,19 @@ void CliTest::list_tableAndJson() {
     // query meanwhile stores its count at once.
     TempProgramFolder bigBook;
     bigBook.addManyParcels();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), bigBook.path());
     QProcess stalled;
-    stalled.setProcessEnvironment([&] {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), bigBook.path());
-        return environment;
-    }());
-    stalled.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("\"$0\" list | sleep 60"),
-                                              QStringLiteral(PARCELBOOK_CLI)});
-    QVERIFY(stalled.waitForStarted());
-    QTest::qWait(500);
+    QProcess reader;
+    stalled.setProcessEnvironment(environment);
+    stalled.setStandardOutputProcess(&reader);
+    // The reader takes the first byte, says so and reads no more: the listing has begun and soon
+    // fills the pipe.
+    reader.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("head -c 1 >/dev/null; echo begun; exec sleep 60")});
+    stalled.start(QStringLiteral(PARCELBOOK_CLI), {QStringLiteral("list")});
+    QVERIFY(stalled.waitForStarted() && reader.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(reader.canReadLine(), 20000);
     m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
     QElapsedTimer took;
     took.start();
@@ -164,13 +167,16 @@ void CliTest::list_tableAndJson() {
     QCOMPARE(ran.code, 0);
     QVERIFY2(took.elapsed() < 4000, qPrintable(QString::number(took.elapsed())));
     QCOMPARE(storedCount(bigBook, QStringLiteral("0")), QString::number(inTransit().size()));
-    QVERIFY(stalled.state() == QProcess::Running);
+    // The listing was still waiting for its reader all along.
+    QCOMPARE(stalled.state(), QProcess::Running);
     stalled.kill();
+    reader.kill();
     stalled.waitForFinished();
+    reader.waitForFinished();
 
     // Output that cannot be written (a full disk) is said, not taken for done.
     QProcess full;
-    full.setProcessEnvironment(stalled.processEnvironment());
+    full.setProcessEnvironment(environment);
     full.setStandardOutputFile(QStringLiteral("/dev/full"));
     full.start(QStringLiteral(PARCELBOOK_CLI), {QStringLiteral("list")});
     QVERIFY(full.waitForFinished(30000));
