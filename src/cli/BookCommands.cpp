@@ -15,6 +15,7 @@
 #include "store/SettingsStore.h"
 #include "store/StoreError.h"
 #include "text/ExportText.h"
+#include "text/FailureReason.h"
 #include "text/NumberText.h"
 #include "text/SafeWrite.h"
 #include "text/TerminalText.h"
@@ -30,6 +31,7 @@
 #include <QJsonObject>
 #include <QTimer>
 
+#include <cerrno>
 #include <memory>
 #include <optional>
 
@@ -174,10 +176,26 @@ public:
         QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, [&context](const QString &text) {
             context.err(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
         });
+        QObject::connect(&m_alerts, &ProgressAlerts::mailEnded, &m_alerts,
+                         [this](bool sent) { m_mailFailed = m_mailFailed || !sent; });
     }
     ~CommandRoad() {
-        // New progress is not left unmailed when the command ends.
+        // New progress is not left unmailed when the command ends, whatever ended it.
+        if (!m_mailSettled) {
+            m_alerts.waitForMailInFlight();
+        }
+    }
+
+    // Waits for the mails still being sent; false when one was not sent (said on the error stream).
+    bool mailsSent() {
+        m_mailSettled = true;
         m_alerts.waitForMailInFlight();
+        if (m_alerts.mailInFlight()) {
+            // Cut off when the command ends: nobody can say it arrived.
+            m_context.err(QStringLiteral("最新信息发送失败!错误原因邮件服务器没有及时应答\n"));
+            return false;
+        }
+        return !m_mailFailed;
     }
 
     // Queries the parcel through the tracker and waits for the query to end.
@@ -219,7 +237,7 @@ public:
         WatchSummary summary;
         QEventLoop loop;
         QObject::connect(&pass, &WatchPass::parcelChecked, &loop, [&](const QueryOutcome &outcome) {
-            summary.newProgress += outcome.update == tracking::UpdateState::NewProgress ? 1 : 0;
+            summary.newProgress += outcome.storedNewProgress() ? 1 : 0;
             checked(outcome);
         });
         QObject::connect(&pass, &WatchPass::bookFailed, &loop, [&](const QString &reason) {
@@ -249,6 +267,9 @@ private:
     WebClient m_web;
     ProgressAlerts m_alerts;
     ParcelTracker m_tracker;
+    bool m_mailFailed = false;
+    // mailsSent() has waited for the mail already; the end of the command need not wait again.
+    bool m_mailSettled = false;
 };
 
 QString outcomeText(const QueryOutcome &outcome) {
@@ -263,7 +284,9 @@ QString outcomeText(const QueryOutcome &outcome) {
     }
     text += QStringLiteral("状态:%1  在途时间:%2  %3\n")
                 .arg(tracking::statusWord(outcome.report.status), terminalSafe(outcome.report.transitText),
-                     tracking::updateWord(outcome.update));
+                     outcome.storeFailed && outcome.update == tracking::UpdateState::NewProgress
+                         ? QStringLiteral("新进展未能记下")
+                         : tracking::updateWord(outcome.update));
     if (outcome.stalledDays) {
         text += tracking::stalledAdvice(*outcome.stalledDays) + QLatin1Char('\n');
     }
@@ -279,13 +302,13 @@ QJsonObject outcomeJson(const QueryOutcome &outcome) {
                        {QStringLiteral("number"), outcome.parcel.number},
                        {QStringLiteral("company"), outcome.parcel.company},
                        {QStringLiteral("goods"), outcome.parcel.goods},
-                       {QStringLiteral("succeeded"), outcome.succeeded()},
+                       {QStringLiteral("succeeded"), !outcome.failed()},
                        {QStringLiteral("code"), outcome.code},
                        {QStringLiteral("message"), outcome.message}};
     if (outcome.succeeded() && !outcome.report.entries.isEmpty()) {
         object.insert(QStringLiteral("status"), tracking::statusWord(outcome.report.status));
         object.insert(QStringLiteral("transit"), outcome.report.transitText);
-        object.insert(QStringLiteral("newProgress"), outcome.update == tracking::UpdateState::NewProgress);
+        object.insert(QStringLiteral("newProgress"), outcome.storedNewProgress());
         object.insert(QStringLiteral("stalledDays"),
                       outcome.stalledDays ? QJsonValue(*outcome.stalledDays) : QJsonValue(QJsonValue::Null));
     }
@@ -311,12 +334,25 @@ int listParcels(const CommandContext &context, bool json) {
         return ExitCode::BookUnusable;
     }
     const QString path = context.places.book + schema::databaseFile();
+    std::optional<Database> db;
     try {
-        Database db = Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile);
-        // A closed pipe ends the listing; there is nobody left to tell.
-        writeParcelList(db, json, context.outBytes);
+        db = Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile);
     } catch (const StoreError &error) {
-        context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, error.description()));
+        context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, error.reason()));
+        return ExitCode::BookUnusable;
+    }
+    try {
+        if (!writeParcelList(*db, json, context.outBytes)) {
+            const int failure = errno;
+            // A reader that went away (`| head`) has heard all it wanted; anyone else is told.
+            if (failure != EPIPE) {
+                context.err(QStringLiteral("快递列表没有全部写出:%1\n")
+                                .arg(fileFailureReason(failure, FileAccess::Write)));
+            }
+            return ExitCode::ServiceSaidOtherwise;
+        }
+    } catch (const StoreError &error) {
+        context.err(QStringLiteral("读取快递列表 %1 出错:%2\n").arg(path, error.reason()));
         return ExitCode::BookUnusable;
     }
     return ExitCode::Success;
@@ -340,11 +376,21 @@ int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
             return ExitCode::Usage;
         }
         CommandRoad road(context, db);
-        return work(road, chosen);
+        const int result = work(road, chosen);
+        // Done means mailed too: a mail that did not go out fails a command that otherwise succeeded.
+        return road.mailsSent() || result != ExitCode::Success ? result : ExitCode::ServiceSaidOtherwise;
     } catch (const StoreError &error) {
-        context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.description()));
+        context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.reason()));
         return ExitCode::BookUnusable;
     }
+}
+
+// The parcel's answer came, but the book did not keep it: said with the reason; the exit code of a
+// book that cannot be written.
+int storeFailure(const CommandContext &context, const QueryOutcome &outcome, bool counting) {
+    context.err((counting ? QStringLiteral("\r\033[K") : QString()) + describe(outcome.parcel) +
+                QLatin1Char('\n') + outcome.message + QLatin1Char('\n'));
+    return ExitCode::BookUnusable;
 }
 
 // Without a tracking service nothing can be asked: said on the error stream before the book is locked.
@@ -379,9 +425,12 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
             const QueryOutcome outcome = road.query(chosen[i]);
             // A failure is said on the error stream in either form (below the cleared progress
             // line), so a script that drops the results still hears of it; the JSON keeps it too.
+            // A book that failed to keep an answer outweighs a service that gave none.
             if (!outcome.succeeded()) {
-                result = ExitCode::ServiceSaidOtherwise;
+                result = result == ExitCode::Success ? int(ExitCode::ServiceSaidOtherwise) : result;
                 context.err((counting ? QStringLiteral("\r\033[K") : QString()) + outcomeText(outcome));
+            } else if (outcome.storeFailed) {
+                result = storeFailure(context, outcome, counting);
             }
             if (json) {
                 array.append(outcomeJson(outcome));
@@ -414,6 +463,11 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
     if (trackingServiceMissing(context)) {
         return ExitCode::ServiceSaidOtherwise;
     }
+    // The progress is exported even when the book failed to keep it: what was asked for is done, and
+    // the failure is said.
+    const auto exported = [&context](const QueryOutcome &outcome) {
+        return outcome.storeFailed ? storeFailure(context, outcome, false) : int(ExitCode::Success);
+    };
     return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
         const QueryOutcome outcome = road.query(chosen.first());
         if (!outcome.succeeded()) {
@@ -433,7 +487,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
                                 : QStringLiteral("数据导出失败!错误原因:无法写入标准输出\n"));
                 return int(ExitCode::ServiceSaidOtherwise);
             }
-            return int(ExitCode::Success);
+            return exported(outcome);
         }
         const ExportResult written = ExportListViewContent(rows, file, existing);
         if (written.outcome != ExportResult::Written) {
@@ -441,7 +495,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             return int(ExitCode::ServiceSaidOtherwise);
         }
         context.out(QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));
-        return int(ExitCode::Success);
+        return exported(outcome);
     });
 }
 
@@ -450,12 +504,16 @@ int watchParcels(const CommandContext &context) {
         return ExitCode::ServiceSaidOtherwise;
     }
     return onChosenParcels(context, ParcelChoice{}, [&](CommandRoad &road, const QList<ParcelRow> &) {
+        bool storeFailed = false;
         const CommandRoad::WatchSummary summary = road.watch([&](const QueryOutcome &outcome) {
             if (!outcome.failed()) {
                 return;
             }
-            const QString code =
-                outcome.code.isEmpty() ? QString() : QStringLiteral("(结果码 %1)").arg(outcome.code);
+            storeFailed = storeFailed || outcome.storeFailed;
+            // The service's code only where the service refused; a book that failed has its own words.
+            const QString code = outcome.code.isEmpty() || outcome.storeFailed
+                                     ? QString()
+                                     : QStringLiteral("(结果码 %1)").arg(outcome.code);
             context.err(QStringLiteral("编号 %1  %2  %3%4\n")
                             .arg(outcome.parcel.id.value())
                             .arg(terminalSafe(outcome.parcel.goods), terminalSafe(outcome.message),
@@ -468,7 +526,7 @@ int watchParcels(const CommandContext &context) {
                         .arg(summary.checked)
                         .arg(summary.newProgress)
                         .arg(summary.failed));
-        if (summary.bookFailed) {
+        if (summary.bookFailed || storeFailed) {
             return int(ExitCode::BookUnusable);
         }
         return int(summary.failed > 0 || summary.quotaUsedUp ? ExitCode::ServiceSaidOtherwise

@@ -8,13 +8,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 
 namespace {
 
 constexpr qsizetype chunkBytes = 64 * 1024;
 constexpr int columnCount = 5;
+// Parcels read by one statement: a few milliseconds of reading at most.
+constexpr int pageRows = 512;
 
 // Collects the output and hands it on a chunk at a time.
 class ChunkedWriter final {
@@ -89,58 +93,114 @@ private:
     std::array<int, columnCount> m_widths{};
 };
 
-Statement everyParcel(Database &db) {
-    return db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
+using Cells = std::array<QByteArrayView, columnCount>;
+using Widths = std::array<int, columnCount>;
+
+// Some parcels in id order, their cells copied out of the statement: each page is its own short read,
+// over before any of it is written, so output that stalls (a pager nobody scrolls) holds no lock and
+// never keeps the window or a command from storing progress.
+class ParcelPage final {
+public:
+    // The parcels after `after`, up to pageRows of them or about a chunk of bytes; false when none.
+    bool readAfter(Database &db, std::int64_t after, ListedRow::Texts texts) {
+        m_bytes.resize(0);
+        m_ends.resize(0);
+        m_widths.resize(0);
+        Statement query = db.prepare(QStringLiteral(
+            "SELECT id, number, company, goods, num FROM parcelbook WHERE id > ? ORDER BY id LIMIT ?"));
+        query.bind(1, after).bind(2, std::int64_t(pageRows));
+        ListedRow row(texts);
+        while (m_bytes.size() < chunkBytes && query.next()) {
+            row.read(query);
+            for (int column = 0; column < columnCount; ++column) {
+                m_bytes.append(row.cell(column));
+                m_ends.append(m_bytes.size());
+                m_widths.append(row.width(column));
+            }
+            m_lastId = query.integer(0);
+        }
+        return !m_ends.isEmpty();
+    }
+    qsizetype size() const { return m_ends.size() / columnCount; }
+    Cells row(qsizetype index) const {
+        Cells cells;
+        for (int column = 0; column < columnCount; ++column) {
+            const qsizetype end = m_ends[index * columnCount + column];
+            const qsizetype start = index == 0 && column == 0 ? 0 : m_ends[index * columnCount + column - 1];
+            cells[column] = QByteArrayView(m_bytes).sliced(start, end - start);
+        }
+        return cells;
+    }
+    Widths widths(qsizetype index) const {
+        Widths widths;
+        std::copy_n(m_widths.cbegin() + index * columnCount, columnCount, widths.begin());
+        return widths;
+    }
+    std::int64_t lastId() const { return m_lastId; }
+
+private:
+    QByteArray m_bytes;
+    // Where each cell ends in m_bytes, row after row.
+    QList<qsizetype> m_ends;
+    // The columns each cell takes on a terminal, in the same order.
+    QList<int> m_widths;
+    std::int64_t m_lastId = 0;
+};
+
+// Hands every parcel's cells and their widths to `each` in id order; false as soon as `each` is.
+template <typename Each> bool forEachParcel(Database &db, ListedRow::Texts texts, const Each &each) {
+    ParcelPage page;
+    std::int64_t after = std::numeric_limits<std::int64_t>::min();
+    while (page.readAfter(db, after, texts)) {
+        for (qsizetype i = 0; i < page.size(); ++i) {
+            if (!each(page.row(i), page.widths(i))) {
+                return false;
+            }
+        }
+        after = page.lastId();
+    }
+    return true;
 }
 
 // The lines under the widths measured; false when the output failed.
 bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCount> &widths,
-                const std::array<QByteArrayView, columnCount> &header) {
-    const auto line = [&](const auto &cellOf, const auto &widthOf) {
+                const Cells &header) {
+    const auto line = [&](const Cells &cells, const Widths &cellWidths) {
         for (int column = 0; column < columnCount; ++column) {
-            out.append(cellOf(column));
+            out.append(cells[column]);
             if (column + 1 < columnCount) {
-                out.spaces(widths[column] - widthOf(column) + 2);
+                // A parcel stored since the widths were measured may be wider; it still gets its gap.
+                out.spaces(std::max(widths[column] - cellWidths[column], 0) + 2);
             }
         }
         out.append("\n");
     };
-    line([&](int column) { return header[column]; },
-         [&](int column) { return terminalWidth(header[column]); });
-    ListedRow row(ListedRow::Texts::ForTerminal);
-    Statement query = everyParcel(db);
-    while (query.next()) {
-        row.read(query);
-        line([&](int column) { return row.cell(column); }, [&](int column) { return row.width(column); });
-        if (!out.rowDone()) {
-            return false;
-        }
+    Widths headerWidths{};
+    for (int column = 0; column < columnCount; ++column) {
+        headerWidths[column] = terminalWidth(header[column]);
     }
-    return out.flush();
+    line(header, headerWidths);
+    return forEachParcel(db, ListedRow::Texts::ForTerminal,
+                         [&](const Cells &cells, const Widths &cellWidths) {
+                             line(cells, cellWidths);
+                             return out.rowDone();
+                         }) &&
+           out.flush();
 }
 
 bool writeTable(Database &db, ChunkedWriter &out) {
-    const std::array<QByteArrayView, columnCount> header = {"编号", "单号", "快递公司", "物品", "进度条数"};
+    const Cells header = {"编号", "单号", "快递公司", "物品", "进度条数"};
     std::array<int, columnCount> widths{};
     for (int column = 0; column < columnCount; ++column) {
         widths[column] = terminalWidth(header[column]);
     }
-    // Both passes read in one transaction, so a write from the window between them cannot leave a
-    // line wider than its column.
-    db.exec(QStringLiteral("BEGIN"));
-    {
-        ListedRow row(ListedRow::Texts::ForTerminal);
-        Statement query = everyParcel(db);
-        while (query.next()) {
-            row.read(query);
-            for (int column = 0; column < columnCount; ++column) {
-                widths[column] = std::max(widths[column], row.width(column));
-            }
+    forEachParcel(db, ListedRow::Texts::ForTerminal, [&](const Cells &, const Widths &cellWidths) {
+        for (int column = 0; column < columnCount; ++column) {
+            widths[column] = std::max(widths[column], cellWidths[column]);
         }
-    }
-    const bool written = writeLines(db, out, widths, header);
-    db.exec(QStringLiteral("COMMIT"));
-    return written;
+        return true;
+    });
+    return writeLines(db, out, widths, header);
 }
 
 // A JSON string, escaped as Qt's document writer escapes it: the quote, the backslash and control
@@ -191,27 +251,25 @@ void appendJsonString(ChunkedWriter &out, QByteArrayView utf8) {
 // The layout of QJsonDocument's indented text, keys in its (sorted) order.
 bool writeJson(Database &db, ChunkedWriter &out) {
     out.append("[\n");
-    ListedRow row(ListedRow::Texts::Exact);
     bool first = true;
-    Statement query = everyParcel(db);
-    while (query.next()) {
-        row.read(query);
+    const bool written = forEachParcel(db, ListedRow::Texts::Exact, [&](const Cells &cells, const Widths &) {
         out.append(first ? "    {\n" : ",\n    {\n");
         first = false;
         out.append("        \"company\": ");
-        appendJsonString(out, row.cell(2));
+        appendJsonString(out, cells[2]);
         out.append(",\n        \"count\": ");
-        out.append(row.cell(4));
+        out.append(cells[4]);
         out.append(",\n        \"goods\": ");
-        appendJsonString(out, row.cell(3));
+        appendJsonString(out, cells[3]);
         out.append(",\n        \"id\": ");
-        out.append(row.cell(0));
+        out.append(cells[0]);
         out.append(",\n        \"number\": ");
-        appendJsonString(out, row.cell(1));
+        appendJsonString(out, cells[1]);
         out.append("\n    }");
-        if (!out.rowDone()) {
-            return false;
-        }
+        return out.rowDone();
+    });
+    if (!written) {
+        return false;
     }
     out.append(first ? "]\n" : "\n]\n");
     return out.flush();

@@ -9,6 +9,7 @@ class Database;
 
 // Writes every parcel in the order the parcels were added: a table whose columns line up in a
 // terminal (the book is read twice, once for the widths and once for the lines), or a JSON array of
-// objects. `write` gets the UTF-8 output in chunks of a bounded size, so a book of any size costs the
-// same memory; false from it stops the listing and is returned. Throws StoreError.
+// objects. The book is read a page at a time, each page its own short read, so no lock is held while
+// the output waits. `write` gets the UTF-8 output in chunks of a bounded size, so a book of any size
+// costs the same memory; false from it stops the listing and is returned. Throws StoreError.
 bool writeParcelList(Database &db, bool json, const std::function<bool(const QByteArray &)> &write);

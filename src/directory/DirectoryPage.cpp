@@ -113,7 +113,7 @@ void DirectoryPage::searchChanged(const QString &text) {
     try {
         showRows(m_couriers.byNameContaining(text.trimmed()));
     } catch (const StoreError &error) {
-        m_feedback.inform(error.description());
+        m_feedback.inform(error.failureText(QStringLiteral("快递公司查找")));
     }
 }
 

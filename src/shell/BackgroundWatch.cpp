@@ -30,8 +30,7 @@ void BackgroundWatch::schedule(bool on, int minutes) {
 void BackgroundWatch::parcelChecked(const QueryOutcome &outcome) {
     const std::optional<TrackedParcel> &current = m_tracker.current();
     // The view of the parcel on screen is redrawn only when it moved, and never over a query of its own.
-    if (outcome.succeeded() && outcome.update == tracking::UpdateState::NewProgress && current &&
-        current->id == outcome.parcel.id && !m_tracker.busy()) {
+    if (outcome.storedNewProgress() && current && current->id == outcome.parcel.id && !m_tracker.busy()) {
         m_tracker.queryCurrentParcel();
     }
 }

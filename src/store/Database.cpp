@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <utility>
 
@@ -21,8 +22,17 @@ StoreError engineFailure(sqlite3 *db, const QString &words = {}) {
     if (!db) {
         return StoreError(QStringLiteral("out of memory"), SQLITE_NOMEM, 0);
     }
-    return StoreError(words.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : words,
-                      sqlite3_extended_errcode(db), sqlite3_system_errno(db));
+    const int code = sqlite3_extended_errcode(db);
+    int systemError = sqlite3_system_errno(db);
+    // A journal the engine could not create is reported with the errno of its read-only retry, which
+    // would say the book is missing while it is there: the cause is then not known.
+    if ((code & 0xff) == SQLITE_CANTOPEN && systemError == ENOENT) {
+        const char *book = sqlite3_db_filename(db, "main");
+        if (book && *book && QFileInfo::exists(QString::fromUtf8(book))) {
+            systemError = 0;
+        }
+    }
+    return StoreError(words.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : words, code, systemError);
 }
 
 std::int64_t pragmaValue(Database &db, const QString &name) {

@@ -13,7 +13,10 @@ class Statement;
 
 class Database final {
 public:
-    // How long a statement waits for another connection's write before it gives up.
+    // How long a statement waits for another connection before it gives up: a read for a write being
+    // committed, a write for readers to finish. Past it the statement fails (SQLITE_BUSY) and the
+    // caller says so; nothing is dropped quietly. The readers of the book read in short steps (the
+    // listing a page at a time, the copies for one file copy), so a writer waits milliseconds.
     static constexpr int busyTimeoutMs = 5000;
 
     // Where a key derived for a file is remembered: in this process only (copies, checks), or also in

@@ -382,6 +382,10 @@ void ParcelTracker::parse() {
         m_current->storedCount = outcome.update == tracking::UpdateState::NewProgress
                                      ? std::optional<qint64>(outcome.report.rowCount())
                                      : m_current->storedCount;
+    } else {
+        // Whoever drives the query hears that the book did not keep it, and why.
+        outcome.storeFailed = true;
+        outcome.message = recorded.failure;
     }
     m_shownStatus = outcome.report.status;
     // A failed store has put its reason on the hint line; the advice would hide it.

@@ -72,6 +72,7 @@ void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking
         }
         Q_EMIT self->hint(result.sent ? QStringLiteral("快递有最新进展，已发送至邮箱!")
                                       : QStringLiteral("最新信息发送失败!错误原因") + result.error);
+        Q_EMIT self->mailEnded(result.sent);
         if (--self->m_inFlight == 0) {
             Q_EMIT self->allSent();
         }

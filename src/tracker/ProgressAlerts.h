@@ -45,6 +45,8 @@ public:
 Q_SIGNALS:
     // What the mail is doing, for the hint line (or the terminal).
     void hint(const QString &text);
+    // One mail has ended, sent or not (why is in the hint before it).
+    void mailEnded(bool sent);
     // The last submission in flight has ended, sent or not.
     void allSent();
 

@@ -27,4 +27,6 @@ struct QueryOutcome {
     bool succeeded() const { return kind == tracking::AnswerKind::Success; }
     // Anything short of an answer kept in the book.
     bool failed() const { return !succeeded() || storeFailed; }
+    // New progress the book now holds: only this is announced and counted as news.
+    bool storedNewProgress() const { return !failed() && update == tracking::UpdateState::NewProgress; }
 };

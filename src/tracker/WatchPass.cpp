@@ -49,8 +49,10 @@ bool WatchPass::start() {
     }
     m_running = true;
     sendWhileRoom();
+    // Nothing to ask (an empty book, every parcel signed for) ends the pass here, inside start(): the
+    // caller learns it from the false, not by waiting for a `finished` that has come already.
     finishWhenDone();
-    return true;
+    return m_running;
 }
 
 void WatchPass::sendWhileRoom() {
@@ -64,6 +66,8 @@ void WatchPass::sendWhileRoom() {
             // This parcel cannot be read now; the others may well be.
             QueryOutcome outcome;
             outcome.parcel.id = id;
+            // The book failed, not the service.
+            outcome.storeFailed = true;
             outcome.message = error.failureText(QStringLiteral("快递信息读取"));
             ++m_checked;
             ++m_failed;

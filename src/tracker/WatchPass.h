@@ -42,9 +42,10 @@ public:
     WatchPass(Collaborators collaborators, QObject *parent);
     ~WatchPass() override;
 
-    // Starts a pass over the parcels not signed for; false when one is running already, when no
-    // tracking service is set, or when the service said today's queries are used up (then `finished`
-    // follows at once with quotaUsedUp).
+    // Starts a pass over the parcels not signed for: true while it runs, `finished` then comes later.
+    // False when one is running already or no tracking service is set (nothing is emitted), or when
+    // the pass ended at once (`finished` has been emitted before start() returns): the service said
+    // today's queries are used up (quotaUsedUp), the book could not be read, or there was nothing to ask.
     bool start();
     bool running() const;
 

@@ -502,6 +502,21 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     r.query(unaddressed);
     QCOMPARE(r.storedNum(unaddressed), QStringLiteral("3"));
     QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
+
+    // A book that refuses the count: whoever drives the query hears it, and nothing is news.
+    r.switches.to = QStringLiteral("me@example.org");
+    const qsizetype alerts = r.alertsRaised();
+    const ParcelId refused = r.add(QStringLiteral("YT400"), QStringLiteral("围巾"));
+    r.db.exec(QStringLiteral(
+        "CREATE TRIGGER refuse_count BEFORE UPDATE ON parcelbook BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    r.query(refused);
+    const QueryOutcome &outcome = r.ended.last();
+    QVERIFY(outcome.storeFailed && outcome.failed() && !outcome.storedNewProgress());
+    QVERIFY2(outcome.message.startsWith(QStringLiteral("更新记录保存失败!错误原因")),
+             qPrintable(outcome.message));
+    QCOMPARE(r.hints.last(), outcome.message);
+    QCOMPARE(r.storedNum(refused), QStringLiteral("0"));
+    QCOMPARE(r.alertsRaised(), alerts);
 }
 
 void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {

@@ -122,6 +122,7 @@ private Q_SLOTS:
     void movedParcelsAlertFailuresAreSaidSignedAreSkipped();
     void usedUpQuotaEndsThePassForTheDay();
     void parcelDeletedDuringThePassStoresNothing();
+    void nothingToAskEndsInsideStart();
 
 private:
     HttpStub m_stub;
@@ -317,6 +318,19 @@ void WatchPassTest::parcelDeletedDuringThePassStoresNothing() {
         QVERIFY(!notification.summary.contains(QStringLiteral("物品2")));
     }
     QCOMPARE(r.fake.recordingMailer.sent.size(), 3);
+}
+
+void WatchPassTest::nothingToAskEndsInsideStart() {
+    // An empty book, then one whose only parcel is signed for: start() says the pass is over (a
+    // caller waiting for `finished` after a true would wait for ever), and `finished` came once.
+    Rig r(m_stub);
+    QVERIFY(!r.pass->start());
+    const ParcelId signedFor = r.add(QStringLiteral("YT1"), QStringLiteral("鞋子"), 6);
+    r.progress.record(signedFor, {QStringLiteral("已签收"), QString(), QString(), {}, false}, false);
+    QVERIFY(!r.pass->start());
+    QVERIFY(!r.pass->running());
+    QCOMPARE(r.finished, (QList<Rig::Finished>{{0, 0, false}, {0, 0, false}}));
+    QCOMPARE(m_stub.count(service), 0);
 }
 
 QTEST_GUILESS_MAIN(WatchPassTest)
