@@ -102,14 +102,28 @@ Database Database::create(const QString &path, const QString &key) {
 }
 
 Database::Database(Database &&other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)) {}
+    : m_db(std::exchange(other.m_db, nullptr))
+    , m_writesRefused(other.m_writesRefused.load()) {}
 
 Database &Database::operator=(Database &&other) noexcept {
     if (this != &other) {
         close();
         m_db = std::exchange(other.m_db, nullptr);
+        m_writesRefused = other.m_writesRefused.load();
     }
     return *this;
+}
+
+void Database::refuseWrites() {
+    m_writesRefused = true;
+}
+
+void Database::checkWriteAllowed(sqlite3_stmt *stmt) const {
+    // Transaction control counts as reading: a rollback after a refused write still runs.
+    if (m_writesRefused && !sqlite3_stmt_readonly(stmt)) {
+        sqlite3_finalize(stmt);
+        throw StoreError(QStringLiteral("快递列表已损坏,程序不再写入它"));
+    }
 }
 
 Database::~Database() {
@@ -133,6 +147,7 @@ Statement Database::prepare(const QString &sql) {
         SQLITE_OK) {
         throw engineFailure(m_db);
     }
+    checkWriteAllowed(stmt);
     return Statement(m_db, stmt);
 }
 
@@ -159,6 +174,21 @@ void Transaction::commit() {
 void Database::exec(const QString &sql) {
     if (!m_db) {
         throw StoreError(QStringLiteral("数据库未连接"));
+    }
+    if (m_writesRefused) {
+        // Each statement of the text is looked at before any of it runs.
+        const QByteArray text = sql.toUtf8();
+        const char *rest = text.constData();
+        while (rest && *rest) {
+            sqlite3_stmt *stmt = nullptr;
+            if (sqlite3_prepare_v2(m_db, rest, -1, &stmt, &rest) != SQLITE_OK) {
+                throw engineFailure(m_db);
+            }
+            if (stmt) {
+                checkWriteAllowed(stmt);
+                sqlite3_finalize(stmt);
+            }
+        }
     }
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
