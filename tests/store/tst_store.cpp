@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <future>
 #include <thread>
 
@@ -50,11 +51,15 @@ private Q_SLOTS:
     void databaseFile_holdsNoPlainText();
     void places_programFolderFirstUserFolderOtherwise();
     void bookFile_damagedBookNeverReplacesAGoodCopy();
+    void bookFile_troubledBookIsNeverWrittenAndCanBeRestored_data();
+    void bookFile_troubledBookIsNeverWrittenAndCanBeRestored();
     void bookFile_backupsFolderIsNeverFollowed_data();
     void bookFile_backupsFolderIsNeverFollowed();
     void bookFile_staleAndSurplusCopiesGo();
     void database_readersAndWritersWaitForEachOther();
     void database_remembersTheDerivedKeyBesideTheBook();
+    void derivedKeys_memoIsReadOnlyFromARegularFile_data();
+    void derivedKeys_memoIsReadOnlyFromARegularFile();
     void places_userFolderNeedsAnAbsoluteHome_data();
     void places_userFolderNeedsAnAbsoluteHome();
 };
@@ -530,11 +535,13 @@ void StoreTest::places_programFolderFirstUserFolderOtherwise() {
     QCOMPARE(places.modules, bin);
     QCOMPARE(programfolder::provideBook(places), QString());
     const QString book = user + schema::databaseFile();
-    QFile created(book);
-    QVERIFY(created.open(QIODevice::ReadOnly));
-    QFile template_(places.templateFile());
-    QVERIFY(template_.open(QIODevice::ReadOnly));
-    QCOMPARE(created.readAll(), template_.readAll());
+    // The delivered book with this program's tables already in it: its first start changes nothing.
+    {
+        Database created = Database::open(book, schema::databasePassword());
+        QVERIFY(ProgressStore::hasEveryTable(created));
+        Database deliveredBook = delivered.open();
+        QCOMPARE(CourierStore(created).all().size(), CourierStore(deliveredBook).all().size());
+    }
     struct stat info {};
     QCOMPARE(::stat(QFile::encodeName(book).constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0600u);
@@ -567,6 +574,31 @@ void StoreTest::places_programFolderFirstUserFolderOtherwise() {
     QCOMPARE(places.book, bin);
     QVERIFY(!places.bookFromTemplate);
 
+    // The book gone, its copies there: no empty book takes its place until the user asks for one,
+    // and then the old copies are set aside first, never replaced by the new book's.
+    const programfolder::Places installed{user, share, bin, true};
+    {
+        BookFile kept(user, QDate(2026, 12, 1));
+        QCOMPARE(kept.open(), BookFile::OpenResult::Opened);
+        QVERIFY(kept.keepCopies().clean());
+    }
+    QVERIFY(QFile::remove(book));
+    QVERIFY(programfolder::holdsCopiesOfTheBook(user));
+    QCOMPARE(programfolder::provideBook(installed), QString());
+    QVERIFY(!QFileInfo::exists(book));
+    const QByteArray oldBackup = [&] {
+        QFile file(user + schema::backupFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QCOMPARE(programfolder::startNewBook(installed, QDateTime(QDate(2026, 12, 2), QTime(9, 30))), QString());
+    const QString aside = user + QStringLiteral("/db/previous-2026-12-02-093000");
+    QFile setAside(aside + QStringLiteral("/parcelbook.mdb.bak"));
+    QVERIFY(setAside.open(QIODevice::ReadOnly));
+    QCOMPARE(setAside.readAll(), oldBackup);
+    QVERIFY(QFileInfo::exists(aside + QStringLiteral("/backups/parcelbook-2026-12-01.mdb")));
+    QVERIFY(!programfolder::holdsCopiesOfTheBook(user));
+    QVERIFY(QFileInfo::exists(book));
+
     // No delivered book to copy: the reason, and nothing half-made.
     const QString elsewhere = root.filePath(QStringLiteral("elsewhere"));
     places = programfolder::resolve(QString(), root.filePath(QStringLiteral("opt")), elsewhere);
@@ -586,7 +618,9 @@ QByteArray bytesOf(const QString &path) {
 CopyReport startOn(const TempProgramFolder &folder, QDate day) {
     BookFile book(folder.path(), day);
     if (book.open() != BookFile::OpenResult::Opened) {
-        return {QStringLiteral("not opened: ") + book.failure(), {}};
+        CopyReport failed;
+        failed.damage = QStringLiteral("not opened: ") + book.failure();
+        return failed;
     }
     return book.keepCopies();
 }
@@ -603,10 +637,12 @@ void StoreTest::bookFile_damagedBookNeverReplacesAGoodCopy() {
     QCOMPARE(bytesOf(firstDay), goodBackup);
 
     QVERIFY(folder.damageMiddle());
+    const QByteArray damaged = bytesOf(folder.databasePath());
 
     for (int day = 2; day <= 9; ++day) {
         const CopyReport report = startOn(folder, QDate(2026, 12, day));
         QVERIFY2(report.damage.contains(QStringLiteral("已损坏")), qPrintable(report.damage));
+        QVERIFY(report.restoreOffer.contains(report.goodCopy) && !report.goodCopy.isEmpty());
         // A good copy is named with the way back.
         QVERIFY2(report.damage.contains(folder.backupPath() + QStringLiteral(":")) ||
                      report.damage.contains(firstDay),
@@ -621,8 +657,99 @@ void StoreTest::bookFile_damagedBookNeverReplacesAGoodCopy() {
     QVERIFY(!clearing.keepGeneration(QStringLiteral("before-clear")));
     QVERIFY(clearing.failure().contains(QStringLiteral("已损坏")));
     QCOMPARE(QDir(generations).entryList(QDir::Files), QStringList{QFileInfo(firstDay).fileName()});
+    // Once the check has found it damaged, the connection writes nothing more; reads go on.
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+                             ParcelStore(clearing.database())
+                                 .add(QStringLiteral("圆通速递"), QStringLiteral("2"), QStringLiteral("新")));
+    clearing.close();
+    QCOMPARE(bytesOf(folder.databasePath()), damaged);
     Database restored = Database::open(firstDay, schema::databasePassword());
     QCOMPARE(restored.quickCheck(), QString());
+}
+
+void StoreTest::bookFile_troubledBookIsNeverWrittenAndCanBeRestored_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("damaged: found by the check") << "damaged" << true;
+    QTest::newRow("truncated: found at open") << "truncated" << false;
+    QTest::newRow("missing with its backup") << "missing" << false;
+    QTest::newRow("older layout") << "older" << true;
+    QTest::newRow("older layout, damaged") << "older damaged" << false;
+}
+
+void StoreTest::bookFile_troubledBookIsNeverWrittenAndCanBeRestored() {
+    QFETCH(QString, state);
+    QFETCH(bool, opens);
+    TempProgramFolder folder;
+    folder.addManyParcels();
+    const QString db = folder.path() + QStringLiteral("/db");
+    const auto beforeUpgrade = [&db] {
+        return QDir(db).entryList({QStringLiteral("parcelbook-*-before-upgrade-*.mdb")}, QDir::Files);
+    };
+    // The delivered book lacks this program's tables: its first start keeps it as it was.
+    if (!state.startsWith(QStringLiteral("older"))) {
+        const QByteArray asItWas = bytesOf(folder.databasePath());
+        QVERIFY(startOn(folder, QDate(2026, 12, 1)).clean());
+        QCOMPARE(beforeUpgrade().size(), 1);
+        QCOMPARE(bytesOf(db + QLatin1Char('/') + beforeUpgrade().first()), asItWas);
+        QVERIFY(QFile::remove(db + QLatin1Char('/') + beforeUpgrade().first()));
+    }
+    if (state.endsWith(QStringLiteral("damaged"))) {
+        QVERIFY(folder.damageMiddle());
+    } else if (state == QStringLiteral("truncated")) {
+        QVERIFY(QFile::resize(folder.databasePath(), QFileInfo(folder.databasePath()).size() / 2));
+    } else if (state == QStringLiteral("missing")) {
+        QVERIFY(QFile::remove(folder.databasePath()));
+    }
+    const QByteArray before = bytesOf(folder.databasePath());
+
+    BookFile book(folder.path(), QDate(2026, 12, 2));
+    QCOMPARE(book.open() == BookFile::OpenResult::Opened, opens);
+    const CopyReport report = opens ? book.keepCopies() : CopyReport();
+    if (state == QStringLiteral("older")) {
+        // Kept before the change, readable by the owner only, checked, and the book as it was.
+        QVERIFY(report.clean());
+        QCOMPARE(beforeUpgrade().size(), 1);
+        const QString copy = db + QLatin1Char('/') + beforeUpgrade().first();
+        QCOMPARE(bytesOf(copy), before);
+        QCOMPARE(QFile::permissions(copy) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        Database kept = Database::open(copy, schema::databasePassword());
+        QVERIFY(!ProgressStore::hasEveryTable(kept));
+        QCOMPARE(ParcelStore(kept).all().size(), qsizetype(3000));
+        QVERIFY(ProgressStore::hasEveryTable(book.database()));
+        return;
+    }
+    // Not one byte written, no layout change and no copy of a damaged book.
+    QCOMPARE(bytesOf(folder.databasePath()), before);
+    QVERIFY(beforeUpgrade().isEmpty());
+    const QString good = opens ? report.goodCopy : book.goodCopy();
+    QCOMPARE(good.isEmpty(), state == QStringLiteral("older damaged"));
+    if (good.isEmpty()) {
+        QCOMPARE(book.failure(), QStringLiteral("文件已损坏"));
+        return;
+    }
+    QCOMPARE(book.bookMissing(), state == QStringLiteral("missing"));
+    QVERIFY2(
+        (opens ? report.damage : book.failure()).contains(QStringLiteral("最近一份完好的备份是 ") + good),
+        qPrintable(opens ? report.damage : book.failure()));
+    QVERIFY(!(opens ? report.restoreOffer : book.restoreOffer()).isEmpty());
+
+    // The restore keeps the damaged book aside, puts the copy in its place, and holds the lock.
+    QCOMPARE(book.restoreFrom(good), QString());
+    QCOMPARE(bytesOf(folder.databasePath()), bytesOf(good));
+    QCOMPARE(book.keptAside().isEmpty(), state == QStringLiteral("missing"));
+    if (!book.keptAside().isEmpty()) {
+        QVERIFY(book.keptAside().startsWith(db + QStringLiteral("/parcelbook-2026-12-02-damaged-")));
+        QCOMPARE(bytesOf(book.keptAside()), before);
+    }
+    QCOMPARE(QFile::permissions(folder.databasePath()) & ~(QFile::ReadUser | QFile::WriteUser),
+             QFile::ReadOwner | QFile::WriteOwner);
+    ParcelStore parcels(book.database());
+    QCOMPARE(parcels.all().size(), qsizetype(3000));
+    parcels.add(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("恢复后"));
+    BookFile second(folder.path(), QDate(2026, 12, 2));
+    QCOMPARE(second.open(), BookFile::OpenResult::AlreadyRunning);
 }
 
 void StoreTest::bookFile_backupsFolderIsNeverFollowed_data() {
@@ -661,12 +788,22 @@ void StoreTest::bookFile_staleAndSurplusCopiesGo() {
     TempProgramFolder folder;
     const QString generations = folder.path() + QStringLiteral("/db/backups");
     QVERIFY(QDir().mkpath(generations));
+    const QString db = folder.path() + QStringLiteral("/db");
     const QStringList stale = {folder.backupPath() + QStringLiteral(".aB3dE9"),
-                               generations + QStringLiteral("/parcelbook-2026-12-01.mdb.Qz81Lm")};
-    for (const QString &path : stale) {
+                               generations + QStringLiteral("/parcelbook-2026-12-01.mdb.Qz81Lm"),
+                               db + QStringLiteral("/parcelbook-2026-12-01-before-upgrade-1.mdb.x1Y2z3"),
+                               db + QStringLiteral("/.parcelbook-keys.Kq29vX")};
+    // A memo being written right now is not a killed one's.
+    const QString writing = db + QStringLiteral("/.parcelbook-keys.Wr1tNg");
+    for (const QString &path : stale + QStringList{writing}) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(4096, 'x'));
+        QVERIFY(file.flush());
+        if (path != writing) {
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                     QFileDevice::FileModificationTime));
+        }
     }
     BookFile book(folder.path(), QDate(2026, 12, 1));
     QCOMPARE(book.open(), BookFile::OpenResult::Opened);
@@ -674,6 +811,7 @@ void StoreTest::bookFile_staleAndSurplusCopiesGo() {
     for (const QString &path : stale) {
         QVERIFY2(!QFile::exists(path), qPrintable(path));
     }
+    QVERIFY(QFile::exists(writing));
     // Clear after clear keeps the ten newest copies taken before them.
     for (int clear = 0; clear < 12; ++clear) {
         QVERIFY2(book.keepGeneration(QStringLiteral("before-clear")), qPrintable(book.failure()));
@@ -762,6 +900,59 @@ void StoreTest::database_remembersTheDerivedKeyBesideTheBook() {
     QCOMPARE(wrong.readAll().trimmed(),
              print + ' ' +
                  derivedkeys::derive(schema::databasePassword().toUtf8(), derivedkeys::saltOf(otherBook)));
+}
+
+void StoreTest::derivedKeys_memoIsReadOnlyFromARegularFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("regular file") << "regular";
+    QTest::newRow("pipe") << "fifo";
+    QTest::newRow("link to a pipe") << "link";
+    QTest::newRow("folder") << "folder";
+}
+
+void StoreTest::derivedKeys_memoIsReadOnlyFromARegularFile() {
+    QFETCH(QString, kind);
+    TempProgramFolder folder;
+    const QString book = folder.databasePath();
+    const QString memo = derivedkeys::memoFile(QFileInfo(book).absolutePath());
+    const QString fifo = folder.path() + QStringLiteral("/fifo");
+    if (kind == QStringLiteral("regular")) {
+        QFile file(memo);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a memo line\n");
+    } else if (kind == QStringLiteral("folder")) {
+        QVERIFY(QDir().mkdir(memo));
+    } else {
+        QCOMPARE(::mkfifo(QFile::encodeName(kind == QStringLiteral("fifo") ? memo : fifo).constData(), 0600),
+                 0);
+        if (kind == QStringLiteral("link")) {
+            QVERIFY(QFile::link(fifo, memo));
+        }
+    }
+    derivedkeys::forget(schema::databasePassword().toUtf8(), derivedkeys::saltOf(book));
+    std::future<qsizetype> opening = std::async(std::launch::async, [&book] {
+        Database db = Database::open(book, schema::databasePassword(), Database::RememberKey::BesideTheFile);
+        return ParcelStore(db).all().size();
+    });
+    const bool inTime = opening.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!inTime) {
+        // A writer lets a reader stuck on the pipe go, so the test ends either way.
+        const QByteArray pipe = QFile::encodeName(QFileInfo(memo).isSymLink() ? fifo : memo);
+        ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
+    }
+    QCOMPARE(opening.get(), qsizetype(0));
+    QVERIFY(inTime);
+    // Mended: a regular file with the key in it, where a folder is left as it was.
+    const QFileInfo after(memo);
+    QCOMPARE(after.isDir(), kind == QStringLiteral("folder"));
+    if (!after.isDir()) {
+        QVERIFY(after.isFile() && !after.isSymLink());
+        QCOMPARE(bytesOf(memo).trimmed().split(' ').value(1),
+                 derivedkeys::derive(schema::databasePassword().toUtf8(), derivedkeys::saltOf(book)));
+    }
+    if (kind == QStringLiteral("link")) {
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    }
 }
 
 void StoreTest::places_userFolderNeedsAnAbsoluteHome_data() {
