@@ -475,6 +475,11 @@ void BookFile::removeStaleCopies(const QString &folderPath) const {
                                                QDir::Files)) {
         books.remove(name);
     }
+    // A new book killed before it got its name (db/.parcelbook-XXXXXX).
+    for (const QString &name :
+         books.entryList({QStringLiteral(".parcelbook-??????")}, QDir::Files | QDir::Hidden)) {
+        books.remove(name);
+    }
     derivedkeys::removeStaleTemporaries(bookFolder(), QDateTime::currentDateTime());
     if (!folderPath.isEmpty()) {
         QDir generations(folderPath);

@@ -3,16 +3,20 @@
 
 #include "store/DerivedKeys.h"
 #include "store/StoreError.h"
+#include "text/SafeRead.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
 #include <optional>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,6 +54,12 @@ Database::Database(sqlite3 *db)
 Database Database::connect(const QString &path, const QByteArray &key, int flags) {
     sqlite3 *raw = nullptr;
     const QByteArray file = path.toUtf8();
+    // Only a regular file is a database: a pipe put at its name would hold the first read for ever,
+    // and a link could lead anywhere.
+    if (struct stat info{};
+        ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        throw StoreError(QStringLiteral("这是%1,不是普通文件").arg(saferead::kindName(info.st_mode)));
+    }
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
     Database db(raw);
     if (rc != SQLITE_OK) {
