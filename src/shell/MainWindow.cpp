@@ -239,9 +239,13 @@ void MainWindow::compose() {
 bool MainWindow::claim() {
     if (!m_claimed) {
         const std::optional<BookFile::OpenResult> locked = m_book.lockResult();
-        m_claimed =
-            !locked || (locked == BookFile::OpenResult::Failed && m_book.bookMissing() ? recoverMissingBook()
-                                                                                       : opened(*locked));
+        if (!locked) {
+            m_claimed = true;
+        } else if (locked == BookFile::OpenResult::Failed && m_book.bookMissing()) {
+            m_claimed = recoverMissingBook();
+        } else {
+            m_claimed = opened(*locked);
+        }
     }
     return *m_claimed;
 }

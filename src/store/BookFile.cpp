@@ -296,11 +296,7 @@ BookFile::Snapshot BookFile::takeCheckedSnapshot(SafeWrite &writing) const {
     if (!snapshot.failure.isEmpty()) {
         return snapshot;
     }
-    if (!writing.file().flush()) {
-        snapshot.failure =
-            QStringLiteral("无法写入“%1”:%2")
-                .arg(writing.shownPath(), fileFailureReason(writing.file().error(),
-                                                            writing.file().errorString(), FileAccess::Write));
+    if (snapshot.failure = writing.flush(); !snapshot.failure.isEmpty()) {
         return snapshot;
     }
     // The check reads the copy, not the book, so the window's writes need not wait for it.
@@ -565,11 +561,8 @@ QString BookFile::restoreFrom(const QString &copy) {
     if (failed.isEmpty()) {
         failed = restored.copyFrom(copy);
     }
-    if (failed.isEmpty() && !restored.file().flush()) {
-        failed = QStringLiteral("无法写入“%1”:%2")
-                     .arg(restored.shownPath(),
-                          fileFailureReason(restored.file().error(), restored.file().errorString(),
-                                            FileAccess::Write));
+    if (failed.isEmpty()) {
+        failed = restored.flush();
     }
     if (failed.isEmpty()) {
         try {

@@ -94,9 +94,13 @@ QString SafeWrite::temporaryPath() const {
     return m_file ? m_file->fileName() : QString();
 }
 
+QString SafeWrite::flush() {
+    return m_file->flush() ? QString() : QStringLiteral("无法写入“%1”:%2").arg(m_shown, fileReason(*m_file));
+}
+
 QString SafeWrite::commit() {
-    if (!m_file->flush()) {
-        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, fileReason(*m_file));
+    if (QString failed = flush(); !failed.isEmpty()) {
+        return failed;
     }
     // The file's own error says nothing of a failed fsync: its cause is in errno.
     if (::fsync(m_file->handle()) != 0) {

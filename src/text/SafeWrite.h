@@ -34,8 +34,9 @@ public:
     // The temporary file, open for writing, after a successful begin().
     QFile &file();
     QString temporaryPath() const;
-    // The target as messages name it.
-    const QString &shownPath() const { return m_shown; }
+    // Hands what is written to the temporary file to the system, so another reader of it sees it
+    // all; empty, or why not.
+    QString flush();
     // Flushes the content to the disk and puts it in the target's place; empty, or why not.
     QString commit();
 
