@@ -13,6 +13,15 @@
 
 namespace saferead {
 
+QString kindName(unsigned mode) {
+    return S_ISLNK(mode)                    ? QStringLiteral("符号链接")
+           : S_ISDIR(mode)                  ? QStringLiteral("文件夹")
+           : S_ISFIFO(mode)                 ? QStringLiteral("管道")
+           : S_ISSOCK(mode)                 ? QStringLiteral("套接字")
+           : S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("设备文件")
+                                            : QStringLiteral("特殊文件");
+}
+
 namespace {
 
 QString openFailure(const QString &path, int error) {
@@ -25,17 +34,7 @@ QString openFailure(const QString &path, int error) {
         .arg(QDir::toNativeSeparators(path), fileFailureReason(error, FileAccess::Read));
 }
 
-} // namespace
-
-QString kindName(unsigned mode) {
-    return S_ISLNK(mode)                    ? QStringLiteral("符号链接")
-           : S_ISDIR(mode)                  ? QStringLiteral("文件夹")
-           : S_ISFIFO(mode)                 ? QStringLiteral("管道")
-           : S_ISSOCK(mode)                 ? QStringLiteral("套接字")
-           : S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("设备文件")
-                                            : QStringLiteral("特殊文件");
-}
-
+// The open file descriptor, or -1 with the reason.
 int openDescriptor(const QString &path, QString &refused) {
     // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
     const int fd =
@@ -60,6 +59,8 @@ int openDescriptor(const QString &path, QString &refused) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
+
+} // namespace
 
 std::unique_ptr<QFile> open(const QString &path, QString &refused) {
     const int fd = openDescriptor(path, refused);

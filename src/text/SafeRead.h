@@ -13,8 +13,6 @@ namespace saferead {
 // The file open for reading, or nothing with the reason in `refused` (in Chinese, naming the file):
 // missing, a link, a pipe, a folder, a device, or unreadable.
 std::unique_ptr<QFile> open(const QString &path, QString &refused);
-// The same on a descriptor: the open file descriptor, or -1 with the reason; the caller closes it.
-int openDescriptor(const QString &path, QString &refused);
 // What a file of this mode (st_mode) is, when it is no regular file: "管道", "文件夹", ...
 QString kindName(unsigned mode);
 
