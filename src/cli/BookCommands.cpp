@@ -64,8 +64,10 @@ LockedBook lockBook(const CommandContext &context) {
         for (const QString &said : copies.warnings) {
             context.err(said + QLatin1Char('\n'));
         }
+        // A damaged book is not written: the command ends before its work.
         if (!copies.damage.isEmpty()) {
             context.err(copies.damage + QLatin1Char('\n'));
+            book.failure = ExitCode::BookUnusable;
         }
         break;
     }

@@ -239,9 +239,48 @@ void MainWindow::compose() {
 bool MainWindow::claim() {
     if (!m_claimed) {
         const std::optional<BookFile::OpenResult> locked = m_book.lockResult();
-        m_claimed = !locked || opened(*locked);
+        if (!locked) {
+            m_claimed = true;
+        } else if (locked == BookFile::OpenResult::Failed && m_book.bookMissing()) {
+            m_claimed = recoverMissingBook();
+        } else {
+            m_claimed = opened(*locked);
+        }
     }
     return *m_claimed;
+}
+
+bool MainWindow::recoverMissingBook() {
+    if (!m_book.restoreOffer().isEmpty() && m_feedback->ask(m_book.restoreOffer())) {
+        return restoreBook(m_book.goodCopy());
+    }
+    // Only a book made from the delivered one can be new; its old copies are set aside, never
+    // replaced by the new book's.
+    if (m_places.bookFromTemplate && programfolder::holdsCopiesOfTheBook(m_places.book) &&
+        m_feedback->askBeforeDestroying(
+            QStringLiteral("快递列表 %1 不见了。\n \n是否建立一个新的空快递列表?原有的备份会移到 db 文件夹里"
+                           "以 previous- 开头的文件夹中保留。")
+                .arg(m_book.databasePath()))) {
+        if (const QString failed = programfolder::startNewBook(m_places, m_platform.clock->now());
+            !failed.isEmpty()) {
+            m_feedback->inform(QStringLiteral("无法建立新的快递列表:") + failed);
+            return false;
+        }
+        return opened(m_book.open());
+    }
+    return opened(BookFile::OpenResult::Failed);
+}
+
+bool MainWindow::restoreBook(const QString &copy) {
+    if (const QString failed = m_book.restoreFrom(copy); !failed.isEmpty()) {
+        m_feedback->inform(failed);
+        return false;
+    }
+    m_feedback->inform(QStringLiteral("已用备份 %1 恢复快递列表。").arg(copy) +
+                       (m_book.keptAside().isEmpty()
+                            ? QString()
+                            : QStringLiteral("\n损坏的文件改名为 %1,留在它旁边。").arg(m_book.keptAside())));
+    return true;
 }
 
 bool MainWindow::start() {
@@ -275,16 +314,40 @@ void MainWindow::keepBookCopies() {
                     m_feedback->hint(said);
                 }
                 if (!report.damage.isEmpty()) {
-                    m_feedback->hint(QStringLiteral("快递列表已损坏,没有备份它"));
-                    m_feedback->inform(report.damage);
+                    offerRestore(report);
                 }
             },
             Qt::QueuedConnection);
     });
 }
 
+void MainWindow::offerRestore(const CopyReport &report) {
+    m_feedback->hint(QStringLiteral("快递列表已损坏,没有备份它"));
+    if (report.restoreOffer.isEmpty()) {
+        m_feedback->inform(report.damage);
+        return;
+    }
+    if (!m_feedback->ask(report.restoreOffer)) {
+        m_feedback->hint(QStringLiteral("快递列表已损坏,程序不再写入它"));
+        return;
+    }
+    // What the window showed came from the damaged book: it starts again from the restored one.
+    m_tracker->abandonQuery();
+    if (restoreBook(report.goodCopy)) {
+        returnToIdle();
+        m_parcelBook->reloadPicker();
+        m_feedback->hint(QStringLiteral("快递列表已从备份恢复.."));
+    }
+}
+
 bool MainWindow::openBook() {
-    return opened(m_book.open());
+    const BookFile::OpenResult result = m_book.open();
+    // Found damaged at open (a truncated book): the same offer as when the check finds it later.
+    if (result == BookFile::OpenResult::Failed && !m_book.restoreOffer().isEmpty() &&
+        m_feedback->ask(m_book.restoreOffer())) {
+        return restoreBook(m_book.goodCopy());
+    }
+    return opened(result);
 }
 
 bool MainWindow::opened(BookFile::OpenResult result) {
@@ -295,6 +358,11 @@ bool MainWindow::opened(BookFile::OpenResult result) {
         m_feedback->inform(QStringLiteral("程序已运行!"));
         return false;
     case BookFile::OpenResult::Failed:
+        // A good copy of the book is the way back, not the maker's site.
+        if (!m_book.goodCopy().isEmpty()) {
+            m_feedback->inform(QStringLiteral("快递列表 %1:%2").arg(m_book.databasePath(), m_book.failure()));
+            return false;
+        }
         // The cause (磁盘已满, 文件已损坏 ...) follows the first sentence, before the way to the site.
         m_feedback->inform(
             QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：")

@@ -77,6 +77,14 @@ private:
     bool openBook();
     // True for an opened book; otherwise tells the user why not.
     bool opened(BookFile::OpenResult result);
+    // The book is gone: its newest good copy is put back, or a new empty book is made with the old
+    // copies set aside, as the user chooses; true when there is a book to open.
+    bool recoverMissingBook();
+    // Puts the copy in the book's place and says so; false, said, when that failed.
+    bool restoreBook(const QString &copy);
+    // The check found the book damaged while the window runs: offers to put the good copy back and
+    // shows the restored book.
+    void offerRestore(const CopyReport &report);
     // Checks the book and keeps its copies off the window's thread; what went wrong is said when known.
     void keepBookCopies();
     // Columns can be neither resized nor moved, cells not edited.

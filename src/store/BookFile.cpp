@@ -1,12 +1,15 @@
 // Guards and opens the database file.
 #include "store/BookFile.h"
 
+#include "store/DerivedKeys.h"
 #include "store/ProgressStore.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "text/FailureReason.h"
+#include "text/SafeRead.h"
 #include "text/SafeWrite.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -75,7 +78,27 @@ QString systemFailure(int error, FileAccess access) {
     return fileFailureReason(error, access, QString::fromLocal8Bit(std::strerror(error)));
 }
 
+// Makes the names just given in the folder last through a power cut.
+void syncFolder(const QString &path) {
+    OpenFolder folder;
+    folder.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder.fd >= 0) {
+        ::fsync(folder.fd);
+    }
+}
+
+// Copies taken before the program changed the book's layout lie beside the book, kept until the
+// user removes them.
+const QString beforeUpgrade = QStringLiteral("before-upgrade");
+
 } // namespace
+
+struct BookFile::Snapshot {
+    // Why no copy could be taken; empty when one was.
+    QString failure;
+    // What the quick check found wrong with the book; empty when it is whole.
+    QString damage;
+};
 
 BookFile::BookFile(QString programDir, QDate today)
     : m_programDir(std::move(programDir))
@@ -103,6 +126,10 @@ QString BookFile::generationsPath() const {
     return m_programDir + QStringLiteral("/db/backups");
 }
 
+QString BookFile::bookFolder() const {
+    return QFileInfo(databasePath()).absolutePath();
+}
+
 void BookFile::openInBackground(std::function<void(Database &)> firstRead) {
     // The lock is taken at once, so a second copy knows before it shows anything.
     m_lockResult = lock();
@@ -127,31 +154,75 @@ BookFile::OpenResult BookFile::open() {
     if (m_opening.valid()) {
         return m_opening.get();
     }
-    if (m_lockResult) {
-        return *m_lockResult;
+    if (isOpen()) {
+        return OpenResult::Opened;
     }
+    m_lockResult.reset();
     const OpenResult locked = lock();
     return locked == OpenResult::Opened ? openLocked() : locked;
 }
 
 BookFile::OpenResult BookFile::lock() {
-    const QByteArray path = QFile::encodeName(databasePath());
-    m_lockFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (m_lockFd < 0) {
-        m_failure = systemFailure(errno, FileAccess::Read);
-        return OpenResult::Failed;
+    // Held from an open that failed after it, or a restore.
+    if (m_lockFd >= 0) {
+        return OpenResult::Opened;
     }
-    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+    const QByteArray path = QFile::encodeName(databasePath());
+    // A restore by another copy may give the name a new file between the open and the lock: the
+    // lock only counts on the file the name holds once it is taken.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // Never through a link, never waiting on a pipe: only a regular file is the book.
+        m_lockFd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (m_lockFd < 0) {
+            const int error = errno;
+            if (error == ENOENT) {
+                return troubled(systemFailure(error, FileAccess::Read), true);
+            }
+            m_failure = error == ELOOP ? QStringLiteral("这是符号链接,不是普通文件")
+                                       : systemFailure(error, FileAccess::Read);
+            return OpenResult::Failed;
+        }
+        struct stat opened {};
+        if (::fstat(m_lockFd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            m_failure = S_ISDIR(opened.st_mode)
+                            ? systemFailure(EISDIR, FileAccess::Read)
+                            : QStringLiteral("这是%1,不是普通文件").arg(saferead::kindName(opened.st_mode));
+            ::close(m_lockFd);
+            m_lockFd = -1;
+            return OpenResult::Failed;
+        }
+        if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(m_lockFd);
+            m_lockFd = -1;
+            if (error == EWOULDBLOCK) {
+                return OpenResult::AlreadyRunning;
+            }
+            m_failure = systemFailure(error, FileAccess::Read);
+            return OpenResult::Failed;
+        }
+        struct stat named {};
+        if (::lstat(path.constData(), &named) == 0 && named.st_ino == opened.st_ino &&
+            named.st_dev == opened.st_dev) {
+            return OpenResult::Opened;
+        }
         ::close(m_lockFd);
         m_lockFd = -1;
-        if (error == EWOULDBLOCK) {
-            return OpenResult::AlreadyRunning;
-        }
-        m_failure = systemFailure(error, FileAccess::Read);
-        return OpenResult::Failed;
     }
-    return OpenResult::Opened;
+    m_failure = QStringLiteral("文件正被替换,请稍后再试");
+    return OpenResult::Failed;
+}
+
+BookFile::OpenResult BookFile::troubled(const QString &cause, bool missing) {
+    m_missing = missing;
+    m_goodCopy = newestGoodCopy();
+    m_failure = cause;
+    m_restoreOffer.clear();
+    if (!m_goodCopy.isEmpty()) {
+        m_failure += QStringLiteral(";") + restoreByHand(m_goodCopy);
+        m_restoreOffer = restoreQuestion(m_goodCopy, missing);
+    }
+    return OpenResult::Failed;
 }
 
 BookFile::OpenResult BookFile::openLocked() {
@@ -163,26 +234,47 @@ BookFile::OpenResult BookFile::openLocked() {
         for (const QString &table :
              {QStringLiteral("parcelbook"), QStringLiteral("list"), QStringLiteral("setting")}) {
             if (!db.hasTable(table)) {
-                m_failure = QStringLiteral("文件已损坏(缺少数据表 %1)").arg(table);
-                return OpenResult::Failed;
+                return troubled(QStringLiteral("文件已损坏(缺少数据表 %1)").arg(table), false);
             }
         }
-        // An older book gains the tables this program keeps beside the parcel book.
-        ProgressStore::addMissingTables(db);
-        m_database.emplace(std::move(db));
+        if (!ProgressStore::hasEveryTable(db)) {
+            // An older book gains the tables this program keeps beside the parcel book, but only
+            // once a checked copy of it as it was is kept: the change is never the first write to a
+            // damaged book, and an older program can still read the copy.
+            SafeWrite copy(bookFolder() + QLatin1Char('/') + generationName(beforeUpgrade),
+                           SafeWrite::Existing::Keep, SafeWrite::Readers::Owner);
+            const Snapshot snapshot = takeCheckedSnapshot(copy);
+            if (!snapshot.damage.isEmpty()) {
+                qWarning("quick check of %s: %s", qPrintable(databasePath()),
+                         qPrintable(snapshot.damage.section(QLatin1Char('\n'), 0, 2)));
+                return troubled(QStringLiteral("文件已损坏"), false);
+            }
+            const QString failed = snapshot.failure.isEmpty() ? copy.commit() : snapshot.failure;
+            if (!failed.isEmpty()) {
+                m_failure =
+                    QStringLiteral("需要为它增加数据表,但没能先保留它的副本,所以没有改动它:") + failed;
+                return OpenResult::Failed;
+            }
+            ProgressStore::addMissingTables(db);
+        }
+        // A restore reopens the book in the same object, so whoever holds it reads the new file.
+        if (m_database) {
+            *m_database = std::move(db);
+        } else {
+            m_database.emplace(std::move(db));
+        }
     } catch (const StoreError &error) {
+        if (error.meansDamage()) {
+            return troubled(error.reason(), false);
+        }
         m_failure = error.reason();
         return OpenResult::Failed;
     }
+    m_missing = false;
+    m_goodCopy.clear();
+    m_restoreOffer.clear();
     return OpenResult::Opened;
 }
-
-struct BookFile::Snapshot {
-    // Why no copy could be taken; empty when one was.
-    QString failure;
-    // What the quick check found wrong with the book; empty when it is whole.
-    QString damage;
-};
 
 BookFile::Snapshot BookFile::takeCheckedSnapshot(SafeWrite &writing) const {
     Snapshot snapshot;
@@ -195,7 +287,7 @@ BookFile::Snapshot BookFile::takeCheckedSnapshot(SafeWrite &writing) const {
         Database reader = Database::open(databasePath(), schema::databasePassword());
         reader.exec(QStringLiteral("BEGIN"));
         reader.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        snapshot.failure = SafeWrite::copyInto(databasePath(), writing.file());
+        snapshot.failure = writing.copyFrom(databasePath());
         reader.exec(QStringLiteral("COMMIT"));
     } catch (const StoreError &error) {
         snapshot.failure = error.reason();
@@ -204,9 +296,7 @@ BookFile::Snapshot BookFile::takeCheckedSnapshot(SafeWrite &writing) const {
     if (!snapshot.failure.isEmpty()) {
         return snapshot;
     }
-    if (!writing.file().flush()) {
-        snapshot.failure =
-            fileFailureReason(writing.file().error(), writing.file().errorString(), FileAccess::Write);
+    if (snapshot.failure = writing.flush(); !snapshot.failure.isEmpty()) {
         return snapshot;
     }
     // The check reads the copy, not the book, so the window's writes need not wait for it.
@@ -228,7 +318,11 @@ CopyReport BookFile::keepCopies() {
     SafeWrite backup(backupPath(), SafeWrite::Existing::Replace, SafeWrite::Readers::Owner);
     const Snapshot snapshot = takeCheckedSnapshot(backup);
     if (!snapshot.damage.isEmpty()) {
-        report.damage = damageMessage(snapshot.damage);
+        report.goodCopy = newestGoodCopy();
+        report.damage = damageMessage(snapshot.damage, report.goodCopy);
+        if (!report.goodCopy.isEmpty()) {
+            report.restoreOffer = restoreQuestion(report.goodCopy, false);
+        }
     } else if (!snapshot.failure.isEmpty()) {
         report.warnings.append(QStringLiteral("没能更新备份:") + snapshot.failure);
     } else {
@@ -300,10 +394,10 @@ QString BookFile::generationName(const QString &reason) const {
 QString BookFile::keepGenerationCopy(const QString &folderPath, const QString &name,
                                      const QString &checked) const {
     SafeWrite generation(folderPath + QLatin1Char('/') + name, SafeWrite::Existing::Keep,
-                         SafeWrite::Readers::Owner);
+                         SafeWrite::Readers::Owner, generationsPath() + QLatin1Char('/') + name);
     QString failed = generation.begin();
     if (failed.isEmpty()) {
-        failed = SafeWrite::copyInto(checked, generation.file());
+        failed = generation.copyFrom(checked);
     }
     if (failed.isEmpty()) {
         failed = generation.commit();
@@ -323,10 +417,12 @@ bool BookFile::keepGeneration(const QString &reason) {
         m_failure = problem;
         return false;
     }
-    SafeWrite generation(folderPath + QLatin1Char('/') + generationName(reason), SafeWrite::Existing::Keep,
-                         SafeWrite::Readers::Owner);
+    const QString name = generationName(reason);
+    SafeWrite generation(folderPath + QLatin1Char('/') + name, SafeWrite::Existing::Keep,
+                         SafeWrite::Readers::Owner, generationsPath() + QLatin1Char('/') + name);
     const Snapshot snapshot = takeCheckedSnapshot(generation);
-    m_failure = !snapshot.damage.isEmpty() ? damageMessage(snapshot.damage) : snapshot.failure;
+    m_failure =
+        !snapshot.damage.isEmpty() ? damageMessage(snapshot.damage, newestGoodCopy()) : snapshot.failure;
     if (m_failure.isEmpty()) {
         m_failure = generation.commit();
     }
@@ -368,11 +464,19 @@ void BookFile::pruneGenerations(const QString &folderPath) {
 void BookFile::removeStaleCopies(const QString &folderPath) const {
     // A copy killed midway leaves its temporary file; with the lock held, no other copy is running.
     const QString temporary = QStringLiteral(".??????");
-    QDir books(QFileInfo(databasePath()).absolutePath());
-    for (const QString &name :
-         books.entryList({QFileInfo(backupPath()).fileName() + temporary}, QDir::Files)) {
+    QDir books(bookFolder());
+    for (const QString &name : books.entryList({QFileInfo(backupPath()).fileName() + temporary,
+                                                generationPrefix + QStringLiteral("*.mdb") + temporary,
+                                                QFileInfo(databasePath()).fileName() + temporary},
+                                               QDir::Files)) {
         books.remove(name);
     }
+    // A new book killed before it got its name (db/.parcelbook-XXXXXX).
+    for (const QString &name :
+         books.entryList({QStringLiteral(".parcelbook-??????")}, QDir::Files | QDir::Hidden)) {
+        books.remove(name);
+    }
+    derivedkeys::removeStaleTemporaries(bookFolder(), QDateTime::currentDateTime());
     if (!folderPath.isEmpty()) {
         QDir generations(folderPath);
         for (const QString &name :
@@ -382,37 +486,150 @@ void BookFile::removeStaleCopies(const QString &folderPath) const {
     }
 }
 
-QString BookFile::damageMessage(const QString &found) const {
-    // Every copy there is, newest first; the first that passes the check is the one to restore.
-    QFileInfoList copies =
-        QDir(generationsPath())
-            .entryInfoList({generationPrefix + QStringLiteral("*.mdb")}, QDir::Files | QDir::NoSymLinks);
+QString BookFile::newestGoodCopy() const {
+    // Every copy there is, newest first; the first that passes the check is the one to restore. A
+    // generations folder that is a link leads elsewhere, and is not looked into.
+    QFileInfoList copies;
+    if (!QFileInfo(generationsPath()).isSymLink()) {
+        copies =
+            QDir(generationsPath())
+                .entryInfoList({generationPrefix + QStringLiteral("*.mdb")}, QDir::Files | QDir::NoSymLinks);
+    }
+    copies += QDir(bookFolder())
+                  .entryInfoList(
+                      {generationPrefix + QStringLiteral("*-") + beforeUpgrade + QStringLiteral("-*.mdb")},
+                      QDir::Files | QDir::NoSymLinks);
     if (QFileInfo backup(backupPath()); backup.isFile() && !backup.isSymLink()) {
         copies.append(backup);
     }
     std::sort(copies.begin(), copies.end(),
               [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() > b.lastModified(); });
-    QString good;
     for (const QFileInfo &copy : copies) {
         try {
             if (Database::open(copy.filePath(), schema::databasePassword()).quickCheck().isEmpty()) {
-                good = copy.filePath();
-                break;
+                return copy.filePath();
             }
         } catch (const StoreError &) {
             // Not readable either: an older copy may be.
         }
     }
-    // What the check found is in the engine's words: for the log, not for the user.
-    qWarning("quick check of %s: %s", qPrintable(databasePath()), qPrintable(found));
-    const QString said =
-        QStringLiteral("快递列表 %1 已损坏,这次没有备份它,以免坏文件替换好的备份。").arg(databasePath());
-    if (good.isEmpty()) {
-        return said + QStringLiteral("没有找到完好的备份。");
+    return {};
+}
+
+QString BookFile::restoreByHand(const QString &good) const {
+    return QStringLiteral("最近一份完好的备份是 %1:关闭岚舟包裹通后把它复制为 %2 即可恢复"
+                          "(见 README 的“备份”一节)。")
+        .arg(good, databasePath());
+}
+
+QString BookFile::restoreQuestion(const QString &good, bool missing) const {
+    const QString copy =
+        QStringLiteral("最近一份完好的备份是 %1(%2)。")
+            .arg(good, QFileInfo(good).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    if (missing) {
+        return QStringLiteral("快递列表 %1 不见了,但它的备份还在。\n").arg(databasePath()) + copy +
+               QStringLiteral("\n \n是否用这份备份恢复快递列表?");
     }
-    return said + QStringLiteral("最近一份完好的备份是 %1:关闭岚舟包裹通后把它复制为 %2 即可恢复"
-                                 "(见 README 的“备份”一节)。")
-                      .arg(good, databasePath());
+    return QStringLiteral("快递列表 %1 已损坏,程序不再写入它。\n").arg(databasePath()) + copy +
+           QStringLiteral("\n \n是否用这份备份恢复快递列表?损坏的文件会改名留在它旁边,不会删除。");
+}
+
+QString BookFile::damageMessage(const QString &found, const QString &good) {
+    // Not one more write: a write to a damaged file can spread the damage to pages still whole.
+    if (m_database) {
+        m_database->refuseWrites();
+    }
+    // What the check found is in the engine's words: for the log, not for the user; its first lines
+    // say enough, a badly damaged book has one per page.
+    qWarning("quick check of %s: %s", qPrintable(databasePath()),
+             qPrintable(found.section(QLatin1Char('\n'), 0, 2)));
+    const QString said = QStringLiteral("快递列表 %1 已损坏,这次没有备份它,以免坏文件替换好的备份;"
+                                        "程序也不再写入它。")
+                             .arg(databasePath());
+    return said + (good.isEmpty() ? QStringLiteral("没有找到完好的备份。") : restoreByHand(good));
+}
+
+QString BookFile::restoreFrom(const QString &copy) {
+    const std::lock_guard<std::mutex> copying(m_copying);
+    const QByteArray book = QFile::encodeName(databasePath());
+    struct stat there {};
+    const bool missing = ::lstat(book.constData(), &there) != 0 && errno == ENOENT;
+    // A free name is linked, which fails rather than replaces a book that appeared meanwhile.
+    SafeWrite restored(databasePath(), missing ? SafeWrite::Existing::Keep : SafeWrite::Existing::Replace,
+                       SafeWrite::Readers::Owner);
+    QString failed = restored.begin();
+    if (failed.isEmpty()) {
+        failed = restored.copyFrom(copy);
+    }
+    if (failed.isEmpty()) {
+        failed = restored.flush();
+    }
+    if (failed.isEmpty()) {
+        try {
+            if (!Database::open(restored.temporaryPath(), schema::databasePassword())
+                     .quickCheck()
+                     .isEmpty()) {
+                failed = QStringLiteral("备份 %1 没有通过检查").arg(copy);
+            }
+        } catch (const StoreError &error) {
+            failed = QStringLiteral("备份 %1 打不开:%2").arg(copy, error.reason());
+        }
+    }
+    if (!failed.isEmpty()) {
+        return QStringLiteral("没能恢复快递列表:") + failed;
+    }
+    // The restored file is locked before it gets the book's name, so no other copy of the program
+    // ever finds it there unlocked; the lock lives on in the duplicate once the writer closes it.
+    const int restoredLock = ::fcntl(restored.file().handle(), F_DUPFD_CLOEXEC, 0);
+    if (restoredLock < 0 || ::flock(restoredLock, LOCK_EX | LOCK_NB) != 0) {
+        failed = systemFailure(errno, FileAccess::Write);
+        if (restoredLock >= 0) {
+            ::close(restoredLock);
+        }
+        return QStringLiteral("没能恢复快递列表:") + failed;
+    }
+    // The damaged book keeps a second name beside it before the first is given to the copy.
+    const QString aside = bookFolder() + QLatin1Char('/') + generationName(QStringLiteral("damaged"));
+    const QByteArray asideName = QFile::encodeName(aside);
+    if (!missing && ::link(book.constData(), asideName.constData()) != 0) {
+        failed = QStringLiteral("无法把损坏的文件另存为 %1:%2")
+                     .arg(aside, systemFailure(errno, FileAccess::Write));
+        ::close(restoredLock);
+        return QStringLiteral("没能恢复快递列表:") + failed;
+    }
+    const bool wasOpen = isOpen();
+    if (m_database) {
+        m_database->close();
+    }
+    // A journal left beside the old book would be played back into the restored one: it goes with
+    // the old book.
+    const QByteArray journal = book + "-journal";
+    const QByteArray journalAside = asideName + "-journal";
+    const bool journalMoved = ::rename(journal.constData(), journalAside.constData()) == 0;
+    if (failed = restored.commit(); !failed.isEmpty()) {
+        if (journalMoved) {
+            ::rename(journalAside.constData(), journal.constData());
+        }
+        if (!missing) {
+            ::unlink(asideName.constData());
+        }
+        ::close(restoredLock);
+        if (wasOpen) {
+            // Back on the damaged book, which is still written no more.
+            openLocked();
+            m_database->refuseWrites();
+        }
+        return QStringLiteral("没能恢复快递列表:") + failed;
+    }
+    syncFolder(bookFolder());
+    if (m_lockFd >= 0) {
+        ::close(m_lockFd);
+    }
+    m_lockFd = restoredLock;
+    m_lockResult = OpenResult::Opened;
+    m_keptAside = missing ? QString() : aside;
+    return openLocked() == OpenResult::Opened ? QString()
+                                              : QStringLiteral("没能打开恢复的快递列表:") + m_failure;
 }
 
 void BookFile::close() {

@@ -3,10 +3,12 @@
 
 #include "store/DerivedKeys.h"
 #include "store/StoreError.h"
+#include "text/SafeRead.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -14,6 +16,8 @@
 #include <cerrno>
 #include <optional>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -60,6 +64,12 @@ Database::Database(sqlite3 *db)
 Database Database::connect(const QString &path, const QByteArray &key, int flags) {
     sqlite3 *raw = nullptr;
     const QByteArray file = path.toUtf8();
+    // Only a regular file is a database: a pipe put at its name would hold the first read for ever,
+    // and a link could lead anywhere.
+    if (struct stat info{};
+        ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        throw StoreError(QStringLiteral("这是%1,不是普通文件").arg(saferead::kindName(info.st_mode)));
+    }
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
     Database db(raw);
     if (rc != SQLITE_OK) {
@@ -112,14 +122,28 @@ Database Database::create(const QString &path, const QString &key) {
 }
 
 Database::Database(Database &&other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)) {}
+    : m_db(std::exchange(other.m_db, nullptr))
+    , m_writesRefused(other.m_writesRefused.load()) {}
 
 Database &Database::operator=(Database &&other) noexcept {
     if (this != &other) {
         close();
         m_db = std::exchange(other.m_db, nullptr);
+        m_writesRefused = other.m_writesRefused.load();
     }
     return *this;
+}
+
+void Database::refuseWrites() {
+    m_writesRefused = true;
+}
+
+void Database::checkWriteAllowed(sqlite3_stmt *stmt) const {
+    // Transaction control counts as reading: a rollback after a refused write still runs.
+    if (m_writesRefused && !sqlite3_stmt_readonly(stmt)) {
+        sqlite3_finalize(stmt);
+        throw StoreError(QStringLiteral("快递列表已损坏,程序不再写入它"));
+    }
 }
 
 Database::~Database() {
@@ -143,6 +167,7 @@ Statement Database::prepare(const QString &sql) {
         SQLITE_OK) {
         throw engineFailure(m_db);
     }
+    checkWriteAllowed(stmt);
     return Statement(m_db, stmt);
 }
 
@@ -169,6 +194,21 @@ void Transaction::commit() {
 void Database::exec(const QString &sql) {
     if (!m_db) {
         throw StoreError(QStringLiteral("数据库未连接"));
+    }
+    if (m_writesRefused) {
+        // Each statement of the text is looked at before any of it runs.
+        const QByteArray text = sql.toUtf8();
+        const char *rest = text.constData();
+        while (rest && *rest) {
+            sqlite3_stmt *stmt = nullptr;
+            if (sqlite3_prepare_v2(m_db, rest, -1, &stmt, &rest) != SQLITE_OK) {
+                throw engineFailure(m_db);
+            }
+            if (stmt) {
+                checkWriteAllowed(stmt);
+                sqlite3_finalize(stmt);
+            }
+        }
     }
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {

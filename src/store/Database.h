@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 
 struct sqlite3;
@@ -47,13 +48,19 @@ public:
     QString quickCheck();
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // From now on every statement that would change the file is refused, saying the book is damaged
+    // (a damaged file is never written again); reads go on. Safe to call from any thread.
+    void refuseWrites();
 
 private:
     explicit Database(sqlite3 *db);
+    // Throws the refusal when writes are refused and the statement would write.
+    void checkWriteAllowed(sqlite3_stmt *stmt) const;
     // The connection with this key text (a passphrase, or a raw key "x'…'"), its first page read.
     static Database connect(const QString &path, const QByteArray &key, int flags);
 
     sqlite3 *m_db = nullptr;
+    std::atomic<bool> m_writesRefused = false;
 };
 
 // Everything between its start and commit() is written at once, or not at all: a scope left early

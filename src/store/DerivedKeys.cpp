@@ -1,9 +1,12 @@
 // Remembered derived keys: a map for the process, a small owner-only file per folder for the next start.
 #include "store/DerivedKeys.h"
 
+#include "text/SafeRead.h"
 #include "text/SafeWrite.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPasswordDigestor>
@@ -37,13 +40,20 @@ QByteArray fingerprint(const QByteArray &passphrase, const QByteArray &salt) {
     return QCryptographicHash::hash(both, QCryptographicHash::Sha256).toHex();
 }
 
-// One "<fingerprint> <raw key text>" per line; anything else in the file is passed over.
-void readMemoFile(const QString &folder, std::map<QByteArray, QByteArray> &keys) {
-    QFile file(derivedkeys::memoFile(folder));
-    if (!file.open(QIODevice::ReadOnly)) {
+// One "<fingerprint> <raw key text>" per line; anything else in the file is passed over. Only a
+// regular file is read: a pipe put there would hold every start, a link could lead anywhere. Why
+// one was passed over goes to the log when `say` is set; a missing memo is no news.
+void readMemoFile(const QString &folder, std::map<QByteArray, QByteArray> &keys, bool say) {
+    const QString path = derivedkeys::memoFile(folder);
+    QString refused;
+    const std::unique_ptr<QFile> file = saferead::open(path, refused);
+    if (!file) {
+        if (const QFileInfo there(path); say && (there.exists() || there.isSymLink())) {
+            qWarning("%s", qUtf8Printable(refused + QStringLiteral("(快递列表的密钥备忘,已略过,稍后重写)")));
+        }
         return;
     }
-    for (const QByteArray &line : file.read(64 * 1024).split('\n')) {
+    for (const QByteArray &line : file->read(64 * 1024).split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(' ');
         if (fields.size() == 2 && fields[0].size() == 64 && fields[1].startsWith("x'")) {
             keys.emplace(fields[0], fields[1]);
@@ -60,11 +70,12 @@ QString memoFile(const QString &folder) {
 }
 
 QByteArray saltOf(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString refused;
+    const std::unique_ptr<QFile> file = saferead::open(path, refused);
+    if (!file) {
         return {};
     }
-    const QByteArray salt = file.read(saltBytes);
+    const QByteArray salt = file->read(saltBytes);
     return salt.size() == saltBytes ? salt : QByteArray();
 }
 
@@ -74,7 +85,7 @@ std::optional<QByteArray> remembered(const QString &folder, const QByteArray &pa
     const std::lock_guard guard(shared.lock);
     if (!folder.isEmpty() && !shared.foldersRead.contains(folder)) {
         shared.foldersRead.insert(folder);
-        readMemoFile(folder, shared.keys);
+        readMemoFile(folder, shared.keys, true);
     }
     const auto found = shared.keys.find(fingerprint(passphrase, salt));
     return found != shared.keys.end() ? std::optional(found->second) : std::nullopt;
@@ -96,16 +107,29 @@ void remember(const QString &folder, const QByteArray &passphrase, const QByteAr
     }
     // Every key this process knows of the folder's files goes in, the file's earlier lines included.
     std::map<QByteArray, QByteArray> known;
-    readMemoFile(folder, known);
+    readMemoFile(folder, known, false);
     known[fingerprint(passphrase, salt)] = raw;
     QByteArray content;
     for (const auto &[print, key] : known) {
         content += print + ' ' + key + '\n';
     }
-    const QString failed =
-        SafeWrite::write(memoFile(folder), content, SafeWrite::Existing::Replace, SafeWrite::Readers::Owner);
+    // The memo is the program's own: a link or a pipe found at its name is replaced, which mends it.
+    const QString failed = SafeWrite::write(memoFile(folder), content, SafeWrite::Existing::Supersede,
+                                            SafeWrite::Readers::Owner);
     if (!failed.isEmpty()) {
         qInfo("derived key not remembered: %s", qPrintable(failed));
+    }
+}
+
+void removeStaleTemporaries(const QString &folder, const QDateTime &now) {
+    // A memo being written lives a few milliseconds under its temporary name; one a minute old was
+    // left by a killed process, and holds the raw key.
+    QDir memos(folder);
+    for (const QFileInfo &left : memos.entryInfoList({QStringLiteral(".parcelbook-keys.??????")},
+                                                     QDir::Files | QDir::Hidden | QDir::System)) {
+        if (left.lastModified().secsTo(now) > 60) {
+            memos.remove(left.fileName());
+        }
     }
 }
 

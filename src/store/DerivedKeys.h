@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QDateTime;
+
 #include <optional>
 
 namespace derivedkeys {
@@ -23,6 +25,9 @@ QByteArray derive(const QByteArray &passphrase, const QByteArray &salt);
 // (owner only) when the folder can be written. Nothing is said when it cannot: it is only a memo.
 void remember(const QString &folder, const QByteArray &passphrase, const QByteArray &salt,
               const QByteArray &raw);
+// Removes the memo's temporary files a killed process left in the folder; the files of a write still
+// running (younger than a minute by `now`) stay.
+void removeStaleTemporaries(const QString &folder, const QDateTime &now);
 // Forgets a raw key text that no longer opens its file.
 void forget(const QByteArray &passphrase, const QByteArray &salt);
 // The memo file's name inside a folder.

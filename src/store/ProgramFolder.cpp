@@ -1,10 +1,15 @@
 // The program's places.
 #include "store/ProgramFolder.h"
 
+#include "store/Database.h"
+#include "store/ProgressStore.h"
 #include "store/Schema.h"
+#include "store/StoreError.h"
 #include "text/FailureReason.h"
+#include "text/SafeRead.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +17,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace programfolder {
@@ -42,6 +49,29 @@ bool makePrivateFolder(const QString &folder) {
     }
     return QDir().mkdir(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) ||
            QFileInfo(folder).isDir();
+}
+
+QString systemReason(int error) {
+    return fileFailureReason(error, FileAccess::Write, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// The copies of the book in its folder: the backup, the generations folder, copies kept before a
+// layout change (db/parcelbook-*-before-upgrade-*.mdb).
+QStringList copiesOfTheBook(const QString &bookFolder) {
+    const QString db = bookFolder + QStringLiteral("/db");
+    QStringList copies;
+    if (const QFileInfo backup(bookFolder + schema::backupFile()); backup.exists() || backup.isSymLink()) {
+        copies.append(backup.filePath());
+    }
+    if (const QFileInfo generations(db + QStringLiteral("/backups"));
+        generations.exists() || generations.isSymLink()) {
+        copies.append(generations.filePath());
+    }
+    for (const QString &name : QDir(db).entryList({QStringLiteral("parcelbook-*-before-upgrade-*.mdb")},
+                                                  QDir::Files | QDir::System)) {
+        copies.append(db + QLatin1Char('/') + name);
+    }
+    return copies;
 }
 
 } // namespace
@@ -96,36 +126,70 @@ QString provideBook(const Places &places) {
         return QStringLiteral("没有设置 HOME(也没有以 / 开头的 XDG_DATA_HOME),不知道把快递列表放在哪里");
     }
     const QString target = places.book + schema::databaseFile();
-    if (!places.bookFromTemplate || QFileInfo::exists(target)) {
+    const QFileInfo there(target);
+    if (!places.bookFromTemplate || there.exists() || there.isSymLink() ||
+        holdsCopiesOfTheBook(places.book)) {
         return {};
     }
     const QString folder = QFileInfo(target).absolutePath();
     if (!makePrivateFolder(folder)) {
         return QStringLiteral("无法创建文件夹 %1").arg(folder);
     }
-    QFile source(places.templateFile());
-    if (!source.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("无法读取 %1:%2")
-            .arg(places.templateFile(),
-                 fileFailureReason(source.error(), source.errorString(), FileAccess::Read));
+    QString refused;
+    const std::unique_ptr<QFile> source = saferead::open(places.templateFile(), refused);
+    if (!source) {
+        return refused;
     }
     // Written whole under a temporary name, then linked to the book's name, which fails rather than
     // replaces when a book appeared meanwhile (another copy starting at the same moment).
     QTemporaryFile copy(folder + QStringLiteral("/.parcelbook-XXXXXX"));
-    if (!copy.open() || copy.write(source.readAll()) != source.size() || !copy.flush() ||
-        ::fsync(copy.handle()) != 0) {
-        return QStringLiteral("无法写入 %1:%2")
+    if (!copy.open()) {
+        return QStringLiteral("无法在 %1 中写入:%2")
             .arg(folder, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write));
+    }
+    const QByteArray delivered = source->readAll();
+    if (copy.write(delivered) != delivered.size() || !copy.flush()) {
+        return QStringLiteral("无法写入 %1:%2")
+            .arg(target, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write));
+    }
+    if (::fsync(copy.handle()) != 0) {
+        return QStringLiteral("无法写入 %1:%2").arg(target, systemReason(errno));
+    }
+    // The new book gets this program's tables before it has its name, so its first start changes
+    // no layout and keeps no copy of an empty book.
+    try {
+        Database created = Database::open(copy.fileName(), schema::databasePassword());
+        ProgressStore::addMissingTables(created);
+    } catch (const StoreError &error) {
+        return QStringLiteral("无法写入 %1:%2").arg(target, error.reason());
     }
     const QByteArray from = QFile::encodeName(copy.fileName());
     const QByteArray to = QFile::encodeName(target);
     if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST) {
-        const int error = errno;
-        return QStringLiteral("无法创建 %1:%2")
-            .arg(target,
-                 fileFailureReason(error, FileAccess::Write, QString::fromLocal8Bit(std::strerror(error))));
+        return QStringLiteral("无法创建 %1:%2").arg(target, systemReason(errno));
     }
     return {};
+}
+
+bool holdsCopiesOfTheBook(const QString &bookFolder) {
+    return !copiesOfTheBook(bookFolder).isEmpty();
+}
+
+QString startNewBook(const Places &places, const QDateTime &now) {
+    const QString aside =
+        places.book + QStringLiteral("/db/previous-") + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QByteArray asideName = QFile::encodeName(aside);
+    if (::mkdir(asideName.constData(), 0700) != 0) {
+        return QStringLiteral("无法创建文件夹 %1:%2").arg(aside, systemReason(errno));
+    }
+    // Moved, never copied or deleted: each keeps its name inside the folder.
+    for (const QString &copy : copiesOfTheBook(places.book)) {
+        const QString moved = aside + QLatin1Char('/') + QFileInfo(copy).fileName();
+        if (::rename(QFile::encodeName(copy).constData(), QFile::encodeName(moved).constData()) != 0) {
+            return QStringLiteral("无法把 %1 移到 %2:%3").arg(copy, aside, systemReason(errno));
+        }
+    }
+    return provideBook(places);
 }
 
 } // namespace programfolder

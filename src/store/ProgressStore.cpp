@@ -35,6 +35,13 @@ void ProgressStore::addMissingTables(Database &db) {
         QStringLiteral("CREATE TABLE IF NOT EXISTS preference (name TEXT PRIMARY KEY, value TEXT NOT NULL)"));
 }
 
+bool ProgressStore::hasEveryTable(Database &db) {
+    Statement count = db.prepare(QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE (type = 'table' AND name IN ('progress', 'preference')) "
+        "OR (type = 'trigger' AND name = 'progress_goes_with_parcel')"));
+    return count.next() && count.integer(0) == 3;
+}
+
 void ProgressStore::record(ParcelId parcel, const ProgressRow &row, bool newProgress) {
     // The engine predates upserts: the row is replaced whole, carrying over an unseen mark.
     Statement replace = m_db.prepare(QStringLiteral(

@@ -40,6 +40,8 @@ public:
     // Adds the progress and preference tables (and the trigger that takes a parcel's progress with
     // it) to a book that lacks them; a book that has them is left as it is. Throws StoreError.
     static void addMissingTables(Database &db);
+    // Whether the book already holds everything addMissingTables() adds.
+    static bool hasEveryTable(Database &db);
 
     // Notes a successful query. `newProgress` marks the row unseen; a row already unseen stays so
     // until the user looks at it.

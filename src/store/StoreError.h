@@ -17,6 +17,8 @@ public:
         , m_resultCode(resultCode)
         , m_systemError(systemError) {}
 
+    // The engine found the file damaged, or no database at all (a truncated or overwritten file).
+    bool meansDamage() const;
     // The failure as the database layer words it.
     const QString &description() const noexcept { return m_description; }
     // The cause in Chinese ("磁盘已满", "文件已损坏"); the engine's own words go to the log.

@@ -2,6 +2,7 @@
 #include "text/SafeWrite.h"
 
 #include "text/FailureReason.h"
+#include "text/SafeRead.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -45,44 +46,42 @@ mode_t usualMode() {
 
 } // namespace
 
-SafeWrite::SafeWrite(QString target, Existing existing, Readers readers)
+SafeWrite::SafeWrite(QString target, Existing existing, Readers readers, QString shownAs)
     : m_target(std::move(target))
+    , m_shown(shownAs.isEmpty() ? shown(m_target) : shown(shownAs))
     , m_existing(existing)
     , m_readers(readers) {}
 
 SafeWrite::~SafeWrite() = default;
 
-QString SafeWrite::refusal(const QString &target, Existing existing) {
+QString SafeWrite::refusal(const QString &target, Existing existing, const QString &shownAs) {
+    const QString named = shown(shownAs.isEmpty() ? target : shownAs);
     struct stat info {};
     if (::lstat(QFile::encodeName(target).constData(), &info) != 0) {
-        return errno == ENOENT ? QString()
-                               : QStringLiteral("无法查看“%1”:%2")
-                                     .arg(shown(target), systemReason(errno, FileAccess::Read));
+        return errno == ENOENT
+                   ? QString()
+                   : QStringLiteral("无法查看“%1”:%2").arg(named, systemReason(errno, FileAccess::Read));
     }
     if (S_ISREG(info.st_mode)) {
-        return existing == Existing::Replace ? QString()
-                                             : QStringLiteral("“%1”已经存在,没有替换它").arg(shown(target));
+        return existing != Existing::Keep ? QString() : QStringLiteral("“%1”已经存在,没有替换它").arg(named);
     }
-    const QString what = S_ISLNK(info.st_mode)                            ? QStringLiteral("符号链接")
-                         : S_ISDIR(info.st_mode)                          ? QStringLiteral("文件夹")
-                         : S_ISFIFO(info.st_mode)                         ? QStringLiteral("管道")
-                         : S_ISSOCK(info.st_mode)                         ? QStringLiteral("套接字")
-                         : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? QStringLiteral("设备文件")
-                                                                          : QStringLiteral("特殊文件");
-    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(shown(target), what);
+    if (existing == Existing::Supersede && !S_ISDIR(info.st_mode)) {
+        return {};
+    }
+    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(named, saferead::kindName(info.st_mode));
 }
 
 QString SafeWrite::begin() {
-    if (QString refused = refusal(m_target, m_existing); !refused.isEmpty()) {
+    if (QString refused = refusal(m_target, m_existing, m_shown); !refused.isEmpty()) {
         return refused;
     }
     // A temporary file is created readable by its owner only.
     m_file = std::make_unique<QTemporaryFile>(m_target + QStringLiteral(".XXXXXX"));
     if (!m_file->open()) {
-        return QStringLiteral("无法在“%1”旁写入:%2").arg(shown(m_target), fileReason(*m_file));
+        return QStringLiteral("无法在“%1”旁写入:%2").arg(m_shown, fileReason(*m_file));
     }
     if (m_readers == Readers::Usual && ::fchmod(m_file->handle(), usualMode()) != 0) {
-        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), systemReason(errno));
+        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, systemReason(errno));
     }
     return {};
 }
@@ -95,13 +94,21 @@ QString SafeWrite::temporaryPath() const {
     return m_file ? m_file->fileName() : QString();
 }
 
+QString SafeWrite::flush() {
+    return m_file->flush() ? QString() : QStringLiteral("无法写入“%1”:%2").arg(m_shown, fileReason(*m_file));
+}
+
 QString SafeWrite::commit() {
-    if (!m_file->flush() || ::fsync(m_file->handle()) != 0) {
-        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), fileReason(*m_file));
+    if (QString failed = flush(); !failed.isEmpty()) {
+        return failed;
+    }
+    // The file's own error says nothing of a failed fsync: its cause is in errno.
+    if (::fsync(m_file->handle()) != 0) {
+        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, systemReason(errno));
     }
     // Looked at again just before: what the name points at may have changed while the content was
     // written.
-    if (QString refused = refusal(m_target, m_existing); !refused.isEmpty()) {
+    if (QString refused = refusal(m_target, m_existing, m_shown); !refused.isEmpty()) {
         return refused;
     }
     const QByteArray from = QFile::encodeName(m_file->fileName());
@@ -110,9 +117,9 @@ QString SafeWrite::commit() {
     const bool placed = m_existing == Existing::Keep ? ::link(from.constData(), to.constData()) == 0
                                                      : ::rename(from.constData(), to.constData()) == 0;
     if (!placed) {
-        return QStringLiteral("无法写入“%1”:%2").arg(shown(m_target), systemReason(errno));
+        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, systemReason(errno));
     }
-    if (m_existing == Existing::Replace) {
+    if (m_existing != Existing::Keep) {
         m_file->setAutoRemove(false);
     }
     m_file.reset();
@@ -125,23 +132,24 @@ QString SafeWrite::write(const QString &target, const QByteArray &bytes, Existin
         return failed;
     }
     if (writing.file().write(bytes) != bytes.size()) {
-        return QStringLiteral("无法写入“%1”:%2").arg(shown(target), fileReason(writing.file()));
+        return QStringLiteral("无法写入“%1”:%2").arg(writing.m_shown, fileReason(writing.file()));
     }
     return writing.commit();
 }
 
-QString SafeWrite::copyInto(const QString &source, QFile &into) {
-    QFile from(source);
-    if (!from.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("无法读取“%1”:%2").arg(shown(source), fileReason(from, FileAccess::Read));
+QString SafeWrite::copyFrom(const QString &source) {
+    QString refused;
+    const std::unique_ptr<QFile> from = saferead::open(source, refused);
+    if (!from) {
+        return refused;
     }
-    while (!from.atEnd()) {
-        const QByteArray block = from.read(1 << 20);
-        if (block.isEmpty() && from.error() != QFile::NoError) {
-            return QStringLiteral("无法读取“%1”:%2").arg(shown(source), fileReason(from, FileAccess::Read));
+    while (!from->atEnd()) {
+        const QByteArray block = from->read(1 << 20);
+        if (block.isEmpty() && from->error() != QFile::NoError) {
+            return QStringLiteral("无法读取“%1”:%2").arg(shown(source), fileReason(*from, FileAccess::Read));
         }
-        if (into.write(block) != block.size()) {
-            return QStringLiteral("无法写入“%1”:%2").arg(shown(into.fileName()), fileReason(into));
+        if (m_file->write(block) != block.size()) {
+            return QStringLiteral("无法写入“%1”:%2").arg(m_shown, fileReason(*m_file));
         }
     }
     return {};

@@ -12,33 +12,43 @@ class QTemporaryFile;
 class SafeWrite final {
 public:
     // Whether a regular file already there may be replaced, or must be kept (the name must be new).
-    enum class Existing { Replace, Keep };
+    // Supersede is for the program's own private files: whatever is at the name (a link, a pipe) is
+    // replaced, never followed or written into; only a folder is left as it is.
+    enum class Existing { Replace, Keep, Supersede };
     // Who may read the file: its owner only (copies of the book), or as the user's files usually are.
     enum class Readers { Owner, Usual };
 
-    SafeWrite(QString target, Existing existing, Readers readers);
+    // Messages name the target as `shownAs` when given: the real path of a target reached through
+    // an opened folder (/proc/self/fd/…).
+    SafeWrite(QString target, Existing existing, Readers readers, QString shownAs = {});
     SafeWrite(const SafeWrite &) = delete;
     SafeWrite &operator=(const SafeWrite &) = delete;
     // Without commit() the temporary file goes and the target stays as it was.
     ~SafeWrite();
 
-    // Why the target may not be written (in Chinese), or empty when it may.
-    static QString refusal(const QString &target, Existing existing);
+    // Why the target may not be written (in Chinese, naming it as `shownAs` or itself), or empty
+    // when it may.
+    static QString refusal(const QString &target, Existing existing, const QString &shownAs = {});
     // Checks the target and creates the temporary file beside it; empty, or why not.
     QString begin();
     // The temporary file, open for writing, after a successful begin().
     QFile &file();
     QString temporaryPath() const;
+    // Hands what is written to the temporary file to the system, so another reader of it sees it
+    // all; empty, or why not.
+    QString flush();
     // Flushes the content to the disk and puts it in the target's place; empty, or why not.
     QString commit();
 
     // Writes the bytes to the target the safe way; empty, or why not.
     static QString write(const QString &target, const QByteArray &bytes, Existing existing, Readers readers);
-    // Copies the source file's bytes into the open file; empty, or why not.
-    static QString copyInto(const QString &source, QFile &into);
+    // Copies the source file's bytes into the temporary file, after a successful begin(); empty, or
+    // why not. The source must be a regular file.
+    QString copyFrom(const QString &source);
 
 private:
     QString m_target;
+    QString m_shown;
     Existing m_existing;
     Readers m_readers;
     std::unique_ptr<QTemporaryFile> m_file;

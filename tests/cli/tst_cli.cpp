@@ -626,11 +626,14 @@ void CliTest::start_saysWhyInChinese_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("said");
-    // A book that cannot be opened ends the command; a backup that cannot be written is only told.
+    // An unusable or damaged book ends the command; a backup not written is only told.
     QTest::newRow("garbage book") << "garbage" << 4 << QStringLiteral("文件已损坏");
     QTest::newRow("folder in place of the backup") << "backup" << 2 << QStringLiteral("没能更新备份:");
     QTest::newRow("no room for the backup") << "limit" << 2 << QStringLiteral("没能更新备份:");
-    QTest::newRow("damaged book") << "damaged" << 2 << QStringLiteral("已损坏,这次没有备份它");
+    QTest::newRow("damaged book") << "damaged" << 4 << QStringLiteral("已损坏,这次没有备份它");
+    QTest::newRow("missing book, its backup there")
+        << "missing" << 4 << QStringLiteral("文件不存在;最近一份完好的备份是 ");
+    QTest::newRow("key memo is a pipe") << "memo pipe" << 2 << QStringLiteral("是管道,不是普通文件");
 }
 
 void CliTest::start_saysWhyInChinese() {
@@ -651,13 +654,20 @@ void CliTest::start_saysWhyInChinese() {
         // A first start gives the book the tables it lacks; the later one only reads it.
         QCOMPARE(run(folder, unknownParcel).code, 2);
         QVERIFY(QFile::remove(folder.backupPath()));
-    } else if (fault == QStringLiteral("damaged")) {
+    } else if (fault == QStringLiteral("damaged") || fault == QStringLiteral("missing")) {
         folder.addManyParcels();
         QCOMPARE(run(folder, unknownParcel).code, 2);
         goodBackup = bytesOfFile(folder.backupPath());
         QVERIFY(!goodBackup.isEmpty());
-        QVERIFY(folder.damageMiddle());
+        QVERIFY(fault == QStringLiteral("damaged") ? folder.damageMiddle()
+                                                   : QFile::remove(folder.databasePath()));
+    } else if (fault == QStringLiteral("memo pipe")) {
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(folder.path() + QStringLiteral("/db/.parcelbook-keys")).constData(),
+                     0600),
+            0);
     }
+    const QByteArray bookBefore = bytesOfFile(folder.databasePath());
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
@@ -672,19 +682,29 @@ void CliTest::start_saysWhyInChinese() {
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
     }
+    QElapsedTimer running;
+    running.start();
     process.start(QStringLiteral(PARCELBOOK_CLI), unknownParcel);
     QVERIFY(process.waitForFinished(60000));
+    if (fault == QStringLiteral("memo pipe")) {
+        QVERIFY2(running.elapsed() < 2000, qPrintable(QString::number(running.elapsed())));
+    }
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitCode(), code);
     QVERIFY2(err.contains(said), qPrintable(err));
     if (code == 4) {
+        // Not one byte of the book written.
+        QCOMPARE(bytesOfFile(folder.databasePath()), bookBefore);
+    }
+    if (code == 4 && fault != QStringLiteral("damaged")) {
         // The cause alone, in Chinese; the engine's words are only in the log lines before it.
-        QVERIFY2(err.contains(QStringLiteral("无法打开快递列表 %1:%2\n").arg(folder.databasePath(), said)),
+        QVERIFY2(err.contains(QStringLiteral("无法打开快递列表 %1:%2").arg(folder.databasePath(), said) +
+                              (fault == QStringLiteral("garbage") ? QStringLiteral("\n") : QString())),
                  qPrintable(err));
-    } else {
+    } else if (code != 4) {
         QVERIFY2(err.contains(QStringLiteral("快递列表里没有编号为 9999 的快递")), qPrintable(err));
     }
-    if (fault == QStringLiteral("damaged")) {
+    if (!goodBackup.isEmpty()) {
         // The good copy is named with the way back, and stays as it was.
         QVERIFY2(err.contains(QStringLiteral("最近一份完好的备份是 ")), qPrintable(err));
         QCOMPARE(bytesOfFile(folder.backupPath()), goodBackup);

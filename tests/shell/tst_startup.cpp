@@ -43,6 +43,11 @@ QString text(QWidget &window, const QString &name) {
     return child<QLabel>(window, name)->text();
 }
 
+QByteArray bytesOfFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList entries(QComboBox *box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) {
@@ -63,7 +68,8 @@ private Q_SLOTS:
     void addressSave_validatesStoresAndCloses();
     void unusableBook_saysWhyOpensSiteCopiesNothing_data();
     void unusableBook_saysWhyOpensSiteCopiesNothing();
-    void damagedBook_startsSaysSoAndKeepsTheGoodCopy();
+    void troubledBook_offersItsNewestGoodCopy_data();
+    void troubledBook_offersItsNewestGoodCopy();
     void secondCopy_isRefusedAndKilledCopyLeavesNoLock();
     void returnToIdle_hidesPagesAndUnlocks();
     void showThenStart_firstFrameThenTheBook();
@@ -315,35 +321,72 @@ void StartupTest::unusableBook_saysWhyOpensSiteCopiesNothing() {
     QVERIFY(!QFileInfo::exists(folder.backupPath()));
 }
 
-void StartupTest::damagedBook_startsSaysSoAndKeepsTheGoodCopy() {
+void StartupTest::troubledBook_offersItsNewestGoodCopy_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("damaged, restored") << "damaged" << QList<bool>{true} << true;
+    QTest::newRow("damaged, kept as it is") << "damaged" << QList<bool>{false} << true;
+    QTest::newRow("truncated, restored") << "truncated" << QList<bool>{true} << true;
+    QTest::newRow("missing, restored") << "missing" << QList<bool>{true} << true;
+    QTest::newRow("missing, installed, new book") << "installed" << QList<bool>{false, true} << true;
+}
+
+void StartupTest::troubledBook_offersItsNewestGoodCopy() {
+    QFETCH(QString, state);
+    QFETCH(QList<bool>, answers);
+    QFETCH(bool, starts);
     TempProgramFolder folder;
     folder.addManyParcels();
     {
-        FakePlatform first;
-        MainWindow window(first.platform(), folder.path());
-        QVERIFY(window.start());
+        BookFile first(folder.path(), QDate(2026, 12, 1));
+        QCOMPARE(first.open(), BookFile::OpenResult::Opened);
+        QVERIFY(first.keepCopies().clean());
     }
-    QFile backup(folder.backupPath());
-    QVERIFY(backup.open(QIODevice::ReadOnly));
-    const QByteArray goodBackup = backup.readAll();
-    backup.close();
-    QVERIFY(folder.damageMiddle());
-
+    if (state == QStringLiteral("damaged")) {
+        QVERIFY(folder.damageMiddle());
+    } else if (state == QStringLiteral("truncated")) {
+        QVERIFY(QFile::resize(folder.databasePath(), QFileInfo(folder.databasePath()).size() / 2));
+    } else {
+        QVERIFY(QFile::remove(folder.databasePath()));
+    }
+    const QByteArray before = bytesOfFile(folder.databasePath());
     FakePlatform fake;
-    MainWindow window(fake.platform(), folder.path());
-    QVERIFY(window.start());
-    QTRY_COMPARE(fake.dialogs.shown.size(), 1);
-    const QString said = fake.dialogs.shown[0].text;
-    QVERIFY2(said.startsWith(QStringLiteral("快递列表 %1 已损坏").arg(folder.databasePath())),
-             qPrintable(said));
-    // The newest good copy, and how to put it back.
-    QVERIFY2(said.contains(QStringLiteral("最近一份完好的备份是 ")) &&
-                 said.contains(QStringLiteral("即可恢复")),
-             qPrintable(said));
-    QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("快递列表已损坏,没有备份它"));
-    QVERIFY(fake.desktop.opened.isEmpty());
-    QVERIFY(backup.open(QIODevice::ReadOnly));
-    QCOMPARE(backup.readAll(), goodBackup);
+    for (const bool answer : answers) {
+        fake.dialogs.answers.append(answer);
+    }
+    TempProgramFolder delivered;
+    auto window = std::make_unique<MainWindow>(
+        fake.platform(), programfolder::Places{folder.path(), delivered.path(), folder.path(),
+                                               state == QStringLiteral("installed")});
+    QCOMPARE(window->start(), starts);
+    QTRY_COMPARE(fake.dialogs.answers.size(), 0);
+    const QString question = fake.dialogs.shown.value(0).text;
+    const QString said = fake.dialogs.shown.value(1).text;
+    QVERIFY2(question.startsWith(QStringLiteral("快递列表 %1 ").arg(folder.databasePath())) &&
+                 question.contains(QStringLiteral("最近一份完好的备份是 ")),
+             qPrintable(question));
+    auto *picker = child<QComboBox>(*window, QStringLiteral("Text1"));
+    if (state == QStringLiteral("installed")) {
+        // Not restored: a new empty book, its old copies set aside.
+        QVERIFY2(said.contains(QStringLiteral("新的空快递列表")), qPrintable(said));
+        QCOMPARE(picker->count(), 0);
+        QVERIFY(!programfolder::holdsCopiesOfTheBook(folder.path()));
+    } else if (answers.first()) {
+        QVERIFY2(said.startsWith(QStringLiteral("已用备份 ")), qPrintable(said));
+        QTRY_COMPARE(picker->count(), 3000);
+    } else {
+        // What the user does next is refused, and said.
+        auto *voice = child<QCheckBox>(*window, QStringLiteral("Check3"));
+        voice->setChecked(!voice->isChecked());
+        QVERIFY2(text(*window, QStringLiteral("Label11_2"))
+                     .endsWith(QStringLiteral("失败!错误原因快递列表已损坏,程序不再写入它")),
+                 qPrintable(text(*window, QStringLiteral("Label11_2"))));
+        window->close();
+        window.reset();
+        // Declined: the book is as it was.
+        QCOMPARE(bytesOfFile(folder.databasePath()), before);
+    }
 }
 
 void StartupTest::secondCopy_isRefusedAndKilledCopyLeavesNoLock() {
@@ -424,11 +467,13 @@ void StartupTest::showThenStart_firstFrameThenTheBook() {
     book.write(QByteArray(8192, 'x'));
     book.close();
     FakePlatform broken;
+    broken.dialogs.answers = {false};
     MainWindow window(broken.platform(), folder.path());
     QVERIFY(window.claim());
     window.showThenStart();
     QTRY_COMPARE(broken.desktop.quits, 1);
-    QVERIFY(broken.dialogs.texts().first().startsWith(QStringLiteral("数据库链接出错!")));
+    QVERIFY(broken.dialogs.texts().last().startsWith(
+        QStringLiteral("快递列表 %1:文件已损坏;最近一份完好的备份是 ").arg(folder.databasePath())));
 }
 
 void StartupTest::unconfiguredStart_saysSoAtOnceAndStaysQuiet() {

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <future>
 #include <thread>
 
@@ -50,11 +51,15 @@ private Q_SLOTS:
     void databaseFile_holdsNoPlainText();
     void places_programFolderFirstUserFolderOtherwise();
     void bookFile_damagedBookNeverReplacesAGoodCopy();
+    void bookFile_troubledBookIsNeverWrittenAndCanBeRestored_data();
+    void bookFile_troubledBookIsNeverWrittenAndCanBeRestored();
     void bookFile_backupsFolderIsNeverFollowed_data();
     void bookFile_backupsFolderIsNeverFollowed();
     void bookFile_staleAndSurplusCopiesGo();
     void database_readersAndWritersWaitForEachOther();
     void database_remembersTheDerivedKeyBesideTheBook();
+    void derivedKeys_memoIsReadOnlyFromARegularFile_data();
+    void derivedKeys_memoIsReadOnlyFromARegularFile();
     void places_userFolderNeedsAnAbsoluteHome_data();
     void places_userFolderNeedsAnAbsoluteHome();
 };
@@ -530,11 +535,11 @@ void StoreTest::places_programFolderFirstUserFolderOtherwise() {
     QCOMPARE(places.modules, bin);
     QCOMPARE(programfolder::provideBook(places), QString());
     const QString book = user + schema::databaseFile();
-    QFile created(book);
-    QVERIFY(created.open(QIODevice::ReadOnly));
-    QFile template_(places.templateFile());
-    QVERIFY(template_.open(QIODevice::ReadOnly));
-    QCOMPARE(created.readAll(), template_.readAll());
+    // The delivered book with this program's tables already in it: its first start changes nothing.
+    {
+        Database created = Database::open(book, schema::databasePassword());
+        QVERIFY(ProgressStore::hasEveryTable(created) && !CourierStore(created).all().isEmpty());
+    }
     struct stat info {};
     QCOMPARE(::stat(QFile::encodeName(book).constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0600u);
@@ -567,6 +572,17 @@ void StoreTest::places_programFolderFirstUserFolderOtherwise() {
     QCOMPARE(places.book, bin);
     QVERIFY(!places.bookFromTemplate);
 
+    // The book gone, its copies there: no empty book takes its place until the user asks for one,
+    // and then the old copies are set aside first, never replaced by the new book's.
+    const programfolder::Places installed{user, share, bin, true};
+    QVERIFY(BookFile(user, QDate(2026, 12, 1)).open() == BookFile::OpenResult::Opened);
+    QVERIFY(QFile::rename(book, user + schema::backupFile()));
+    QCOMPARE(programfolder::provideBook(installed), QString());
+    QVERIFY(!QFileInfo::exists(book));
+    QCOMPARE(programfolder::startNewBook(installed, QDateTime(QDate(2026, 12, 2), QTime(9, 30))), QString());
+    QVERIFY(QFileInfo::exists(user + QStringLiteral("/db/previous-2026-12-02-093000/parcelbook.mdb.bak")));
+    QVERIFY(!programfolder::holdsCopiesOfTheBook(user) && QFileInfo::exists(book));
+
     // No delivered book to copy: the reason, and nothing half-made.
     const QString elsewhere = root.filePath(QStringLiteral("elsewhere"));
     places = programfolder::resolve(QString(), root.filePath(QStringLiteral("opt")), elsewhere);
@@ -586,7 +602,9 @@ QByteArray bytesOf(const QString &path) {
 CopyReport startOn(const TempProgramFolder &folder, QDate day) {
     BookFile book(folder.path(), day);
     if (book.open() != BookFile::OpenResult::Opened) {
-        return {QStringLiteral("not opened: ") + book.failure(), {}};
+        CopyReport failed;
+        failed.damage = QStringLiteral("not opened: ") + book.failure();
+        return failed;
     }
     return book.keepCopies();
 }
@@ -603,10 +621,12 @@ void StoreTest::bookFile_damagedBookNeverReplacesAGoodCopy() {
     QCOMPARE(bytesOf(firstDay), goodBackup);
 
     QVERIFY(folder.damageMiddle());
+    const QByteArray damaged = bytesOf(folder.databasePath());
 
     for (int day = 2; day <= 9; ++day) {
         const CopyReport report = startOn(folder, QDate(2026, 12, day));
         QVERIFY2(report.damage.contains(QStringLiteral("已损坏")), qPrintable(report.damage));
+        QVERIFY(report.restoreOffer.contains(report.goodCopy) && !report.goodCopy.isEmpty());
         // A good copy is named with the way back.
         QVERIFY2(report.damage.contains(folder.backupPath() + QStringLiteral(":")) ||
                      report.damage.contains(firstDay),
@@ -621,8 +641,81 @@ void StoreTest::bookFile_damagedBookNeverReplacesAGoodCopy() {
     QVERIFY(!clearing.keepGeneration(QStringLiteral("before-clear")));
     QVERIFY(clearing.failure().contains(QStringLiteral("已损坏")));
     QCOMPARE(QDir(generations).entryList(QDir::Files), QStringList{QFileInfo(firstDay).fileName()});
+    // Once the check has found it damaged, the connection writes nothing more; reads go on.
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+                             ParcelStore(clearing.database())
+                                 .add(QStringLiteral("圆通速递"), QStringLiteral("2"), QStringLiteral("新")));
+    clearing.close();
+    QCOMPARE(bytesOf(folder.databasePath()), damaged);
     Database restored = Database::open(firstDay, schema::databasePassword());
     QCOMPARE(restored.quickCheck(), QString());
+}
+
+void StoreTest::bookFile_troubledBookIsNeverWrittenAndCanBeRestored_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("damaged: found by the check") << "damaged" << true;
+    QTest::newRow("truncated: found at open") << "truncated" << false;
+    QTest::newRow("missing with its backup") << "missing" << false;
+    QTest::newRow("older layout") << "older" << true;
+    QTest::newRow("older layout, damaged") << "older damaged" << false;
+}
+
+void StoreTest::bookFile_troubledBookIsNeverWrittenAndCanBeRestored() {
+    QFETCH(QString, state);
+    QFETCH(bool, opens);
+    TempProgramFolder folder;
+    folder.addManyParcels();
+    const QString db = folder.path() + QStringLiteral("/db");
+    const auto beforeUpgrade = [&db] {
+        const QStringList names = QDir(db).entryList({QStringLiteral("parcelbook-*-before-upgrade-*.mdb")});
+        return names.size() == 1 ? db + QLatin1Char('/') + names.first() : QString::number(names.size());
+    };
+    // The delivered book lacks this program's tables: its first start keeps it as it was.
+    if (!state.startsWith(QStringLiteral("older"))) {
+        const QByteArray asItWas = bytesOf(folder.databasePath());
+        QVERIFY(startOn(folder, QDate(2026, 12, 1)).clean());
+        QCOMPARE(bytesOf(beforeUpgrade()), asItWas);
+        QVERIFY(QFile::remove(beforeUpgrade()));
+    }
+    if (state.endsWith(QStringLiteral("damaged"))) {
+        QVERIFY(folder.damageMiddle());
+    } else if (state == QStringLiteral("truncated")) {
+        QVERIFY(QFile::resize(folder.databasePath(), QFileInfo(folder.databasePath()).size() / 2));
+    } else if (state == QStringLiteral("missing")) {
+        QVERIFY(QFile::remove(folder.databasePath()));
+    }
+    const QByteArray before = bytesOf(folder.databasePath());
+
+    BookFile book(folder.path(), QDate(2026, 12, 2));
+    QCOMPARE(book.open() == BookFile::OpenResult::Opened, opens);
+    const CopyReport report = opens ? book.keepCopies() : CopyReport();
+    if (state == QStringLiteral("older")) {
+        QVERIFY(report.clean() && ProgressStore::hasEveryTable(book.database()));
+        QCOMPARE(bytesOf(beforeUpgrade()), before);
+        return;
+    }
+    // Not one byte written, no layout change and no copy of a damaged book.
+    QCOMPARE(bytesOf(folder.databasePath()), before);
+    QCOMPARE(beforeUpgrade(), QStringLiteral("0"));
+    const QString good = opens ? report.goodCopy : book.goodCopy();
+    const QString said = opens ? report.damage : book.failure();
+    QVERIFY2(good.isEmpty() ? said == QStringLiteral("文件已损坏")
+                            : said.contains(QStringLiteral("最近一份完好的备份是 ") + good),
+             qPrintable(said));
+    if (good.isEmpty()) {
+        return;
+    }
+    QCOMPARE(book.bookMissing(), state == QStringLiteral("missing"));
+    // The restore keeps the damaged book aside, puts the copy in its place, and holds the lock.
+    QCOMPARE(book.restoreFrom(good), QString());
+    QCOMPARE(bytesOf(folder.databasePath()), bytesOf(good));
+    QCOMPARE(bytesOf(book.keptAside()), before);
+    ParcelStore parcels(book.database());
+    parcels.add(QStringLiteral("圆通速递"), QStringLiteral("1"), QStringLiteral("恢复后"));
+    QCOMPARE(parcels.all().size(), qsizetype(3001));
+    BookFile second(folder.path(), QDate(2026, 12, 2));
+    QCOMPARE(second.open(), BookFile::OpenResult::AlreadyRunning);
 }
 
 void StoreTest::bookFile_backupsFolderIsNeverFollowed_data() {
@@ -661,12 +754,22 @@ void StoreTest::bookFile_staleAndSurplusCopiesGo() {
     TempProgramFolder folder;
     const QString generations = folder.path() + QStringLiteral("/db/backups");
     QVERIFY(QDir().mkpath(generations));
+    const QString db = folder.path() + QStringLiteral("/db");
     const QStringList stale = {folder.backupPath() + QStringLiteral(".aB3dE9"),
-                               generations + QStringLiteral("/parcelbook-2026-12-01.mdb.Qz81Lm")};
-    for (const QString &path : stale) {
+                               generations + QStringLiteral("/parcelbook-2026-12-01.mdb.Qz81Lm"),
+                               db + QStringLiteral("/parcelbook-2026-12-01-before-upgrade-1.mdb.x1Y2z3"),
+                               db + QStringLiteral("/.parcelbook-keys.Kq29vX")};
+    // A memo being written right now is not a killed one's.
+    const QString writing = db + QStringLiteral("/.parcelbook-keys.Wr1tNg");
+    for (const QString &path : stale + QStringList{writing}) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(4096, 'x'));
+        QVERIFY(file.flush());
+        if (path != writing) {
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                     QFileDevice::FileModificationTime));
+        }
     }
     BookFile book(folder.path(), QDate(2026, 12, 1));
     QCOMPARE(book.open(), BookFile::OpenResult::Opened);
@@ -674,6 +777,7 @@ void StoreTest::bookFile_staleAndSurplusCopiesGo() {
     for (const QString &path : stale) {
         QVERIFY2(!QFile::exists(path), qPrintable(path));
     }
+    QVERIFY(QFile::exists(writing));
     // Clear after clear keeps the ten newest copies taken before them.
     for (int clear = 0; clear < 12; ++clear) {
         QVERIFY2(book.keepGeneration(QStringLiteral("before-clear")), qPrintable(book.failure()));
@@ -762,6 +866,47 @@ void StoreTest::database_remembersTheDerivedKeyBesideTheBook() {
     QCOMPARE(wrong.readAll().trimmed(),
              print + ' ' +
                  derivedkeys::derive(schema::databasePassword().toUtf8(), derivedkeys::saltOf(otherBook)));
+}
+
+void StoreTest::derivedKeys_memoIsReadOnlyFromARegularFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("regular file, or none yet") << "regular";
+    QTest::newRow("pipe") << "fifo";
+    QTest::newRow("link to a pipe") << "link";
+    QTest::newRow("folder") << "folder";
+}
+
+void StoreTest::derivedKeys_memoIsReadOnlyFromARegularFile() {
+    QFETCH(QString, kind);
+    TempProgramFolder folder;
+    const QString book = folder.databasePath();
+    const QString memo = derivedkeys::memoFile(QFileInfo(book).absolutePath());
+    const QString pipe = kind == QStringLiteral("link") ? folder.path() + QStringLiteral("/pipe") : memo;
+    if (kind == QStringLiteral("folder")) {
+        QVERIFY(QDir().mkdir(memo));
+    } else {
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(pipe == memo || QFile::link(pipe, memo));
+    }
+    derivedkeys::forget(schema::databasePassword().toUtf8(), derivedkeys::saltOf(book));
+    std::future<qsizetype> opening = std::async(std::launch::async, [&book] {
+        Database db = Database::open(book, schema::databasePassword(), Database::RememberKey::BesideTheFile);
+        return ParcelStore(db).all().size();
+    });
+    const bool inTime = opening.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!inTime) {
+        // A writer lets a reader stuck on the pipe go, so the test ends either way.
+        ::close(::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK));
+    }
+    QCOMPARE(opening.get(), qsizetype(0));
+    QVERIFY(inTime);
+    // Mended into a regular file with the key in it; a folder is left as it was.
+    QCOMPARE(QFileInfo(memo).isDir(), kind == QStringLiteral("folder"));
+    if (kind != QStringLiteral("folder")) {
+        QVERIFY(QFileInfo(memo).isFile() && !QFileInfo(memo).isSymLink());
+        QCOMPARE(bytesOf(memo).trimmed().split(' ').value(1),
+                 derivedkeys::derive(schema::databasePassword().toUtf8(), derivedkeys::saltOf(book)));
+    }
 }
 
 void StoreTest::places_userFolderNeedsAnAbsoluteHome_data() {
