@@ -2,6 +2,7 @@
 #include "text/SafeWrite.h"
 
 #include "text/FailureReason.h"
+#include "text/RegularFile.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -63,13 +64,7 @@ QString SafeWrite::refusal(const QString &target, Existing existing) {
         return existing == Existing::Replace ? QString()
                                              : QStringLiteral("“%1”已经存在,没有替换它").arg(shown(target));
     }
-    const QString what = S_ISLNK(info.st_mode)                            ? QStringLiteral("符号链接")
-                         : S_ISDIR(info.st_mode)                          ? QStringLiteral("文件夹")
-                         : S_ISFIFO(info.st_mode)                         ? QStringLiteral("管道")
-                         : S_ISSOCK(info.st_mode)                         ? QStringLiteral("套接字")
-                         : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? QStringLiteral("设备文件")
-                                                                          : QStringLiteral("特殊文件");
-    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(shown(target), what);
+    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(shown(target), nonRegularKind(info.st_mode));
 }
 
 QString SafeWrite::begin() {
