@@ -12,7 +12,7 @@ struct TrackingService {
     QString secondKey;
     // Why the address is empty although the user gave one: the services file could not be read, or
     // what was given is no web address (in Chinese). Empty when the address is set or was never given.
-    QString problem;
+    QString problem = {};
 
     bool isSet() const { return !address.isEmpty(); }
 };
@@ -26,7 +26,7 @@ struct ServiceAddresses {
     QString probe;       // any page with a body: the connectivity test
     // What was set aside as the services were read, the mail's too: the file itself, or an address of
     // the wrong kind (in Chinese, one line each). Said once where the services are first read.
-    QStringList problems;
+    QStringList problems = {};
 
     // Read afresh from the variables and the services file at every call.
     static ServiceAddresses configured();

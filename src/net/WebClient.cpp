@@ -49,7 +49,7 @@ QNetworkRequest requestFor(const QString &url) {
     return request;
 }
 
-// A redirect keeps to the host asked and never from https to http, so the account's keys in the
+// A redirect keeps to the host first asked and never from https to http, so the account's keys in the
 // address go nowhere else and never in the clear.
 bool mayFollow(const QUrl &from, const QUrl &to) {
     const bool downgrade = from.scheme() == QLatin1String("https") && to.scheme() != QLatin1String("https");
@@ -106,14 +106,16 @@ void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<voi
     // cap and a block or two; without it the network thread fills memory as fast as bytes arrive.
     reply->setReadBufferSize(readBlock);
     auto redirectedAway = std::make_shared<bool>(false);
-    connect(reply, &QNetworkReply::redirected, reply, [reply, redirectedAway](const QUrl &target) {
-        if (mayFollow(reply->url(), target)) {
-            Q_EMIT reply->redirectAllowed();
-            return;
-        }
-        *redirectedAway = true;
-        reply->abort();
-    });
+    // Taken now: by the time a redirect is announced, the reply's own address is already its target.
+    connect(reply, &QNetworkReply::redirected, reply,
+            [reply, redirectedAway, asked = reply->url()](const QUrl &target) {
+                if (mayFollow(asked, target)) {
+                    Q_EMIT reply->redirectAllowed();
+                    return;
+                }
+                *redirectedAway = true;
+                reply->abort();
+            });
     if (limits.timeoutMs > 0) {
         // A timer of its own (named, so a test can make it fire) ends a request that takes too long.
         auto *limit = new QTimer(reply);

@@ -592,6 +592,7 @@ qint64 residentKiB() {
 void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("failed");
+    QTest::addColumn<QString>("reason");
     const QByteArray half = gzippedAnswer.left(gzippedAnswer.size() / 2);
     const HttpStub::Headers gzipped{{"Content-Encoding", "gzip"}};
     m_stub.answerEndlessly(QStringLiteral("/endless"), QByteArray(16 * 1024, 'x'));
@@ -599,16 +600,33 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     m_stub.answer(QStringLiteral("/gzip"), gzippedAnswer, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-cut"), half, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-garbage"), half + QByteArray(80, '\x5a'), 200, gzipped);
-    QTest::newRow("endless chunked body") << QStringLiteral("/endless") << true;
-    QTest::newRow("endless gzip body") << QStringLiteral("/endless-gzip") << true;
-    QTest::newRow("whole gzip body") << QStringLiteral("/gzip") << false;
-    QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true;
-    QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true;
+    // A chunk-size line that is no number: the engine takes it for the last chunk.
+    m_stub.answerRaw(QStringLiteral("/chunks-broken"),
+                     "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+                     "1b\r\n{\"status\":\"1\",\"errCode\":\"0\"\r\nzz\r\n,\"data\":[]}\r\n0\r\n\r\n");
+    m_stub.answer(QStringLiteral("/here"), gzippedAnswer, 200, gzipped);
+    m_stub.answer(QStringLiteral("/elsewhere"), gzippedAnswer, 200, gzipped);
+    m_stub.answer(QStringLiteral("/moved"), {}, 302, {{"Location", "/here?id=1&secret=k"}});
+    m_stub.answer(
+        QStringLiteral("/away"), {}, 302,
+        {{"Location", QStringLiteral("http://localhost:%1/elsewhere?secret=k").arg(m_stub.port()).toUtf8()}});
+    const QString cut = QStringLiteral("回答不完整");
+    QTest::newRow("endless chunked body") << QStringLiteral("/endless") << true << QStringLiteral("回答过大");
+    QTest::newRow("endless gzip body")
+        << QStringLiteral("/endless-gzip") << true << QStringLiteral("回答过大");
+    QTest::newRow("whole gzip body") << QStringLiteral("/gzip") << false << QString();
+    QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true << cut;
+    QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true << cut;
+    QTest::newRow("chunk framing broken") << QStringLiteral("/chunks-broken") << true << cut;
+    QTest::newRow("redirect on the same host") << QStringLiteral("/moved") << false << QString();
+    QTest::newRow("redirect to another host")
+        << QStringLiteral("/away") << true << QStringLiteral("服务器转到了其他网站,没有跟随");
 }
 
 void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     QFETCH(QString, path);
     QFETCH(bool, failed);
+    QFETCH(QString, reason);
     constexpr qint64 cap = 256 * 1024;
     const qint64 residentBefore = residentKiB();
     qint64 mostResident = residentBefore;
@@ -616,7 +634,7 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     std::optional<WebReply> reply;
     QNetworkReply *transfer = web.get(
         m_stub.baseUrl() + path, this, [&reply](const WebReply &answer) { reply = answer; },
-        WebLimits{0, cap});
+        WebLimits{0, cap, true});
     qint64 mostReceived = 0;
     connect(transfer, &QNetworkReply::downloadProgress, this,
             [&mostReceived, &mostResident](qint64 received) {
@@ -625,6 +643,9 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
             });
     TRY_VERIFY(reply.has_value());
     QCOMPARE(reply->failed, failed);
+    QCOMPARE(reply->reason, reason);
+    // Nothing, the account's keys least of all, went to the other host.
+    QCOMPARE(m_stub.count(QStringLiteral("/elsewhere")), 0);
     // Nothing past the cap and the one read that crossed it was ever taken in.
     QVERIFY2(mostReceived <= cap + 256 * 1024, qPrintable(QString::number(mostReceived)));
     // Nor does a body that expands as it is decoded grow the process past a few blocks.
