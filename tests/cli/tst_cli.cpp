@@ -544,6 +544,11 @@ void CliTest::start_saysWhyInChinese_data() {
     QTest::newRow("folder in place of the backup") << "backup" << 2 << QStringLiteral("没能更新备份:");
     QTest::newRow("no room for the backup") << "limit" << 2 << QStringLiteral("没能更新备份:");
     QTest::newRow("damaged book") << "damaged" << 2 << QStringLiteral("已损坏,这次没有备份它");
+    // A services file that is no file is said and set aside at once, whatever the command.
+    QTest::newRow("pipe for the services file")
+        << "services pipe" << 2 << QStringLiteral("是管道,不是普通文件");
+    QTest::newRow("link to a pipe for the services file")
+        << "services link" << 2 << QStringLiteral("是符号链接,不是普通文件");
 }
 
 void CliTest::start_saysWhyInChinese() {
@@ -571,10 +576,30 @@ void CliTest::start_saysWhyInChinese() {
         QVERIFY(!goodBackup.isEmpty());
         QVERIFY(folder.damageMiddle());
     }
+    QTemporaryDir config;
+    const QString services = config.filePath(QStringLiteral("parcelbook/services.conf"));
+    if (fault.startsWith(QStringLiteral("services"))) {
+        QVERIFY(QDir().mkdir(config.filePath(QStringLiteral("parcelbook"))));
+        const QString pipe =
+            fault.endsWith(QStringLiteral("link")) ? config.filePath(QStringLiteral("pipe")) : services;
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(pipe == services || QFile::link(pipe, services));
+        const QStringList others[] = {
+            {QStringLiteral("list")},
+            {QStringLiteral("export"), QStringLiteral("--id"), QStringLiteral("9999"), QStringLiteral("-")}};
+        QProcessEnvironment elsewhere;
+        elsewhere.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        for (const QStringList &arguments : others) {
+            const Ran ran = run(folder, arguments, elsewhere);
+            QVERIFY2(ran.err.startsWith(QStringLiteral("查询服务文件“%1”%2").arg(services, said)),
+                     qPrintable(ran.err));
+        }
+    }
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
     environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     process.setProcessEnvironment(environment);
     if (fault == QStringLiteral("limit")) {
         // The disk takes no file larger than half the book, as a nearly full one would.

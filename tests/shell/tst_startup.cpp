@@ -432,6 +432,13 @@ void StartupTest::showThenStart_firstFrameThenTheBook() {
 }
 
 void StartupTest::unconfiguredStart_saysSoAtOnceAndStaysQuiet() {
+    // The services file is a pipe nobody writes: the window starts all the same and says why.
+    QTemporaryDir config;
+    const auto restore =
+        qScopeGuard([before = qgetenv("XDG_CONFIG_HOME")] { qputenv("XDG_CONFIG_HOME", before); });
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(QDir().mkdir(config.filePath(QStringLiteral("parcelbook"))));
+    QCOMPARE(::mkfifo(QFile::encodeName(servicesfile::location()).constData(), 0600), 0);
     TempProgramFolder folder;
     folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
     FakePlatform fake;
@@ -440,6 +447,9 @@ void StartupTest::unconfiguredStart_saysSoAtOnceAndStaysQuiet() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QString missing = servicesfile::trackingMissingText();
+    QCOMPARE(
+        missing,
+        QStringLiteral("查询服务文件“%1”是管道,不是普通文件,已忽略其中的设置").arg(servicesfile::location()));
     QCOMPARE(text(window, QStringLiteral("Label11_2")), missing);
     // The check has no site to ask: nothing is said, nothing is opened.
     QVERIFY(QMetaObject::invokeMethod(child<QTimer>(window, QStringLiteral("Timer3")), "timeout"));
@@ -521,11 +531,29 @@ void StartupTest::servicesDialog_testsSavesAndAppliesAtOnce() {
     }
     QVERIFY(!QFile::exists(servicesfile::location()));
 
+    // An address of another kind is refused with the reason; the boxes stay and nothing is written.
+    auto *save = dialog->findChild<QPushButton *>(QStringLiteral("saveButton"));
+    const std::pair<const char *, const char *> wrongKinds[] = {
+        {"smtpUrl", "“发信服务器(smtp://主机:端口)”只接受 smtp:// 或 smtps:// 开头的地址"},
+        {"probeAddress", "“联网检测地址”只接受 http:// 或 https:// 开头的网址"}};
+    for (const auto &[name, reason] : wrongKinds) {
+        box(name)->setText(QStringLiteral("file:///tmp/out"));
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(verdict->text(), QStringLiteral("无法保存:") + QString::fromUtf8(reason));
+        QVERIFY(dialog->isVisible() && dialog->focusWidget() == box(name));
+        QVERIFY(!QFile::exists(servicesfile::location()));
+        box(name)->clear();
+    }
+    box("smtpUrl")->setText(QStringLiteral("http://127.0.0.1:1"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    QVERIFY(verdict->text().startsWith(QStringLiteral("无法保存:")));
+    box("smtpUrl")->clear();
+
     // Saved: the file is the user's alone, and the next query goes to the new service.
     stub.answer(QStringLiteral("/"), harness::answerWith(harness::inTransit()));
     stub.delay(QStringLiteral("/"), 0);
     stub.clearRequests();
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveButton")), Qt::LeftButton);
+    QTest::mouseClick(save, Qt::LeftButton);
     QTRY_VERIFY(!window.findChild<QDialog *>(QStringLiteral("servicesDialog")));
     struct stat status {};
     QCOMPARE(::stat(QFile::encodeName(servicesfile::location()).constData(), &status), 0);
