@@ -65,7 +65,20 @@ bool jsonCutShort(const QByteArray &body) {
     }
     QJsonParseError error{};
     QJsonDocument::fromJson(text, &error);
-    return error.error != QJsonParseError::NoError && error.offset >= text.size();
+    if (error.error == QJsonParseError::NoError) {
+        return false;
+    }
+    // The parser stops where it could not go on: at the end, at the first byte of a character cut in
+    // two, or one past the first letter of a true, false or null cut short.
+    const QByteArray rest = text.mid(error.offset);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(rest);
+    const QByteArray word = text.mid(qMax(0, error.offset - 1));
+    const bool wordCut =
+        error.error == QJsonParseError::IllegalValue &&
+        (QByteArrayView("true").startsWith(word) || QByteArrayView("false").startsWith(word) ||
+         QByteArrayView("null").startsWith(word));
+    return rest.isEmpty() || (decoded.isEmpty() && !utf8.hasError()) || wordCut;
 }
 
 // A transfer is complete when it ended without error, or when the only error is the HTTP status

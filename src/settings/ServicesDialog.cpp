@@ -77,7 +77,7 @@ ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
     if (const QStringList variables = servicesfile::overridingVariables(); !variables.isEmpty()) {
         note += QStringLiteral("\n以下环境变量优先于此处的设置:") + variables.join(QStringLiteral(", "));
     }
-    // A file that could not be read shows empty boxes; saving them replaces it.
+    // A file that could not be read shows empty boxes, and why.
     for (const QString &problem : stored.addresses.problems) {
         note += QLatin1Char('\n') + problem;
     }

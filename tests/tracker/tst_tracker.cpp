@@ -600,10 +600,18 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     m_stub.answer(QStringLiteral("/gzip"), gzippedAnswer, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-cut"), half, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-garbage"), half + QByteArray(80, '\x5a'), 200, gzipped);
-    // A chunk-size line that is no number: the engine takes it for the last chunk.
-    m_stub.answerRaw(QStringLiteral("/chunks-broken"),
-                     "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
-                     "1b\r\n{\"status\":\"1\",\"errCode\":\"0\"\r\nzz\r\n,\"data\":[]}\r\n0\r\n\r\n");
+    // A chunk-size line that is no number: the engine takes it for the last chunk, wherever the
+    // answer stood, between values, in a character or in a word.
+    const auto brokenAfter = [this](const char *path, const QByteArray &first) {
+        m_stub.answerRaw(QString::fromLatin1(path),
+                         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n" +
+                             QByteArray::number(first.size(), 16) + "\r\n" + first +
+                             "\r\nzz\r\n\"}]}\r\n0\r\n\r\n");
+    };
+    brokenAfter("/chunks-broken", R"({"status":"1","errCode":"0")");
+    brokenAfter("/chunks-broken-character",
+                QByteArray(R"({"errCode":"0","data":[{"context":"快)").chopped(1));
+    brokenAfter("/chunks-broken-word", R"({"errCode":"0","data":[{"signed":fal)");
     m_stub.answer(QStringLiteral("/here"), gzippedAnswer, 200, gzipped);
     m_stub.answer(QStringLiteral("/elsewhere"), gzippedAnswer, 200, gzipped);
     m_stub.answer(QStringLiteral("/moved"), {}, 302, {{"Location", "/here?id=1&secret=k"}});
@@ -618,6 +626,9 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true << cut;
     QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true << cut;
     QTest::newRow("chunk framing broken") << QStringLiteral("/chunks-broken") << true << cut;
+    QTest::newRow("chunk framing broken in a character")
+        << QStringLiteral("/chunks-broken-character") << true << cut;
+    QTest::newRow("chunk framing broken in a word") << QStringLiteral("/chunks-broken-word") << true << cut;
     QTest::newRow("redirect on the same host") << QStringLiteral("/moved") << false << QString();
     QTest::newRow("redirect to another host")
         << QStringLiteral("/away") << true << QStringLiteral("服务器转到了其他网站,没有跟随");
