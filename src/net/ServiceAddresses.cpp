@@ -337,23 +337,25 @@ ServiceSettings resolve(const ServiceSettings &fromFile) {
     ServiceSettings settings = fromFile;
     for (const Field &field : fields) {
         QString &value = *field.place(settings);
-        const QString variable = qEnvironmentVariable(field.variable).trimmed();
-        if (!variable.isEmpty()) {
-            value = variable;
+        const auto setAside = [&settings, &value](const QString &said) {
+            settings.addresses.problems.append(said);
+            if (&value == &settings.addresses.tracking.address) {
+                settings.addresses.tracking.problem = said;
+            }
+        };
+        // A variable of the wrong kind is as if it were not set: the file's value stands.
+        if (const QString variable = qEnvironmentVariable(field.variable).trimmed(); !variable.isEmpty()) {
+            const QString problem = wrongKindProblem(field, variable);
+            if (problem.isEmpty()) {
+                value = variable;
+                continue;
+            }
+            setAside(QStringLiteral("环境变量 %1 %2,已忽略").arg(QLatin1String(field.variable), problem));
         }
-        const QString problem = wrongKindProblem(field, value);
-        if (problem.isEmpty()) {
-            continue;
+        if (const QString problem = wrongKindProblem(field, value); !problem.isEmpty()) {
+            setAside(QStringLiteral("查询服务文件中的 %1 %2,已忽略").arg(field.key(), problem));
+            value.clear();
         }
-        const QString said =
-            variable.isEmpty()
-                ? QStringLiteral("查询服务文件中的 %1 %2,已忽略").arg(field.key(), problem)
-                : QStringLiteral("环境变量 %1 %2,已忽略").arg(QLatin1String(field.variable), problem);
-        settings.addresses.problems.append(said);
-        if (&value == &settings.addresses.tracking.address) {
-            settings.addresses.tracking.problem = said;
-        }
-        value.clear();
     }
     settings = withBuiltInValues(settings);
     if (settings.addresses.tracking.isSet()) {

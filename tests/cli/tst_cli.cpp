@@ -576,24 +576,14 @@ void CliTest::start_saysWhyInChinese() {
         QVERIFY(!goodBackup.isEmpty());
         QVERIFY(folder.damageMiddle());
     }
-    QTemporaryDir config;
+    QTemporaryDir config; // holds a pipe, or a link to one, for the services file
     const QString services = config.filePath(QStringLiteral("parcelbook/services.conf"));
     if (fault.startsWith(QStringLiteral("services"))) {
-        QVERIFY(QDir().mkdir(config.filePath(QStringLiteral("parcelbook"))));
         const QString pipe =
-            fault.endsWith(QStringLiteral("link")) ? config.filePath(QStringLiteral("pipe")) : services;
-        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+            fault.endsWith(QStringLiteral("link")) ? config.filePath(QStringLiteral("p")) : services;
+        QVERIFY(QDir().mkdir(QFileInfo(services).path()) &&
+                ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         QVERIFY(pipe == services || QFile::link(pipe, services));
-        const QStringList others[] = {
-            {QStringLiteral("list")},
-            {QStringLiteral("export"), QStringLiteral("--id"), QStringLiteral("9999"), QStringLiteral("-")}};
-        QProcessEnvironment elsewhere;
-        elsewhere.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        for (const QStringList &arguments : others) {
-            const Ran ran = run(folder, arguments, elsewhere);
-            QVERIFY2(ran.err.startsWith(QStringLiteral("查询服务文件“%1”%2").arg(services, said)),
-                     qPrintable(ran.err));
-        }
     }
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

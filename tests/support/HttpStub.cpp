@@ -139,12 +139,6 @@ void HttpStub::answerEndlessly(const QString &path, const QByteArray &chunk, con
     m_scripts[path].standing = endless;
 }
 
-void HttpStub::answerRaw(const QString &path, const QByteArray &bytes) {
-    Answer raw{bytes, 200, {}};
-    raw.raw = true;
-    m_scripts[path].standing = raw;
-}
-
 void HttpStub::stopHolding(const QString &path) {
     m_scripts[path].holding = false;
 }
@@ -274,11 +268,6 @@ HttpStub::Answer HttpStub::nextAnswer(const QString &path) {
 }
 
 void HttpStub::send(QTcpSocket *socket, const Answer &answer, bool head) {
-    if (answer.raw) {
-        socket->write(answer.body);
-        socket->disconnectFromHost();
-        return;
-    }
     // These statuses never carry a body, so they get no framing for one either.
     const bool bodyless = answer.status == 204 || answer.status == 304 || answer.status < 200;
 

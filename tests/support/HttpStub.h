@@ -72,10 +72,6 @@ public:
     void answerEndlessly(const QString &path, const QByteArray &chunk, const QByteArray &start = {},
                          Headers headers = {});
 
-    // Becomes the standing answer: these bytes as they are, status line and framing included, then
-    // the connection closes.
-    void answerRaw(const QString &path, const QByteArray &bytes);
-
     QList<Request> requests() const;
     QList<Request> requests(const QString &path) const;
     int count(const QString &path) const;
@@ -93,7 +89,6 @@ private:
         qsizetype cutAfter = -1;
         bool endless = false;
         QByteArray endlessStart = {};
-        bool raw = false;
     };
     struct Script {
         std::optional<Answer> standing;
