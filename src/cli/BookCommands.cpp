@@ -395,10 +395,14 @@ int storeFailure(const CommandContext &context, const QueryOutcome &outcome, boo
     return ExitCode::BookUnusable;
 }
 
-// Without a tracking service nothing can be asked: said on the error stream before the book is locked.
+// Without a tracking service nothing can be asked: said on the error stream before the book is locked,
+// unless the one given was set aside, which the start has said already.
 bool trackingServiceMissing(const CommandContext &context) {
     if (context.services.tracking.isSet()) {
         return false;
+    }
+    if (!context.services.tracking.problem.isEmpty()) {
+        return true;
     }
     context.err(QStringLiteral("尚未设置查询服务,请在窗口设置页的“查询服务”中填写,或编辑 %1\n")
                     .arg(servicesfile::location()));

@@ -178,6 +178,10 @@ int main(int argc, char *argv[]) {
                            &desktop,
                            &mailer};
 
+    // Whatever was set aside as the services were read is said before any command runs.
+    for (const QString &problem : context.services.problems) {
+        write(stderr, problem + QLatin1Char('\n'));
+    }
     if (parser.isSet(force) && command != QStringLiteral("export")) {
         return usageError(QStringLiteral("--force 只用于 export"));
     }

@@ -11,6 +11,9 @@ struct BodyDecoder::Inflater {
 
 BodyDecoder::BodyDecoder(const QByteArray &contentEncoding, qint64 cap)
     : m_cap(cap) {
+    // The cap and the one byte that tells a body past it are reserved at once: address space until
+    // written. Grown by copies, the body would be held twice the moment it outgrew its block.
+    m_body.reserve(cap + 1);
     const QByteArray encoding = contentEncoding.trimmed().toLower();
     if (encoding.isEmpty() || encoding == "identity") {
         return;
@@ -59,7 +62,8 @@ bool BodyDecoder::add(QByteArrayView bytes) {
             m_broken = true;
             return false;
         }
-        m_body.append(block, qsizetype(sizeof block - stream.avail_out));
+        const qsizetype produced = qsizetype(sizeof block - stream.avail_out);
+        m_body.append(block, std::min<qsizetype>(produced, m_cap + 1 - m_body.size()));
         if (m_body.size() > m_cap) {
             m_broken = true;
             return false;

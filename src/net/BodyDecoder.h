@@ -18,7 +18,7 @@ public:
     bool add(QByteArrayView bytes);
     // The transfer ended: true when the whole body came, its encoding complete and within the cap.
     bool finish();
-    // The decoded body so far: never more than the cap and one decoded block.
+    // The decoded body so far: never more than the cap and one byte.
     const QByteArray &body() const { return m_body; }
 
 private:

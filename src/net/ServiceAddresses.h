@@ -10,6 +10,9 @@ struct TrackingService {
     QString accountId;
     QString accountKey;
     QString secondKey;
+    // Why the address is empty although the user gave one: the services file could not be read, or
+    // what was given is no web address (in Chinese). Empty when the address is set or was never given.
+    QString problem = {};
 
     bool isSet() const { return !address.isEmpty(); }
 };
@@ -21,6 +24,9 @@ struct ServiceAddresses {
     QString makerSite;   // the maker's main site
     QString time;        // answers HEAD with a Date header
     QString probe;       // any page with a body: the connectivity test
+    // What was set aside as the services were read, the mail's too: the file itself, or an address of
+    // the wrong kind (in Chinese, one line each). Said once where the services are first read.
+    QStringList problems = {};
 
     // Read afresh from the variables and the services file at every call.
     static ServiceAddresses configured();
@@ -40,24 +46,33 @@ struct ServiceSettings {
     MailSubmission mail;
 };
 
+// What an address is for: the services are asked over the web, the mail goes to an SMTP server.
+enum class AddressKind { Web, Mail };
+// Why the address cannot serve as one of its kind, in Chinese; empty when it can, and when it is empty.
+QString addressProblem(const QString &address, AddressKind kind);
+
 namespace servicesfile {
 
 // $XDG_CONFIG_HOME/parcelbook/services.conf; a relative XDG_CONFIG_HOME is ignored for ~/.config.
 QString location();
-// The values the file holds, nothing else: a missing file or key reads empty.
+// The values the file holds as written, nothing else: a missing file or key reads empty. A file that
+// is no regular file (a link, a pipe), unreadable or no services text reads empty with the reason in
+// addresses.problems; it is opened without following a link and without waiting.
 ServiceSettings read(const QString &file);
-// Writes every value, the file 0600 in a folder created 0700; empty on success, else the reason.
+// Writes every value in place of the file, whole or not at all, the file 0600 in a folder created
+// 0700, never through a link or into a pipe; empty on success, else the reason.
 QString write(const QString &file, const ServiceSettings &settings);
 // Values trimmed, addresses without a trailing separator, the built-in value (the account only) where
 // one is empty.
 ServiceSettings withBuiltInValues(const ServiceSettings &given);
-// The file's values under the variables, over the built-in values.
+// The file's values under the variables, over the built-in values. An address of the wrong kind, from
+// the file or a variable, is set aside with the reason in addresses.problems.
 ServiceSettings resolve(const ServiceSettings &fromFile);
 // resolve(read(location())).
 ServiceSettings configured();
 // The PARCELBOOK_* variables that are set and so win over the file.
 QStringList overridingVariables();
-// The hint a query gets while no tracking service is set.
+// The hint a query gets while no tracking service is set: why the one given was set aside, when so.
 QString trackingMissingText();
 
 } // namespace servicesfile

@@ -4,6 +4,8 @@
 #include "net/BodyDecoder.h"
 #include "text/FailureReason.h"
 
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -16,6 +18,9 @@
 #include <optional>
 
 namespace {
+
+// How much of a body is read at a time, and how far the engine may read ahead of that.
+constexpr qint64 readBlock = 64 * 1024;
 
 QString decode(const QByteArray &body, const QString &contentType) {
     const qsizetype at = contentType.indexOf(QStringLiteral("charset="), 0, Qt::CaseInsensitive);
@@ -37,8 +42,43 @@ QNetworkRequest requestFor(const QString &url) {
     // counting: the engine's own decoding takes a body cut short as complete.
     request.setRawHeader("Accept-Encoding", "gzip, deflate");
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    // Every redirect is looked at (in watch) before it is followed: the address carries the account.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setTransferTimeout(0);
     return request;
+}
+
+// A redirect keeps to the host first asked and never from https to http, so the account's keys in the
+// address go nowhere else and never in the clear.
+bool mayFollow(const QUrl &from, const QUrl &to) {
+    const bool downgrade = from.scheme() == QLatin1String("https") && to.scheme() != QLatin1String("https");
+    return !downgrade && to.host().compare(from.host(), Qt::CaseInsensitive) == 0;
+}
+
+// Whether a JSON text stops before its document closes: a cut answer, not a malformed one. A body
+// that does not open as JSON is left to the reader of the answer.
+bool jsonCutShort(const QByteArray &body) {
+    const QByteArray text = body.trimmed();
+    if (!text.startsWith('{') && !text.startsWith('[')) {
+        return false;
+    }
+    QJsonParseError error{};
+    QJsonDocument::fromJson(text, &error);
+    if (error.error == QJsonParseError::NoError) {
+        return false;
+    }
+    // The parser stops where it could not go on: at the end, at the first byte of a character cut in
+    // two, or one past the first letter of a true, false or null cut short.
+    const QByteArray rest = text.mid(error.offset);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(rest);
+    const QByteArray word = text.mid(qMax(0, error.offset - 1));
+    const bool wordCut =
+        error.error == QJsonParseError::IllegalValue &&
+        (QByteArrayView("true").startsWith(word) || QByteArrayView("false").startsWith(word) ||
+         QByteArrayView("null").startsWith(word));
+    return rest.isEmpty() || (decoded.isEmpty() && !utf8.hasError()) || wordCut;
 }
 
 // A transfer is complete when it ended without error, or when the only error is the HTTP status
@@ -75,6 +115,20 @@ void WebClient::head(const QString &url, QObject *receiver, std::function<void(c
 
 void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<void(const WebReply &)> done,
                       WebLimits limits) {
+    // The engine reads ahead of the reader only this far, so what the process holds is the decoder's
+    // cap and a block or two; without it the network thread fills memory as fast as bytes arrive.
+    reply->setReadBufferSize(readBlock);
+    auto redirectedAway = std::make_shared<bool>(false);
+    // Taken now: by the time a redirect is announced, the reply's own address is already its target.
+    connect(reply, &QNetworkReply::redirected, reply,
+            [reply, redirectedAway, asked = reply->url()](const QUrl &target) {
+                if (mayFollow(asked, target)) {
+                    Q_EMIT reply->redirectAllowed();
+                    return;
+                }
+                *redirectedAway = true;
+                reply->abort();
+            });
     if (limits.timeoutMs > 0) {
         // A timer of its own (named, so a test can make it fire) ends a request that takes too long.
         auto *limit = new QTimer(reply);
@@ -96,7 +150,7 @@ void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<voi
         }
         // Read a block at a time, so what is held is the cap and one block at most.
         while (reply->bytesAvailable() > 0) {
-            if (!(*body)->add(reply->read(64 * 1024))) {
+            if (!(*body)->add(reply->read(readBlock))) {
                 reply->abort();
                 return;
             }
@@ -118,16 +172,19 @@ void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<voi
     // The reply goes once finished even when its receiver has gone or stopped listening.
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     connect(reply, &QNetworkReply::finished, receiver,
-            [reply, body, take, tooLarge, limits, done = std::move(done)] {
+            [reply, body, take, tooLarge, redirectedAway, limits, done = std::move(done)] {
                 take();
                 WebReply answer;
                 answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
                 answer.dateHeader = QString::fromLatin1(reply->rawHeader("Date"));
                 // A body whose encoding broke off (gzip cut short, garbage inside) is no answer either.
                 // No body at all (a HEAD request, an empty answer) is an empty body, whatever its encoding.
-                const bool bodyWhole = !*body || (*body)->finish();
-                answer.failed = !completed(*reply, answer.status) || !bodyWhole;
-                if (*tooLarge || (*body && (*body)->body().size() > limits.maxBytes)) {
+                const bool bodyWhole =
+                    !*body || ((*body)->finish() && !(limits.json && jsonCutShort((*body)->body())));
+                answer.failed = !completed(*reply, answer.status) || !bodyWhole || *redirectedAway;
+                if (*redirectedAway) {
+                    answer.reason = QStringLiteral("服务器转到了其他网站,没有跟随");
+                } else if (*tooLarge || (*body && (*body)->body().size() > limits.maxBytes)) {
                     answer.reason = QStringLiteral("回答过大");
                 } else if (!bodyWhole) {
                     answer.reason = QStringLiteral("回答不完整");

@@ -25,6 +25,10 @@ struct WebReply {
 struct WebLimits {
     int timeoutMs = 0; // 0: no time limit
     qint64 maxBytes = 64 * 1024;
+    // The answer is a JSON document: one that stops before the document closes was cut short, whatever
+    // the transfer said. The network engine takes a chunk-size line it cannot read for the last chunk
+    // and ends the body there without an error, so a broken chunked answer shows only in what it holds.
+    bool json = false;
 };
 // A tracking answer may list many entries; other texts the program fetches are short.
 inline constexpr qint64 trackingAnswerCap = 16 * 1024 * 1024;

@@ -2,6 +2,7 @@
 #include "platform/SmtpMailer.h"
 
 #include "mail/MailComposer.h"
+#include "net/ServiceAddresses.h"
 #include "platform/PlatformModules.h"
 #include "text/FailureReason.h"
 
@@ -115,6 +116,12 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
     if (!isMailAddress(message.from)) {
         return {false, QStringLiteral("发件人“%1”不是有效的邮箱地址").arg(message.from)};
     }
+    if (settings.smtpUrl.trimmed().isEmpty()) {
+        return {false, QStringLiteral("尚未设置发信服务器")};
+    }
+    if (const QString problem = addressProblem(settings.smtpUrl, AddressKind::Mail); !problem.isEmpty()) {
+        return {false, QStringLiteral("发信服务器") + problem};
+    }
     if (curl == nullptr) {
         return {false, QStringLiteral("无法初始化邮件发送")};
     }
@@ -129,6 +136,9 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
 
     const bool clearLoginAllowed = options.clearLoginToLoopback && isLoopbackMailServer(settings.smtpUrl);
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    // Whatever the address says, curl speaks mail to it or nothing: another scheme would send the login
+    // to a web server or write a file.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      static_cast<long>(clearLoginAllowed ? CURLUSESSL_TRY : CURLUSESSL_ALL));
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());

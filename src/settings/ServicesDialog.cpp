@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // A number and company any tracking service of this kind can be asked about.
@@ -76,6 +78,10 @@ ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
     if (const QStringList variables = servicesfile::overridingVariables(); !variables.isEmpty()) {
         note += QStringLiteral("\n以下环境变量优先于此处的设置:") + variables.join(QStringLiteral(", "));
     }
+    // A file that could not be read shows empty boxes, and why.
+    for (const QString &problem : stored.addresses.problems) {
+        note += QLatin1Char('\n') + problem;
+    }
     auto *noteLabel = new QLabel(note, this);
     noteLabel->setObjectName(QStringLiteral("servicesNote"));
     noteLabel->setWordWrap(true);
@@ -127,11 +133,30 @@ ServiceSettings ServicesDialog::boxes() const {
     return settings;
 }
 
+QString ServicesDialog::addressesProblem() const {
+    const std::pair<QLineEdit *, AddressKind> addresses[] = {
+        {m_tracking, AddressKind::Web},  {m_recognition, AddressKind::Web}, {m_site, AddressKind::Web},
+        {m_makerSite, AddressKind::Web}, {m_time, AddressKind::Web},        {m_probe, AddressKind::Web},
+        {m_smtpUrl, AddressKind::Mail}};
+    for (const auto &[box, kind] : addresses) {
+        if (const QString problem = addressProblem(box->text(), kind); !problem.isEmpty()) {
+            box->setFocus();
+            return QStringLiteral("“%1”%2").arg(box->accessibleName(), problem);
+        }
+    }
+    return {};
+}
+
 void ServicesDialog::test() {
     // The boxes as they stand, with the built-in account where they leave it out, as a saved file would.
     const TrackingService service = servicesfile::withBuiltInValues(boxes()).addresses.tracking;
     if (!service.isSet()) {
         m_verdict->setText(QStringLiteral("请先填写快递查询服务地址"));
+        return;
+    }
+    if (const QString problem = addressProblem(service.address, AddressKind::Web); !problem.isEmpty()) {
+        m_tracking->setFocus();
+        m_verdict->setText(QStringLiteral("无法测试:“%1”%2").arg(m_tracking->accessibleName(), problem));
         return;
     }
     m_test->setEnabled(false);
@@ -157,6 +182,10 @@ void ServicesDialog::tested(TrackingRequest *request, const QString &verdict) {
 }
 
 void ServicesDialog::save() {
+    if (const QString problem = addressesProblem(); !problem.isEmpty()) {
+        m_verdict->setText(QStringLiteral("无法保存:") + problem);
+        return;
+    }
     if (const QString failure = servicesfile::write(m_file, boxes()); !failure.isEmpty()) {
         m_verdict->setText(QStringLiteral("保存失败:") + failure);
         return;

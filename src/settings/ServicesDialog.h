@@ -30,6 +30,9 @@ Q_SIGNALS:
 private:
     QLineEdit *addBox(const QString &objectName, const QString &caption, const QString &value);
     ServiceSettings boxes() const;
+    // The first address box whose text is no address of its kind, said with its caption; it takes
+    // the focus. Empty when every one is an address or empty.
+    QString addressesProblem() const;
     // "测试": one query of a sample number with the boxes' address and account; the window stays live.
     void test();
     void tested(TrackingRequest *request, const QString &verdict);

@@ -34,7 +34,9 @@ void StartupCheck::bookRead() {
     // Enabled first: the report that follows may open the add page, whose number box takes the focus.
     enableControls();
     loadedReport();
-    if (!m_with.services.tracking.isSet()) {
+    if (!m_with.services.problems.isEmpty()) {
+        m_with.feedback.hint(m_with.services.problems.join(QLatin1Char(' ')));
+    } else if (!m_with.services.tracking.isSet()) {
         m_with.feedback.hint(servicesfile::trackingMissingText());
     }
 }

@@ -6,7 +6,7 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "text/FailureReason.h"
-#include "text/SafeRead.h"
+#include "text/RegularFile.h"
 #include "text/SafeWrite.h"
 
 #include <QDateTime>
@@ -186,7 +186,7 @@ BookFile::OpenResult BookFile::lock() {
         if (::fstat(m_lockFd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
             m_failure = S_ISDIR(opened.st_mode)
                             ? systemFailure(EISDIR, FileAccess::Read)
-                            : QStringLiteral("这是%1,不是普通文件").arg(saferead::kindName(opened.st_mode));
+                            : QStringLiteral("这是%1,不是普通文件").arg(nonRegularKind(opened.st_mode));
             ::close(m_lockFd);
             m_lockFd = -1;
             return OpenResult::Failed;

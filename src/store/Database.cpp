@@ -3,7 +3,7 @@
 
 #include "store/DerivedKeys.h"
 #include "store/StoreError.h"
-#include "text/SafeRead.h"
+#include "text/RegularFile.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
@@ -68,7 +68,7 @@ Database Database::connect(const QString &path, const QByteArray &key, int flags
     // and a link could lead anywhere.
     if (struct stat info{};
         ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        throw StoreError(QStringLiteral("这是%1,不是普通文件").arg(saferead::kindName(info.st_mode)));
+        throw StoreError(QStringLiteral("这是%1,不是普通文件").arg(nonRegularKind(info.st_mode)));
     }
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
     Database db(raw);

@@ -1,7 +1,7 @@
 // Remembered derived keys: a map for the process, a small owner-only file per folder for the next start.
 #include "store/DerivedKeys.h"
 
-#include "text/SafeRead.h"
+#include "text/RegularFile.h"
 #include "text/SafeWrite.h"
 
 #include <QCryptographicHash>
@@ -46,7 +46,7 @@ QByteArray fingerprint(const QByteArray &passphrase, const QByteArray &salt) {
 void readMemoFile(const QString &folder, std::map<QByteArray, QByteArray> &keys, bool say) {
     const QString path = derivedkeys::memoFile(folder);
     QString refused;
-    const std::unique_ptr<QFile> file = saferead::open(path, refused);
+    const std::unique_ptr<QFile> file = openRegularFile(path, refused);
     if (!file) {
         if (const QFileInfo there(path); say && (there.exists() || there.isSymLink())) {
             qWarning("%s", qUtf8Printable(refused + QStringLiteral("(快递列表的密钥备忘,已略过,稍后重写)")));
@@ -71,7 +71,7 @@ QString memoFile(const QString &folder) {
 
 QByteArray saltOf(const QString &path) {
     QString refused;
-    const std::unique_ptr<QFile> file = saferead::open(path, refused);
+    const std::unique_ptr<QFile> file = openRegularFile(path, refused);
     if (!file) {
         return {};
     }

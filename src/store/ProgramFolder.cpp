@@ -6,7 +6,7 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "text/FailureReason.h"
-#include "text/SafeRead.h"
+#include "text/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -136,7 +136,7 @@ QString provideBook(const Places &places) {
         return QStringLiteral("无法创建文件夹 %1").arg(folder);
     }
     QString refused;
-    const std::unique_ptr<QFile> source = saferead::open(places.templateFile(), refused);
+    const std::unique_ptr<QFile> source = openRegularFile(places.templateFile(), refused);
     if (!source) {
         return refused;
     }

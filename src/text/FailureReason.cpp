@@ -2,6 +2,7 @@
 #include "text/FailureReason.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 
 #include <curl/curl.h>
 #include <sqlite3.h>
@@ -24,7 +25,12 @@ constexpr int knownFileErrors[] = {ENOSPC, EDQUOT, EACCES, EPERM,  ENOENT,      
 } // namespace
 
 QString transferFailureReason(QNetworkReply::NetworkError error, const QString &detail) {
-    logDetail("transfer", detail);
+    // The library names the address it was asked for, and the query of a tracking address carries the
+    // account and its keys: an address is logged without its user, query and fragment. A decoded value
+    // may hold spaces, so the query runs to the library's " - " separator or the end.
+    static const QRegularExpression secrets(
+        QStringLiteral(R"(([a-zA-Z][a-zA-Z0-9+.-]*://)(?:[^\s/?#@]*@)?([^\s?#]*)(?:[?#].*?(?= - |$))?)"));
+    logDetail("transfer", QString(detail).replace(secrets, QStringLiteral("\\1\\2")));
     switch (error) {
     case QNetworkReply::NoError:
         return QString();

@@ -2,7 +2,7 @@
 #include "text/SafeWrite.h"
 
 #include "text/FailureReason.h"
-#include "text/SafeRead.h"
+#include "text/RegularFile.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -68,7 +68,7 @@ QString SafeWrite::refusal(const QString &target, Existing existing, const QStri
     if (existing == Existing::Supersede && !S_ISDIR(info.st_mode)) {
         return {};
     }
-    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(named, saferead::kindName(info.st_mode));
+    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(named, nonRegularKind(info.st_mode));
 }
 
 QString SafeWrite::begin() {
@@ -139,7 +139,7 @@ QString SafeWrite::write(const QString &target, const QByteArray &bytes, Existin
 
 QString SafeWrite::copyFrom(const QString &source) {
     QString refused;
-    const std::unique_ptr<QFile> from = saferead::open(source, refused);
+    const std::unique_ptr<QFile> from = openRegularFile(source, refused);
     if (!from) {
         return refused;
     }

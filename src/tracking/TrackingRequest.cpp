@@ -23,7 +23,7 @@ TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service,
             }
             Q_EMIT answered(tracking::interpretAnswer(reply.body));
         },
-        WebLimits{0, trackingAnswerCap});
+        WebLimits{0, trackingAnswerCap, true});
 }
 
 TrackingRequest::~TrackingRequest() {

@@ -634,6 +634,11 @@ void CliTest::start_saysWhyInChinese_data() {
     QTest::newRow("missing book, its backup there")
         << "missing" << 4 << QStringLiteral("文件不存在;最近一份完好的备份是 ");
     QTest::newRow("key memo is a pipe") << "memo pipe" << 2 << QStringLiteral("是管道,不是普通文件");
+    // A services file that is no file is said and set aside at once, whatever the command.
+    QTest::newRow("pipe for the services file")
+        << "services pipe" << 2 << QStringLiteral("是管道,不是普通文件");
+    QTest::newRow("link to a pipe for the services file")
+        << "services link" << 2 << QStringLiteral("是符号链接,不是普通文件");
 }
 
 void CliTest::start_saysWhyInChinese() {
@@ -668,10 +673,20 @@ void CliTest::start_saysWhyInChinese() {
             0);
     }
     const QByteArray bookBefore = bytesOfFile(folder.databasePath());
+    QTemporaryDir config; // holds a pipe, or a link to one, for the services file
+    const QString services = config.filePath(QStringLiteral("parcelbook/services.conf"));
+    if (fault.startsWith(QStringLiteral("services"))) {
+        const QString pipe =
+            fault.endsWith(QStringLiteral("link")) ? config.filePath(QStringLiteral("p")) : services;
+        QVERIFY(QDir().mkdir(QFileInfo(services).path()) &&
+                ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        QVERIFY(pipe == services || QFile::link(pipe, services));
+    }
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
     environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), m_stub.baseUrl());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     process.setProcessEnvironment(environment);
     if (fault == QStringLiteral("limit")) {
         // The disk takes no file larger than half the book, as a nearly full one would.

@@ -568,7 +568,18 @@ void MailTest::send_reportsFailuresWithoutDelivering() {
     SmtpMailer unreachable(settingsFor(closedPort, serverPassword));
     const Outcome noServer =
         sendAndWait(unreachable, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000);
+    // An address of another kind is no mail server: the login never goes to a web server.
+    QTcpServer web;
+    QVERIFY(web.listen(QHostAddress::LocalHost));
+    MailSettings toWeb = settingsFor(m_port, serverPassword);
+    toWeb.smtpUrl = QStringLiteral("http://127.0.0.1:%1/").arg(web.serverPort());
+    SmtpMailer webServer(toWeb);
+    QCOMPARE(sendAndWait(webServer, messageFor(QStringLiteral("someone@example.org"), phoneInputs()), 10000)
+                 .result.value_or(MailResult{true, {}})
+                 .error,
+             QStringLiteral("发信服务器只接受 smtp:// 或 smtps:// 开头的地址"));
     const QByteArray output = capture.finish();
+    QVERIFY(!web.hasPendingConnections());
 
     for (const Outcome *outcome : {&notAnAddress, &trailingBreak, &loginRefused, &noServer}) {
         QVERIFY(outcome->result.has_value());

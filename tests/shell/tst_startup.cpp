@@ -477,6 +477,13 @@ void StartupTest::showThenStart_firstFrameThenTheBook() {
 }
 
 void StartupTest::unconfiguredStart_saysSoAtOnceAndStaysQuiet() {
+    // The services file is a pipe nobody writes: the window starts all the same and says why.
+    QTemporaryDir config;
+    const auto restore =
+        qScopeGuard([before = qgetenv("XDG_CONFIG_HOME")] { qputenv("XDG_CONFIG_HOME", before); });
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(QDir().mkdir(config.filePath(QStringLiteral("parcelbook"))));
+    QCOMPARE(::mkfifo(QFile::encodeName(servicesfile::location()).constData(), 0600), 0);
     TempProgramFolder folder;
     folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
     FakePlatform fake;
@@ -485,6 +492,7 @@ void StartupTest::unconfiguredStart_saysSoAtOnceAndStaysQuiet() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QString missing = servicesfile::trackingMissingText();
+    QVERIFY(missing.contains(servicesfile::location() + QStringLiteral("”是管道,不是普通文件")));
     QCOMPARE(text(window, QStringLiteral("Label11_2")), missing);
     // The check has no site to ask: nothing is said, nothing is opened.
     QVERIFY(QMetaObject::invokeMethod(child<QTimer>(window, QStringLiteral("Timer3")), "timeout"));
@@ -566,11 +574,20 @@ void StartupTest::servicesDialog_testsSavesAndAppliesAtOnce() {
     }
     QVERIFY(!QFile::exists(servicesfile::location()));
 
+    // A mail address of another kind is refused with the reason; the boxes stay and nothing is written.
+    auto *save = dialog->findChild<QPushButton *>(QStringLiteral("saveButton"));
+    box("smtpUrl")->setText(QStringLiteral("file:///tmp/mail.eml"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(verdict->text(),
+             QStringLiteral("无法保存:“发信服务器(smtp://主机:端口)”只接受 smtp:// 或 smtps:// 开头的地址"));
+    QVERIFY(dialog->focusWidget() == box("smtpUrl") && !QFile::exists(servicesfile::location()));
+    box("smtpUrl")->clear();
+
     // Saved: the file is the user's alone, and the next query goes to the new service.
     stub.answer(QStringLiteral("/"), harness::answerWith(harness::inTransit()));
     stub.delay(QStringLiteral("/"), 0);
     stub.clearRequests();
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveButton")), Qt::LeftButton);
+    QTest::mouseClick(save, Qt::LeftButton);
     QTRY_VERIFY(!window.findChild<QDialog *>(QStringLiteral("servicesDialog")));
     struct stat status {};
     QCOMPARE(::stat(QFile::encodeName(servicesfile::location()).constData(), &status), 0);

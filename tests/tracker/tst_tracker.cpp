@@ -607,6 +607,7 @@ qint64 residentKiB() {
 void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("failed");
+    QTest::addColumn<QString>("reason");
     const QByteArray half = gzippedAnswer.left(gzippedAnswer.size() / 2);
     const HttpStub::Headers gzipped{{"Content-Encoding", "gzip"}};
     m_stub.answerEndlessly(QStringLiteral("/endless"), QByteArray(16 * 1024, 'x'));
@@ -614,16 +615,36 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer_data() {
     m_stub.answer(QStringLiteral("/gzip"), gzippedAnswer, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-cut"), half, 200, gzipped);
     m_stub.answer(QStringLiteral("/gzip-garbage"), half + QByteArray(80, '\x5a'), 200, gzipped);
-    QTest::newRow("endless chunked body") << QStringLiteral("/endless") << true;
-    QTest::newRow("endless gzip body") << QStringLiteral("/endless-gzip") << true;
-    QTest::newRow("whole gzip body") << QStringLiteral("/gzip") << false;
-    QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true;
-    QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true;
+    // A chunk-size line that is no number ends the body for the engine, wherever the answer stood.
+    const QByteArray cutBy = "\r\nzz\r\n\"}]}\r\n0\r\n\r\n";
+    const HttpStub::Headers chunked{{"Transfer-Encoding", "chunked"}};
+    m_stub.answer(QStringLiteral("/chunks-broken"), "1b\r\n{\"status\":\"1\",\"errCode\":\"0\"" + cutBy, 200,
+                  chunked);
+    m_stub.answer(QStringLiteral("/cut-char"), "7\r\n[\"\xe5\xbf\xab\xe9\x80" + cutBy, 200, chunked);
+    m_stub.answer(QStringLiteral("/cut-word"), "6\r\n[1,fal" + cutBy, 200, chunked);
+    m_stub.answer(QStringLiteral("/moved"), {}, 302, {{"Location", "/gzip?id=1&secret=k"}});
+    m_stub.answer(
+        QStringLiteral("/away"), {}, 302,
+        {{"Location", "http://localhost:" + QByteArray::number(m_stub.port()) + "/there?secret=k"}});
+    const QString cut = QStringLiteral("回答不完整");
+    const QString big = QStringLiteral("回答过大");
+    QTest::newRow("endless chunked body") << QStringLiteral("/endless") << true << big;
+    QTest::newRow("endless gzip body") << QStringLiteral("/endless-gzip") << true << big;
+    QTest::newRow("whole gzip body") << QStringLiteral("/gzip") << false << QString();
+    QTest::newRow("gzip cut in half") << QStringLiteral("/gzip-cut") << true << cut;
+    QTest::newRow("gzip cut then garbage") << QStringLiteral("/gzip-garbage") << true << cut;
+    QTest::newRow("chunk framing broken") << QStringLiteral("/chunks-broken") << true << cut;
+    QTest::newRow("chunk framing broken in a character") << QStringLiteral("/cut-char") << true << cut;
+    QTest::newRow("chunk framing broken in a word") << QStringLiteral("/cut-word") << true << cut;
+    QTest::newRow("redirect on the same host") << QStringLiteral("/moved") << false << QString();
+    QTest::newRow("redirect to another host")
+        << QStringLiteral("/away") << true << QStringLiteral("服务器转到了其他网站,没有跟随");
 }
 
 void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     QFETCH(QString, path);
     QFETCH(bool, failed);
+    QFETCH(QString, reason);
     constexpr qint64 cap = 256 * 1024;
     const qint64 residentBefore = residentKiB();
     qint64 mostResident = residentBefore;
@@ -631,7 +652,7 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     std::optional<WebReply> reply;
     QNetworkReply *transfer = web.get(
         m_stub.baseUrl() + path, this, [&reply](const WebReply &answer) { reply = answer; },
-        WebLimits{0, cap});
+        WebLimits{0, cap, true});
     qint64 mostReceived = 0;
     connect(transfer, &QNetworkReply::downloadProgress, this,
             [&mostReceived, &mostResident](qint64 received) {
@@ -640,6 +661,9 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
             });
     TRY_VERIFY(reply.has_value());
     QCOMPARE(reply->failed, failed);
+    QCOMPARE(reply->reason, reason);
+    // Nothing, the account's keys least of all, went to the other host.
+    QCOMPARE(m_stub.count(QStringLiteral("/there")), 0);
     // Nothing past the cap and the one read that crossed it was ever taken in.
     QVERIFY2(mostReceived <= cap + 256 * 1024, qPrintable(QString::number(mostReceived)));
     // Nor does a body that expands as it is decoded grow the process past a few blocks.
