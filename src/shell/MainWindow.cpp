@@ -363,7 +363,19 @@ bool MainWindow::opened(BookFile::OpenResult result) {
             m_feedback->inform(QStringLiteral("快递列表 %1:%2").arg(m_book.databasePath(), m_book.failure()));
             return false;
         }
-        // The cause (磁盘已满, 文件已损坏 ...) follows the first sentence, before the way to the site.
+        // A full or failing disk is no reason to fetch the program again: only the cause is said.
+        if (!m_book.bookTroubled()) {
+            m_feedback->inform(QStringLiteral("数据库链接出错!\n快递列表 %1:%2")
+                                   .arg(m_book.databasePath(), m_book.failure()));
+            return false;
+        }
+        // The cause (文件已损坏 ...) follows the first sentence, before the way to the site, which is
+        // named and opened only when one is set.
+        if (m_services.site.isEmpty()) {
+            m_feedback->inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2")
+                                   .arg(m_book.databasePath(), m_book.failure()));
+            return false;
+        }
         m_feedback->inform(
             QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：")
                 .arg(m_book.databasePath(), m_book.failure()) +

@@ -163,6 +163,7 @@ BookFile::OpenResult BookFile::open() {
 }
 
 BookFile::OpenResult BookFile::lock() {
+    m_troubled = false;
     // Held from an open that failed after it, or a restore.
     if (m_lockFd >= 0) {
         return OpenResult::Opened;
@@ -214,6 +215,7 @@ BookFile::OpenResult BookFile::lock() {
 }
 
 BookFile::OpenResult BookFile::troubled(const QString &cause, bool missing) {
+    m_troubled = true;
     m_missing = missing;
     m_goodCopy = newestGoodCopy();
     m_failure = cause;

@@ -64,6 +64,8 @@ public:
     const QString &restoreOffer() const { return m_restoreOffer; }
     // The last failed open found no file at the book's name.
     bool bookMissing() const { return m_missing; }
+    // The last failed open found the book missing or damaged, rather than a disk or a lock that failed.
+    bool bookTroubled() const { return m_troubled; }
     Database &database() { return *m_database; }
     bool isOpen() const { return m_database.has_value() && m_database->isOpen(); }
     // Waits for the copies being kept, then closes the connection; the lock stays until destruction.
@@ -133,6 +135,7 @@ private:
     QString m_goodCopy;
     QString m_restoreOffer;
     bool m_missing = false;
+    bool m_troubled = false;
     QString m_keptAside;
     std::future<OpenResult> m_opening;
     std::optional<OpenResult> m_lockResult;

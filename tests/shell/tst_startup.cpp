@@ -289,14 +289,24 @@ void StartupTest::addressSave_validatesStoresAndCloses() {
 void StartupTest::unusableBook_saysWhyOpensSiteCopiesNothing_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("missing") << "missing" << QStringLiteral("文件不存在");
-    QTest::newRow("garbage") << "garbage" << QStringLiteral("文件已损坏");
-    QTest::newRow("folder in its place") << "folder" << QStringLiteral("这是一个文件夹，不是文件");
+    QTest::addColumn<QString>("site");
+    QTest::newRow("missing") << "missing" << QStringLiteral("文件不存在")
+                             << QStringLiteral("http://127.0.0.1:9");
+    QTest::newRow("garbage") << "garbage" << QStringLiteral("文件已损坏")
+                             << QStringLiteral("http://127.0.0.1:9");
+    // No site set, or a book the site cannot mend: nothing is opened, and no empty address is named.
+    QTest::newRow("folder in its place")
+        << "folder" << QStringLiteral("这是一个文件夹，不是文件") << QString();
+    QTest::newRow("garbage, no site") << "garbage" << QStringLiteral("文件已损坏") << QString();
 }
 
 void StartupTest::unusableBook_saysWhyOpensSiteCopiesNothing() {
     QFETCH(QString, fault);
     QFETCH(QString, cause);
+    QFETCH(QString, site);
+    const auto restore =
+        qScopeGuard([before = qgetenv("PARCELBOOK_SITE_URL")] { qputenv("PARCELBOOK_SITE_URL", before); });
+    qputenv("PARCELBOOK_SITE_URL", site.toUtf8());
     TempProgramFolder folder;
     if (fault == QStringLiteral("garbage")) {
         QFile book(folder.databasePath());
@@ -313,10 +323,17 @@ void StartupTest::unusableBook_saysWhyOpensSiteCopiesNothing() {
     QVERIFY(!window.start());
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QCOMPARE(fake.dialogs.shown[0].title, QStringLiteral("岚舟系列软件"));
-    QCOMPARE(fake.desktop.opened.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].text,
-             QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：%3")
-                 .arg(folder.databasePath(), cause, fake.desktop.opened[0]));
+    const QString said =
+        QStringLiteral("数据库链接出错!%1\n快递列表 %2:%3")
+            .arg(fault == QStringLiteral("folder") ? QString() : QStringLiteral("请到官网下载原版!"),
+                 folder.databasePath(), cause);
+    if (site.isEmpty()) {
+        QVERIFY(fake.desktop.opened.isEmpty());
+        QCOMPARE(fake.dialogs.shown[0].text, said);
+    } else {
+        QCOMPARE(fake.desktop.opened, QStringList{site});
+        QCOMPARE(fake.dialogs.shown[0].text, said + QStringLiteral("\n \n岚舟包裹通官方网站：") + site);
+    }
     QCOMPARE(QFileInfo::exists(folder.databasePath()), fault != QStringLiteral("missing"));
     QVERIFY(!QFileInfo::exists(folder.backupPath()));
 }
