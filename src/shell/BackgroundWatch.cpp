@@ -17,6 +17,7 @@ BackgroundWatch::BackgroundWatch(WatchPass *pass, ParcelTracker &tracker, QObjec
     connect(m_timer, &QTimer::timeout, m_pass, &WatchPass::start);
     connect(m_pass, &WatchPass::parcelChecked, this, &BackgroundWatch::parcelChecked);
     connect(m_pass, &WatchPass::finished, this, &BackgroundWatch::passEnded);
+    connect(m_pass, &WatchPass::bookFailed, this, &BackgroundWatch::bookFailed);
 }
 
 void BackgroundWatch::schedule(bool on, int minutes) {
@@ -28,6 +29,10 @@ void BackgroundWatch::schedule(bool on, int minutes) {
 }
 
 void BackgroundWatch::parcelChecked(const QueryOutcome &outcome) {
+    // Nobody asked for this pass, but progress it learnt and could not keep is not dropped unsaid.
+    if (outcome.storeFailed) {
+        Q_EMIT bookFailed(QStringLiteral("后台检查:快递【%1】").arg(outcome.parcel.goods) + outcome.message);
+    }
     const std::optional<TrackedParcel> &current = m_tracker.current();
     // The view of the parcel on screen is redrawn only when it moved, and never over a query of its own.
     if (outcome.storedNewProgress() && current && current->id == outcome.parcel.id && !m_tracker.busy()) {

@@ -23,6 +23,8 @@ public:
 Q_SIGNALS:
     // A pass is over; what the book knows of the parcels' progress may have changed.
     void passEnded();
+    // The book did not keep what a pass learnt (or could not be read): why, in Chinese.
+    void bookFailed(const QString &reason);
 
 private:
     void parcelChecked(const QueryOutcome &outcome);

@@ -230,6 +230,8 @@ void MainWindow::compose() {
         }
     });
     connect(overviewPage, &OverviewPage::watchChanged, m_watch, &BackgroundWatch::schedule);
+    connect(m_watch, &BackgroundWatch::bookFailed, this,
+            [this](const QString &reason) { m_feedback->hint(reason); });
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(directoryPage->list());
     settingsPage->loadSettings(*m_settings);

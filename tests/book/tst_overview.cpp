@@ -238,6 +238,16 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     QTest::mouseClick(bootTimer, Qt::LeftButton);
     TRY_COMPARE(h.hint(), QStringLiteral("已启用开机后台检查，关闭窗口后也会检查新进展.."));
     qputenv("PATH", path);
+
+    // A pass whose answer the book does not keep says so on the hint line.
+    for (const char *event : {"INSERT", "UPDATE"}) {
+        h.book().exec(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON progress BEGIN "
+                                     "SELECT RAISE(ABORT, 'refused'); END")
+                          .arg(QLatin1StringView(event)));
+    }
+    QVERIFY(QMetaObject::invokeMethod(watchTimer, "timeout"));
+    TRY_COMPARE(h.hint().section(QLatin1Char('!'), 0, 0),
+                QStringLiteral("后台检查:快递【相机】更新记录保存失败"));
 }
 
 QTEST_MAIN(OverviewTest)
