@@ -166,6 +166,11 @@ mode_t modeOf(int flags, va_list arguments) {
     return creates(flags) ? mode_t(va_arg(arguments, int)) : 0;
 }
 
+// An open that would create a file in the book's folder counts, and may be the one that fails.
+bool failsToCreate(int folder, const char *path, int flags) {
+    return failsNow(Create, [&] { return creates(flags) && isUnder(fullPath(folder, path)); });
+}
+
 } // namespace
 
 extern "C" {
@@ -237,10 +242,7 @@ int openat(int folder, const char *path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeOf(flags, arguments);
     va_end(arguments);
-    const auto counts = [&] {
-        return creates(flags) && isUnder(fullPath(folder, path));
-    };
-    return failsNow(Create, counts) ? -1 : next(folder, path, flags, mode);
+    return failsToCreate(folder, path, flags) ? -1 : next(folder, path, flags, mode);
 }
 
 int openat64(int folder, const char *path, int flags, ...) {
@@ -249,10 +251,7 @@ int openat64(int folder, const char *path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeOf(flags, arguments);
     va_end(arguments);
-    const auto counts = [&] {
-        return creates(flags) && isUnder(fullPath(folder, path));
-    };
-    return failsNow(Create, counts) ? -1 : next(folder, path, flags, mode);
+    return failsToCreate(folder, path, flags) ? -1 : next(folder, path, flags, mode);
 }
 
 int open(const char *path, int flags, ...) {
@@ -261,10 +260,7 @@ int open(const char *path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeOf(flags, arguments);
     va_end(arguments);
-    const auto counts = [&] {
-        return creates(flags) && isUnder(fullPath(AT_FDCWD, path));
-    };
-    return failsNow(Create, counts) ? -1 : next(path, flags, mode);
+    return failsToCreate(AT_FDCWD, path, flags) ? -1 : next(path, flags, mode);
 }
 
 int open64(const char *path, int flags, ...) {
@@ -273,10 +269,7 @@ int open64(const char *path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeOf(flags, arguments);
     va_end(arguments);
-    const auto counts = [&] {
-        return creates(flags) && isUnder(fullPath(AT_FDCWD, path));
-    };
-    return failsNow(Create, counts) ? -1 : next(path, flags, mode);
+    return failsToCreate(AT_FDCWD, path, flags) ? -1 : next(path, flags, mode);
 }
 
 int creat(const char *path, mode_t mode) {
