@@ -1,17 +1,22 @@
 // Picker reload (warm) and first read (cold) over books of 10,000 and 100,000 parcels, the overview's model
-// over the first, and main-window start-up over it.
+// over the first, main-window start-up over it, and a pick in the window of a book that keeps 30 entries
+// of every parcel.
 #include "RatioReporter.h"
 #include "overview/OverviewModel.h"
 #include "shell/MainWindow.h"
+#include "startup/GeneratedEntries.h"
 #include "store/BookFile.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "support/FakePlatform.h"
+#include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
 #include "widgets/ParcelPicker.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -22,10 +27,12 @@
 namespace {
 
 constexpr int bookSize = 10000;
+constexpr int entriesEach = 30;
 
-TempProgramFolder &bookOf(int parcelCount) {
-    static std::map<int, std::unique_ptr<TempProgramFolder>> books;
-    std::unique_ptr<TempProgramFolder> &book = books[parcelCount];
+// With `answerEntries`, every parcel checked keeps a stored answer of that many entries.
+TempProgramFolder &bookOf(int parcelCount, int answerEntries = 0) {
+    static std::map<std::pair<int, int>, std::unique_ptr<TempProgramFolder>> books;
+    std::unique_ptr<TempProgramFolder> &book = books[{parcelCount, answerEntries}];
     if (!book) {
         book = std::make_unique<TempProgramFolder>();
         Database db = book->open();
@@ -46,6 +53,9 @@ TempProgramFolder &bookOf(int parcelCount) {
                 progress.record(
                     id, {status, QStringLiteral("【杭州市】快件已到达 杭州转运中心"), time, checked, {}},
                     i % 5 == 0);
+                if (answerEntries > 0) {
+                    progress.replaceEntries(id, generatedEntries(i, answerEntries));
+                }
             }
         }
         db.exec(QStringLiteral("COMMIT"));
@@ -122,12 +132,47 @@ void windowStart(benchmark::State &state) {
     }
 }
 
+// From a pick in the window until its list holds the parcel's stored entries and has painted them,
+// while the service never answers: what the user sees of the book before any answer.
+void windowPick(benchmark::State &state) {
+    HttpStub silent;
+    silent.listen();
+    silent.neverAnswer(QStringLiteral("/"));
+    qputenv("PARCELBOOK_TRACKING_URL", silent.baseUrl().toUtf8());
+    FakePlatform fake;
+    MainWindow window(fake.platform(), bookOf(bookSize, entriesEach).path());
+    if (!window.start()) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    window.show();
+    auto *picker = window.findChild<QComboBox *>(QStringLiteral("Text1"));
+    auto *list = window.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+    int index = 0;
+    for (auto _ : state) {
+        // Every eighth parcel was never checked; stepping by 7 from 1 never lands on one.
+        index = (index + 7) % bookSize;
+        if (index % 8 == 0) {
+            ++index;
+        }
+        picker->setCurrentIndex(index);
+        Q_EMIT picker->activated(index);
+        list->viewport()->repaint();
+        if (list->topLevelItemCount() != entriesEach) {
+            state.SkipWithError("the pick did not show the stored entries");
+            break;
+        }
+    }
+    qunsetenv("PARCELBOOK_TRACKING_URL");
+}
+
 } // namespace
 
 BENCHMARK(pickerReload)->Arg(bookSize)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(pickerFirstRead)->Arg(bookSize)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(overviewOpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(windowStart)->Unit(benchmark::kMillisecond);
+BENCHMARK(windowPick)->Unit(benchmark::kMillisecond);
 
 PARCELBOOK_BENCH_RATIO("pickerReload/100000", "pickerReload/10000");
 PARCELBOOK_BENCH_RATIO("pickerFirstRead/100000", "pickerFirstRead/10000");

@@ -13,16 +13,18 @@
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
+#include "widgets/StatusPanel.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-ListOperations::ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list,
+ListOperations::ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, StatusPanel &status,
                                const Feedback &feedback, const Switches &switches, QString programDir)
     : m_book(book)
     , m_bookFile(bookFile)
     , m_list(list)
+    , m_status(status)
     , m_feedback(feedback)
     , m_switches(switches)
     , m_programDir(std::move(programDir)) {}
@@ -50,6 +52,7 @@ void ListOperations::clear() {
     m_book.picker().clear();
     m_book.picker().setCurrentIndex(-1);
     m_list.clearEntries();
+    m_status.reset();
     m_feedback.hint(QStringLiteral("快递列表已清空..."));
 }
 
@@ -57,7 +60,9 @@ void ListOperations::refresh() {
     if (!m_book.reloadPicker()) {
         return;
     }
+    // The picker shows no parcel now, so neither do the list and the status panel.
     m_list.clearEntries();
+    m_status.reset();
     if (m_switches.defaultQueryOn()) {
         m_book.pickFirst();
     }

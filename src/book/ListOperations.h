@@ -7,13 +7,14 @@ class BookFile;
 class Feedback;
 class ParcelBook;
 class ProgressList;
+class StatusPanel;
 class Switches;
 
 class ListOperations final {
 public:
     // bookFile keeps the generation a clear writes first.
-    ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, const Feedback &feedback,
-                   const Switches &switches, QString programDir);
+    ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, StatusPanel &status,
+                   const Feedback &feedback, const Switches &switches, QString programDir);
 
     // Empties the parcel table after a confirmation, once a copy of the book as it was is kept; the
     // directory and the settings stay.
@@ -27,6 +28,7 @@ private:
     ParcelBook &m_book;
     BookFile &m_bookFile;
     ProgressList &m_list;
+    StatusPanel &m_status;
     const Feedback &m_feedback;
     const Switches &m_switches;
     QString m_programDir;

@@ -205,7 +205,7 @@ void MainWindow::compose() {
     m_selection = std::make_unique<ParcelSelection>(m_pages, book);
     connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
     m_listOperations =
-        std::make_unique<ListOperations>(book, m_book, *m_list, feedback, switches, m_places.book);
+        std::make_unique<ListOperations>(book, m_book, *m_list, *m_status, feedback, switches, m_places.book);
     m_toolbar = new Toolbar(
         {*m_icons, toolbarPages, *m_listOperations, feedback, *m_picker, m_settingsLink, m_overviewLink},
         [this] { returnToIdle(); }, this);

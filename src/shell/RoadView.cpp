@@ -20,21 +20,20 @@ RoadView::RoadView(Collaborators collaborators, std::function<void()> returnToId
     ParcelTracker &tracker = m_with.book.tracker();
     connect(&tracker, &ParcelTracker::hint, this,
             [this](const QString &text) { m_with.feedback.hint(text); });
-    connect(&tracker, &ParcelTracker::parcelSelected, this, [this] { m_with.status.reset(); });
-    connect(&tracker, &ParcelTracker::queryStarted, this, [this] {
+    // The list and the status panel show the current parcel alone: nothing of another one, ever.
+    connect(&tracker, &ParcelTracker::parcelSelected, this, &RoadView::showNothingKnown);
+    connect(&tracker, &ParcelTracker::queryStarted, this, [this, &tracker](const TrackedParcel &parcel) {
         m_with.pages.hideAll();
         m_with.lock.lock();
         m_with.lock.showBusy(true);
-        m_with.list.clearEntries();
+        // A query of the current parcel leaves what the book kept of it in view until the answer
+        // replaces it; an add has nothing to show until it is stored and picked.
+        if (!tracker.current() || tracker.current()->id != parcel.id) {
+            showNothingKnown();
+        }
     });
-    connect(&tracker, &ParcelTracker::progressShown, this,
-            [this](const TrackedParcel &parcel, const tracking::ProgressReport &report,
-                   tracking::UpdateState update) {
-                m_with.list.showEntries(report.entries);
-                m_with.status.showCompany(parcel.company);
-                m_with.status.showProgress(report);
-                m_with.status.showUpdate(update);
-            });
+    connect(&tracker, &ParcelTracker::storedProgressShown, this, &RoadView::showProgress);
+    connect(&tracker, &ParcelTracker::progressShown, this, &RoadView::showProgress);
     connect(&tracker, &ParcelTracker::queryEnded, this, [this] {
         m_with.lock.showBusy(false);
         m_with.lock.release();
@@ -52,13 +51,28 @@ RoadView::RoadView(Collaborators collaborators, std::function<void()> returnToId
         }
     });
     connect(&tracker, &ParcelTracker::alreadyInBook, this, &RoadView::listDuplicates);
-    connect(&tracker, &ParcelTracker::parcelRemoved, this, [this](ParcelId, bool byUser) {
+    connect(&tracker, &ParcelTracker::parcelRemoved, this, [this, &tracker](ParcelId, bool byUser) {
         m_with.book.reloadPicker();
-        m_with.list.clearEntries();
+        if (!tracker.current()) {
+            showNothingKnown();
+        }
         if (byUser && m_with.switches.defaultQueryOn()) {
             m_with.book.pickFirst();
         }
     });
+}
+
+void RoadView::showNothingKnown() {
+    m_with.list.clearEntries();
+    m_with.status.reset();
+}
+
+void RoadView::showProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                            tracking::UpdateState update) {
+    m_with.list.showEntries(report.entries);
+    m_with.status.showCompany(parcel.company);
+    m_with.status.showProgress(report);
+    m_with.status.showUpdate(update);
 }
 
 void RoadView::listDuplicates(const QString &number) {

@@ -2,6 +2,9 @@
 // list and status panel, and the picker following parcels added and removed.
 #pragma once
 
+#include "tracker/TrackedParcel.h"
+#include "tracking/ProgressReport.h"
+
 #include <QObject>
 
 #include <functional>
@@ -32,6 +35,9 @@ public:
     RoadView(Collaborators collaborators, std::function<void()> returnToIdle, QObject *parent);
 
 private:
+    void showNothingKnown();
+    void showProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                      tracking::UpdateState update);
     // Lists every stored parcel whose number contains the one being added, and queries the first.
     void listDuplicates(const QString &number);
 

@@ -290,6 +290,12 @@ void Statement::run() {
     }
 }
 
+void Statement::reset() {
+    // A failed step has thrown already; what reset reports again is that same failure.
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
 QString Statement::text(int column) const {
     const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();

@@ -93,6 +93,8 @@ public:
     bool next();
     // Runs a statement that returns no rows.
     void run();
+    // Makes a statement that has run ready to run again with new values.
+    void reset();
     QString text(int column) const;
     // The column holds no value at all (an outer join found no row).
     bool isNull(int column) const;

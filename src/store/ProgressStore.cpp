@@ -31,15 +31,23 @@ void ProgressStore::addMissingTables(Database &db) {
     db.exec(
         QStringLiteral("CREATE TRIGGER IF NOT EXISTS progress_goes_with_parcel AFTER DELETE ON parcelbook "
                        "BEGIN DELETE FROM progress WHERE parcel = OLD.id; END"));
+    // Keyed by parcel first, so a pick reads its entries in one short range of the index.
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS progress_entry (parcel INTEGER NOT NULL, "
+                           "position INTEGER NOT NULL, time TEXT NOT NULL, text TEXT NOT NULL, "
+                           "PRIMARY KEY (parcel, position)) WITHOUT ROWID"));
+    db.exec(QStringLiteral(
+        "CREATE TRIGGER IF NOT EXISTS progress_entries_go_with_parcel AFTER DELETE ON parcelbook "
+        "BEGIN DELETE FROM progress_entry WHERE parcel = OLD.id; END"));
     db.exec(
         QStringLiteral("CREATE TABLE IF NOT EXISTS preference (name TEXT PRIMARY KEY, value TEXT NOT NULL)"));
 }
 
 bool ProgressStore::hasEveryTable(Database &db) {
     Statement count = db.prepare(QStringLiteral(
-        "SELECT count(*) FROM sqlite_master WHERE (type = 'table' AND name IN ('progress', 'preference')) "
-        "OR (type = 'trigger' AND name = 'progress_goes_with_parcel')"));
-    return count.next() && count.integer(0) == 3;
+        "SELECT count(*) FROM sqlite_master WHERE (type = 'table' AND name IN ('progress', "
+        "'progress_entry', 'preference')) OR (type = 'trigger' AND name IN ('progress_goes_with_parcel', "
+        "'progress_entries_go_with_parcel'))"));
+    return count.next() && count.integer(0) == 5;
 }
 
 void ProgressStore::record(ParcelId parcel, const ProgressRow &row, bool newProgress) {
@@ -55,6 +63,32 @@ void ProgressStore::record(ParcelId parcel, const ProgressRow &row, bool newProg
         .bind(6, std::int64_t(newProgress ? 1 : 0))
         .bind(7, parcel.value())
         .run();
+}
+
+void ProgressStore::replaceEntries(ParcelId parcel, const QList<ProgressEntry> &entries) {
+    Statement remove = m_db.prepare(QStringLiteral("DELETE FROM progress_entry WHERE parcel = ?"));
+    remove.bind(1, parcel.value()).run();
+    Statement insert = m_db.prepare(
+        QStringLiteral("INSERT INTO progress_entry (parcel, position, time, text) VALUES (?, ?, ?, ?)"));
+    for (qsizetype position = 0; position < entries.size(); ++position) {
+        insert.bind(1, parcel.value())
+            .bind(2, std::int64_t(position))
+            .bind(3, entries[position].time)
+            .bind(4, entries[position].context)
+            .run();
+        insert.reset();
+    }
+}
+
+QList<ProgressEntry> ProgressStore::entries(ParcelId parcel) {
+    Statement query = m_db.prepare(
+        QStringLiteral("SELECT time, text FROM progress_entry WHERE parcel = ? ORDER BY position"));
+    query.bind(1, parcel.value());
+    QList<ProgressEntry> kept;
+    while (query.next()) {
+        kept.append({query.text(0), query.text(1)});
+    }
+    return kept;
 }
 
 void ProgressStore::markSeen(ParcelId parcel) {

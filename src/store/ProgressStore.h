@@ -1,9 +1,10 @@
 // What the book knows of each parcel's last progress (status, newest entry, when it was checked, whether
-// the user has seen it), and the background watch's preferences. Tables of their own beside the parcel
-// book, added to an older book on its first open.
+// the user has seen it, every entry of its newest answer), and the background watch's preferences. Tables of
+// their own beside the parcel book, added to an older book on its first open.
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/ProgressEntry.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -46,6 +47,10 @@ public:
     // Notes a successful query. `newProgress` marks the row unseen; a row already unseen stays so
     // until the user looks at it.
     void record(ParcelId parcel, const ProgressRow &row, bool newProgress);
+    // The entries of the parcel's newest answer, newest first, in place of the ones kept before.
+    void replaceEntries(ParcelId parcel, const QList<ProgressEntry> &entries);
+    // The entries kept by the last replaceEntries(), newest first; none for a parcel never answered.
+    QList<ProgressEntry> entries(ParcelId parcel);
     // The user has looked at the parcel's progress.
     void markSeen(ParcelId parcel);
     std::optional<ProgressRow> byParcel(ParcelId parcel);

@@ -122,8 +122,43 @@ bool ParcelTracker::queryParcel(ParcelId id, bool automatic) {
     m_current = parcel;
     m_shownStatus.reset();
     Q_EMIT parcelSelected(*parcel);
+    const std::optional<QDateTime> learnt = showStoredProgress(*parcel);
     Q_EMIT hint(QStringLiteral("未查询"));
-    return send(*parcel, Purpose::Query, automatic);
+    if (!send(*parcel, Purpose::Query, automatic)) {
+        return false;
+    }
+    if (learnt) {
+        Q_EMIT hint(QStringLiteral("已显示 %1 查到的进度,正在查询最新进度...")
+                        .arg(learnt->toString(QStringLiteral("M月d日 HH:mm"))));
+    }
+    return true;
+}
+
+std::optional<QDateTime> ParcelTracker::showStoredProgress(const TrackedParcel &parcel) {
+    // A script prints answers only; what the book kept is for the window's user to look at meanwhile.
+    if (!m_with.shownInWindow) {
+        return std::nullopt;
+    }
+    std::optional<ProgressRow> row;
+    QList<ProgressEntry> entries;
+    try {
+        row = m_with.progress.byParcel(parcel.id);
+        if (row) {
+            entries = m_with.progress.entries(parcel.id);
+        }
+    } catch (const StoreError &) {
+        return std::nullopt;
+    }
+    if (!row || entries.isEmpty()) {
+        return std::nullopt;
+    }
+    const tracking::ProgressReport report = tracking::reportProgress(entries, m_with.clock.now());
+    const tracking::UpdateState update = report.status == DeliveryStatus::SignedFor
+                                             ? tracking::UpdateState::SignedFor
+                                         : row->unseen ? tracking::UpdateState::NewProgress
+                                                       : tracking::UpdateState::NoUpdate;
+    Q_EMIT storedProgressShown(parcel, report, update);
+    return row->checked;
 }
 
 bool ParcelTracker::addParcel(const TrackedParcel &parcel) {

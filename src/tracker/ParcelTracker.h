@@ -89,8 +89,12 @@ public:
 Q_SIGNALS:
     // A line for the hint line (or the terminal).
     void hint(const QString &text);
-    // The parcel is current, read afresh from the book; nothing of its progress is known yet.
+    // The parcel is current, read afresh from the book; nothing of its progress is shown yet.
     void parcelSelected(const TrackedParcel &parcel);
+    // What the book kept of the current parcel's newest answer, shown while its query waits; the
+    // update state is what the book knows (progress not yet seen, signed for, or nothing new).
+    void storedProgressShown(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                             tracking::UpdateState update);
     // A request went out for the parcel; its answer is awaited.
     void queryStarted(const TrackedParcel &parcel);
     // A successful parse of the current parcel: what to show and whether it is new.
@@ -124,6 +128,9 @@ private:
     // Refuses while an add waits; says so.
     bool addInFlight();
     bool queryParcel(ParcelId id, bool automatic);
+    // Shows what the book kept of the parcel's progress; when it was learnt, or nothing when the book
+    // holds no entries of it (or cannot be read: the query goes on and its answer is shown).
+    std::optional<QDateTime> showStoredProgress(const TrackedParcel &parcel);
     // False, with the reason said, while no tracking service is set.
     bool send(const TrackedParcel &parcel, Purpose purpose, bool automatic);
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);

@@ -18,8 +18,9 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
                                                     bool seen, bool announce) {
     const bool newProgress = update == tracking::UpdateState::NewProgress;
     try {
-        // The count and the overview's row are written together: the count is what makes progress
-        // new once, so without both stored nothing is announced and the same progress comes again.
+        // The count, the overview's row and the entries are written together: the count is what
+        // makes progress new once, so without all of them stored nothing is announced and the same
+        // progress comes again; and a pick never shows entries of another answer than the row's.
         Transaction transaction(m_parcels.database());
         if (!m_parcels.exists(parcel.id) ||
             (newProgress && !m_parcels.setCount(parcel.id, report.rowCount()))) {
@@ -33,6 +34,7 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
         }
         row.checked = now;
         m_progress.record(parcel.id, row, newProgress && !seen);
+        m_progress.replaceEntries(parcel.id, report.entries);
         if (seen) {
             m_progress.markSeen(parcel.id);
         }

@@ -1,5 +1,5 @@
-// What every query path does with an answered parcel: store its new count and its last progress, and
-// announce progress that is new. The window's tracker and the watch share it.
+// What every query path does with an answered parcel: store its new count, its last progress and the
+// answer's entries, and announce progress that is new. The window's tracker and the watch share it.
 #pragma once
 
 #include "tracker/TrackedParcel.h"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "net/ServiceAddresses.h"
+#include "text/ProgressEntry.h"
 
 #include <QDateTime>
 #include <QList>
@@ -9,11 +10,6 @@
 
 #include <cstdint>
 #include <optional>
-
-struct ProgressEntry {
-    QString time;
-    QString context;
-};
 
 enum class DeliveryStatus { SignedFor, OutForDelivery, InTransit };
 

@@ -199,6 +199,17 @@ void StoreTest::progress_recordedPerParcelAndGoneWithIt() {
                     {QStringLiteral("派件中"), QStringLiteral("派送中"),
                      QStringLiteral("2026-12-08 09:00:00"), checked.addSecs(60), false},
                     false);
+    // The entries of the newest answer replace the ones kept before, in their order.
+    const QList<ProgressEntry> first{{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("到达 '杭州'")},
+                                     {QStringLiteral("2026-12-07 20:00:00"), QStringLiteral("已揽收 100%")}};
+    progress.replaceEntries(shoes, first);
+    QCOMPARE(progress.entries(shoes).size(), 2);
+    QCOMPARE(progress.entries(shoes)[1].context, first[1].context);
+    const QList<ProgressEntry> newer{{QStringLiteral("2026-12-08 09:00:00"), QStringLiteral("派送中")}};
+    progress.replaceEntries(shoes, newer);
+    QCOMPARE(progress.entries(shoes).size(), 1);
+    QCOMPARE(progress.entries(shoes)[0].time, newer[0].time);
+    QVERIFY(progress.entries(book2).isEmpty());
     std::optional<ProgressRow> row = progress.byParcel(shoes);
     QVERIFY(row);
     QCOMPARE(row->status, QStringLiteral("派件中"));
@@ -214,15 +225,18 @@ void StoreTest::progress_recordedPerParcelAndGoneWithIt() {
                      QStringLiteral("2026-12-08 10:00:00"), checked, false},
                     false);
     QCOMPARE(progress.notSignedFor(), QList<ParcelId>({shoes}));
+    progress.replaceEntries(book2, first);
 
     // A parcel's progress goes with it, on delete and on clear, whichever connection deletes.
     QVERIFY(parcels.remove(book2));
     QVERIFY(!progress.byParcel(book2));
+    QVERIFY(progress.entries(book2).isEmpty());
     {
         Database second = folder.open();
         ParcelStore(second).clear();
     }
     QVERIFY(!progress.byParcel(shoes));
+    QVERIFY(progress.entries(shoes).isEmpty());
     QVERIFY(progress.overview().isEmpty());
 
     // The watch's preferences, with their defaults.
@@ -658,6 +672,7 @@ void StoreTest::bookFile_troubledBookIsNeverWrittenAndCanBeRestored_data() {
     QTest::newRow("truncated: found at open") << "truncated" << false;
     QTest::newRow("missing with its backup") << "missing" << false;
     QTest::newRow("older layout") << "older" << true;
+    QTest::newRow("layout before the stored entries") << "previous" << true;
     QTest::newRow("older layout, damaged") << "older damaged" << false;
 }
 
@@ -684,13 +699,17 @@ void StoreTest::bookFile_troubledBookIsNeverWrittenAndCanBeRestored() {
         QVERIFY(QFile::resize(folder.databasePath(), QFileInfo(folder.databasePath()).size() / 2));
     } else if (state == QStringLiteral("missing")) {
         QVERIFY(QFile::remove(folder.databasePath()));
+    } else if (state == QStringLiteral("previous")) {
+        Database previous = folder.open();
+        previous.exec(QStringLiteral("DROP TRIGGER progress_entries_go_with_parcel"));
+        previous.exec(QStringLiteral("DROP TABLE progress_entry"));
     }
     const QByteArray before = bytesOf(folder.databasePath());
 
     BookFile book(folder.path(), QDate(2026, 12, 2));
     QCOMPARE(book.open() == BookFile::OpenResult::Opened, opens);
     const CopyReport report = opens ? book.keepCopies() : CopyReport();
-    if (state == QStringLiteral("older")) {
+    if (state == QStringLiteral("older") || state == QStringLiteral("previous")) {
         QVERIFY(report.clean() && ProgressStore::hasEveryTable(book.database()));
         QCOMPARE(bytesOf(beforeUpgrade()), before);
         return;

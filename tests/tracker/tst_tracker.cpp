@@ -425,6 +425,9 @@ void TrackerTest::addInFlightIsNotDropped() {
     QCOMPARE(overview->status, QStringLiteral("运送中"));
     QCOMPARE(overview->newest, inTransit().first().second);
     QVERIFY(!overview->unseen);
+    const QList<ProgressEntry> kept = r.progress.entries(stored[0].id);
+    QCOMPARE(kept.size(), inTransit().size());
+    QCOMPARE(kept.last().context, inTransit().last().second);
 
     // An add dropped by the window says it was not saved, and its answer saves nothing.
     m_stub.neverAnswer(service);
@@ -516,6 +519,15 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
              qPrintable(outcome.message));
     QCOMPARE(r.hints.last(), outcome.message);
     QCOMPARE(r.storedNum(refused), QStringLiteral("0"));
+    QCOMPARE(r.alertsRaised(), alerts);
+    // Nor when it refuses the entries: the count and the row are taken back with them.
+    r.db.exec(QStringLiteral("DROP TRIGGER refuse_count"));
+    r.db.exec(QStringLiteral("CREATE TRIGGER refuse_entries BEFORE INSERT ON progress_entry BEGIN "
+                             "SELECT RAISE(ABORT, 'refused'); END"));
+    r.query(refused);
+    QVERIFY(r.ended.last().storeFailed);
+    QCOMPARE(r.storedNum(refused), QStringLiteral("0"));
+    QVERIFY(!r.progress.byParcel(refused));
     QCOMPARE(r.alertsRaised(), alerts);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -241,6 +242,33 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.fake.sound.played.size(), 1);
     QCOMPARE(h.fake.desktop.notifications.size(), 2);
     QCOMPARE(h.fake.desktop.notifications.last().body, grown[0].first + QLatin1Char(' ') + grown[0].second);
+
+    // The service is silent now: a pick shows what the book kept of the last answer at once, and the
+    // query given up leaves it in view.
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 9), QTime(10, 20, 0));
+    m_stub.neverAnswer(QStringLiteral("/"));
+    QElapsedTimer sincePick;
+    sincePick.start();
+    h.pick(0);
+    QCOMPARE(h.list()->topLevelItemCount(), 4);
+    QVERIFY2(sincePick.elapsed() < 100, qPrintable(QString::number(sincePick.elapsed())));
+    QCOMPARE(h.list()->topLevelItem(0)->text(2), grown[0].second);
+    QCOMPARE(h.hint(), QStringLiteral("已显示 12月8日 09:00 查到的进度,正在查询最新进度..."));
+    QCOMPARE(h.field(7), QStringLiteral("圆通速递"));
+    QCOMPARE(h.field(2), QStringLiteral("运送中"));
+    QCOMPARE(h.field(3), QStringLiteral("无更新"));
+    for (int tick = 0; tick < 10; ++tick) {
+        QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
+    }
+    QVERIFY(h.picker()->isEnabled());
+    QCOMPARE(h.list()->topLevelItemCount(), 4);
+    // A parcel the book knows nothing of shows nothing, not the one before it.
+    h.pick(1);
+    QCOMPARE(h.list()->topLevelItemCount(), 0);
+    for (int element : {7, 2, 3, 5}) {
+        QCOMPARE(h.field(element), QStringLiteral("未查询"));
+    }
+    m_stub.release(QStringLiteral("/"));
 }
 
 void MainRoadTest::query_signedForAndOutForDelivery() {
