@@ -2,6 +2,7 @@
 #include "book/ParcelBook.h"
 
 #include "store/StoreError.h"
+#include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 
@@ -30,6 +31,16 @@ bool ParcelBook::pickParcel(ParcelId id) const {
     }
     m_picker.pick(index);
     return true;
+}
+
+std::optional<QString> ParcelBook::pickFromView(ParcelId id) const {
+    if (std::optional<QString> refusal = m_tracker.pickRefusal()) {
+        return refusal;
+    }
+    if (!pickParcel(id) && reloadPicker()) {
+        pickParcel(id);
+    }
+    return std::nullopt;
 }
 
 void ParcelBook::pickFirst() const {

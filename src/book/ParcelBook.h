@@ -4,6 +4,10 @@
 
 #include "store/ParcelId.h"
 
+#include <QString>
+
+#include <optional>
+
 class CourierStore;
 class Feedback;
 class ParcelPicker;
@@ -25,6 +29,10 @@ public:
     bool reloadPicker() const;
     // Picks the parcel's entry the way the user would, which queries it; false when it is not listed.
     bool pickParcel(ParcelId id) const;
+    // A pick from a view beside the picker (the overview, a notification), made as the user would make
+    // it, the whole book listed again when a search shows only some. While a mode or a query holds the
+    // window nothing is picked, and the tracker's reason comes back.
+    std::optional<QString> pickFromView(ParcelId id) const;
     // Picks the first entry when there is one (the "默认查询" switch after a refresh or a delete).
     void pickFirst() const;
 

@@ -175,9 +175,11 @@ public:
         , m_tracker({m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts,
                      m_progress, false},
                     nullptr) {
-        QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, [&context](const QString &text) {
+        const auto toTerminal = [&context](const QString &text) {
             context.err(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
-        });
+        };
+        QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, toTerminal);
+        QObject::connect(&m_alerts, &ProgressAlerts::mailNotice, &m_alerts, toTerminal);
         QObject::connect(&m_alerts, &ProgressAlerts::mailEnded, &m_alerts,
                          [this](bool sent) { m_mailFailed = m_mailFailed || !sent; });
     }

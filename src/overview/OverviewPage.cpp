@@ -103,11 +103,12 @@ void OverviewPage::pickParcelAt(const QModelIndex &index) {
     if (!id) {
         return;
     }
-    hide();
-    // A search may have left the picker listing other parcels.
-    if (!m_with.book.pickParcel(*id) && m_with.book.reloadPicker()) {
-        m_with.book.pickParcel(*id);
+    // The page stays open over a refused pick, so the user sees the parcels and why.
+    if (const std::optional<QString> refusal = m_with.book.pickFromView(*id)) {
+        m_with.feedback.hint(*refusal);
+        return;
     }
+    hide();
 }
 
 void OverviewPage::storeWatch() {

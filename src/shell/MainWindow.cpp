@@ -159,6 +159,10 @@ void MainWindow::compose() {
     m_alerts = new ProgressAlerts({m_platform.sound, m_places.chimeFile(), *m_platform.desktop,
                                    *m_platform.mailer, *m_platform.clock, switches},
                                   this);
+    // The mail's notice outlasts the hints of the query that raised it, until the mail has gone.
+    connect(m_alerts, &ProgressAlerts::mailNotice, this,
+            [this](const QString &notice) { m_feedback->standNotice(notice); });
+    connect(m_alerts, &ProgressAlerts::allSent, this, [this] { m_feedback->endNotice(); });
     m_tracker = new ParcelTracker({*m_web, m_services.tracking, *m_parcels, *m_couriers, *m_platform.clock,
                                    *m_platform.dialogs, *m_alerts, *m_progress},
                                   this);
@@ -173,12 +177,7 @@ void MainWindow::compose() {
         window->showNormal();
         window->raise();
         window->activateWindow();
-        const ParcelBook &parcelBook = *window->m_parcelBook;
-        const ParcelId id(parcelId);
-        if (parcelBook.picker().isEnabled() &&
-            (parcelBook.picker().indexOf(id) >= 0 || parcelBook.reloadPicker())) {
-            parcelBook.pickParcel(id);
-        }
+        window->m_parcelBook->pickFromView(ParcelId(parcelId));
     });
 
     auto *addPage = new AddPage(

@@ -51,6 +51,7 @@ void StartupCheck::tick() {
     if (m_with.services.site.isEmpty()) {
         return;
     }
+    m_hintsBeforeCheck = m_with.feedback.hintsSaid();
     m_with.web.get(
         m_with.services.site + QStringLiteral("/version/gx.txt"), this,
         [this](const WebReply &reply) { versionArrived(reply.ok() ? reply.body : QString()); },
@@ -58,18 +59,19 @@ void StartupCheck::tick() {
 }
 
 void StartupCheck::versionArrived(const QString &body) {
+    // The mails of this run link the announcement whatever the version file said, or failed to say.
+    readAnnouncement();
     // An error page, a captive portal, a cut-off or empty answer is no published version.
     // The window is in use by now: the outcome goes to the hint line, never into a message box.
     if (!tracking::isPublishedVersion(body)) {
-        m_with.feedback.hint(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"));
+        m_with.feedback.hintUnlessNewer(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"),
+                                        m_hintsBeforeCheck);
         return;
     }
     const QString version = body.trimmed();
-    if (version == currentVersion) {
-        readAnnouncement();
-        return;
+    if (version != currentVersion) {
+        tellNewerVersion(version);
     }
-    tellNewerVersion(version);
 }
 
 void StartupCheck::tellNewerVersion(const QString &version) {
@@ -80,7 +82,8 @@ void StartupCheck::tellNewerVersion(const QString &version) {
     } catch (const StoreError &) {
         shown.reset();
     }
-    m_with.feedback.hint(QStringLiteral("发现最新版本![") + version + QStringLiteral("]"));
+    m_with.feedback.hintUnlessNewer(QStringLiteral("发现最新版本![") + version + QStringLiteral("]"),
+                                    m_hintsBeforeCheck);
     if (shown == version) {
         return;
     }

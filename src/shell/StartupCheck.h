@@ -62,4 +62,6 @@ private:
     std::function<void()> m_openAddPage;
     QTimer *m_timer;
     tracking::Announcement m_announcement;
+    // What the hint line had said when the version was asked for: the answer may come 30 s later.
+    quint64 m_hintsBeforeCheck = 0;
 };

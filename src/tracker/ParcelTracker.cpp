@@ -71,6 +71,19 @@ bool ParcelTracker::busy() const {
     return m_pending.has_value() || m_parsing.has_value();
 }
 
+std::optional<QString> ParcelTracker::pickRefusal() const {
+    if (m_loopRunning || m_timedAt) {
+        return QStringLiteral("循环查询或定时查询进行中,请先停止再选择其他快递..");
+    }
+    if (m_pending && m_pending->purpose == Purpose::Add) {
+        return QStringLiteral("正在添加新快递,请稍候..");
+    }
+    if (busy()) {
+        return QStringLiteral("正在查询,请稍候再选择其他快递..");
+    }
+    return std::nullopt;
+}
+
 std::optional<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
     try {
         const std::optional<ParcelRow> row = m_with.parcels.byId(id);
@@ -331,9 +344,8 @@ void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &an
                 dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
                 Q_EMIT alreadyInBook(parcel.number);
             } else if (const std::optional<ParcelId> id = storeNew(parcel)) {
-                // The new parcel becomes current through the selection of its own entry; what it
-                // shows then is what the user asked for just now, not news.
-                m_quietFirstAnswer = *id;
+                announceFirstAnswer(parcel, *id, answer.entries);
+                // The new parcel becomes current through the selection of its own entry.
                 Q_EMIT parcelAdded(*id, true);
             }
             return;
@@ -380,6 +392,21 @@ std::optional<ParcelId> ParcelTracker::storeNew(const TrackedParcel &parcel) {
         Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
         return std::nullopt;
     }
+}
+
+void ParcelTracker::announceFirstAnswer(TrackedParcel parcel, ParcelId id,
+                                        const QList<ProgressEntry> &entries) {
+    // The row was stored with the count 0, so any entry is new progress unless it is signed for.
+    constexpr qint64 newRowCount = 0;
+    const tracking::ProgressReport report = tracking::reportProgress(entries, m_with.clock.now());
+    if (tracking::updateState(newRowCount, report.rowCount(), report.status) !=
+        tracking::UpdateState::NewProgress) {
+        return;
+    }
+    parcel.id = id;
+    parcel.storedCount = newRowCount;
+    m_quietFirstAnswer = id;
+    m_with.alerts.announce(parcel, report);
 }
 
 void ParcelTracker::parse() {

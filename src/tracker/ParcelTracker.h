@@ -56,6 +56,9 @@ public:
     std::optional<DeliveryStatus> shownStatus() const { return m_shownStatus; }
     // A query (or an add) is waiting for its answer or its parse.
     bool busy() const;
+    // Why another parcel may not be picked now: a loop or timed query follows the current parcel, or a
+    // query or an add waits for its answer. Nothing when a pick may go.
+    std::optional<QString> pickRefusal() const;
 
     // The parcel becomes current and is queried. False, with the reason said, when it cannot be read,
     // is no longer in the book, an add is still waiting for its answer, or no tracking service is set.
@@ -138,6 +141,8 @@ private:
     void addAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);
     // Stores the parcel; false (and the reason) when the store refused.
     std::optional<ParcelId> storeNew(const TrackedParcel &parcel);
+    // The add's own answer is the new parcel's first: its progress is announced once, here.
+    void announceFirstAnswer(TrackedParcel parcel, ParcelId id, const QList<ProgressEntry> &entries);
     // Result code 1 for a parcel of the book: keep it, or delete it after a second confirmation; true
     // when it went.
     bool keepOrDelete(const TrackedParcel &parcel);
@@ -164,8 +169,8 @@ private:
     Collaborators m_with;
     ProgressRecorder m_recorder;
     std::optional<TrackedParcel> m_current;
-    // A parcel just added: its first answer was shown when it was added, so the query that follows
-    // announces nothing.
+    // A parcel just added whose first answer was announced when it was stored: the query that follows
+    // shows the same progress as new without announcing it again.
     std::optional<ParcelId> m_quietFirstAnswer;
     std::optional<DeliveryStatus> m_shownStatus;
 

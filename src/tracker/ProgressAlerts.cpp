@@ -47,7 +47,7 @@ void ProgressAlerts::announce(const TrackedParcel &parcel, const tracking::Progr
 }
 
 void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report) {
-    Q_EMIT hint(QStringLiteral(" 正发送最新动态邮件,请稍等.."));
+    Q_EMIT mailNotice(QStringLiteral(" 正发送最新动态邮件,请稍等.."));
     MailInputs inputs;
     inputs.goods = parcel.goods;
     inputs.number = parcel.number;
@@ -83,7 +83,7 @@ void ProgressAlerts::waitForMailInFlight() {
     if (m_inFlight == 0) {
         return;
     }
-    Q_EMIT hint(QStringLiteral("正在发送邮件,请稍等.."));
+    Q_EMIT mailNotice(QStringLiteral("正在发送邮件,请稍等.."));
     QEventLoop loop;
     QTimer limit(this);
     limit.setObjectName(QStringLiteral("mailWait"));

@@ -43,8 +43,10 @@ public:
     bool mailInFlight() const { return m_inFlight > 0; }
 
 Q_SIGNALS:
-    // What the mail is doing, for the hint line (or the terminal).
+    // How a mail went, for the hint line (or the terminal).
     void hint(const QString &text);
+    // A mail is being sent: said until the last one in flight has ended (`allSent`).
+    void mailNotice(const QString &text);
     // One mail has ended, sent or not (why is in the hint before it).
     void mailEnded(bool sent);
     // The last submission in flight has ended, sent or not.

@@ -19,7 +19,26 @@ Feedback::Feedback(QLabel &hintLine, Dialogs &dialogs)
 }
 
 void Feedback::hint(const QString &text) const {
-    m_hintLine.setText(text);
+    ++m_hintsSaid;
+    m_said = text;
+    m_hintLine.setText(m_said + m_notice);
+}
+
+void Feedback::standNotice(const QString &notice) const {
+    m_said.clear();
+    m_notice = notice;
+    m_hintLine.setText(m_notice);
+}
+
+void Feedback::endNotice() const {
+    m_notice.clear();
+    m_hintLine.setText(m_said);
+}
+
+void Feedback::hintUnlessNewer(const QString &text, quint64 asked) const {
+    if (m_hintsSaid == asked) {
+        hint(text);
+    }
 }
 
 void Feedback::inform(const QString &text) const {

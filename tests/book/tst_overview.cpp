@@ -172,6 +172,24 @@ void OverviewTest::overview_sortsMarksFiltersAndPicks() {
     h.key(Qt::Key_F2);
     QCOMPARE(goodsColumn(h).first(), QStringLiteral("妈妈鞋子"));
     QCOMPARE(cell(h, 0, 4), harness::inTransit().first().second);
+
+    // During a loop a double-click, even on a signed-for parcel, is refused: the loop keeps its parcel.
+    h.key(Qt::Key_F9);
+    h.child<QPushButton>(QStringLiteral("Command1_17"))->click();
+    h.child<QComboBox>(QStringLiteral("Combo4"))->setCurrentIndex(0);
+    h.child<QPushButton>(QStringLiteral("Command1_16"))->click();
+    h.key(Qt::Key_F2);
+    chooseFilter(h, QStringLiteral("全部"));
+    const int asked = m_stub.count(QStringLiteral("/"));
+    const QRect signedRow = table(h)->visualRect(table(h)->model()->index(4, 0));
+    // A real double-click: QTest's own leaves out the first press.
+    QTest::mouseClick(table(h)->viewport(), Qt::LeftButton, {}, signedRow.center());
+    QTest::mouseDClick(table(h)->viewport(), Qt::LeftButton, {}, signedRow.center());
+    QCOMPARE(h.hint(), QStringLiteral("循环查询或定时查询进行中,请先停止再选择其他快递.."));
+    QCOMPARE(picker->currentId(), std::optional<ParcelId>(newer));
+    QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer6")), "timeout"));
+    TRY_COMPARE(m_stub.count(QStringLiteral("/")), asked + 1);
+    QVERIFY(m_stub.requests(QStringLiteral("/")).last().target.contains("3101234567891"));
 }
 
 void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {

@@ -243,14 +243,19 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
     h.openReady();
     QVERIFY(h.page(0)->isVisible());
 
-    // Code 0, new: stored with num "0" after the answer, picked and queried.
+    // Code 0, new: stored with num "0" after the answer, picked and queried. The mail of the add's
+    // news says so until it has gone, over the hints of the query that follows.
+    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
+    h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@mail.cn"));
+    h.fake.recordingMailer.delayMs = 1500;
     m_stub.delay(QStringLiteral("/"), 150);
     addParcel(h, QStringLiteral("3101234567890"), QStringLiteral("圆通速递"), QStringLiteral("爸爸衣服"));
     QVERIFY(!h.page(0)->isVisible());
     QVERIFY(!h.icon(1)->isEnabled());
     QVERIFY(h.parcels().isEmpty());
     QCOMPARE(h.hint(), QStringLiteral("圆通速递:爸爸衣服查询中..."));
-    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕... 正发送最新动态邮件,请稍等.."));
+    TRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
     m_stub.delay(QStringLiteral("/"), 0);
     QCOMPARE(h.parcels().size(), 1);
     QCOMPARE(h.parcels()[0].company, QStringLiteral("圆通速递"));

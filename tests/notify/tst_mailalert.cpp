@@ -124,6 +124,8 @@ void MailAlertTest::queryWithMail(Harness &h, Mailer &mailer, const QString &goo
 }
 
 void MailAlertTest::newProgress_mailsTheNewestEntry() {
+    // A newer version told: the mails link the announcement all the same.
+    m_stub.answer(QStringLiteral("/site/version/gx.txt"), "V5.1");
     SmtpMailer mailer({QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), user, user, password});
     Harness h;
     queryWithMail(h, mailer, QStringLiteral("手机"));
@@ -163,8 +165,8 @@ void MailAlertTest::newProgress_mailsTheNewestEntry() {
 }
 
 void MailAlertTest::mail_escapesInsertedTextAndLeavesAnEmptyAnnouncement() {
-    // No version file, so no announcement is fetched.
-    m_stub.answer(QStringLiteral("/site/version/gx.txt"), QByteArray(), 404);
+    // No announcement file: the link stays empty.
+    m_stub.answer(QStringLiteral("/site/data/tg.txt"), QByteArray(), 404);
     m_stub.answer(
         QStringLiteral("/"),
         answerWith({{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("<script>x</script> & 到达")},

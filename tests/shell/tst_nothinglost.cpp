@@ -128,6 +128,8 @@ void NothingLostTest::settings_storedHoweverThePageIsHidden() {
         QVERIFY2(storedAddress(h) == typed, way.way);
     }
     TRY_VERIFY(h.picker()->isEnabled());
+    // The picked parcel's news was mailed: its notice has left the hint line.
+    TRY_COMPARE(h.fake.recordingMailer.finished, 1);
 
     // A wrong address is said on the hint line and not stored; the close box keeps the page open.
     h.child<QCheckBox>(QStringLiteral("Check5"))->setChecked(false);

@@ -406,6 +406,7 @@ void TrackerTest::addInFlightIsNotDropped() {
     QVERIFY(r.tracker->busy());
     QCOMPARE(r.tracker->current()->id, first);
 
+    const qsizetype alerts = r.alertsRaised();
     m_stub.release(service);
     TRY_COMPARE(r.added.size(), 1);
     const QList<ParcelRow> stored = r.parcels.byNumber(QStringLiteral("YT777"));
@@ -413,13 +414,15 @@ void TrackerTest::addInFlightIsNotDropped() {
     QCOMPARE(stored[0].goods, QStringLiteral("新快递"));
     QCOMPARE(r.added[0], qMakePair(stored[0].id.value(), true));
     QVERIFY(!r.tracker->busy());
-    // The window then picks it: its progress is shown and stored, but it is what the user just asked
-    // for, so nothing is announced; the overview knows it, already seen.
-    const qsizetype alerts = r.alertsRaised();
+    // The add's answer is the new parcel's first: announced once, naming the stored parcel.
+    QCOMPARE(r.alertsRaised(), alerts + 2);
+    QCOMPARE(r.fake.desktop.notifications.last().parcelId, stored[0].id.value());
+    // The window then picks it: its progress is shown as new and stored, not announced again; the
+    // overview knows it, already seen.
     r.query(stored[0].id);
     QCOMPARE(r.shown.last(), UpdateState::NewProgress);
     QCOMPARE(r.storedNum(stored[0].id), QString::number(inTransit().size()));
-    QCOMPARE(r.alertsRaised(), alerts);
+    QCOMPARE(r.alertsRaised(), alerts + 2);
     const std::optional<ProgressRow> overview = r.progress.byParcel(stored[0].id);
     QVERIFY(overview);
     QCOMPARE(overview->status, QStringLiteral("运送中"));
