@@ -7,13 +7,13 @@ class BookFile;
 class Feedback;
 class ParcelBook;
 class ProgressList;
-class Switches;
+class UserSettings;
 
 class ListOperations final {
 public:
     // bookFile keeps the generation a clear writes first.
     ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, const Feedback &feedback,
-                   const Switches &switches, QString programDir);
+                   const UserSettings &switches, QString programDir);
 
     // Empties the parcel table after a confirmation, once a copy of the book as it was is kept; the
     // directory and the settings stay.
@@ -28,6 +28,6 @@ private:
     BookFile &m_bookFile;
     ProgressList &m_list;
     const Feedback &m_feedback;
-    const Switches &m_switches;
+    const UserSettings &m_switches;
     QString m_programDir;
 };
