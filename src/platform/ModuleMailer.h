@@ -4,6 +4,7 @@
 #include "mail/CurrentSettingsMailer.h"
 
 // The module is looked for in moduleFolder, normally the program's own folder; it is loaded on the first
-// mail. Without it the mail fails with the loader's words as its error, and the next mail tries again.
+// mail. Without it the mail fails naming the module's file (the loader's words go to the log), and the
+// next mail tries again.
 std::unique_ptr<CurrentSettingsMailer> moduleMailer(CurrentSettingsMailer::SettingsSource settings,
                                                     const QString &moduleFolder);
