@@ -107,8 +107,9 @@ int main(int argc, char *argv[]) {
     RealClock clock;
     RealSound sound(places.modules);
     RealDesktop desktop;
-    ModuleMailer mailer(MailSettings::configured(), places.modules);
-    const Platform platform{&dialogs, &clock, &sound, &desktop, &mailer};
+    const std::unique_ptr<CurrentSettingsMailer> mailer =
+        moduleMailer(&MailSettings::configured, places.modules);
+    const Platform platform{&dialogs, &clock, &sound, &desktop, mailer.get()};
 
     // An installed program's first start gives the user a book of their own.
     if (const QString failure = programfolder::provideBook(places); !failure.isEmpty()) {

@@ -3,11 +3,11 @@
 
 #include "book/ParcelBook.h"
 #include "book/Recognition.h"
-#include "settings/Switches.h"
 #include "store/CourierStore.h"
 #include "store/StoreError.h"
 #include "text/TrackingNumber.h"
 #include "tracker/ParcelTracker.h"
+#include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
 #include "widgets/Placed.h"
 #include "widgets/TrackingNumberValidator.h"

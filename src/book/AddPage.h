@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class Recognition;
-class Switches;
+class UserSettings;
 class WebClient;
 
 class AddPage final : public Page {
@@ -23,7 +23,7 @@ public:
     struct Collaborators {
         ParcelBook &book;
         const Feedback &feedback;
-        const Switches &switches;
+        const UserSettings &switches;
         WebClient &web;
         // The window's, changed when the user saves the services.
         const QString &recognitionAddress;

@@ -2,7 +2,6 @@
 #include "book/ListOperations.h"
 
 #include "book/ParcelBook.h"
-#include "settings/Switches.h"
 #include "store/BookFile.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
@@ -10,6 +9,7 @@
 #include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "tracker/ParcelTracker.h"
+#include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
@@ -20,7 +20,7 @@
 #include <QStandardPaths>
 
 ListOperations::ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, StatusPanel &status,
-                               const Feedback &feedback, const Switches &switches, QString programDir)
+                               const Feedback &feedback, const UserSettings &switches, QString programDir)
     : m_book(book)
     , m_bookFile(bookFile)
     , m_list(list)

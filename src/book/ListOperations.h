@@ -8,13 +8,13 @@ class Feedback;
 class ParcelBook;
 class ProgressList;
 class StatusPanel;
-class Switches;
+class UserSettings;
 
 class ListOperations final {
 public:
     // bookFile keeps the generation a clear writes first.
     ListOperations(ParcelBook &book, BookFile &bookFile, ProgressList &list, StatusPanel &status,
-                   const Feedback &feedback, const Switches &switches, QString programDir);
+                   const Feedback &feedback, const UserSettings &switches, QString programDir);
 
     // Empties the parcel table after a confirmation, once a copy of the book as it was is kept; the
     // directory and the settings stay.
@@ -30,6 +30,6 @@ private:
     ProgressList &m_list;
     StatusPanel &m_status;
     const Feedback &m_feedback;
-    const Switches &m_switches;
+    const UserSettings &m_switches;
     QString m_programDir;
 };

@@ -1,7 +1,7 @@
 // Progress list gestures and the large-type view.
 #include "book/ProgressGestures.h"
 
-#include "settings/Switches.h"
+#include "tracker/UserSettings.h"
 #include "widgets/BalloonTip.h"
 #include "widgets/Feedback.h"
 #include "widgets/PlainText.h"
@@ -24,7 +24,7 @@ QString entryText(const ProgressEntry &entry) {
 
 } // namespace
 
-ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback, const Switches &switches,
+ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback, const UserSettings &switches,
                                    QWidget *window)
     : QObject(window)
     , m_list(list)

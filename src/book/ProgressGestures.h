@@ -13,7 +13,7 @@ class ProgressList;
 class QFrame;
 class QLabel;
 class QWidget;
-class Switches;
+class UserSettings;
 
 class ProgressGestures final : public QObject {
     Q_OBJECT
@@ -21,7 +21,8 @@ class ProgressGestures final : public QObject {
 
 public:
     // window: the main window, which the large-type view covers.
-    ProgressGestures(ProgressList &list, const Feedback &feedback, const Switches &switches, QWidget *window);
+    ProgressGestures(ProgressList &list, const Feedback &feedback, const UserSettings &switches,
+                     QWidget *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -35,7 +36,7 @@ private:
 
     ProgressList &m_list;
     const Feedback &m_feedback;
-    const Switches &m_switches;
+    const UserSettings &m_switches;
     BalloonTip *m_balloon = nullptr;
     QFrame *m_largeView;
     QLabel *m_largeText;

@@ -12,16 +12,15 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/Schema.h"
-#include "store/SettingsStore.h"
 #include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "text/FailureReason.h"
 #include "text/NumberText.h"
 #include "text/SafeWrite.h"
 #include "text/TerminalText.h"
-#include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/UserSettings.h"
 #include "tracker/WatchPass.h"
 #include "tracking/ProgressReport.h"
 
@@ -126,26 +125,6 @@ private:
     const CommandContext &m_context;
 };
 
-// The alert switches as the book's settings row holds them, read once per command.
-class BookSwitches final : public AlertSwitches {
-public:
-    explicit BookSwitches(Database &db) {
-        if (const std::optional<SettingsRow> row = SettingsStore(db).load()) {
-            m_mail = storedSwitchIsOn(row->mail);
-            m_sound = storedSwitchIsOn(row->sound);
-            m_address = checkAddress(row->address) == AddressCheck::Ok ? row->address : QString();
-        }
-    }
-    bool mailOn() const override { return m_mail; }
-    bool soundOn() const override { return m_sound; }
-    QString address() const override { return m_address; }
-
-private:
-    bool m_mail = false;
-    bool m_sound = false;
-    QString m_address;
-};
-
 // The window's clock, read from the command's.
 class CommandClock final : public Clock {
 public:
@@ -168,13 +147,14 @@ public:
         , m_parcels(db)
         , m_couriers(db)
         , m_progress(db)
-        , m_switches(db)
+        , m_settings(db)
         , m_dialogs(context)
         , m_clock(context)
-        , m_alerts({nullptr, QString(), *context.desktop, *context.mailer, m_clock, m_switches}, nullptr)
+        , m_alerts({nullptr, QString(), *context.desktop, *context.mailer, m_clock, m_settings}, nullptr)
         , m_tracker({m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts,
                      m_progress, false},
                     nullptr) {
+        m_settings.load();
         const auto toTerminal = [&context](const QString &text) {
             context.err(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
         };
@@ -265,7 +245,8 @@ private:
     ParcelStore m_parcels;
     CourierStore m_couriers;
     ProgressStore m_progress;
-    BookSwitches m_switches;
+    // Read once per command, before anything is queried.
+    UserSettings m_settings;
     TerminalDialogs m_dialogs;
     CommandClock m_clock;
     WebClient m_web;

@@ -163,7 +163,8 @@ int main(int argc, char *argv[]) {
     const programfolder::Places places = programfolder::resolve();
     RealDesktop desktop;
     // The sender is a module, loaded on the first mail.
-    ModuleMailer mailer(MailSettings::configured(), places.modules);
+    const std::unique_ptr<CurrentSettingsMailer> mailer =
+        moduleMailer(&MailSettings::configured, places.modules);
     CommandContext context{places,
                            ServiceAddresses::configured(),
                            [] { return QDateTime::currentDateTime(); },
@@ -176,7 +177,7 @@ int main(int argc, char *argv[]) {
                            [](const QString &text) { write(stderr, text); },
                            ::isatty(STDERR_FILENO) == 1,
                            &desktop,
-                           &mailer};
+                           mailer.get()};
 
     // Whatever was set aside as the services were read is said before any command runs.
     for (const QString &problem : context.services.problems) {

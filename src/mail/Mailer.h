@@ -14,6 +14,8 @@ struct MailSettings {
 
     // From the variables over the services file (nothing is built in); the user defaults to the sender.
     static MailSettings configured();
+
+    friend bool operator==(const MailSettings &, const MailSettings &) = default;
 };
 
 struct MailMessage {

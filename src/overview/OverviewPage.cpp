@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
+#include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
 #include "widgets/Placed.h"
 
@@ -87,8 +88,8 @@ void OverviewPage::reload() {
         m_model->setLines(overview::linesOf(m_with.progress.overview(), m_with.clock.now()));
         const QSignalBlocker blockOn(m_watchOn);
         const QSignalBlocker blockMinutes(m_watchMinutes);
-        m_watchOn->setChecked(m_with.progress.watchOn());
-        m_watchMinutes->setValue(m_with.progress.watchMinutes());
+        m_watchOn->setChecked(m_with.settings.watchOn());
+        m_watchMinutes->setValue(m_with.settings.watchMinutes());
     } catch (const StoreError &error) {
         m_with.feedback.hint(error.failureText(QStringLiteral("快递进展读取")));
     }
@@ -113,13 +114,10 @@ void OverviewPage::pickParcelAt(const QModelIndex &index) {
 
 void OverviewPage::storeWatch() {
     try {
-        m_with.progress.setWatchOn(m_watchOn->isChecked());
-        m_with.progress.setWatchMinutes(m_watchMinutes->value());
+        m_with.settings.setWatch(m_watchOn->isChecked(), m_watchMinutes->value());
     } catch (const StoreError &error) {
         m_with.feedback.hint(error.failureText(QStringLiteral("后台检查设置保存")));
-        return;
     }
-    Q_EMIT watchChanged(m_watchOn->isChecked(), m_watchMinutes->value());
 }
 
 void OverviewPage::enableWatchAtBoot() {

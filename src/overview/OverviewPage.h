@@ -16,6 +16,7 @@ class QProcess;
 class QPushButton;
 class QSpinBox;
 class QTableView;
+class UserSettings;
 
 class OverviewPage final : public Page {
     Q_OBJECT
@@ -24,6 +25,8 @@ class OverviewPage final : public Page {
 public:
     struct Collaborators {
         ProgressStore &progress;
+        // Holds the watch's preferences; the page shows and writes them.
+        UserSettings &settings;
         ParcelBook &book;
         const Feedback &feedback;
         const Clock &clock;
@@ -32,10 +35,6 @@ public:
 
     // Reads every parcel and its progress again, and the watch's preferences.
     void reload();
-
-Q_SIGNALS:
-    // The user turned the watch on or off or changed its interval; both are stored by then.
-    void watchChanged(bool on, int minutes);
 
 protected:
     void showEvent(QShowEvent *event) override;

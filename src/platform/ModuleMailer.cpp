@@ -1,33 +1,21 @@
-// Loading the SMTP module on the first mail.
+// Making SMTP senders from the module loaded on the first mail.
 #include "platform/ModuleMailer.h"
 
 #include "platform/PlatformModules.h"
 
-ModuleMailer::ModuleMailer(MailSettings settings, QString moduleFolder, QObject *parent)
-    : QObject(parent)
-    , m_settings(std::move(settings))
-    , m_moduleFolder(std::move(moduleFolder)) {}
-
-ModuleMailer::~ModuleMailer() = default;
-
-void ModuleMailer::send(const MailMessage &message, std::function<void(const MailResult &)> done) {
-    if (!m_mailer) {
-        QString error;
-        const auto create = reinterpret_cast<decltype(&parcelbook_create_mailer)>(platformmodules::resolve(
-            m_moduleFolder, platformmodules::smtpFile(), "parcelbook_create_mailer", &error));
-        if (!create) {
-            qWarning("%s", qPrintable(error));
-            // Later, as from the real sender: the seam never calls back inside send().
-            QMetaObject::invokeMethod(
-                this,
-                [done = std::move(done)] {
-                    done(
-                        {false, QStringLiteral("邮件发送模块 %1 无法加载").arg(platformmodules::smtpFile())});
-                },
-                Qt::QueuedConnection);
-            return;
-        }
-        m_mailer.reset(create(&m_settings));
-    }
-    m_mailer->send(message, std::move(done));
+std::unique_ptr<CurrentSettingsMailer> moduleMailer(CurrentSettingsMailer::SettingsSource settings,
+                                                    const QString &moduleFolder) {
+    return std::make_unique<CurrentSettingsMailer>(
+        std::move(settings), [moduleFolder](const MailSettings &current, QString *error) {
+            QString loaderWords;
+            const auto create =
+                reinterpret_cast<decltype(&parcelbook_create_mailer)>(platformmodules::resolve(
+                    moduleFolder, platformmodules::smtpFile(), "parcelbook_create_mailer", &loaderWords));
+            if (!create) {
+                qWarning("%s", qPrintable(loaderWords));
+                *error = QStringLiteral("邮件发送模块 %1 无法加载").arg(platformmodules::smtpFile());
+                return std::unique_ptr<Mailer>();
+            }
+            return std::unique_ptr<Mailer>(create(&current));
+        });
 }

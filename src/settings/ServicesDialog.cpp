@@ -74,7 +74,8 @@ ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
     m_tracking->setPlaceholderText(QStringLiteral("例如 https://api.example.com"));
     m_accountId->setPlaceholderText(QStringLiteral("空则使用内置账号"));
 
-    QString note = QStringLiteral("保存后地址与账号立即生效,邮件设置在下次启动时生效。\n文件:") + m_file;
+    QString note =
+        QStringLiteral("保存后地址、账号与邮件设置立即生效(正在发送的邮件仍按原设置发完)。\n文件:") + m_file;
     if (const QStringList variables = servicesfile::overridingVariables(); !variables.isEmpty()) {
         note += QStringLiteral("\n以下环境变量优先于此处的设置:") + variables.join(QStringLiteral(", "));
     }

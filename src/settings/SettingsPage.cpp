@@ -1,8 +1,8 @@
 // The settings page and the storing of its switches and address.
 #include "settings/SettingsPage.h"
 
-#include "store/SettingsStore.h"
 #include "store/StoreError.h"
+#include "tracker/UserSettings.h"
 
 #include "widgets/Placed.h"
 #include <QCheckBox>
@@ -33,6 +33,7 @@ SettingsPage::SettingsPage(std::function<void(const QString &)> hint, QWidget *p
         m_address->setEnabled(on);
         storeSwitch(m_mail, SettingColumn::Mail);
     });
+    m_switches.append({m_mail, SettingColumn::Mail});
 
     m_sound = addSwitch(QStringLiteral("Check3"), QStringLiteral("快递更新是否启用语音提醒"),
                         {20, 122, 258, 22}, SettingColumn::Sound);
@@ -97,6 +98,7 @@ QCheckBox *SettingsPage::addSwitch(const QString &objectName, const QString &cap
     box->setObjectName(objectName);
     box->setGeometry(geometry);
     connect(box, &QCheckBox::toggled, this, [this, box, column] { storeSwitch(box, column); });
+    m_switches.append({box, column});
     return box;
 }
 
@@ -121,36 +123,43 @@ void SettingsPage::fillTimePickers() {
     m_interval->setCurrentIndex(-1);
 }
 
-void SettingsPage::loadSettings(SettingsStore &store) {
-    m_store = &store;
-    std::optional<SettingsRow> row;
-    try {
-        row = store.load();
-    } catch (const StoreError &error) {
-        m_hint(error.failureText(QStringLiteral("设置读取")));
-    }
-    if (!row) {
-        return;
-    }
-    m_address->setText(row->address);
+void SettingsPage::showSettings(UserSettings &settings) {
+    m_settings = &settings;
+    m_address->setText(settings.address());
     // Checking a box runs its toggle, which stores the word again, as a click would.
-    m_sound->setChecked(storedSwitchIsOn(row->sound));
-    m_mail->setChecked(storedSwitchIsOn(row->mail));
-    m_closeOnPress->setChecked(storedSwitchIsOn(row->closeOnPress));
-    m_drag->setChecked(storedSwitchIsOn(row->drag));
-    m_balloon->setChecked(storedSwitchIsOn(row->balloon));
-    m_defaultQuery->setChecked(storedSwitchIsOn(row->defaultQuery));
-    m_autoRecognition->setChecked(storedSwitchIsOn(row->autoRecognition));
+    for (const auto &[box, column] : std::as_const(m_switches)) {
+        box->setChecked(settings.isOn(column));
+    }
+    // A stored address the rule refuses gets no mail; said as the settings are shown, the user learns why.
+    if (const QString refusal = mailAddressRefusal(settings.address());
+        settings.mailOn() && !refusal.isEmpty()) {
+        m_hint(refusal + QStringLiteral(",收不到邮件通知(请在设置页改正)"));
+    }
+    connect(&settings, &UserSettings::changed, this, [this](SettingsPart part) {
+        if (part == SettingsPart::Switches) {
+            showSwitches();
+        }
+    });
+}
+
+void SettingsPage::showSwitches() {
+    for (const auto &[box, column] : std::as_const(m_switches)) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(m_settings->isOn(column));
+    }
+    m_address->setEnabled(m_mail->isChecked());
 }
 
 void SettingsPage::storeSwitch(QCheckBox *box, SettingColumn column) {
-    if (!m_store) {
+    if (!m_settings) {
         return;
     }
     try {
-        m_store->store(column, storedSwitchText(box->isChecked()));
+        m_settings->setSwitch(column, box->isChecked());
     } catch (const StoreError &error) {
         m_hint(error.failureText(QStringLiteral("设置保存")));
+        // The box shows what the book holds, not a click it could not keep.
+        showSwitches();
     }
 }
 
@@ -196,41 +205,16 @@ std::optional<QString> SettingsPage::addressToStore(bool focusOnError) {
 
 void SettingsPage::saveAddress() {
     const std::optional<QString> stored = addressToStore(false);
-    if (!stored || !m_store) {
+    if (!stored || !m_settings) {
         return;
     }
     try {
-        m_store->store(SettingColumn::Address, *stored);
+        m_settings->setAddress(*stored);
     } catch (const StoreError &error) {
         m_hint(error.failureText(QStringLiteral("设置保存")));
         return;
     }
     m_hint(QStringLiteral("设置完毕.."));
-}
-
-bool SettingsPage::mailOn() const {
-    return m_mail->isChecked();
-}
-bool SettingsPage::soundOn() const {
-    return m_sound->isChecked();
-}
-bool SettingsPage::dragOn() const {
-    return m_drag->isChecked();
-}
-bool SettingsPage::closeOnPressOn() const {
-    return m_closeOnPress->isChecked();
-}
-bool SettingsPage::balloonOn() const {
-    return m_balloon->isChecked();
-}
-bool SettingsPage::defaultQueryOn() const {
-    return m_defaultQuery->isChecked();
-}
-bool SettingsPage::autoRecognitionOn() const {
-    return m_autoRecognition->isChecked();
-}
-QString SettingsPage::address() const {
-    return m_address->text();
 }
 
 QueryPanels SettingsPage::panels() const {

@@ -1,7 +1,6 @@
 // The settings page: the seven switches, the notification address, the loop and timed panels.
 #pragma once
 
-#include "settings/Switches.h"
 #include "store/SettingsStore.h"
 #include "widgets/Page.h"
 
@@ -14,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class UserSettings;
 
 // The controls of the loop and timed panels and the calibration button, run by their own flows.
 struct QueryPanels {
@@ -29,7 +29,8 @@ struct QueryPanels {
     QPushButton *calibrate = nullptr;
 };
 
-class SettingsPage final : public Page, public Switches {
+// A view of the user's settings: it shows the switches and the address and writes them back.
+class SettingsPage final : public Page {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SettingsPage)
 
@@ -37,21 +38,12 @@ public:
     // hint writes the main window's hint line.
     SettingsPage(std::function<void(const QString &)> hint, QWidget *parent);
 
-    // Copies the first settings row onto the page; from then on a click on a switch
-    // stores it at once. Store failures go to the hint line.
-    void loadSettings(SettingsStore &store);
+    // Shows the settings and follows their changes; from then on a click on a switch stores it at
+    // once. Store failures go to the hint line.
+    void showSettings(UserSettings &settings);
     // Fills the hour, minute and interval pickers of the timed and loop panels.
     void fillTimePickers();
 
-    // A switch is on exactly when its box is checked.
-    bool mailOn() const override;
-    bool soundOn() const override;
-    bool dragOn() const override;
-    bool closeOnPressOn() const override;
-    bool balloonOn() const override;
-    bool defaultQueryOn() const override;
-    bool autoRecognitionOn() const override;
-    QString address() const override;
     QueryPanels panels() const;
 
 Q_SIGNALS:
@@ -68,13 +60,17 @@ private:
     QCheckBox *addSwitch(const QString &objectName, const QString &caption, QRect geometry,
                          SettingColumn column);
     void storeSwitch(QCheckBox *box, SettingColumn column);
+    // The boxes as the settings hold the switches, without storing them again.
+    void showSwitches();
     // The address as it is stored ("无" with mail off); nothing, and a message on the hint line,
     // when it is not an address.
     std::optional<QString> addressToStore(bool focusOnError);
     void saveAddress();
 
     std::function<void(const QString &)> m_hint;
-    SettingsStore *m_store = nullptr;
+    UserSettings *m_settings = nullptr;
+    // Each switch's box and the column it is stored in.
+    QList<QPair<QCheckBox *, SettingColumn>> m_switches;
 
     QCheckBox *m_mail;
     QLineEdit *m_address;

@@ -23,10 +23,10 @@
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
-#include "store/SettingsStore.h"
 #include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/UserSettings.h"
 #include "tracker/WatchPass.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
@@ -150,11 +150,16 @@ void MainWindow::compose() {
     WindowLock &lock = *m_lock;
     m_parcels = std::make_unique<ParcelStore>(m_book.database());
     m_couriers = std::make_unique<CourierStore>(m_book.database());
-    m_settings = std::make_unique<SettingsStore>(m_book.database());
     m_progress = std::make_unique<ProgressStore>(m_book.database());
+    m_settings = new UserSettings(m_book.database(), this);
+    try {
+        m_settings->load();
+    } catch (const StoreError &error) {
+        m_feedback->hint(error.failureText(QStringLiteral("设置读取")));
+    }
+    const UserSettings &switches = *m_settings;
 
     auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
-    const Switches &switches = *settingsPage;
 
     m_alerts = new ProgressAlerts({m_platform.sound, m_places.chimeFile(), *m_platform.desktop,
                                    *m_platform.mailer, *m_platform.clock, switches},
@@ -187,7 +192,8 @@ void MainWindow::compose() {
         book, feedback, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
     auto *searchPage = new SearchPage(book, feedback, this);
     auto *directoryPage = new DirectoryPage(*m_couriers, feedback, this);
-    auto *overviewPage = new OverviewPage({*m_progress, book, feedback, *m_platform.clock}, this);
+    auto *overviewPage =
+        new OverviewPage({*m_progress, *m_settings, book, feedback, *m_platform.clock}, this);
     const ToolbarPages toolbarPages{addPage,    settingsPage,  operationsPage,
                                     searchPage, directoryPage, overviewPage};
     m_pages = toolbarPages.pageSet();
@@ -228,12 +234,19 @@ void MainWindow::compose() {
             overviewPage->reload();
         }
     });
-    connect(overviewPage, &OverviewPage::watchChanged, m_watch, &BackgroundWatch::schedule);
+    connect(m_settings, &UserSettings::changed, this, [this](SettingsPart part) {
+        if (part == SettingsPart::Watch) {
+            m_watch->schedule(m_settings->watchOn(), m_settings->watchMinutes());
+        } else if (part == SettingsPart::Services) {
+            // Every flow holds the window's addresses, so the next request of each goes to the new ones.
+            m_services = m_settings->services().addresses;
+        }
+    });
     connect(m_watch, &BackgroundWatch::bookFailed, this,
             [this](const QString &reason) { m_feedback->hint(reason); });
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(directoryPage->list());
-    settingsPage->loadSettings(*m_settings);
+    settingsPage->showSettings(*m_settings);
     settingsPage->fillTimePickers();
 }
 
@@ -391,8 +404,7 @@ void MainWindow::editServices() {
     auto *dialog = new ServicesDialog(*m_web, servicesfile::location(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &ServicesDialog::saved, this, [this] {
-        // Every flow holds the window's addresses, so the next request of each goes to the new ones.
-        m_services = ServiceAddresses::configured();
+        m_settings->reloadServices();
         m_feedback->hint(m_services.tracking.isSet() ? QStringLiteral("查询服务已保存并生效..")
                                                      : servicesfile::trackingMissingText());
     });
@@ -448,11 +460,7 @@ void MainWindow::startTimersOnce() {
         m_timersStarted = true;
         m_startupCheck->start();
         m_clock->start();
-        try {
-            m_watch->schedule(m_progress->watchOn(), m_progress->watchMinutes());
-        } catch (const StoreError &error) {
-            m_feedback->hint(error.failureText(QStringLiteral("后台检查设置读取")));
-        }
+        m_watch->schedule(m_settings->watchOn(), m_settings->watchMinutes());
     }
 }
 

@@ -29,7 +29,7 @@ class QLabel;
 class QTreeWidget;
 class SettingsPage;
 class ProgressStore;
-class SettingsStore;
+class UserSettings;
 class StartupCheck;
 class StatusPanel;
 class Toolbar;
@@ -121,8 +121,9 @@ private:
     std::unique_ptr<WindowLock> m_lock;
     std::unique_ptr<ParcelStore> m_parcels;
     std::unique_ptr<CourierStore> m_couriers;
-    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ProgressStore> m_progress;
+    // The user's settings, which the pages and flows read and the settings page and dialogs write.
+    UserSettings *m_settings = nullptr;
     std::unique_ptr<ParcelBook> m_parcelBook;
     std::unique_ptr<ParcelSelection> m_selection;
     std::unique_ptr<ListOperations> m_listOperations;

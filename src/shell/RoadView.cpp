@@ -2,10 +2,10 @@
 #include "shell/RoadView.h"
 
 #include "book/ParcelBook.h"
-#include "settings/Switches.h"
 #include "store/ParcelStore.h"
 #include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
+#include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
 #include "widgets/PageSet.h"
 #include "widgets/ParcelPicker.h"

@@ -13,7 +13,7 @@ class Feedback;
 class ParcelBook;
 class ProgressList;
 class StatusPanel;
-class Switches;
+class UserSettings;
 class WindowLock;
 struct PageSet;
 
@@ -29,7 +29,7 @@ public:
         ProgressList &list;
         StatusPanel &status;
         const Feedback &feedback;
-        const Switches &switches;
+        const UserSettings &switches;
     };
     // returnToIdle is the window's return to idle, run when a query is given up.
     RoadView(Collaborators collaborators, std::function<void()> returnToIdle, QObject *parent);

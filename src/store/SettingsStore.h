@@ -43,3 +43,6 @@ QString storedSwitchText(bool on);
 enum class AddressCheck { Ok, Empty, NoAt, NoKnownDomain };
 // The address box's checks before the address is stored.
 AddressCheck checkAddress(const QString &address);
+// Why the update mail may not go to this stored address, in Chinese, without a full stop; empty when it
+// may. The window and the command line mail only an address the settings page would store.
+QString mailAddressRefusal(const QString &address);

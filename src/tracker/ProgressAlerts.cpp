@@ -4,6 +4,7 @@
 #include "mail/MailBody.h"
 #include "mail/Mailer.h"
 #include "platform/Platform.h"
+#include "store/SettingsStore.h"
 #include "text/ClockText.h"
 #include "tracker/AlertSwitches.h"
 
@@ -41,9 +42,15 @@ void ProgressAlerts::announce(const TrackedParcel &parcel, const tracking::Progr
         m_outlets.sound->play(m_outlets.chimeFile);
     }
     m_outlets.desktop.notify(progressNotification(parcel, report));
-    if (switches.mailOn() && !switches.address().isEmpty()) {
-        mailNewProgress(parcel, report);
+    if (!switches.mailOn()) {
+        return;
     }
+    if (const QString refusal = mailAddressRefusal(switches.address()); !refusal.isEmpty()) {
+        Q_EMIT hint(refusal + QStringLiteral(",邮件未发送(请在设置页改正)"));
+        Q_EMIT mailEnded(false);
+        return;
+    }
+    mailNewProgress(parcel, report);
 }
 
 void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking::ProgressReport &report) {

@@ -33,8 +33,8 @@ public:
     // The start-up announcement, linked from every mail once it has been read.
     void setAnnouncement(const tracking::Announcement &announcement);
     // The desktop notification always; the sound when the sound switch is on; the mail when the mail
-    // switch is on and an address is set. The mail is submitted without blocking; its outcome comes as a
-    // hint.
+    // switch is on and the address passes the settings page's rule, else a hint says why none goes. The
+    // mail is submitted without blocking; its outcome comes as a hint.
     void announce(const TrackedParcel &parcel, const tracking::ProgressReport &report);
     // Before the program ends: while a mail is still being submitted, says so and waits for it, at most
     // 14 s (the timer "mailWait"), so that progress is not left unmailed. The sender's own end takes at
@@ -47,7 +47,8 @@ Q_SIGNALS:
     void hint(const QString &text);
     // A mail is being sent: said until the last one in flight has ended (`allSent`).
     void mailNotice(const QString &text);
-    // One mail has ended, sent or not (why is in the hint before it).
+    // One mail has ended, sent or not (why is in the hint before it); one the address rule refuses
+    // ends unsent at once.
     void mailEnded(bool sent);
     // The last submission in flight has ended, sent or not.
     void allSent();

@@ -245,8 +245,7 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
 
     // Code 0, new: stored with num "0" after the answer, picked and queried. The mail of the add's
     // news says so until it has gone, over the hints of the query that follows.
-    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
-    h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@mail.cn"));
+    h.mailTo(QStringLiteral("me@mail.cn"));
     h.fake.recordingMailer.delayMs = 1500;
     m_stub.delay(QStringLiteral("/"), 150);
     addParcel(h, QStringLiteral("3101234567890"), QStringLiteral("圆通速递"), QStringLiteral("爸爸衣服"));

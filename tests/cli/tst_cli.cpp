@@ -574,6 +574,18 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
              qPrintable(ran.err));
     QVERIFY2(!ran.err.contains(QStringLiteral("已发送至邮箱")), qPrintable(ran.err));
     QCOMPARE(ran.code, 1);
+
+    // An address the settings page would refuse is not mailed to, as in the window, and stderr says why.
+    {
+        Database db = folder.open();
+        QVERIFY(SettingsStore(db).store(SettingColumn::Address, QStringLiteral("me.qq.com")));
+        ParcelStore(db).setCount(ParcelId(1), 0);
+    }
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail);
+    QVERIFY2(ran.err.contains(
+                 QStringLiteral("通知邮箱“me.qq.com”不是有效的E-mail地址,邮件未发送(请在设置页改正)")),
+             qPrintable(ran.err));
+    QCOMPARE(ran.code, 1);
 }
 
 void CliTest::watch_summarisesAndSaysEachFailure() {

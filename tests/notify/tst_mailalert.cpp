@@ -1,4 +1,5 @@
 // The update e-mail sent by the real window through the real SMTP sender to a loopback aiosmtpd.
+#include "mail/CurrentSettingsMailer.h"
 #include "mail/MailBody.h"
 #include "platform/SmtpMailer.h"
 #include "support/HttpStub.h"
@@ -12,6 +13,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -39,6 +41,22 @@ private:
     Mailer &m_inner;
 };
 
+// A loopback mail server taking the test's login and saving every mail in the folder; its port.
+quint16 startMailServer(QProcess &server, const QString &folder) {
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(PARCELBOOK_SMTP_SERVER), user, password, folder});
+    if (!server.waitForStarted(5000)) {
+        return 0;
+    }
+    while (!server.canReadLine()) {
+        if (!server.waitForReadyRead(10000)) {
+            return 0;
+        }
+    }
+    return server.readLine().trimmed().toUShort();
+}
+
 } // namespace
 
 class MailAlertTest final : public QObject {
@@ -51,13 +69,15 @@ private Q_SLOTS:
     void newProgress_mailsTheNewestEntry();
     void mail_escapesInsertedTextAndLeavesAnEmptyAnnouncement();
     void failures_areReportedAndNeverCalledSent();
+    void savedMailSettings_carryTheNextMailThroughTheNewServer();
 
 private:
     // A window whose parcel 手机 (3101234567890) is queried with the mail switch on.
     void queryWithMail(Harness &h, Mailer &mailer, const QString &goods);
     // The mailer the window gets; it outlives the window of each case.
     std::unique_ptr<HintAtSend> m_watched;
-    QList<QJsonObject> inbox() const;
+    QList<QJsonObject> inbox() const { return inbox(m_inbox.path()); }
+    static QList<QJsonObject> inbox(const QString &folder);
 
     HttpStub m_stub;
     QTemporaryDir m_inbox;
@@ -70,15 +90,8 @@ void MailAlertTest::initTestCase() {
     qputenv("PARCELBOOK_TRACKING_URL", m_stub.baseUrl().toUtf8());
     qputenv("PARCELBOOK_SITE_URL", (m_stub.baseUrl() + QStringLiteral("/site")).toUtf8());
     qputenv("PARCELBOOK_MAIL_FROM", user.toUtf8());
-    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_server.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral(PARCELBOOK_SMTP_SERVER), user, password, m_inbox.path()});
-    QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
-    while (!m_server.canReadLine()) {
-        QVERIFY2(m_server.waitForReadyRead(10000), "the SMTP test server did not report its port");
-    }
-    m_port = m_server.readLine().trimmed().toUShort();
-    QVERIFY(m_port != 0);
+    m_port = startMailServer(m_server, m_inbox.path());
+    QVERIFY2(m_port != 0, "the SMTP test server did not report its port");
 }
 
 void MailAlertTest::cleanupTestCase() {
@@ -96,9 +109,9 @@ void MailAlertTest::init() {
     }
 }
 
-QList<QJsonObject> MailAlertTest::inbox() const {
+QList<QJsonObject> MailAlertTest::inbox(const QString &path) {
     QList<QJsonObject> messages;
-    const QDir folder(m_inbox.path());
+    const QDir folder(path);
     for (const QString &name : folder.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
         QFile file(folder.filePath(name));
         if (file.open(QIODevice::ReadOnly)) {
@@ -116,8 +129,7 @@ void MailAlertTest::queryWithMail(Harness &h, Mailer &mailer, const QString &goo
     h.openReady();
     // The announcement, when there is one, has arrived before the mail is composed.
     QTest::qWait(100);
-    h.child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
-    h.child<QLineEdit>(QStringLiteral("Sendmail"))->setText(QStringLiteral("me@mail.cn"));
+    h.mailTo(QStringLiteral("me@mail.cn"));
     watched.hintLine = h.child<QLabel>(QStringLiteral("Label11_2"));
     h.pick(0);
     TRY_COMPARE(watched.hints, QStringList({QStringLiteral(" 正发送最新动态邮件,请稍等..")}));
@@ -214,6 +226,37 @@ void MailAlertTest::failures_areReportedAndNeverCalledSent() {
     }
     QTest::qWait(200);
     QVERIFY(inbox().isEmpty());
+}
+
+void MailAlertTest::savedMailSettings_carryTheNextMailThroughTheNewServer() {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    const auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
+    ServiceSettings services;
+    services.mail = {QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), QString(), QString(), password};
+    QCOMPARE(servicesfile::write(servicesfile::location(), services), QString());
+    QTemporaryDir newInbox;
+    QProcess newServer; // killed as it goes
+    const quint16 newPort = startMailServer(newServer, newInbox.path());
+    QVERIFY(newPort != 0);
+    CurrentSettingsMailer mailer(&MailSettings::configured, [](const MailSettings &settings, QString *) {
+        return std::unique_ptr<Mailer>(std::make_unique<SmtpMailer>(settings));
+    });
+    Harness h;
+    queryWithMail(h, mailer, QStringLiteral("手机"));
+    TRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
+
+    // The dialog saves the other server; the next new progress is mailed through it, no restart between.
+    h.key(Qt::Key_F9);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("servicesButton")), Qt::LeftButton);
+    h.child<QLineEdit>(QStringLiteral("smtpUrl"))
+        ->setText(QStringLiteral("smtp://127.0.0.1:%1").arg(newPort));
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("saveButton")), Qt::LeftButton);
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit() + harness::inTransit().mid(2)));
+    h.pick(0);
+    TRY_COMPARE(inbox(newInbox.path()).size(), 1);
+    QCOMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));
+    QCOMPARE(inbox().size(), 1);
 }
 
 QTEST_MAIN(MailAlertTest)

@@ -62,8 +62,11 @@ void ModulesTest::mail_loadsTheSenderOnFirstMailAndReportsAMissingModule() {
     // Without the module the mail fails later in Chinese, naming the file it looked for (the loader's
     // own words go to the log).
     QTemporaryDir empty;
-    ModuleMailer missing(settings, empty.path());
-    const Outcome notLoaded = sendAndWait(missing);
+    const auto sameSettings = [settings] {
+        return settings;
+    };
+    const std::unique_ptr<CurrentSettingsMailer> missing = moduleMailer(sameSettings, empty.path());
+    const Outcome notLoaded = sendAndWait(*missing);
     QVERIFY(notLoaded.result.has_value());
     QVERIFY(!notLoaded.calledInsideSend);
     QVERIFY(!notLoaded.result->sent);
@@ -72,8 +75,8 @@ void ModulesTest::mail_loadsTheSenderOnFirstMailAndReportsAMissingModule() {
     QVERIFY(!mapped("libcurl"));
 
     // With it, the real sender takes the mail: the closed port gives curl's own failure.
-    ModuleMailer mailer(settings, moduleFolder);
-    const Outcome refused = sendAndWait(mailer);
+    const std::unique_ptr<CurrentSettingsMailer> mailer = moduleMailer(sameSettings, moduleFolder);
+    const Outcome refused = sendAndWait(*mailer);
     QVERIFY(refused.result.has_value());
     QVERIFY(!refused.calledInsideSend);
     QVERIFY(!refused.result->sent);

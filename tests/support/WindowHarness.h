@@ -9,8 +9,10 @@
 #include "support/QuickWait.h"
 #include "support/TrackingAnswers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -74,6 +76,13 @@ struct Harness {
         Q_EMIT picker()->activated(index);
     }
     void key(Qt::Key key) const { QTest::keyClick(window.get(), key); }
+    // The user turns the mail on and stores this address on the settings page.
+    void mailTo(const QString &address) const {
+        key(Qt::Key_F9);
+        child<QCheckBox>(QStringLiteral("Check2"))->setChecked(true);
+        child<QLineEdit>(QStringLiteral("Sendmail"))->setText(address);
+        key(Qt::Key_Escape);
+    }
     // Every parcel row as stored, in id order.
     // A second connection to the book, opened once: deriving the book's key takes longer than a query.
     Database &book() const {

@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
+#include "store/StoreError.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
@@ -12,10 +13,14 @@
 #include "tracker/AlertSwitches.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/UserSettings.h"
 
 #include <QFile>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -161,6 +166,7 @@ private Q_SLOTS:
     void clearStopsTheModes();
     void addInFlightIsNotDropped();
     void newProgressIsStoredAndAnnouncedOnce();
+    void userSettings_writesAreStoredAndAnnounced();
     void usedUpQuotaPausesAutomaticQueriesForTheDay();
     void webReply_failsPastItsCapOrBrokenInTransfer_data();
     void webReply_failsPastItsCapOrBrokenInTransfer();
@@ -501,13 +507,19 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     QCOMPARE(r.storedNum(unmailed), QStringLiteral("3"));
     QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
 
-    // Mail on without an address: nothing to send to.
+    // Mail on without an address, or with one the settings page refuses: no mail, and the hint says why.
     r.switches.mail = true;
     r.switches.to.clear();
     const ParcelId unaddressed = r.add(QStringLiteral("YT300"), QStringLiteral("书"));
     r.query(unaddressed);
     QCOMPARE(r.storedNum(unaddressed), QStringLiteral("3"));
     QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
+    QVERIFY(r.hints.contains(QStringLiteral("邮件通知已开启,但没有填写通知邮箱,邮件未发送(请在设置页改正)")));
+    r.switches.to = QStringLiteral("you@mail.de");
+    r.query(r.add(QStringLiteral("YT350"), QStringLiteral("笔")));
+    QCOMPARE(r.fake.recordingMailer.sent.size(), 2);
+    QVERIFY(r.hints.contains(
+        QStringLiteral("通知邮箱“you@mail.de”不是有效的E-mail地址,邮件未发送(请在设置页改正)")));
 
     // A book that refuses the count: whoever drives the query hears it, and nothing is news.
     r.switches.to = QStringLiteral("me@example.org");
@@ -582,6 +594,62 @@ void TrackerTest::usedUpQuotaPausesAutomaticQueriesForTheDay() {
     r.tracker->startLoop(1);
     tick(loop);
     TRY_COMPARE(m_stub.count(service), 6);
+}
+
+void TrackerTest::userSettings_writesAreStoredAndAnnounced() {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    const auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
+    TempProgramFolder folder;
+    Database db = folder.open();
+    ProgressStore::addMissingTables(db);
+    UserSettings settings(db);
+    settings.load();
+    const auto reading = [](const UserSettings &s) {
+        return QStringLiteral("sound %1 mail %2 to %3 watch %4/%5 smtp %6")
+            .arg(s.soundOn())
+            .arg(s.mailOn())
+            .arg(s.address())
+            .arg(s.watchOn())
+            .arg(s.watchMinutes())
+            .arg(s.services().mail.smtpUrl);
+    };
+    const auto saveServices = [&settings] {
+        ServiceSettings saved;
+        saved.mail.smtpUrl = QStringLiteral("smtp://127.0.0.1:2525");
+        QCOMPARE(servicesfile::write(servicesfile::location(), saved), QString());
+        settings.reloadServices();
+    };
+    const struct {
+        std::function<void()> change;
+        SettingsPart part;
+        // What the settings read then, and read again afresh from the book.
+        const char *reads;
+    } writes[] = {
+        {[&] { settings.setSwitch(SettingColumn::Sound, true); }, SettingsPart::Switches, "sound 1"},
+        {[&] { settings.setSwitch(SettingColumn::Mail, false); }, SettingsPart::Switches, "mail 0"},
+        {[&] { settings.setAddress(QStringLiteral("me@qq.com")); }, SettingsPart::Switches, "to me@qq.com"},
+        {[&] { settings.setWatch(false, 45); }, SettingsPart::Watch, "watch 0/45"},
+        {saveServices, SettingsPart::Services, "smtp smtp://127.0.0.1:2525"},
+    };
+    for (const auto &write : writes) {
+        QSignalSpy changed(&settings, &UserSettings::changed);
+        write.change();
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].value<SettingsPart>(), write.part);
+        QVERIFY2(reading(settings).contains(QLatin1String(write.reads)), qPrintable(reading(settings)));
+        UserSettings again(db);
+        again.load();
+        QCOMPARE(reading(again), reading(settings));
+    }
+
+    // A switch the book cannot store stays as it was, unannounced.
+    db.exec(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON setting BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    QSignalSpy changed(&settings, &UserSettings::changed);
+    QVERIFY_THROWS_EXCEPTION(StoreError, settings.setSwitch(SettingColumn::Sound, false));
+    QVERIFY(settings.soundOn());
+    QVERIFY(changed.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TrackerTest)
