@@ -7,6 +7,7 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
+#include "tracker/AnswerSettlement.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracking/TrackingRequest.h"
 #include "tracking/TrackingText.h"
@@ -28,10 +29,6 @@ QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
     outcome.parcel = parcel;
     outcome.kind = kind;
     return outcome;
-}
-
-QString gone() {
-    return QStringLiteral("该快递已不在快递列表中..");
 }
 
 } // namespace
@@ -73,16 +70,11 @@ bool ParcelTracker::busy() const {
 
 std::optional<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
     try {
-        const std::optional<ParcelRow> row = m_with.parcels.byId(id);
-        if (!row) {
+        std::optional<TrackedParcel> parcel = readTrackedParcel(m_with.parcels, m_with.couriers, id);
+        if (!parcel) {
             forget(id);
-            Q_EMIT hint(gone());
+            Q_EMIT hint(parcelGoneText());
             Q_EMIT parcelRemoved(id, false);
-            return std::nullopt;
-        }
-        TrackedParcel parcel{row->id, row->number, row->company, QString(), row->goods, row->storedCount()};
-        if (const std::optional<CourierRow> courier = m_with.couriers.byName(parcel.company)) {
-            parcel.companyCode = courier->code;
         }
         return parcel;
     } catch (const StoreError &error) {
@@ -182,9 +174,6 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
 }
 
 void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
-    outcome.code = answer.code;
-    outcome.message = answer.message;
     const ParcelId id = pending.parcel.id;
     // A parcel deleted or cleared while its query waited is gone: nothing is stored, nothing announced.
     // A book that cannot be read here is no proof of a deleted row: the answer goes on, and the
@@ -196,48 +185,36 @@ void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &
         stillThere = true;
     }
     if (!stillThere) {
+        QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
+        outcome.code = answer.code;
+        outcome.message = parcelGoneText();
         forget(id);
-        outcome.message = gone();
         Q_EMIT hint(outcome.message);
         end(outcome);
         Q_EMIT parcelRemoved(id, false);
         return;
     }
-    switch (answer.kind) {
-    case AnswerKind::NoAnswer:
-        return;
-    case AnswerKind::Success:
-        if (answer.entries.isEmpty()) {
-            outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
-            Q_EMIT hint(outcome.message);
-            end(outcome);
-            return;
-        }
+    // A parcel just added: its first answer was shown when it was added, so the query that follows
+    // announces nothing.
+    Settlement settled =
+        settleAnswer(pending.parcel, answer, m_with.clock.now(), m_quietFirstAnswer != pending.parcel.id);
+    if (settled.record) {
         m_parsing = pending;
-        m_entries = answer.entries;
+        m_settled = std::move(settled);
         m_parseTimer->start();
         return;
-    case AnswerKind::NotKnown:
-        outcome.message = QStringLiteral("您当前查询的快递单号已不存在");
-        if (keepOrDelete(pending.parcel)) {
-            // The window is given back before the next parcel is picked, so that query keeps it locked.
-            end(outcome);
-            Q_EMIT parcelRemoved(id, true);
-            return;
-        }
-        end(outcome);
-        return;
-    case AnswerKind::Unreadable:
-    case AnswerKind::Failure:
-        if (!answer.message.isEmpty()) {
-            Q_EMIT hint(answer.message);
-        } else {
-            outcome.message = QStringLiteral("查询服务返回了结果码 ") + answer.code;
-        }
-        noteQuota(pending, answer);
-        end(outcome);
+    }
+    if (!settled.hint.isEmpty()) {
+        Q_EMIT hint(settled.hint);
+    }
+    if (answer.kind == AnswerKind::NotKnown && keepOrDelete(pending.parcel)) {
+        // The window is given back before the next parcel is picked, so that query keeps it locked.
+        end(settled.outcome);
+        Q_EMIT parcelRemoved(id, true);
         return;
     }
+    noteQuota(pending, answer);
+    end(settled.outcome);
 }
 
 bool ParcelTracker::keepOrDelete(const TrackedParcel &parcel) {
@@ -258,7 +235,7 @@ bool ParcelTracker::removeRow(ParcelId id) {
     try {
         if (!m_with.parcels.remove(id)) {
             // Someone else deleted it first: it is gone all the same, and the user is told so.
-            dialogs.inform(messageTitle, gone(), MessageIcon::Information);
+            dialogs.inform(messageTitle, parcelGoneText(), MessageIcon::Information);
             forget(id);
             return true;
         }
@@ -352,36 +329,30 @@ void ParcelTracker::parse() {
         return;
     }
     const Pending pending = *std::exchange(m_parsing, std::nullopt);
-    const QList<ProgressEntry> entries = std::exchange(m_entries, {});
+    const Settlement settled = std::exchange(m_settled, {});
     const TrackedParcel &parcel = pending.parcel;
-    QueryOutcome outcome = outcomeOf(parcel, AnswerKind::Success);
     // An answer for a parcel that is no longer current shows nothing.
     if (!m_current || m_current->id != parcel.id) {
-        end(outcome);
+        end(outcomeOf(parcel, AnswerKind::Success));
         return;
     }
-    const QDateTime now = m_with.clock.now();
-    outcome.report = tracking::reportProgress(entries, now);
-    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
-    outcome.update =
-        tracking::updateState(parcel.storedCount, outcome.report.rowCount(), outcome.report.status);
+    QueryOutcome outcome = settled.outcome;
     // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
-    const bool announce = m_quietFirstAnswer != parcel.id;
     m_quietFirstAnswer.reset();
-    const ProgressRecorder::Recorded recorded =
-        m_recorder.record(parcel, outcome.report, outcome.update, now, m_with.shownInWindow, announce);
+    const ProgressRecorder::Recorded recorded = m_recorder.record(
+        parcel, outcome.report, outcome.update, m_with.clock.now(), m_with.shownInWindow, settled.announce);
     if (recorded.result == ProgressRecorder::Result::Gone) {
-        outcome.message = gone();
+        outcome.message = parcelGoneText();
         forget(parcel.id);
-        Q_EMIT hint(gone());
+        Q_EMIT hint(outcome.message);
         end(outcome);
         Q_EMIT parcelRemoved(parcel.id, false);
         return;
     }
     if (recorded.result == ProgressRecorder::Result::Stored) {
-        m_current->storedCount = outcome.update == tracking::UpdateState::NewProgress
-                                     ? std::optional<qint64>(outcome.report.rowCount())
-                                     : m_current->storedCount;
+        if (settled.countToStore) {
+            m_current->storedCount = settled.countToStore;
+        }
     } else {
         // Whoever drives the query hears that the book did not keep it, and why.
         outcome.storeFailed = true;
@@ -389,7 +360,7 @@ void ParcelTracker::parse() {
     }
     m_shownStatus = outcome.report.status;
     // A failed store has put its reason on the hint line; the advice would hide it.
-    Q_EMIT hint(recorded.failure.isEmpty() ? tracking::finishedHint(outcome.report, now) : recorded.failure);
+    Q_EMIT hint(recorded.failure.isEmpty() ? settled.hint : recorded.failure);
     Q_EMIT progressShown(parcel, outcome.report, outcome.update);
     end(outcome);
 }
@@ -409,11 +380,9 @@ void ParcelTracker::giveUp(const QString &transferFailure) {
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     delete pending.request;
     Q_EMIT gaveUp(pending.parcel);
-    QueryOutcome outcome = outcomeOf(pending.parcel, AnswerKind::NoAnswer);
-    outcome.message = transferFailure.isEmpty()
-                          ? QStringLiteral("查询服务没有应答,请检查网络后再试")
-                          : QStringLiteral("查询服务没有应答(%1),请检查网络后再试").arg(transferFailure);
-    end(outcome);
+    TrackingAnswer none;
+    none.message = transferFailure;
+    end(settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome);
 }
 
 void ParcelTracker::stopWatch() {

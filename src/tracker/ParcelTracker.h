@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "tracker/AnswerSettlement.h"
 #include "tracker/ProgressRecorder.h"
 #include "tracker/QueryOutcome.h"
 #include "tracker/TrackedParcel.h"
@@ -167,9 +168,9 @@ private:
     QTimer *m_watch;
     int m_watchTicks = 0;
     QTimer *m_parseTimer;
-    // The answered entries waiting for the parse, with the query they answer.
+    // The settled answer waiting for the parse, with the query it answers.
     std::optional<Pending> m_parsing;
-    QList<ProgressEntry> m_entries;
+    Settlement m_settled;
 
     QTimer *m_loopTimer;
     QTimer *m_timedTimer;

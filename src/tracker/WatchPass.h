@@ -68,13 +68,12 @@ private:
     };
 
     void sendWhileRoom();
-    // Reads the parcel's row and its company's code; nothing when it left the book.
-    std::optional<TrackedParcel> readParcel(ParcelId id);
     void send(const TrackedParcel &parcel);
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);
     // What the answer comes to, stored and announced as the tracker would; nothing when the parcel
     // left the book meanwhile.
-    std::optional<QueryOutcome> settle(const TrackedParcel &sent, const tracking::TrackingAnswer &answer);
+    std::optional<QueryOutcome> recordAnswer(const TrackedParcel &sent,
+                                             const tracking::TrackingAnswer &answer);
     void noteQuotaUsedUp();
     void finishWhenDone();
 
