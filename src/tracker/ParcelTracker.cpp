@@ -21,7 +21,7 @@ namespace {
 
 const QString messageTitle = QStringLiteral("岚舟系列软件");
 // Seconds a query may wait for its answer, each counted from that query's own request.
-constexpr int answerLimitTicks = 10;
+constexpr int answerLimitSeconds = 10;
 
 // An outcome with nothing learnt yet: no progress, so nothing new.
 QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
@@ -37,13 +37,9 @@ ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
     : QObject(parent)
     , m_with(std::move(collaborators))
     , m_recorder(m_with.parcels, m_with.progress, m_with.alerts)
-    , m_watch(new QTimer(this))
     , m_parseTimer(new QTimer(this))
     , m_loopTimer(new QTimer(this))
     , m_timedTimer(new QTimer(this)) {
-    m_watch->setObjectName(QStringLiteral("Timer7"));
-    m_watch->setInterval(1000);
-    connect(m_watch, &QTimer::timeout, this, &ParcelTracker::watchTick);
     // The parse runs 100 ms after the answer, so the window repaints first.
     m_parseTimer->setObjectName(QStringLiteral("Timer1"));
     m_parseTimer->setInterval(100);
@@ -138,13 +134,17 @@ bool ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool auto
     }
     m_parseTimer->stop();
     m_parsing.reset();
-    auto *request = new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number,
-                                        parcel.id, ++m_serial, this);
+    auto *request =
+        new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number, parcel.id,
+                            ++m_serial, this, {answerLimitSeconds, m_with.shownInWindow});
     m_pending = Pending{request, parcel, purpose, automatic};
     connect(request, &TrackingRequest::answered, this,
             [this, request](const TrackingAnswer &answer) { arrived(request, answer); });
-    m_watchTicks = 0;
-    m_watch->start();
+    connect(request, &TrackingRequest::timedOut, this, [this, request] {
+        if (m_pending && m_pending->request == request) {
+            giveUp();
+        }
+    });
     Q_EMIT queryStarted(parcel);
     Q_EMIT hint(parcel.company + QStringLiteral(":") + parcel.goods + QStringLiteral("查询中..."));
     return true;
@@ -158,13 +158,10 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
     request->deleteLater();
     m_pending->request = nullptr;
     if (answer.kind == AnswerKind::NoAnswer) {
-        // Nothing came: the query stays open until its ten seconds are up.
-        if (!m_with.shownInWindow) {
-            giveUp(answer.message);
-        }
+        // Only a script hears of it at once; a window's request waits out its ten seconds.
+        giveUp(answer.message);
         return;
     }
-    stopWatch();
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     if (pending.purpose == Purpose::Add) {
         addAnswered(pending, answer);
@@ -365,29 +362,19 @@ void ParcelTracker::parse() {
     end(outcome);
 }
 
-void ParcelTracker::watchTick() {
-    if (++m_watchTicks < answerLimitTicks) {
-        return;
-    }
-    giveUp();
-}
-
 void ParcelTracker::giveUp(const QString &transferFailure) {
-    stopWatch();
     if (!m_pending) {
         return;
     }
     const Pending pending = *std::exchange(m_pending, std::nullopt);
-    delete pending.request;
+    // Its own limit may be what gave up, so it goes once that has been said.
+    if (pending.request) {
+        pending.request->deleteLater();
+    }
     Q_EMIT gaveUp(pending.parcel);
     TrackingAnswer none;
     none.message = transferFailure;
     end(settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome);
-}
-
-void ParcelTracker::stopWatch() {
-    m_watch->stop();
-    m_watchTicks = 0;
 }
 
 void ParcelTracker::end(QueryOutcome outcome) {
@@ -397,7 +384,6 @@ void ParcelTracker::end(QueryOutcome outcome) {
 void ParcelTracker::abandonQuery() {
     m_parseTimer->stop();
     m_parsing.reset();
-    stopWatch();
     if (!m_pending) {
         return;
     }
@@ -413,7 +399,6 @@ void ParcelTracker::forget(ParcelId id) {
     if (m_pending && m_pending->purpose == Purpose::Query && m_pending->parcel.id == id) {
         delete m_pending->request;
         m_pending.reset();
-        stopWatch();
     }
     if (m_parsing && m_parsing->parcel.id == id) {
         m_parseTimer->stop();

@@ -139,11 +139,8 @@ private:
     bool removeRow(ParcelId id);
     // Tick of Timer1: the answer's entries become the report, shown, compared and announced.
     void parse();
-    // Tick of Timer7: ten ticks without an answer give the query up.
-    void watchTick();
     // Ends the query without an answer; transferFailure says why when the transfer itself failed.
     void giveUp(const QString &transferFailure = {});
-    void stopWatch();
     void end(QueryOutcome outcome);
     // Forgets what the tracker held of the parcel, without touching the book.
     void forget(ParcelId id);
@@ -165,8 +162,6 @@ private:
 
     std::optional<Pending> m_pending;
     quint64 m_serial = 0;
-    QTimer *m_watch;
-    int m_watchTicks = 0;
     QTimer *m_parseTimer;
     // The settled answer waiting for the parse, with the query it answers.
     std::optional<Pending> m_parsing;

@@ -12,8 +12,6 @@
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingRequest.h"
 
-#include <QTimer>
-
 using tracking::AnswerKind;
 using tracking::TrackingAnswer;
 
@@ -80,16 +78,12 @@ void WatchPass::sendWhileRoom() {
 
 void WatchPass::send(const TrackedParcel &parcel) {
     auto *request = new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number,
-                                        parcel.id, ++m_serial, this);
-    auto *limit = new QTimer(this);
-    limit->setObjectName(QStringLiteral("answerLimit"));
-    limit->setSingleShot(true);
-    limit->setInterval(answerLimitMs);
-    m_inFlight.append({request, limit, parcel});
+                                        parcel.id, ++m_serial, this, {answerLimitSeconds, false});
+    m_inFlight.append({request, parcel});
     connect(request, &TrackingRequest::answered, this,
             [this, request](const TrackingAnswer &answer) { arrived(request, answer); });
-    connect(limit, &QTimer::timeout, this, [this, request] { arrived(request, TrackingAnswer()); });
-    limit->start();
+    connect(request, &TrackingRequest::timedOut, this,
+            [this, request] { arrived(request, TrackingAnswer()); });
 }
 
 void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) {
@@ -100,11 +94,7 @@ void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) 
     }
     const InFlight done = *found;
     m_inFlight.erase(found);
-    // Whichever came first, the answer or the limit, the other is not heard.
-    disconnect(request, nullptr, this, nullptr);
     request->deleteLater();
-    done.limit->stop();
-    done.limit->deleteLater();
 
     if (tracking::quotaUsedUp(answer)) {
         noteQuotaUsedUp();

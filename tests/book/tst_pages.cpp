@@ -13,6 +13,7 @@
 using harness::answerWith;
 using harness::codeAnswer;
 using harness::Harness;
+using harness::runningAnswerLimit;
 
 namespace {
 
@@ -295,7 +296,7 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
     QCOMPARE(h.parcels().last().num, QStringLiteral("0"));
     QCOMPARE(h.picker()->count(), 4);
     QCOMPARE(h.picker()->currentIndex(), -1);
-    QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
+    QVERIFY(!runningAnswerLimit(h.road()));
 
     // Service failure codes store nothing and leave their message (every code's message is the
     // tracking text's to know).
@@ -317,7 +318,7 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
     addParcel(h, QStringLiteral("4300000000001"), QStringLiteral("韵达快递"), QStringLiteral("空"));
     TRY_VERIFY(m_stub.count(QStringLiteral("/")) > 0);
     QTest::qWait(100);
-    QVERIFY(h.timer(QStringLiteral("Timer7"))->isActive());
+    QVERIFY(runningAnswerLimit(h.road()));
     QVERIFY(h.busy());
     QCOMPARE(h.parcels().size(), 4);
 }

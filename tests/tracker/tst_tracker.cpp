@@ -299,13 +299,12 @@ void TrackerTest::settleAnswer() {
 void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     Rig r(m_stub.baseUrl());
     const ParcelId id = r.add(QStringLiteral("3101234567890"), QStringLiteral("爸爸衣服"));
-    QTimer *watch = r.timer("Timer7");
     // Six silent seconds per query: thirty in all, which a shared count would have given up on.
     for (int query = 1; query <= 5; ++query) {
         m_stub.neverAnswer(service);
         QVERIFY(r.tracker->selectParcel(id));
         TRY_COMPARE(m_stub.count(service), query);
-        tick(watch, 6);
+        harness::tickAnswerLimit(*r.tracker, 6);
         m_stub.release(service);
         TRY_COMPARE(r.ended.size(), query);
         QVERIFY(r.ended.last().succeeded());
@@ -320,18 +319,18 @@ void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     m_stub.neverAnswer(service);
     QVERIFY(r.tracker->selectParcel(id));
     TRY_COMPARE(m_stub.count(service), 6);
-    tick(watch, 9);
+    harness::tickAnswerLimit(*r.tracker, 9);
     QCOMPARE(r.gaveUp, 0);
     QVERIFY(r.tracker->busy());
-    tick(watch);
+    harness::tickAnswerLimit(*r.tracker);
     QCOMPARE(r.gaveUp, 1);
     QCOMPARE(r.ended.size(), 6);
     QCOMPARE(r.ended.last().kind, AnswerKind::NoAnswer);
     // Nothing was learnt, so nothing is new (a failed query must never read as new progress).
     QCOMPARE(r.ended.last().update, UpdateState::NoUpdate);
     QVERIFY(!r.tracker->busy());
-    QVERIFY(!watch->isActive());
-    tick(watch, 10);
+    QVERIFY(!harness::runningAnswerLimit(*r.tracker));
+    harness::tickAnswerLimit(*r.tracker, 10);
     QCOMPARE(r.gaveUp, 1);
 
     // Its late answer, new progress if it were applied, changes nothing.
