@@ -185,8 +185,7 @@ public:
     // Queries the parcel through the tracker and waits for the query to end.
     QueryOutcome query(const ParcelRow &parcel) {
         QueryOutcome outcome;
-        outcome.parcel = {parcel.id, parcel.number, parcel.company,
-                          QString(), parcel.goods,  parcel.storedCount()};
+        outcome.parcel = trackedParcelOf(parcel, m_couriers);
         QEventLoop loop;
         const QMetaObject::Connection ended =
             QObject::connect(&m_tracker, &ParcelTracker::queryEnded, &loop, [&](const QueryOutcome &came) {

@@ -7,6 +7,7 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
+#include "tracker/AnswerSettlement.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracking/TrackingRequest.h"
 #include "tracking/TrackingText.h"
@@ -20,7 +21,7 @@ namespace {
 
 const QString messageTitle = QStringLiteral("岚舟系列软件");
 // Seconds a query may wait for its answer, each counted from that query's own request.
-constexpr int answerLimitTicks = 10;
+constexpr int answerLimitSeconds = 10;
 
 // An outcome with nothing learnt yet: no progress, so nothing new.
 QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
@@ -30,23 +31,15 @@ QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
     return outcome;
 }
 
-QString gone() {
-    return QStringLiteral("该快递已不在快递列表中..");
-}
-
 } // namespace
 
 ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
     : QObject(parent)
     , m_with(std::move(collaborators))
     , m_recorder(m_with.parcels, m_with.progress, m_with.alerts)
-    , m_watch(new QTimer(this))
     , m_parseTimer(new QTimer(this))
     , m_loopTimer(new QTimer(this))
     , m_timedTimer(new QTimer(this)) {
-    m_watch->setObjectName(QStringLiteral("Timer7"));
-    m_watch->setInterval(1000);
-    connect(m_watch, &QTimer::timeout, this, &ParcelTracker::watchTick);
     // The parse runs 100 ms after the answer, so the window repaints first.
     m_parseTimer->setObjectName(QStringLiteral("Timer1"));
     m_parseTimer->setInterval(100);
@@ -86,16 +79,11 @@ std::optional<QString> ParcelTracker::pickRefusal() const {
 
 std::optional<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
     try {
-        const std::optional<ParcelRow> row = m_with.parcels.byId(id);
-        if (!row) {
+        std::optional<TrackedParcel> parcel = readTrackedParcel(m_with.parcels, m_with.couriers, id);
+        if (!parcel) {
             forget(id);
-            Q_EMIT hint(gone());
+            Q_EMIT hint(parcelGoneText());
             Q_EMIT parcelRemoved(id, false);
-            return std::nullopt;
-        }
-        TrackedParcel parcel{row->id, row->number, row->company, QString(), row->goods, row->storedCount()};
-        if (const std::optional<CourierRow> courier = m_with.couriers.byName(parcel.company)) {
-            parcel.companyCode = courier->code;
         }
         return parcel;
     } catch (const StoreError &error) {
@@ -194,13 +182,17 @@ bool ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool auto
     }
     m_parseTimer->stop();
     m_parsing.reset();
-    auto *request = new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number,
-                                        parcel.id, ++m_serial, this);
+    auto *request =
+        new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number, parcel.id,
+                            ++m_serial, this, {answerLimitSeconds, m_with.shownInWindow});
     m_pending = Pending{request, parcel, purpose, automatic};
     connect(request, &TrackingRequest::answered, this,
             [this, request](const TrackingAnswer &answer) { arrived(request, answer); });
-    m_watchTicks = 0;
-    m_watch->start();
+    connect(request, &TrackingRequest::timedOut, this, [this, request] {
+        if (m_pending && m_pending->request == request) {
+            giveUp();
+        }
+    });
     Q_EMIT queryStarted(parcel);
     Q_EMIT hint(parcel.company + QStringLiteral(":") + parcel.goods + QStringLiteral("查询中..."));
     return true;
@@ -214,13 +206,10 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
     request->deleteLater();
     m_pending->request = nullptr;
     if (answer.kind == AnswerKind::NoAnswer) {
-        // Nothing came: the query stays open until its ten seconds are up.
-        if (!m_with.shownInWindow) {
-            giveUp(answer.message);
-        }
+        // Only a script hears of it at once; a window's request waits out its ten seconds.
+        giveUp(answer.message);
         return;
     }
-    stopWatch();
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     if (pending.purpose == Purpose::Add) {
         addAnswered(pending, answer);
@@ -230,9 +219,6 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
 }
 
 void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
-    outcome.code = answer.code;
-    outcome.message = answer.message;
     const ParcelId id = pending.parcel.id;
     // A parcel deleted or cleared while its query waited is gone: nothing is stored, nothing announced.
     // A book that cannot be read here is no proof of a deleted row: the answer goes on, and the
@@ -244,48 +230,36 @@ void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &
         stillThere = true;
     }
     if (!stillThere) {
+        QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
+        outcome.code = answer.code;
+        outcome.message = parcelGoneText();
         forget(id);
-        outcome.message = gone();
         Q_EMIT hint(outcome.message);
         end(outcome);
         Q_EMIT parcelRemoved(id, false);
         return;
     }
-    switch (answer.kind) {
-    case AnswerKind::NoAnswer:
-        return;
-    case AnswerKind::Success:
-        if (answer.entries.isEmpty()) {
-            outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
-            Q_EMIT hint(outcome.message);
-            end(outcome);
-            return;
-        }
+    // A parcel just added: its first answer was shown when it was added, so the query that follows
+    // announces nothing.
+    Settlement settled =
+        settleAnswer(pending.parcel, answer, m_with.clock.now(), m_quietFirstAnswer != pending.parcel.id);
+    if (settled.record) {
         m_parsing = pending;
-        m_entries = answer.entries;
+        m_settled = std::move(settled);
         m_parseTimer->start();
         return;
-    case AnswerKind::NotKnown:
-        outcome.message = QStringLiteral("您当前查询的快递单号已不存在");
-        if (keepOrDelete(pending.parcel)) {
-            // The window is given back before the next parcel is picked, so that query keeps it locked.
-            end(outcome);
-            Q_EMIT parcelRemoved(id, true);
-            return;
-        }
-        end(outcome);
-        return;
-    case AnswerKind::Unreadable:
-    case AnswerKind::Failure:
-        if (!answer.message.isEmpty()) {
-            Q_EMIT hint(answer.message);
-        } else {
-            outcome.message = QStringLiteral("查询服务返回了结果码 ") + answer.code;
-        }
-        noteQuota(pending, answer);
-        end(outcome);
+    }
+    if (!settled.hint.isEmpty()) {
+        Q_EMIT hint(settled.hint);
+    }
+    if (answer.kind == AnswerKind::NotKnown && keepOrDelete(pending.parcel)) {
+        // The window is given back before the next parcel is picked, so that query keeps it locked.
+        end(settled.outcome);
+        Q_EMIT parcelRemoved(id, true);
         return;
     }
+    noteQuota(pending, answer);
+    end(settled.outcome);
 }
 
 bool ParcelTracker::keepOrDelete(const TrackedParcel &parcel) {
@@ -306,7 +280,7 @@ bool ParcelTracker::removeRow(ParcelId id) {
     try {
         if (!m_with.parcels.remove(id)) {
             // Someone else deleted it first: it is gone all the same, and the user is told so.
-            dialogs.inform(messageTitle, gone(), MessageIcon::Information);
+            dialogs.inform(messageTitle, parcelGoneText(), MessageIcon::Information);
             forget(id);
             return true;
         }
@@ -344,7 +318,7 @@ void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &an
                 dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
                 Q_EMIT alreadyInBook(parcel.number);
             } else if (const std::optional<ParcelId> id = storeNew(parcel)) {
-                announceFirstAnswer(parcel, *id, answer.entries);
+                announceFirstAnswer(parcel, *id, answer);
                 // The new parcel becomes current through the selection of its own entry.
                 Q_EMIT parcelAdded(*id, true);
             }
@@ -394,19 +368,16 @@ std::optional<ParcelId> ParcelTracker::storeNew(const TrackedParcel &parcel) {
     }
 }
 
-void ParcelTracker::announceFirstAnswer(TrackedParcel parcel, ParcelId id,
-                                        const QList<ProgressEntry> &entries) {
+void ParcelTracker::announceFirstAnswer(TrackedParcel parcel, ParcelId id, const TrackingAnswer &answer) {
     // The row was stored with the count 0, so any entry is new progress unless it is signed for.
-    constexpr qint64 newRowCount = 0;
-    const tracking::ProgressReport report = tracking::reportProgress(entries, m_with.clock.now());
-    if (tracking::updateState(newRowCount, report.rowCount(), report.status) !=
-        tracking::UpdateState::NewProgress) {
+    parcel.id = id;
+    parcel.storedCount = 0;
+    const Settlement settled = settleAnswer(parcel, answer, m_with.clock.now(), true);
+    if (!settled.announce) {
         return;
     }
-    parcel.id = id;
-    parcel.storedCount = newRowCount;
     m_quietFirstAnswer = id;
-    m_with.alerts.announce(parcel, report);
+    m_with.alerts.announce(parcel, settled.outcome.report);
 }
 
 void ParcelTracker::parse() {
@@ -414,36 +385,30 @@ void ParcelTracker::parse() {
         return;
     }
     const Pending pending = *std::exchange(m_parsing, std::nullopt);
-    const QList<ProgressEntry> entries = std::exchange(m_entries, {});
+    const Settlement settled = std::exchange(m_settled, {});
     const TrackedParcel &parcel = pending.parcel;
-    QueryOutcome outcome = outcomeOf(parcel, AnswerKind::Success);
     // An answer for a parcel that is no longer current shows nothing.
     if (!m_current || m_current->id != parcel.id) {
-        end(outcome);
+        end(outcomeOf(parcel, AnswerKind::Success));
         return;
     }
-    const QDateTime now = m_with.clock.now();
-    outcome.report = tracking::reportProgress(entries, now);
-    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
-    outcome.update =
-        tracking::updateState(parcel.storedCount, outcome.report.rowCount(), outcome.report.status);
+    QueryOutcome outcome = settled.outcome;
     // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
-    const bool announce = m_quietFirstAnswer != parcel.id;
     m_quietFirstAnswer.reset();
-    const ProgressRecorder::Recorded recorded =
-        m_recorder.record(parcel, outcome.report, outcome.update, now, m_with.shownInWindow, announce);
+    const ProgressRecorder::Recorded recorded = m_recorder.record(
+        parcel, outcome.report, outcome.update, m_with.clock.now(), m_with.shownInWindow, settled.announce);
     if (recorded.result == ProgressRecorder::Result::Gone) {
-        outcome.message = gone();
+        outcome.message = parcelGoneText();
         forget(parcel.id);
-        Q_EMIT hint(gone());
+        Q_EMIT hint(outcome.message);
         end(outcome);
         Q_EMIT parcelRemoved(parcel.id, false);
         return;
     }
     if (recorded.result == ProgressRecorder::Result::Stored) {
-        m_current->storedCount = outcome.update == tracking::UpdateState::NewProgress
-                                     ? std::optional<qint64>(outcome.report.rowCount())
-                                     : m_current->storedCount;
+        if (settled.countToStore) {
+            m_current->storedCount = settled.countToStore;
+        }
     } else {
         // Whoever drives the query hears that the book did not keep it, and why.
         outcome.storeFailed = true;
@@ -451,36 +416,24 @@ void ParcelTracker::parse() {
     }
     m_shownStatus = outcome.report.status;
     // A failed store has put its reason on the hint line; the advice would hide it.
-    Q_EMIT hint(recorded.failure.isEmpty() ? tracking::finishedHint(outcome.report, now) : recorded.failure);
+    Q_EMIT hint(recorded.failure.isEmpty() ? settled.hint : recorded.failure);
     Q_EMIT progressShown(parcel, outcome.report, outcome.update);
     end(outcome);
 }
 
-void ParcelTracker::watchTick() {
-    if (++m_watchTicks < answerLimitTicks) {
-        return;
-    }
-    giveUp();
-}
-
 void ParcelTracker::giveUp(const QString &transferFailure) {
-    stopWatch();
     if (!m_pending) {
         return;
     }
     const Pending pending = *std::exchange(m_pending, std::nullopt);
-    delete pending.request;
+    // Its own limit may be what gave up, so it goes once that has been said.
+    if (pending.request) {
+        pending.request->deleteLater();
+    }
     Q_EMIT gaveUp(pending.parcel);
-    QueryOutcome outcome = outcomeOf(pending.parcel, AnswerKind::NoAnswer);
-    outcome.message = transferFailure.isEmpty()
-                          ? QStringLiteral("查询服务没有应答,请检查网络后再试")
-                          : QStringLiteral("查询服务没有应答(%1),请检查网络后再试").arg(transferFailure);
-    end(outcome);
-}
-
-void ParcelTracker::stopWatch() {
-    m_watch->stop();
-    m_watchTicks = 0;
+    TrackingAnswer none;
+    none.message = transferFailure;
+    end(settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome);
 }
 
 void ParcelTracker::end(QueryOutcome outcome) {
@@ -490,7 +443,6 @@ void ParcelTracker::end(QueryOutcome outcome) {
 void ParcelTracker::abandonQuery() {
     m_parseTimer->stop();
     m_parsing.reset();
-    stopWatch();
     if (!m_pending) {
         return;
     }
@@ -506,7 +458,6 @@ void ParcelTracker::forget(ParcelId id) {
     if (m_pending && m_pending->purpose == Purpose::Query && m_pending->parcel.id == id) {
         delete m_pending->request;
         m_pending.reset();
-        stopWatch();
     }
     if (m_parsing && m_parsing->parcel.id == id) {
         m_parseTimer->stop();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "tracker/AnswerSettlement.h"
 #include "tracker/ProgressRecorder.h"
 #include "tracker/QueryOutcome.h"
 #include "tracker/TrackedParcel.h"
@@ -142,7 +143,7 @@ private:
     // Stores the parcel; false (and the reason) when the store refused.
     std::optional<ParcelId> storeNew(const TrackedParcel &parcel);
     // The add's own answer is the new parcel's first: its progress is announced once, here.
-    void announceFirstAnswer(TrackedParcel parcel, ParcelId id, const QList<ProgressEntry> &entries);
+    void announceFirstAnswer(TrackedParcel parcel, ParcelId id, const tracking::TrackingAnswer &answer);
     // Result code 1 for a parcel of the book: keep it, or delete it after a second confirmation; true
     // when it went.
     bool keepOrDelete(const TrackedParcel &parcel);
@@ -150,11 +151,8 @@ private:
     bool removeRow(ParcelId id);
     // Tick of Timer1: the answer's entries become the report, shown, compared and announced.
     void parse();
-    // Tick of Timer7: ten ticks without an answer give the query up.
-    void watchTick();
     // Ends the query without an answer; transferFailure says why when the transfer itself failed.
     void giveUp(const QString &transferFailure = {});
-    void stopWatch();
     void end(QueryOutcome outcome);
     // Forgets what the tracker held of the parcel, without touching the book.
     void forget(ParcelId id);
@@ -176,12 +174,10 @@ private:
 
     std::optional<Pending> m_pending;
     quint64 m_serial = 0;
-    QTimer *m_watch;
-    int m_watchTicks = 0;
     QTimer *m_parseTimer;
-    // The answered entries waiting for the parse, with the query they answer.
+    // The settled answer waiting for the parse, with the query it answers.
     std::optional<Pending> m_parsing;
-    QList<ProgressEntry> m_entries;
+    Settlement m_settled;
 
     QTimer *m_loopTimer;
     QTimer *m_timedTimer;

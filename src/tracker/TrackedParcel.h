@@ -8,6 +8,10 @@
 
 #include <optional>
 
+class CourierStore;
+class ParcelStore;
+struct ParcelRow;
+
 struct TrackedParcel {
     // Invalid for a number not yet in the book (a parcel being added).
     ParcelId id;
@@ -19,3 +23,8 @@ struct TrackedParcel {
     // The progress count stored when the parcel was read; nothing while none is stored.
     std::optional<qint64> storedCount;
 };
+
+// The parcel as its row holds it, with its company's tracking code from the courier table.
+TrackedParcel trackedParcelOf(const ParcelRow &row, CourierStore &couriers);
+// The parcel's row read afresh; nothing when it left the book. A book that cannot be read throws StoreError.
+std::optional<TrackedParcel> readTrackedParcel(ParcelStore &parcels, CourierStore &couriers, ParcelId id);

@@ -8,10 +8,9 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
+#include "tracker/AnswerSettlement.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingRequest.h"
-
-#include <QTimer>
 
 using tracking::AnswerKind;
 using tracking::TrackingAnswer;
@@ -59,7 +58,8 @@ void WatchPass::sendWhileRoom() {
     while (!m_quotaUsedUp && m_inFlight.size() < mostInFlight && !m_waiting.isEmpty()) {
         const ParcelId id = m_waiting.takeFirst();
         try {
-            if (const std::optional<TrackedParcel> parcel = readParcel(id)) {
+            if (const std::optional<TrackedParcel> parcel =
+                    readTrackedParcel(m_with.parcels, m_with.couriers, id)) {
                 send(*parcel);
             }
         } catch (const StoreError &error) {
@@ -76,30 +76,14 @@ void WatchPass::sendWhileRoom() {
     }
 }
 
-std::optional<TrackedParcel> WatchPass::readParcel(ParcelId id) {
-    const std::optional<ParcelRow> row = m_with.parcels.byId(id);
-    if (!row) {
-        return std::nullopt;
-    }
-    TrackedParcel parcel{row->id, row->number, row->company, QString(), row->goods, row->storedCount()};
-    if (const std::optional<CourierRow> courier = m_with.couriers.byName(parcel.company)) {
-        parcel.companyCode = courier->code;
-    }
-    return parcel;
-}
-
 void WatchPass::send(const TrackedParcel &parcel) {
     auto *request = new TrackingRequest(m_with.web, m_with.tracking, parcel.companyCode, parcel.number,
-                                        parcel.id, ++m_serial, this);
-    auto *limit = new QTimer(this);
-    limit->setObjectName(QStringLiteral("answerLimit"));
-    limit->setSingleShot(true);
-    limit->setInterval(answerLimitMs);
-    m_inFlight.append({request, limit, parcel});
+                                        parcel.id, ++m_serial, this, {answerLimitSeconds, false});
+    m_inFlight.append({request, parcel});
     connect(request, &TrackingRequest::answered, this,
             [this, request](const TrackingAnswer &answer) { arrived(request, answer); });
-    connect(limit, &QTimer::timeout, this, [this, request] { arrived(request, TrackingAnswer()); });
-    limit->start();
+    connect(request, &TrackingRequest::timedOut, this,
+            [this, request] { arrived(request, TrackingAnswer()); });
 }
 
 void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) {
@@ -110,16 +94,12 @@ void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) 
     }
     const InFlight done = *found;
     m_inFlight.erase(found);
-    // Whichever came first, the answer or the limit, the other is not heard.
-    disconnect(request, nullptr, this, nullptr);
     request->deleteLater();
-    done.limit->stop();
-    done.limit->deleteLater();
 
     if (tracking::quotaUsedUp(answer)) {
         noteQuotaUsedUp();
     }
-    if (const std::optional<QueryOutcome> outcome = settle(done.parcel, answer)) {
+    if (const std::optional<QueryOutcome> outcome = recordAnswer(done.parcel, answer)) {
         ++m_checked;
         m_failed += outcome->failed() ? 1 : 0;
         Q_EMIT parcelChecked(*outcome);
@@ -128,19 +108,17 @@ void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) 
     finishWhenDone();
 }
 
-std::optional<QueryOutcome> WatchPass::settle(const TrackedParcel &sent, const TrackingAnswer &answer) {
-    // Field by field: a braced `{}` would make the update NewProgress, its first value.
-    QueryOutcome outcome;
-    outcome.parcel = sent;
-    outcome.kind = answer.kind;
-    outcome.code = answer.code;
-    outcome.message = answer.message;
+std::optional<QueryOutcome> WatchPass::recordAnswer(const TrackedParcel &sent, const TrackingAnswer &answer) {
     // The row read again: a parcel deleted meanwhile is skipped, and the count is the one stored now
     // (the window may have stored progress since the request went out).
     std::optional<TrackedParcel> parcel;
     try {
-        parcel = readParcel(sent.id);
+        parcel = readTrackedParcel(m_with.parcels, m_with.couriers, sent.id);
     } catch (const StoreError &error) {
+        QueryOutcome outcome;
+        outcome.parcel = sent;
+        outcome.kind = answer.kind;
+        outcome.code = answer.code;
         outcome.storeFailed = true;
         outcome.message = error.failureText(QStringLiteral("快递信息读取"));
         return outcome;
@@ -148,37 +126,15 @@ std::optional<QueryOutcome> WatchPass::settle(const TrackedParcel &sent, const T
     if (!parcel) {
         return std::nullopt;
     }
-    outcome.parcel = *parcel;
-    switch (answer.kind) {
-    case AnswerKind::NoAnswer:
-        outcome.message = answer.message.isEmpty()
-                              ? QStringLiteral("查询服务没有应答,请检查网络后再试")
-                              : QStringLiteral("查询服务没有应答(%1),请检查网络后再试").arg(answer.message);
-        return outcome;
-    case AnswerKind::NotKnown:
-        outcome.message = QStringLiteral("您当前查询的快递单号已不存在");
-        return outcome;
-    case AnswerKind::Unreadable:
-    case AnswerKind::Failure:
-        if (outcome.message.isEmpty()) {
-            outcome.message = QStringLiteral("查询服务返回了结果码 ") + answer.code;
-        }
-        return outcome;
-    case AnswerKind::Success:
-        break;
-    }
-    if (answer.entries.isEmpty()) {
-        outcome.message = QStringLiteral("查询完毕,暂无物流信息...");
-        return outcome;
-    }
     const QDateTime now = m_with.clock.now();
-    outcome.report = tracking::reportProgress(answer.entries, now);
-    outcome.stalledDays = tracking::stalledDays(outcome.report, now);
-    outcome.update =
-        tracking::updateState(parcel->storedCount, outcome.report.rowCount(), outcome.report.status);
+    Settlement settled = settleAnswer(*parcel, answer, now, true);
+    if (!settled.record) {
+        return settled.outcome;
+    }
+    QueryOutcome &outcome = settled.outcome;
     // Nobody is looking: new progress waits unseen for the window.
     const ProgressRecorder::Recorded recorded =
-        m_recorder.record(*parcel, outcome.report, outcome.update, now, false, true);
+        m_recorder.record(*parcel, outcome.report, outcome.update, now, false, settled.announce);
     switch (recorded.result) {
     case ProgressRecorder::Result::Gone:
         return std::nullopt;

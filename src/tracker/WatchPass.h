@@ -15,7 +15,6 @@ class CourierStore;
 class ParcelStore;
 class ProgressAlerts;
 class ProgressStore;
-class QTimer;
 class TrackingRequest;
 class WebClient;
 struct TrackingService;
@@ -36,8 +35,8 @@ public:
         ProgressAlerts &alerts;
     };
     static constexpr int mostInFlight = 4;
-    // Each request's own limit: a silent service is given up on after this long.
-    static constexpr int answerLimitMs = 10000;
+    // Each request's own limit: a silent service is given up on after this many seconds.
+    static constexpr int answerLimitSeconds = 10;
 
     WatchPass(Collaborators collaborators, QObject *parent);
     ~WatchPass() override;
@@ -62,19 +61,16 @@ Q_SIGNALS:
 private:
     struct InFlight {
         TrackingRequest *request = nullptr;
-        // Fires when the request's ten seconds are up.
-        QTimer *limit = nullptr;
         TrackedParcel parcel;
     };
 
     void sendWhileRoom();
-    // Reads the parcel's row and its company's code; nothing when it left the book.
-    std::optional<TrackedParcel> readParcel(ParcelId id);
     void send(const TrackedParcel &parcel);
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);
     // What the answer comes to, stored and announced as the tracker would; nothing when the parcel
     // left the book meanwhile.
-    std::optional<QueryOutcome> settle(const TrackedParcel &sent, const tracking::TrackingAnswer &answer);
+    std::optional<QueryOutcome> recordAnswer(const TrackedParcel &sent,
+                                             const tracking::TrackingAnswer &answer);
     void noteQuotaUsedUp();
     void finishWhenDone();
 

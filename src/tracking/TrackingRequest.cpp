@@ -4,26 +4,50 @@
 #include "net/WebClient.h"
 
 #include <QNetworkReply>
+#include <QTimer>
 
 TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service, const QString &companyCode,
-                                 QString number, ParcelId parcelId, quint64 serial, QObject *parent)
+                                 QString number, ParcelId parcelId, quint64 serial, QObject *parent,
+                                 AnswerLimit limit)
     : QObject(parent)
     , m_number(std::move(number))
     , m_parcelId(parcelId)
-    , m_serial(serial) {
+    , m_serial(serial)
+    , m_limit(new QTimer(this))
+    , m_limitSeconds(limit.seconds) {
+    m_limit->setObjectName(QStringLiteral("answerLimit"));
+    m_limit->setInterval(1000);
+    connect(m_limit, &QTimer::timeout, this, &TrackingRequest::countSecond);
+    m_limit->start();
     // A transfer that failed (cut off, too large, no answer) is no answer at all, whatever came.
     m_reply = web.get(
         tracking::queryUrl(service, companyCode, m_number), this,
-        [this](const WebReply &reply) {
+        [this, waitOutSilence = limit.waitOutSilence](const WebReply &reply) {
+            tracking::TrackingAnswer answer;
             if (reply.failed) {
-                tracking::TrackingAnswer none;
-                none.message = reply.reason;
-                Q_EMIT answered(none);
+                answer.message = reply.reason;
+            } else {
+                answer = tracking::interpretAnswer(reply.body);
+            }
+            if (answer.kind == tracking::AnswerKind::NoAnswer && waitOutSilence) {
                 return;
             }
-            Q_EMIT answered(tracking::interpretAnswer(reply.body));
+            m_limit->stop();
+            Q_EMIT answered(answer);
         },
         WebLimits{0, trackingAnswerCap, true});
+}
+
+void TrackingRequest::countSecond() {
+    if (++m_secondsWaited < m_limitSeconds) {
+        return;
+    }
+    m_limit->stop();
+    if (m_reply && !m_reply->isFinished()) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->abort();
+    }
+    Q_EMIT timedOut();
 }
 
 TrackingRequest::~TrackingRequest() {

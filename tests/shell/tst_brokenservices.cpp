@@ -8,6 +8,7 @@
 
 using harness::answerWith;
 using harness::Harness;
+using harness::tickAnswerLimit;
 
 namespace {
 
@@ -153,9 +154,7 @@ void BrokenServicesTest::brokenService_takesItsFailurePath() {
         } else {
             // Nothing usable came: the watch gives the window back after its ten ticks.
             QTest::qWait(mode == Mode::Hang ? 50 : 300);
-            for (int i = 0; i < 10; ++i) {
-                QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
-            }
+            tickAnswerLimit(h.road(), 10);
             QCOMPARE(h.fake.dialogs.shown.size(), 1);
             QVERIFY(h.fake.dialogs.shown[0].text.startsWith(QStringLiteral("程序自动检测快递异常!")));
         }

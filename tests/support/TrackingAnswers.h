@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QTimer>
 
 namespace harness {
 
@@ -15,6 +16,25 @@ inline TrackingService serviceAt(const QString &address) {
     ServiceSettings settings;
     settings.addresses.tracking.address = address;
     return servicesfile::withBuiltInValues(settings).addresses.tracking;
+}
+
+// The limit of the request still waiting under `owner` (one tick a second); nothing while none waits.
+inline QTimer *runningAnswerLimit(const QObject &owner) {
+    for (QTimer *limit : owner.findChildren<QTimer *>(QStringLiteral("answerLimit"))) {
+        if (limit->isActive()) {
+            return limit;
+        }
+    }
+    return nullptr;
+}
+
+// That many silent seconds for the request waiting under `owner`; a tick with none waiting is no tick.
+inline void tickAnswerLimit(const QObject &owner, int seconds = 1) {
+    for (int i = 0; i < seconds; ++i) {
+        if (QTimer *limit = runningAnswerLimit(owner)) {
+            QMetaObject::invokeMethod(limit, "timeout");
+        }
+    }
 }
 
 // A success answer with these (time, progress) entries, newest first.

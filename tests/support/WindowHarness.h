@@ -8,6 +8,7 @@
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
 #include "support/TrackingAnswers.h"
+#include "tracker/ParcelTracker.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,6 +50,8 @@ struct Harness {
     }
     QTreeWidget *list() const { return child<QTreeWidget>(QStringLiteral("ListView1")); }
     QTimer *timer(const QString &name) const { return child<QTimer>(name); }
+    // The window's tracker, whose queries each carry their own answer limit.
+    const QObject &road() const { return *child<ParcelTracker>(QString()); }
     QToolButton *icon(int element) const {
         return child<QToolButton>(QStringLiteral("Image2_%1").arg(element));
     }

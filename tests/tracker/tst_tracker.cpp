@@ -11,6 +11,7 @@
 #include "support/QuickWait.h"
 #include "support/TrackingAnswers.h"
 #include "tracker/AlertSwitches.h"
+#include "tracker/AnswerSettlement.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracker/UserSettings.h"
@@ -161,6 +162,8 @@ class TrackerTest final : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void init();
+    void settleAnswer_data();
+    void settleAnswer();
     void eachQueryHasItsOwnTenSeconds();
     void deletedParcelStaysGone();
     void clearStopsTheModes();
@@ -186,16 +189,128 @@ void TrackerTest::init() {
     m_stub.clearRequests();
 }
 
+void TrackerTest::settleAnswer_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<Entries>("entries");
+    // What the book knew: its stored count, -1 for none; and whether the news may be announced.
+    QTest::addColumn<int>("known");
+    QTest::addColumn<bool>("announceNews");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<int>("update");
+    // The count to store, -1 for none; -2 when nothing is recorded at all.
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<int>("stalled");
+
+    const Entries signedFor =
+        Entries{{QStringLiteral("2026-12-08 11:00:00"), QStringLiteral("已签收，感谢使用")}} + inTransit();
+    const QString soon = QStringLiteral("2026-12-08 12:00:00");
+    const QString done = QStringLiteral("查询完毕...");
+    const int none = -1;
+    const int unrecorded = -2;
+    const int fresh = int(UpdateState::NewProgress);
+    const int same = int(UpdateState::NoUpdate);
+    const int signedWord = int(UpdateState::SignedFor);
+    const int success = int(AnswerKind::Success);
+    QTest::newRow("entries, no count") << success << QString() << inTransit() << none << true << soon
+                                       << QString() << done << same << none << false << none;
+    QTest::newRow("entries, same count") << success << QString() << inTransit() << 3 << true << soon
+                                         << QString() << done << same << none << false << none;
+    QTest::newRow("entries, fewer known") << success << QString() << inTransit() << 2 << true << soon
+                                          << QString() << done << fresh << 3 << true << none;
+    QTest::newRow("entries, fewer known, add's answer")
+        << success << QString() << inTransit() << 2 << false << soon << QString() << done << fresh << 3
+        << false << none;
+    QTest::newRow("entries, more known") << success << QString() << inTransit() << 5 << true << soon
+                                         << QString() << done << same << none << false << none;
+    QTest::newRow("signed for, fewer known") << success << QString() << signedFor << 2 << true << soon
+                                             << QString() << done << signedWord << none << false << none;
+    QTest::newRow("entries, stalled")
+        << success << QString() << inTransit() << 3 << true << QStringLiteral("2026-12-13 09:00:00")
+        << QString() << QStringLiteral("已5天没有新进展,建议联系快递公司") << same << none << false << 5;
+    const QString empty = QStringLiteral("查询完毕,暂无物流信息...");
+    QTest::newRow("no entries") << success << QString() << Entries() << 2 << true << soon << empty << empty
+                                << same << unrecorded << false << none;
+    QTest::newRow("not known") << int(AnswerKind::NotKnown) << QString() << Entries() << 2 << true << soon
+                               << QStringLiteral("您当前查询的快递单号已不存在") << QString() << same
+                               << unrecorded << false << none;
+    const QString usedUp = tracking::resultMessage(QStringLiteral("22"));
+    QTest::newRow("listed failure") << int(AnswerKind::Failure) << usedUp << Entries() << 2 << true << soon
+                                    << usedUp << usedUp << same << unrecorded << false << none;
+    QTest::newRow("unlisted failure")
+        << int(AnswerKind::Failure) << QString() << Entries() << 2 << true << soon
+        << QStringLiteral("查询服务返回了结果码 99") << QString() << same << unrecorded << false << none;
+    const QString unreadable = QStringLiteral("查询服务返回了无法识别的数据,请稍后再试..");
+    QTest::newRow("unreadable") << int(AnswerKind::Unreadable) << unreadable << Entries() << none << true
+                                << soon << unreadable << unreadable << same << unrecorded << false << none;
+    QTest::newRow("silent") << int(AnswerKind::NoAnswer) << QString() << Entries() << 2 << true << soon
+                            << QStringLiteral("查询服务没有应答,请检查网络后再试") << QString() << same
+                            << unrecorded << false << none;
+    QTest::newRow("transfer failed") << int(AnswerKind::NoAnswer) << QStringLiteral("回答不完整") << Entries()
+                                     << 2 << true << soon
+                                     << QStringLiteral("查询服务没有应答(回答不完整),请检查网络后再试")
+                                     << QString() << same << unrecorded << false << none;
+}
+
+void TrackerTest::settleAnswer() {
+    QFETCH(int, kind);
+    QFETCH(QString, said);
+    QFETCH(Entries, entries);
+    QFETCH(int, known);
+    QFETCH(bool, announceNews);
+    QFETCH(QString, now);
+    QFETCH(QString, message);
+    QFETCH(QString, hint);
+    QFETCH(int, update);
+    QFETCH(int, stored);
+    QFETCH(bool, announced);
+    QFETCH(int, stalled);
+
+    tracking::TrackingAnswer answer;
+    answer.kind = AnswerKind(kind);
+    answer.code = answer.kind == AnswerKind::Failure
+                      ? (said.isEmpty() ? QStringLiteral("99") : QStringLiteral("22"))
+                      : QString();
+    answer.message = said;
+    for (const auto &[time, context] : entries) {
+        answer.entries.append({time, context});
+    }
+    TrackedParcel parcel{ParcelId(7),
+                         QStringLiteral("3101234567890"),
+                         yuantong,
+                         QStringLiteral("yuantong"),
+                         QStringLiteral("爸爸衣服"),
+                         known < 0 ? std::nullopt : std::optional<qint64>(known)};
+    const Settlement settled = ::settleAnswer(
+        parcel, answer, QDateTime::fromString(now, QStringLiteral("yyyy-MM-dd HH:mm:ss")), announceNews);
+
+    QCOMPARE(settled.outcome.parcel.id, parcel.id);
+    QCOMPARE(settled.outcome.kind, answer.kind);
+    QCOMPARE(settled.outcome.code, answer.code);
+    QCOMPARE(settled.outcome.message, message);
+    QCOMPARE(settled.hint, hint);
+    QCOMPARE(int(settled.outcome.update), update);
+    QCOMPARE(settled.record, stored != -2);
+    QCOMPARE(settled.outcome.report.entries.size(), settled.record ? entries.size() : 0);
+    QCOMPARE(settled.countToStore.value_or(-1), stored == -2 ? -1 : stored);
+    QCOMPARE(settled.announce, announced);
+    QCOMPARE(settled.outcome.stalledDays.value_or(-1), stalled);
+    // A failed or empty answer is never news, whatever the book knew.
+    QCOMPARE(settled.outcome.storedNewProgress(), settled.record && update == int(UpdateState::NewProgress));
+}
+
 void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     Rig r(m_stub.baseUrl());
     const ParcelId id = r.add(QStringLiteral("3101234567890"), QStringLiteral("爸爸衣服"));
-    QTimer *watch = r.timer("Timer7");
     // Six silent seconds per query: thirty in all, which a shared count would have given up on.
     for (int query = 1; query <= 5; ++query) {
         m_stub.neverAnswer(service);
         QVERIFY(r.tracker->selectParcel(id));
         TRY_COMPARE(m_stub.count(service), query);
-        tick(watch, 6);
+        harness::tickAnswerLimit(*r.tracker, 6);
         m_stub.release(service);
         TRY_COMPARE(r.ended.size(), query);
         QVERIFY(r.ended.last().succeeded());
@@ -210,18 +325,18 @@ void TrackerTest::eachQueryHasItsOwnTenSeconds() {
     m_stub.neverAnswer(service);
     QVERIFY(r.tracker->selectParcel(id));
     TRY_COMPARE(m_stub.count(service), 6);
-    tick(watch, 9);
+    harness::tickAnswerLimit(*r.tracker, 9);
     QCOMPARE(r.gaveUp, 0);
     QVERIFY(r.tracker->busy());
-    tick(watch);
+    harness::tickAnswerLimit(*r.tracker);
     QCOMPARE(r.gaveUp, 1);
     QCOMPARE(r.ended.size(), 6);
     QCOMPARE(r.ended.last().kind, AnswerKind::NoAnswer);
     // Nothing was learnt, so nothing is new (a failed query must never read as new progress).
     QCOMPARE(r.ended.last().update, UpdateState::NoUpdate);
     QVERIFY(!r.tracker->busy());
-    QVERIFY(!watch->isActive());
-    tick(watch, 10);
+    QVERIFY(!harness::runningAnswerLimit(*r.tracker));
+    harness::tickAnswerLimit(*r.tracker, 10);
     QCOMPARE(r.gaveUp, 1);
 
     // Its late answer, new progress if it were applied, changes nothing.

@@ -19,6 +19,8 @@
 using harness::answerWith;
 using harness::codeAnswer;
 using harness::Harness;
+using harness::runningAnswerLimit;
+using harness::tickAnswerLimit;
 
 namespace {
 
@@ -223,7 +225,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QVERIFY(h.picker()->isEnabled());
     QVERIFY(h.toolbarEnabled(1));
     QVERIFY(!h.busy());
-    QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
+    QVERIFY(!runningAnswerLimit(h.road()));
 
     // The same parcel again: the stored count is read anew, so nothing is new.
     h.pick(0);
@@ -260,9 +262,7 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.field(7), QStringLiteral("圆通速递"));
     QCOMPARE(h.field(2), QStringLiteral("运送中"));
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
-    for (int tick = 0; tick < 10; ++tick) {
-        QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
-    }
+    tickAnswerLimit(h.road(), 10);
     QVERIFY(h.picker()->isEnabled());
     QCOMPARE(h.list()->topLevelItemCount(), 4);
     // A parcel the book knows nothing of shows nothing, not the one before it.
@@ -396,7 +396,7 @@ void MainRoadTest::resultCodes_showTheirMessagesAndUnlock() {
         QVERIFY(h.list()->isEnabled());
         QVERIFY(h.toolbarEnabled(1));
         QVERIFY(!h.busy());
-        QVERIFY(!h.timer(QStringLiteral("Timer7"))->isActive());
+        QVERIFY(!runningAnswerLimit(h.road()));
     }
     QVERIFY(h.fake.dialogs.shown.isEmpty());
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("0"));
@@ -425,7 +425,7 @@ void MainRoadTest::codeOne_keepOrDelete() {
     h.fake.dialogs.answers = {true};
     bool watchStoppedBeforeQuestion = false;
     h.fake.dialogs.whileShown = [&](const ShownMessage &) {
-        watchStoppedBeforeQuestion = !h.timer(QStringLiteral("Timer7"))->isActive();
+        watchStoppedBeforeQuestion = !runningAnswerLimit(h.road());
     };
     h.pick(0);
     TRY_VERIFY(h.picker()->isEnabled());
@@ -467,9 +467,8 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     h.open();
     h.startupCheck();
     TRY_VERIFY(h.picker()->isEnabled());
-    QTimer *watch = h.timer(QStringLiteral("Timer7"));
-    const auto tick = [watch] {
-        QVERIFY(QMetaObject::invokeMethod(watch, "timeout"));
+    const auto tick = [&h] {
+        tickAnswerLimit(h.road());
     };
     const QString message =
         QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n2.快递公司异常\n"
@@ -478,7 +477,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
     TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
-    QVERIFY(watch->isActive());
+    QVERIFY(runningAnswerLimit(h.road()));
     for (int i = 0; i < 9; ++i) {
         tick();
     }
@@ -486,7 +485,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     QVERIFY(!h.picker()->isEnabled());
     tick();
     QCOMPARE(h.fake.dialogs.texts(), QStringList({message}));
-    QVERIFY(!watch->isActive());
+    QVERIFY(!runningAnswerLimit(h.road()));
     QVERIFY(h.picker()->isEnabled());
     QVERIFY(h.toolbarEnabled(4));
     QVERIFY(!h.busy());
@@ -529,7 +528,7 @@ void MainRoadTest::anomalyWatch_returnsToIdleAfterTenTicks() {
     // A new query drops the one still waiting, so its answer does not matter here.
     TRY_COMPARE(m_stub.count(QStringLiteral("/")), 4);
     QTest::qWait(100);
-    QVERIFY(watch->isActive());
+    QVERIFY(runningAnswerLimit(h.road()));
     QVERIFY(h.busy());
     for (int i = 0; i < 10; ++i) {
         tick();
@@ -567,9 +566,7 @@ void MainRoadTest::lateAnswer_forAnotherParcelTouchesNothing() {
     m_stub.neverAnswer(QStringLiteral("/"));
     h.pick(0);
     TRY_COMPARE(m_stub.count(QStringLiteral("/")), 1);
-    for (int i = 0; i < 10; ++i) {
-        QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
-    }
+    tickAnswerLimit(h.road(), 10);
     QVERIFY(h.picker()->isEnabled());
 
     // 乙 is picked and answered with its one entry.
@@ -609,9 +606,7 @@ void MainRoadTest::abandonedQueries_freeTheirConnections() {
         h.pick(0);
         TRY_COMPARE(m_stub.count(QStringLiteral("/")), abandoned);
         QCOMPARE(m_stub.heldOpen(QStringLiteral("/")), 1);
-        for (int i = 0; i < 10; ++i) {
-            QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("Timer7")), "timeout"));
-        }
+        tickAnswerLimit(h.road(), 10);
         QVERIFY(h.picker()->isEnabled());
         // Given up, the query's connection is closed at once, not only when the next one starts.
         TRY_COMPARE(m_stub.heldOpen(QStringLiteral("/")), 0);
