@@ -369,6 +369,7 @@ void StartupTest::troubledBook_offersItsNewestGoodCopy() {
         QVERIFY(QFile::remove(folder.databasePath()));
     }
     const QByteArray before = bytesOfFile(folder.databasePath());
+    const QByteArray oldBackup = bytesOfFile(folder.backupPath());
     FakePlatform fake;
     for (const bool answer : answers) {
         fake.dialogs.answers.append(answer);
@@ -389,7 +390,13 @@ void StartupTest::troubledBook_offersItsNewestGoodCopy() {
         // Not restored: a new empty book, its old copies set aside.
         QVERIFY2(said.contains(QStringLiteral("新的空快递列表")), qPrintable(said));
         QCOMPARE(picker->count(), 0);
-        QVERIFY(!programfolder::holdsCopiesOfTheBook(folder.path()));
+        // The new book's own backup may already be there; the old one waits in db/previous-<date-time>/.
+        const QStringList setAside =
+            QDir(folder.path() + QStringLiteral("/db")).entryList({QStringLiteral("previous-*")}, QDir::Dirs);
+        QCOMPARE(setAside.size(), 1);
+        QCOMPARE(bytesOfFile(folder.path() + QStringLiteral("/db/") + setAside[0] + QStringLiteral("/") +
+                             QFileInfo(folder.backupPath()).fileName()),
+                 oldBackup);
     } else if (answers.first()) {
         QVERIFY2(said.startsWith(QStringLiteral("已用备份 ")), qPrintable(said));
         QTRY_COMPARE(picker->count(), 3000);
