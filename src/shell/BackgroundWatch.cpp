@@ -33,9 +33,9 @@ void BackgroundWatch::parcelChecked(const QueryOutcome &outcome) {
     if (outcome.storeFailed) {
         Q_EMIT bookFailed(QStringLiteral("后台检查:快递【%1】").arg(outcome.parcel.goods) + outcome.message);
     }
-    const std::optional<TrackedParcel> &current = m_tracker.current();
-    // The view of the parcel on screen is redrawn only when it moved, and never over a query of its own.
-    if (outcome.storedNewProgress() && current && current->id == outcome.parcel.id && !m_tracker.busy()) {
-        m_tracker.queryCurrentParcel();
+    // The parcel on screen that moved is shown as the book now holds it: no second query, no lock,
+    // no page closed; a query of its own wins.
+    if (outcome.storedNewProgress()) {
+        m_tracker.showStoredNews(outcome.parcel.id);
     }
 }

@@ -1,5 +1,5 @@
 // The window's background watch: a pass over the parcels not signed for every few minutes, without
-// locking the window, and the current parcel queried again only when the pass found it moved.
+// locking the window, and the current parcel shown anew from the book when the pass found it moved.
 #pragma once
 
 #include <QObject>

@@ -112,6 +112,23 @@ bool ParcelTracker::queryCurrentParcel() {
     return queryParcel(m_current->id, false);
 }
 
+bool ParcelTracker::showStoredNews(ParcelId id) {
+    if (!m_current || m_current->id != id || busy()) {
+        return false;
+    }
+    const std::optional<TrackedParcel> parcel = readParcel(id);
+    if (!parcel) {
+        return false;
+    }
+    m_current = parcel;
+    const std::optional<QDateTime> learnt = showStoredProgress(*parcel);
+    if (learnt) {
+        Q_EMIT hint(
+            QStringLiteral("后台检查于 %1 查到新进度..").arg(learnt->toString(QStringLiteral("HH:mm"))));
+    }
+    return learnt.has_value();
+}
+
 bool ParcelTracker::queryParcel(ParcelId id, bool automatic) {
     if (addInFlight()) {
         return false;

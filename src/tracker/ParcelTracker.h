@@ -66,6 +66,9 @@ public:
     bool selectParcel(ParcelId id);
     // Reads the current parcel anew (its stored count may have changed) and queries it.
     bool queryCurrentParcel();
+    // Progress stored for the current parcel by someone else (a watch pass): shown as the book now
+    // holds it, without a query, a lock or a page closed; false when that parcel is not on screen.
+    bool showStoredNews(ParcelId id);
     // Asks the service about a parcel not yet in the book and stores it as its answer allows; the
     // current parcel stays as it is until the new one is stored. False, with the reason said, while an
     // add waits or no tracking service is set.

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void initTestCase();
     void overview_sortsMarksFiltersAndPicks();
     void overview_storesTheWatchAndEnablesTheBootTimer();
+    void watch_showsNewsOfTheParcelOnScreenInPlace();
 
 private:
     HttpStub m_stub;
@@ -266,6 +267,33 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     QVERIFY(QMetaObject::invokeMethod(watchTimer, "timeout"));
     TRY_COMPARE(h.hint().section(QLatin1Char('!'), 0, 0),
                 QStringLiteral("后台检查:快递【相机】更新记录保存失败"));
+}
+
+// A pass that stores news of the parcel on screen shows it from the book: the half-typed add page
+// stays open, nothing is locked, and the parcel is not asked about a second time.
+void OverviewTest::watch_showsNewsOfTheParcelOnScreenInPlace() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567895"), QStringLiteral("相机"));
+    h.openReady();
+    h.pick(0);
+    TRY_COMPARE(h.list()->topLevelItemCount(), 3);
+    h.key(Qt::Key_F4);
+    auto *numberBox = h.child<QComboBox>(QStringLiteral("Text3"));
+    numberBox->setFocus();
+    QTest::keyClicks(numberBox, QStringLiteral("9876543210"));
+    QList<QPair<QString, QString>> grown = harness::inTransit();
+    grown.prepend({QStringLiteral("2026-12-08 12:00:00"), QStringLiteral("【杭州市】快件已到达 西湖营业部")});
+    m_stub.answer(QStringLiteral("/"), answerWith(grown));
+    m_stub.clearRequests();
+    QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("watchTimer")), "timeout"));
+    TRY_COMPARE(h.list()->topLevelItemCount(), 4);
+    QCOMPARE(h.list()->topLevelItem(0)->text(2), grown[0].second);
+    QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QVERIFY(h.page(0)->isVisible());
+    QCOMPARE(numberBox->currentText(), QStringLiteral("9876543210"));
+    QVERIFY(!h.busy());
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
+    m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
 }
 
 QTEST_MAIN(OverviewTest)
