@@ -185,6 +185,8 @@ std::optional<QDateTime> ParcelTracker::showStoredProgress(const TrackedParcel &
                                              ? tracking::UpdateState::SignedFor
                                          : row->unseen ? tracking::UpdateState::NewProgress
                                                        : tracking::UpdateState::NoUpdate;
+    // What the window shows is what the modes go by, whether the book or the service said it.
+    m_shownStatus = report.status;
     Q_EMIT storedProgressShown(parcel, report, update);
     return row->checked;
 }

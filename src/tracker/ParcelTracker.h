@@ -55,7 +55,8 @@ public:
 
     // The parcel picked last; nothing before the first pick and after it left the book.
     const std::optional<TrackedParcel> &current() const { return m_current; }
-    // The delivery status the last parse showed for the current parcel; nothing until one has.
+    // The delivery status shown for the current parcel, from its last parse or from what the book
+    // kept of it; nothing until either was shown.
     std::optional<DeliveryStatus> shownStatus() const { return m_shownStatus; }
     // A query (or an add) is waiting for its answer or its parse.
     bool busy() const;
