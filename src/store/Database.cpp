@@ -4,6 +4,7 @@
 #include "store/DerivedKeys.h"
 #include "store/StoreError.h"
 #include "text/RegularFile.h"
+#include "text/TrackingNumber.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
@@ -20,6 +21,19 @@
 #include <sys/stat.h>
 
 namespace {
+
+// tracking_number(text) in a statement: a stored number read by the rule a typed one is read by, so
+// that " 3101234567890" stored by an older version matches "3101234567890" typed today.
+void readAsTrackingNumber(sqlite3_context *context, int, sqlite3_value **values) {
+    const auto *stored = reinterpret_cast<const char *>(sqlite3_value_text(values[0]));
+    if (!stored) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray number =
+        normalizedTrackingNumber(QString::fromUtf8(stored, sqlite3_value_bytes(values[0]))).toUtf8();
+    sqlite3_result_text(context, number.constData(), static_cast<int>(number.size()), SQLITE_TRANSIENT);
+}
 
 // The engine's last failure on the connection: its words, its code and the errno behind it.
 StoreError engineFailure(sqlite3 *db, const QString &words = {}) {
@@ -81,6 +95,8 @@ Database Database::connect(const QString &path, const QByteArray &key, int flags
     // Another connection writing (a clear in the window, a command storing progress) holds the file
     // for a moment: every statement, the first read included, waits for it rather than failing.
     sqlite3_busy_timeout(raw, busyTimeoutMs);
+    sqlite3_create_function_v2(raw, "tracking_number", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               &readAsTrackingNumber, nullptr, nullptr, nullptr);
     // The key is only checked when the first page is read; a wrong key fails here.
     db.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     sizeCacheToFile(db);

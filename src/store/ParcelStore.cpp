@@ -5,6 +5,7 @@
 #include "store/Database.h"
 #include "store/StoreError.h"
 #include "text/NumberText.h"
+#include "text/TrackingNumber.h"
 
 #include <QStringDecoder>
 
@@ -143,7 +144,13 @@ QList<ParcelRow> ParcelStore::byGoodsContaining(const QString &text) {
 }
 
 QList<ParcelRow> ParcelStore::byNumber(const QString &number) {
-    return select(QStringLiteral("number = ?"), number);
+    // The text as typed, or both sides read by the number rule: blanks, dashes and case stored by
+    // older versions do not hide a parcel. A text that holds no number matches only itself.
+    Statement query = m_db.prepare(
+        QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook "
+                       "WHERE number = ?1 OR (?2 <> '' AND tracking_number(number) = ?2) ORDER BY id"));
+    query.bind(1, number).bind(2, normalizedTrackingNumber(number));
+    return rows(query);
 }
 
 QList<ParcelRow> ParcelStore::byNumberContaining(const QString &text) {

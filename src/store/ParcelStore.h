@@ -67,6 +67,7 @@ public:
     QList<ParcelRow> all();
     QList<ParcelRow> byGoods(const QString &goods);
     QList<ParcelRow> byGoodsContaining(const QString &text);
+    // The parcels whose stored number is this text, or reads by the number rule as this one does.
     QList<ParcelRow> byNumber(const QString &number);
     QList<ParcelRow> byNumberContaining(const QString &text);
 

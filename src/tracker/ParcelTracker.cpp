@@ -196,7 +196,39 @@ bool ParcelTracker::addParcel(const TrackedParcel &parcel) {
         return false;
     }
     Q_EMIT hint(QStringLiteral("未查询"));
-    return send(parcel, Purpose::Add, false);
+    if (send(parcel, Purpose::Add, false)) {
+        return true;
+    }
+    // Nothing could be asked (no tracking service is set): what was typed is kept on the user's word.
+    return keepUnanswered(parcel).has_value();
+}
+
+std::optional<ParcelId> ParcelTracker::keepUnanswered(const TrackedParcel &parcel) {
+    Dialogs &dialogs = m_with.dialogs;
+    if (!dialogs.ask(messageTitle,
+                     QStringLiteral("您好,暂时没有查询到此单号的信息,是否先进行保存?\n\n"
+                                    "保存后,下次查询或后台检查时会再查询它"),
+                     DefaultAnswer::Yes)) {
+        Q_EMIT hint(QStringLiteral("已取消添加,新快递【") + parcel.goods + QStringLiteral("】未保存"));
+        return std::nullopt;
+    }
+    try {
+        if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
+            dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+            Q_EMIT alreadyInBook(parcel.number);
+            return std::nullopt;
+        }
+    } catch (const StoreError &error) {
+        Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
+        return std::nullopt;
+    }
+    const std::optional<ParcelId> id = storeNew(parcel);
+    if (id) {
+        // Stored with the count 0, so the first answer it gets is announced as its progress.
+        Q_EMIT hint(QStringLiteral("新快递【") + parcel.goods + QStringLiteral("】已保存,尚未查询到进度"));
+        Q_EMIT parcelAdded(*id, false);
+    }
+    return id;
 }
 
 bool ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool automatic) {
@@ -379,6 +411,7 @@ void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &an
             if (!answer.message.isEmpty()) {
                 Q_EMIT hint(answer.message);
             }
+            outcome.keptUnanswered = keepUnanswered(parcel);
             end(outcome);
             return;
         }
@@ -465,7 +498,11 @@ void ParcelTracker::giveUp(const QString &transferFailure) {
     Q_EMIT gaveUp(pending.parcel);
     TrackingAnswer none;
     none.message = transferFailure;
-    end(settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome);
+    QueryOutcome outcome = settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome;
+    if (pending.purpose == Purpose::Add) {
+        outcome.keptUnanswered = keepUnanswered(pending.parcel);
+    }
+    end(outcome);
 }
 
 void ParcelTracker::end(QueryOutcome outcome) {

@@ -70,8 +70,10 @@ public:
     // Reads the current parcel anew (its stored count may have changed) and queries it.
     bool queryCurrentParcel();
     // Asks the service about a parcel not yet in the book and stores it as its answer allows; the
-    // current parcel stays as it is until the new one is stored. False, with the reason said, while an
-    // add waits or no tracking service is set.
+    // current parcel stays as it is until the new one is stored. An add that gets no usable answer (the
+    // limit passed, the transfer failed, the answer was garbage or an error, no service is set) asks
+    // whether to keep the parcel unqueried. False while an add waits, and when no service is set and
+    // the parcel was not kept.
     bool addParcel(const TrackedParcel &parcel);
     // Deletes the parcel's row after the user has confirmed, and says how that went; everything the
     // tracker held of the parcel goes with it.
@@ -133,6 +135,9 @@ private:
     // New progress stored for the current parcel by someone else: shown as the book now holds it;
     // false when that parcel is not on screen or a query of its own is waiting.
     bool showStoredNews(ParcelId id);
+    // Asks whether to keep a parcel whose add got no usable answer, and stores it on Yes with the count
+    // 0 (no pick, no query); its row id when it was stored.
+    std::optional<ParcelId> keepUnanswered(const TrackedParcel &parcel);
     // Reads the row into a tracked parcel with its company's code; nothing (and the reason) without one.
     std::optional<TrackedParcel> readParcel(ParcelId id);
     // Refuses while an add waits; says so.

@@ -23,6 +23,8 @@ struct QueryOutcome {
     std::optional<int> stalledDays;
     // Answered, but the book refused to keep it (why is in message): the same progress comes again.
     bool storeFailed = false;
+    // An add that got no usable answer and was kept, unqueried, on the user's word: its new row.
+    std::optional<ParcelId> keptUnanswered;
 
     bool succeeded() const { return kind == tracking::AnswerKind::Success; }
     // Anything short of an answer kept in the book.

@@ -307,20 +307,27 @@ void PagesTest::add_storesOnlyAfterTheServiceDecides() {
         QCOMPARE(h.field(element), QStringLiteral("未查询"));
     }
 
-    // Service failure codes store nothing and leave their message (every code's message is the
-    // tracking text's to know).
+    // Service failure codes leave their message (every code's message is the tracking text's to know)
+    // while the user is asked whether to keep the parcel; declined, nothing is stored.
     const struct {
         const char *code;
         const char16_t *message;
     } failures[] = {{"2", u"验证码错误,可能此快递公司失效,请联系管理员"},
                     {"22", u"非常抱歉!API今日查询次数已尽,请您明日再使用!"}};
+    QString hintWhileAsked;
+    h.fake.dialogs.whileShown = [&h, &hintWhileAsked](const ShownMessage &) {
+        hintWhileAsked = h.hint();
+    };
     for (const auto &failure : failures) {
         m_stub.answer(QStringLiteral("/"), codeAnswer(failure.code));
+        h.fake.dialogs.answers = {false};
         addParcel(h, QStringLiteral("4300000000001"), QStringLiteral("韵达快递"), QStringLiteral("失败"));
-        TRY_COMPARE(h.hint(), QString::fromUtf16(failure.message));
+        TRY_COMPARE(h.hint(), QStringLiteral("已取消添加,新快递【失败】未保存"));
+        QCOMPARE(hintWhileAsked, QString::fromUtf16(failure.message));
         TRY_VERIFY(h.picker()->isEnabled());
         QCOMPARE(h.parcels().size(), 4);
     }
+    h.fake.dialogs.whileShown = nullptr;
 
     // An empty answer stores nothing; the watch stays on to return the window to idle.
     m_stub.answer(QStringLiteral("/"), QByteArray());

@@ -278,6 +278,10 @@ void CliTest::query_printsStoresAndSaysWhy() {
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("9")});
     QCOMPARE(ran.code, 2);
     QCOMPARE(ran.err, QStringLiteral("快递列表里没有编号为 9 的快递\n"));
+    // A number an older version stored with a blank is found by the number as typed today.
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral(" 3101234567899"), QStringLiteral("旧账"));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("3101234567899")});
+    QVERIFY2(ran.code == 0 && ran.out.contains(QStringLiteral("旧账")), qPrintable(ran.err));
 
     // The window holds the book: nothing is sent, the code says why.
     QProcess window;

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void quoteBearingTexts_areStoredListedAndFound();
     void sameGoodsTwice_bothListedFirstRowFirst();
     void clear_emptiesBookOnlyAndIdsAreNeverReused();
+    void byNumber_readsStoredNumbersByTheNumberRule_data();
+    void byNumber_readsStoredNumbersByTheNumberRule();
     void parcelStatements_onUnknownOrInvalidIds();
     void couriers_namesCodesAndWildcards();
     void progress_recordedPerParcelAndGoneWithIt();
@@ -143,6 +145,42 @@ void StoreTest::clear_emptiesBookOnlyAndIdsAreNeverReused() {
     QVERIFY(settings.load().has_value());
     const auto fresh = parcels.add(QStringLiteral("圆通速递"), QStringLiteral("3"), QStringLiteral("c"));
     QVERIFY(fresh.value() > last.value());
+}
+
+void StoreTest::byNumber_readsStoredNumbersByTheNumberRule_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("blank before, as older versions stored it")
+        << QStringLiteral(" 3101234567890") << QStringLiteral("3101234567890") << true;
+    QTest::newRow("blanks after and a tab")
+        << QStringLiteral("3101234567890 \t") << QStringLiteral("3101234567890") << true;
+    QTest::newRow("lower case and a dash")
+        << QStringLiteral("sf 1402-3456") << QStringLiteral("SF14023456") << true;
+    QTest::newRow("typed with blanks")
+        << QStringLiteral("SF14023456") << QStringLiteral(" sf1402 3456 ") << true;
+    QTest::newRow("a prefix is another number")
+        << QStringLiteral("3101234567890") << QStringLiteral("310123456789") << false;
+    QTest::newRow("a text without a number matches itself")
+        << QStringLiteral("到付 12'3") << QStringLiteral("到付 12'3") << true;
+    QTest::newRow("and nothing else") << QString() << QStringLiteral("快递") << false;
+}
+
+void StoreTest::byNumber_readsStoredNumbersByTheNumberRule() {
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, found);
+    TempProgramFolder folder;
+    Database db = folder.open();
+    ParcelStore parcels(db);
+    const ParcelId id = parcels.add(QStringLiteral("圆通速递"), stored, QStringLiteral("书"));
+    const QList<ParcelRow> rows = parcels.byNumber(typed);
+    QCOMPARE(rows.size(), found ? 1 : 0);
+    if (found) {
+        QCOMPARE(rows[0].id, id);
+        // The stored number stays as it was written.
+        QCOMPARE(rows[0].number, stored);
+    }
 }
 
 void StoreTest::parcelStatements_onUnknownOrInvalidIds() {

@@ -168,6 +168,8 @@ private Q_SLOTS:
     void deletedParcelStaysGone();
     void clearStopsTheModes();
     void addInFlightIsNotDropped();
+    void addWithoutAnAnswer_isKeptOnlyOnTheUsersWord_data();
+    void addWithoutAnAnswer_isKeptOnlyOnTheUsersWord();
     void newProgressIsStoredAndAnnouncedOnce();
     void userSettings_writesAreStoredAndAnnounced();
     void usedUpQuotaPausesAutomaticQueriesForTheDay();
@@ -503,6 +505,51 @@ void TrackerTest::clearStopsTheModes() {
     QCOMPARE(r.ended.size(), ended + 1);
     QCOMPARE(r.alertsRaised(), alerts);
     QCOMPARE(r.rows(), 0);
+}
+
+void TrackerTest::addWithoutAnAnswer_isKeptOnlyOnTheUsersWord_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("keep");
+    for (const char *how : {"silent", "refused", "garbage", "unset"}) {
+        QTest::addRow("%s, kept", how) << QString::fromLatin1(how) << true;
+        QTest::addRow("%s, declined", how) << QString::fromLatin1(how) << false;
+    }
+}
+
+void TrackerTest::addWithoutAnAnswer_isKeptOnlyOnTheUsersWord() {
+    QFETCH(QString, how);
+    QFETCH(bool, keep);
+    const QString address = how == u"unset"     ? QString()
+                            : how == u"refused" ? QStringLiteral("http://127.0.0.1:1")
+                                                : m_stub.baseUrl();
+    if (how == u"silent") {
+        m_stub.neverAnswer(service);
+    } else if (how == u"garbage") {
+        m_stub.answer(service, "<html>维护中</html>");
+    }
+    Rig r(address);
+    r.fake.dialogs.answers = {keep};
+    const TrackedParcel fresh{
+        ParcelId(),  QStringLiteral("YT555"), yuantong, QStringLiteral("yuantong"), QStringLiteral("新相机"),
+        std::nullopt};
+    QCOMPARE(r.tracker->addParcel(fresh), how != u"unset" || keep);
+    // A window waits out the ten seconds of a reply that brought nothing.
+    if (how == u"silent" || how == u"refused") {
+        TRY_VERIFY(harness::runningAnswerLimit(*r.tracker));
+        harness::tickAnswerLimit(*r.tracker, 10);
+    }
+    TRY_COMPARE(r.fake.dialogs.texts().size(), 1);
+    QVERIFY(r.fake.dialogs.texts().first().contains(QStringLiteral("是否先进行保存?")));
+    const QList<ParcelRow> stored = r.parcels.byNumber(fresh.number);
+    QCOMPARE(stored.size(), keep ? 1 : 0);
+    if (keep) {
+        QCOMPARE((QStringList{stored[0].company, stored[0].goods, stored[0].num}),
+                 (QStringList{yuantong, fresh.goods, QStringLiteral("0")}));
+        QCOMPARE(r.added, (QList<QPair<qint64, bool>>{{stored[0].id.value(), false}}));
+    } else {
+        QCOMPARE(r.hints.last(), QStringLiteral("已取消添加,新快递【新相机】未保存"));
+    }
+    QVERIFY(!r.tracker->busy());
 }
 
 void TrackerTest::addInFlightIsNotDropped() {
