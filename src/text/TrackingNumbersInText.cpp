@@ -21,7 +21,8 @@ constexpr qsizetype longestLabelled = 30;
 constexpr qsizetype labelGap = 8;
 constexpr qsizetype longestLabel = 6;
 
-// Read back from a number: what the text says it is. Labels that end with another one come first.
+// Read back from a number: what the text says it is. The labels of something else are looked at first,
+// as 订单号 ends like 单号.
 const std::array otherLabels{u"订单号",   u"订单编号", u"订单",     u"交易号",   u"交易单号", u"交易编号",
                              u"支付单号", u"支付号",   u"流水号",   u"商户单号", u"商品编号", u"商品号",
                              u"货号",     u"发票号",   u"发票号码", u"退款编号", u"退款单号", u"售后单号",
@@ -57,10 +58,14 @@ struct Run {
     qsizetype start = 0;
     // Just past its last letter or digit.
     qsizetype end = 0;
-    QString number;
-    // Parts between dashes: the first one, and how many.
-    QString firstGroup;
+    // Its letters and digits, and those before its first dash.
+    qsizetype length = 0;
+    qsizetype firstGroupLength = 0;
+    // Parts between dashes.
     int groups = 1;
+    // As the number rule reads it; made only for a run long enough to be a number.
+    QString number;
+    QString firstGroup;
 };
 
 QChar at(QStringView text, qsizetype index) {
@@ -152,10 +157,22 @@ bool hasCourierShape(QStringView number) {
     return leading <= 4 && trailing <= 2 && digits >= 8 && number.size() <= longestWithLetters;
 }
 
-std::optional<FoundNumber> reading(QStringView text, const Run &run) {
-    if (run.number.size() < shortestLabelled || joinedOrAmount(text, run)) {
+// The run's letters and digits as the number rule reads them.
+void readNumber(QStringView text, Run &run) {
+    run.number.reserve(run.length);
+    for (qsizetype i = run.start; i < run.end; ++i) {
+        if (const QChar c = numberRuleCharacter(text[i]); isNumberLetterOrDigit(c)) {
+            run.number.append(c.toUpper());
+        }
+    }
+    run.firstGroup = run.number.left(run.firstGroupLength);
+}
+
+std::optional<FoundNumber> reading(QStringView text, Run &run) {
+    if (run.length < shortestLabelled || joinedOrAmount(text, run)) {
         return std::nullopt;
     }
+    readNumber(text, run);
     const Label label = labelBefore(text, run.start);
     if (label == Label::Other) {
         return std::nullopt;
@@ -196,17 +213,15 @@ QList<FoundNumber> trackingNumbersInText(QStringView text) {
         const QChar c = at(text, i);
         if (isNumberLetterOrDigit(c)) {
             if (!inRun) {
-                run = Run{i, i, {}, {}, 1};
+                run = Run{i, i, 0, 0, 1, {}, {}};
                 inRun = true;
                 afterDash = false;
             } else if (afterDash) {
                 ++run.groups;
                 afterDash = false;
             }
-            run.number.append(c.toUpper());
-            if (run.groups == 1) {
-                run.firstGroup.append(c);
-            }
+            ++run.length;
+            run.firstGroupLength += run.groups == 1 ? 1 : 0;
             run.end = i + 1;
         } else if (c == QLatin1Char('-') && inRun) {
             // As the number rule reads it, a dash never ends a run; it only parts its groups.

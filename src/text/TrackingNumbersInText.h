@@ -30,5 +30,6 @@ struct FoundNumber {
 //   '=' or '%' to more letters and digits: web and mail addresses, file names, versions;
 // - a date and time written as digits (20261208102130), and a telephone number written in groups
 //   (0571-88886666, 400-820-8820), after '+', or after 电话, 客服 or 热线.
-// Eleven digits 1[3-9]… are listed, marked mobileLike, wherever they stand but after another label.
+// Eleven digits 1[3-9]… are listed, marked mobileLike, after 手机 or 电话 too; not after the label of
+// something else, nor as an amount or part of an address.
 QList<FoundNumber> trackingNumbersInText(QStringView text);
