@@ -233,6 +233,8 @@ void PagesTest::addFromText_addsTheTickedNumbersInTurn() {
                 m_stub.answerOnce(rec, R"([{"comCode":"shunfeng"}])");
             } else if (request.path == rec) {
                 m_stub.answerOnce(rec, R"([{"comCode":"zhongtong"}])");
+            } else if (request.query.contains("nu=13812345678")) {
+                m_stub.answerOnce(QStringLiteral("/"), codeAnswer("2"));
             } else if (m_stub.count(QStringLiteral("/")) == 3) {
                 progressAtSecondAdd = h.child<QLabel>(QStringLiteral("addFromTextStatus"))->text();
             }
@@ -254,14 +256,17 @@ void PagesTest::addFromText_addsTheTickedNumbersInTurn() {
     QCOMPARE(found->item(2, 0)->checkState(), Qt::Unchecked);
     QVERIFY(!found->item(2, 3)->text().isEmpty());
     static_cast<QLineEdit *>(found->cellWidget(0, 2))->setText(QStringLiteral("书"));
+    // Ticked all the same, the service refuses it: said on its row, nothing stored.
+    found->item(2, 0)->setCheckState(Qt::Checked);
 
     // Each is stored and queried before the next is asked about.
     QTest::mouseClick(h.child<QPushButton>(QStringLiteral("addTicked")), Qt::LeftButton);
     TRY_COMPARE(h.child<QLabel>(QStringLiteral("addFromTextStatus"))->text(),
-                QStringLiteral("添加完毕:2 个已添加"));
+                QStringLiteral("添加完毕:2 个已添加,1 个没有添加,原因见各行说明"));
     disconnect(byNumber);
-    QCOMPARE(progressAtSecondAdd, QStringLiteral("正在添加 2/2 ..."));
-    QCOMPARE(m_stub.count(QStringLiteral("/")), 4);
+    QCOMPARE(progressAtSecondAdd, QStringLiteral("正在添加 2/3 ..."));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 5);
+    QCOMPARE(found->item(2, 3)->text(), QStringLiteral("未添加:验证码错误,可能此快递公司失效,请联系管理员"));
     const QList<ParcelRow> rows = h.parcels();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(
