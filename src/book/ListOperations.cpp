@@ -42,6 +42,7 @@ void ListOperations::clear() {
     try {
         // A short-lived connection of its own, closed before the picker is touched.
         Database second = Database::open(m_programDir + schema::databaseFile(), schema::databasePassword());
+        second.setFeed(m_book.parcels().database().feed());
         ParcelStore(second).clear();
     } catch (const StoreError &error) {
         m_feedback.hint(error.failureText(QStringLiteral("快递列表清空")));
@@ -49,8 +50,6 @@ void ListOperations::clear() {
     }
     // Nothing follows a cleared parcel any longer: no query, no loop, no timed query.
     m_book.tracker().forgetAll();
-    m_book.picker().clear();
-    m_book.picker().setCurrentIndex(-1);
     m_list.clearEntries();
     m_status.reset();
     m_feedback.hint(QStringLiteral("快递列表已清空..."));

@@ -116,7 +116,7 @@ void OperationsPage::modify() {
         return;
     }
     // One query, under the changed text; `num` is kept, so progress is compared with the old count.
-    showAs(m_goods->text());
+    pickCurrentAgain();
     hide();
 }
 
@@ -167,15 +167,14 @@ void OperationsPage::resetProgress() {
         return;
     }
     m_feedback.inform(QStringLiteral("初始化成功!"));
-    showAs(m_goods->text());
+    pickCurrentAgain();
 }
 
-void OperationsPage::showAs(const QString &goods) {
+void OperationsPage::pickCurrentAgain() {
     const std::optional<TrackedParcel> &current = m_book.tracker().current();
     const int position = current ? m_book.picker().indexOf(current->id) : -1;
     if (position < 0) {
         return;
     }
-    m_book.picker().setItemText(position, goods);
     m_book.picker().pick(position);
 }

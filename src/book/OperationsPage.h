@@ -31,8 +31,8 @@ private:
     // Resets the stored progress count of the current parcel to 0 and queries it again, so all
     // of its progress is announced once more.
     void resetProgress();
-    // Rewrites the picker entry of the current parcel and picks it, which queries the parcel.
-    void showAs(const QString &goods);
+    // Picks the current parcel's entry (showing its goods as stored now), which queries the parcel.
+    void pickCurrentAgain();
 
     ParcelBook &m_book;
     const Feedback &m_feedback;

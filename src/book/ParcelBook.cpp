@@ -1,6 +1,9 @@
 // Reloading and picking the book's entries.
 #include "book/ParcelBook.h"
 
+#include "store/BookFeed.h"
+#include "store/Database.h"
+#include "store/ParcelStore.h"
 #include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
@@ -12,7 +15,32 @@ ParcelBook::ParcelBook(ParcelStore &parcels, CourierStore &couriers, ParcelPicke
     , m_couriers(couriers)
     , m_picker(picker)
     , m_tracker(tracker)
-    , m_feedback(feedback) {}
+    , m_feedback(feedback) {
+    // The picker lists what the book holds, whoever changed it.
+    if (BookFeed *feed = parcels.database().feed()) {
+        const auto reload = [this] {
+            reloadPicker();
+        };
+        QObject::connect(feed, &BookFeed::parcelAdded, &picker, reload);
+        QObject::connect(feed, &BookFeed::parcelRemoved, &picker, reload);
+        QObject::connect(feed, &BookFeed::bookCleared, &picker, reload);
+        QObject::connect(feed, &BookFeed::parcelEdited, &picker, [this](ParcelId id) { showEdited(id); });
+    }
+}
+
+void ParcelBook::showEdited(ParcelId id) const {
+    const int index = m_picker.indexOf(id);
+    if (index < 0) {
+        return;
+    }
+    try {
+        if (const std::optional<ParcelRow> row = m_parcels.byId(id)) {
+            m_picker.setItemText(index, row->goods);
+        }
+    } catch (const StoreError &error) {
+        m_feedback.hint(error.failureText(QStringLiteral("快递列表读取")));
+    }
+}
 
 bool ParcelBook::reloadPicker() const {
     try {

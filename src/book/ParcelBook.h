@@ -16,6 +16,7 @@ class ParcelTracker;
 
 class ParcelBook final {
 public:
+    // The picker follows the book's feed from now on, when its connection has one.
     ParcelBook(ParcelStore &parcels, CourierStore &couriers, ParcelPicker &picker, ParcelTracker &tracker,
                const Feedback &feedback);
 
@@ -37,6 +38,9 @@ public:
     void pickFirst() const;
 
 private:
+    // The picker's entry of an edited parcel shows its goods as stored now; the selection stays.
+    void showEdited(ParcelId id) const;
+
     ParcelStore &m_parcels;
     CourierStore &m_couriers;
     ParcelPicker &m_picker;

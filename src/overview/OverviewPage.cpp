@@ -4,6 +4,9 @@
 #include "book/ParcelBook.h"
 #include "overview/OverviewModel.h"
 #include "platform/Platform.h"
+#include "store/BookFeed.h"
+#include "store/Database.h"
+#include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
 #include "tracker/UserSettings.h"
@@ -16,10 +19,12 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -37,7 +42,8 @@ OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
                                   {16, 414, 150, 24}, this))
     , m_watchMinutes(placed<QSpinBox>(QStringLiteral("watchMinutes"), {}, {168, 414, 70, 24}, this))
     , m_watchAtBoot(placed<QPushButton>(QStringLiteral("watchAtBoot"), QStringLiteral("开机后在后台检查"),
-                                        {574, 410, 150, 30}, this)) {
+                                        {574, 410, 150, 30}, this))
+    , m_follow(new QTimer(this)) {
     placed<QLabel>({}, QStringLiteral("显示："), {16, 34, 48, 24}, this);
     m_filter->addItem(QStringLiteral("全部"), static_cast<int>(OverviewFilter::All));
     m_filter->addItem(QStringLiteral("进行中"), static_cast<int>(OverviewFilter::InProgress));
@@ -73,6 +79,18 @@ OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
     connect(m_watchOn, &QCheckBox::toggled, this, &OverviewPage::storeWatch);
     connect(m_watchMinutes, &QSpinBox::valueChanged, this, &OverviewPage::storeWatch);
 
+    m_follow->setObjectName(QStringLiteral("overviewFollow"));
+    m_follow->setSingleShot(true);
+    m_follow->setInterval(followDelayMs);
+    connect(m_follow, &QTimer::timeout, this, &OverviewPage::showLines);
+    if (BookFeed *feed = m_with.book.parcels().database().feed()) {
+        connect(feed, &BookFeed::parcelAdded, this, &OverviewPage::followBook);
+        connect(feed, &BookFeed::parcelEdited, this, &OverviewPage::followBook);
+        connect(feed, &BookFeed::parcelRemoved, this, &OverviewPage::followBook);
+        connect(feed, &BookFeed::bookCleared, this, &OverviewPage::followBook);
+        connect(feed, &BookFeed::progressStored, this, &OverviewPage::followBook);
+    }
+
     m_watchAtBoot->setAccessibleName(QStringLiteral("开机后在后台检查"));
     connect(m_watchAtBoot, &QPushButton::clicked, this, &OverviewPage::enableWatchAtBoot);
 }
@@ -83,16 +101,39 @@ void OverviewPage::showEvent(QShowEvent *event) {
     m_table->setFocus();
 }
 
-void OverviewPage::reload() {
+void OverviewPage::followBook() {
+    // A pass of the watch stores many answers in a row: the lines are read again at most every
+    // followDelayMs, and only while the page is shown (showing it reads them anyway).
+    if (isVisible() && !m_follow->isActive()) {
+        m_follow->start();
+    }
+}
+
+void OverviewPage::showLines() {
+    const std::optional<ParcelId> selected = m_model->parcelAt(m_table->currentIndex().row());
+    const int scrolled = m_table->verticalScrollBar()->value();
     try {
         m_model->setLines(overview::linesOf(m_with.progress.overview(), m_with.clock.now()));
-        const QSignalBlocker blockOn(m_watchOn);
-        const QSignalBlocker blockMinutes(m_watchMinutes);
-        m_watchOn->setChecked(m_with.settings.watchOn());
-        m_watchMinutes->setValue(m_with.settings.watchMinutes());
     } catch (const StoreError &error) {
         m_with.feedback.hint(error.failureText(QStringLiteral("快递进展读取")));
+        return;
     }
+    // The lines read again keep the user's place: the same parcel selected, the same rows in view.
+    for (int row = 0; selected && row < m_model->rowCount(); ++row) {
+        if (m_model->parcelAt(row) == selected) {
+            m_table->setCurrentIndex(m_model->index(row, 0));
+            break;
+        }
+    }
+    m_table->verticalScrollBar()->setValue(scrolled);
+}
+
+void OverviewPage::reload() {
+    showLines();
+    const QSignalBlocker blockOn(m_watchOn);
+    const QSignalBlocker blockMinutes(m_watchMinutes);
+    m_watchOn->setChecked(m_with.settings.watchOn());
+    m_watchMinutes->setValue(m_with.settings.watchMinutes());
     const bool found = !QStandardPaths::findExecutable(QStringLiteral("systemctl")).isEmpty();
     m_watchAtBoot->setEnabled(found && !m_systemctl);
     m_watchAtBoot->setToolTip(found ? QStringLiteral("开机后由系统定时在后台检查新进展，无需打开窗口")

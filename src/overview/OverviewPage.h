@@ -16,6 +16,7 @@ class QProcess;
 class QPushButton;
 class QSpinBox;
 class QTableView;
+class QTimer;
 class UserSettings;
 
 class OverviewPage final : public Page {
@@ -36,10 +37,16 @@ public:
     // Reads every parcel and its progress again, and the watch's preferences.
     void reload();
 
+    // While the page is shown, what the book's feed says changed is read in at most this often.
+    static constexpr int followDelayMs = 300;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void followBook();
+    // Reads the lines again, keeping the selected parcel and the scroll position.
+    void showLines();
     void pickParcelAt(const QModelIndex &index);
     void storeWatch();
     // Turns on the user's systemd timer that runs the watch without the window.
@@ -54,4 +61,5 @@ private:
     QSpinBox *m_watchMinutes;
     QPushButton *m_watchAtBoot;
     QProcess *m_systemctl = nullptr;
+    QTimer *m_follow;
 };

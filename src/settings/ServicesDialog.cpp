@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -166,8 +165,8 @@ void ServicesDialog::test() {
     m_request = request;
     connect(request, &TrackingRequest::answered, this,
             [this, request](const tracking::TrackingAnswer &answer) { tested(request, verdictOf(answer)); });
-    QTimer::singleShot(testLimitMs, request, [this, request] {
-        tested(request, QStringLiteral("测试失败:%1 秒内没有应答").arg(testLimitMs / 1000));
+    connect(request, &TrackingRequest::timedOut, this, [this, request] {
+        tested(request, QStringLiteral("测试失败:%1 秒内没有应答").arg(AnswerLimit().seconds));
     });
 }
 

@@ -20,9 +20,6 @@ public:
     // Shows what the file holds; "保存" writes it back and emits saved.
     ServicesDialog(WebClient &web, QString file, QWidget *parent);
 
-    // How long the trial query waits for its answer.
-    static constexpr int testLimitMs = 10000;
-
 Q_SIGNALS:
     // The file now holds the boxes' values.
     void saved();

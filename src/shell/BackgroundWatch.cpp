@@ -1,22 +1,19 @@
-// Ticks of the background watch, and the current parcel's view refreshed when the watch saw it move.
+// Ticks of the background watch.
 #include "shell/BackgroundWatch.h"
 
-#include "tracker/ParcelTracker.h"
 #include "tracker/WatchPass.h"
 
 #include <QTimer>
 
-BackgroundWatch::BackgroundWatch(WatchPass *pass, ParcelTracker &tracker, QObject *parent)
+BackgroundWatch::BackgroundWatch(WatchPass *pass, QObject *parent)
     : QObject(parent)
     , m_pass(pass)
-    , m_tracker(tracker)
     , m_timer(new QTimer(this)) {
     m_pass->setParent(this);
     m_timer->setObjectName(QStringLiteral("watchTimer"));
     // A pass still running when the next tick comes is left to finish; start() refuses the second.
     connect(m_timer, &QTimer::timeout, m_pass, &WatchPass::start);
     connect(m_pass, &WatchPass::parcelChecked, this, &BackgroundWatch::parcelChecked);
-    connect(m_pass, &WatchPass::finished, this, &BackgroundWatch::passEnded);
     connect(m_pass, &WatchPass::bookFailed, this, &BackgroundWatch::bookFailed);
 }
 
@@ -32,10 +29,5 @@ void BackgroundWatch::parcelChecked(const QueryOutcome &outcome) {
     // Nobody asked for this pass, but progress it learnt and could not keep is not dropped unsaid.
     if (outcome.storeFailed) {
         Q_EMIT bookFailed(QStringLiteral("后台检查:快递【%1】").arg(outcome.parcel.goods) + outcome.message);
-    }
-    // The parcel on screen that moved is shown as the book now holds it: no second query, no lock,
-    // no page closed; a query of its own wins.
-    if (outcome.storedNewProgress()) {
-        m_tracker.showStoredNews(outcome.parcel.id);
     }
 }

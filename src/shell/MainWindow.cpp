@@ -20,6 +20,7 @@
 #include "shell/StartupCheck.h"
 #include "shell/Toolbar.h"
 #include "shell/WindowChrome.h"
+#include "store/BookFeed.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
@@ -148,6 +149,8 @@ void MainWindow::arrangeStatusRow() {
 void MainWindow::compose() {
     const Feedback &feedback = *m_feedback;
     WindowLock &lock = *m_lock;
+    // Every view of the book follows what its statements say they changed.
+    m_book.database().setFeed(new BookFeed(this));
     m_parcels = std::make_unique<ParcelStore>(m_book.database());
     m_couriers = std::make_unique<CourierStore>(m_book.database());
     m_progress = std::make_unique<ProgressStore>(m_book.database());
@@ -228,12 +231,7 @@ void MainWindow::compose() {
     m_watch = new BackgroundWatch(new WatchPass({*m_web, m_services.tracking, *m_parcels, *m_couriers,
                                                  *m_progress, *m_platform.clock, *m_alerts},
                                                 nullptr),
-                                  *m_tracker, this);
-    connect(m_watch, &BackgroundWatch::passEnded, overviewPage, [overviewPage] {
-        if (overviewPage->isVisible()) {
-            overviewPage->reload();
-        }
-    });
+                                  this);
     connect(m_settings, &UserSettings::changed, this, [this](SettingsPart part) {
         if (part == SettingsPart::Watch) {
             m_watch->schedule(m_settings->watchOn(), m_settings->watchMinutes());

@@ -45,14 +45,19 @@ RoadView::RoadView(Collaborators collaborators, std::function<void()> returnToId
                            "快递公司异常\n4.当前快递单号已失效\n5.单号或对应快递公司错误\n \n"
                            "请您稍后重试"));
     });
+    // The picker already lists the parcel: the book's feed said it was added.
     connect(&tracker, &ParcelTracker::parcelAdded, this, [this](ParcelId id, bool query) {
-        if (m_with.book.reloadPicker() && query) {
+        if (query) {
             m_with.book.pickParcel(id);
         }
     });
     connect(&tracker, &ParcelTracker::alreadyInBook, this, &RoadView::listDuplicates);
-    connect(&tracker, &ParcelTracker::parcelRemoved, this, [this, &tracker](ParcelId, bool byUser) {
-        m_with.book.reloadPicker();
+    connect(&tracker, &ParcelTracker::parcelRemoved, this, [this, &tracker](ParcelId id, bool byUser) {
+        // A removal made here was followed already; one found (another program deleted the row) was
+        // said by nobody.
+        if (m_with.book.picker().indexOf(id) >= 0) {
+            m_with.book.reloadPicker();
+        }
         if (!tracker.current()) {
             showNothingKnown();
         }

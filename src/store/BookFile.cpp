@@ -259,8 +259,10 @@ BookFile::OpenResult BookFile::openLocked() {
             }
             ProgressStore::addMissingTables(db);
         }
-        // A restore reopens the book in the same object, so whoever holds it reads the new file.
+        // A restore reopens the book in the same object, so whoever holds it reads the new file and
+        // whoever follows it hears the new file's changes.
         if (m_database) {
+            db.setFeed(m_database->feed());
             *m_database = std::move(db);
         } else {
             m_database.emplace(std::move(db));

@@ -123,13 +123,15 @@ Database Database::create(const QString &path, const QString &key) {
 
 Database::Database(Database &&other) noexcept
     : m_db(std::exchange(other.m_db, nullptr))
-    , m_writesRefused(other.m_writesRefused.load()) {}
+    , m_writesRefused(other.m_writesRefused.load())
+    , m_feed(std::exchange(other.m_feed, nullptr)) {}
 
 Database &Database::operator=(Database &&other) noexcept {
     if (this != &other) {
         close();
         m_db = std::exchange(other.m_db, nullptr);
         m_writesRefused = other.m_writesRefused.load();
+        m_feed = std::exchange(other.m_feed, nullptr);
     }
     return *this;
 }

@@ -10,6 +10,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+class BookFeed;
 class Statement;
 
 class Database final {
@@ -52,6 +53,11 @@ public:
     // (a damaged file is never written again); reads go on. Safe to call from any thread.
     void refuseWrites();
 
+    // Where the statements on this connection say what they changed; nobody hears them by default (a
+    // copy, a check, the command line). The feed outlives the connection's use.
+    void setFeed(BookFeed *feed) { m_feed = feed; }
+    BookFeed *feed() const { return m_feed; }
+
 private:
     explicit Database(sqlite3 *db);
     // Throws the refusal when writes are refused and the statement would write.
@@ -61,6 +67,7 @@ private:
 
     sqlite3 *m_db = nullptr;
     std::atomic<bool> m_writesRefused = false;
+    BookFeed *m_feed = nullptr;
 };
 
 // Everything between its start and commit() is written at once, or not at all: a scope left early

@@ -1,6 +1,7 @@
 // Statements on table parcelbook.
 #include "store/ParcelStore.h"
 
+#include "store/BookFeed.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 #include "text/NumberText.h"
@@ -172,29 +173,41 @@ bool ParcelStore::setCount(ParcelId id, qint64 count) {
 }
 
 bool ParcelStore::resetCount(ParcelId id) {
-    return setCount(id, 0);
+    return setCount(id, 0) && said(&BookFeed::parcelEdited, id);
 }
 
 bool ParcelStore::modify(ParcelId id, const QString &company, const QString &goods, const QString &number) {
     Statement update =
         m_db.prepare(QStringLiteral("UPDATE parcelbook SET company = ?, goods = ?, number = ? WHERE id = ?"));
     update.bind(1, company).bind(2, goods).bind(3, number).bind(4, id.value()).run();
-    return m_db.changes() > 0;
+    return m_db.changes() > 0 && said(&BookFeed::parcelEdited, id);
 }
 
 bool ParcelStore::remove(ParcelId id) {
     Statement erase = m_db.prepare(QStringLiteral("DELETE FROM parcelbook WHERE id = ?"));
     erase.bind(1, id.value()).run();
-    return m_db.changes() > 0;
+    return m_db.changes() > 0 && said(&BookFeed::parcelRemoved, id);
 }
 
 void ParcelStore::clear() {
     m_db.exec(QStringLiteral("DELETE FROM parcelbook"));
+    if (BookFeed *feed = m_db.feed()) {
+        Q_EMIT feed->bookCleared();
+    }
 }
 
 ParcelId ParcelStore::add(const QString &company, const QString &number, const QString &goods) {
     Statement insert = m_db.prepare(
         QStringLiteral("INSERT INTO parcelbook (company, number, goods, num) VALUES (?, ?, ?, '0')"));
     insert.bind(1, company).bind(2, number).bind(3, goods).run();
-    return ParcelId(m_db.lastInsertId());
+    const ParcelId id(m_db.lastInsertId());
+    said(&BookFeed::parcelAdded, id);
+    return id;
+}
+
+bool ParcelStore::said(void (BookFeed::*change)(ParcelId), ParcelId id) const {
+    if (BookFeed *feed = m_db.feed()) {
+        Q_EMIT(feed->*change)(id);
+    }
+    return true;
 }

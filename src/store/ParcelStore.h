@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 
+class BookFeed;
 class Database;
 class Statement;
 
@@ -69,7 +70,9 @@ public:
     QList<ParcelRow> byNumber(const QString &number);
     QList<ParcelRow> byNumberContaining(const QString &text);
 
-    // The statements on one parcel return false (or nothing) when no row has the id.
+    // The statements on one parcel return false (or nothing) when no row has the id. Those that change
+    // the book tell the connection's feed once the change is made; setCount() alone is silent, as its
+    // caller stores an answer and says so for the whole of it.
     bool exists(ParcelId id);
     std::optional<ParcelRow> byId(ParcelId id);
     bool setCount(ParcelId id, qint64 count);
@@ -82,6 +85,8 @@ public:
 private:
     QList<ParcelRow> select(const QString &where, const QString &value);
     static QList<ParcelRow> rows(Statement &query);
+    // Tells the connection's feed of a change made; always true, so a statement can end with it.
+    bool said(void (BookFeed::*change)(ParcelId), ParcelId id) const;
 
     Database &m_db;
 };

@@ -3,7 +3,9 @@
 
 #include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
+#include "store/BookFeed.h"
 #include "store/CourierStore.h"
+#include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
@@ -12,6 +14,7 @@
 #include "tracking/TrackingRequest.h"
 #include "tracking/TrackingText.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 using tracking::AnswerKind;
@@ -52,6 +55,13 @@ ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
     m_timedTimer->setInterval(1000);
     connect(m_timedTimer, &QTimer::timeout, this, &ParcelTracker::timedTick);
     connect(&m_with.alerts, &ProgressAlerts::hint, this, &ParcelTracker::hint);
+    if (BookFeed *feed = m_with.parcels.database().feed()) {
+        connect(feed, &BookFeed::progressStored, this, [this](ParcelId id, bool newProgress) {
+            if (newProgress && !m_recording) {
+                showStoredNews(id);
+            }
+        });
+    }
 }
 
 ParcelTracker::~ParcelTracker() {
@@ -175,6 +185,8 @@ std::optional<QDateTime> ParcelTracker::showStoredProgress(const TrackedParcel &
                                              ? tracking::UpdateState::SignedFor
                                          : row->unseen ? tracking::UpdateState::NewProgress
                                                        : tracking::UpdateState::NoUpdate;
+    // What the window shows is what the modes go by, whether the book or the service said it.
+    m_shownStatus = report.status;
     Q_EMIT storedProgressShown(parcel, report, update);
     return row->checked;
 }
@@ -412,8 +424,11 @@ void ParcelTracker::parse() {
     QueryOutcome outcome = settled.outcome;
     // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
     m_quietFirstAnswer.reset();
-    const ProgressRecorder::Recorded recorded = m_recorder.record(
-        parcel, outcome.report, outcome.update, m_with.clock.now(), m_with.shownInWindow, settled.announce);
+    const ProgressRecorder::Recorded recorded = [&] {
+        const QScopedValueRollback recording(m_recording, true);
+        return m_recorder.record(parcel, outcome.report, outcome.update, m_with.clock.now(),
+                                 m_with.shownInWindow, settled.announce);
+    }();
     if (recorded.result == ProgressRecorder::Result::Gone) {
         outcome.message = parcelGoneText();
         forget(parcel.id);

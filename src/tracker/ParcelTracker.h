@@ -48,12 +48,15 @@ public:
         // watching: new progress waits unseen for the window, and a silent service is given up at once.
         bool shownInWindow = true;
     };
+    // When the book's connection has a feed, new progress others store for the current parcel (a
+    // watch pass) is shown as the book now holds it: no query, no lock, no page closed.
     ParcelTracker(Collaborators collaborators, QObject *parent);
     ~ParcelTracker() override;
 
     // The parcel picked last; nothing before the first pick and after it left the book.
     const std::optional<TrackedParcel> &current() const { return m_current; }
-    // The delivery status the last parse showed for the current parcel; nothing until one has.
+    // The delivery status shown for the current parcel, from its last parse or from what the book
+    // kept of it; nothing until either was shown.
     std::optional<DeliveryStatus> shownStatus() const { return m_shownStatus; }
     // A query (or an add) is waiting for its answer or its parse.
     bool busy() const;
@@ -66,9 +69,6 @@ public:
     bool selectParcel(ParcelId id);
     // Reads the current parcel anew (its stored count may have changed) and queries it.
     bool queryCurrentParcel();
-    // Progress stored for the current parcel by someone else (a watch pass): shown as the book now
-    // holds it, without a query, a lock or a page closed; false when that parcel is not on screen.
-    bool showStoredNews(ParcelId id);
     // Asks the service about a parcel not yet in the book and stores it as its answer allows; the
     // current parcel stays as it is until the new one is stored. False, with the reason said, while an
     // add waits or no tracking service is set.
@@ -130,6 +130,9 @@ private:
         bool automatic = false;
     };
 
+    // New progress stored for the current parcel by someone else: shown as the book now holds it;
+    // false when that parcel is not on screen or a query of its own is waiting.
+    bool showStoredNews(ParcelId id);
     // Reads the row into a tracked parcel with its company's code; nothing (and the reason) without one.
     std::optional<TrackedParcel> readParcel(ParcelId id);
     // Refuses while an add waits; says so.
@@ -173,6 +176,8 @@ private:
     // A parcel just added whose first answer was announced when it was stored: the query that follows
     // shows the same progress as new without announcing it again.
     std::optional<ParcelId> m_quietFirstAnswer;
+    // The tracker's own answer is being stored: the book's feed tells it nothing it does not know.
+    bool m_recording = false;
     std::optional<DeliveryStatus> m_shownStatus;
 
     std::optional<Pending> m_pending;

@@ -1,6 +1,7 @@
 // Storing and announcing answered progress.
 #include "tracker/ProgressRecorder.h"
 
+#include "store/BookFeed.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
@@ -41,6 +42,9 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
         transaction.commit();
     } catch (const StoreError &error) {
         return {Result::StoreFailed, error.failureText(QStringLiteral("更新记录保存"))};
+    }
+    if (BookFeed *feed = m_parcels.database().feed()) {
+        Q_EMIT feed->progressStored(parcel.id, newProgress);
     }
     if (newProgress && announce) {
         m_alerts.announce(parcel, report);

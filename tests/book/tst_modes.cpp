@@ -16,6 +16,7 @@
 
 using harness::answerWith;
 using harness::Harness;
+using harness::tickAnswerLimit;
 
 namespace {
 
@@ -125,6 +126,16 @@ void ModesTest::modes_startConditionsInOrder() {
     QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("当前快递已签收,您不需要使用此功能")}));
     QCOMPARE(button(h, 16)->text(), QStringLiteral("开始循环"));
     QVERIFY(!h.timer(QStringLiteral("Timer6"))->isActive());
+
+    // With the service silent, the status the book kept stands in for the answer that never came.
+    m_stub.neverAnswer(QStringLiteral("/"));
+    h.pick(0);
+    QCOMPARE(h.field(2), QStringLiteral("已签收"));
+    tickAnswerLimit(h.road(), 10);
+    h.fake.dialogs.shown.clear();
+    button(h, 16)->click();
+    QCOMPARE(h.fake.dialogs.texts(), QStringList({QStringLiteral("当前快递已签收,您不需要使用此功能")}));
+    m_stub.release(QStringLiteral("/"));
 }
 
 void ModesTest::loop_queriesEveryIntervalAndHoldsTheWindow() {

@@ -64,6 +64,7 @@ private Q_SLOTS:
     void overview_sortsMarksFiltersAndPicks();
     void overview_storesTheWatchAndEnablesTheBootTimer();
     void watch_showsNewsOfTheParcelOnScreenInPlace();
+    void overview_followsWhatTheWatchStores();
 
 private:
     HttpStub m_stub;
@@ -294,6 +295,24 @@ void OverviewTest::watch_showsNewsOfTheParcelOnScreenInPlace() {
     QVERIFY(!h.busy());
     QCOMPARE(m_stub.count(QStringLiteral("/")), 1);
     m_stub.answer(QStringLiteral("/"), answerWith(harness::inTransit()));
+}
+
+void OverviewTest::overview_followsWhatTheWatchStores() {
+    Harness h;
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567895"), QStringLiteral("相机"));
+    h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567896"), QStringLiteral("镜头"));
+    h.openReady();
+    h.key(Qt::Key_F2);
+    QCOMPARE((QStringList{cell(h, 0, 3), cell(h, 1, 3)}), QStringList(2, QStringLiteral("未查询")));
+    table(h)->setCurrentIndex(table(h)->model()->index(1, 0));
+    const QString selected = cell(h, 1, 0);
+    QVERIFY(QMetaObject::invokeMethod(h.timer(QStringLiteral("watchTimer")), "timeout"));
+    // The page reads the book again once the pass has stored, the user's selection kept.
+    TRY_VERIFY(h.timer(QStringLiteral("overviewFollow"))->isActive());
+    TRY_COMPARE((QStringList{cell(h, 0, 3), cell(h, 1, 3)}), QStringList(2, QStringLiteral("运送中")));
+    QCOMPARE(cell(h, 0, 4), harness::inTransit().first().second);
+    // Now marked "●" as news the user has not seen.
+    QCOMPARE(cell(h, table(h)->currentIndex().row(), 0), QStringLiteral("● ") + selected);
 }
 
 QTEST_MAIN(OverviewTest)

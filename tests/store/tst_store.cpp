@@ -1,4 +1,5 @@
 // The store on a real encrypted database: statements, settings row, the file guard.
+#include "store/BookFeed.h"
 #include "store/BookFile.h"
 #include "store/CourierStore.h"
 #include "store/Database.h"
@@ -147,6 +148,19 @@ void StoreTest::clear_emptiesBookOnlyAndIdsAreNeverReused() {
 void StoreTest::parcelStatements_onUnknownOrInvalidIds() {
     TempProgramFolder folder;
     Database db = folder.open();
+    // The feed hears each change made, and nothing of a statement that found no row.
+    BookFeed feed;
+    db.setFeed(&feed);
+    QStringList heard;
+    const auto hear = [&feed, &heard](void (BookFeed::*signal)(ParcelId), const char *word) {
+        QObject::connect(&feed, signal, &feed, [&heard, word](ParcelId id) {
+            heard << QLatin1String(word) + QLatin1Char(' ') + QString::number(id.value());
+        });
+    };
+    hear(&BookFeed::parcelAdded, "added");
+    hear(&BookFeed::parcelEdited, "edited");
+    hear(&BookFeed::parcelRemoved, "removed");
+    QObject::connect(&feed, &BookFeed::bookCleared, &feed, [&heard] { heard << QStringLiteral("cleared"); });
     ParcelStore parcels(db);
     const ParcelId id = parcels.add(QStringLiteral("韵达快递"), QStringLiteral("9"), QStringLiteral("书"));
     QVERIFY(parcels.setCount(id, 7));
@@ -169,6 +183,10 @@ void StoreTest::parcelStatements_onUnknownOrInvalidIds() {
     QVERIFY(parcels.remove(id));
     QVERIFY(!parcels.exists(id));
     QVERIFY(!parcels.remove(id));
+    parcels.clear();
+    const QString at = QString::number(id.value());
+    QCOMPARE(heard, (QStringList{u"added " + at, u"edited " + at, u"edited " + at, u"removed " + at,
+                                 QStringLiteral("cleared")}));
 }
 
 void StoreTest::progress_recordedPerParcelAndGoneWithIt() {
