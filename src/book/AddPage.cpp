@@ -1,6 +1,7 @@
 // Add parcel and first query.
 #include "book/AddPage.h"
 
+#include "book/AddFromTextDialog.h"
 #include "book/ParcelBook.h"
 #include "book/Recognition.h"
 #include "store/CourierStore.h"
@@ -32,6 +33,7 @@ AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirector
     , m_goods(new QLineEdit(this))
     , m_tip(new QLabel(this))
     , m_start(new QPushButton(QStringLiteral("开始查询"), this))
+    , m_fromText(new QPushButton(QStringLiteral("从文本添加"), this))
     , m_recognition(
           new Recognition(m_with.web, m_with.recognitionAddress, m_with.book.couriers(), m_company, this)) {
     placed<QLabel>(QString(), QStringLiteral("快递单号："), {16, 42, 70, 26}, this);
@@ -66,6 +68,9 @@ AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirector
 
     m_start->setObjectName(QStringLiteral("Command1_13"));
     m_start->setGeometry(108, 290, 120, 34);
+    m_fromText->setObjectName(QStringLiteral("AddFromText"));
+    m_fromText->setGeometry(236, 294, 86, 26);
+    m_fromText->setToolTip(QStringLiteral("从订单邮件、短信等文字中找出快递单号,一次添加多个"));
     setDefaultButton(m_start);
     // Opening the page puts the cursor where the number is typed.
     setFocusProxy(m_number);
@@ -75,6 +80,7 @@ AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirector
             [this] { m_recognition->recognise(m_number->currentText()); });
     connect(m_company, &QPushButton::clicked, this, std::move(openDirectory));
     connect(m_start, &QPushButton::clicked, this, &AddPage::add);
+    connect(m_fromText, &QPushButton::clicked, this, [this] { addFromText(); });
 }
 
 void AddPage::reset() {
@@ -89,6 +95,17 @@ void AddPage::setNumber(const QString &text) {
 
 void AddPage::chooseCompany(const QString &name) {
     m_company->setText(name);
+}
+
+void AddPage::addFromText(const QString &text) {
+    hide();
+    auto *dialog =
+        new AddFromTextDialog({m_with.book, m_with.web, m_with.recognitionAddress}, parentWidget());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (!text.isEmpty()) {
+        dialog->setText(text);
+    }
+    dialog->open();
 }
 
 void AddPage::numberChanged(const QString &text) {

@@ -37,6 +37,9 @@ public:
     void setNumber(const QString &text);
     // The company chosen in the directory.
     void chooseCompany(const QString &name);
+    // "从文本添加": the numbers of a pasted text (this one, when given) listed over the window to add at
+    // once.
+    void addFromText(const QString &text = QString());
 
 private:
     void numberChanged(const QString &text);
@@ -51,5 +54,6 @@ private:
     QLineEdit *m_goods;
     QLabel *m_tip;
     QPushButton *m_start;
+    QPushButton *m_fromText;
     Recognition *m_recognition;
 };

@@ -21,8 +21,6 @@ public:
     void recognise(const QString &number);
 
 private:
-    void answered(const QString &body);
-
     WebClient &m_web;
     // The window's, changed when the user saves the services.
     const QString &m_serviceAddress;

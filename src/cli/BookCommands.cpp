@@ -18,10 +18,12 @@
 #include "text/NumberText.h"
 #include "text/SafeWrite.h"
 #include "text/TerminalText.h"
+#include "tracker/AddSeries.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracker/UserSettings.h"
 #include "tracker/WatchPass.h"
+#include "tracking/CourierRecognition.h"
 #include "tracking/ProgressReport.h"
 
 #include <QEventLoop>
@@ -205,6 +207,57 @@ public:
         return outcome;
     }
 
+    // Adds the parcel through the tracker as the window's add page does, and waits for the add to end.
+    AddResult add(const TrackedParcel &parcel) {
+        AddSeries series(m_tracker, nullptr);
+        AddResult result;
+        QEventLoop loop;
+        QObject::connect(&series, &AddSeries::added, &loop,
+                         [&result](int, const AddResult &came) { result = came; });
+        QObject::connect(&series, &AddSeries::finished, &loop, &QEventLoop::quit);
+        series.start({parcel});
+        if (series.running()) {
+            loop.exec();
+        }
+        return result;
+    }
+
+    // The number's company as the recognition service names it and the directory holds it; nothing,
+    // with the reason, when it cannot be recognised.
+    std::optional<CourierRow> recognise(const QString &number, QString &why) {
+        const QString &service = m_context.services.recognition;
+        if (!recognitionAsks(service, number)) {
+            why = service.isEmpty() ? QStringLiteral("尚未设置快递公司识别服务")
+                                    : QStringLiteral("单号不足 10 位,识别服务不识别");
+            return std::nullopt;
+        }
+        CourierGuess guess;
+        QEventLoop loop;
+        recogniseCourier(m_web, service, m_couriers, number, &loop, [&](const CourierGuess &came) {
+            guess = came;
+            loop.quit();
+        });
+        loop.exec();
+        switch (guess.kind) {
+        case CourierGuess::Kind::Named:
+            if (std::optional<CourierRow> courier = m_couriers.byName(guess.company)) {
+                return courier;
+            }
+            break;
+        case CourierGuess::Kind::NotInDirectory:
+            why = QStringLiteral("识别出的快递公司不在快递公司列表里");
+            return std::nullopt;
+        case CourierGuess::Kind::ServiceBusy:
+            why = QStringLiteral("识别服务繁忙");
+            return std::nullopt;
+        case CourierGuess::Kind::Failed:
+        case CourierGuess::Kind::Silent:
+            break;
+        }
+        why = QStringLiteral("识别服务没有给出快递公司");
+        return std::nullopt;
+    }
+
     struct WatchSummary {
         int checked = 0;
         int failed = 0;
@@ -344,29 +397,36 @@ int listParcels(const CommandContext &context, bool json) {
 
 namespace {
 
-// Runs work on the parcels the choice names, in the book locked for the command; the exit code of
-// the book, of a choice that names nothing, or of the work.
-int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
-                    const std::function<int(CommandRoad &, const QList<ParcelRow> &)> &work) {
+// Runs work on the book locked for the command; the exit code of the book or of the work.
+int onLockedBook(const CommandContext &context, const std::function<int(CommandRoad &, Database &)> &work) {
     LockedBook book = lockBook(context);
     if (book.failure != ExitCode::Success) {
         return book.failure;
     }
     Database &db = book.file->database();
     try {
-        ParcelStore parcels(db);
-        const QList<ParcelRow> chosen = chosenParcels(context, parcels, choice);
-        if (chosen.isEmpty() && choice.kind != ParcelChoice::All) {
-            return ExitCode::Usage;
-        }
         CommandRoad road(context, db);
-        const int result = work(road, chosen);
+        const int result = work(road, db);
         // Done means mailed too: a mail that did not go out fails a command that otherwise succeeded.
         return road.mailsSent() || result != ExitCode::Success ? result : ExitCode::ServiceSaidOtherwise;
     } catch (const StoreError &error) {
         context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.reason()));
         return ExitCode::BookUnusable;
     }
+}
+
+// Runs work on the parcels the choice names, in the book locked for the command; the exit code of
+// the book, of a choice that names nothing, or of the work.
+int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
+                    const std::function<int(CommandRoad &, const QList<ParcelRow> &)> &work) {
+    return onLockedBook(context, [&](CommandRoad &road, Database &db) {
+        ParcelStore parcels(db);
+        const QList<ParcelRow> chosen = chosenParcels(context, parcels, choice);
+        if (chosen.isEmpty() && choice.kind != ParcelChoice::All) {
+            return int(ExitCode::Usage);
+        }
+        return work(road, chosen);
+    });
 }
 
 // The parcel's answer came, but the book did not keep it: said with the reason; the exit code of a
@@ -519,5 +579,118 @@ int watchParcels(const CommandContext &context) {
         }
         return int(summary.failed > 0 || summary.quotaUsedUp ? ExitCode::ServiceSaidOtherwise
                                                              : ExitCode::Success);
+    });
+}
+
+namespace {
+
+// An entry of add's JSON for a number that was not added, shaped like the others.
+QJsonObject notAddedJson(const QString &number, const QString &company, const QString &goods,
+                         const QString &why) {
+    return QJsonObject{{QStringLiteral("id"), QJsonValue::Null}, {QStringLiteral("number"), number},
+                       {QStringLiteral("company"), company},     {QStringLiteral("goods"), goods},
+                       {QStringLiteral("added"), false},         {QStringLiteral("succeeded"), false},
+                       {QStringLiteral("code"), QString()},      {QStringLiteral("message"), why},
+                       {QStringLiteral("entries"), QJsonArray()}};
+}
+
+} // namespace
+
+int addParcels(const CommandContext &context, const AddChoice &choice, bool json) {
+    if (choice.numbers.isEmpty()) {
+        context.err(QStringLiteral("文本中没有找到快递单号\n"));
+        return ExitCode::ServiceSaidOtherwise;
+    }
+    if (trackingServiceMissing(context)) {
+        return ExitCode::ServiceSaidOtherwise;
+    }
+    return onLockedBook(context, [&](CommandRoad &road, Database &db) {
+        ParcelStore parcels(db);
+        CourierStore couriers(db);
+        std::optional<CourierRow> given;
+        if (!choice.company.isEmpty()) {
+            given = couriers.byTypedName(choice.company);
+            if (!given) {
+                context.err(QStringLiteral("不认识的快递公司:%1(请写快递公司名称的全部或一部分,如“顺丰”)\n")
+                                .arg(terminalSafe(choice.company)));
+                return int(ExitCode::Usage);
+            }
+        }
+        int result = ExitCode::Success;
+        const auto failed = [&result] {
+            result = result == ExitCode::Success ? int(ExitCode::ServiceSaidOtherwise) : result;
+        };
+        QJsonArray array;
+        bool printed = false;
+        // Said on the error stream in either form; the JSON keeps it too.
+        const auto notAdded = [&](const QString &number, const QString &company, const QString &why) {
+            context.err(terminalSafe(why) + QLatin1Char('\n'));
+            if (json) {
+                array.append(notAddedJson(number, company, choice.goods, why));
+            }
+        };
+        for (const FoundNumber &found : choice.numbers) {
+            const QString &number = found.number;
+            // What the window's list leaves unticked is not added here either.
+            if (choice.fromText && found.mobileLike) {
+                notAdded(
+                    number, QString(),
+                    QStringLiteral("%1 像是手机号,没有添加(确是快递单号时请用 add %1 单独添加)").arg(number));
+                continue;
+            }
+            if (const QList<ParcelRow> rows = parcels.byNumber(number); !rows.isEmpty()) {
+                notAdded(number, rows.first().company,
+                         QStringLiteral("单号 %1 已在快递列表中(编号 %2),没有重复添加")
+                             .arg(number)
+                             .arg(rows.first().id.value()));
+                continue;
+            }
+            QString why;
+            const std::optional<CourierRow> courier = given ? given : road.recognise(number, why);
+            if (!courier) {
+                failed();
+                notAdded(
+                    number, QString(),
+                    QStringLiteral("单号 %1 识别不出快递公司(%2),已跳过;可用 add %1 --company 快递公司 添加")
+                        .arg(number, why));
+                continue;
+            }
+            const AddResult added =
+                road.add({ParcelId(), number, courier->name, courier->code, choice.goods, std::nullopt});
+            if (!added.stored()) {
+                if (added.kind == AddResult::Kind::NotAdded) {
+                    failed();
+                }
+                notAdded(number, courier->name,
+                         QStringLiteral("单号 %1 没有添加:%2").arg(number, added.reason));
+                continue;
+            }
+            QueryOutcome outcome = added.outcome;
+            if (added.kind == AddResult::Kind::Added) {
+                if (const std::optional<ParcelRow> row = parcels.byId(added.id)) {
+                    outcome = road.query(*row);
+                }
+            } else if (outcome.message.isEmpty()) {
+                outcome.message = QStringLiteral("已添加,查询服务暂无此单号的信息");
+            }
+            if (!outcome.succeeded()) {
+                failed();
+                context.err(outcomeText(outcome));
+            } else if (outcome.storeFailed) {
+                result = storeFailure(context, outcome, false);
+            }
+            if (json) {
+                QJsonObject object = outcomeJson(outcome);
+                object.insert(QStringLiteral("added"), true);
+                array.append(object);
+            } else if (outcome.succeeded()) {
+                context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
+                printed = true;
+            }
+        }
+        if (json) {
+            context.out(jsonText(array));
+        }
+        return result;
     });
 }

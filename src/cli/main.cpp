@@ -3,10 +3,14 @@
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
 #include "text/FailureReason.h"
+#include "text/RegularFile.h"
 #include "text/TrackingNumber.h"
+#include "text/TrackingNumbersInText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +35,12 @@ QString usage() {
         "  parcelbook-cli export <单号> | --id <编号> <文件> [--force]\n"
         "      查询后把进度导出为文本文件,与窗口的导出相同;文件为 - 时写到 stdout;已有的文件只在给出\n"
         "      --force 时替换,设备、管道、文件夹和符号链接一概不写\n"
+        "  parcelbook-cli add <单号> [--company <快递公司>] [--goods <物品>] [--json]\n"
+        "      添加一个快递,与窗口的“添加快递”相同:先向查询服务查询,存入快递列表后再查询一次并显示进度;\n"
+        "      不给 --company 时由快递公司识别服务识别,公司名可只写一部分(如“顺丰”);物品可以不填\n"
+        "  parcelbook-cli add --from-text <文件> [--json]\n"
+        "      找出文件(- 表示标准输入)中的全部快递单号,逐个识别快递公司并添加;识别不出快递公司的单号\n"
+        "      跳过并在 stderr 上说明;像手机号的和快递列表里已有的单号不添加,也在 stderr 上说明\n"
         "  parcelbook-cli watch\n"
         "      查询全部尚未签收的快递(同时最多 4 个),记下新进度并按设置提醒;\n"
         "      查询失败的快递在 stderr 上各占一行,最后输出一行汇总\n"
@@ -41,8 +51,9 @@ QString usage() {
         "文本输出中,查询服务和快递列表里的控制字符写成 \\x1b、\\u202e 这样的转义,list 表格中超过 40 "
         "列的格子以“…”截短;--json 输出原样。\n"
         "退出码:0 成功;1 查询服务返回了其他结果或没有应答、导出文件或输出写不进去、提醒邮件没有发出"
-        "(watch:有快递查询失败或今日次数已用完);2 "
-        "用法有误(也包括快递列表里没有这个单号或编号);3 "
+        "(watch:有快递查询失败或今日次数已用完;add:有单号因识别不出快递公司被跳过,或没能添加,"
+        "或文本中没有单号);2 "
+        "用法有误(也包括快递列表里没有这个单号或编号、不认识的快递公司、读不了的文本文件);3 "
         "岚舟包裹通正在使用快递列表;"
         "4 无法打开快递列表,或进度没能记入快递列表\n");
 }
@@ -68,6 +79,46 @@ std::optional<QString> repeatedOption(const QCommandLineParser &parser,
     return std::nullopt;
 }
 
+// The text of an order mail may be as large as a long mail with its quoted history, never more.
+constexpr qint64 largestText = 16 * 1024 * 1024;
+
+// The text to find numbers in, from a regular file or standard input ("-"); nothing, with the reason
+// said, for a file that is missing, no regular file, too large or unreadable. UTF-8, or else GB18030,
+// as a mail saved on another system may be.
+std::optional<QString> readText(const QString &file) {
+    QByteArray bytes;
+    if (file == QLatin1StringView("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            write(stderr, QStringLiteral("无法读取标准输入\n"));
+            return std::nullopt;
+        }
+        bytes = in.read(largestText + 1);
+        if (bytes.size() > largestText) {
+            write(stderr, QStringLiteral("标准输入过大(超过 %1 KB)\n").arg(largestText / 1024));
+            return std::nullopt;
+        }
+    } else {
+        RegularFileContents contents = readRegularFile(file, largestText);
+        if (contents.outcome != RegularFileContents::Outcome::Read) {
+            write(stderr, (contents.outcome == RegularFileContents::Outcome::Missing
+                               ? QStringLiteral("“%1”不存在").arg(file)
+                               : contents.refusal) +
+                              QLatin1Char('\n'));
+            return std::nullopt;
+        }
+        bytes = std::move(contents.bytes);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError()) {
+        if (QStringDecoder gbk("GB18030"); gbk.isValid()) {
+            text = gbk(bytes);
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -83,7 +134,10 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption all(QStringLiteral("all"));
     const QCommandLineOption id(QStringLiteral("id"), QString(), QStringLiteral("编号"));
     const QCommandLineOption force(QStringLiteral("force"));
-    const QList<QCommandLineOption> options{help, version, json, all, id, force};
+    const QCommandLineOption company(QStringLiteral("company"), QString(), QStringLiteral("快递公司"));
+    const QCommandLineOption goods(QStringLiteral("goods"), QString(), QStringLiteral("物品"));
+    const QCommandLineOption fromText(QStringLiteral("from-text"), QString(), QStringLiteral("文件"));
+    const QList<QCommandLineOption> options{help, version, json, all, id, force, company, goods, fromText};
     parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
         return usageError(argumentsFailureReason(options, QCoreApplication::arguments()));
@@ -106,10 +160,14 @@ int main(int argc, char *argv[]) {
     }
     const QString command = words.takeFirst();
     // Every argument is checked before the book is opened or locked.
+    const bool adding = command == QStringLiteral("add");
     const bool known = command == QStringLiteral("list") || command == QStringLiteral("watch") ||
-                       command == QStringLiteral("query") || command == QStringLiteral("export");
+                       command == QStringLiteral("query") || command == QStringLiteral("export") || adding;
     if (!known) {
         return usageError(QStringLiteral("不认识的命令:") + command);
+    }
+    if (!adding && (parser.isSet(company) || parser.isSet(goods) || parser.isSet(fromText))) {
+        return usageError(QStringLiteral("--company、--goods 和 --from-text 只用于 add"));
     }
     if ((command == QStringLiteral("list") || command == QStringLiteral("watch")) &&
         (!words.isEmpty() || parser.isSet(all) || parser.isSet(id) ||
@@ -160,6 +218,36 @@ int main(int argc, char *argv[]) {
         }
     }
 
+    AddChoice toAdd;
+    if (adding) {
+        if (parser.isSet(all) || parser.isSet(id) || parser.isSet(force)) {
+            return usageError(QStringLiteral("add 不接受 --all、--id 和 --force"));
+        }
+        if (parser.isSet(fromText)) {
+            if (!words.isEmpty() || parser.isSet(company) || parser.isSet(goods)) {
+                return usageError(QStringLiteral("add --from-text 只需要一个文件(- 表示标准输入),"
+                                                 "快递公司由识别服务识别"));
+            }
+            const std::optional<QString> text = readText(parser.value(fromText));
+            if (!text) {
+                return ExitCode::Usage;
+            }
+            toAdd.numbers = trackingNumbersInText(*text);
+            toAdd.fromText = true;
+        } else {
+            if (words.size() != 1) {
+                return usageError(QStringLiteral("add 需要一个单号,或 --from-text 文件"));
+            }
+            const QString number = normalizedTrackingNumber(words.first());
+            if (number.isEmpty()) {
+                return usageError(QStringLiteral("单号无效:") + words.first());
+            }
+            toAdd.numbers = {FoundNumber{number, false}};
+            toAdd.company = parser.value(company);
+            toAdd.goods = parser.value(goods);
+        }
+    }
+
     const programfolder::Places places = programfolder::resolve();
     RealDesktop desktop;
     // The sender is a module, loaded on the first mail.
@@ -188,6 +276,11 @@ int main(int argc, char *argv[]) {
     }
     if (command == QStringLiteral("list")) {
         return listParcels(context, parser.isSet(json));
+    }
+    if (adding) {
+        const int result = addParcels(context, toAdd, parser.isSet(json));
+        desktop.deliverPendingNotifications(5000);
+        return result;
     }
     if (command == QStringLiteral("watch")) {
         const int result = watchParcels(context);

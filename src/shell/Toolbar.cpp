@@ -8,6 +8,7 @@
 #include "directory/DirectoryPage.h"
 #include "overview/OverviewPage.h"
 #include "settings/SettingsPage.h"
+#include "text/TrackingNumbersInText.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 
@@ -32,8 +33,15 @@ Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle
     // The keys act wherever the focus lies in the window, and also while the icons are disabled.
     addKey(Qt::Key_F2, [this] { openOverview(); });
     addKey(Qt::Key_F4, [this] {
+        const QString pasted = QGuiApplication::clipboard()->text();
+        // A text with several numbers (an order mail) is listed to add them all at once.
+        if (trackingNumbersInText(pasted).size() > 1) {
+            m_pageSet.hideAll();
+            m_with.pages.add->addFromText(pasted);
+            return;
+        }
         activate(ToolbarElement::Add);
-        m_with.pages.add->setNumber(QGuiApplication::clipboard()->text());
+        m_with.pages.add->setNumber(pasted);
     });
     addKey(Qt::Key_F5, [this] { activate(ToolbarElement::Operations); });
     addKey(Qt::Key_F6, [this] { activate(ToolbarElement::Clear); });

@@ -61,6 +61,18 @@ std::optional<CourierRow> CourierStore::byName(const QString &name) {
     return first(select(QStringLiteral("name = ?"), name));
 }
 
+std::optional<CourierRow> CourierStore::byTypedName(const QString &typed) {
+    const QString name = typed.trimmed();
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    if (std::optional<CourierRow> exact = byName(name)) {
+        return exact;
+    }
+    const QList<CourierRow> containing = byNameContaining(name);
+    return containing.size() == 1 ? std::optional<CourierRow>(containing.first()) : std::nullopt;
+}
+
 std::optional<CourierRow> CourierStore::byRecognitionCode(const QString &code) {
     return first(select(QStringLiteral("shibie = ?"), code));
 }

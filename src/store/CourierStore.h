@@ -25,6 +25,9 @@ public:
     std::optional<CourierRow> byId(const QString &id);
     QList<CourierRow> byNameContaining(const QString &text);
     std::optional<CourierRow> byName(const QString &name);
+    // The company a typed name means: the one of that name, else the only one whose name contains it
+    // ("顺丰" for 顺丰快递); nothing when none or several do.
+    std::optional<CourierRow> byTypedName(const QString &typed);
     std::optional<CourierRow> byRecognitionCode(const QString &code);
 
 private:

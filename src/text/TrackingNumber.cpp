@@ -9,7 +9,9 @@ constexpr qsizetype shortestFoundNumber = 8;
 // The offset of the full-width forms block from ASCII.
 constexpr char16_t fullWidthOffset = 0xFEE0;
 
-QChar asciiForm(QChar c) {
+} // namespace
+
+QChar numberRuleCharacter(QChar c) {
     const char16_t u = c.unicode();
     const bool fullWidthDigit = u >= u'０' && u <= u'９';
     const bool fullWidthLetter = (u >= u'Ａ' && u <= u'Ｚ') || (u >= u'ａ' && u <= u'ｚ');
@@ -22,11 +24,13 @@ QChar asciiForm(QChar c) {
     return c;
 }
 
-bool isAsciiLetterOrDigit(QChar c) {
+bool isNumberLetterOrDigit(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
            (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
 }
+
+namespace {
 
 bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
@@ -42,8 +46,8 @@ QString normalizedTrackingNumber(const QString &text) {
     QString longest;
     bool onlyNumberCharacters = true;
     for (const QChar original : text.trimmed()) {
-        const QChar c = asciiForm(original);
-        if (isAsciiLetterOrDigit(c)) {
+        const QChar c = numberRuleCharacter(original);
+        if (isNumberLetterOrDigit(c)) {
             whole.append(c.toUpper());
             run.append(c.toUpper());
         } else if (c != QLatin1Char('-')) {

@@ -14,3 +14,9 @@
 //   inside a run dropped, when that run has eight characters or more; the first of equally long runs.
 //   Without such a run it gives the empty text, as does the empty text.
 QString normalizedTrackingNumber(const QString &text);
+
+// The character as the number rule reads it: a full-width digit, letter or dash as its ASCII form, the
+// ideographic space as a space, any other character as it is.
+QChar numberRuleCharacter(QChar c);
+// An ASCII letter or digit: what a tracking number is made of.
+bool isNumberLetterOrDigit(QChar c);

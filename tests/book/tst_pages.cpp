@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 
 using harness::answerWith;
 using harness::codeAnswer;
@@ -43,6 +46,7 @@ private Q_SLOTS:
     void toolbar_opensEveryPageCentred();
     void keys_actWhileTheIconsAreDisabled();
     void f4_pastesTheClipboard();
+    void addFromText_addsTheTickedNumbersInTurn();
     void pages_dragAndCloseOnPress();
     void add_storesOnlyAfterTheServiceDecides();
     void add_refusesMissingInputAndStatusCaptions();
@@ -204,6 +208,75 @@ void PagesTest::f4_pastesTheClipboard() {
     h.key(Qt::Key_F4);
     QVERIFY(h.page(0)->isVisible());
     QVERIFY(h.child<QComboBox>(QStringLiteral("Text3"))->currentText().isEmpty());
+}
+
+void PagesTest::addFromText_addsTheTickedNumbersInTurn() {
+    Harness h;
+    h.openReady();
+    // The add page's button opens the dialog empty.
+    h.key(Qt::Key_F4);
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("AddFromText")), Qt::LeftButton);
+    QVERIFY(!h.page(0)->isVisible());
+    QPointer<QDialog> empty = h.child<QDialog>(QStringLiteral("addFromText"));
+    QVERIFY(empty->isVisible());
+    empty->reject();
+    TRY_VERIFY(!empty);
+    // The offscreen platform has no window manager to give the focus back.
+    h.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+
+    const QString rec = QStringLiteral("/rec/autonumber/auto");
+    QString progressAtSecondAdd;
+    const QMetaObject::Connection byNumber =
+        connect(&m_stub, &HttpStub::requestArrived, this, [&, this](const HttpStub::Request &request) {
+            if (request.path == rec && request.query.startsWith("num=SF")) {
+                m_stub.answerOnce(rec, R"([{"comCode":"shunfeng"}])");
+            } else if (request.path == rec) {
+                m_stub.answerOnce(rec, R"([{"comCode":"zhongtong"}])");
+            } else if (request.query.contains("nu=13812345678")) {
+                m_stub.answerOnce(QStringLiteral("/"), codeAnswer("2"));
+            } else if (m_stub.count(QStringLiteral("/")) == 3) {
+                progressAtSecondAdd = h.child<QLabel>(QStringLiteral("addFromTextStatus"))->text();
+            }
+        });
+    // F4 with an order mail: its numbers are listed, the mobile number unticked.
+    QGuiApplication::clipboard()->setText(
+        QStringLiteral("您的订单已分两个包裹发出：\n包裹1 sf1402345678901\n包裹2 75312345678901\n"
+                       "收货人手机 13812345678\n付款时间：2026-12-08 09:30:15\n实付 ¥128.00"));
+    h.key(Qt::Key_F4);
+    QVERIFY(!h.page(0)->isVisible());
+    auto *found = h.child<QTableWidget>(QStringLiteral("foundNumbers"));
+    QCOMPARE(found->rowCount(), 3);
+    const auto company = [found](int row) {
+        return static_cast<QComboBox *>(found->cellWidget(row, 1));
+    };
+    TRY_COMPARE(company(0)->currentText(), QStringLiteral("顺丰快递"));
+    TRY_COMPARE(company(1)->currentText(), QStringLiteral("中通快递"));
+    QCOMPARE(found->item(2, 0)->text(), QStringLiteral("13812345678"));
+    QCOMPARE(found->item(2, 0)->checkState(), Qt::Unchecked);
+    QVERIFY(!found->item(2, 3)->text().isEmpty());
+    static_cast<QLineEdit *>(found->cellWidget(0, 2))->setText(QStringLiteral("书"));
+    // Ticked all the same, the service refuses it: said on its row, nothing stored.
+    found->item(2, 0)->setCheckState(Qt::Checked);
+
+    // Each is stored and queried before the next is asked about.
+    QTest::mouseClick(h.child<QPushButton>(QStringLiteral("addTicked")), Qt::LeftButton);
+    TRY_COMPARE(h.child<QLabel>(QStringLiteral("addFromTextStatus"))->text(),
+                QStringLiteral("添加完毕:2 个已添加,1 个没有添加,原因见各行说明"));
+    disconnect(byNumber);
+    QCOMPARE(progressAtSecondAdd, QStringLiteral("正在添加 2/3 ..."));
+    QCOMPARE(m_stub.count(QStringLiteral("/")), 5);
+    QCOMPARE(found->item(2, 3)->text(), QStringLiteral("未添加:验证码错误,可能此快递公司失效,请联系管理员"));
+    const QList<ParcelRow> rows = h.parcels();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(
+        QStringList({rows[0].number, rows[0].company, rows[0].goods}),
+        QStringList({QStringLiteral("SF1402345678901"), QStringLiteral("顺丰快递"), QStringLiteral("书")}));
+    QCOMPARE(QStringList({rows[1].number, rows[1].company, rows[1].goods}),
+             QStringList({QStringLiteral("75312345678901"), QStringLiteral("中通快递"), QString()}));
+    QCOMPARE(found->item(1, 3)->text(), QStringLiteral("已添加"));
+    // The first one's query ended with its progress stored before the second was added.
+    QCOMPARE(h.storedCount(QStringLiteral("书")), QString::number(harness::inTransit().size()));
 }
 
 void PagesTest::pages_dragAndCloseOnPress() {

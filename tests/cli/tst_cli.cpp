@@ -59,12 +59,14 @@ private Q_SLOTS:
     void start_saysWhyInChinese_data();
     void start_saysWhyInChinese();
     void terminal_showsControlsInsteadOfObeyingThem();
+    void add_storesQueriesAndSaysWhatItSkipped();
 
 private:
-    // Runs the program (or one that runs it) while this process's event loop keeps the stub answering.
+    // Runs the program (or one that runs it) while this process's event loop keeps the stub answering;
+    // input, when given, is its standard input.
     Ran run(const TempProgramFolder &folder, const QStringList &arguments,
             const QProcessEnvironment &extra = QProcessEnvironment(),
-            const QString &program = QStringLiteral(PARCELBOOK_CLI));
+            const QString &program = QStringLiteral(PARCELBOOK_CLI), const QByteArray &input = {});
     QString storedCount(const TempProgramFolder &folder, const QString &number);
 
     HttpStub m_stub;
@@ -75,7 +77,7 @@ void CliTest::initTestCase() {
 }
 
 Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
-                 const QProcessEnvironment &extra, const QString &program) {
+                 const QProcessEnvironment &extra, const QString &program, const QByteArray &input) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PARCELBOOK_PROGRAM_DIR"), folder.path());
@@ -85,6 +87,10 @@ Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
     process.start(program, arguments);
     if (!process.waitForStarted()) {
         return {};
+    }
+    if (!input.isEmpty()) {
+        process.write(input);
+        process.closeWriteChannel();
     }
     if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
         process.kill();
@@ -770,6 +776,87 @@ void CliTest::terminal_showsControlsInsteadOfObeyingThem() {
     QCOMPARE(ran.err, QStringLiteral("编号 1  ") + shown +
                           QStringLiteral(R"(  查询服务返回了结果码 2\x1b[2J(结果码 2\x1b[2J))"
                                          "\n"));
+}
+
+void CliTest::add_storesQueriesAndSaysWhatItSkipped() {
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
+    QProcessEnvironment recognition;
+    recognition.insert(QStringLiteral("PARCELBOOK_RECOGNITION_URL"),
+                       m_stub.baseUrl() + QStringLiteral("/rec"));
+    const QString rec = QStringLiteral("/rec/autonumber/auto");
+    const QMetaObject::Connection byNumber =
+        connect(&m_stub, &HttpStub::requestArrived, this, [&rec, this](const HttpStub::Request &request) {
+            if (request.path == rec) {
+                m_stub.answerOnce(rec, request.query.startsWith("num=SF")    ? R"([{"comCode":"shunfeng"}])"
+                                       : request.query.startsWith("num=753") ? R"([{"comCode":"zhongtong"}])"
+                                                                             : R"({"message":"无法识别"})");
+            }
+        });
+
+    // One number, its company named in part: stored, then queried and printed as `query` prints it.
+    Ran ran = run(folder,
+                  {QStringLiteral("add"), QStringLiteral("jd-0123456789012"), QStringLiteral("--company"),
+                   QStringLiteral("京东"), QStringLiteral("--goods"), QStringLiteral("耳机")},
+                  recognition);
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.startsWith(QStringLiteral("编号 2  JD0123456789012  京东快递  耳机\n状态:")),
+             qPrintable(ran.out));
+    QCOMPARE(storedCount(folder, QStringLiteral("JD0123456789012")), QString::number(inTransit().size()));
+
+    // An order mail on standard input: two numbers (one with letters) with a date and an amount are
+    // added; the mobile number and the number already in the book are said, the unrecognised one skipped.
+    const QString mail =
+        QStringLiteral("您的订单已分包裹发出：\n包裹1 sf1402345678901\n包裹2 75312345678901\n"
+                       "包裹3 9912345678901\n收货人手机 13812345678\n上次的 3101234567890\n"
+                       "付款时间：2026-12-08 09:30:15\n实付 ¥128.00\n");
+    ran = run(
+        folder,
+        {QStringLiteral("add"), QStringLiteral("--from-text"), QStringLiteral("-"), QStringLiteral("--json")},
+        recognition, QStringLiteral(PARCELBOOK_CLI), mail.toUtf8());
+    disconnect(byNumber);
+    QCOMPARE(ran.code, 1);
+    QStringList added;
+    QStringList notAdded;
+    for (const QJsonValue &entry : QJsonDocument::fromJson(ran.outBytes).array()) {
+        const QJsonObject object = entry.toObject();
+        (object[QStringLiteral("added")].toBool() ? added : notAdded)
+            .append(object[QStringLiteral("number")].toString() + QLatin1Char(' ') +
+                    object[QStringLiteral("company")].toString());
+    }
+    QCOMPARE(added, QStringList({QStringLiteral("SF1402345678901 顺丰快递"),
+                                 QStringLiteral("75312345678901 中通快递")}));
+    QCOMPARE(notAdded, QStringList({QStringLiteral("9912345678901 "), QStringLiteral("13812345678 "),
+                                    QStringLiteral("3101234567890 圆通速递")}));
+    for (const char16_t *said :
+         {u"单号 9912345678901 识别不出快递公司(识别服务没有给出快递公司),已跳过",
+          u"13812345678 像是手机号,没有添加", u"单号 3101234567890 已在快递列表中(编号 1)"}) {
+        QVERIFY2(ran.err.contains(QStringView(said)), qPrintable(ran.err));
+    }
+    Database db = folder.open();
+    QCOMPARE(ParcelStore(db).all().size(), 4);
+    QCOMPARE(storedCount(folder, QStringLiteral("SF1402345678901")), QString::number(inTransit().size()));
+
+    // Files are read as export writes them: a regular one only; a text without numbers adds nothing.
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("订单.txt"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ran = run(folder, {QStringLiteral("add"), QStringLiteral("--from-text"), pipe}, recognition);
+    QCOMPARE(ran.code, 2);
+    QVERIFY2(ran.err.contains(QStringLiteral("是管道,不是普通文件")), qPrintable(ran.err));
+    ran =
+        run(folder, {QStringLiteral("add"), QStringLiteral("--from-text"), QStringLiteral("-")}, recognition,
+            QStringLiteral(PARCELBOOK_CLI), QByteArray("下单时间 2026-12-08 10:21 实付 ¥128.00"));
+    QCOMPARE(ran.code, 1);
+    QCOMPARE(ran.err, QStringLiteral("文本中没有找到快递单号\n"));
+    ran = run(folder,
+              {QStringLiteral("add"), QStringLiteral("9912345678902"), QStringLiteral("--company"),
+               QStringLiteral("快递")},
+              recognition);
+    QCOMPARE(ran.code, 2);
+    QVERIFY2(ran.err.startsWith(QStringLiteral("不认识的快递公司:快递")), qPrintable(ran.err));
+    QCOMPARE(ParcelStore(db).all().size(), 4);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

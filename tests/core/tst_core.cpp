@@ -1,10 +1,12 @@
-// The tracking number rule, the export's proposed file, the fixed-width GBK list export, the web Date
-// header reader, the Chinese reasons for library failures, and text made safe and short for a terminal.
+// The tracking number rule and the numbers found in a pasted text, the export's proposed file, the
+// fixed-width GBK list export, the web Date header reader, the Chinese reasons for library failures, and text
+// made safe and short for a terminal.
 #include "net/WebTime.h"
 #include "text/ExportText.h"
 #include "text/FailureReason.h"
 #include "text/TerminalText.h"
 #include "text/TrackingNumber.h"
+#include "text/TrackingNumbersInText.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +42,8 @@ class CoreTest final : public QObject {
 private Q_SLOTS:
     void trackingNumber_data();
     void trackingNumber();
+    void numbersInText_data();
+    void numbersInText();
     void exportProposal_documentsElseHome();
     void fixedLength_data();
     void fixedLength();
@@ -94,6 +98,81 @@ void CoreTest::trackingNumber() {
     QFETCH(QString, text);
     QFETCH(QString, number);
     QCOMPARE(normalizedTrackingNumber(text), number);
+}
+
+void CoreTest::numbersInText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("numbers");
+    // Of those, the ones listed as a mobile number.
+    QTest::addColumn<QStringList>("mobiles");
+    const QString sf = QStringLiteral("SF1402345678901");
+    QTest::newRow("shop mail") << QStringLiteral("亲爱的用户，您的订单已发货！\n订单号：3698512345678901234\n"
+                                                 "下单时间 2026-12-08 10:21\n实付 ¥128.00\n"
+                                                 "运单号：YT7501234567890（圆通速递）\n")
+                               << QStringList{QStringLiteral("YT7501234567890")} << QStringList();
+    QTest::newRow("two parcels, a date and an amount")
+        << QStringLiteral(
+               "您购买的商品已分两个包裹发出:\n包裹1 顺丰 sf1402345678901\n包裹2 中通 75312345678901\n"
+               "付款时间：2026-12-08 09:30:15\n合计:12.50元")
+        << QStringList{sf, QStringLiteral("75312345678901")} << QStringList();
+    QTest::newRow("order number glued to its label")
+        << QStringLiteral(
+               "【京东】您的订单285612345678已由京东快递发出,运单号JDVA00012345678,预计12月10日送达。")
+        << QStringList{QStringLiteral("JDVA00012345678")} << QStringList();
+    QTest::newRow("receiver's mobile")
+        << QStringLiteral("收货人:张先生 13812345678\n韵达快递 4312345678901\n手机：15912345678")
+        << QStringList{QStringLiteral("13812345678"), QStringLiteral("4312345678901"),
+                       QStringLiteral("15912345678")}
+        << QStringList{QStringLiteral("13812345678"), QStringLiteral("15912345678")};
+    QTest::newRow("pickup code, tail and hotline")
+        << QStringLiteral("【驿站】凭取件码 8-2-1234 到幸福里小区驿站取件,运单尾号7890,客服电话 400-820-8820")
+        << QStringList() << QStringList();
+    QTest::newRow("each once, full-width and lower case")
+        << QStringLiteral("单号:ｓｆ１４０２３４５６７８９０１ 再次提醒 sf-1402-345678901") << QStringList{sf}
+        << QStringList();
+    QTest::newRow("web and mail addresses")
+        << QStringLiteral("订单详情 https://shop.example.com/order/detail.htm?id=3698512345678 "
+                          "客服邮箱 kefu20261208@shop.example")
+        << QStringList() << QStringList();
+    QTest::newRow("short number after its label")
+        << QStringLiteral("德邦物流单号:87654321,另有编号 123456789")
+        << QStringList{QStringLiteral("87654321")} << QStringList();
+    QTest::newRow("landline and a time in digits")
+        << QStringLiteral("店铺电话 0571-88886666 发货时间 20261208102130 运单号 773012345678901")
+        << QStringList{QStringLiteral("773012345678901")} << QStringList();
+    QTest::newRow("grouped service line without a label")
+        << QStringLiteral("有问题请拨 400-820-8820 或 0571-88886666") << QStringList() << QStringList();
+    QTest::newRow("large refund") << QStringLiteral("退款金额 ¥ 1234567890.00 已原路退回,另付 9876543210 元")
+                                  << QStringList() << QStringList();
+    QTest::newRow("postal item") << QStringLiteral("EMS:EA123456789CN")
+                                 << QStringList{QStringLiteral("EA123456789CN")} << QStringList();
+    QTest::newRow("order numbers with letters and dashes")
+        << QStringLiteral("交易单号 T200P3698512345678901\n订单编号:231208-123456789012345") << QStringList()
+        << QStringList();
+    QTest::newRow("words, and a mobile with its country code")
+        << QStringLiteral("Thank you for your order ABCDEFGHIJKL, call +8613812345678") << QStringList()
+        << QStringList();
+    QTest::newRow("list of numbers") << QStringLiteral("3101234567890\r\n3101234567891\r\n\r\n")
+                                     << QStringList{QStringLiteral("3101234567890"),
+                                                    QStringLiteral("3101234567891")}
+                                     << QStringList();
+    QTest::newRow("empty") << QString() << QStringList() << QStringList();
+}
+
+void CoreTest::numbersInText() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, numbers);
+    QFETCH(QStringList, mobiles);
+    QStringList found;
+    QStringList foundMobiles;
+    for (const FoundNumber &number : trackingNumbersInText(text)) {
+        found.append(number.number);
+        if (number.mobileLike) {
+            foundMobiles.append(number.number);
+        }
+    }
+    QCOMPARE(found, numbers);
+    QCOMPARE(foundMobiles, mobiles);
 }
 
 void CoreTest::exportProposal_documentsElseHome() {

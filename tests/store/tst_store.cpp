@@ -320,6 +320,20 @@ void StoreTest::couriers_namesCodesAndWildcards() {
     QCOMPARE(couriers.byNameContaining(QStringLiteral("    ").trimmed()).size(), all.size());
     QCOMPARE(couriers.byNameContaining(QStringLiteral("'")).size(), 0);
     QVERIFY(couriers.byNameContaining(QStringLiteral("顺丰")).size() >= 1);
+
+    // A typed name: the whole name, or a part of only one company's name; a part of several names, or
+    // a wildcard that matches them all, names none.
+    const struct {
+        const char16_t *typed;
+        const char16_t *company;
+    } typedNames[] = {
+        {u" 顺丰快递 ", u"顺丰快递"}, {u"顺丰", u"顺丰快递"}, {u"ems快", u"EMS快递"}, {u"EMS", nullptr},
+        {u"快递", nullptr},           {u"%", nullptr},        {u"", nullptr},         {u"顺丰'", nullptr}};
+    for (const auto &name : typedNames) {
+        const std::optional<CourierRow> found = couriers.byTypedName(QString::fromUtf16(name.typed));
+        QCOMPARE(found ? found->name : QString(),
+                 name.company ? QString::fromUtf16(name.company) : QString());
+    }
 }
 
 void StoreTest::storedSwitch_substringRule_data() {
