@@ -670,8 +670,15 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
                 if (const std::optional<ParcelRow> row = parcels.byId(added.id)) {
                     outcome = road.query(*row);
                 }
-            } else if (outcome.message.isEmpty()) {
-                outcome.message = QStringLiteral("已添加,查询服务暂无此单号的信息");
+            } else if (outcome.kind == tracking::AnswerKind::NotKnown) {
+                if (outcome.message.isEmpty()) {
+                    outcome.message = QStringLiteral("已添加,查询服务暂无此单号的信息");
+                }
+            } else {
+                // Kept without an answer: stored, and asked by the next query or watch.
+                outcome.message =
+                    QStringLiteral("已添加,但还没能查询它,下次查询或后台检查时再查") +
+                    (outcome.message.isEmpty() ? QString() : QStringLiteral(":") + outcome.message);
             }
             if (!outcome.succeeded()) {
                 failed();

@@ -70,8 +70,8 @@ void AddSeries::next() {
     m_asking = true;
     const bool sent = m_tracker.addParcel(m_parcels[m_position]);
     m_asking = false;
-    if (!sent) {
-        // Refused before anything was asked: the tracker's hint says why.
+    if (!sent || !m_tracker.busy()) {
+        // Nothing went out: refused (the tracker's hint says why), or kept unasked with no service set.
         m_result.reason = m_lastHint;
         m_phase = Phase::Following;
         QTimer::singleShot(0, this, &AddSeries::settle);

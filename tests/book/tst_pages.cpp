@@ -256,8 +256,9 @@ void PagesTest::addFromText_addsTheTickedNumbersInTurn() {
     QCOMPARE(found->item(2, 0)->checkState(), Qt::Unchecked);
     QVERIFY(!found->item(2, 3)->text().isEmpty());
     static_cast<QLineEdit *>(found->cellWidget(0, 2))->setText(QStringLiteral("书"));
-    // Ticked all the same, the service refuses it: said on its row, nothing stored.
+    // Ticked all the same, the service refuses it: said on its row, not kept, nothing stored.
     found->item(2, 0)->setCheckState(Qt::Checked);
+    h.fake.dialogs.answers = {false};
 
     // Each is stored and queried before the next is asked about.
     QTest::mouseClick(h.child<QPushButton>(QStringLiteral("addTicked")), Qt::LeftButton);

@@ -857,6 +857,17 @@ void CliTest::add_storesQueriesAndSaysWhatItSkipped() {
     QCOMPARE(ran.code, 2);
     QVERIFY2(ran.err.startsWith(QStringLiteral("不认识的快递公司:快递")), qPrintable(ran.err));
     QCOMPARE(ParcelStore(db).all().size(), 4);
+
+    // A service that cannot be reached: what was typed is kept, and the command says it was not asked.
+    QProcessEnvironment unreachable;
+    unreachable.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"), QStringLiteral("http://127.0.0.1:9"));
+    ran = run(folder,
+              {QStringLiteral("add"), QStringLiteral("SF1999999999999"), QStringLiteral("--company"),
+               QStringLiteral("顺丰"), QStringLiteral("--goods"), QStringLiteral("台灯")},
+              unreachable);
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.err.contains(QStringLiteral("已添加,但还没能查询它")), qPrintable(ran.err));
+    QCOMPARE(storedCount(folder, QStringLiteral("SF1999999999999")), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)
