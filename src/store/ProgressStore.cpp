@@ -107,15 +107,34 @@ std::optional<ProgressRow> ProgressStore::byParcel(ParcelId parcel) {
 }
 
 QList<OverviewRow> ProgressStore::overview() {
+    // The entries are keyed by parcel and position: the second newest and the oldest (the highest
+    // position) are one short look-up each.
     Statement query = m_db.prepare(QStringLiteral(
         "SELECT p.id, p.goods, p.number, p.company, g.status, g.newest, g.newestTime, g.checked, "
-        "g.unseen FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id ORDER BY p.id"));
+        "g.unseen, s.text, f.time FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id "
+        "LEFT JOIN progress_entry s ON s.parcel = p.id AND s.position = 1 "
+        "LEFT JOIN progress_entry f ON f.parcel = p.id AND f.position = "
+        "(SELECT max(position) FROM progress_entry WHERE parcel = p.id) ORDER BY p.id"));
     QList<OverviewRow> rows;
     while (query.next()) {
-        rows.append(
-            {ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), progressAt(query, 4)});
+        rows.append({ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3),
+                     progressAt(query, 4), query.text(9), query.text(10)});
     }
     return rows;
+}
+
+QList<DeliveredParcel> ProgressStore::deliveryHistory() {
+    Statement query = m_db.prepare(QStringLiteral(
+        "SELECT p.company, f.time, n.time FROM progress g JOIN parcelbook p ON p.id = g.parcel "
+        "JOIN progress_entry n ON n.parcel = g.parcel AND n.position = 0 "
+        "JOIN progress_entry f ON f.parcel = g.parcel AND f.position = "
+        "(SELECT max(position) FROM progress_entry WHERE parcel = g.parcel) WHERE g.status = ?"));
+    query.bind(1, signedFor);
+    QList<DeliveredParcel> delivered;
+    while (query.next()) {
+        delivered.append({query.text(0), query.text(1), query.text(2)});
+    }
+    return delivered;
 }
 
 QList<ParcelId> ProgressStore::notSignedFor() {

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void initTestCase();
     void list_tableAndJson();
     void query_printsStoresAndSaysWhy();
+    void pickupCodeAndEstimate_inQueryAndList();
     void export_writesTheWindowsBytes();
     void arguments_streamsAndExitCodes_data();
     void arguments_streamsAndExitCodes();
@@ -133,7 +134,9 @@ void CliTest::list_tableAndJson() {
                                      {QStringLiteral("number"), row.number},
                                      {QStringLiteral("company"), row.company},
                                      {QStringLiteral("goods"), row.goods},
-                                     {QStringLiteral("count"), row.storedCount().value_or(0)}});
+                                     {QStringLiteral("count"), row.storedCount().value_or(0)},
+                                     {QStringLiteral("pickupCode"), QJsonValue::Null},
+                                     {QStringLiteral("estimatedDelivery"), QJsonValue::Null}});
         }
         return QJsonDocument(array).toJson(QJsonDocument::Indented);
     };
@@ -292,6 +295,73 @@ void CliTest::query_printsStoresAndSaysWhy() {
     QCOMPARE(ran.code, 3);
     QVERIFY(ran.err.startsWith(QStringLiteral("岚舟包裹通正在使用快递列表")));
     QCOMPARE(m_stub.requests().size(), sent);
+}
+
+void CliTest::pickupCodeAndEstimate_inQueryAndList() {
+    TempProgramFolder folder;
+    const QString courier = QStringLiteral("顺丰速运");
+    const QDate today = QDate::currentDate();
+    const auto at = [](QDate day) -> QString {
+        return day.toString(Qt::ISODate) + QStringLiteral(" 00:00:01");
+    };
+    {
+        // Three parcels of the courier were signed for two days after they were accepted.
+        Database db = folder.open();
+        ProgressStore::addMissingTables(db);
+        ParcelStore parcels(db);
+        ProgressStore progress(db);
+        for (int i = 1; i <= 3; ++i) {
+            const ParcelId id =
+                parcels.add(courier, QStringLiteral("SF100%1").arg(i), QStringLiteral("旧书"));
+            progress.record(id, {QStringLiteral("已签收"), QString(), QString(), {}, {}}, false);
+            progress.replaceEntries(id, {{at(today.addDays(-10 * i + 2)), QStringLiteral("已签收")},
+                                         {at(today.addDays(-10 * i)), QStringLiteral("已收取快件")}});
+        }
+    }
+    folder.addParcel(courier, QStringLiteral("SF2001"), QStringLiteral("台灯"));
+    folder.addParcel(courier, QStringLiteral("SF2002"), QStringLiteral("茶叶"));
+    const QString dayAfterTomorrow = today.addDays(2).toString(Qt::ISODate);
+
+    // Accepted today: expected the day after tomorrow, in the text and the JSON.
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{at(today), QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));
+    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.contains(QStringLiteral("\n预计 %1月%2日 送达\n")
+                                  .arg(today.addDays(2).month())
+                                  .arg(today.addDays(2).day())),
+             qPrintable(ran.out));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001"), QStringLiteral("--json")});
+    const QJsonObject lamp = QJsonDocument::fromJson(ran.out.toUtf8()).array().at(0).toObject();
+    QCOMPARE(lamp[QStringLiteral("estimatedDelivery")].toObject(),
+             (QJsonObject{{QStringLiteral("earliest"), dayAfterTomorrow},
+                          {QStringLiteral("latest"), dayAfterTomorrow},
+                          {QStringLiteral("basis"), 3}}));
+    QVERIFY(lamp[QStringLiteral("pickupCode")].isNull());
+
+    // Waiting at a pickup point: its code, and no day.
+    m_stub.answer(
+        QStringLiteral("/"),
+        answerWith({{at(today), QStringLiteral("快件已到达幸福里驿站,请凭取件码 8-2-1234 及时取件")},
+                    {at(today.addDays(-1)), QStringLiteral("已收取快件")}}));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2002")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.contains(QStringLiteral("\n取件码:8-2-1234\n")) &&
+                 !ran.out.contains(QStringLiteral("预计")),
+             qPrintable(ran.out));
+
+    // The list carries both fields for every parcel, laid out as Qt's document writer lays them out.
+    ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
+    QCOMPARE(ran.code, 0);
+    const QJsonDocument listed = QJsonDocument::fromJson(ran.out.toUtf8());
+    QCOMPARE(listed.toJson(QJsonDocument::Indented), ran.outBytes);
+    const QJsonArray rows = listed.array();
+    QCOMPARE(rows[3].toObject()[QStringLiteral("estimatedDelivery")],
+             lamp[QStringLiteral("estimatedDelivery")]);
+    QCOMPARE(rows[4].toObject()[QStringLiteral("pickupCode")].toString(), QStringLiteral("8-2-1234"));
+    QVERIFY(rows[4].toObject()[QStringLiteral("estimatedDelivery")].isNull());
+    QVERIFY(rows[0].toObject()[QStringLiteral("pickupCode")].isNull());
+    QVERIFY(rows[0].toObject()[QStringLiteral("estimatedDelivery")].isNull());
 }
 
 void CliTest::export_writesTheWindowsBytes() {

@@ -1,5 +1,6 @@
 // The main road through the real window: start-up check, one query, result codes, change
 // detection and the anomaly watch, against the in-process stub service.
+#include "store/ProgressStore.h"
 #include "support/HttpStub.h"
 #include "support/WindowHarness.h"
 
@@ -238,14 +239,18 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     // With the sound switch off, new progress is stored and posted, but plays nothing.
     h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(false);
     auto grown = inTransit;
-    grown.prepend({QStringLiteral("2026-12-08 08:30:00"), QStringLiteral("【杭州市】快件已发往 滨江网点")});
+    grown.prepend({QStringLiteral("2026-12-08 08:30:00"),
+                   QStringLiteral("【杭州市】快件已到达幸福里驿站,请凭取件码 8-2-1234 及时取件")});
     m_stub.answer(QStringLiteral("/"), answerWith(grown));
     h.pick(0);
     TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("pickupCode"))->text(), QStringLiteral("取件码 8-2-1234"));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("4"));
     QCOMPARE(h.fake.sound.played.size(), 1);
     QCOMPARE(h.fake.desktop.notifications.size(), 2);
+    QCOMPARE(h.fake.desktop.notifications.last().summary,
+             QStringLiteral("快递【爸爸衣服】已到取件点,取件码 8-2-1234"));
     QCOMPARE(h.fake.desktop.notifications.last().body, grown[0].first + QLatin1Char(' ') + grown[0].second);
 
     // The service is silent now: a pick shows what the book kept of the last answer at once, and the
@@ -308,12 +313,37 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
     QCOMPARE(h.field(5), QStringLiteral("1天1小时1分"));
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("estimatedDelivery"))->text(),
+             QStringLiteral("预计 12月8日 送达"));
 
     // Ten days on and still not signed for: the hint advises asking the courier.
     h.fake.clock.current = QDateTime(QDate(2026, 12, 18), QTime(9, 31, 0));
     h.pick(0);
     TRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
+
+    // Three parcels of the courier were signed for two days after they were accepted: one accepted
+    // today is expected the day after tomorrow.
+    {
+        ParcelStore parcels(h.book());
+        ProgressStore progress(h.book());
+        for (int i = 1; i <= 3; ++i) {
+            const ParcelId id = parcels.add(QStringLiteral("顺丰快递"), QStringLiteral("SF100%1").arg(i),
+                                            QStringLiteral("旧书"));
+            const QString accepted = QDate(2026, 11, i * 5).toString(Qt::ISODate);
+            const QString signedFor = QDate(2026, 11, i * 5 + 2).toString(Qt::ISODate);
+            progress.record(id, {QStringLiteral("已签收"), QString(), QString(), {}, {}}, false);
+            progress.replaceEntries(id, {{signedFor + QStringLiteral(" 10:00:00"), QStringLiteral("已签收")},
+                                         {accepted + QStringLiteral(" 10:00:00"), QStringLiteral("已揽收")}});
+        }
+    }
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(11, 0, 0));
+    m_stub.answer(QStringLiteral("/"), answerWith({{QStringLiteral("2026-12-08 10:00:00"),
+                                                    QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));
+    h.pick(0);
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("estimatedDelivery"))->text(),
+             QStringLiteral("预计 12月10日 送达"));
 }
 
 void MainRoadTest::notificationActivated_picksItsParcelAsTheUserWould() {
