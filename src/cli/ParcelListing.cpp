@@ -153,12 +153,12 @@ public:
         // position) are one short look-up each.
         Statement query = db.prepare(
             facts && facts->progressKept
-                ? QStringLiteral("SELECT p.id, p.number, p.company, p.goods, p.num, g.status, g.newest, "
-                                 "s.text, f.time FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id "
-                                 "LEFT JOIN progress_entry s ON s.parcel = p.id AND s.position = 1 "
-                                 "LEFT JOIN progress_entry f ON f.parcel = p.id AND f.position = "
-                                 "(SELECT max(position) FROM progress_entry WHERE parcel = p.id) "
-                                 "WHERE p.id > ? ORDER BY p.id LIMIT ?")
+                ? QStringLiteral(
+                      "SELECT p.id, p.number, p.company, p.goods, p.num, g.status, g.newest, "
+                      "(SELECT text FROM progress_entry WHERE parcel = p.id AND position = 1), "
+                      "(SELECT time FROM progress_entry WHERE parcel = p.id ORDER BY position DESC "
+                      "LIMIT 1) FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id "
+                      "WHERE p.id > ? ORDER BY p.id LIMIT ?")
                 : QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id > ? "
                                  "ORDER BY id LIMIT ?"));
         query.bind(1, after).bind(2, std::int64_t(pageRows));

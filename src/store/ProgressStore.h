@@ -25,7 +25,8 @@ struct ProgressRow {
     bool unseen = false;
 };
 
-// One line of the overview: a parcel of the book and its last known progress, if any.
+// One line of the overview: a parcel of the book and its last known progress, if any (without when it
+// was checked).
 struct OverviewRow {
     ParcelId id;
     QString goods;

@@ -50,9 +50,14 @@ std::optional<DeliveryEstimate> DeliveryHistory::estimate(const ParcelCourse &co
     if (course.status == DeliveryStatus::OutForDelivery) {
         return DeliveryEstimate{today, today, 0};
     }
+    // The courier first: reading a time that is not in the service's usual shape is slow, and an
+    // overview asks for every parcel, most of them without a history to go on.
     const auto courier = m_couriers.constFind(course.company.trimmed());
+    if (courier == m_couriers.cend() || course.acceptedTime.isEmpty()) {
+        return std::nullopt;
+    }
     const std::optional<QDateTime> accepted = wallClock(course.acceptedTime);
-    if (courier == m_couriers.cend() || !accepted) {
+    if (!accepted) {
         return std::nullopt;
     }
     const Durations &taken = courier.value();
