@@ -5,6 +5,8 @@
 #include "tracking/TrackingAnswer.h"
 #include "tracking/TrackingText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace {
@@ -19,6 +21,13 @@ bool sameEntry(const ProgressEntry &a, const ProgressEntry &b) {
 bool samePrefix(const QList<ProgressEntry> &longer, const QList<ProgressEntry> &shorter) {
     return longer.size() >= shorter.size() &&
            std::equal(shorter.begin(), shorter.end(), longer.begin(), sameEntry);
+}
+
+// Letters and digits, groups joined by hyphens, with at least one digit.
+bool codeShaped(const QString &code) {
+    static const QRegularExpression shape(QStringLiteral("^[A-Za-z0-9]+(?:-[A-Za-z0-9]+)*$"));
+    return shape.match(code).hasMatch() &&
+           std::any_of(code.cbegin(), code.cend(), [](QChar c) { return c.isDigit(); });
 }
 
 void checkEntries(const QString &body) {
@@ -40,6 +49,10 @@ void checkEntries(const QString &body) {
     require(report.rowCount() == std::min(count, 32767), "the row count is the entry count, capped");
     require(report.status == tracking::classify(entries), "the report's status is the entries' status");
     require(report.transitText.endsWith(QStringLiteral("分")), "the transit text is always written out");
+    if (report.pickupCode) {
+        require(report.status != DeliveryStatus::SignedFor, "a parcel signed for has no pickup code");
+        require(codeShaped(*report.pickupCode), "a pickup code is letters and digits, with a digit");
+    }
 }
 
 void checkInterpretation(const QString &body) {
