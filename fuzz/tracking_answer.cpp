@@ -24,11 +24,7 @@ bool samePrefix(const QList<ProgressEntry> &longer, const QList<ProgressEntry> &
 }
 
 // Letters and digits, groups joined by hyphens, with at least one digit.
-bool codeShaped(const QString &code) {
-    static const QRegularExpression shape(QStringLiteral("^[A-Za-z0-9]+(?:-[A-Za-z0-9]+)*$"));
-    return shape.match(code).hasMatch() &&
-           std::any_of(code.cbegin(), code.cend(), [](QChar c) { return c.isDigit(); });
-}
+const QRegularExpression pickupShape(QStringLiteral("^(?=.*[0-9])[A-Za-z0-9]+(?:-[A-Za-z0-9]+)*$"));
 
 void checkEntries(const QString &body) {
     const int count = tracking::countEntries(body);
@@ -51,7 +47,8 @@ void checkEntries(const QString &body) {
     require(report.transitText.endsWith(QStringLiteral("分")), "the transit text is always written out");
     if (report.pickupCode) {
         require(report.status != DeliveryStatus::SignedFor, "a parcel signed for has no pickup code");
-        require(codeShaped(*report.pickupCode), "a pickup code is letters and digits, with a digit");
+        require(pickupShape.match(*report.pickupCode).hasMatch(),
+                "a pickup code is letters and digits, with a digit");
     }
 }
 

