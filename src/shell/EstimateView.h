@@ -7,7 +7,6 @@
 #include <QObject>
 
 class Clock;
-class Feedback;
 class ParcelTracker;
 class ProgressStore;
 class StatusPanel;
@@ -22,7 +21,6 @@ public:
         ProgressStore &progress;
         const Clock &clock;
         StatusPanel &status;
-        const Feedback &feedback;
     };
     EstimateView(Collaborators collaborators, QObject *parent);
 
