@@ -87,8 +87,7 @@ void OverviewPage::showEvent(QShowEvent *event) {
 
 void OverviewPage::reload() {
     try {
-        const tracking::DeliveryHistory history(m_with.progress.deliveryHistory());
-        m_model->setLines(overview::linesOf(m_with.progress.overview(), history, m_with.clock.now()));
+        m_model->setLines(overview::linesOf(m_with.progress.overview(), m_with.clock.now()));
         const QSignalBlocker blockOn(m_watchOn);
         const QSignalBlocker blockMinutes(m_watchMinutes);
         m_watchOn->setChecked(m_with.settings.watchOn());

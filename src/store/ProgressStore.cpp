@@ -128,13 +128,11 @@ QList<OverviewRow> ProgressStore::overview() {
 }
 
 QList<DeliveredParcel> ProgressStore::deliveryHistory() {
-    // From the parcel's kept entries: the oldest (the highest position) and the newest, one short
-    // look-up each in the parcel's range.
+    // Signed for at the newest entry, whose time the progress row keeps; accepted at the oldest, one
+    // look-up at the end of the parcel's range of entries.
     Statement query = m_db.prepare(QStringLiteral(
         "SELECT p.company, (SELECT time FROM progress_entry WHERE parcel = g.parcel ORDER BY position DESC "
-        "LIMIT 1), (SELECT time FROM progress_entry WHERE parcel = g.parcel AND position = 0) FROM progress "
-        "g "
-        "JOIN parcelbook p ON p.id = g.parcel WHERE g.status = ?"));
+        "LIMIT 1), g.newestTime FROM progress g JOIN parcelbook p ON p.id = g.parcel WHERE g.status = ?"));
     query.bind(1, signedFor);
     QList<DeliveredParcel> delivered;
     while (query.next()) {

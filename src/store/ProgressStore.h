@@ -69,7 +69,8 @@ public:
     std::optional<ProgressRow> byParcel(ParcelId parcel);
     // Every parcel with its last known progress, in the order the parcels were added.
     QList<OverviewRow> overview();
-    // Every parcel signed for whose entries are kept, in one statement over the whole book.
+    // Every parcel signed for whose entries are kept, in one statement over the whole book (the overview
+    // finds the same parcels among its rows).
     QList<DeliveredParcel> deliveryHistory();
     // The parcels a watch queries: every one not known to be signed for.
     QList<ParcelId> notSignedFor();

@@ -48,8 +48,16 @@ OverviewLine lineOf(const OverviewRow &row, const tracking::DeliveryHistory &his
 
 namespace overview {
 
-std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const tracking::DeliveryHistory &history,
-                                  const QDateTime &now) {
+std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const QDateTime &now) {
+    // The rows hold what ProgressStore::deliveryHistory() reads, so the book is not read twice.
+    QList<DeliveredParcel> delivered;
+    for (const OverviewRow &row : rows) {
+        if (row.progress && row.progress->status == tracking::statusWord(DeliveryStatus::SignedFor) &&
+            !row.acceptedTime.isEmpty()) {
+            delivered.append({row.company, row.acceptedTime, row.progress->newestTime});
+        }
+    }
+    const tracking::DeliveryHistory history(delivered);
     std::vector<OverviewLine> lines;
     lines.reserve(static_cast<std::size_t>(rows.size()));
     const QDateTime wallClock(now.date(), now.time(), Qt::UTC);

@@ -36,9 +36,8 @@ struct OverviewLine {
 namespace overview {
 
 // The parcels' lines: moving ones first, newest progress first, then those never queried, then those
-// signed for (each again newest first). Each is estimated from the book's delivered parcels.
-std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const tracking::DeliveryHistory &history,
-                                  const QDateTime &now);
+// signed for (each again newest first). Each is estimated from the parcels among them signed for.
+std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const QDateTime &now);
 bool shows(OverviewFilter filter, const OverviewLine &line);
 
 } // namespace overview

@@ -86,10 +86,10 @@ void TempProgramFolder::addDeliveredParcels(const QString &company, QDate today)
         const ParcelId id =
             ParcelStore(db).add(company, QStringLiteral("SF100%1").arg(i), QStringLiteral("旧书"));
         const QDate accepted = today.addDays(-10 * i);
-        progress.record(id, {QStringLiteral("已签收"), {}, {}, {}, {}}, false);
+        const QString signedAt = accepted.addDays(2).toString(Qt::ISODate) + QStringLiteral(" 10:00:00");
+        progress.record(id, {QStringLiteral("已签收"), QStringLiteral("已签收"), signedAt, {}, {}}, false);
         progress.replaceEntries(
-            id, {{accepted.addDays(2).toString(Qt::ISODate) + QStringLiteral(" 10:00:00"),
-                  QStringLiteral("已签收")},
+            id, {{signedAt, QStringLiteral("已签收")},
                  {accepted.toString(Qt::ISODate) + QStringLiteral(" 10:00:00"), QStringLiteral("已揽收")}});
     }
 }
