@@ -52,7 +52,7 @@ std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const QDateTim
     // The rows hold what ProgressStore::deliveryHistory() reads, so the book is not read twice.
     QList<DeliveredParcel> delivered;
     for (const OverviewRow &row : rows) {
-        if (row.progress && row.progress->status == tracking::statusWord(DeliveryStatus::SignedFor) &&
+        if (row.progress && tracking::statusOfWord(row.progress->status) == DeliveryStatus::SignedFor &&
             !row.acceptedTime.isEmpty()) {
             delivered.append({row.company, row.acceptedTime, row.progress->newestTime});
         }
