@@ -1,6 +1,7 @@
 // Picker reload (warm) and first read (cold) over books of 10,000 and 100,000 parcels, the overview's model
-// over the first, main-window start-up over it, and a pick in the window of a book that keeps 30 entries
-// of every parcel.
+// over the first, main-window start-up over it, and over a book that keeps 30 entries of every parcel a
+// pick in the window, the overview with every parcel's pickup code and expected day, and the estimates
+// alone.
 #include "RatioReporter.h"
 #include "overview/OverviewModel.h"
 #include "shell/MainWindow.h"
@@ -12,6 +13,7 @@
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
 #include "support/ProgramFolder.h"
+#include "tracking/DeliveryEstimate.h"
 #include "widgets/ParcelPicker.h"
 
 #include <QApplication>
@@ -48,13 +50,16 @@ TempProgramFolder &bookOf(int parcelCount, int answerEntries = 0) {
             // Most parcels have been checked, some signed for, a few never.
             if (i % 8 != 0) {
                 const QString status = i % 3 == 0 ? QStringLiteral("已签收") : QStringLiteral("运送中");
-                const QString time =
-                    checked.addSecs(-97LL * i).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-                progress.record(
-                    id, {status, QStringLiteral("【杭州市】快件已到达 杭州转运中心"), time, checked, {}},
-                    i % 5 == 0);
-                if (answerEntries > 0) {
-                    progress.replaceEntries(id, generatedEntries(i, answerEntries));
+                // A stored answer's newest entry is the one the row shows, as the program records them.
+                const QList<ProgressEntry> answer = generatedEntries(i, answerEntries);
+                const ProgressEntry newest =
+                    answer.isEmpty() ? ProgressEntry{checked.addSecs(-97LL * i).toString(
+                                                         QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                                                     QStringLiteral("【杭州市】快件已到达 杭州转运中心")}
+                                     : answer.first();
+                progress.record(id, {status, newest.context, newest.time, checked, {}}, i % 5 == 0);
+                if (!answer.isEmpty()) {
+                    progress.replaceEntries(id, answer);
                 }
             }
         }
@@ -102,9 +107,10 @@ void pickerFirstRead(benchmark::State &state) {
     }
 }
 
-// What opening the overview costs: every parcel and its progress read from the book, then ordered.
-void overviewOpen(benchmark::State &state) {
-    BookFile book(bookOf(bookSize).path(), QDate::currentDate());
+// What opening the overview costs: every parcel and its progress read from the book, then the lines
+// made, estimated and ordered.
+void openOverview(benchmark::State &state, int answerEntries) {
+    BookFile book(bookOf(bookSize, answerEntries).path(), QDate::currentDate());
     if (book.open() != BookFile::OpenResult::Opened) {
         state.SkipWithError("the book did not open");
         return;
@@ -118,6 +124,43 @@ void overviewOpen(benchmark::State &state) {
     if (model.rowCount() != bookSize) {
         state.SkipWithError("the overview did not list every parcel");
     }
+}
+
+void overviewOpen(benchmark::State &state) {
+    openOverview(state, 0);
+}
+
+// The same over a book that keeps every parcel's entries: the second newest and oldest entry of each
+// are read with it, and a third of the parcels, signed for, make the history the others are estimated by.
+void overviewOpenWithEntries(benchmark::State &state) {
+    openOverview(state, entriesEach);
+}
+
+// The estimate for every parcel: the delivered parcels read in one statement, as the status panel and
+// the command line read them, then each parcel's expected day from its oldest entry.
+void deliveryEstimates(benchmark::State &state) {
+    BookFile book(bookOf(bookSize, entriesEach).path(), QDate::currentDate());
+    if (book.open() != BookFile::OpenResult::Opened) {
+        state.SkipWithError("the book did not open");
+        return;
+    }
+    ProgressStore progress(book.database());
+    const QList<OverviewRow> rows = progress.overview();
+    const QDate today(2026, 12, 8);
+    int estimated = 0;
+    for (auto _ : state) {
+        const tracking::DeliveryHistory history(progress.deliveryHistory());
+        estimated = 0;
+        for (const OverviewRow &row : rows) {
+            const DeliveryStatus status =
+                row.progress ? tracking::statusOfWord(row.progress->status) : DeliveryStatus::InTransit;
+            estimated += history.estimate({row.company, status, row.acceptedTime, false}, today) ? 1 : 0;
+        }
+    }
+    if (estimated == 0) {
+        state.SkipWithError("no parcel was estimated");
+    }
+    state.counters["estimated"] = estimated;
 }
 
 void windowStart(benchmark::State &state) {
@@ -171,6 +214,8 @@ void windowPick(benchmark::State &state) {
 BENCHMARK(pickerReload)->Arg(bookSize)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(pickerFirstRead)->Arg(bookSize)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(overviewOpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(overviewOpenWithEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(deliveryEstimates)->Unit(benchmark::kMillisecond);
 BENCHMARK(windowStart)->Unit(benchmark::kMillisecond);
 BENCHMARK(windowPick)->Unit(benchmark::kMillisecond);
 

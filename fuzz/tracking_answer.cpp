@@ -5,6 +5,8 @@
 #include "tracking/TrackingAnswer.h"
 #include "tracking/TrackingText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace {
@@ -20,6 +22,9 @@ bool samePrefix(const QList<ProgressEntry> &longer, const QList<ProgressEntry> &
     return longer.size() >= shorter.size() &&
            std::equal(shorter.begin(), shorter.end(), longer.begin(), sameEntry);
 }
+
+// Letters and digits, groups joined by hyphens, with at least one digit.
+const QRegularExpression pickupShape(QStringLiteral("^(?=.*[0-9])[A-Za-z0-9]+(?:-[A-Za-z0-9]+)*$"));
 
 void checkEntries(const QString &body) {
     const int count = tracking::countEntries(body);
@@ -40,6 +45,11 @@ void checkEntries(const QString &body) {
     require(report.rowCount() == std::min(count, 32767), "the row count is the entry count, capped");
     require(report.status == tracking::classify(entries), "the report's status is the entries' status");
     require(report.transitText.endsWith(QStringLiteral("分")), "the transit text is always written out");
+    if (report.pickupCode) {
+        require(report.status != DeliveryStatus::SignedFor, "a parcel signed for has no pickup code");
+        require(pickupShape.match(*report.pickupCode).hasMatch(),
+                "a pickup code is letters and digits, with a digit");
+    }
 }
 
 void checkInterpretation(const QString &body) {

@@ -24,6 +24,7 @@
 #include "tracker/UserSettings.h"
 #include "tracker/WatchPass.h"
 #include "tracking/CourierRecognition.h"
+#include "tracking/DeliveryEstimate.h"
 #include "tracking/ProgressReport.h"
 
 #include <QEventLoop>
@@ -258,6 +259,21 @@ public:
         return std::nullopt;
     }
 
+    // When the answered parcel may be expected, from the book's delivered parcels as they stood at the
+    // command's first answer (read once, however many parcels it queries).
+    std::optional<DeliveryEstimate> estimate(const QueryOutcome &outcome) {
+        if (!outcome.succeeded() || outcome.report.entries.isEmpty()) {
+            return std::nullopt;
+        }
+        if (!m_history) {
+            m_history = tracking::DeliveryHistory(m_progress.deliveryHistory());
+        }
+        const tracking::ProgressReport &report = outcome.report;
+        return m_history->estimate({outcome.parcel.company, report.status, report.entries.last().time,
+                                    report.pickupCode.has_value()},
+                                   m_context.now().date());
+    }
+
     struct WatchSummary {
         int checked = 0;
         int failed = 0;
@@ -304,12 +320,13 @@ private:
     WebClient m_web;
     ProgressAlerts m_alerts;
     ParcelTracker m_tracker;
+    std::optional<tracking::DeliveryHistory> m_history;
     bool m_mailFailed = false;
     // mailsSent() has waited for the mail already; the end of the command need not wait again.
     bool m_mailSettled = false;
 };
 
-QString outcomeText(const QueryOutcome &outcome) {
+QString outcomeText(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate) {
     QString text = describe(outcome.parcel) + QLatin1Char('\n');
     if (!outcome.succeeded()) {
         return text + QStringLiteral("查询失败(结果码 %1):%2\n")
@@ -324,6 +341,12 @@ QString outcomeText(const QueryOutcome &outcome) {
                      outcome.storeFailed && outcome.update == tracking::UpdateState::NewProgress
                          ? QStringLiteral("新进展未能记下")
                          : tracking::updateWord(outcome.update));
+    if (outcome.report.pickupCode) {
+        text += QStringLiteral("取件码:") + terminalSafe(*outcome.report.pickupCode) + QLatin1Char('\n');
+    }
+    if (estimate) {
+        text += tracking::estimateText(*estimate) + QLatin1Char('\n');
+    }
     if (outcome.stalledDays) {
         text += tracking::stalledAdvice(*outcome.stalledDays) + QLatin1Char('\n');
     }
@@ -334,7 +357,17 @@ QString outcomeText(const QueryOutcome &outcome) {
     return text + alignedTable(rows);
 }
 
-QJsonObject outcomeJson(const QueryOutcome &outcome) {
+// {"earliest": "YYYY-MM-DD", "latest": "YYYY-MM-DD", "basis": N}, or null.
+QJsonValue estimateJson(const std::optional<DeliveryEstimate> &estimate) {
+    if (!estimate) {
+        return QJsonValue(QJsonValue::Null);
+    }
+    return QJsonObject{{QStringLiteral("earliest"), estimate->earliest.toString(Qt::ISODate)},
+                       {QStringLiteral("latest"), estimate->latest.toString(Qt::ISODate)},
+                       {QStringLiteral("basis"), estimate->basis}};
+}
+
+QJsonObject outcomeJson(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate) {
     QJsonObject object{{QStringLiteral("id"), outcome.parcel.id.value()},
                        {QStringLiteral("number"), outcome.parcel.number},
                        {QStringLiteral("company"), outcome.parcel.company},
@@ -348,6 +381,10 @@ QJsonObject outcomeJson(const QueryOutcome &outcome) {
         object.insert(QStringLiteral("newProgress"), outcome.storedNewProgress());
         object.insert(QStringLiteral("stalledDays"),
                       outcome.stalledDays ? QJsonValue(*outcome.stalledDays) : QJsonValue(QJsonValue::Null));
+        object.insert(QStringLiteral("pickupCode"), outcome.report.pickupCode
+                                                        ? QJsonValue(*outcome.report.pickupCode)
+                                                        : QJsonValue(QJsonValue::Null));
+        object.insert(QStringLiteral("estimatedDelivery"), estimateJson(estimate));
     }
     QJsonArray entries;
     for (const ProgressEntry &entry : outcome.report.entries) {
@@ -379,7 +416,7 @@ int listParcels(const CommandContext &context, bool json) {
         return ExitCode::BookUnusable;
     }
     try {
-        if (!writeParcelList(*db, json, context.outBytes)) {
+        if (!writeParcelList(*db, json, context.now().date(), context.outBytes)) {
             const int failure = errno;
             // A reader that went away (`| head`) has heard all it wanted; anyone else is told.
             if (failure != EPIPE) {
@@ -471,19 +508,21 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
                                 .arg(cutToColumns(terminalSafe(chosen[i].goods), widestTableCell)));
             }
             const QueryOutcome outcome = road.query(chosen[i]);
+            const std::optional<DeliveryEstimate> estimate = road.estimate(outcome);
             // A failure is said on the error stream in either form (below the cleared progress
             // line), so a script that drops the results still hears of it; the JSON keeps it too.
             // A book that failed to keep an answer outweighs a service that gave none.
             if (!outcome.succeeded()) {
                 result = result == ExitCode::Success ? int(ExitCode::ServiceSaidOtherwise) : result;
-                context.err((counting ? QStringLiteral("\r\033[K") : QString()) + outcomeText(outcome));
+                context.err((counting ? QStringLiteral("\r\033[K") : QString()) +
+                            outcomeText(outcome, std::nullopt));
             } else if (outcome.storeFailed) {
                 result = storeFailure(context, outcome, counting);
             }
             if (json) {
-                array.append(outcomeJson(outcome));
+                array.append(outcomeJson(outcome, estimate));
             } else if (outcome.succeeded()) {
-                context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
+                context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome, estimate));
                 printed = true;
             }
         }
@@ -519,7 +558,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
     return onChosenParcels(context, choice, [&](CommandRoad &road, const QList<ParcelRow> &chosen) {
         const QueryOutcome outcome = road.query(chosen.first());
         if (!outcome.succeeded()) {
-            context.err(outcomeText(outcome));
+            context.err(outcomeText(outcome, std::nullopt));
             return int(ExitCode::ServiceSaidOtherwise);
         }
         if (outcome.report.entries.isEmpty()) {
@@ -680,18 +719,19 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
                     QStringLiteral("已添加,但还没能查询它,下次查询或后台检查时再查") +
                     (outcome.message.isEmpty() ? QString() : QStringLiteral(":") + outcome.message);
             }
+            const std::optional<DeliveryEstimate> estimate = road.estimate(outcome);
             if (!outcome.succeeded()) {
                 failed();
-                context.err(outcomeText(outcome));
+                context.err(outcomeText(outcome, std::nullopt));
             } else if (outcome.storeFailed) {
                 result = storeFailure(context, outcome, false);
             }
             if (json) {
-                QJsonObject object = outcomeJson(outcome);
+                QJsonObject object = outcomeJson(outcome, estimate);
                 object.insert(QStringLiteral("added"), true);
                 array.append(object);
             } else if (outcome.succeeded()) {
-                context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome));
+                context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome, estimate));
                 printed = true;
             }
         }

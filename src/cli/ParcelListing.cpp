@@ -2,8 +2,11 @@
 #include "cli/ParcelListing.h"
 
 #include "store/Database.h"
+#include "store/ProgressStore.h"
 #include "text/NumberText.h"
 #include "text/TerminalText.h"
+#include "tracking/DeliveryEstimate.h"
+#include "tracking/ProgressReport.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,6 +20,8 @@ namespace {
 
 constexpr qsizetype chunkBytes = 64 * 1024;
 constexpr int columnCount = 5;
+// The JSON carries two more cells: the pickup code and the expected delivery, each as its JSON value.
+constexpr int cellCount = columnCount + 2;
 // Parcels read by one statement: a few milliseconds of reading at most.
 constexpr int pageRows = 512;
 
@@ -42,16 +47,33 @@ private:
     QByteArray m_buffer;
 };
 
+// What the JSON says of a parcel's progress: its pickup code and the day it is expected, from its
+// status, its two newest entries' texts and its oldest entry's time (columns 5 to 8 of the JSON's
+// statement), with the delivered parcels read once before the list. A book of the older layout, which
+// only the window and the writing commands bring up to date, keeps no progress: both are null.
+struct ProgressFacts {
+    bool progressKept = false;
+    tracking::DeliveryHistory history;
+    QDate today;
+};
+
+// A JSON value: the text as a string, or null.
+QByteArray jsonValue(const std::optional<QString> &text);
+// {"basis": N, "earliest": "YYYY-MM-DD", "latest": "YYYY-MM-DD"} laid out as a value of a listed
+// parcel, or null.
+QByteArray jsonValue(const std::optional<DeliveryEstimate> &estimate);
+
 // One parcel's cells as the output carries them: id, number, company, goods and progress count,
-// each valid UTF-8 and valid until the statement steps again. The JSON carries the texts exactly; a
-// terminal gets them safe to show and cut to the widest cell, measured as they are read.
+// each valid UTF-8 and valid until the statement steps again, then for the JSON the pickup code and
+// the expected delivery as JSON values. The JSON carries the texts exactly; a terminal gets them safe
+// to show and cut to the widest cell, measured as they are read.
 class ListedRow final {
 public:
     enum class Texts { Exact, ForTerminal };
     explicit ListedRow(Texts texts)
         : m_texts(texts) {}
 
-    void read(const Statement &query) {
+    void read(const Statement &query, const ProgressFacts *facts) {
         m_cells[0] = digits(query.integer(0), m_id);
         for (int column = 1; column <= 3; ++column) {
             const qsizetype text = column - 1;
@@ -64,12 +86,30 @@ public:
         m_cells[4] = digits(leadingValue(query.utf8(4)), m_count);
         m_widths[0] = int(m_cells[0].size());
         m_widths[4] = int(m_cells[4].size());
+        if (facts) {
+            readProgress(query, *facts);
+        }
     }
     QByteArrayView cell(int column) const { return m_cells[column]; }
     // Columns the cell takes on a terminal.
     int width(int column) const { return m_widths[column]; }
 
 private:
+    void readProgress(const Statement &query, const ProgressFacts &facts) {
+        std::optional<QString> code;
+        std::optional<DeliveryEstimate> estimate;
+        if (facts.progressKept && !query.isNull(5)) {
+            const DeliveryStatus status = tracking::statusOfWord(query.text(5));
+            code = tracking::pickupCodeOf(query.text(6), query.text(7), status);
+            estimate =
+                facts.history.estimate({query.text(2), status, query.text(8), code.has_value()}, facts.today);
+        }
+        m_pickupCode = jsonValue(code);
+        m_estimate = jsonValue(estimate);
+        m_cells[5] = m_pickupCode;
+        m_cells[6] = m_estimate;
+    }
+
     using Digits = std::array<char, 24>;
     static QByteArrayView digits(std::int64_t value, Digits &into) {
         const auto written = std::to_chars(into.data(), into.data() + into.size(), value);
@@ -85,15 +125,17 @@ private:
     }
 
     Texts m_texts;
-    std::array<QByteArrayView, columnCount> m_cells;
+    std::array<QByteArrayView, cellCount> m_cells;
     Digits m_id{};
     Digits m_count{};
     std::array<QByteArray, 3> m_repaired;
     std::array<QByteArray, 3> m_shown;
+    QByteArray m_pickupCode;
+    QByteArray m_estimate;
     std::array<int, columnCount> m_widths{};
 };
 
-using Cells = std::array<QByteArrayView, columnCount>;
+using Cells = std::array<QByteArrayView, cellCount>;
 using Widths = std::array<int, columnCount>;
 
 // Some parcels in id order, their cells copied out of the statement: each page is its own short read,
@@ -102,32 +144,45 @@ using Widths = std::array<int, columnCount>;
 class ParcelPage final {
 public:
     // The parcels after `after`, up to pageRows of them or about a chunk of bytes; false when none.
-    bool readAfter(Database &db, std::int64_t after, ListedRow::Texts texts) {
+    // With `facts` (the JSON), each parcel's progress is read with it.
+    bool readAfter(Database &db, std::int64_t after, ListedRow::Texts texts, const ProgressFacts *facts) {
         m_bytes.resize(0);
         m_ends.resize(0);
         m_widths.resize(0);
-        Statement query = db.prepare(QStringLiteral(
-            "SELECT id, number, company, goods, num FROM parcelbook WHERE id > ? ORDER BY id LIMIT ?"));
+        // The entries are keyed by parcel and position: the second newest and the oldest (the highest
+        // position) are one short look-up each.
+        Statement query = db.prepare(
+            facts && facts->progressKept
+                ? QStringLiteral(
+                      "SELECT p.id, p.number, p.company, p.goods, p.num, g.status, g.newest, "
+                      "(SELECT text FROM progress_entry WHERE parcel = p.id AND position = 1), "
+                      "(SELECT time FROM progress_entry WHERE parcel = p.id ORDER BY position DESC "
+                      "LIMIT 1) FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id "
+                      "WHERE p.id > ? ORDER BY p.id LIMIT ?")
+                : QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id > ? "
+                                 "ORDER BY id LIMIT ?"));
         query.bind(1, after).bind(2, std::int64_t(pageRows));
         ListedRow row(texts);
         while (m_bytes.size() < chunkBytes && query.next()) {
-            row.read(query);
-            for (int column = 0; column < columnCount; ++column) {
-                m_bytes.append(row.cell(column));
+            row.read(query, facts);
+            for (int cell = 0; cell < cellCount; ++cell) {
+                m_bytes.append(row.cell(cell));
                 m_ends.append(m_bytes.size());
+            }
+            for (int column = 0; column < columnCount; ++column) {
                 m_widths.append(row.width(column));
             }
             m_lastId = query.integer(0);
         }
         return !m_ends.isEmpty();
     }
-    qsizetype size() const { return m_ends.size() / columnCount; }
+    qsizetype size() const { return m_ends.size() / cellCount; }
     Cells row(qsizetype index) const {
         Cells cells;
-        for (int column = 0; column < columnCount; ++column) {
-            const qsizetype end = m_ends[index * columnCount + column];
-            const qsizetype start = index == 0 && column == 0 ? 0 : m_ends[index * columnCount + column - 1];
-            cells[column] = QByteArrayView(m_bytes).sliced(start, end - start);
+        for (int cell = 0; cell < cellCount; ++cell) {
+            const qsizetype end = m_ends[index * cellCount + cell];
+            const qsizetype start = index == 0 && cell == 0 ? 0 : m_ends[index * cellCount + cell - 1];
+            cells[cell] = QByteArrayView(m_bytes).sliced(start, end - start);
         }
         return cells;
     }
@@ -148,10 +203,11 @@ private:
 };
 
 // Hands every parcel's cells and their widths to `each` in id order; false as soon as `each` is.
-template <typename Each> bool forEachParcel(Database &db, ListedRow::Texts texts, const Each &each) {
+template <typename Each>
+bool forEachParcel(Database &db, ListedRow::Texts texts, const ProgressFacts *facts, const Each &each) {
     ParcelPage page;
     std::int64_t after = std::numeric_limits<std::int64_t>::min();
-    while (page.readAfter(db, after, texts)) {
+    while (page.readAfter(db, after, texts, facts)) {
         for (qsizetype i = 0; i < page.size(); ++i) {
             if (!each(page.row(i), page.widths(i))) {
                 return false;
@@ -180,7 +236,7 @@ bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCo
         headerWidths[column] = terminalWidth(header[column]);
     }
     line(header, headerWidths);
-    return forEachParcel(db, ListedRow::Texts::ForTerminal,
+    return forEachParcel(db, ListedRow::Texts::ForTerminal, nullptr,
                          [&](const Cells &cells, const Widths &cellWidths) {
                              line(cells, cellWidths);
                              return out.rowDone();
@@ -189,12 +245,12 @@ bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCo
 }
 
 bool writeTable(Database &db, ChunkedWriter &out) {
-    const Cells header = {"编号", "单号", "快递公司", "物品", "进度条数"};
+    const Cells header = {"编号", "单号", "快递公司", "物品", "进度条数", {}, {}};
     std::array<int, columnCount> widths{};
     for (int column = 0; column < columnCount; ++column) {
         widths[column] = terminalWidth(header[column]);
     }
-    forEachParcel(db, ListedRow::Texts::ForTerminal, [&](const Cells &, const Widths &cellWidths) {
+    forEachParcel(db, ListedRow::Texts::ForTerminal, nullptr, [&](const Cells &, const Widths &cellWidths) {
         for (int column = 0; column < columnCount; ++column) {
             widths[column] = std::max(widths[column], cellWidths[column]);
         }
@@ -204,8 +260,8 @@ bool writeTable(Database &db, ChunkedWriter &out) {
 }
 
 // A JSON string, escaped as Qt's document writer escapes it: the quote, the backslash and control
-// characters; everything else as its UTF-8.
-void appendJsonString(ChunkedWriter &out, QByteArrayView utf8) {
+// characters; everything else as its UTF-8. `out` is the writer or a byte array.
+template <typename Out> void appendJsonString(Out &out, QByteArrayView utf8) {
     static constexpr char hex[] = "0123456789abcdef";
     out.append("\"");
     qsizetype plainFrom = 0;
@@ -248,26 +304,57 @@ void appendJsonString(ChunkedWriter &out, QByteArrayView utf8) {
     out.append("\"");
 }
 
+QByteArray jsonValue(const std::optional<QString> &text) {
+    if (!text) {
+        return QByteArrayLiteral("null");
+    }
+    QByteArray value;
+    appendJsonString(value, text->toUtf8());
+    return value;
+}
+
+QByteArray jsonValue(const std::optional<DeliveryEstimate> &estimate) {
+    if (!estimate) {
+        return QByteArrayLiteral("null");
+    }
+    return "{\n            \"basis\": " + QByteArray::number(estimate->basis) +
+           ",\n            \"earliest\": \"" + estimate->earliest.toString(Qt::ISODate).toLatin1() +
+           "\",\n            \"latest\": \"" + estimate->latest.toString(Qt::ISODate).toLatin1() +
+           "\"\n        }";
+}
+
 // The layout of QJsonDocument's indented text, keys in its (sorted) order.
-bool writeJson(Database &db, ChunkedWriter &out) {
+bool writeJson(Database &db, ChunkedWriter &out, QDate today) {
+    ProgressFacts facts;
+    facts.progressKept = ProgressStore::hasEveryTable(db);
+    facts.today = today;
+    if (facts.progressKept) {
+        // One short read of the delivered parcels, before the first page.
+        facts.history = tracking::DeliveryHistory(ProgressStore(db).deliveryHistory());
+    }
     out.append("[\n");
     bool first = true;
-    const bool written = forEachParcel(db, ListedRow::Texts::Exact, [&](const Cells &cells, const Widths &) {
-        out.append(first ? "    {\n" : ",\n    {\n");
-        first = false;
-        out.append("        \"company\": ");
-        appendJsonString(out, cells[2]);
-        out.append(",\n        \"count\": ");
-        out.append(cells[4]);
-        out.append(",\n        \"goods\": ");
-        appendJsonString(out, cells[3]);
-        out.append(",\n        \"id\": ");
-        out.append(cells[0]);
-        out.append(",\n        \"number\": ");
-        appendJsonString(out, cells[1]);
-        out.append("\n    }");
-        return out.rowDone();
-    });
+    const bool written =
+        forEachParcel(db, ListedRow::Texts::Exact, &facts, [&](const Cells &cells, const Widths &) {
+            out.append(first ? "    {\n" : ",\n    {\n");
+            first = false;
+            out.append("        \"company\": ");
+            appendJsonString(out, cells[2]);
+            out.append(",\n        \"count\": ");
+            out.append(cells[4]);
+            out.append(",\n        \"estimatedDelivery\": ");
+            out.append(cells[6]);
+            out.append(",\n        \"goods\": ");
+            appendJsonString(out, cells[3]);
+            out.append(",\n        \"id\": ");
+            out.append(cells[0]);
+            out.append(",\n        \"number\": ");
+            appendJsonString(out, cells[1]);
+            out.append(",\n        \"pickupCode\": ");
+            out.append(cells[5]);
+            out.append("\n    }");
+            return out.rowDone();
+        });
     if (!written) {
         return false;
     }
@@ -277,10 +364,11 @@ bool writeJson(Database &db, ChunkedWriter &out) {
 
 } // namespace
 
-bool writeParcelList(Database &db, bool json, const std::function<bool(const QByteArray &)> &write) {
+bool writeParcelList(Database &db, bool json, QDate today,
+                     const std::function<bool(const QByteArray &)> &write) {
     // Each page is read in order and not again soon: the engine's default cache is enough, and the
     // memory stays the same for a book of any size.
     db.exec(QStringLiteral("PRAGMA cache_size = -2000"));
     ChunkedWriter out(write);
-    return json ? writeJson(db, out) : writeTable(db, out);
+    return json ? writeJson(db, out, today) : writeTable(db, out);
 }

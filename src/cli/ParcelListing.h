@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 
 #include <functional>
 
@@ -11,5 +12,8 @@ class Database;
 // terminal (the book is read twice, once for the widths and once for the lines), or a JSON array of
 // objects. The book is read a page at a time, each page its own short read, so no lock is held while
 // the output waits. `write` gets the UTF-8 output in chunks of a bounded size, so a book of any size
-// costs the same memory; false from it stops the listing and is returned. Throws StoreError.
-bool writeParcelList(Database &db, bool json, const std::function<bool(const QByteArray &)> &write);
+// costs the same memory; false from it stops the listing and is returned. The JSON also carries each
+// parcel's pickup code and the day it is expected on `today`, from the book's delivered parcels, read
+// once before the list. Throws StoreError.
+bool writeParcelList(Database &db, bool json, QDate today,
+                     const std::function<bool(const QByteArray &)> &write);

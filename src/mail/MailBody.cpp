@@ -56,7 +56,18 @@ QString banner(const MailSites &s) {
            QStringLiteral("'>官方论坛</a></td></tr></tbody></table></div>");
 }
 
-// The news itself, the thanks line and the announcement link.
+// The code the parcel is picked up with, large enough to read off a phone at the counter.
+QString pickupLine(const QString &code) {
+    if (code.isEmpty()) {
+        return QString();
+    }
+    return QStringLiteral(
+               "<p style='line-height:25px;margin:0;border-bottom: 1px dashed #ccc;margin-top:10px;'>"
+               "取件码：<font style='font-weight:bold;font-size:18px;color:red;'>") %
+           escaped(code) % QStringLiteral("</font></p>");
+}
+
+// The news itself, the pickup code, the thanks line and the announcement link.
 QString news(const MailInputs &in) {
     const QString paragraph =
         QStringLiteral("<p style='line-height:25px;margin:0;border-bottom: 1px dashed #ccc;");
@@ -69,7 +80,8 @@ QString news(const MailInputs &in) {
            escaped(in.goods) % QStringLiteral("】（") % escaped(in.number) %
            QStringLiteral("）</font>有了最新动态：</p>") % paragraph %
            QStringLiteral("color:red;margin-top:15px;font-weight:bold;'>") % escaped(in.entryTime) %
-           QLatin1Char(' ') % escaped(in.entryText) % QStringLiteral("</p>") % paragraph %
+           QLatin1Char(' ') % escaped(in.entryText) % QStringLiteral("</p>") % pickupLine(in.pickupCode) %
+           paragraph %
            QStringLiteral(
                "margin-top:10px;'>当前您的快递约已派送：<font style='font-weight:bold;color:red;'>") %
            escaped(in.transitTime) %
@@ -133,6 +145,11 @@ QString mailText(const MailInputs &in) {
         QStringLiteral("您的快递【") % in.goods % QStringLiteral("】（") % in.number %
             QStringLiteral("）有了最新动态："),
         in.entryTime % QLatin1Char(' ') % in.entryText,
+    };
+    if (!in.pickupCode.isEmpty()) {
+        lines.append(QStringLiteral("取件码：") + in.pickupCode);
+    }
+    lines += QStringList{
         QStringLiteral("当前您的快递约已派送：") % in.transitTime % QStringLiteral("（时间以") % in.company %
             QStringLiteral("公司接单起计算）"),
         QStringLiteral("感谢您使用岚舟包裹通,欢迎您继续支持岚舟其他产品!"),

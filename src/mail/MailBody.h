@@ -24,6 +24,7 @@ struct MailInputs {
     QString entryTime;           // time of the newest progress entry
     QString entryText;           // progress text of the newest entry
     QString transitTime;         // e.g. "2天3小时15分"
+    QString pickupCode;          // empty unless the parcel waits at a pickup point with this code
     QString announcementAddress; // empty when the announcement was not fetched
     QString announcementText;    // empty when the announcement was not fetched
     QString now;                 // the local date and time the mail is written, as text
@@ -38,7 +39,8 @@ QString mailSubject(const QString &goods);
 // add markup to the mail.
 QString mailBody(const MailInputs &inputs);
 // The same facts as the HTML body, as plain lines for readers that show no HTML: the parcel, the
-// newest entry, the time under way with the company, the announcement when there is one, the signature.
+// newest entry, the pickup code when there is one, the time under way with the company, the
+// announcement when there is one, the signature.
 QString mailText(const MailInputs &inputs);
 
 } // namespace notify

@@ -68,6 +68,11 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const {
             return line.company;
         case State:
             return line.state;
+        case PickupOrEstimate:
+            if (line.pickupCode) {
+                return QString(QStringLiteral("取件码 ") + *line.pickupCode);
+            }
+            return line.estimate ? tracking::estimateText(*line.estimate) : QString();
         case Newest:
             return line.newest;
         case Time:
@@ -96,6 +101,7 @@ QVariant OverviewModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    static const char16_t *const captions[] = {u"物品", u"单号", u"快递公司", u"状态", u"最新进展", u"时间"};
+    static const char16_t *const captions[] = {u"物品",     u"单号", u"快递公司", u"状态", u"取件码/预计送达",
+                                               u"最新进展", u"时间"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf16(captions[section]) : QVariant();
 }

@@ -12,7 +12,8 @@ class OverviewModel final : public QAbstractTableModel {
     Q_DISABLE_COPY_MOVE(OverviewModel)
 
 public:
-    enum Column { Goods, Number, Company, State, Newest, Time, ColumnCount };
+    // PickupOrEstimate: the pickup code of a parcel waiting for its user, else the day it is expected.
+    enum Column { Goods, Number, Company, State, PickupOrEstimate, Newest, Time, ColumnCount };
     // The parcel's row id, as an integer, under this role of every cell.
     static constexpr int parcelRole = Qt::UserRole;
 

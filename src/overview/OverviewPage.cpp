@@ -64,8 +64,10 @@ OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(22);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {120, 130, 90, 120, 140};
-    for (int column = 0; column < 5; ++column) {
+    // The pickup code or expected day stands beside the state; the time of the newest progress, last,
+    // scrolls into view.
+    const int widths[] = {110, 120, 72, 100, 150, 150, 130};
+    for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
         m_table->setColumnWidth(column, widths[column]);
     }
     // Enter and a double click both activate a row.

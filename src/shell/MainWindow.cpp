@@ -16,6 +16,7 @@
 #include "settings/SettingsPage.h"
 #include "shell/BackgroundWatch.h"
 #include "shell/ClockCalibration.h"
+#include "shell/EstimateView.h"
 #include "shell/RoadView.h"
 #include "shell/StartupCheck.h"
 #include "shell/Toolbar.h"
@@ -113,7 +114,8 @@ void MainWindow::arrange() {
                                 {px(9360), px(90), 56, 16}, this);
 
     m_status = new StatusPanel(this);
-    m_status->setGeometry(px(6480), px(420), px(4770), px(750));
+    // Four rows: the last holds the pickup code or the day the parcel is expected.
+    m_status->setGeometry(px(6480), px(420), px(4770), px(990));
 
     m_icons = new ToolbarIcons(this);
 
@@ -210,6 +212,7 @@ void MainWindow::compose() {
 
     new RoadView(
         {book, m_pages, lock, *m_list, *m_status, feedback, switches}, [this] { returnToIdle(); }, this);
+    new EstimateView({*m_tracker, *m_progress, *m_platform.clock, *m_status}, this);
     m_selection = std::make_unique<ParcelSelection>(m_pages, book);
     connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
     m_listOperations =

@@ -8,12 +8,17 @@ namespace {
 const QString signedFor = QStringLiteral("已签收");
 constexpr int defaultWatchMinutes = 30;
 
-std::optional<ProgressRow> progressAt(const Statement &query, int first) {
+// When the parcel was checked is read only where it is wanted: as a local time it costs a time-zone
+// look-up, and the overview, which reads every parcel, has no use for it.
+enum class Checked { Read, Skipped };
+
+std::optional<ProgressRow> progressAt(const Statement &query, int first, Checked checked) {
     if (query.isNull(first)) {
         return std::nullopt;
     }
     return ProgressRow{query.text(first), query.text(first + 1), query.text(first + 2),
-                       QDateTime::fromString(query.text(first + 3), Qt::ISODate),
+                       checked == Checked::Read ? QDateTime::fromString(query.text(first + 3), Qt::ISODate)
+                                                : QDateTime(),
                        query.integer(first + 4) != 0};
 }
 
@@ -103,19 +108,40 @@ std::optional<ProgressRow> ProgressStore::byParcel(ParcelId parcel) {
     if (!query.next()) {
         return std::nullopt;
     }
-    return progressAt(query, 0);
+    return progressAt(query, 0, Checked::Read);
 }
 
 QList<OverviewRow> ProgressStore::overview() {
+    // The entries are keyed by parcel and position: the second newest and the oldest (the highest
+    // position) are one short look-up each.
     Statement query = m_db.prepare(QStringLiteral(
-        "SELECT p.id, p.goods, p.number, p.company, g.status, g.newest, g.newestTime, g.checked, "
-        "g.unseen FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id ORDER BY p.id"));
+        "SELECT p.id, p.goods, p.number, p.company, g.status, g.newest, g.newestTime, g.checked, g.unseen, "
+        "(SELECT text FROM progress_entry WHERE parcel = p.id AND position = 1), "
+        "(SELECT time FROM progress_entry WHERE parcel = p.id ORDER BY position DESC LIMIT 1) "
+        "FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id ORDER BY p.id"));
     QList<OverviewRow> rows;
     while (query.next()) {
-        rows.append(
-            {ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), progressAt(query, 4)});
+        rows.append({ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3),
+                     progressAt(query, 4, Checked::Skipped), query.text(9), query.text(10)});
     }
     return rows;
+}
+
+QList<DeliveredParcel> ProgressStore::deliveryHistory() {
+    // Signed for at the newest entry, whose time the progress row keeps; accepted at the oldest, one
+    // look-up at the end of the parcel's range of entries.
+    Statement query = m_db.prepare(QStringLiteral(
+        "SELECT p.company, (SELECT time FROM progress_entry WHERE parcel = g.parcel ORDER BY position DESC "
+        "LIMIT 1), g.newestTime FROM progress g JOIN parcelbook p ON p.id = g.parcel WHERE g.status = ?"));
+    query.bind(1, signedFor);
+    QList<DeliveredParcel> delivered;
+    while (query.next()) {
+        // A parcel whose entries the book does not keep (one checked before it kept them) tells nothing.
+        if (!query.isNull(1)) {
+            delivered.append({query.text(0), query.text(1), query.text(2)});
+        }
+    }
+    return delivered;
 }
 
 QList<ParcelId> ProgressStore::notSignedFor() {

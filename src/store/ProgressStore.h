@@ -25,13 +25,26 @@ struct ProgressRow {
     bool unseen = false;
 };
 
-// One line of the overview: a parcel of the book and its last known progress, if any.
+// One line of the overview: a parcel of the book and its last known progress, if any (without when it
+// was checked).
 struct OverviewRow {
     ParcelId id;
     QString goods;
     QString number;
     QString company;
     std::optional<ProgressRow> progress;
+    // From the kept entries: the second newest one's text (the newest is in progress) and the oldest
+    // one's time, the courier's acceptance; empty where the book keeps no such entry.
+    QString previousText;
+    QString acceptedTime;
+};
+
+// A parcel of the book signed for: its courier, when the courier accepted it (its oldest entry) and
+// when it was signed for (its newest entry), as the service wrote the times.
+struct DeliveredParcel {
+    QString company;
+    QString acceptedTime;
+    QString signedTime;
 };
 
 class ProgressStore final {
@@ -56,6 +69,9 @@ public:
     std::optional<ProgressRow> byParcel(ParcelId parcel);
     // Every parcel with its last known progress, in the order the parcels were added.
     QList<OverviewRow> overview();
+    // Every parcel signed for whose entries are kept, in one statement over the whole book (the overview
+    // finds the same parcels among its rows).
+    QList<DeliveredParcel> deliveryHistory();
     // The parcels a watch queries: every one not known to be signed for.
     QList<ParcelId> notSignedFor();
 

@@ -14,11 +14,14 @@
 
 namespace {
 
-// Which parcel moved, then the time and text of its newest entry.
+// Which parcel moved (and, when it waits at a pickup point, its code), then the time and text of its
+// newest entry.
 DesktopNotification progressNotification(const TrackedParcel &parcel,
                                          const tracking::ProgressReport &report) {
-    DesktopNotification notification{QStringLiteral("快递【") + parcel.goods + QStringLiteral("】有新进展"),
-                                     QString(), parcel.id.value()};
+    const QString news = report.pickupCode ? QStringLiteral("】已到取件点,取件码 ") + *report.pickupCode
+                                           : QStringLiteral("】有新进展");
+    DesktopNotification notification{QStringLiteral("快递【") + parcel.goods + news, QString(),
+                                     parcel.id.value()};
     if (!report.entries.isEmpty()) {
         notification.body = report.entries.first().time + QLatin1Char(' ') + report.entries.first().context;
     }
@@ -64,6 +67,7 @@ void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking
         inputs.entryText = report.entries.first().context;
     }
     inputs.transitTime = report.transitText;
+    inputs.pickupCode = report.pickupCode.value_or(QString());
     inputs.announcementAddress = m_announcement.address;
     inputs.announcementText = m_announcement.text;
     inputs.now = clockText(m_outlets.clock.now());

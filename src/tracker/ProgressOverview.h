@@ -4,6 +4,7 @@
 
 #include "store/ParcelId.h"
 #include "store/ProgressStore.h"
+#include "tracking/DeliveryEstimate.h"
 
 #include <QDateTime>
 #include <QString>
@@ -25,6 +26,8 @@ struct OverviewLine {
     QString newest;
     QString newestTime;
     bool unseen = false;
+    std::optional<QString> pickupCode;
+    std::optional<DeliveryEstimate> estimate;
     OverviewStage stage = OverviewStage::NeverQueried;
     // Milliseconds since the epoch of the newest entry; the lowest value when it cannot be read.
     qint64 newestAt = 0;
@@ -33,7 +36,7 @@ struct OverviewLine {
 namespace overview {
 
 // The parcels' lines: moving ones first, newest progress first, then those never queried, then those
-// signed for (each again newest first).
+// signed for (each again newest first). Each is estimated from the parcels among them signed for.
 std::vector<OverviewLine> linesOf(const QList<OverviewRow> &rows, const QDateTime &now);
 bool shows(OverviewFilter filter, const OverviewLine &line);
 

@@ -1,6 +1,8 @@
 // Delivery status, transit time and new progress of one parse.
 #include "tracking/ProgressReport.h"
 
+#include "text/PickupCode.h"
+
 #include <algorithm>
 
 namespace tracking {
@@ -34,7 +36,18 @@ ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTi
         }
     }
     report.transitText = transitText(seconds);
+    report.pickupCode = pickupCodeOf(entries.value(0).context, entries.value(1).context, report.status);
     return report;
+}
+
+std::optional<QString> pickupCodeOf(const QString &newest, const QString &previous, DeliveryStatus status) {
+    if (status == DeliveryStatus::SignedFor) {
+        return std::nullopt;
+    }
+    if (std::optional<QString> code = findPickupCode(newest)) {
+        return code;
+    }
+    return findPickupCode(previous);
 }
 
 std::optional<int> stalledDays(const ProgressReport &report, const QDateTime &now) {

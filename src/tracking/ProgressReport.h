@@ -18,12 +18,18 @@ struct ProgressReport {
     // From the oldest entry (the courier's acceptance) to the newest one once signed for, to now
     // otherwise; a time that is not a date counts as no time at all.
     QString transitText;
+    // The code the parcel waits to be picked up with; nothing once signed for.
+    std::optional<QString> pickupCode;
 
     // The entry count as change detection compares it, capped like the 16-bit count it was.
     int rowCount() const;
 };
 
 ProgressReport reportProgress(const QList<ProgressEntry> &entries, const QDateTime &now);
+
+// The pickup code of the newest entry that names one, of the two newest (the two the status rule reads,
+// so a reminder after the arrival keeps the code in view); nothing once signed for.
+std::optional<QString> pickupCodeOf(const QString &newest, const QString &previous, DeliveryStatus status);
 
 // The rows the progress list shows and the export writes: number from 1, time, text.
 QList<QStringList> listRows(const QList<ProgressEntry> &entries);

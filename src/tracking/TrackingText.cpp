@@ -245,6 +245,15 @@ QString statusWord(DeliveryStatus status) {
     return QString();
 }
 
+DeliveryStatus statusOfWord(const QString &word) {
+    for (DeliveryStatus status : {DeliveryStatus::SignedFor, DeliveryStatus::OutForDelivery}) {
+        if (word == statusWord(status)) {
+            return status;
+        }
+    }
+    return DeliveryStatus::InTransit;
+}
+
 bool hasNewProgress(std::optional<qint64> storedCount, int rowCount) {
     return storedCount.value_or(rowCount) < rowCount;
 }

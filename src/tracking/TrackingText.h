@@ -48,6 +48,8 @@ QString transitText(std::int64_t seconds);
 // Signed for when entry 1 or 2 mentions 签, 妥 or 感谢; out for delivery when one mentions 派.
 DeliveryStatus classify(const QList<ProgressEntry> &entries);
 QString statusWord(DeliveryStatus status);
+// The status a stored status word names; in transit for any other word.
+DeliveryStatus statusOfWord(const QString &word);
 
 // New progress: the stored count is below the row count; no stored count counts as equal.
 bool hasNewProgress(std::optional<qint64> storedCount, int rowCount);

@@ -44,6 +44,18 @@ StatusPanel::StatusPanel(QWidget *parent)
     note->setObjectName(QStringLiteral("transitNote"));
     note->setGeometry(176, 17, 136, 16);
     note->setStyleSheet(QStringLiteral("color: #93b3c9;"));
+    // The fourth row: what the user needs to fetch the parcel, or when to expect it. A code and a day
+    // never stand together (a parcel waiting with its code is not expected any more).
+    m_pickupCode = new QLabel(this);
+    m_pickupCode->setObjectName(QStringLiteral("pickupCode"));
+    m_pickupCode->setGeometry(8, 49, 150, 16);
+    m_pickupCode->setStyleSheet(QStringLiteral("color: #ffd35c; font-weight: bold;"));
+    m_estimate = new QLabel(this);
+    m_estimate->setObjectName(QStringLiteral("estimatedDelivery"));
+    m_estimate->setGeometry(150, 49, 166, 16);
+    for (QLabel *label : {m_pickupCode, m_estimate}) {
+        showAsPlainText(*label);
+    }
 }
 
 void StatusPanel::reset() {
@@ -52,6 +64,8 @@ void StatusPanel::reset() {
     updateStatus()->setText(notQueried);
     transitTime()->setText(notQueried);
     updateStatus()->setStyleSheet(white);
+    m_pickupCode->clear();
+    m_estimate->clear();
 }
 
 void StatusPanel::showCompany(const QString &text) {
@@ -61,6 +75,11 @@ void StatusPanel::showCompany(const QString &text) {
 void StatusPanel::showProgress(const tracking::ProgressReport &report) {
     parcelStatus()->setText(tracking::statusWord(report.status));
     transitTime()->setText(report.transitText);
+    m_pickupCode->setText(report.pickupCode ? QStringLiteral("取件码 ") + *report.pickupCode : QString());
+}
+
+void StatusPanel::showEstimate(const std::optional<DeliveryEstimate> &estimate) {
+    m_estimate->setText(estimate ? tracking::estimateText(*estimate) : QString());
 }
 
 void StatusPanel::showUpdate(tracking::UpdateState state) {

@@ -1,5 +1,6 @@
 // The page "全部快递" through the real window: order, marks and filter over progress stored in the book,
 // picking a parcel from it, the watch's preferences and the systemd timer button.
+#include "overview/OverviewModel.h"
 #include "store/ProgressStore.h"
 #include "support/HttpStub.h"
 #include "support/WindowHarness.h"
@@ -99,7 +100,7 @@ void OverviewTest::overview_sortsMarksFiltersAndPicks() {
     const QDateTime checked(QDate(2026, 12, 8), QTime(9, 30));
     progress.record(older,
                     {QStringLiteral("运送中"),
-                     QStringLiteral("已发往杭州"),
+                     QStringLiteral("已到达幸福里驿站,请凭取件码 8-2-1234 取件"),
                      QStringLiteral("2026-12-07 20:00:00"),
                      checked,
                      {}},
@@ -136,10 +137,13 @@ void OverviewTest::overview_sortsMarksFiltersAndPicks() {
                           QStringLiteral("台灯"), QStringLiteral("旧书")}));
     QVERIFY(table(h)->model()->data(table(h)->model()->index(0, 3), Qt::FontRole).value<QFont>().bold());
     QVERIFY(!table(h)->model()->data(table(h)->model()->index(1, 3), Qt::FontRole).value<QFont>().bold());
-    QCOMPARE((QStringList{cell(h, 0, 1), cell(h, 0, 2), cell(h, 0, 3), cell(h, 0, 4), cell(h, 0, 5)}),
+    QCOMPARE((QStringList{cell(h, 0, 1), cell(h, 0, 2), cell(h, 0, 3), cell(h, 0, 4), cell(h, 0, 5),
+                          cell(h, 0, 6)}),
              (QStringList{QStringLiteral("3101234567891"), company, QStringLiteral("派件中"),
-                          QStringLiteral("正在派件"), QStringLiteral("2026-12-08 08:00:00")}));
+                          QStringLiteral("预计 12月8日 送达"), QStringLiteral("正在派件"),
+                          QStringLiteral("2026-12-08 08:00:00")}));
     QCOMPARE(cell(h, 1, 3), QStringLiteral("运送中"));
+    QCOMPARE(cell(h, 1, OverviewModel::PickupOrEstimate), QStringLiteral("取件码 8-2-1234"));
     QCOMPARE(cell(h, 2, 3), QStringLiteral("已7天没有新进展"));
     QCOMPARE(cell(h, 3, 3), QStringLiteral("未查询"));
     QCOMPARE(cell(h, 4, 3), QStringLiteral("已签收"));
@@ -173,7 +177,7 @@ void OverviewTest::overview_sortsMarksFiltersAndPicks() {
     // Shown in the window, its progress is seen: the mark is gone when the page opens again.
     h.key(Qt::Key_F2);
     QCOMPARE(goodsColumn(h).first(), QStringLiteral("妈妈鞋子"));
-    QCOMPARE(cell(h, 0, 4), harness::inTransit().first().second);
+    QCOMPARE(cell(h, 0, OverviewModel::Newest), harness::inTransit().first().second);
 
     // During a loop a double-click, even on a signed-for parcel, is refused: the loop keeps its parcel.
     h.key(Qt::Key_F9);
@@ -310,7 +314,7 @@ void OverviewTest::overview_followsWhatTheWatchStores() {
     // The page reads the book again once the pass has stored, the user's selection kept.
     TRY_VERIFY(h.timer(QStringLiteral("overviewFollow"))->isActive());
     TRY_COMPARE((QStringList{cell(h, 0, 3), cell(h, 1, 3)}), QStringList(2, QStringLiteral("运送中")));
-    QCOMPARE(cell(h, 0, 4), harness::inTransit().first().second);
+    QCOMPARE(cell(h, 0, OverviewModel::Newest), harness::inTransit().first().second);
     // Now marked "●" as news the user has not seen.
     QCOMPARE(cell(h, table(h)->currentIndex().row(), 0), QStringLiteral("● ") + selected);
 }

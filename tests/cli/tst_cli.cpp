@@ -49,6 +49,7 @@ private Q_SLOTS:
     void initTestCase();
     void list_tableAndJson();
     void query_printsStoresAndSaysWhy();
+    void pickupCodeAndEstimate_inQueryAndList();
     void export_writesTheWindowsBytes();
     void arguments_streamsAndExitCodes_data();
     void arguments_streamsAndExitCodes();
@@ -139,7 +140,9 @@ void CliTest::list_tableAndJson() {
                                      {QStringLiteral("number"), row.number},
                                      {QStringLiteral("company"), row.company},
                                      {QStringLiteral("goods"), row.goods},
-                                     {QStringLiteral("count"), row.storedCount().value_or(0)}});
+                                     {QStringLiteral("count"), row.storedCount().value_or(0)},
+                                     {QStringLiteral("pickupCode"), QJsonValue::Null},
+                                     {QStringLiteral("estimatedDelivery"), QJsonValue::Null}});
         }
         return QJsonDocument(array).toJson(QJsonDocument::Indented);
     };
@@ -302,6 +305,57 @@ void CliTest::query_printsStoresAndSaysWhy() {
     QCOMPARE(ran.code, 3);
     QVERIFY(ran.err.startsWith(QStringLiteral("岚舟包裹通正在使用快递列表")));
     QCOMPARE(m_stub.requests().size(), sent);
+}
+
+void CliTest::pickupCodeAndEstimate_inQueryAndList() {
+    TempProgramFolder folder;
+    const QString courier = QStringLiteral("顺丰速运");
+    const QDate today = QDate::currentDate();
+    const auto at = [](QDate day) -> QString {
+        return day.toString(Qt::ISODate) + QStringLiteral(" 00:00:01");
+    };
+    folder.addDeliveredParcels(courier, today);
+    folder.addParcel(courier, QStringLiteral("SF2001"), QStringLiteral("台灯"));
+    folder.addParcel(courier, QStringLiteral("SF2002"), QStringLiteral("茶叶"));
+    const QDate due = today.addDays(2);
+
+    // Accepted today: expected the day after tomorrow, in the text and the JSON.
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{at(today), QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));
+    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.contains(QStringLiteral("\n预计 %1月%2日 送达\n").arg(due.month()).arg(due.day())),
+             qPrintable(ran.out));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001"), QStringLiteral("--json")});
+    const QJsonObject lamp = QJsonDocument::fromJson(ran.out.toUtf8()).array().at(0).toObject();
+    QCOMPARE(lamp[QStringLiteral("estimatedDelivery")].toObject(),
+             (QJsonObject{{QStringLiteral("earliest"), due.toString(Qt::ISODate)},
+                          {QStringLiteral("latest"), due.toString(Qt::ISODate)},
+                          {QStringLiteral("basis"), 3}}));
+    QVERIFY(lamp[QStringLiteral("pickupCode")].isNull());
+
+    // Waiting at a pickup point: its code, and no day.
+    m_stub.answer(QStringLiteral("/"),
+                  answerWith({{at(today), QStringLiteral("快件已到达驿站,请凭取件码 8-2-1234 取件")}}));
+    ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2002")});
+    QCOMPARE(ran.code, 0);
+    QVERIFY2(ran.out.contains(QStringLiteral("\n取件码:8-2-1234\n")) &&
+                 !ran.out.contains(QStringLiteral("预计")),
+             qPrintable(ran.out));
+
+    // The list carries both fields for every parcel, laid out as Qt's document writer lays them out.
+    ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
+    QCOMPARE(ran.code, 0);
+    const QJsonDocument listed = QJsonDocument::fromJson(ran.out.toUtf8());
+    QCOMPARE(listed.toJson(QJsonDocument::Indented), ran.outBytes);
+    const QJsonArray rows = listed.array();
+    QCOMPARE(rows[3].toObject()[QStringLiteral("estimatedDelivery")],
+             lamp[QStringLiteral("estimatedDelivery")]);
+    QCOMPARE(rows[4].toObject()[QStringLiteral("pickupCode")].toString(), QStringLiteral("8-2-1234"));
+    QVERIFY(rows[4].toObject()[QStringLiteral("estimatedDelivery")].isNull());
+    // Signed for: neither.
+    QVERIFY(rows[0].toObject()[QStringLiteral("pickupCode")].isNull() &&
+            rows[0].toObject()[QStringLiteral("estimatedDelivery")].isNull());
 }
 
 void CliTest::export_writesTheWindowsBytes() {

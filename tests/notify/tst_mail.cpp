@@ -397,8 +397,10 @@ void MailTest::body_followsTheTemplate() {
 }
 
 void MailTest::body_escapesEveryInsertedValue() {
-    const MailInputs plain = phoneInputs();
+    MailInputs plain = phoneInputs();
+    plain.pickupCode = QStringLiteral("8-2-1234");
     MailInputs hostile = plain;
+    hostile.pickupCode = QStringLiteral("<8-2>&");
     hostile.goods = QStringLiteral("<b>\"A&B's\"</b>");
     hostile.number = QStringLiteral("12'3\"");
     hostile.company = QStringLiteral("顺丰 & <i>");
@@ -428,6 +430,8 @@ void MailTest::body_escapesEveryInsertedValue() {
     QVERIFY(body.contains(QStringLiteral("href='http://127.0.0.1:9/&#39;&gt;&lt;script&gt;'")));
     QVERIFY(body.contains(QStringLiteral(">&quot;now&quot;</p>")));
     QVERIFY(body.contains(QStringLiteral("QQ:800&#39;088</p>")));
+    QVERIFY(body.contains(QStringLiteral(
+        "取件码：<font style='font-weight:bold;font-size:18px;color:red;'>&lt;8-2&gt;&amp;</font>")));
     QVERIFY(!body.contains(QStringLiteral("<script>")));
     QVERIFY(!body.contains(QStringLiteral("<img src=x")));
 
@@ -457,6 +461,8 @@ void MailTest::text_carriesTheSameFactsPlainly() {
     in.announcementText = QStringLiteral("岚舟新品上线");
     QVERIFY(notify::mailText(in).contains(
         QStringLiteral("其他产品!\n岚舟新品上线 http://127.0.0.1:9/site/notice/12.html\n\n岚舟技术工作室")));
+    in.pickupCode = QStringLiteral("8-2-1234");
+    QVERIFY(notify::mailText(in).contains(QStringLiteral("谢谢\n取件码：8-2-1234\n当前您的快递约已派送")));
 }
 
 void MailTest::send_deliversTheMail() {

@@ -282,6 +282,17 @@ void StoreTest::progress_recordedPerParcelAndGoneWithIt() {
                     false);
     QCOMPARE(progress.notSignedFor(), QList<ParcelId>({shoes}));
     progress.replaceEntries(book2, first);
+    // With each parcel the second newest text and the oldest time; the history: those signed for.
+    const QList<OverviewRow> rows = progress.overview();
+    QCOMPARE(
+        (QStringList{rows[0].previousText, rows[0].acceptedTime, rows[1].previousText, rows[1].acceptedTime}),
+        (QStringList{QString(), newer[0].time, first[1].context, first[1].time}));
+    QStringList history;
+    for (const DeliveredParcel &parcel : progress.deliveryHistory()) {
+        history << parcel.company << parcel.acceptedTime << parcel.signedTime;
+    }
+    QCOMPARE(history,
+             (QStringList{QStringLiteral("中通快递"), first[1].time, QStringLiteral("2026-12-08 10:00:00")}));
 
     // A parcel's progress goes with it, on delete and on clear, whichever connection deletes.
     QVERIFY(parcels.remove(book2));

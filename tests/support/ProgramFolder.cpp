@@ -2,6 +2,7 @@
 #include "support/ProgramFolder.h"
 
 #include "store/ParcelStore.h"
+#include "store/ProgressStore.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>
@@ -75,6 +76,22 @@ Database TempProgramFolder::open() const {
 void TempProgramFolder::addParcel(const QString &company, const QString &number, const QString &goods) const {
     Database db = open();
     ParcelStore(db).add(company, number, goods);
+}
+
+void TempProgramFolder::addDeliveredParcels(const QString &company, QDate today) const {
+    Database db = open();
+    ProgressStore::addMissingTables(db);
+    ProgressStore progress(db);
+    for (int i = 1; i <= 3; ++i) {
+        const ParcelId id =
+            ParcelStore(db).add(company, QStringLiteral("SF100%1").arg(i), QStringLiteral("旧书"));
+        const QDate accepted = today.addDays(-10 * i);
+        const QString signedAt = accepted.addDays(2).toString(Qt::ISODate) + QStringLiteral(" 10:00:00");
+        progress.record(id, {QStringLiteral("已签收"), QStringLiteral("已签收"), signedAt, {}, {}}, false);
+        progress.replaceEntries(
+            id, {{signedAt, QStringLiteral("已签收")},
+                 {accepted.toString(Qt::ISODate) + QStringLiteral(" 10:00:00"), QStringLiteral("已揽收")}});
+    }
 }
 
 void TempProgramFolder::addManyParcels() const {

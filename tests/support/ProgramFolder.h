@@ -3,6 +3,7 @@
 
 #include "store/Database.h"
 
+#include <QDate>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -18,6 +19,8 @@ public:
     Database open() const;
     // Adds parcels directly (company, number, goods); num is "0".
     void addParcel(const QString &company, const QString &number, const QString &goods) const;
+    // Three parcels of the company signed for two days after they were accepted, weeks before `today`.
+    void addDeliveredParcels(const QString &company, QDate today) const;
     // Grows the book past a mebibyte with 3,000 parcels, so its middle lies far from the first page.
     void addManyParcels() const;
     // Overwrites 20 KiB in the middle of the book: the first page still reads, so the book opens,

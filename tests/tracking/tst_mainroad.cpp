@@ -238,14 +238,18 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     // With the sound switch off, new progress is stored and posted, but plays nothing.
     h.child<QCheckBox>(QStringLiteral("Check3"))->setChecked(false);
     auto grown = inTransit;
-    grown.prepend({QStringLiteral("2026-12-08 08:30:00"), QStringLiteral("【杭州市】快件已发往 滨江网点")});
+    grown.prepend({QStringLiteral("2026-12-08 08:30:00"),
+                   QStringLiteral("【杭州市】快件已到达幸福里驿站,请凭取件码 8-2-1234 及时取件")});
     m_stub.answer(QStringLiteral("/"), answerWith(grown));
     h.pick(0);
     TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("pickupCode"))->text(), QStringLiteral("取件码 8-2-1234"));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("4"));
     QCOMPARE(h.fake.sound.played.size(), 1);
     QCOMPARE(h.fake.desktop.notifications.size(), 2);
+    QCOMPARE(h.fake.desktop.notifications.last().summary,
+             QStringLiteral("快递【爸爸衣服】已到取件点,取件码 8-2-1234"));
     QCOMPARE(h.fake.desktop.notifications.last().body, grown[0].first + QLatin1Char(' ') + grown[0].second);
 
     // The service is silent now: a pick shows what the book kept of the last answer at once, and the
@@ -308,12 +312,24 @@ void MainRoadTest::query_signedForAndOutForDelivery() {
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
     QCOMPARE(h.field(5), QStringLiteral("1天1小时1分"));
     QCOMPARE(h.field(3), QStringLiteral("无更新"));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("estimatedDelivery"))->text(),
+             QStringLiteral("预计 12月8日 送达"));
 
     // Ten days on and still not signed for: the hint advises asking the courier.
     h.fake.clock.current = QDateTime(QDate(2026, 12, 18), QTime(9, 31, 0));
     h.pick(0);
     TRY_COMPARE(h.hint(), QStringLiteral("已10天没有新进展,建议联系快递公司"));
     QCOMPARE(h.field(2), QStringLiteral("派件中"));
+
+    // Three of the courier's parcels took two days each: one accepted today is due the day after tomorrow.
+    h.folder.addDeliveredParcels(QStringLiteral("顺丰快递"), QDate(2026, 12, 8));
+    h.fake.clock.current = QDateTime(QDate(2026, 12, 8), QTime(11, 0, 0));
+    m_stub.answer(QStringLiteral("/"), answerWith({{QStringLiteral("2026-12-08 10:00:00"),
+                                                    QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));
+    h.pick(0);
+    TRY_COMPARE(h.hint(), QStringLiteral("查询完毕..."));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("estimatedDelivery"))->text(),
+             QStringLiteral("预计 12月10日 送达"));
 }
 
 void MainRoadTest::notificationActivated_picksItsParcelAsTheUserWould() {

@@ -1,7 +1,8 @@
-// Reading the tracking answers into values: result codes, entries, transit time, status, new
-// progress and version texts.
+// Reading the tracking answers into values: result codes, entries, transit time, status, pickup code,
+// expected delivery, new progress and version texts.
 #include "store/ParcelStore.h"
 #include "text/JsonText.h"
+#include "tracking/DeliveryEstimate.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
 #include "tracking/TrackingText.h"
@@ -99,6 +100,10 @@ private Q_SLOTS:
     void interpretAnswer();
     void report_data();
     void report();
+    void pickupCode_data();
+    void pickupCode();
+    void estimate_data();
+    void estimate();
     void updateState_data();
     void updateState();
     void stall_data();
@@ -404,6 +409,116 @@ void TrackingTextTest::report() {
     QCOMPARE(int(read.status), status);
     QCOMPARE(read.transitText, transit);
     QCOMPARE(read.rowCount(), int(times.size()));
+}
+
+void TrackingTextTest::pickupCode_data() {
+    QTest::addColumn<QString>("newest");
+    QTest::addColumn<QString>("previous");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("code");
+    const auto row = [](const char *name, const char16_t *newest, const char16_t *code,
+                        DeliveryStatus status = DeliveryStatus::InTransit, const char16_t *previous = u"") {
+        QTest::newRow(name) << QString::fromUtf16(newest) << QString::fromUtf16(previous) << int(status)
+                            << QString::fromUtf16(code);
+    };
+    row("station, 凭取件码", u"【杭州市】快件已到达幸福里小区驿站,请凭取件码 8-2-1234 及时取件", u"8-2-1234");
+    row("locker, brackets", u"已存放至【丰巢智能柜】3号柜,请凭取件码【60172588】取件", u"60172588");
+    row("colon, times after", u"【菜鸟驿站】代收,取件码:5-3-2011,营业时间 8:00-21:00", u"5-3-2011");
+    row("提货码：, phone after", u"快件已到达兔喜超市,提货码：A12-3456,电话 13812345678", u"A12-3456");
+    row("round brackets", u"已放入快递柜,取件码(563214),派件员 13900001111", u"563214",
+        DeliveryStatus::OutForDelivery);
+    row("凭 the code itself", u"您的包裹已到达妈妈驿站,凭3-1-0087取件", u"3-1-0087");
+    row("开箱码 before 柜号", u"快件已投递至幸福里智能柜,柜号：B07,开箱码 347812", u"347812");
+    row("柜号 alone", u"已放入3栋快递柜,柜号 12,请凭短信取件", u"12");
+    row("为 and a deadline", u"取件码为：2-4-5012，请于今日18:00前取件", u"2-4-5012");
+    row("no blank", u"您的快递已到达菜鸟驿站，取件码8-2-1234，请尽快取件", u"8-2-1234");
+    row("凭提货码, square brackets", u"快件已到达京东自提点,请凭提货码 [8826] 提货", u"8826");
+    row("fullwidth code", u"【驿站】请凭取货码：Ａ１２－３４５６取件", u"A12-3456");
+    row("取件验证码", u"您的快件已到丰巢柜,取件验证码 778899,超时将收取保管费", u"778899");
+    row("凭…开箱码", u"请凭短信中的开箱码 5566 开柜取件", u"5566");
+    row("blanks inside brackets", u"已放入快递柜 5 号格口,取件码【 12-0431 】", u"12-0431");
+    row("是, lower-case letters", u"您的取货码是 b3-0902,请到店出示", u"b3-0902");
+    row("reminder after the arrival", u"您的快件在驿站已存放超过24小时,请尽快领取", u"8-2-1234",
+        DeliveryStatus::InTransit, u"快件已到达幸福里驿站,取件码 8-2-1234");
+    row("the newest code wins", u"快件已转至1号柜,取件码 1-1-1001", u"1-1-1001", DeliveryStatus::InTransit,
+        u"快件已到达驿站,取件码 2-2-2002");
+    row("signed for", u"您的快件已签收,签收人:幸福里驿站,取件码 8-2-1234", u"", DeliveryStatus::SignedFor);
+    row("phone number", u"【杭州市】快件已到达 杭州转运中心,快递员:张师傅,电话:13812345678", u"");
+    row("time, landline", u"李四正在派件,预计 18:30 前送达,电话 0571-88886666", u"",
+        DeliveryStatus::OutForDelivery);
+    row("order and tracking numbers", u"订单号 20261208123456 已出库,运单号 SF1402345678901", u"");
+    row("code sent elsewhere", u"取件码已发送至您的手机,请注意查收", u"");
+    row("phone tail", u"请凭手机尾号 1234 取件", u"");
+    row("phone number after 凭", u"请凭手机号码 13812345678 取件", u"");
+    row("identity number", u"快件已到达驿站,凭身份证号码后四位 0012 取件", u"");
+    row("code by message", u"取件码：见短信", u"");
+}
+
+void TrackingTextTest::pickupCode() {
+    QFETCH(QString, newest);
+    QFETCH(QString, previous);
+    QFETCH(int, status);
+    QFETCH(QString, code);
+    const std::optional<QString> found = pickupCodeOf(newest, previous, DeliveryStatus(status));
+    // A code is never empty: no code reads as an empty one.
+    QCOMPARE(found.value_or(QString()), code);
+}
+
+void TrackingTextTest::estimate_data() {
+    // The book's delivered 顺丰 parcels, by hours from acceptance to signing; today is 2026-12-08.
+    QTest::addColumn<QList<int>>("hours");
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("accepted");
+    QTest::addColumn<bool>("awaitingPickup");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("basis");
+    const auto row = [](const char *name, QList<int> hours, const char16_t *accepted, const char16_t *text,
+                        int basis, DeliveryStatus status = DeliveryStatus::InTransit, bool waiting = false,
+                        const char16_t *company = u"顺丰速运") {
+        QTest::newRow(name) << hours << QString::fromUtf16(company) << int(status)
+                            << QString::fromUtf16(accepted) << waiting << QString::fromUtf16(text) << basis;
+    };
+    row("two days each, accepted today", {48, 48, 48}, u"2026-12-08 09:00:00", u"预计 12月10日 送达", 3);
+    row("late acceptance", {48, 48, 48}, u"2026-12-08 23:00:00", u"预计 12月10日 送达", 3);
+    row("the median of a narrow spread", {24, 30, 36, 40, 44}, u"2026-12-07 10:00:00", u"预计 12月8日 送达",
+        5);
+    row("a wide spread gives a range", {24, 48, 96}, u"2026-12-08 09:00:00", u"预计 12月9日–12月12日 送达",
+        3);
+    row("a range starts today at the earliest", {24, 48, 120}, u"2026-12-06 09:00:00",
+        u"预计 12月8日–12月11日 送达", 3);
+    row("too few parcels", {48, 48}, u"2026-12-08 09:00:00", u"", 0);
+    row("a signing before the acceptance is no duration", {48, 48, -5}, u"2026-12-08 09:00:00", u"", 0);
+    row("overdue", {24, 24, 24}, u"2026-12-01 09:00:00", u"", 0);
+    row("acceptance time not a date", {48, 48, 48}, u"昨天", u"", 0);
+    row("out for delivery, whatever the history", {}, u"2026-12-01 09:00:00", u"预计 12月8日 送达", 0,
+        DeliveryStatus::OutForDelivery);
+    row("signed for", {48, 48, 48}, u"2026-12-08 09:00:00", u"", 0, DeliveryStatus::SignedFor);
+    row("waiting at a pickup point", {48, 48, 48}, u"2026-12-08 09:00:00", u"", 0, DeliveryStatus::InTransit,
+        true);
+    row("another courier", {48, 48, 48}, u"2026-12-08 09:00:00", u"", 0, DeliveryStatus::InTransit, false,
+        u"中通快递");
+}
+
+void TrackingTextTest::estimate() {
+    QFETCH(QList<int>, hours);
+    QFETCH(QString, company);
+    QFETCH(int, status);
+    QFETCH(QString, accepted);
+    QFETCH(bool, awaitingPickup);
+    QFETCH(QString, text);
+    QFETCH(int, basis);
+    const QDateTime start(QDate(2026, 11, 1), QTime(8, 0));
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    QList<DeliveredParcel> delivered;
+    for (int taken : hours) {
+        delivered.append({QStringLiteral("顺丰速运"), start.toString(format),
+                          start.addSecs(taken * 3600LL).toString(format)});
+    }
+    const std::optional<DeliveryEstimate> estimate = DeliveryHistory(delivered).estimate(
+        {company, DeliveryStatus(status), accepted, awaitingPickup}, QDate(2026, 12, 8));
+    QCOMPARE(estimate ? estimateText(*estimate) : QString(), text);
+    QCOMPARE(estimate ? estimate->basis : 0, basis);
 }
 
 void TrackingTextTest::updateState_data() {

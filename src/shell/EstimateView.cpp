@@ -1,0 +1,38 @@
+// The current parcel's expected day from the book's own history.
+#include "shell/EstimateView.h"
+
+#include "platform/Platform.h"
+#include "store/ProgressStore.h"
+#include "store/StoreError.h"
+#include "tracker/ParcelTracker.h"
+#include "tracking/DeliveryEstimate.h"
+#include "widgets/StatusPanel.h"
+
+EstimateView::EstimateView(Collaborators collaborators, QObject *parent)
+    : QObject(parent)
+    , m_with(collaborators) {
+    const auto show = [this](const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                             tracking::UpdateState) {
+        showEstimate(parcel, report);
+    };
+    connect(&m_with.tracker, &ParcelTracker::storedProgressShown, this, show);
+    connect(&m_with.tracker, &ParcelTracker::progressShown, this, show);
+}
+
+void EstimateView::showEstimate(const TrackedParcel &parcel, const tracking::ProgressReport &report) {
+    if (report.entries.isEmpty()) {
+        m_with.status.showEstimate(std::nullopt);
+        return;
+    }
+    const tracking::ParcelCourse course{parcel.company, report.status, report.entries.last().time,
+                                        report.pickupCode.has_value()};
+    try {
+        const tracking::DeliveryHistory history(m_with.progress.deliveryHistory());
+        m_with.status.showEstimate(history.estimate(course, m_with.clock.now().date()));
+    } catch (const StoreError &error) {
+        // The hint line holds what the query came to (a book that failed to keep it, say), which matters
+        // more than a day left out; the log keeps why.
+        qWarning("delivery history: %s", qPrintable(error.description()));
+        m_with.status.showEstimate(std::nullopt);
+    }
+}
