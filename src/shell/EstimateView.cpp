@@ -2,10 +2,10 @@
 #include "shell/EstimateView.h"
 
 #include "platform/Platform.h"
+#include "store/BookFeed.h"
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
-#include "tracking/DeliveryEstimate.h"
 #include "widgets/StatusPanel.h"
 
 EstimateView::EstimateView(Collaborators collaborators, QObject *parent)
@@ -17,6 +17,15 @@ EstimateView::EstimateView(Collaborators collaborators, QObject *parent)
     };
     connect(&m_with.tracker, &ParcelTracker::storedProgressShown, this, show);
     connect(&m_with.tracker, &ParcelTracker::progressShown, this, show);
+    if (m_with.feed) {
+        const auto forget = [this] {
+            m_history.reset();
+        };
+        connect(m_with.feed, &BookFeed::progressStored, this, forget);
+        connect(m_with.feed, &BookFeed::parcelEdited, this, forget);
+        connect(m_with.feed, &BookFeed::parcelRemoved, this, forget);
+        connect(m_with.feed, &BookFeed::bookCleared, this, forget);
+    }
 }
 
 void EstimateView::showEstimate(const TrackedParcel &parcel, const tracking::ProgressReport &report) {
@@ -27,8 +36,10 @@ void EstimateView::showEstimate(const TrackedParcel &parcel, const tracking::Pro
     const tracking::ParcelCourse course{parcel.company, report.status, report.entries.last().time,
                                         report.pickupCode.has_value()};
     try {
-        const tracking::DeliveryHistory history(m_with.progress.deliveryHistory());
-        m_with.status.showEstimate(history.estimate(course, m_with.clock.now().date()));
+        if (!m_history) {
+            m_history = tracking::DeliveryHistory(m_with.progress.deliveryHistory());
+        }
+        m_with.status.showEstimate(m_history->estimate(course, m_with.clock.now().date()));
     } catch (const StoreError &error) {
         // The hint line holds what the query came to (a book that failed to keep it, say), which matters
         // more than a day left out; the log keeps why.

@@ -212,7 +212,7 @@ void MainWindow::compose() {
 
     new RoadView(
         {book, m_pages, lock, *m_list, *m_status, feedback, switches}, [this] { returnToIdle(); }, this);
-    new EstimateView({*m_tracker, *m_progress, *m_platform.clock, *m_status}, this);
+    new EstimateView({*m_tracker, *m_progress, *m_platform.clock, *m_status, m_book.database().feed()}, this);
     m_selection = std::make_unique<ParcelSelection>(m_pages, book);
     connect(m_picker, &ParcelPicker::selected, this, [this] { m_selection->select(); });
     m_listOperations =
