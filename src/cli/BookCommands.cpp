@@ -25,9 +25,11 @@
 #include "tracker/WatchPass.h"
 #include "tracking/CourierRecognition.h"
 #include "tracking/DeliveryEstimate.h"
+#include "tracking/ParcelState.h"
 #include "tracking/ProgressReport.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -110,14 +112,15 @@ QList<ParcelRow> chosenParcels(const CommandContext &context, ParcelStore &parce
     return {};
 }
 
-// Answers the tracker's questions as Enter would (a parcel the service no longer knows is kept) and
-// writes its messages to the error stream.
+// Answers the tracker's questions as Enter would (a parcel the service no longer knows is kept); its
+// warnings go to the error stream, its notes where the command's notes go.
 class TerminalDialogs final : public Dialogs {
 public:
     explicit TerminalDialogs(const CommandContext &context)
         : m_context(context) {}
-    void inform(const QString &, const QString &text, MessageIcon) override {
-        m_context.err(terminalSafe(text) + QLatin1Char('\n'));
+    void inform(const QString &, const QString &text, MessageIcon icon) override {
+        (icon == MessageIcon::Exclamation ? m_context.err
+                                          : m_context.note)(terminalSafe(text) + QLatin1Char('\n'));
     }
     bool ask(const QString &, const QString &, DefaultAnswer byDefault) override {
         return byDefault == DefaultAnswer::Yes;
@@ -158,13 +161,16 @@ public:
                      m_progress, false},
                     nullptr) {
         m_settings.load();
-        const auto toTerminal = [&context](const QString &text) {
-            context.err(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
-        };
-        QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts, toTerminal);
-        QObject::connect(&m_alerts, &ProgressAlerts::mailNotice, &m_alerts, toTerminal);
-        QObject::connect(&m_alerts, &ProgressAlerts::mailEnded, &m_alerts,
-                         [this](bool sent) { m_mailFailed = m_mailFailed || !sent; });
+        QObject::connect(&m_alerts, &ProgressAlerts::mailNotice, &m_alerts, [&context](const QString &text) {
+            context.note(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
+        });
+        // Every mail's words come before its end: a mail sent is a note, one not sent a failure.
+        QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts,
+                         [this](const QString &text) { m_mailWords = terminalSafe(text.trimmed()); });
+        QObject::connect(&m_alerts, &ProgressAlerts::mailEnded, &m_alerts, [this](bool sent) {
+            m_mailFailed = m_mailFailed || !sent;
+            (sent ? m_context.note : m_context.err)(m_mailWords + QLatin1Char('\n'));
+        });
     }
     ~CommandRoad() {
         // New progress is not left unmailed when the command ends, whatever ended it.
@@ -274,9 +280,21 @@ public:
                                    m_context.now().date());
     }
 
+    // Where the parcel stands by what the book now keeps of its progress.
+    QString stateOf(ParcelId parcel) {
+        std::optional<QString> word;
+        QString newestTime;
+        if (parcel.isValid()) {
+            if (const std::optional<ProgressRow> row = m_progress.byParcel(parcel)) {
+                word = row->status;
+                newestTime = row->newestTime;
+            }
+        }
+        return tracking::stateKey(tracking::parcelState(word, newestTime, m_context.now()));
+    }
+
     struct WatchSummary {
         int checked = 0;
-        int failed = 0;
         int newProgress = 0;
         bool quotaUsedUp = false;
         bool bookFailed = false;
@@ -296,9 +314,8 @@ public:
             summary.bookFailed = true;
             m_context.err(terminalSafe(reason) + QLatin1Char('\n'));
         });
-        QObject::connect(&pass, &WatchPass::finished, &loop, [&](int count, int failed, bool quotaUsedUp) {
+        QObject::connect(&pass, &WatchPass::finished, &loop, [&](int count, int, bool quotaUsedUp) {
             summary.checked = count;
-            summary.failed = failed;
             summary.quotaUsedUp = quotaUsedUp;
             loop.quit();
         });
@@ -322,17 +339,19 @@ private:
     ParcelTracker m_tracker;
     std::optional<tracking::DeliveryHistory> m_history;
     bool m_mailFailed = false;
+    QString m_mailWords;
     // mailsSent() has waited for the mail already; the end of the command need not wait again.
     bool m_mailSettled = false;
 };
 
 QString outcomeText(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate) {
     QString text = describe(outcome.parcel) + QLatin1Char('\n');
-    if (!outcome.succeeded()) {
+    if (!outcome.answered()) {
         return text + QStringLiteral("查询失败(结果码 %1):%2\n")
                           .arg(outcome.code.isEmpty() ? QStringLiteral("无") : terminalSafe(outcome.code),
                                terminalSafe(outcome.message));
     }
+    // A number the service does not know has no entries either, only its message.
     if (outcome.report.entries.isEmpty()) {
         return text + terminalSafe(outcome.message) + QLatin1Char('\n');
     }
@@ -367,14 +386,24 @@ QJsonValue estimateJson(const std::optional<DeliveryEstimate> &estimate) {
                        {QStringLiteral("basis"), estimate->basis}};
 }
 
-QJsonObject outcomeJson(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate) {
+// The service's result code; null where it gave none or all went well.
+QJsonValue codeJson(const QueryOutcome &outcome) {
+    return outcome.code.isEmpty() || !outcome.failed() ? QJsonValue(QJsonValue::Null)
+                                                       : QJsonValue(outcome.code);
+}
+
+// `state` is where the parcel stands by the book after the query (stateKey).
+QJsonObject outcomeJson(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate,
+                        const QString &state) {
     QJsonObject object{{QStringLiteral("id"), outcome.parcel.id.value()},
                        {QStringLiteral("number"), outcome.parcel.number},
                        {QStringLiteral("company"), outcome.parcel.company},
                        {QStringLiteral("goods"), outcome.parcel.goods},
                        {QStringLiteral("succeeded"), !outcome.failed()},
-                       {QStringLiteral("code"), outcome.code},
-                       {QStringLiteral("message"), outcome.message}};
+                       {QStringLiteral("answered"), outcome.answered()},
+                       {QStringLiteral("code"), codeJson(outcome)},
+                       {QStringLiteral("message"), outcome.message},
+                       {QStringLiteral("state"), state}};
     if (outcome.succeeded() && !outcome.report.entries.isEmpty()) {
         object.insert(QStringLiteral("status"), tracking::statusWord(outcome.report.status));
         object.insert(QStringLiteral("transit"), outcome.report.transitText);
@@ -416,7 +445,7 @@ int listParcels(const CommandContext &context, bool json) {
         return ExitCode::BookUnusable;
     }
     try {
-        if (!writeParcelList(*db, json, context.now().date(), context.outBytes)) {
+        if (!writeParcelList(*db, json, context.now(), context.outBytes)) {
             const int failure = errno;
             // A reader that went away (`| head`) has heard all it wanted; anyone else is told.
             if (failure != EPIPE) {
@@ -511,8 +540,9 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
             const std::optional<DeliveryEstimate> estimate = road.estimate(outcome);
             // A failure is said on the error stream in either form (below the cleared progress
             // line), so a script that drops the results still hears of it; the JSON keeps it too.
-            // A book that failed to keep an answer outweighs a service that gave none.
-            if (!outcome.succeeded()) {
+            // A book that failed to keep an answer outweighs a service that gave none. A number the
+            // service does not know was asked and answered: it is output, not a failure.
+            if (!outcome.answered()) {
                 result = result == ExitCode::Success ? int(ExitCode::ServiceSaidOtherwise) : result;
                 context.err((counting ? QStringLiteral("\r\033[K") : QString()) +
                             outcomeText(outcome, std::nullopt));
@@ -520,8 +550,8 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
                 result = storeFailure(context, outcome, counting);
             }
             if (json) {
-                array.append(outcomeJson(outcome, estimate));
-            } else if (outcome.succeeded()) {
+                array.append(outcomeJson(outcome, estimate, road.stateOf(outcome.parcel.id)));
+            } else if (outcome.answered()) {
                 context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome, estimate));
                 printed = true;
             }
@@ -536,14 +566,20 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
     });
 }
 
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file,
-                 bool replace) {
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file, bool replace,
+                 ExportEncoding encoding) {
     const bool toStandardOutput = file == QLatin1StringView("-");
     const SafeWrite::Existing existing = replace ? SafeWrite::Existing::Replace : SafeWrite::Existing::Keep;
     // Refused before the service is asked, so a wrong file name costs no query.
-    if (const QString refused = toStandardOutput ? QString() : SafeWrite::refusal(file, existing);
-        !refused.isEmpty()) {
-        context.err(refused + (replace ? QString() : QStringLiteral("(要替换已有的文件请加 --force)")) +
+    const QString folder = QFileInfo(file).absolutePath();
+    const QString refused = toStandardOutput ? QString()
+                            : !QFileInfo(folder).isDir()
+                                ? QStringLiteral("文件夹“%1”不存在,没有写入").arg(terminalSafe(folder))
+                                : SafeWrite::refusal(file, existing);
+    if (!refused.isEmpty()) {
+        // Only a regular file that is there already can be replaced, so only then is --force worth naming.
+        const bool replaceable = !replace && QFileInfo(file).isFile() && !QFileInfo(file).isSymLink();
+        context.err(refused + (replaceable ? QStringLiteral("(要替换已有的文件请加 --force)") : QString()) +
                     QLatin1Char('\n'));
         return int(ExitCode::Usage);
     }
@@ -567,7 +603,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
         }
         const QList<QStringList> rows = tracking::listRows(outcome.report.entries);
         if (toStandardOutput) {
-            const QByteArray bytes = exportedBytes(rows);
+            const QByteArray bytes = exportedBytes(rows, encoding);
             if (bytes.isEmpty() || !context.outBytes(bytes)) {
                 context.err(bytes.isEmpty()
                                 ? QStringLiteral("数据导出失败!错误原因:系统缺少 GB18030 编码支持\n")
@@ -576,7 +612,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             }
             return exported(outcome);
         }
-        const ExportResult written = ExportListViewContent(rows, file, existing);
+        const ExportResult written = ExportListViewContent(rows, file, existing, encoding);
         if (written.outcome != ExportResult::Written) {
             context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
             return int(ExitCode::ServiceSaidOtherwise);
@@ -592,19 +628,23 @@ int watchParcels(const CommandContext &context) {
     }
     return onChosenParcels(context, ParcelChoice{}, [&](CommandRoad &road, const QList<ParcelRow> &) {
         bool storeFailed = false;
+        int failed = 0;
         const CommandRoad::WatchSummary summary = road.watch([&](const QueryOutcome &outcome) {
             if (!outcome.failed()) {
                 return;
             }
             storeFailed = storeFailed || outcome.storeFailed;
+            // A number the service does not know was answered: said in the output, not as a failure.
+            const bool fault = !outcome.answered() || outcome.storeFailed;
+            failed += fault ? 1 : 0;
             // The service's code only where the service refused; a book that failed has its own words.
             const QString code = outcome.code.isEmpty() || outcome.storeFailed
                                      ? QString()
                                      : QStringLiteral("(结果码 %1)").arg(outcome.code);
-            context.err(QStringLiteral("编号 %1  %2  %3%4\n")
-                            .arg(outcome.parcel.id.value())
-                            .arg(terminalSafe(outcome.parcel.goods), terminalSafe(outcome.message),
-                                 terminalSafe(code)));
+            (fault ? context.err : context.out)(QStringLiteral("编号 %1  %2  %3%4\n")
+                                                    .arg(outcome.parcel.id.value())
+                                                    .arg(terminalSafe(outcome.parcel.goods),
+                                                         terminalSafe(outcome.message), terminalSafe(code)));
         });
         if (summary.quotaUsedUp) {
             context.err(QStringLiteral("今日查询次数已用完,今天不再查询其余快递\n"));
@@ -612,12 +652,11 @@ int watchParcels(const CommandContext &context) {
         context.out(QStringLiteral("已检查 %1 个快递,%2 个有新进展,%3 个失败\n")
                         .arg(summary.checked)
                         .arg(summary.newProgress)
-                        .arg(summary.failed));
+                        .arg(failed));
         if (summary.bookFailed || storeFailed) {
             return int(ExitCode::BookUnusable);
         }
-        return int(summary.failed > 0 || summary.quotaUsedUp ? ExitCode::ServiceSaidOtherwise
-                                                             : ExitCode::Success);
+        return int(failed > 0 || summary.quotaUsedUp ? ExitCode::ServiceSaidOtherwise : ExitCode::Success);
     });
 }
 
@@ -629,7 +668,8 @@ QJsonObject notAddedJson(const QString &number, const QString &company, const QS
     return QJsonObject{{QStringLiteral("id"), QJsonValue::Null}, {QStringLiteral("number"), number},
                        {QStringLiteral("company"), company},     {QStringLiteral("goods"), goods},
                        {QStringLiteral("added"), false},         {QStringLiteral("succeeded"), false},
-                       {QStringLiteral("code"), QString()},      {QStringLiteral("message"), why},
+                       {QStringLiteral("answered"), false},      {QStringLiteral("code"), QJsonValue::Null},
+                       {QStringLiteral("message"), why},         {QStringLiteral("state"), QJsonValue::Null},
                        {QStringLiteral("entries"), QJsonArray()}};
 }
 
@@ -720,17 +760,17 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
                     (outcome.message.isEmpty() ? QString() : QStringLiteral(":") + outcome.message);
             }
             const std::optional<DeliveryEstimate> estimate = road.estimate(outcome);
-            if (!outcome.succeeded()) {
+            if (!outcome.answered()) {
                 failed();
                 context.err(outcomeText(outcome, std::nullopt));
             } else if (outcome.storeFailed) {
                 result = storeFailure(context, outcome, false);
             }
             if (json) {
-                QJsonObject object = outcomeJson(outcome, estimate);
+                QJsonObject object = outcomeJson(outcome, estimate, road.stateOf(added.id));
                 object.insert(QStringLiteral("added"), true);
                 array.append(object);
-            } else if (outcome.succeeded()) {
+            } else if (outcome.answered()) {
                 context.out((printed ? QStringLiteral("\n") : QString()) + outcomeText(outcome, estimate));
                 printed = true;
             }

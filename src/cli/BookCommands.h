@@ -4,6 +4,7 @@
 #include "net/ServiceAddresses.h"
 #include "store/ParcelId.h"
 #include "store/ProgramFolder.h"
+#include "text/ExportText.h"
 #include "text/TrackingNumbersInText.h"
 
 #include <QByteArray>
@@ -18,8 +19,9 @@ class Mailer;
 // The exit codes scripts can rely on.
 enum ExitCode : int {
     Success = 0,
-    ServiceSaidOtherwise =
-        1, // the service answered with another code, did not answer, or is not set; said why
+    // A parcel could not be asked or answered (the service refused, did not answer, or is not set), or
+    // an output or a mail did not go out; said why. A service that does not know a number answered.
+    ServiceSaidOtherwise = 1,
     Usage = 2,
     BookInUse = 3, // the window holds the book
     BookUnusable = 4,
@@ -53,6 +55,10 @@ struct CommandContext {
     std::function<void(const QString &)> out;
     std::function<bool(const QByteArray &)> outBytes;
     std::function<void(const QString &)> err;
+    // Where notes on how the command goes are said (a mail being sent, a mail sent): the output of a
+    // text, nowhere beside JSON or exported bytes, so the error stream carries failures and warnings
+    // alone and a cron job mails only on trouble.
+    std::function<void(const QString &)> note;
     // Shows "查询 2/5" on one line rewritten in place (a terminal watches stderr).
     bool showProgress = false;
     // Where new progress is announced: a desktop notification and the update mail, as the book's
@@ -66,8 +72,8 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
 // Queries the parcel and writes its progress as the window's export does: only a new file or, with
 // `replace`, over a regular file; never onto a device, pipe, socket, folder or symbolic link. The file
 // "-" is standard output, which then gets those bytes and nothing else.
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file,
-                 bool replace);
+int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file, bool replace,
+                 ExportEncoding encoding);
 // One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
 // comes, a one-line summary at the end.
 int watchParcels(const CommandContext &context);

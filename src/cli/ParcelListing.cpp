@@ -6,6 +6,7 @@
 #include "text/NumberText.h"
 #include "text/TerminalText.h"
 #include "tracking/DeliveryEstimate.h"
+#include "tracking/ParcelState.h"
 #include "tracking/ProgressReport.h"
 
 #include <QByteArray>
@@ -20,8 +21,9 @@ namespace {
 
 constexpr qsizetype chunkBytes = 64 * 1024;
 constexpr int columnCount = 5;
-// The JSON carries two more cells: the pickup code and the expected delivery, each as its JSON value.
-constexpr int cellCount = columnCount + 2;
+// The JSON carries four more cells, each as its JSON value: the pickup code, the expected delivery, the
+// state and the status word.
+constexpr int cellCount = columnCount + 4;
 // Parcels read by one statement: a few milliseconds of reading at most.
 constexpr int pageRows = 512;
 
@@ -47,14 +49,15 @@ private:
     QByteArray m_buffer;
 };
 
-// What the JSON says of a parcel's progress: its pickup code and the day it is expected, from its
-// status, its two newest entries' texts and its oldest entry's time (columns 5 to 8 of the JSON's
-// statement), with the delivered parcels read once before the list. A book of the older layout, which
-// only the window and the writing commands bring up to date, keeps no progress: both are null.
+// What the JSON says of a parcel's progress: its pickup code, the day it is expected and its state,
+// from its status, its two newest entries' texts, its oldest entry's time and its newest entry's time
+// (columns 5 to 9 of the JSON's statement), with the delivered parcels read once before the list. A
+// book of the older layout, which only the window and the writing commands bring up to date, keeps no
+// progress: its parcels are not queried.
 struct ProgressFacts {
     bool progressKept = false;
     tracking::DeliveryHistory history;
-    QDate today;
+    QDateTime now;
 };
 
 // A JSON value: the text as a string, or null.
@@ -98,16 +101,25 @@ private:
     void readProgress(const Statement &query, const ProgressFacts &facts) {
         std::optional<QString> code;
         std::optional<DeliveryEstimate> estimate;
+        std::optional<QString> word;
+        QString newestTime;
         if (facts.progressKept && !query.isNull(5)) {
-            const DeliveryStatus status = tracking::statusOfWord(query.text(5));
+            word = query.text(5);
+            newestTime = query.text(9);
+            const DeliveryStatus status = tracking::statusOfWord(*word);
             code = tracking::pickupCodeOf(query.text(6), query.text(7), status);
-            estimate =
-                facts.history.estimate({query.text(2), status, query.text(8), code.has_value()}, facts.today);
+            estimate = facts.history.estimate({query.text(2), status, query.text(8), code.has_value()},
+                                              facts.now.date());
         }
         m_pickupCode = jsonValue(code);
         m_estimate = jsonValue(estimate);
+        m_state =
+            jsonValue(std::optional(tracking::stateKey(tracking::parcelState(word, newestTime, facts.now))));
+        m_status = jsonValue(word);
         m_cells[5] = m_pickupCode;
         m_cells[6] = m_estimate;
+        m_cells[7] = m_state;
+        m_cells[8] = m_status;
     }
 
     using Digits = std::array<char, 24>;
@@ -132,6 +144,8 @@ private:
     std::array<QByteArray, 3> m_shown;
     QByteArray m_pickupCode;
     QByteArray m_estimate;
+    QByteArray m_state;
+    QByteArray m_status;
     std::array<int, columnCount> m_widths{};
 };
 
@@ -157,7 +171,7 @@ public:
                       "SELECT p.id, p.number, p.company, p.goods, p.num, g.status, g.newest, "
                       "(SELECT text FROM progress_entry WHERE parcel = p.id AND position = 1), "
                       "(SELECT time FROM progress_entry WHERE parcel = p.id ORDER BY position DESC "
-                      "LIMIT 1) FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id "
+                      "LIMIT 1), g.newestTime FROM parcelbook p LEFT JOIN progress g ON g.parcel = p.id "
                       "WHERE p.id > ? ORDER BY p.id LIMIT ?")
                 : QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id > ? "
                                  "ORDER BY id LIMIT ?"));
@@ -245,7 +259,7 @@ bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCo
 }
 
 bool writeTable(Database &db, ChunkedWriter &out) {
-    const Cells header = {"编号", "单号", "快递公司", "物品", "进度条数", {}, {}};
+    const Cells header = {"编号", "单号", "快递公司", "物品", "进度条数", {}, {}, {}, {}};
     std::array<int, columnCount> widths{};
     for (int column = 0; column < columnCount; ++column) {
         widths[column] = terminalWidth(header[column]);
@@ -324,10 +338,10 @@ QByteArray jsonValue(const std::optional<DeliveryEstimate> &estimate) {
 }
 
 // The layout of QJsonDocument's indented text, keys in its (sorted) order.
-bool writeJson(Database &db, ChunkedWriter &out, QDate today) {
+bool writeJson(Database &db, ChunkedWriter &out, const QDateTime &now) {
     ProgressFacts facts;
     facts.progressKept = ProgressStore::hasEveryTable(db);
-    facts.today = today;
+    facts.now = now;
     if (facts.progressKept) {
         // One short read of the delivered parcels, before the first page.
         facts.history = tracking::DeliveryHistory(ProgressStore(db).deliveryHistory());
@@ -352,6 +366,10 @@ bool writeJson(Database &db, ChunkedWriter &out, QDate today) {
             appendJsonString(out, cells[1]);
             out.append(",\n        \"pickupCode\": ");
             out.append(cells[5]);
+            out.append(",\n        \"state\": ");
+            out.append(cells[7]);
+            out.append(",\n        \"status\": ");
+            out.append(cells[8]);
             out.append("\n    }");
             return out.rowDone();
         });
@@ -364,11 +382,11 @@ bool writeJson(Database &db, ChunkedWriter &out, QDate today) {
 
 } // namespace
 
-bool writeParcelList(Database &db, bool json, QDate today,
+bool writeParcelList(Database &db, bool json, const QDateTime &now,
                      const std::function<bool(const QByteArray &)> &write) {
     // Each page is read in order and not again soon: the engine's default cache is enough, and the
     // memory stays the same for a book of any size.
     db.exec(QStringLiteral("PRAGMA cache_size = -2000"));
     ChunkedWriter out(write);
-    return json ? writeJson(db, out, today) : writeTable(db, out);
+    return json ? writeJson(db, out, now) : writeTable(db, out);
 }

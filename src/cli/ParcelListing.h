@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDate>
+#include <QDateTime>
 
 #include <functional>
 
@@ -13,7 +13,7 @@ class Database;
 // objects. The book is read a page at a time, each page its own short read, so no lock is held while
 // the output waits. `write` gets the UTF-8 output in chunks of a bounded size, so a book of any size
 // costs the same memory; false from it stops the listing and is returned. The JSON also carries each
-// parcel's pickup code and the day it is expected on `today`, from the book's delivered parcels, read
-// once before the list. Throws StoreError.
-bool writeParcelList(Database &db, bool json, QDate today,
+// parcel's pickup code, the day it is expected (from the book's delivered parcels, read once before
+// the list), its status word and its state at `now`. Throws StoreError.
+bool writeParcelList(Database &db, bool json, const QDateTime &now,
                      const std::function<bool(const QByteArray &)> &write);

@@ -37,9 +37,10 @@ QString usage() {
         "      JSON:\"pickupCode\": \"8-2-1234\" 或 null,\n"
         "      \"estimatedDelivery\": {\"earliest\": \"YYYY-MM-DD\", \"latest\": \"YYYY-MM-DD\", \"basis\": "
         "N} 或 null\n"
-        "  parcelbook-cli export <单号> | --id <编号> <文件> [--force]\n"
+        "  parcelbook-cli export <单号> | --id <编号> <文件> [--force] [--encoding gbk|utf-8]\n"
         "      查询后把进度导出为文本文件,与窗口的导出相同;文件为 - 时写到 stdout;已有的文件只在给出\n"
-        "      --force 时替换,设备、管道、文件夹和符号链接一概不写\n"
+        "      --force 时替换,设备、管道、文件夹和符号链接一概不写;\n"
+        "      --encoding 默认:文件为 gbk(GB18030,CRLF 换行,与窗口相同),写到终端的 stdout 为 utf-8(LF 换行)\n"
         "  parcelbook-cli add <单号> [--company <快递公司>] [--goods <物品>] [--json]\n"
         "      添加一个快递,与窗口的“添加快递”相同:先向查询服务查询,存入快递列表后再查询一次并显示进度;\n"
         "      不给 --company 时由快递公司识别服务识别,公司名可只写一部分(如“顺丰”);物品可以不填\n"
@@ -48,14 +49,20 @@ QString usage() {
         "      跳过并在 stderr 上说明;像手机号的和快递列表里已有的单号不添加,也在 stderr 上说明\n"
         "  parcelbook-cli watch\n"
         "      查询全部尚未签收的快递(同时最多 4 个),记下新进度并按设置提醒;\n"
-        "      查询失败的快递在 stderr 上各占一行,最后输出一行汇总\n"
+        "      查询失败的快递在 stderr 上各占一行,查询服务没有信息的单号在 stdout "
+        "上各占一行,最后输出一行汇总\n"
         "  parcelbook-cli --help | --version\n"
         "\n"
-        "结果在 stdout 上;失败的原因、提示和用法错误都在 stderr "
-        "上。编号是快递列表里的正整数编号,每个选项只能给一次。\n"
+        "结果和进展说明(如邮件已发送)在 stdout 上(--json 时只有 JSON);stderr 上只有失败、警告和用法错误,\n"
+        "在终端上还有“查询 i/n”进度。编号是快递列表里的正整数编号,每个选项只能给一次。\n"
+        "--json 中 \"state\" 为 not_queried、in_transit、out_for_delivery、delivered 或 stalled,\n"
+        "\"status\" 为对应的中文状态;成功时 \"code\" 为 null。\n"
+        "查询服务由窗口设置页的“查询服务”或文件 ~/.config/parcelbook/services.conf 设置。\n"
         "文本输出中,查询服务和快递列表里的控制字符写成 \\x1b、\\u202e 这样的转义,list 表格中超过 40 "
         "列的格子以“…”截短;--json 输出原样。\n"
-        "退出码:0 成功;1 查询服务返回了其他结果或没有应答、导出文件或输出写不进去、提醒邮件没有发出"
+        "退出码:0 每个快递都已查询并得到应答(查询服务没有某单号的信息也算应答,在输出中说明);\n"
+        "1 有快递没能查询或没有得到应答(查询服务返回了其他结果或没有应答、尚未设置查询服务)、"
+        "导出文件或输出写不进去、提醒邮件没有发出"
         "(watch:有快递查询失败或今日次数已用完;add:有单号因识别不出快递公司被跳过,或没能添加,"
         "或文本中没有单号);2 "
         "用法有误(也包括快递列表里没有这个单号或编号、不认识的快递公司、读不了的文本文件);3 "
@@ -142,7 +149,9 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption company(QStringLiteral("company"), QString(), QStringLiteral("快递公司"));
     const QCommandLineOption goods(QStringLiteral("goods"), QString(), QStringLiteral("物品"));
     const QCommandLineOption fromText(QStringLiteral("from-text"), QString(), QStringLiteral("文件"));
-    const QList<QCommandLineOption> options{help, version, json, all, id, force, company, goods, fromText};
+    const QCommandLineOption encoding(QStringLiteral("encoding"), QString(), QStringLiteral("编码"));
+    const QList<QCommandLineOption> options{help,  version, json,  all,      id,
+                                            force, company, goods, fromText, encoding};
     parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
         return usageError(argumentsFailureReason(options, QCoreApplication::arguments()));
@@ -174,12 +183,22 @@ int main(int argc, char *argv[]) {
     if (!adding && (parser.isSet(company) || parser.isSet(goods) || parser.isSet(fromText))) {
         return usageError(QStringLiteral("--company、--goods 和 --from-text 只用于 add"));
     }
-    if ((command == QStringLiteral("list") || command == QStringLiteral("watch")) &&
-        (!words.isEmpty() || parser.isSet(all) || parser.isSet(id) ||
-         (command == QStringLiteral("watch") && parser.isSet(json)))) {
-        return usageError(command + QStringLiteral(" 不需要其他参数"));
-    }
     const bool exporting = command == QStringLiteral("export");
+    if (!exporting && (parser.isSet(force) || parser.isSet(encoding))) {
+        return usageError(QStringLiteral("--force 和 --encoding 只用于 export"));
+    }
+    if (command == QStringLiteral("list") || command == QStringLiteral("watch")) {
+        if (!words.isEmpty()) {
+            return usageError(command + QStringLiteral(" 不需要单号或其他参数:") +
+                              words.join(QLatin1Char(' ')));
+        }
+        for (const QCommandLineOption *option : {&all, &id, &json}) {
+            if (parser.isSet(*option) && (option != &json || command == QStringLiteral("watch"))) {
+                return usageError(command + QStringLiteral(" 不接受 --") + option->names().constFirst());
+            }
+        }
+    }
+    ExportEncoding exportEncoding = ExportEncoding::Gbk;
     QString file;
     if (exporting) {
         if (parser.isSet(all) || parser.isSet(json)) {
@@ -196,11 +215,35 @@ int main(int argc, char *argv[]) {
             return usageError(QStringLiteral("export 只需要一个快递和一个导出文件"));
         }
         file = words.takeLast();
+        // Bytes for a terminal are read there, as UTF-8; a file or a pipe gets the window's bytes.
+        const bool toTerminal = file == QLatin1StringView("-") && ::isatty(STDOUT_FILENO) == 1;
+        const QString encodingName = parser.isSet(encoding) ? parser.value(encoding).toLower()
+                                     : toTerminal           ? QStringLiteral("utf-8")
+                                                            : QStringLiteral("gbk");
+        if (encodingName == QStringLiteral("utf-8") || encodingName == QStringLiteral("utf8")) {
+            exportEncoding = ExportEncoding::Utf8;
+        } else if (encodingName != QStringLiteral("gbk")) {
+            return usageError(QStringLiteral("--encoding 只能是 gbk 或 utf-8:") + parser.value(encoding));
+        }
     }
     ParcelChoice choice;
     if (command == QStringLiteral("query") || exporting) {
-        const int named = int(parser.isSet(all)) + int(parser.isSet(id)) + int(!words.isEmpty());
-        if (named != 1 || words.size() > 1) {
+        if (parser.isSet(all) && !words.isEmpty()) {
+            return usageError(QStringLiteral("--all 查询全部快递,不再接受单号:") +
+                              words.join(QLatin1Char(' ')));
+        }
+        if (parser.isSet(all) && parser.isSet(id)) {
+            return usageError(QStringLiteral("--all 查询全部快递,不再接受 --id"));
+        }
+        if (parser.isSet(id) && !words.isEmpty()) {
+            return usageError(QStringLiteral("--id 和单号只能给一个:") + words.join(QLatin1Char(' ')));
+        }
+        if (words.size() > 1) {
+            return usageError(QStringLiteral("一次只能给一个单号%1:")
+                                  .arg(exporting ? QString() : QStringLiteral("(全部快递请用 --all)")) +
+                              words.join(QLatin1Char(' ')));
+        }
+        if (!parser.isSet(all) && !parser.isSet(id) && words.isEmpty()) {
             return usageError(QStringLiteral("请给出一个单号,或 --id 编号%1")
                                   .arg(exporting ? QString() : QStringLiteral(",或 --all")));
         }
@@ -225,8 +268,8 @@ int main(int argc, char *argv[]) {
 
     AddChoice toAdd;
     if (adding) {
-        if (parser.isSet(all) || parser.isSet(id) || parser.isSet(force)) {
-            return usageError(QStringLiteral("add 不接受 --all、--id 和 --force"));
+        if (parser.isSet(all) || parser.isSet(id)) {
+            return usageError(QStringLiteral("add 不接受 --all 和 --id"));
         }
         if (parser.isSet(fromText)) {
             if (!words.isEmpty() || parser.isSet(company) || parser.isSet(goods)) {
@@ -254,6 +297,8 @@ int main(int argc, char *argv[]) {
     }
 
     const programfolder::Places places = programfolder::resolve();
+    // Notes go beside text results; JSON and exported bytes stay exactly what they are.
+    const bool notesShown = !parser.isSet(json) && !(exporting && file == QLatin1StringView("-"));
     RealDesktop desktop;
     // The sender is a module, loaded on the first mail.
     const std::unique_ptr<CurrentSettingsMailer> mailer =
@@ -268,6 +313,11 @@ int main(int argc, char *argv[]) {
                                       std::fflush(stdout) == 0;
                            },
                            [](const QString &text) { write(stderr, text); },
+                           [notesShown](const QString &text) {
+                               if (notesShown) {
+                                   write(stdout, text);
+                               }
+                           },
                            ::isatty(STDERR_FILENO) == 1,
                            &desktop,
                            mailer.get()};
@@ -275,9 +325,6 @@ int main(int argc, char *argv[]) {
     // Whatever was set aside as the services were read is said before any command runs.
     for (const QString &problem : context.services.problems) {
         write(stderr, problem + QLatin1Char('\n'));
-    }
-    if (parser.isSet(force) && command != QStringLiteral("export")) {
-        return usageError(QStringLiteral("--force 只用于 export"));
     }
     if (command == QStringLiteral("list")) {
         return listParcels(context, parser.isSet(json));
@@ -292,7 +339,7 @@ int main(int argc, char *argv[]) {
         desktop.deliverPendingNotifications(5000);
         return result;
     }
-    const int result = exporting ? exportParcel(context, choice, file, parser.isSet(force))
+    const int result = exporting ? exportParcel(context, choice, file, parser.isSet(force), exportEncoding)
                                  : queryParcels(context, choice, parser.isSet(json));
     // New progress announced on the desktop reaches it before the command ends.
     desktop.deliverPendingNotifications(5000);

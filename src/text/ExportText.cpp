@@ -43,8 +43,9 @@ QString SetStringFixedLength(const QString &text, int width) {
     return trimmed;
 }
 
-QByteArray exportedBytes(const QList<QStringList> &rows) {
-    QStringEncoder encoder = fileEncoder();
+QByteArray exportedBytes(const QList<QStringList> &rows, ExportEncoding encoding) {
+    const bool utf8 = encoding == ExportEncoding::Utf8;
+    QStringEncoder encoder = utf8 ? QStringEncoder(QStringEncoder::Utf8) : fileEncoder();
     if (!encoder.isValid()) {
         return {};
     }
@@ -56,17 +57,17 @@ QByteArray exportedBytes(const QList<QStringList> &rows) {
             }
             content += column == 0 ? SetStringFixedLength(row.at(0), firstColumnWidth) : row.at(column);
         }
-        content += QStringLiteral("\r\n");
+        content += utf8 ? QStringLiteral("\n") : QStringLiteral("\r\n");
     }
     return encoder.encode(content);
 }
 
 ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path,
-                                   SafeWrite::Existing existing) {
+                                   SafeWrite::Existing existing, ExportEncoding encoding) {
     if (rows.isEmpty()) {
         return {ExportResult::NoRows, {}};
     }
-    const QByteArray bytes = exportedBytes(rows);
+    const QByteArray bytes = exportedBytes(rows, encoding);
     if (bytes.isEmpty()) {
         return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
     }

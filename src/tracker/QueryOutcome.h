@@ -27,6 +27,10 @@ struct QueryOutcome {
     std::optional<ParcelId> keptUnanswered;
 
     bool succeeded() const { return kind == tracking::AnswerKind::Success; }
+    // The service answered about the parcel: with its progress, or that it does not know the number.
+    bool answered() const {
+        return kind == tracking::AnswerKind::Success || kind == tracking::AnswerKind::NotKnown;
+    }
     // Anything short of an answer kept in the book.
     bool failed() const { return !succeeded() || storeFailed; }
     // New progress the book now holds: only this is announced and counted as news.

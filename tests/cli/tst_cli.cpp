@@ -51,6 +51,8 @@ private Q_SLOTS:
     void query_printsStoresAndSaysWhy();
     void pickupCodeAndEstimate_inQueryAndList();
     void export_writesTheWindowsBytes();
+    void scripts_exitCodesAndStderr_data();
+    void scripts_exitCodesAndStderr();
     void arguments_streamsAndExitCodes_data();
     void arguments_streamsAndExitCodes();
     void export_writesOnlyWhereItIsSafe_data();
@@ -142,7 +144,9 @@ void CliTest::list_tableAndJson() {
                                      {QStringLiteral("goods"), row.goods},
                                      {QStringLiteral("count"), row.storedCount().value_or(0)},
                                      {QStringLiteral("pickupCode"), QJsonValue::Null},
-                                     {QStringLiteral("estimatedDelivery"), QJsonValue::Null}});
+                                     {QStringLiteral("estimatedDelivery"), QJsonValue::Null},
+                                     {QStringLiteral("state"), QStringLiteral("not_queried")},
+                                     {QStringLiteral("status"), QJsonValue::Null}});
         }
         return QJsonDocument(array).toJson(QJsonDocument::Indented);
     };
@@ -291,20 +295,117 @@ void CliTest::query_printsStoresAndSaysWhy() {
     folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral(" 3101234567899"), QStringLiteral("旧账"));
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("3101234567899")});
     QVERIFY2(ran.code == 0 && ran.out.contains(QStringLiteral("旧账")), qPrintable(ran.err));
+}
 
-    // The window holds the book: nothing is sent, the code says why.
+void CliTest::scripts_exitCodesAndStderr_data() {
+    QTest::addColumn<QStringList>("arguments");
+    // Answered in turn; "down" and "held" are a service nobody answers on and a window holding the book.
+    QTest::addColumn<QList<QByteArray>>("answers");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("code");
+    // The exact error stream, or its start for a usage error (the usage follows).
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("output");
+
+    const QString all = QStringLiteral("--all");
+    const QStringList queryAll{QStringLiteral("query"), all};
+    const QByteArray unknown = codeAnswer("1");
+    const QByteArray signedFor =
+        answerWith({{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("已签收,签收人:本人")}});
+    const QStringList exportOne{QStringLiteral("export"), QStringLiteral("--id"), QStringLiteral("1")};
+    QTest::newRow("one unknown number, one signed for")
+        << queryAll << QList{unknown, signedFor} << QString() << 0 << QString()
+        << QStringLiteral("编号 1  3101234567890  圆通速递  衣服\n您当前查询的快递单号已不存在\n");
+    QTest::newRow("the same as JSON")
+        << QStringList{QStringLiteral("query"), all, QStringLiteral("--json")} << QList{unknown, signedFor}
+        << QString() << 0 << QString() << QStringLiteral("\"code\": \"1\"");
+    QTest::newRow("watch, both numbers unknown")
+        << QStringList{QStringLiteral("watch")} << QList{unknown, unknown} << QString() << 0 << QString()
+        << QStringLiteral("已检查 2 个快递,0 个有新进展,0 个失败\n");
+    QTest::newRow("service down") << queryAll << QList<QByteArray>() << QStringLiteral("down") << 1
+                                  << QStringLiteral(
+                                         "编号 1  3101234567890  圆通速递  衣服\n查询失败(结果码 无):"
+                                         "查询服务没有应答(无法连接服务器)")
+                                  << QString();
+    QTest::newRow("watch, service down")
+        << QStringList{QStringLiteral("watch")} << QList<QByteArray>() << QStringLiteral("down") << 1
+        << QStringLiteral("编号 ") << QStringLiteral("已检查 2 个快递,0 个有新进展,2 个失败\n");
+    QTest::newRow("book held") << queryAll << QList<QByteArray>() << QStringLiteral("held") << 3
+                               << QStringLiteral("岚舟包裹通正在使用快递列表") << QString();
+    QTest::newRow("--all with a number")
+        << QStringList{QStringLiteral("query"), all, QStringLiteral("3101234567890")} << QList<QByteArray>()
+        << QString() << 2 << QStringLiteral("--all 查询全部快递,不再接受单号:3101234567890\n") << QString();
+    QTest::newRow("--force onto a device")
+        << exportOne + QStringList{QStringLiteral("/dev/null"), QStringLiteral("--force")}
+        << QList<QByteArray>() << QString() << 2
+        << QStringLiteral("“/dev/null”是设备文件,不是普通文件,没有写入\n") << QString();
+    QTest::newRow("a missing folder")
+        << exportOne + QStringList{QStringLiteral("/不在/进度.txt")} << QList<QByteArray>() << QString() << 2
+        << QStringLiteral("文件夹“/不在”不存在,没有写入\n") << QString();
+    QTest::newRow("export in UTF-8")
+        << exportOne + QStringList{QStringLiteral("-"), QStringLiteral("--encoding"), QStringLiteral("utf-8")}
+        << QList{signedFor} << QString() << 0 << QString()
+        << QStringLiteral("1          2026-12-08 08:00:00   已签收,签收人:本人\n");
+    QTest::newRow("an encoding nobody reads")
+        << exportOne + QStringList{QStringLiteral("-"), QStringLiteral("--encoding=latin1")}
+        << QList<QByteArray>() << QString() << 2 << QStringLiteral("--encoding 只能是 gbk 或 utf-8:latin1\n")
+        << QString();
+}
+
+void CliTest::scripts_exitCodesAndStderr() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(QString, setting);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QFETCH(QString, output);
+
+    TempProgramFolder folder;
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"), QStringLiteral("书"));
+    m_stub.answer(QStringLiteral("/"), codeAnswer("2"));
+    for (const QByteArray &answer : answers) {
+        m_stub.answerOnce(QStringLiteral("/"), answer);
+    }
+    QProcessEnvironment environment;
+    if (setting == QStringLiteral("down")) {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        environment.insert(QStringLiteral("PARCELBOOK_TRACKING_URL"),
+                           QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort()));
+    }
     QProcess window;
-    window.start(QStringLiteral(PARCELBOOK_INSTANCE_PROBE), {folder.path(), QStringLiteral("--hold")});
-    QVERIFY(window.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(window.canReadLine() || window.state() == QProcess::NotRunning, 600000);
-    QCOMPARE(window.readLine().trimmed(), QByteArray("started"));
+    if (setting == QStringLiteral("held")) {
+        window.start(QStringLiteral(PARCELBOOK_INSTANCE_PROBE), {folder.path(), QStringLiteral("--hold")});
+        QVERIFY(window.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(window.canReadLine() || window.state() == QProcess::NotRunning, 600000);
+        QCOMPARE(window.readLine().trimmed(), QByteArray("started"));
+    }
     const qsizetype sent = m_stub.requests().size();
-    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--all")});
+    const Ran ran = run(folder, arguments, environment);
     window.kill();
     window.waitForFinished();
-    QCOMPARE(ran.code, 3);
-    QVERIFY(ran.err.startsWith(QStringLiteral("岚舟包裹通正在使用快递列表")));
-    QCOMPARE(m_stub.requests().size(), sent);
+    QCOMPARE(ran.code, code);
+    QVERIFY2(code == 0 ? ran.err.isEmpty() : ran.err.startsWith(said), qPrintable(ran.err));
+    // What the user reads is Chinese: the option names aside, no English word reaches them.
+    const QString reason = ran.err.section(QStringLiteral("用法:"), 0, 0);
+    QVERIFY2(!QString(reason)
+                  .remove(QRegularExpression(QStringLiteral("--?[a-z-]+|“[^”]*”|utf-8|latin1")))
+                  .contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))),
+             qPrintable(ran.err));
+    QVERIFY2(ran.out.contains(output) && !ran.out.contains(u'\r'), qPrintable(ran.out));
+    if (code >= 2) {
+        QCOMPARE(m_stub.requests().size(), sent);
+    }
+    if (arguments.contains(QStringLiteral("--json"))) {
+        const QJsonArray parcels = QJsonDocument::fromJson(ran.outBytes).array();
+        QCOMPARE(parcels.size(), 2);
+        QCOMPARE(parcels[0].toObject()[QStringLiteral("state")].toString(), QStringLiteral("not_queried"));
+        QCOMPARE(parcels[0].toObject()[QStringLiteral("answered")].toBool(), true);
+        QVERIFY(parcels[1].toObject()[QStringLiteral("code")].isNull());
+        QCOMPARE(parcels[1].toObject()[QStringLiteral("state")].toString(), QStringLiteral("delivered"));
+        QCOMPARE(parcels[1].toObject()[QStringLiteral("status")].toString(), QStringLiteral("已签收"));
+    }
 }
 
 void CliTest::pickupCodeAndEstimate_inQueryAndList() {
@@ -353,6 +454,8 @@ void CliTest::pickupCodeAndEstimate_inQueryAndList() {
              lamp[QStringLiteral("estimatedDelivery")]);
     QCOMPARE(rows[4].toObject()[QStringLiteral("pickupCode")].toString(), QStringLiteral("8-2-1234"));
     QVERIFY(rows[4].toObject()[QStringLiteral("estimatedDelivery")].isNull());
+    QCOMPARE(rows[3].toObject()[QStringLiteral("state")].toString(), QStringLiteral("in_transit"));
+    QCOMPARE(rows[0].toObject()[QStringLiteral("state")].toString(), QStringLiteral("delivered"));
     // Signed for: neither.
     QVERIFY(rows[0].toObject()[QStringLiteral("pickupCode")].isNull() &&
             rows[0].toObject()[QStringLiteral("estimatedDelivery")].isNull());
@@ -605,7 +708,9 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
         ParcelStore(db).setCount(ParcelId(1), 0);
     }
     Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail);
-    QVERIFY2(ran.err.contains(QStringLiteral("快递有最新进展，已发送至邮箱!")), qPrintable(ran.err));
+    // A mail sent is a note on the output; the error stream stays empty, so cron mails nothing.
+    QVERIFY2(ran.out.contains(QStringLiteral("快递有最新进展，已发送至邮箱!")), qPrintable(ran.out));
+    QCOMPARE(ran.err, QString());
     QCOMPARE(ran.code, 0);
     QCOMPARE(mails(), 1);
     QFile message(QDir(inbox.path()).filePath(QStringLiteral("1.json")));
