@@ -3,6 +3,7 @@
 #include "store/ParcelStore.h"
 #include "text/JsonText.h"
 #include "tracking/DeliveryEstimate.h"
+#include "tracking/ParcelState.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
 #include "tracking/TrackingText.h"
@@ -108,6 +109,8 @@ private Q_SLOTS:
     void updateState();
     void stall_data();
     void stall();
+    void parcelState_data();
+    void parcelState();
     void publishedVersion_data();
     void publishedVersion();
     void announcement();
@@ -583,6 +586,33 @@ void TrackingTextTest::stall() {
     QCOMPARE(finishedHint(report, now), days < 0
                                             ? QStringLiteral("查询完毕...")
                                             : QStringLiteral("已%1天没有新进展,建议联系快递公司").arg(days));
+}
+
+void TrackingTextTest::parcelState_data() {
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("newest");
+    QTest::addColumn<QString>("state");
+    // Now is 2026-12-08 10:00:00 in every row; no status: never answered with entries.
+    const QString recent = QStringLiteral("2026-12-07 10:00:00");
+    const QString old = QStringLiteral("2026-11-28 10:00:00");
+    QTest::newRow("never answered") << QString() << QString() << "not_queried";
+    QTest::newRow("moving") << QStringLiteral("运送中") << recent << "in_transit";
+    QTest::newRow("out for delivery") << QStringLiteral("派件中") << recent << "out_for_delivery";
+    QTest::newRow("signed for long ago") << QStringLiteral("已签收") << old << "delivered";
+    QTest::newRow("stalled on the road") << QStringLiteral("运送中") << old << "stalled";
+    QTest::newRow("stalled out for delivery") << QStringLiteral("派件中") << old << "stalled";
+    QTest::newRow("three days less a minute")
+        << QStringLiteral("运送中") << QStringLiteral("2026-12-05 10:01:00") << "in_transit";
+    QTest::newRow("unreadable time") << QStringLiteral("运送中") << QStringLiteral("上周") << "in_transit";
+}
+
+void TrackingTextTest::parcelState() {
+    QFETCH(QString, status);
+    QFETCH(QString, newest);
+    QFETCH(QString, state);
+    const std::optional<QString> word = status.isEmpty() ? std::nullopt : std::optional(status);
+    QCOMPARE(stateKey(tracking::parcelState(word, newest, QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0)))),
+             state);
 }
 
 void TrackingTextTest::publishedVersion_data() {
