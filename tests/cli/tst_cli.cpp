@@ -344,9 +344,6 @@ void CliTest::scripts_exitCodesAndStderr_data() {
         << QList{signedFor} << QString() << 0 << QString()
         << QStringLiteral("1          2026-12-08 08:00:00   已签收,签收人:本人\n");
 }
-<< QList<QByteArray>() << QString() << 2 << QStringLiteral("--encoding 只能是 gbk 或 utf-8:latin1\n")
-                       << QString();
-}
 
 void CliTest::scripts_exitCodesAndStderr() {
     QFETCH(QStringList, arguments);
