@@ -10,7 +10,7 @@ install(TARGETS parcelbook RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET parcelbook-cli)
   install(TARGETS parcelbook-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(TARGETS parcelbook-smtp parcelbook-sound LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/parcelbook)
+install(TARGETS parcelbook-smtp parcelbook-sound LIBRARY DESTINATION ${PARCELBOOK_MODULES_INSTALL_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/ts.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelbook)
 
 # The delivered book is always a fresh one: build/bin/db/parcelbook.mdb is a developer's live book.

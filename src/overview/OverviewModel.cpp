@@ -81,8 +81,14 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const {
             return {};
         }
     case Qt::ToolTipRole:
-        // The newest progress is the service's text: a tag in it is shown, not obeyed.
-        return index.column() == Newest ? QVariant(plainToolTip(line.newest)) : QVariant();
+        // The newest progress is the service's text: a tag in it is shown, not obeyed. The time
+        // column, scrolled out of view at the window's width, carries the same text with its time.
+        if (index.column() == Newest) {
+            return plainToolTip(line.newest);
+        }
+        return index.column() == Time && !line.newestTime.isEmpty()
+                   ? QVariant(plainToolTip(line.newestTime + QLatin1Char('\n') + line.newest))
+                   : QVariant();
     case Qt::FontRole:
         if (line.unseen) {
             QFont bold;

@@ -4,6 +4,7 @@
 #include "book/ParcelBook.h"
 #include "overview/OverviewModel.h"
 #include "platform/Platform.h"
+#include "platform/WatchTimerSwitch.h"
 #include "store/BookFeed.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
@@ -12,37 +13,33 @@
 #include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
 #include "widgets/Placed.h"
+#include "widgets/PlainText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
-
-namespace {
-
-const QString timerUnit = QStringLiteral("parcelbook-watch.timer");
-
-} // namespace
 
 OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
     : Page(5, QStringLiteral("全部快递"), QSize(11100, 7050), 60, parent)
     , m_with(collaborators)
     , m_model(new OverviewModel(this))
     , m_filter(placed<QComboBox>(QStringLiteral("overviewFilter"), {}, {64, 34, 110, 24}, this))
-    , m_table(placed<QTableView>(QStringLiteral("overviewTable"), {}, {16, 64, 708, 340}, this))
+    , m_table(placed<QTableView>(QStringLiteral("overviewTable"), {}, {16, 64, 708, 298}, this))
+    , m_detail(placed<QLabel>(QStringLiteral("overviewDetail"), {}, {16, 366, 708, 40}, this))
     , m_watchOn(placed<QCheckBox>(QStringLiteral("watchOn"), QStringLiteral("后台检查新进展，每"),
                                   {16, 414, 150, 24}, this))
     , m_watchMinutes(placed<QSpinBox>(QStringLiteral("watchMinutes"), {}, {168, 414, 70, 24}, this))
     , m_watchAtBoot(placed<QPushButton>(QStringLiteral("watchAtBoot"), QStringLiteral("开机后在后台检查"),
                                         {574, 410, 150, 30}, this))
+    , m_watchTimer(new WatchTimerSwitch(this))
     , m_follow(new QTimer(this)) {
     placed<QLabel>({}, QStringLiteral("显示："), {16, 34, 48, 24}, this);
     m_filter->addItem(QStringLiteral("全部"), static_cast<int>(OverviewFilter::All));
@@ -72,6 +69,14 @@ OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
     }
     // Enter and a double click both activate a row.
     connect(m_table, &QTableView::activated, this, &OverviewPage::pickParcelAt);
+    // The newest progress and its time are wider than their columns: the selected row's stand in full
+    // below the table.
+    showAsPlainText(*m_detail);
+    m_detail->setWordWrap(true);
+    m_detail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_detail->setAccessibleName(QStringLiteral("所选快递的最新进展"));
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &OverviewPage::showDetail);
 
     m_watchOn->setAccessibleName(QStringLiteral("后台检查新进展"));
     m_filter->setAccessibleName(QStringLiteral("显示哪些快递"));
@@ -95,6 +100,7 @@ OverviewPage::OverviewPage(Collaborators collaborators, QWidget *parent)
 
     m_watchAtBoot->setAccessibleName(QStringLiteral("开机后在后台检查"));
     connect(m_watchAtBoot, &QPushButton::clicked, this, &OverviewPage::enableWatchAtBoot);
+    connect(m_watchTimer, &WatchTimerSwitch::reported, this, &OverviewPage::watchAtBootEnded);
 }
 
 void OverviewPage::showEvent(QShowEvent *event) {
@@ -128,6 +134,20 @@ void OverviewPage::showLines() {
         }
     }
     m_table->verticalScrollBar()->setValue(scrolled);
+    showDetail(m_table->currentIndex());
+}
+
+void OverviewPage::showDetail(const QModelIndex &current) {
+    if (!current.isValid()) {
+        m_detail->clear();
+        return;
+    }
+    const auto text = [&](int column) {
+        return m_model->index(current.row(), column).data().toString();
+    };
+    const QString time = text(OverviewModel::Time);
+    m_detail->setText(time.isEmpty() ? text(OverviewModel::Newest)
+                                     : time + QStringLiteral("  ") + text(OverviewModel::Newest));
 }
 
 void OverviewPage::reload() {
@@ -136,8 +156,8 @@ void OverviewPage::reload() {
     const QSignalBlocker blockMinutes(m_watchMinutes);
     m_watchOn->setChecked(m_with.settings.watchOn());
     m_watchMinutes->setValue(m_with.settings.watchMinutes());
-    const bool found = !QStandardPaths::findExecutable(QStringLiteral("systemctl")).isEmpty();
-    m_watchAtBoot->setEnabled(found && !m_systemctl);
+    const bool found = WatchTimerSwitch::available();
+    m_watchAtBoot->setEnabled(found && !m_watchTimer->busy());
     m_watchAtBoot->setToolTip(found ? QStringLiteral("开机后由系统定时在后台检查新进展，无需打开窗口")
                                     : QStringLiteral("本机没有 systemctl，无法在开机后后台检查"));
 }
@@ -164,37 +184,15 @@ void OverviewPage::storeWatch() {
 }
 
 void OverviewPage::enableWatchAtBoot() {
-    const QString systemctl = QStandardPaths::findExecutable(QStringLiteral("systemctl"));
-    if (systemctl.isEmpty() || m_systemctl) {
+    if (!WatchTimerSwitch::available() || m_watchTimer->busy()) {
         return;
     }
-    m_systemctl = new QProcess(this);
     m_watchAtBoot->setEnabled(false);
-    connect(m_systemctl, &QProcess::finished, this, &OverviewPage::watchAtBootEnded);
-    connect(m_systemctl, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            watchAtBootEnded();
-        }
-    });
     m_with.feedback.hint(QStringLiteral("正在启用开机后台检查.."));
-    m_systemctl->start(
-        systemctl, {QStringLiteral("--user"), QStringLiteral("enable"), QStringLiteral("--now"), timerUnit});
+    m_watchTimer->enable();
 }
 
-void OverviewPage::watchAtBootEnded() {
-    QProcess *process = std::exchange(m_systemctl, nullptr);
-    const bool succeeded = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0 &&
-                           process->error() == QProcess::UnknownError;
-    if (succeeded) {
-        m_with.feedback.hint(QStringLiteral("已启用开机后台检查，关闭窗口后也会检查新进展.."));
-    } else {
-        // systemctl words its failure in English; the log keeps it, the window says what failed.
-        const QString said = QString::fromLocal8Bit(process->readAllStandardError()).simplified();
-        qWarning("systemctl: %s", qPrintable(said.isEmpty() ? process->errorString() : said));
-        m_with.feedback.hint(process->error() == QProcess::FailedToStart
-                                 ? QStringLiteral("启用开机后台检查失败：systemctl 无法运行")
-                                 : QStringLiteral("启用开机后台检查失败：系统服务管理器没有启用它"));
-    }
+void OverviewPage::watchAtBootEnded(const QString &sentence) {
+    m_with.feedback.hint(sentence);
     m_watchAtBoot->setEnabled(true);
-    process->deleteLater();
 }

@@ -10,14 +10,15 @@ class OverviewModel;
 class ParcelBook;
 class ProgressStore;
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QModelIndex;
-class QProcess;
 class QPushButton;
 class QSpinBox;
 class QTableView;
 class QTimer;
 class UserSettings;
+class WatchTimerSwitch;
 
 class OverviewPage final : public Page {
     Q_OBJECT
@@ -48,18 +49,21 @@ private:
     // Reads the lines again, keeping the selected parcel and the scroll position.
     void showLines();
     void pickParcelAt(const QModelIndex &index);
+    // The selected row's newest progress and its time, in full.
+    void showDetail(const QModelIndex &current);
     void storeWatch();
     // Turns on the user's systemd timer that runs the watch without the window.
     void enableWatchAtBoot();
-    void watchAtBootEnded();
+    void watchAtBootEnded(const QString &sentence);
 
     Collaborators m_with;
     OverviewModel *m_model;
     QComboBox *m_filter;
     QTableView *m_table;
+    QLabel *m_detail;
     QCheckBox *m_watchOn;
     QSpinBox *m_watchMinutes;
     QPushButton *m_watchAtBoot;
-    QProcess *m_systemctl = nullptr;
+    WatchTimerSwitch *m_watchTimer;
     QTimer *m_follow;
 };

@@ -12,6 +12,7 @@
 #include "directory/DirectoryPage.h"
 #include "net/WebClient.h"
 #include "overview/OverviewPage.h"
+#include "platform/InstanceChannel.h"
 #include "settings/ServicesDialog.h"
 #include "settings/SettingsPage.h"
 #include "shell/BackgroundWatch.h"
@@ -66,7 +67,13 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     , m_services(ServiceAddresses::configured())
     , m_places(std::move(places))
     , m_book(m_places.book, platform.clock->now().date())
-    , m_web(new WebClient(this)) {
+    , m_web(new WebClient(this))
+    , m_instanceChannel(new InstanceChannel(this)) {
+    connect(m_instanceChannel, &InstanceChannel::comeForwardAsked, this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
     // Deriving the book's key takes longer than building the window, so both run at once, and the
     // picker's entries are read on the same worker: the window's thread only takes the filled list.
     m_book.openInBackground([this](Database &db) {
@@ -368,8 +375,10 @@ bool MainWindow::openBook() {
 bool MainWindow::opened(BookFile::OpenResult result) {
     switch (result) {
     case BookFile::OpenResult::Opened:
+        m_instanceChannel->listenFor(m_book.databasePath());
         return true;
     case BookFile::OpenResult::AlreadyRunning:
+        InstanceChannel::askToComeForward(m_book.databasePath());
         m_feedback->inform(QStringLiteral("程序已运行!"));
         return false;
     case BookFile::OpenResult::Failed:

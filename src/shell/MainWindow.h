@@ -17,6 +17,7 @@ class BackgroundWatch;
 class ClockCalibration;
 class CourierStore;
 class Feedback;
+class InstanceChannel;
 class ListOperations;
 class ParcelBook;
 class ParcelPicker;
@@ -139,4 +140,6 @@ private:
     bool m_timersStarted = false;
     bool m_startAfterFirstFrame = false;
     std::optional<bool> m_claimed;
+    // Listens once the book is ours, for a second start that asks this window to the front.
+    InstanceChannel *m_instanceChannel;
 };

@@ -430,6 +430,9 @@ void StartupTest::secondCopy_isRefusedAndKilledCopyLeavesNoLock() {
     second.start(probe, {folder.path()});
     QVERIFY(second.waitForFinished(-1));
     QCOMPARE(second.readAllStandardOutput().trimmed(), QStringLiteral("程序已运行!").toUtf8());
+    // The running copy's window comes to the front.
+    QTRY_VERIFY(first.canReadLine());
+    QCOMPARE(first.readLine().trimmed(), QByteArray("shown"));
     FakePlatform fake;
     {
         MainWindow window(fake.platform(), folder.path());

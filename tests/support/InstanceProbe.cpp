@@ -1,11 +1,13 @@
 // A second process for the single-instance tests: starts the real main window over a program
 // folder with fake dialogs and prints "started" or the first message it would have shown. With
-// --copies it then closes the window, which waits for the start's copies of the book, and prints
+// --hold it keeps the book, its window hidden, and prints "shown" when a second start brings it up.
+// With --copies it then closes the window, which waits for the start's copies of the book, and prints
 // every message shown and the hint line, one a line ("message: …", "hint: …", line breaks as "\n").
 #include "shell/MainWindow.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 
 #include <cstdio>
@@ -17,6 +19,16 @@ void say(const QString &text) {
     std::fputs("\n", stdout);
     std::fflush(stdout);
 }
+
+class ShowReporter final : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Show) {
+            say(QStringLiteral("shown"));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -33,6 +45,8 @@ int main(int argc, char *argv[]) {
     const bool started = window.start();
     say(started ? QStringLiteral("started") : fake.dialogs.texts().value(0));
     if (started && arguments.contains(QStringLiteral("--hold"))) {
+        ShowReporter reporter;
+        window.installEventFilter(&reporter);
         return QApplication::exec();
     }
     if (arguments.contains(QStringLiteral("--copies"))) {
