@@ -246,21 +246,21 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     TRY_COMPARE(table(h)->model()->data(table(h)->model()->index(0, 3)).toString(), QStringLiteral("运送中"));
     QVERIFY(h.picker()->isEnabled());
 
-    // Found on the next opening; a failure says so in Chinese (systemctl's words go to the log), a
-    // success says so.
+    // Found on the next opening; what the service manager says is reported in Chinese (systemctl's
+    // words go to the log).
     writeSystemctl(bin, "echo 'Failed to connect to bus' >&2\nexit 1");
     h.key(Qt::Key_Escape);
     h.key(Qt::Key_F2);
     QVERIFY(bootTimer->isEnabled());
     QTest::mouseClick(bootTimer, Qt::LeftButton);
-    TRY_COMPARE(h.hint(), QStringLiteral("启用开机后台检查失败：系统服务管理器没有启用它"));
+    TRY_VERIFY(h.hint().startsWith(QStringLiteral("本机没有用户服务管理器")));
     QFile arguments(bin.filePath(QStringLiteral("arguments")));
     QVERIFY(arguments.open(QIODevice::ReadOnly));
     QCOMPARE(arguments.readAll().trimmed(), QByteArray("--user enable --now parcelbook-watch.timer"));
-    writeSystemctl(bin, "exit 0");
+    writeSystemctl(bin, "case \"$2\" in is-enabled) echo enabled;; is-active) echo active;; esac");
     QTRY_VERIFY(bootTimer->isEnabled());
     QTest::mouseClick(bootTimer, Qt::LeftButton);
-    TRY_COMPARE(h.hint(), QStringLiteral("已启用开机后台检查，关闭窗口后也会检查新进展.."));
+    TRY_VERIFY(h.hint().startsWith(QStringLiteral("已启用开机后台检查")));
     qputenv("PATH", path);
 
     // A pass whose answer the book does not keep says so on the hint line.
