@@ -25,6 +25,7 @@ INSTALLED = [
     'bin/parcelbook-cli',
     'lib/parcelbook/libparcelbook-smtp.so',
     'lib/parcelbook/libparcelbook-sound.so',
+    'lib/parcelbook/parcelbook-demo-service',
     'share/parcelbook/ts.mp3',
     'share/parcelbook/db/parcelbook.mdb',
     f'share/icons/hicolor/48x48/apps/{APP}.png',
