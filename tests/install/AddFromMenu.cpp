@@ -136,11 +136,15 @@ private:
         } else if (!m_demoNumbers.isEmpty()) {
             m_adding = m_demoNumbers.takeFirst();
             m_pressed = false;
-            for (auto *icon : control<QLabel>("Label11_2")->window()->findChildren<QAbstractButton *>()) {
+            // The closed dialog leaves no window active; a person clicks back into the main window.
+            QWidget *window = control<QLabel>("Label11_2")->window();
+            window->activateWindow();
+            for (auto *icon : window->findChildren<QAbstractButton *>()) {
                 if (icon->accessibleName() == QStringLiteral("添加快递")) {
                     icon->click();
                 }
             }
+            control<QWidget>("Text3")->setFocus();
             typeIntoFocus(m_adding.section(u' ', 0, 0));
             control<QAbstractButton>("Command2")->click();
         }
