@@ -11,6 +11,9 @@ if(TARGET parcelbook-cli)
   install(TARGETS parcelbook-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(TARGETS parcelbook-smtp parcelbook-sound LIBRARY DESTINATION ${PARCELBOOK_MODULES_INSTALL_DIR})
+# The demo service beside the modules: "试用演示服务" starts it from there, so an installed program can
+# be tried before the user has a tracking account.
+install(TARGETS parcelbook-demo-service RUNTIME DESTINATION ${PARCELBOOK_MODULES_INSTALL_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/ts.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelbook)
 
 # The delivered book is always a fresh one: build/bin/db/parcelbook.mdb is a developer's live book.

@@ -1,6 +1,7 @@
 // The services dialog: the file's values in boxes, a trial query, and the file written on "保存".
 #include "settings/ServicesDialog.h"
 
+#include "platform/DemoService.h"
 #include "tracking/TrackingRequest.h"
 #include "widgets/PlainText.h"
 
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -38,9 +41,10 @@ QString verdictOf(const tracking::TrackingAnswer &answer) {
 
 } // namespace
 
-ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
+ServicesDialog::ServicesDialog(WebClient &web, DemoService &demo, QString file, QWidget *parent)
     : QDialog(parent)
     , m_web(web)
+    , m_demo(demo)
     , m_file(std::move(file)) {
     setObjectName(QStringLiteral("servicesDialog"));
     setWindowTitle(QStringLiteral("查询服务"));
@@ -72,6 +76,11 @@ ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
     m_smtpPassword->setEchoMode(QLineEdit::Password);
     m_tracking->setPlaceholderText(QStringLiteral("例如 https://api.example.com"));
     m_accountId->setPlaceholderText(QStringLiteral("空则使用内置账号"));
+    // Wide enough that no placeholder is cut.
+    for (QLineEdit *box : findChildren<QLineEdit *>()) {
+        box->setMinimumWidth(
+            std::max(320, box->fontMetrics().horizontalAdvance(box->placeholderText()) + 24));
+    }
 
     QString note =
         QStringLiteral("保存后地址、账号与邮件设置立即生效(正在发送的邮件仍按原设置发完)。\n文件:") + m_file;
@@ -91,25 +100,47 @@ ServicesDialog::ServicesDialog(WebClient &web, QString file, QWidget *parent)
     m_verdict->setObjectName(QStringLiteral("testVerdict"));
     showAsPlainText(*m_verdict);
     m_verdict->setWordWrap(true);
+    m_demoNumbers = new QLabel(this);
+    m_demoNumbers->setObjectName(QStringLiteral("demoNumbers"));
+    m_demoNumbers->setAccessibleName(QStringLiteral("演示单号"));
+    showAsPlainText(*m_demoNumbers);
+    m_demoNumbers->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_demoNumbers->hide();
 
     auto *buttons = new QDialogButtonBox(this);
+    m_tryDemo = buttons->addButton(QStringLiteral("试用演示服务"), QDialogButtonBox::ActionRole);
+    m_tryDemo->setObjectName(QStringLiteral("demoButton"));
+    m_tryDemo->setAccessibleName(QStringLiteral("试用演示服务"));
+    m_tryDemo->setToolTip(QStringLiteral("在本机启动演示服务,不需要账号;只在本次运行中使用,关闭窗口即停止"));
     m_test = buttons->addButton(QStringLiteral("测试"), QDialogButtonBox::ActionRole);
     m_test->setObjectName(QStringLiteral("testButton"));
     m_test->setAccessibleName(QStringLiteral("测试查询服务"));
-    QPushButton *saveButton = buttons->addButton(QStringLiteral("保存"), QDialogButtonBox::AcceptRole);
-    saveButton->setObjectName(QStringLiteral("saveButton"));
-    saveButton->setAccessibleName(QStringLiteral("保存"));
+    m_save = buttons->addButton(QStringLiteral("保存"), QDialogButtonBox::AcceptRole);
+    m_save->setObjectName(QStringLiteral("saveButton"));
+    m_save->setAccessibleName(QStringLiteral("保存"));
     QPushButton *cancelButton = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     cancelButton->setAccessibleName(QStringLiteral("取消"));
+    // Enter saves wherever the keyboard is, even on a button that just had the focus; Esc cancels.
+    for (QPushButton *button : {m_tryDemo, m_test, cancelButton}) {
+        button->setAutoDefault(false);
+    }
+    m_save->setDefault(true);
+    connect(m_tryDemo, &QPushButton::clicked, this, &ServicesDialog::tryDemo);
     connect(m_test, &QPushButton::clicked, this, &ServicesDialog::test);
-    connect(saveButton, &QPushButton::clicked, this, &ServicesDialog::save);
+    connect(m_save, &QPushButton::clicked, this, &ServicesDialog::save);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(&m_demo, &DemoService::ready, this, &ServicesDialog::showDemo);
+    connect(&m_demo, &DemoService::failed, this, [this](const QString &reason) {
+        m_tryDemo->setEnabled(true);
+        m_verdict->setText(reason);
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(noteLabel);
     layout->addWidget(m_verdict);
+    layout->addWidget(m_demoNumbers);
     layout->addWidget(buttons);
 }
 
@@ -159,6 +190,7 @@ void ServicesDialog::test() {
         m_verdict->setText(QStringLiteral("无法测试:“%1”%2").arg(m_tracking->accessibleName(), problem));
         return;
     }
+    m_focusBeforeTest = focusWidget();
     m_test->setEnabled(false);
     m_verdict->setText(QStringLiteral("正在测试,请稍候.."));
     auto *request = new TrackingRequest(m_web, service, sampleCompany, sampleNumber, ParcelId(), 0, this);
@@ -179,9 +211,51 @@ void ServicesDialog::tested(TrackingRequest *request, const QString &verdict) {
     request->deleteLater();
     m_verdict->setText(verdict);
     m_test->setEnabled(true);
+    // Back to the box being edited; from the button itself, on to 保存.
+    auto *box = qobject_cast<QLineEdit *>(m_focusBeforeTest.data());
+    (box != nullptr ? static_cast<QWidget *>(box) : m_save)->setFocus();
+}
+
+void ServicesDialog::tryDemo() {
+    m_tryDemo->setEnabled(false);
+    m_verdict->setText(QStringLiteral("正在启动演示服务.."));
+    m_demo.start();
+}
+
+void ServicesDialog::showDemo() {
+    m_tryDemo->setEnabled(true);
+    const QString address = m_demo.address();
+    for (QLineEdit *box : {m_tracking, m_recognition, m_site, m_makerSite, m_time, m_probe}) {
+        box->setText(address);
+    }
+    // The demo answers the built-in account only.
+    for (QLineEdit *box : {m_accountId, m_accountKey, m_secondKey}) {
+        box->clear();
+    }
+    m_demoNumbers->setText(QStringLiteral("演示单号(可复制,在添加页输入):\n") +
+                           m_demo.numbers().join(QLatin1Char('\n')));
+    m_demoNumbers->show();
+    m_verdict->setText(QStringLiteral("演示服务已在 %1 启动。按“保存”即可试用:只在本次运行中使用,"
+                                      "不写入服务文件,关闭窗口时停止。")
+                           .arg(address));
+    m_save->setFocus();
+}
+
+bool ServicesDialog::boxesNameDemo() const {
+    if (!m_demo.isReady()) {
+        return false;
+    }
+    const QLineEdit *addresses[] = {m_tracking, m_recognition, m_site, m_makerSite, m_time, m_probe};
+    return std::all_of(std::begin(addresses), std::end(addresses),
+                       [this](const QLineEdit *box) { return box->text().trimmed() == m_demo.address(); });
 }
 
 void ServicesDialog::save() {
+    if (boxesNameDemo()) {
+        Q_EMIT demoChosen(m_demo.address());
+        accept();
+        return;
+    }
     if (const QString problem = addressesProblem(); !problem.isEmpty()) {
         m_verdict->setText(QStringLiteral("无法保存:") + problem);
         return;

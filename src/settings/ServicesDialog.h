@@ -5,7 +5,9 @@
 #include "net/ServiceAddresses.h"
 
 #include <QDialog>
+#include <QPointer>
 
+class DemoService;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -17,12 +19,15 @@ class ServicesDialog final : public QDialog {
     Q_DISABLE_COPY_MOVE(ServicesDialog)
 
 public:
-    // Shows what the file holds; "保存" writes it back and emits saved.
-    ServicesDialog(WebClient &web, QString file, QWidget *parent);
+    // Shows what the file holds; "保存" writes it back and emits saved. "试用演示服务" starts the demo,
+    // which lives as long as its owner, not the dialog.
+    ServicesDialog(WebClient &web, DemoService &demo, QString file, QWidget *parent);
 
 Q_SIGNALS:
     // The file now holds the boxes' values.
     void saved();
+    // The boxes name the running demo service: it is used for this run, and the file is left alone.
+    void demoChosen(const QString &address);
 
 private:
     QLineEdit *addBox(const QString &objectName, const QString &caption, const QString &value);
@@ -33,9 +38,15 @@ private:
     // "测试": one query of a sample number with the boxes' address and account; the window stays live.
     void test();
     void tested(TrackingRequest *request, const QString &verdict);
+    // "试用演示服务": the demo's address in every address box, its numbers shown to copy.
+    void tryDemo();
+    void showDemo();
+    // Whether every address box names the running demo service.
+    bool boxesNameDemo() const;
     void save();
 
     WebClient &m_web;
+    DemoService &m_demo;
     const QString m_file;
     QLineEdit *m_tracking;
     QLineEdit *m_accountId;
@@ -51,6 +62,11 @@ private:
     QLineEdit *m_smtpUser;
     QLineEdit *m_smtpPassword;
     QPushButton *m_test;
+    QPushButton *m_tryDemo;
+    QPushButton *m_save;
     QLabel *m_verdict;
+    QLabel *m_demoNumbers;
     TrackingRequest *m_request = nullptr;
+    // Where the keyboard was when 测试 was pressed; it goes back there once the trial ends.
+    QPointer<QWidget> m_focusBeforeTest;
 };

@@ -13,6 +13,7 @@
 #include "net/WebClient.h"
 #include "overview/OverviewPage.h"
 #include "platform/InstanceChannel.h"
+#include "platform/DemoService.h"
 #include "settings/ServicesDialog.h"
 #include "settings/SettingsPage.h"
 #include "shell/BackgroundWatch.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     , m_places(std::move(places))
     , m_book(m_places.book, platform.clock->now().date())
     , m_web(new WebClient(this))
+    , m_demo(new DemoService(m_places.modules + QStringLiteral("/parcelbook-demo-service"), this))
     , m_instanceChannel(new InstanceChannel(this)) {
     connect(m_instanceChannel, &InstanceChannel::comeForwardAsked, this, [this] {
         showNormal();
@@ -97,6 +99,12 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
                                 m_services, [this] { shutdown(); });
     m_feedback = std::make_unique<Feedback>(*m_hintLine, *m_platform.dialogs);
     m_lock = std::make_unique<WindowLock>(*m_picker, *m_list, *m_icons, *m_busy);
+    // A demo in use that ends by itself leaves the services pointing nowhere: the user is told.
+    connect(m_demo, &DemoService::failed, this, [this](const QString &reason) {
+        if (m_settings != nullptr && m_settings->demoServicesInUse()) {
+            m_feedback->hint(reason + QStringLiteral(",请在“查询服务”中重新试用"));
+        }
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -248,6 +256,8 @@ void MainWindow::compose() {
         } else if (part == SettingsPart::Services) {
             // Every flow holds the window's addresses, so the next request of each goes to the new ones.
             m_services = m_settings->services().addresses;
+            setWindowTitle(m_settings->demoServicesInUse() ? QStringLiteral("岚舟包裹通 — 演示服务")
+                                                           : QStringLiteral("岚舟包裹通"));
         }
     });
     connect(m_watch, &BackgroundWatch::bookFailed, this,
@@ -411,12 +421,19 @@ bool MainWindow::opened(BookFile::OpenResult result) {
 }
 
 void MainWindow::editServices() {
-    auto *dialog = new ServicesDialog(*m_web, servicesfile::location(), this);
+    auto *dialog = new ServicesDialog(*m_web, *m_demo, servicesfile::location(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &ServicesDialog::saved, this, [this] {
         m_settings->reloadServices();
+        // The file's services replace the demo's, so it is no longer needed.
+        m_demo->stop();
         m_feedback->hint(m_services.tracking.isSet() ? QStringLiteral("查询服务已保存并生效..")
                                                      : servicesfile::trackingMissingText());
+    });
+    connect(dialog, &ServicesDialog::demoChosen, this, [this](const QString &address) {
+        m_settings->useDemoServices(address);
+        m_feedback->hint(
+            QStringLiteral("正在使用演示服务(仅本次运行,关闭窗口即停止),演示单号见“查询服务”.."));
     });
     dialog->open();
 }
@@ -480,6 +497,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 void MainWindow::shutdown() {
+    m_demo->stop();
     if (m_alerts) {
         // The pages go first, so the settings they hold are stored while the book is open; a mail
         // still being sent is waited for, so its progress is not left unmailed.

@@ -16,6 +16,7 @@
 class BackgroundWatch;
 class ClockCalibration;
 class CourierStore;
+class DemoService;
 class Feedback;
 class InstanceChannel;
 class ListOperations;
@@ -104,6 +105,8 @@ private:
     std::optional<PickerEntries> m_firstEntries;
     BookFile m_book;
     WebClient *m_web;
+    // Started from the services dialog; it runs while the window does.
+    DemoService *m_demo;
 
     QLabel *m_siteLink = nullptr;
     QLabel *m_settingsLink = nullptr;

@@ -43,6 +43,7 @@ void UserSettings::load() {
     m_watchOn = watchOn;
     m_watchMinutes = watchMinutes;
     m_services = servicesfile::configured();
+    m_demoInUse = false;
     Q_EMIT changed(SettingsPart::Switches);
     Q_EMIT changed(SettingsPart::Watch);
     Q_EMIT changed(SettingsPart::Services);
@@ -78,5 +79,18 @@ void UserSettings::setWatch(bool on, int minutes) {
 
 void UserSettings::reloadServices() {
     m_services = servicesfile::configured();
+    m_demoInUse = false;
+    Q_EMIT changed(SettingsPart::Services);
+}
+
+void UserSettings::useDemoServices(const QString &address) {
+    ServiceSettings demo;
+    demo.addresses.tracking.address = address;
+    ServiceAddresses &addresses = demo.addresses;
+    addresses.recognition = addresses.site = addresses.makerSite = addresses.time = addresses.probe = address;
+    demo = servicesfile::withBuiltInValues(demo);
+    demo.mail = m_services.mail;
+    m_services = demo;
+    m_demoInUse = true;
     Q_EMIT changed(SettingsPart::Services);
 }

@@ -39,13 +39,19 @@ public:
     bool watchOn() const { return m_watchOn; }
     int watchMinutes() const { return m_watchMinutes; }
     const ServiceSettings &services() const { return m_services; }
+    // Whether the services are the demo's, held for this run only.
+    bool demoServicesInUse() const { return m_demoInUse; }
 
     // Each stores at once, then emits changed. A failure throws StoreError and changes nothing here.
     void setSwitch(SettingColumn column, bool on);
     void setAddress(const QString &address);
     void setWatch(bool on, int minutes);
-    // After the services file was written: the services are read again.
+    // After the services file was written: the services are read again, the demo's given up.
     void reloadServices();
+    // Every address at the demo service, with the built-in account, for this run only: the services
+    // file is left as it is, so it never names a port that is gone once the window closes. The mail
+    // settings stay as they were.
+    void useDemoServices(const QString &address);
 
 Q_SIGNALS:
     void changed(SettingsPart part);
@@ -59,4 +65,5 @@ private:
     bool m_watchOn = false;
     int m_watchMinutes = 0;
     ServiceSettings m_services;
+    bool m_demoInUse = false;
 };

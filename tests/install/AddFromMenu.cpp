@@ -3,7 +3,8 @@
 // "settled: <message box class or none>" and the hint again. When PARCELBOOK_TEST_ADD names a number,
 // it then types that number wherever the keyboard focus is (the add page's number box on an empty
 // book), presses "刷新" and waits for the company to be recognised, types the goods, presses "开始查询" and
-// prints every new hint line.
+// prints every new hint line. With PARCELBOOK_TEST_DEMO set, it instead opens 查询服务, presses
+// "试用演示服务" and 保存, prints the title, and adds the first three demo numbers one by one.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -72,7 +73,10 @@ private:
             say(QStringLiteral("settled: ") + (modal != nullptr
                                                    ? QString::fromLatin1(modal->metaObject()->className())
                                                    : QStringLiteral("none")));
-            if (!m_number.isEmpty()) {
+            if (m_demo) {
+                control<QAbstractButton>("servicesButton")->click();
+                control<QAbstractButton>("demoButton")->click();
+            } else if (!m_number.isEmpty()) {
                 typeIntoFocus(m_number);
                 auto *box = control<QComboBox>("Text3");
                 say(QStringLiteral("typed: ") + (box != nullptr ? box->currentText() : QString()));
@@ -81,6 +85,10 @@ private:
                     recognise->click();
                 }
             }
+        }
+        if (m_demo && m_ticks > 40) {
+            tryDemo();
+            return;
         }
         if (m_number.isEmpty() || m_ticks <= 40 || m_pressed) {
             return;
@@ -100,6 +108,51 @@ private:
         }
     }
 
+    // One step of the demo walk per tick: save the demo, then add each number once its page is idle.
+    void tryDemo() {
+        if (m_demoNumbers.isEmpty()) {
+            auto *numbers = control<QLabel>("demoNumbers");
+            if (numbers != nullptr && numbers->isVisible()) {
+                m_demoNumbers = numbers->text().split(QLatin1Char('\n')).mid(1, 3);
+                say(QStringLiteral("demo numbers: ") + m_demoNumbers.join(QStringLiteral(", ")));
+                control<QAbstractButton>("saveButton")->click();
+                say(QStringLiteral("title: ") + control<QLabel>("Label11_2")->window()->windowTitle());
+            }
+            return;
+        }
+        auto *start = control<QAbstractButton>("Command1_13");
+        if (m_pressed && start->isVisible()) {
+            return;
+        }
+        if (!m_adding.isEmpty()) {
+            if (!control<QAbstractButton>("Command1_12")->text().contains(m_adding.section(u' ', 1))) {
+                return;
+            }
+            control<QLineEdit>("Text2")->setFocus();
+            typeIntoFocus(QStringLiteral("书"));
+            m_pressed = true;
+            m_adding.clear();
+            start->click();
+        } else if (!m_demoNumbers.isEmpty()) {
+            m_adding = m_demoNumbers.takeFirst();
+            m_pressed = false;
+            // The closed dialog leaves no window active; a person clicks back into the main window.
+            QWidget *window = control<QLabel>("Label11_2")->window();
+            window->activateWindow();
+            for (auto *icon : window->findChildren<QAbstractButton *>()) {
+                if (icon->accessibleName() == QStringLiteral("添加快递")) {
+                    icon->click();
+                }
+            }
+            control<QWidget>("Text3")->setFocus();
+            typeIntoFocus(m_adding.section(u' ', 0, 0));
+            control<QAbstractButton>("Command2")->click();
+        }
+    }
+
+    const bool m_demo = qEnvironmentVariableIsSet("PARCELBOOK_TEST_DEMO");
+    QStringList m_demoNumbers;
+    QString m_adding;
     QString m_number;
     QString m_lastHint;
     int m_ticks = 0;
@@ -107,6 +160,10 @@ private:
 };
 
 void useFromMenu() {
+    // The demo service the window starts inherits the preload, but has no window to use.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
+        return;
+    }
     new MenuUser(QCoreApplication::instance());
 }
 

@@ -25,6 +25,7 @@ INSTALLED = [
     'bin/parcelbook-cli',
     'lib/parcelbook/modules/libparcelbook-smtp.so',
     'lib/parcelbook/modules/libparcelbook-sound.so',
+    'lib/parcelbook/modules/parcelbook-demo-service',
     'share/parcelbook/ts.mp3',
     'share/parcelbook/db/parcelbook.mdb',
     f'share/icons/hicolor/48x48/apps/{APP}.png',
@@ -217,6 +218,21 @@ def check_from_menu(program, env, url, args, work):
     check(f'typed: {number}' in lines and [number] == [row[0] for row in stored_parcels(args, book)]
           and queried(None), f'adding {number} from the services file\'s service: {lines}, book '
                              f'{stored_parcels(args, book)}')
+    check_demo_walk(program, menu, args, work)
+
+
+def check_demo_walk(program, menu, args, work):
+    """From the menu in a fresh home, "试用演示服务" and 保存 let three demo numbers be added and queried,
+    with the demo named in the title and nothing written to the services file."""
+    home = os.path.join(work, 'demo-home')
+    menu = dict(menu, HOME=home, XDG_DATA_HOME=os.path.join(home, '.local', 'share'),
+                XDG_CONFIG_HOME=os.path.join(home, '.config'), PARCELBOOK_TEST_DEMO='1')
+    book = os.path.join(home, '.local', 'share', 'parcelbook', 'db', 'parcelbook.mdb')
+    queried = lambda _: sum(row[1] not in ('', '0') for row in stored_parcels(args, book)) == 3
+    lines = watch_window(program, menu, work, queried, 90)
+    check('title: 岚舟包裹通 — 演示服务' in lines and queried(None)
+          and not os.path.exists(os.path.join(home, '.config', 'parcelbook', 'services.conf')),
+          f'the demo walk: {lines}, book {stored_parcels(args, book)}')
 
 
 def check_program(build, cpack, demo_service, first_paint, work, args):

@@ -596,11 +596,21 @@ void StartupTest::servicesDialog_testsSavesAndAppliesAtOnce() {
         QTRY_VERIFY(ran);
         QTRY_COMPARE(verdict->text(), trial.verdict);
         QVERIFY(test->isEnabled());
+        // Pressed with the mouse, the trial hands the keyboard on to 保存.
+        QCOMPARE(dialog->focusWidget()->objectName(), QStringLiteral("saveButton"));
         const QUrlQuery sent(QString::fromLatin1(stub.requests(QStringLiteral("/")).first().query));
         QCOMPARE(sent.allQueryItemValues(QStringLiteral("id")).first(), QStringLiteral("99"));
         QCOMPARE(sent.queryItemValue(QStringLiteral("nu")), QStringLiteral("3101234567890"));
     }
     QVERIFY(!QFile::exists(servicesfile::location()));
+    // From the keyboard, it goes back to the box being edited; no placeholder is cut.
+    box("accountId")->setFocus();
+    test->click();
+    QTRY_VERIFY(test->isEnabled());
+    QCOMPARE(dialog->focusWidget(), box("accountId"));
+    QVERIFY(
+        box("trackingAddress")->width() >
+        box("trackingAddress")->fontMetrics().horizontalAdvance(box("trackingAddress")->placeholderText()));
 
     // A mail address of another kind is refused with the reason; the boxes stay and nothing is written.
     auto *save = dialog->findChild<QPushButton *>(QStringLiteral("saveButton"));
@@ -615,7 +625,8 @@ void StartupTest::servicesDialog_testsSavesAndAppliesAtOnce() {
     stub.answer(QStringLiteral("/"), harness::answerWith(harness::inTransit()));
     stub.delay(QStringLiteral("/"), 0);
     stub.clearRequests();
-    QTest::mouseClick(save, Qt::LeftButton);
+    // Enter in a box saves.
+    QTest::keyClick(box("accountId"), Qt::Key_Return);
     QTRY_VERIFY(!window.findChild<QDialog *>(QStringLiteral("servicesDialog")));
     struct stat status {};
     QCOMPARE(::stat(QFile::encodeName(servicesfile::location()).constData(), &status), 0);

@@ -124,6 +124,14 @@ void DemoTracking::addParcel(const QString &number, const QString &courierWord, 
     }
 }
 
+QStringList DemoTracking::parcelNumbers() const {
+    QStringList numbers;
+    for (const Parcel &parcel : m_parcels) {
+        numbers.append(parcel.number + u' ' + parcel.courier.name);
+    }
+    return numbers;
+}
+
 const DemoTracking::Parcel *DemoTracking::parcel(const QString &number) const {
     const auto found = std::find_if(m_parcels.cbegin(), m_parcels.cend(),
                                     [&number](const Parcel &parcel) { return parcel.number == number; });

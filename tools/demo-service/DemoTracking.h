@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <optional>
@@ -22,6 +23,8 @@ public:
     // Empty for the number the service never answers.
     std::optional<QByteArray> trackingAnswer(const HttpRequest &request) const;
     QByteArray recognitionAnswer(const QString &number) const;
+    // "number company" for each demo parcel, in the order they were added.
+    QStringList parcelNumbers() const;
 
 private:
     struct Step {

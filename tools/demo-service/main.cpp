@@ -57,7 +57,9 @@ int main(int argc, char *argv[]) {
     if (!server.listen(static_cast<quint16>(port))) {
         return fail(u"无法监听 127.0.0.1:%1：%2"_s.arg(port).arg(server.errorString()));
     }
+    // The program's "试用演示服务" reads both lines: where to ask, and which numbers to offer.
     std::printf("listening on http://127.0.0.1:%u\n", static_cast<unsigned>(server.port()));
+    std::printf("demo numbers: %s\n", tracking.parcelNumbers().join(u", "_s).toUtf8().constData());
     std::fflush(stdout);
     return QCoreApplication::exec();
 }
