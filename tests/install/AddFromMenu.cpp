@@ -62,6 +62,7 @@ private:
         if (hint == nullptr || !hint->window()->isVisible() || !hint->window()->isEnabled()) {
             return;
         }
+
         if (hint->text() != m_lastHint) {
             m_lastHint = hint->text();
             say(QStringLiteral("hint: ") + m_lastHint);
@@ -110,9 +111,10 @@ private:
 
     // One step of the demo walk per tick: save the demo, then add each number once its page is idle.
     void tryDemo() {
-        if (m_demoNumbers.isEmpty()) {
+        if (!m_demoSaved) {
             auto *numbers = control<QLabel>("demoNumbers");
             if (numbers != nullptr && numbers->isVisible()) {
+                m_demoSaved = true;
                 m_demoNumbers = numbers->text().split(QLatin1Char('\n')).mid(1, 3);
                 say(QStringLiteral("demo numbers: ") + m_demoNumbers.join(QStringLiteral(", ")));
                 control<QAbstractButton>("saveButton")->click();
@@ -122,6 +124,17 @@ private:
         }
         auto *start = control<QAbstractButton>("Command1_13");
         if (m_pressed && start->isVisible()) {
+            return;
+        }
+        if (m_opened) {
+            // The window takes the keyboard once the platform has activated it, a tick or two later.
+            if (QApplication::focusWidget() == nullptr) {
+                control<QWidget>("Text3")->setFocus();
+                return;
+            }
+            m_opened = false;
+            typeIntoFocus(m_adding.section(u' ', 0, 0));
+            control<QAbstractButton>("Command2")->click();
             return;
         }
         if (!m_adding.isEmpty()) {
@@ -134,25 +147,33 @@ private:
             m_adding.clear();
             start->click();
         } else if (!m_demoNumbers.isEmpty()) {
+            QWidget *window = control<QLabel>("Label11_2")->window();
+            QAbstractButton *addIcon = nullptr;
+            for (auto *icon : window->findChildren<QAbstractButton *>()) {
+                if (icon->accessibleName() == QStringLiteral("添加快递")) {
+                    addIcon = icon;
+                }
+            }
+            // A person waits for the last parcel's query to give the window back.
+            if (addIcon == nullptr || !addIcon->isEnabled()) {
+                return;
+            }
             m_adding = m_demoNumbers.takeFirst();
             m_pressed = false;
             // The closed dialog leaves no window active; a person clicks back into the main window.
-            QWidget *window = control<QLabel>("Label11_2")->window();
             window->activateWindow();
-            for (auto *icon : window->findChildren<QAbstractButton *>()) {
-                if (icon->accessibleName() == QStringLiteral("添加快递")) {
-                    icon->click();
-                }
-            }
+            addIcon->click();
             control<QWidget>("Text3")->setFocus();
-            typeIntoFocus(m_adding.section(u' ', 0, 0));
-            control<QAbstractButton>("Command2")->click();
+            m_opened = true;
         }
     }
 
     const bool m_demo = qEnvironmentVariableIsSet("PARCELBOOK_TEST_DEMO");
     QStringList m_demoNumbers;
+    bool m_demoSaved = false;
     QString m_adding;
+    // The add page is open for m_adding; its number is typed once the window has the keyboard.
+    bool m_opened = false;
     QString m_number;
     QString m_lastHint;
     int m_ticks = 0;

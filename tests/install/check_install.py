@@ -228,8 +228,12 @@ def check_demo_walk(program, menu, args, work):
     menu = dict(menu, HOME=home, XDG_DATA_HOME=os.path.join(home, '.local', 'share'),
                 XDG_CONFIG_HOME=os.path.join(home, '.config'), PARCELBOOK_TEST_DEMO='1')
     book = os.path.join(home, '.local', 'share', 'parcelbook', 'db', 'parcelbook.mdb')
-    queried = lambda _: sum(row[1] not in ('', '0') for row in stored_parcels(args, book)) == 3
-    lines = watch_window(program, menu, work, queried, 90)
+    # Queried: the book holds the answer's status (a parcel signed for keeps its count at 0).
+    def queried(_):
+        said = subprocess.run([args.sqlcipher, book], capture_output=True, text=True,
+                              input=f"PRAGMA key='{BOOK_KEY}'; SELECT 'queried|' || count(*) FROM progress;")
+        return any(line == 'queried|3' for line in said.stdout.splitlines())
+    lines = watch_window(program, menu, work, queried, 120)
     check('title: 岚舟包裹通 — 演示服务' in lines and queried(None)
           and not os.path.exists(os.path.join(home, '.config', 'parcelbook', 'services.conf')),
           f'the demo walk: {lines}, book {stored_parcels(args, book)}')
