@@ -1,4 +1,5 @@
 // Reads the command line, builds the real platform and the main window, and runs the program.
+#include "Version.h"
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
 #include "shell/MainWindow.h"

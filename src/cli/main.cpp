@@ -1,4 +1,5 @@
 // parcelbook-cli: the parcel book from a terminal and from scripts.
+#include "Version.h"
 #include "cli/BookCommands.h"
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"

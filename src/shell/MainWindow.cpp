@@ -1,6 +1,7 @@
 // Main window arrangement, composition, start-up, return to idle and shutdown.
 #include "shell/MainWindow.h"
 
+#include "Version.h"
 #include "book/AddPage.h"
 #include "book/AutoQuery.h"
 #include "book/ListOperations.h"
@@ -12,8 +13,8 @@
 #include "directory/DirectoryPage.h"
 #include "net/WebClient.h"
 #include "overview/OverviewPage.h"
-#include "platform/InstanceChannel.h"
 #include "platform/DemoService.h"
+#include "platform/InstanceChannel.h"
 #include "settings/ServicesDialog.h"
 #include "settings/SettingsPage.h"
 #include "shell/BackgroundWatch.h"
@@ -326,7 +327,7 @@ bool MainWindow::start() {
     } else {
         m_parcelBook->reloadPicker();
     }
-    m_versionLabel->setText(QStringLiteral("%1.%2.%3").arg(5).arg(0).arg(82));
+    m_versionLabel->setText(QStringLiteral(PARCELBOOK_VERSION));
     m_startupCheck->bookRead();
     startTimersOnce();
     // The copies are checked and kept once the window is in use, so their reading never delays it.

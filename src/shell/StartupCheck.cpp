@@ -1,6 +1,7 @@
 // Start-up check and announcement.
 #include "shell/StartupCheck.h"
 
+#include "Version.h"
 #include "net/WebClient.h"
 #include "platform/Platform.h"
 #include "store/ProgressStore.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-const QString currentVersion = QStringLiteral("V5.0");
+const QString currentVersion = QStringLiteral(PARCELBOOK_RELEASE);
 // The check runs in the background, but a request that never ends holds a connection for nothing.
 constexpr int requestLimitMs = 30000;
 

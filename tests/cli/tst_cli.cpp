@@ -117,7 +117,11 @@ void CliTest::list_tableAndJson() {
     folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"),
                      QStringLiteral("\"书\" & 笔"));
 
-    Ran ran = run(folder, {QStringLiteral("list")});
+    // --version says project()'s version, as the window's version line does.
+    Ran ran = run(folder, {QStringLiteral("--version")});
+    QCOMPARE(ran.out.trimmed().section(QLatin1Char(' '), -1), QStringLiteral(PARCELBOOK_PROJECT_VERSION));
+
+    ran = run(folder, {QStringLiteral("list")});
     QCOMPARE(ran.code, 0);
     // Columns line up in a terminal, where a Chinese character takes two columns.
     QCOMPARE(ran.out, QStringLiteral("编号  单号           快递公司  物品        进度条数\n"
