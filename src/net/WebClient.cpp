@@ -2,7 +2,7 @@
 #include "net/WebClient.h"
 
 #include "net/BodyDecoder.h"
-#include "text/FailureReason.h"
+#include "net/TransferFailure.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>

@@ -4,7 +4,7 @@
 #include "mail/MailComposer.h"
 #include "net/ServiceAddresses.h"
 #include "platform/PlatformModules.h"
-#include "text/FailureReason.h"
+#include "platform/MailFailure.h"
 
 #include <QHostAddress>
 #include <QMetaObject>

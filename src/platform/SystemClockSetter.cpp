@@ -2,6 +2,7 @@
 #include "platform/SystemClockSetter.h"
 
 #include "platform/StandardBus.h"
+#include "platform/BusFailure.h"
 #include "text/FailureReason.h"
 
 #include <QDBusError>

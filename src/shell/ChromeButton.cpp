@@ -20,7 +20,7 @@ ChromeButton::ChromeButton(const QPixmap &cells, int column, int width, int pres
     setFocusPolicy(Qt::TabFocus);
 }
 
-void ChromeButton::setState(WindowChrome::ButtonState state) {
+void ChromeButton::setState(State state) {
     if (state != m_state) {
         m_state = state;
         update();
@@ -40,13 +40,13 @@ void ChromeButton::focusOutEvent(QFocusEvent *event) {
 void ChromeButton::paintEvent(QPaintEvent *) {
     int row = 0;
     switch (m_state) {
-    case WindowChrome::ButtonState::Hover:
+    case State::Hover:
         row = hoverRow;
         break;
-    case WindowChrome::ButtonState::Pressed:
+    case State::Pressed:
         row = m_pressedRow;
         break;
-    case WindowChrome::ButtonState::Normal:
+    case State::Normal:
         // Keyboard focus lights the button as the pointer would.
         row = m_keyboardFocus ? hoverRow : 0;
         break;

@@ -1,8 +1,6 @@
 // A caption button of the window's own frame (minimise, close), drawn from the skin's button strip.
 #pragma once
 
-#include "shell/WindowChrome.h"
-
 #include <QAbstractButton>
 #include <QPixmap>
 
@@ -14,12 +12,14 @@ class ChromeButton final : public QAbstractButton {
     Q_DISABLE_COPY_MOVE(ChromeButton)
 
 public:
+    enum class State { Normal, Hover, Pressed };
+
     // cells: the strip; column and width: this button's pictures; pressedRow: where its pressed
     // picture starts (the normal one is at the top, the hover one at row 21).
     ChromeButton(const QPixmap &cells, int column, int width, int pressedRow, QWidget *parent);
 
-    void setState(WindowChrome::ButtonState state);
-    WindowChrome::ButtonState state() const { return m_state; }
+    void setState(State state);
+    State state() const { return m_state; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,7 +30,7 @@ private:
     QPixmap m_cells;
     int m_column;
     int m_pressedRow;
-    WindowChrome::ButtonState m_state = WindowChrome::ButtonState::Normal;
+    State m_state = State::Normal;
     // Focus reached by Tab is shown; focus the window hands out on activation is not.
     bool m_keyboardFocus = false;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "net/ServiceAddresses.h"
+#include "shell/ChromeButton.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -11,7 +12,6 @@
 #include <array>
 #include <functional>
 
-class ChromeButton;
 class Desktop;
 class Page;
 class QLabel;
@@ -39,7 +39,7 @@ class WindowChrome final : public QObject {
     Q_DISABLE_COPY_MOVE(WindowChrome)
 
 public:
-    enum class ButtonState { Normal, Hover, Pressed };
+    using ButtonState = ChromeButton::State;
     struct ButtonStates {
         ButtonState minimise = ButtonState::Normal;
         ButtonState close = ButtonState::Normal;

@@ -5,6 +5,11 @@
 
 #include <stdexcept>
 
+// A database engine failure by its result code (the extended code will do); systemError is the
+// errno behind an I/O failure or 0, which names the cause when the engine only knows it could not
+// open or read the file. The engine's words go to the log.
+QString storeFailureReason(int resultCode, int systemError, const QString &detail = {});
+
 class StoreError final : public std::runtime_error {
 public:
     // A failure the store words itself (in Chinese); resultCode 0.

@@ -1,7 +1,9 @@
 // The tracking number rule and the numbers found in a pasted text, the export's proposed file, the
 // fixed-width GBK list export, the web Date header reader, the Chinese reasons for library failures, and text
 // made safe and short for a terminal.
+#include "net/TransferFailure.h"
 #include "net/WebTime.h"
+#include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "text/FailureReason.h"
 #include "text/TerminalText.h"
@@ -14,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <curl/curl.h>
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -392,7 +393,7 @@ void CoreTest::readDateHeader() {
 
 // One row per failure a library reports: its kind, its code or name, the English it came with (which
 // must go to the log) and the reason the user reads; a database failure also carries its errno in name.
-enum class FailureKind { Transfer, Bus, SystemRead, SystemWrite, QtFileWrite, Store, Mail };
+enum class FailureKind { Transfer, SystemRead, SystemWrite, QtFileWrite, Store };
 Q_DECLARE_METATYPE(FailureKind)
 
 void CoreTest::failureReason_data() {
@@ -417,18 +418,6 @@ void CoreTest::failureReason_data() {
                           << QStringLiteral("http://h/ - x")
                           << QStringLiteral("http://me:pw@h/?id=2&key=3f 1e#s - x")
                           << QStringLiteral("服务器的回答无法识别");
-    const auto bus = [](const char *row, const char *name, const char *reason) {
-        QTest::newRow(row) << FailureKind::Bus << 0 << QString::fromLatin1(name)
-                           << QStringLiteral("Failed to connect to socket /run/dbus/system_bus_socket")
-                           << QString::fromUtf8(reason);
-    };
-    bus("no bus socket", "org.freedesktop.DBus.Error.FileNotFound", "无法连接系统总线");
-    bus("bus gone", "org.freedesktop.DBus.Error.Disconnected", "无法连接系统总线");
-    bus("denied", "org.freedesktop.DBus.Error.AccessDenied", "没有权限");
-    bus("polkit", "org.freedesktop.PolicyKit1.Error.NotAuthorized", "没有权限");
-    bus("no service", "org.freedesktop.DBus.Error.ServiceUnknown", "系统服务不可用");
-    bus("no reply", "org.freedesktop.DBus.Error.NoReply", "系统服务没有回答");
-    bus("other", "org.example.Strange", "系统服务出错");
     const auto system = [](const char *row, FailureKind kind, int error, const char *reason) {
         QTest::newRow(row) << kind << error << QString() << qt_error_string(error)
                            << QString::fromUtf8(reason);
@@ -468,24 +457,6 @@ void CoreTest::failureReason_data() {
     store("db busy", SQLITE_BUSY, 0, "database is locked", "快递列表正被其他程序使用");
     store("db read error", SQLITE_IOERR_READ, 0, "disk I/O error", "磁盘读写出错");
     store("db other", SQLITE_ERROR, 0, "no such table: list", "数据库出错");
-    const auto mail = [](const char *row, CURLcode code, const char *detail, const char *reason) {
-        QTest::newRow(row) << FailureKind::Mail << int(code) << QString() << QString::fromLatin1(detail)
-                           << QString::fromUtf8(reason);
-    };
-    mail("no such mail host", CURLE_COULDNT_RESOLVE_HOST, "Could not resolve host: smtp.example",
-         "找不到邮件服务器");
-    mail("mail refused", CURLE_COULDNT_CONNECT, "Failed to connect to 127.0.0.1 port 1",
-         "无法连接邮件服务器");
-    mail("login denied", CURLE_LOGIN_DENIED, "Login denied", "邮件服务器拒绝登录,请检查用户名和密码");
-    mail("recipient refused", CURLE_SEND_ERROR, "RCPT failed: 550", "邮件服务器拒绝了收件人");
-    mail("sender refused", CURLE_SEND_ERROR, "MAIL failed: 553", "邮件服务器拒绝了发件人");
-    mail("tls", CURLE_SSL_CONNECT_ERROR, "SSL connect error", "与邮件服务器的加密连接失败");
-    mail("certificate", CURLE_PEER_FAILED_VERIFICATION, "SSL certificate problem",
-         "与邮件服务器的加密连接失败");
-    mail("mail timeout", CURLE_OPERATION_TIMEDOUT, "Operation timed out", "邮件服务器没有及时应答");
-    mail("no starttls", CURLE_USE_SSL_FAILED, "STARTTLS not supported.",
-         "邮件服务器不支持加密连接,未发送以免密码明文传输");
-    mail("mail other", CURLE_FILESIZE_EXCEEDED, "Maximum file size exceeded", "邮件发送失败");
 }
 
 void CoreTest::failureReason() {
@@ -501,9 +472,6 @@ void CoreTest::failureReason() {
     case FailureKind::Transfer:
         QCOMPARE(transferFailureReason(QNetworkReply::NetworkError(code), detail), reason);
         break;
-    case FailureKind::Bus:
-        QCOMPARE(busFailureReason(name, detail), reason);
-        break;
     case FailureKind::SystemRead:
         QCOMPARE(fileFailureReason(code, FileAccess::Read, detail), reason);
         break;
@@ -515,9 +483,6 @@ void CoreTest::failureReason() {
         break;
     case FailureKind::Store:
         QCOMPARE(storeFailureReason(code, name.toInt(), detail), reason);
-        break;
-    case FailureKind::Mail:
-        QCOMPARE(mailFailureReason(code, detail), reason);
         break;
     }
 }

@@ -1,6 +1,7 @@
 // The update e-mail: its subject, HTML and plain bodies, its submission to a loopback SMTP server, and the
 // limits that hold against a stalled server or one without encryption.
 #include "mail/MailBody.h"
+#include "platform/MailFailure.h"
 #include "platform/SmtpMailer.h"
 
 #include <QDateTime>
@@ -18,6 +19,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 #include <QThread>
+
+#include <curl/curl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -276,6 +279,8 @@ private Q_SLOTS:
     void text_carriesTheSameFactsPlainly();
     void send_deliversTheMail();
     void send_reportsFailuresWithoutDelivering();
+    void mailFailureReason_data();
+    void mailFailureReason();
     void loopback_isTheOnlyPlaceForAClearLogin_data();
     void loopback_isTheOnlyPlaceForAClearLogin();
     void send_withoutStartTls_refusesBeforeTheLogin();
@@ -719,6 +724,38 @@ void MailTest::destroy_withAStalledServer_returnsWithinTheCloseLimit() {
     QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
     QTest::qWait(200);
     QCOMPARE(result.has_value(), sentBeforeTheEnd);
+}
+
+void MailTest::mailFailureReason_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("reason");
+    const auto mail = [](const char *row, CURLcode code, const char *detail, const char *reason) {
+        QTest::newRow(row) << int(code) << QString::fromLatin1(detail) << QString::fromUtf8(reason);
+    };
+    mail("no such mail host", CURLE_COULDNT_RESOLVE_HOST, "Could not resolve host: smtp.example",
+         "找不到邮件服务器");
+    mail("mail refused", CURLE_COULDNT_CONNECT, "Failed to connect to 127.0.0.1 port 1",
+         "无法连接邮件服务器");
+    mail("login denied", CURLE_LOGIN_DENIED, "Login denied", "邮件服务器拒绝登录,请检查用户名和密码");
+    mail("recipient refused", CURLE_SEND_ERROR, "RCPT failed: 550", "邮件服务器拒绝了收件人");
+    mail("sender refused", CURLE_SEND_ERROR, "MAIL failed: 553", "邮件服务器拒绝了发件人");
+    mail("tls", CURLE_SSL_CONNECT_ERROR, "SSL connect error", "与邮件服务器的加密连接失败");
+    mail("certificate", CURLE_PEER_FAILED_VERIFICATION, "SSL certificate problem",
+         "与邮件服务器的加密连接失败");
+    mail("mail timeout", CURLE_OPERATION_TIMEDOUT, "Operation timed out", "邮件服务器没有及时应答");
+    mail("no starttls", CURLE_USE_SSL_FAILED, "STARTTLS not supported.",
+         "邮件服务器不支持加密连接,未发送以免密码明文传输");
+    mail("mail other", CURLE_FILESIZE_EXCEEDED, "Maximum file size exceeded", "邮件发送失败");
+}
+
+void MailTest::mailFailureReason() {
+    QFETCH(int, code);
+    QFETCH(QString, detail);
+    QFETCH(QString, reason);
+    // Curl's own words reach the log, and only there.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(detail) + u'$'));
+    QCOMPARE(::mailFailureReason(code, detail), reason);
 }
 
 QTEST_GUILESS_MAIN(MailTest)

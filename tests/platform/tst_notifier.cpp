@@ -1,4 +1,5 @@
 // The desktop's notifications over D-Bus, to a fake notification service on a private session bus.
+#include "platform/BusFailure.h"
 #include "platform/RealPlatform.h"
 
 #include <QDBusConnection>
@@ -7,6 +8,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,6 +114,8 @@ private Q_SLOTS:
     void cleanupTestCase();
     void notify_waitsForTheBusOffThisThreadAndEscapesOnlyForMarkup();
     void activation_reportsTheParcelOfTheNotificationItsServiceShowed();
+    void busFailureReason_data();
+    void busFailureReason();
 
 private:
     // The program's first bus connect waits at the gate until a test lets it through.
@@ -294,6 +298,30 @@ void NotifierTest::activation_reportsTheParcelOfTheNotificationItsServiceShowed(
     QTRY_COMPARE(activated, (QList<qint64>{9, 7, 7, 7, 11}));
     QTest::qWait(50);
     QCOMPARE(activated.size(), 5);
+}
+
+void NotifierTest::busFailureReason_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    const auto bus = [](const char *row, const char *name, const char *reason) {
+        QTest::newRow(row) << QString::fromLatin1(name) << QString::fromUtf8(reason);
+    };
+    bus("no bus socket", "org.freedesktop.DBus.Error.FileNotFound", "无法连接系统总线");
+    bus("bus gone", "org.freedesktop.DBus.Error.Disconnected", "无法连接系统总线");
+    bus("denied", "org.freedesktop.DBus.Error.AccessDenied", "没有权限");
+    bus("polkit", "org.freedesktop.PolicyKit1.Error.NotAuthorized", "没有权限");
+    bus("no service", "org.freedesktop.DBus.Error.ServiceUnknown", "系统服务不可用");
+    bus("no reply", "org.freedesktop.DBus.Error.NoReply", "系统服务没有回答");
+    bus("other", "org.example.Strange", "系统服务出错");
+}
+
+void NotifierTest::busFailureReason() {
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    // The bus's own words reach the log, and only there.
+    const QString detail = QStringLiteral("Failed to connect to socket /run/dbus/system_bus_socket");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(detail) + u'$'));
+    QCOMPARE(::busFailureReason(name, detail), reason);
 }
 
 QTEST_MAIN(NotifierTest)
