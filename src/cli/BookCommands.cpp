@@ -138,7 +138,9 @@ public:
         : m_context(context) {}
     QDateTime now() const override { return m_context.now(); }
     void setSystemTime(const QDateTime &, ClockSetDone done) override {
-        QTimer::singleShot(0, [done = std::move(done)] { done(false, QStringLiteral("命令行不校准时间")); });
+        QTimer::singleShot(0, [done = std::move(done)] {
+            done(Failure{QStringLiteral("命令行不校准时间"), {}});
+        });
     }
 
 private:

@@ -10,16 +10,15 @@ CurrentSettingsMailer::CurrentSettingsMailer(SettingsSource settings, SenderMake
 
 CurrentSettingsMailer::~CurrentSettingsMailer() = default;
 
-CurrentSettingsMailer::Sender *CurrentSettingsMailer::senderFor(const MailSettings &settings,
-                                                                QString *error) {
+Outcome<CurrentSettingsMailer::Sender *> CurrentSettingsMailer::senderFor(const MailSettings &settings) {
     if (!m_senders.empty() && m_senders.back()->settings == settings) {
         return m_senders.back().get();
     }
-    std::unique_ptr<Mailer> mailer = m_makeSender(settings, error);
+    Outcome<std::unique_ptr<Mailer>> mailer = m_makeSender(settings);
     if (!mailer) {
-        return nullptr;
+        return mailer.failure();
     }
-    m_senders.push_back(std::make_unique<Sender>(Sender{settings, std::move(mailer), 0}));
+    m_senders.push_back(std::make_unique<Sender>(Sender{settings, std::move(*mailer), 0}));
     dropIdleFormerSenders();
     return m_senders.back().get();
 }
@@ -33,18 +32,15 @@ void CurrentSettingsMailer::dropIdleFormerSenders() {
 }
 
 void CurrentSettingsMailer::send(const MailMessage &message, std::function<void(const MailResult &)> done) {
-    QString error;
-    Sender *sender = senderFor(m_settings(), &error);
-    if (!sender) {
+    const Outcome<Sender *> made = senderFor(m_settings());
+    if (!made) {
         // Later, as from a real sender: the seam never calls back inside send().
         QMetaObject::invokeMethod(
-            this,
-            [done = std::move(done), error] {
-                done({false, error});
-            },
+            this, [done = std::move(done), failure = made.failure()] { done(failure); },
             Qt::QueuedConnection);
         return;
     }
+    Sender *sender = *made;
     ++sender->inFlight;
     sender->mailer->send(message, [self = QPointer<CurrentSettingsMailer>(this), sender,
                                    done = std::move(done)](const MailResult &result) {

@@ -14,8 +14,8 @@ class CurrentSettingsMailer final : public QObject, public Mailer {
 
 public:
     using SettingsSource = std::function<MailSettings()>;
-    // Makes a sender for the settings; null, with the reason in *error, when none can be made.
-    using SenderMaker = std::function<std::unique_ptr<Mailer>(const MailSettings &, QString *error)>;
+    // Makes a sender for the settings, or says why none can be made.
+    using SenderMaker = std::function<Outcome<std::unique_ptr<Mailer>>(const MailSettings &)>;
 
     CurrentSettingsMailer(SettingsSource settings, SenderMaker makeSender, QObject *parent = nullptr);
     ~CurrentSettingsMailer() override;
@@ -31,7 +31,7 @@ private:
         std::unique_ptr<Mailer> mailer;
         int inFlight = 0;
     };
-    Sender *senderFor(const MailSettings &settings, QString *error);
+    Outcome<Sender *> senderFor(const MailSettings &settings);
     void dropIdleFormerSenders();
 
     const SettingsSource m_settings;

@@ -1,6 +1,8 @@
 // The seam for sending e-mail, with the mail server settings; the real sender speaks SMTP, tests may fake it.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QString>
 
 #include <functional>
@@ -26,10 +28,8 @@ struct MailMessage {
     QString textBody; // the same facts as plain text, for readers that show no HTML
 };
 
-struct MailResult {
-    bool sent = false;
-    QString error; // a short description when not sent
-};
+// Sent, or why not.
+using MailResult = Outcome<>;
 
 class Mailer {
 public:

@@ -181,15 +181,16 @@ void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<voi
                 // No body at all (a HEAD request, an empty answer) is an empty body, whatever its encoding.
                 const bool bodyWhole =
                     !*body || ((*body)->finish() && !(limits.json && jsonCutShort((*body)->body())));
-                answer.failed = !completed(*reply, answer.status) || !bodyWhole || *redirectedAway;
+                const bool failed = !completed(*reply, answer.status) || !bodyWhole || *redirectedAway;
                 if (*redirectedAway) {
-                    answer.reason = QStringLiteral("服务器转到了其他网站,没有跟随");
+                    answer.failure = Failure{QStringLiteral("服务器转到了其他网站,没有跟随"), {}};
                 } else if (*tooLarge || (*body && (*body)->body().size() > limits.maxBytes)) {
-                    answer.reason = QStringLiteral("回答过大");
+                    answer.failure = Failure{QStringLiteral("回答过大"), {}};
                 } else if (!bodyWhole) {
-                    answer.reason = QStringLiteral("回答不完整");
-                } else if (answer.failed) {
-                    answer.reason = transferFailureReason(reply->error(), reply->errorString());
+                    answer.failure = Failure{QStringLiteral("回答不完整"), {}};
+                } else if (failed) {
+                    answer.failure = Failure{transferFailureReason(reply->error(), reply->errorString()),
+                                             reply->errorString()};
                 } else if (*body) {
                     answer.body =
                         decode((*body)->body(), reply->header(QNetworkRequest::ContentTypeHeader).toString());

@@ -1,10 +1,13 @@
 // Web access: GET a body (and HEAD a header) without ever blocking the window.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -13,12 +16,10 @@ struct WebReply {
     QString body;   // decoded in the server's character set; empty on any failure
     int status = 0; // HTTP status, 0 when no answer arrived
     QString dateHeader;
-    // The transfer did not complete: no answer, cut off, over its size or time limit. Nothing of
-    // what came counts. An answer with an error status (404, 502) is complete, not failed.
-    bool failed = true;
-    // Why the transfer failed, in a few Chinese words; empty when it completed.
-    QString reason;
-    bool ok() const { return !failed && status >= 200 && status < 300; }
+    // Why the transfer did not complete: no answer, cut off, over its size or time limit. Nothing of
+    // what came then counts. An answer with an error status (404, 502) is complete, not failed.
+    std::optional<Failure> failure;
+    bool ok() const { return !failure && status >= 200 && status < 300; }
 };
 
 // How long a request may take and how much it may bring; past either it is a failed transfer.

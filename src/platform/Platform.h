@@ -1,6 +1,8 @@
 // The seams to the outside world: dialogs, clock, sound, desktop; real ones in the program, fakes in tests.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -24,8 +26,8 @@ public:
     virtual std::optional<QString> saveFileName(const QString &proposedFile, const QString &filter) = 0;
 };
 
-// How a clock set ended: ok, or the system's reason why not.
-using ClockSetDone = std::function<void(bool ok, const QString &error)>;
+// How a clock set ended: done, or the system's reason why not.
+using ClockSetDone = std::function<void(const Outcome<> &set)>;
 
 class Clock {
 public:

@@ -13,11 +13,12 @@ QString soundFile() {
     return QStringLiteral(PARCELBOOK_SOUND_MODULE);
 }
 
-QFunctionPointer resolve(const QString &folder, const QString &file, const char *function, QString *error) {
+Outcome<QFunctionPointer> resolve(const QString &folder, const QString &file, const char *function) {
     QLibrary library(folder + QLatin1Char('/') + file);
     const QFunctionPointer found = library.load() ? library.resolve(function) : nullptr;
-    if (!found && error) {
-        *error = library.errorString();
+    if (!found) {
+        qWarning("%s", qPrintable(library.errorString()));
+        return Failure{QStringLiteral("模块 %1 无法加载").arg(file), library.errorString()};
     }
     return found;
 }

@@ -1,6 +1,8 @@
 // The platform parts built as modules beside the program, and the C functions that make them.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QFunctionPointer>
 #include <QString>
 #include <QtGlobal>
@@ -22,10 +24,9 @@ namespace platformmodules {
 QString smtpFile();
 QString soundFile();
 
-// Loads the file from the folder and returns the function of that name; null, with the loader's words
-// in *error when asked for, when the file is missing, cannot be loaded or lacks it. A loaded module
-// stays loaded.
-QFunctionPointer resolve(const QString &folder, const QString &file, const char *function,
-                         QString *error = nullptr);
+// Loads the file from the folder and returns the function of that name; a failure ("模块 … 无法加载",
+// the loader's words as its detail) when the file is missing, cannot be loaded or lacks it. A loaded
+// module stays loaded.
+Outcome<QFunctionPointer> resolve(const QString &folder, const QString &file, const char *function);
 
 } // namespace platformmodules

@@ -24,12 +24,13 @@ RealSound::~RealSound() = default;
 
 void RealSound::play(const QString &file) {
     if (!m_player) {
-        const auto create = reinterpret_cast<decltype(&parcelbook_create_sound)>(platformmodules::resolve(
-            m_moduleFolder, platformmodules::soundFile(), "parcelbook_create_sound"));
+        const Outcome<QFunctionPointer> create =
+            platformmodules::resolve(m_moduleFolder, platformmodules::soundFile(), "parcelbook_create_sound");
         if (!create) {
+            // The alert is a courtesy: without its module the program goes on silently (the log says why).
             return;
         }
-        m_player.reset(create());
+        m_player.reset(reinterpret_cast<decltype(&parcelbook_create_sound)>(*create)());
     }
     m_player->play(file);
 }

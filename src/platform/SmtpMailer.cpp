@@ -3,8 +3,8 @@
 
 #include "mail/MailComposer.h"
 #include "net/ServiceAddresses.h"
-#include "platform/PlatformModules.h"
 #include "platform/MailFailure.h"
+#include "platform/PlatformModules.h"
 
 #include <QHostAddress>
 #include <QMetaObject>
@@ -111,19 +111,19 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
                   const SmtpOptions &options, const MailMessage &message) {
     const QString to = message.to.trimmed();
     if (!isMailAddress(to)) {
-        return {false, QStringLiteral("收件人“%1”不是有效的邮箱地址").arg(to)};
+        return Failure{QStringLiteral("收件人“%1”不是有效的邮箱地址").arg(to), {}};
     }
     if (!isMailAddress(message.from)) {
-        return {false, QStringLiteral("发件人“%1”不是有效的邮箱地址").arg(message.from)};
+        return Failure{QStringLiteral("发件人“%1”不是有效的邮箱地址").arg(message.from), {}};
     }
     if (settings.smtpUrl.trimmed().isEmpty()) {
-        return {false, QStringLiteral("尚未设置发信服务器")};
+        return Failure{QStringLiteral("尚未设置发信服务器"), {}};
     }
     if (const QString problem = addressProblem(settings.smtpUrl, AddressKind::Mail); !problem.isEmpty()) {
-        return {false, QStringLiteral("发信服务器") + problem};
+        return Failure{QStringLiteral("发信服务器") + problem, {}};
     }
     if (curl == nullptr) {
-        return {false, QStringLiteral("无法初始化邮件发送")};
+        return Failure{QStringLiteral("无法初始化邮件发送"), {}};
     }
     const QByteArray url = settings.smtpUrl.toUtf8();
     const QByteArray user = settings.user.toUtf8();
@@ -171,11 +171,11 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
 
     const CURLcode code = curl_easy_perform(curl);
     if (code == CURLE_OK) {
-        return {true, QString()};
+        return {};
     }
     const QString said = errorText[0] != '\0' ? QString::fromUtf8(errorText).trimmed()
                                               : QString::fromUtf8(curl_easy_strerror(code));
-    return {false, mailFailureReason(code, said)};
+    return Failure{mailFailureReason(code, said), said};
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The clock setter: the system time service over the system bus, then clock_settime.
 #include "platform/SystemClockSetter.h"
 
-#include "platform/StandardBus.h"
 #include "platform/BusFailure.h"
+#include "platform/StandardBus.h"
 #include "text/FailureReason.h"
 
 #include <QDBusError>
@@ -19,29 +19,30 @@ namespace {
 // Long enough for a person to answer the authorisation prompt.
 constexpr int serviceTimeoutMs = 25000;
 
-std::optional<QString> setDirectly(qint64 microseconds) {
+Outcome<> setDirectly(qint64 microseconds) {
     timespec moment{};
     moment.tv_sec = static_cast<time_t>(microseconds / 1000000);
     moment.tv_nsec = static_cast<long>(microseconds % 1000000) * 1000;
     if (clock_settime(CLOCK_REALTIME, &moment) == 0) {
-        return std::nullopt;
+        return {};
     }
     const int error = errno;
     if (error == EPERM) {
-        return fileFailureReason(error, FileAccess::Write, qt_error_string(error));
+        return Failure{fileFailureReason(error, FileAccess::Write, qt_error_string(error)), {}};
     }
     qWarning("clock_settime: %s", qPrintable(qt_error_string(error)));
-    return QStringLiteral("无法设置系统时间");
+    return Failure{QStringLiteral("无法设置系统时间"), qt_error_string(error)};
 }
 
 // The time service did not set the clock; setting it directly takes no time, so it happens here.
 void setDirectlyAfter(const QString &serviceFailure, qint64 microseconds, const ClockSetDone &done) {
-    const std::optional<QString> directFailure = setDirectly(microseconds);
-    if (!directFailure) {
-        done(true, QString());
+    const Outcome<> direct = setDirectly(microseconds);
+    if (direct) {
+        done(direct);
         return;
     }
-    done(false, QStringLiteral("系统时间服务：%1；直接设置：%2").arg(serviceFailure, *directFailure));
+    done(Failure{
+        QStringLiteral("系统时间服务：%1；直接设置：%2").arg(serviceFailure, direct.failure().reason), {}});
 }
 
 void askTimeService(const QDBusConnection &bus, qint64 microseconds, QObject *context,
@@ -61,7 +62,7 @@ void askTimeService(const QDBusConnection &bus, qint64 microseconds, QObject *co
                      [microseconds, done](QDBusPendingCallWatcher *reply) {
                          reply->deleteLater();
                          if (!reply->isError()) {
-                             done(true, QString());
+                             done({});
                              return;
                          }
                          const QDBusError error = reply->error();
@@ -75,7 +76,10 @@ void askTimeService(const QDBusConnection &bus, qint64 microseconds, QObject *co
 void SystemClockSetter::set(const QDateTime &moment, QObject *context, ClockSetDone done) {
     if (!moment.isValid() || moment.toMSecsSinceEpoch() < 0) {
         QMetaObject::invokeMethod(
-            context, [done = std::move(done)] { done(false, QStringLiteral("要设置的时间无效")); },
+            context,
+            [done = std::move(done)] {
+                done(Failure{QStringLiteral("要设置的时间无效"), {}});
+            },
             Qt::QueuedConnection);
         return;
     }

@@ -49,7 +49,7 @@ void ClockCalibration::calibrate() {
     m_with.web.get(
         m_with.probeAddress, this,
         [this](const WebReply &probe) {
-            if (probe.failed || probe.body.isEmpty()) {
+            if (probe.failure || probe.body.isEmpty()) {
                 m_with.dialogs.inform(messageTitle, QStringLiteral("时间校准功能需要联网操作!"),
                                       MessageIcon::Information);
                 finish();
@@ -66,10 +66,10 @@ void ClockCalibration::setClockFromTimeSource() {
         [this](const WebReply &reply) {
             // A transfer that failed tells no time, whatever header came with it.
             const std::optional<QDateTime> moment =
-                reply.failed ? std::nullopt : readDateHeader(reply.dateHeader);
+                reply.failure ? std::nullopt : readDateHeader(reply.dateHeader);
             if (!moment) {
                 m_with.dialogs.inform(messageTitle,
-                                      reply.failed
+                                      reply.failure
                                           ? QStringLiteral("时间校对失败!无法连接时间服务器,请稍后再试")
                                           : QStringLiteral("时间校对失败!时间服务器没有给出有效的时间"),
                                       MessageIcon::Information);
@@ -77,19 +77,19 @@ void ClockCalibration::setClockFromTimeSource() {
                 return;
             }
             // The set may outlast the window (an authorisation prompt left open): its answer is then unheard.
-            m_with.clock.setSystemTime(
-                *moment, [self = QPointer<ClockCalibration>(this)](bool ok, const QString &error) {
-                    if (self) {
-                        self->reportClockSet(ok, error);
-                    }
-                });
+            m_with.clock.setSystemTime(*moment,
+                                       [self = QPointer<ClockCalibration>(this)](const Outcome<> &set) {
+                                           if (self) {
+                                               self->reportClockSet(set);
+                                           }
+                                       });
         },
         WebLimits{requestLimitMs});
 }
 
-void ClockCalibration::reportClockSet(bool ok, const QString &error) {
+void ClockCalibration::reportClockSet(const Outcome<> &set) {
     const QString text =
-        ok ? QStringLiteral("时间校对成功!") : QString(QStringLiteral("时间校对失败!错误原因") + error);
+        set ? QStringLiteral("时间校对成功!") : set.failure().said(QStringLiteral("时间校对"));
     m_with.dialogs.inform(messageTitle, text, MessageIcon::Information);
     finish();
 }

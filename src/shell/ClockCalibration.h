@@ -1,6 +1,8 @@
 // The status row's clock and the calibration of the computer's clock from a web server's date.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QObject>
 
 class Clock;
@@ -38,7 +40,7 @@ private:
     // `ctime`: reads the time source's Date header and sets the computer's clock from it.
     void setClockFromTimeSource();
     // Says how the clock set ended and gives the button back.
-    void reportClockSet(bool ok, const QString &error);
+    void reportClockSet(const Outcome<> &set);
     void finish();
 
     Collaborators m_with;

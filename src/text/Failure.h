@@ -21,7 +21,7 @@ struct Failure {
     // Why, in Chinese, as the user reads it ("磁盘已满").
     QString reason;
     // The library's own words and codes; they go to the log, never to the user.
-    QString detail;
+    QString detail = {};
     Kind kind = Kind::Plain;
 
     // What the user is told: the operation that failed, then why ("快递保存失败!错误原因磁盘已满").

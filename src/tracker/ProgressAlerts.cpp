@@ -81,9 +81,9 @@ void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking
         if (!self) {
             return;
         }
-        Q_EMIT self->hint(result.sent ? QStringLiteral("快递有最新进展，已发送至邮箱!")
-                                      : QStringLiteral("最新信息发送失败!错误原因") + result.error);
-        Q_EMIT self->mailEnded(result.sent);
+        Q_EMIT self->hint(result ? QStringLiteral("快递有最新进展，已发送至邮箱!")
+                                 : result.failure().said(QStringLiteral("最新信息发送")));
+        Q_EMIT self->mailEnded(bool(result));
         if (--self->m_inFlight == 0) {
             Q_EMIT self->allSent();
         }

@@ -24,8 +24,8 @@ TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service,
         tracking::queryUrl(service, companyCode, m_number), this,
         [this, waitOutSilence = limit.waitOutSilence](const WebReply &reply) {
             tracking::TrackingAnswer answer;
-            if (reply.failed) {
-                answer.message = reply.reason;
+            if (reply.failure) {
+                answer.message = reply.failure->reason;
             } else {
                 answer = tracking::interpretAnswer(reply.body);
             }

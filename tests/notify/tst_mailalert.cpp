@@ -239,9 +239,10 @@ void MailAlertTest::savedMailSettings_carryTheNextMailThroughTheNewServer() {
     QProcess newServer; // killed as it goes
     const quint16 newPort = startMailServer(newServer, newInbox.path());
     QVERIFY(newPort != 0);
-    CurrentSettingsMailer mailer(&MailSettings::configured, [](const MailSettings &settings, QString *) {
-        return std::unique_ptr<Mailer>(std::make_unique<SmtpMailer>(settings));
-    });
+    CurrentSettingsMailer mailer(&MailSettings::configured,
+                                 [](const MailSettings &settings) -> Outcome<std::unique_ptr<Mailer>> {
+                                     return std::unique_ptr<Mailer>(std::make_unique<SmtpMailer>(settings));
+                                 });
     Harness h;
     queryWithMail(h, mailer, QStringLiteral("手机"));
     TRY_COMPARE(h.hint(), QStringLiteral("快递有最新进展，已发送至邮箱!"));

@@ -53,6 +53,6 @@ void FakeClock::answerOutstanding() {
         if (setError.isEmpty()) {
             sets.append(set.moment);
         }
-        set.done(setError.isEmpty(), setError);
+        set.done(setError.isEmpty() ? Outcome<>() : Outcome<>(Failure{setError, {}}));
     }
 }

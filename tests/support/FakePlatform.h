@@ -78,7 +78,7 @@ public:
         });
     }
     QList<MailMessage> sent;
-    MailResult result{true, QString()};
+    MailResult result;
     // How long a submission takes, and how many have ended.
     int delayMs = 0;
     int finished = 0;

@@ -905,8 +905,8 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
                 mostResident = std::max(mostResident, residentKiB());
             });
     TRY_VERIFY(reply.has_value());
-    QCOMPARE(reply->failed, failed);
-    QCOMPARE(reply->reason, reason);
+    QCOMPARE(reply->failure.has_value(), failed);
+    QCOMPARE(reply->failure ? reply->failure->reason : QString(), reason);
     // Nothing, the account's keys least of all, went to the other host.
     QCOMPARE(m_stub.count(QStringLiteral("/there")), 0);
     // Nothing past the cap and the one read that crossed it was ever taken in.
