@@ -113,8 +113,9 @@ int main(int argc, char *argv[]) {
     const Platform platform{&dialogs, &clock, &sound, &desktop, mailer.get()};
 
     // An installed program's first start gives the user a book of their own.
-    if (const QString failure = programfolder::provideBook(places); !failure.isEmpty()) {
-        dialogs.inform(QStringLiteral("岚舟包裹通"), QStringLiteral("无法建立数据库:") + failure,
+    if (const Outcome<> provided = programfolder::provideBook(places); !provided) {
+        dialogs.inform(QStringLiteral("岚舟包裹通"),
+                       QStringLiteral("无法建立数据库:") + provided.failure().reason,
                        MessageIcon::Exclamation);
         return 1;
     }

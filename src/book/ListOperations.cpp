@@ -35,8 +35,8 @@ void ListOperations::clear() {
     }
     m_feedback.hint(QStringLiteral("正在清空..."));
     // Without a copy of what is about to go, nothing goes.
-    if (!m_bookFile.keepGeneration(QStringLiteral("before-clear"))) {
-        m_feedback.hint(QStringLiteral("快递列表清空失败!错误原因") + m_bookFile.failure());
+    if (const Outcome<> kept = m_bookFile.keepGeneration(QStringLiteral("before-clear")); !kept) {
+        m_feedback.hint(kept.failure().said(QStringLiteral("快递列表清空")));
         return;
     }
     try {

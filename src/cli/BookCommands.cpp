@@ -56,14 +56,14 @@ struct LockedBook {
 
 LockedBook lockBook(const CommandContext &context) {
     LockedBook book;
-    if (const QString failure = programfolder::provideBook(context.places); !failure.isEmpty()) {
-        context.err(QStringLiteral("无法建立快递列表:%1\n").arg(failure));
+    if (const Outcome<> provided = programfolder::provideBook(context.places); !provided) {
+        context.err(QStringLiteral("无法建立快递列表:%1\n").arg(provided.failure().reason));
         book.failure = ExitCode::BookUnusable;
         return book;
     }
     book.file = std::make_unique<BookFile>(context.places.book, context.now().date());
-    switch (book.file->open()) {
-    case BookFile::OpenResult::Opened: {
+    const Outcome<> opened = book.file->open();
+    if (opened) {
         const CopyReport copies = book.file->keepCopies();
         for (const QString &said : copies.warnings) {
             context.err(said + QLatin1Char('\n'));
@@ -73,18 +73,14 @@ LockedBook lockBook(const CommandContext &context) {
             context.err(copies.damage + QLatin1Char('\n'));
             book.failure = ExitCode::BookUnusable;
         }
-        break;
-    }
-    case BookFile::OpenResult::AlreadyRunning:
+    } else if (opened.failure().kind == Failure::Kind::HeldElsewhere) {
         context.err(
             QStringLiteral("岚舟包裹通正在使用快递列表 %1,请先关闭它再试\n").arg(book.file->databasePath()));
         book.failure = ExitCode::BookInUse;
-        break;
-    case BookFile::OpenResult::Failed:
-        context.err(
-            QStringLiteral("无法打开快递列表 %1:%2\n").arg(book.file->databasePath(), book.file->failure()));
+    } else {
+        context.err(QStringLiteral("无法打开快递列表 %1:%2\n")
+                        .arg(book.file->databasePath(), opened.failure().reason));
         book.failure = ExitCode::BookUnusable;
-        break;
     }
     return book;
 }
@@ -434,8 +430,8 @@ QString jsonText(const QJsonArray &array) {
 
 int listParcels(const CommandContext &context, bool json) {
     // Reading needs no lock: the window may be open meanwhile.
-    if (const QString failure = programfolder::provideBook(context.places); !failure.isEmpty()) {
-        context.err(QStringLiteral("无法建立快递列表:%1\n").arg(failure));
+    if (const Outcome<> provided = programfolder::provideBook(context.places); !provided) {
+        context.err(QStringLiteral("无法建立快递列表:%1\n").arg(provided.failure().reason));
         return ExitCode::BookUnusable;
     }
     const QString path = context.places.book + schema::databaseFile();
@@ -574,10 +570,14 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
     const SafeWrite::Existing existing = replace ? SafeWrite::Existing::Replace : SafeWrite::Existing::Keep;
     // Refused before the service is asked, so a wrong file name costs no query.
     const QString folder = QFileInfo(file).absolutePath();
+    const auto refusal = [&file, existing] {
+        const Outcome<> writable = SafeWrite::writable(file, existing);
+        return writable ? QString() : writable.failure().reason;
+    };
     const QString refused = toStandardOutput ? QString()
                             : !QFileInfo(folder).isDir()
                                 ? QStringLiteral("文件夹“%1”不存在,没有写入").arg(terminalSafe(folder))
-                                : SafeWrite::refusal(file, existing);
+                                : refusal();
     if (!refused.isEmpty()) {
         // Only a regular file that is there already can be replaced, so only then is --force worth naming.
         const bool replaceable = !replace && QFileInfo(file).isFile() && !QFileInfo(file).isSymLink();

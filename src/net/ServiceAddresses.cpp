@@ -316,8 +316,9 @@ QString write(const QString &file, const ServiceSettings &settings) {
     if (!makePrivateFolder(folder)) {
         return QStringLiteral("无法创建文件夹 %1").arg(folder);
     }
-    return SafeWrite::write(file, servicesText(settings).toUtf8(), SafeWrite::Existing::Replace,
-                            SafeWrite::Readers::Owner);
+    const Outcome<> written = SafeWrite::write(file, servicesText(settings).toUtf8(),
+                                               SafeWrite::Existing::Replace, SafeWrite::Readers::Owner);
+    return written ? QString() : written.failure().reason;
 }
 
 ServiceSettings withBuiltInValues(const ServiceSettings &given) {

@@ -271,11 +271,11 @@ void MainWindow::compose() {
 
 bool MainWindow::claim() {
     if (!m_claimed) {
-        const std::optional<BookFile::OpenResult> locked = m_book.lockResult();
+        const std::optional<Outcome<>> locked = m_book.lockResult();
         if (!locked) {
             m_claimed = true;
-        } else if (locked == BookFile::OpenResult::Failed && m_book.bookMissing()) {
-            m_claimed = recoverMissingBook();
+        } else if (!*locked && m_book.bookMissing()) {
+            m_claimed = recoverMissingBook(*locked);
         } else {
             m_claimed = opened(*locked);
         }
@@ -283,7 +283,7 @@ bool MainWindow::claim() {
     return *m_claimed;
 }
 
-bool MainWindow::recoverMissingBook() {
+bool MainWindow::recoverMissingBook(const Outcome<> &locked) {
     if (!m_book.restoreOffer().isEmpty() && m_feedback->ask(m_book.restoreOffer())) {
         return restoreBook(m_book.goodCopy());
     }
@@ -294,19 +294,19 @@ bool MainWindow::recoverMissingBook() {
             QStringLiteral("快递列表 %1 不见了。\n \n是否建立一个新的空快递列表?原有的备份会移到 db 文件夹里"
                            "以 previous- 开头的文件夹中保留。")
                 .arg(m_book.databasePath()))) {
-        if (const QString failed = programfolder::startNewBook(m_places, m_platform.clock->now());
-            !failed.isEmpty()) {
-            m_feedback->inform(QStringLiteral("无法建立新的快递列表:") + failed);
+        if (const Outcome<> started = programfolder::startNewBook(m_places, m_platform.clock->now());
+            !started) {
+            m_feedback->inform(QStringLiteral("无法建立新的快递列表:") + started.failure().reason);
             return false;
         }
         return opened(m_book.open());
     }
-    return opened(BookFile::OpenResult::Failed);
+    return opened(locked);
 }
 
 bool MainWindow::restoreBook(const QString &copy) {
-    if (const QString failed = m_book.restoreFrom(copy); !failed.isEmpty()) {
-        m_feedback->inform(failed);
+    if (const Outcome<> restored = m_book.restoreFrom(copy); !restored) {
+        m_feedback->inform(restored.failure().reason);
         return false;
     }
     m_feedback->inform(QStringLiteral("已用备份 %1 恢复快递列表。").arg(copy) +
@@ -374,50 +374,48 @@ void MainWindow::offerRestore(const CopyReport &report) {
 }
 
 bool MainWindow::openBook() {
-    const BookFile::OpenResult result = m_book.open();
+    const Outcome<> result = m_book.open();
     // Found damaged at open (a truncated book): the same offer as when the check finds it later.
-    if (result == BookFile::OpenResult::Failed && !m_book.restoreOffer().isEmpty() &&
-        m_feedback->ask(m_book.restoreOffer())) {
+    if (!result && !m_book.restoreOffer().isEmpty() && m_feedback->ask(m_book.restoreOffer())) {
         return restoreBook(m_book.goodCopy());
     }
     return opened(result);
 }
 
-bool MainWindow::opened(BookFile::OpenResult result) {
-    switch (result) {
-    case BookFile::OpenResult::Opened:
+bool MainWindow::opened(const Outcome<> &result) {
+    if (result) {
         m_instanceChannel->listenFor(m_book.databasePath());
         return true;
-    case BookFile::OpenResult::AlreadyRunning:
+    }
+    const Failure &failure = result.failure();
+    if (failure.kind == Failure::Kind::HeldElsewhere) {
         InstanceChannel::askToComeForward(m_book.databasePath());
         m_feedback->inform(QStringLiteral("程序已运行!"));
         return false;
-    case BookFile::OpenResult::Failed:
-        // A good copy of the book is the way back, not the maker's site.
-        if (!m_book.goodCopy().isEmpty()) {
-            m_feedback->inform(QStringLiteral("快递列表 %1:%2").arg(m_book.databasePath(), m_book.failure()));
-            return false;
-        }
-        // A full or failing disk is no reason to fetch the program again: only the cause is said.
-        if (!m_book.bookTroubled()) {
-            m_feedback->inform(QStringLiteral("数据库链接出错!\n快递列表 %1:%2")
-                                   .arg(m_book.databasePath(), m_book.failure()));
-            return false;
-        }
-        // The cause (文件已损坏 ...) follows the first sentence, before the way to the site, which is
-        // named and opened only when one is set.
-        if (m_services.site.isEmpty()) {
-            m_feedback->inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2")
-                                   .arg(m_book.databasePath(), m_book.failure()));
-            return false;
-        }
-        m_feedback->inform(
-            QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：")
-                .arg(m_book.databasePath(), m_book.failure()) +
-            m_services.site);
-        m_platform.desktop->openUrl(m_services.site);
+    }
+    // A good copy of the book is the way back, not the maker's site.
+    if (!m_book.goodCopy().isEmpty()) {
+        m_feedback->inform(QStringLiteral("快递列表 %1:%2").arg(m_book.databasePath(), failure.reason));
         return false;
     }
+    // A full or failing disk is no reason to fetch the program again: only the cause is said.
+    if (failure.kind != Failure::Kind::Damaged) {
+        m_feedback->inform(
+            QStringLiteral("数据库链接出错!\n快递列表 %1:%2").arg(m_book.databasePath(), failure.reason));
+        return false;
+    }
+    // The cause (文件已损坏 ...) follows the first sentence, before the way to the site, which is
+    // named and opened only when one is set.
+    if (m_services.site.isEmpty()) {
+        m_feedback->inform(QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2")
+                               .arg(m_book.databasePath(), failure.reason));
+        return false;
+    }
+    m_feedback->inform(
+        QStringLiteral("数据库链接出错!请到官网下载原版!\n快递列表 %1:%2\n \n岚舟包裹通官方网站：")
+            .arg(m_book.databasePath(), failure.reason) +
+        m_services.site);
+    m_platform.desktop->openUrl(m_services.site);
     return false;
 }
 

@@ -78,10 +78,10 @@ private:
     // Backup copy, single-instance test and connection; false when the program must end.
     bool openBook();
     // True for an opened book; otherwise tells the user why not.
-    bool opened(BookFile::OpenResult result);
+    bool opened(const Outcome<> &result);
     // The book is gone: its newest good copy is put back, or a new empty book is made with the old
     // copies set aside, as the user chooses; true when there is a book to open.
-    bool recoverMissingBook();
+    bool recoverMissingBook(const Outcome<> &locked);
     // Puts the copy in the book's place and says so; false, said, when that failed.
     bool restoreBook(const QString &copy);
     // The check found the book damaged while the window runs: offers to put the good copy back and

@@ -114,10 +114,10 @@ void remember(const QString &folder, const QByteArray &passphrase, const QByteAr
         content += print + ' ' + key + '\n';
     }
     // The memo is the program's own: a link or a pipe found at its name is replaced, which mends it.
-    const QString failed = SafeWrite::write(memoFile(folder), content, SafeWrite::Existing::Supersede,
-                                            SafeWrite::Readers::Owner);
-    if (!failed.isEmpty()) {
-        qInfo("derived key not remembered: %s", qPrintable(failed));
+    const Outcome<> written = SafeWrite::write(memoFile(folder), content, SafeWrite::Existing::Supersede,
+                                               SafeWrite::Readers::Owner);
+    if (!written) {
+        qInfo("derived key not remembered: %s", qPrintable(written.failure().reason));
     }
 }
 

@@ -121,9 +121,10 @@ Places resolve() {
                    userDataFolder(qEnvironmentVariable("XDG_DATA_HOME"), qEnvironmentVariable("HOME")));
 }
 
-QString provideBook(const Places &places) {
+Outcome<> provideBook(const Places &places) {
     if (places.book.isEmpty()) {
-        return QStringLiteral("没有设置 HOME(也没有以 / 开头的 XDG_DATA_HOME),不知道把快递列表放在哪里");
+        return Failure{
+            QStringLiteral("没有设置 HOME(也没有以 / 开头的 XDG_DATA_HOME),不知道把快递列表放在哪里"), {}};
     }
     const QString target = places.book + schema::databaseFile();
     const QFileInfo there(target);
@@ -133,27 +134,31 @@ QString provideBook(const Places &places) {
     }
     const QString folder = QFileInfo(target).absolutePath();
     if (!makePrivateFolder(folder)) {
-        return QStringLiteral("无法创建文件夹 %1").arg(folder);
+        return Failure{QStringLiteral("无法创建文件夹 %1").arg(folder), {}};
     }
     QString refused;
     const std::unique_ptr<QFile> source = openRegularFile(places.templateFile(), refused);
     if (!source) {
-        return refused;
+        return Failure{refused, {}};
     }
     // Written whole under a temporary name, then linked to the book's name, which fails rather than
     // replaces when a book appeared meanwhile (another copy starting at the same moment).
     QTemporaryFile copy(folder + QStringLiteral("/.parcelbook-XXXXXX"));
     if (!copy.open()) {
-        return QStringLiteral("无法在 %1 中写入:%2")
-            .arg(folder, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write));
+        return Failure{
+            QStringLiteral("无法在 %1 中写入:%2")
+                .arg(folder, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write)),
+            copy.errorString()};
     }
     const QByteArray delivered = source->readAll();
     if (copy.write(delivered) != delivered.size() || !copy.flush()) {
-        return QStringLiteral("无法写入 %1:%2")
-            .arg(target, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write));
+        return Failure{
+            QStringLiteral("无法写入 %1:%2")
+                .arg(target, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write)),
+            copy.errorString()};
     }
     if (::fsync(copy.handle()) != 0) {
-        return QStringLiteral("无法写入 %1:%2").arg(target, systemReason(errno));
+        return Failure{QStringLiteral("无法写入 %1:%2").arg(target, systemReason(errno)), {}};
     }
     // The new book gets this program's tables before it has its name, so its first start changes
     // no layout and keeps no copy of an empty book.
@@ -161,12 +166,12 @@ QString provideBook(const Places &places) {
         Database created = Database::open(copy.fileName(), schema::databasePassword());
         ProgressStore::addMissingTables(created);
     } catch (const StoreError &error) {
-        return QStringLiteral("无法写入 %1:%2").arg(target, error.reason());
+        return Failure{QStringLiteral("无法写入 %1:%2").arg(target, error.reason()), error.description()};
     }
     const QByteArray from = QFile::encodeName(copy.fileName());
     const QByteArray to = QFile::encodeName(target);
     if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST) {
-        return QStringLiteral("无法创建 %1:%2").arg(target, systemReason(errno));
+        return Failure{QStringLiteral("无法创建 %1:%2").arg(target, systemReason(errno)), {}};
     }
     return {};
 }
@@ -175,18 +180,18 @@ bool holdsCopiesOfTheBook(const QString &bookFolder) {
     return !copiesOfTheBook(bookFolder).isEmpty();
 }
 
-QString startNewBook(const Places &places, const QDateTime &now) {
+Outcome<> startNewBook(const Places &places, const QDateTime &now) {
     const QString aside =
         places.book + QStringLiteral("/db/previous-") + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     const QByteArray asideName = QFile::encodeName(aside);
     if (::mkdir(asideName.constData(), 0700) != 0) {
-        return QStringLiteral("无法创建文件夹 %1:%2").arg(aside, systemReason(errno));
+        return Failure{QStringLiteral("无法创建文件夹 %1:%2").arg(aside, systemReason(errno)), {}};
     }
     // Moved, never copied or deleted: each keeps its name inside the folder.
     for (const QString &copy : copiesOfTheBook(places.book)) {
         const QString moved = aside + QLatin1Char('/') + QFileInfo(copy).fileName();
         if (::rename(QFile::encodeName(copy).constData(), QFile::encodeName(moved).constData()) != 0) {
-            return QStringLiteral("无法把 %1 移到 %2:%3").arg(copy, aside, systemReason(errno));
+            return Failure{QStringLiteral("无法把 %1 移到 %2:%3").arg(copy, aside, systemReason(errno)), {}};
         }
     }
     return provideBook(places);

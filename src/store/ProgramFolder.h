@@ -1,6 +1,8 @@
 // Where the program's files live: the book, the files delivered with the program, the modules.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QString>
 
 class QDateTime;
@@ -35,15 +37,15 @@ QString userDataFolder(const QString &dataHome, const QString &home);
 Places resolve(const QString &configured, const QString &executableFolder, const QString &userDataFolder);
 
 // Creates the book from the delivered empty one when it is absent, never replacing an existing file:
-// the folders 0700, the file 0600, the tables of this program's layout already in it. Empty on
-// success (or when nothing was to be done), else the reason. A book that is gone while copies of
-// it remain is not replaced by an empty one: the user chooses (startNewBook).
-QString provideBook(const Places &places);
+// the folders 0700, the file 0600, the tables of this program's layout already in it; done, too, when
+// nothing was to be done. A book that is gone while copies of it remain is not replaced by an empty
+// one: the user chooses (startNewBook).
+Outcome<> provideBook(const Places &places);
 // Whether the book's folder still holds copies of it: the backup, generations, or a copy kept before
 // a layout change.
 bool holdsCopiesOfTheBook(const QString &bookFolder);
 // Sets every copy of the book that is gone aside in db/previous-<date-time>/, so the new book's
-// copies never replace them, then creates the new empty book. Empty, or the reason.
-QString startNewBook(const Places &places, const QDateTime &now);
+// copies never replace them, then creates the new empty book.
+Outcome<> startNewBook(const Places &places, const QDateTime &now);
 
 } // namespace programfolder

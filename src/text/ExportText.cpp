@@ -72,9 +72,9 @@ ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString
         return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
     }
 
-    if (QString failed = SafeWrite::write(path, bytes, existing, SafeWrite::Readers::Usual);
-        !failed.isEmpty()) {
-        return {ExportResult::Failed, failed};
+    if (const Outcome<> written = SafeWrite::write(path, bytes, existing, SafeWrite::Readers::Usual);
+        !written) {
+        return {ExportResult::Failed, written.failure().reason};
     }
     return {ExportResult::Written, {}};
 }

@@ -8,6 +8,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,12 +18,14 @@ QString shown(const QString &path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString systemReason(int error, FileAccess access = FileAccess::Write) {
-    return fileFailureReason(error, access);
+// What was being done to the file, then why it failed; the C library's or Qt's words are kept for the log.
+Failure systemFailure(const QString &doing, int error, FileAccess access = FileAccess::Write) {
+    const QString detail = QString::fromLocal8Bit(std::strerror(error));
+    return Failure{doing + fileFailureReason(error, access), detail};
 }
 
-QString fileReason(const QFileDevice &file, FileAccess access = FileAccess::Write) {
-    return fileFailureReason(file.error(), file.errorString(), access);
+Failure fileFailure(const QString &doing, const QFileDevice &file, FileAccess access = FileAccess::Write) {
+    return Failure{doing + fileFailureReason(file.error(), file.errorString(), access), file.errorString()};
 }
 
 // The mode a new file gets from the process's umask, read without changing it (umask(2) would
@@ -54,34 +57,39 @@ SafeWrite::SafeWrite(QString target, Existing existing, Readers readers, QString
 
 SafeWrite::~SafeWrite() = default;
 
-QString SafeWrite::refusal(const QString &target, Existing existing, const QString &shownAs) {
+Outcome<> SafeWrite::writable(const QString &target, Existing existing, const QString &shownAs) {
     const QString named = shown(shownAs.isEmpty() ? target : shownAs);
     struct stat info {};
     if (::lstat(QFile::encodeName(target).constData(), &info) != 0) {
-        return errno == ENOENT
-                   ? QString()
-                   : QStringLiteral("无法查看“%1”:%2").arg(named, systemReason(errno, FileAccess::Read));
+        if (errno == ENOENT) {
+            return {};
+        }
+        return systemFailure(QStringLiteral("无法查看“%1”:").arg(named), errno, FileAccess::Read);
     }
     if (S_ISREG(info.st_mode)) {
-        return existing != Existing::Keep ? QString() : QStringLiteral("“%1”已经存在,没有替换它").arg(named);
+        if (existing != Existing::Keep) {
+            return {};
+        }
+        return Failure{QStringLiteral("“%1”已经存在,没有替换它").arg(named), {}};
     }
     if (existing == Existing::Supersede && !S_ISDIR(info.st_mode)) {
         return {};
     }
-    return QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(named, nonRegularKind(info.st_mode));
+    return Failure{QStringLiteral("“%1”是%2,不是普通文件,没有写入").arg(named, nonRegularKind(info.st_mode)),
+                   {}};
 }
 
-QString SafeWrite::begin() {
-    if (QString refused = refusal(m_target, m_existing, m_shown); !refused.isEmpty()) {
-        return refused;
+Outcome<> SafeWrite::begin() {
+    if (Outcome<> allowed = writable(m_target, m_existing, m_shown); !allowed) {
+        return allowed;
     }
     // A temporary file is created readable by its owner only.
     m_file = std::make_unique<QTemporaryFile>(m_target + QStringLiteral(".XXXXXX"));
     if (!m_file->open()) {
-        return QStringLiteral("无法在“%1”旁写入:%2").arg(m_shown, fileReason(*m_file));
+        return fileFailure(QStringLiteral("无法在“%1”旁写入:").arg(m_shown), *m_file);
     }
     if (m_readers == Readers::Usual && ::fchmod(m_file->handle(), usualMode()) != 0) {
-        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, systemReason(errno));
+        return systemFailure(QStringLiteral("无法写入“%1”:").arg(m_shown), errno);
     }
     return {};
 }
@@ -94,22 +102,25 @@ QString SafeWrite::temporaryPath() const {
     return m_file ? m_file->fileName() : QString();
 }
 
-QString SafeWrite::flush() {
-    return m_file->flush() ? QString() : QStringLiteral("无法写入“%1”:%2").arg(m_shown, fileReason(*m_file));
+Outcome<> SafeWrite::flush() {
+    if (m_file->flush()) {
+        return {};
+    }
+    return fileFailure(QStringLiteral("无法写入“%1”:").arg(m_shown), *m_file);
 }
 
-QString SafeWrite::commit() {
-    if (QString failed = flush(); !failed.isEmpty()) {
-        return failed;
+Outcome<> SafeWrite::commit() {
+    if (Outcome<> flushed = flush(); !flushed) {
+        return flushed;
     }
     // The file's own error says nothing of a failed fsync: its cause is in errno.
     if (::fsync(m_file->handle()) != 0) {
-        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, systemReason(errno));
+        return systemFailure(QStringLiteral("无法写入“%1”:").arg(m_shown), errno);
     }
     // Looked at again just before: what the name points at may have changed while the content was
     // written.
-    if (QString refused = refusal(m_target, m_existing, m_shown); !refused.isEmpty()) {
-        return refused;
+    if (Outcome<> allowed = writable(m_target, m_existing, m_shown); !allowed) {
+        return allowed;
     }
     const QByteArray from = QFile::encodeName(m_file->fileName());
     const QByteArray to = QFile::encodeName(m_target);
@@ -117,7 +128,7 @@ QString SafeWrite::commit() {
     const bool placed = m_existing == Existing::Keep ? ::link(from.constData(), to.constData()) == 0
                                                      : ::rename(from.constData(), to.constData()) == 0;
     if (!placed) {
-        return QStringLiteral("无法写入“%1”:%2").arg(m_shown, systemReason(errno));
+        return systemFailure(QStringLiteral("无法写入“%1”:").arg(m_shown), errno);
     }
     if (m_existing != Existing::Keep) {
         m_file->setAutoRemove(false);
@@ -126,30 +137,31 @@ QString SafeWrite::commit() {
     return {};
 }
 
-QString SafeWrite::write(const QString &target, const QByteArray &bytes, Existing existing, Readers readers) {
+Outcome<> SafeWrite::write(const QString &target, const QByteArray &bytes, Existing existing,
+                           Readers readers) {
     SafeWrite writing(target, existing, readers);
-    if (QString failed = writing.begin(); !failed.isEmpty()) {
-        return failed;
+    if (Outcome<> begun = writing.begin(); !begun) {
+        return begun;
     }
     if (writing.file().write(bytes) != bytes.size()) {
-        return QStringLiteral("无法写入“%1”:%2").arg(writing.m_shown, fileReason(writing.file()));
+        return fileFailure(QStringLiteral("无法写入“%1”:").arg(writing.m_shown), writing.file());
     }
     return writing.commit();
 }
 
-QString SafeWrite::copyFrom(const QString &source) {
+Outcome<> SafeWrite::copyFrom(const QString &source) {
     QString refused;
     const std::unique_ptr<QFile> from = openRegularFile(source, refused);
     if (!from) {
-        return refused;
+        return Failure{refused, {}};
     }
     while (!from->atEnd()) {
         const QByteArray block = from->read(1 << 20);
         if (block.isEmpty() && from->error() != QFile::NoError) {
-            return QStringLiteral("无法读取“%1”:%2").arg(shown(source), fileReason(*from, FileAccess::Read));
+            return fileFailure(QStringLiteral("无法读取“%1”:").arg(shown(source)), *from, FileAccess::Read);
         }
         if (m_file->write(block) != block.size()) {
-            return QStringLiteral("无法写入“%1”:%2").arg(m_shown, fileReason(*m_file));
+            return fileFailure(QStringLiteral("无法写入“%1”:").arg(m_shown), *m_file);
         }
     }
     return {};

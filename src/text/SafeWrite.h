@@ -2,6 +2,8 @@
 // socket, a folder or a symbolic link; the content lands whole or not at all.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QFile>
 #include <QString>
 
@@ -26,25 +28,25 @@ public:
     // Without commit() the temporary file goes and the target stays as it was.
     ~SafeWrite();
 
-    // Why the target may not be written (in Chinese, naming it as `shownAs` or itself), or empty
-    // when it may.
-    static QString refusal(const QString &target, Existing existing, const QString &shownAs = {});
-    // Checks the target and creates the temporary file beside it; empty, or why not.
-    QString begin();
+    // Whether the target may be written; why not names it as `shownAs` or itself.
+    static Outcome<> writable(const QString &target, Existing existing, const QString &shownAs = {});
+    // Checks the target and creates the temporary file beside it.
+    Outcome<> begin();
     // The temporary file, open for writing, after a successful begin().
     QFile &file();
     QString temporaryPath() const;
     // Hands what is written to the temporary file to the system, so another reader of it sees it
-    // all; empty, or why not.
-    QString flush();
-    // Flushes the content to the disk and puts it in the target's place; empty, or why not.
-    QString commit();
+    // all.
+    Outcome<> flush();
+    // Flushes the content to the disk and puts it in the target's place.
+    Outcome<> commit();
 
-    // Writes the bytes to the target the safe way; empty, or why not.
-    static QString write(const QString &target, const QByteArray &bytes, Existing existing, Readers readers);
-    // Copies the source file's bytes into the temporary file, after a successful begin(); empty, or
-    // why not. The source must be a regular file.
-    QString copyFrom(const QString &source);
+    // Writes the bytes to the target the safe way.
+    static Outcome<> write(const QString &target, const QByteArray &bytes, Existing existing,
+                           Readers readers);
+    // Copies the source file's bytes into the temporary file, after a successful begin(). The source
+    // must be a regular file.
+    Outcome<> copyFrom(const QString &source);
 
 private:
     QString m_target;

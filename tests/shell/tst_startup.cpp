@@ -359,7 +359,7 @@ void StartupTest::troubledBook_offersItsNewestGoodCopy() {
     folder.addManyParcels();
     {
         BookFile first(folder.path(), QDate(2026, 12, 1));
-        QCOMPARE(first.open(), BookFile::OpenResult::Opened);
+        QVERIFY(first.open());
         QVERIFY(first.keepCopies().clean());
     }
     if (state == QStringLiteral("damaged")) {
