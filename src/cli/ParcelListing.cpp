@@ -239,8 +239,8 @@ bool writeLines(Database &db, ChunkedWriter &out, const std::array<int, columnCo
         for (int column = 0; column < columnCount; ++column) {
             out.append(cells[column]);
             if (column + 1 < columnCount) {
-                // A parcel stored since the widths were measured may be wider; it still gets its gap.
-                out.spaces(std::max(widths[column] - cellWidths[column], 0) + 2);
+                // A parcel stored since the widths were measured may be wider than its column.
+                out.spaces(spacesAfterCell(widths[column], cellWidths[column]));
             }
         }
         out.append("\n");

@@ -1,6 +1,10 @@
 // parcelbook-cli: the parcel book from a terminal and from scripts.
 #include "Version.h"
-#include "cli/BookCommands.h"
+#include "cli/AddCommand.h"
+#include "cli/ExportCommand.h"
+#include "cli/ListCommand.h"
+#include "cli/QueryCommand.h"
+#include "cli/WatchCommand.h"
 #include "platform/ModuleMailer.h"
 #include "platform/RealPlatform.h"
 #include "text/FailureReason.h"

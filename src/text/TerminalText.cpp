@@ -148,6 +148,10 @@ QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, in
     return utf8;
 }
 
+int spacesAfterCell(int columnWidth, int cellWidth) {
+    return std::max(columnWidth - cellWidth, 0) + 2;
+}
+
 QString alignedTable(const QList<QStringList> &rows) {
     QList<QStringList> shown;
     shown.reserve(rows.size());
@@ -170,7 +174,7 @@ QString alignedTable(const QList<QStringList> &rows) {
         for (qsizetype i = 0; i < row.size(); ++i) {
             line += row[i];
             if (i + 1 < row.size()) {
-                line += QString(widths[i] - terminalWidth(row[i]) + 2, QLatin1Char(' '));
+                line += QString(spacesAfterCell(widths[i], terminalWidth(row[i])), QLatin1Char(' '));
             }
         }
         text += line + QLatin1Char('\n');

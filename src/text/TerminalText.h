@@ -26,6 +26,10 @@ QString cutToColumns(const QString &text, int columns);
 // in `width`: the text itself when it stays as it is, else `shown` filled.
 QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width);
 
+// The spaces after a cell that takes `cellWidth` columns in a column `columnWidth` wide: up to the
+// column's width, then two apart; a cell wider than its column still gets the two.
+int spacesAfterCell(int columnWidth, int cellWidth);
+
 // Rows as columns padded to their widest cell, two spaces apart, one line per row. Every cell is made
 // terminal-safe, and a padded cell wider than widestTableCell is cut; the last cell of a row is kept whole.
 QString alignedTable(const QList<QStringList> &rows);

@@ -1,4 +1,8 @@
-// parcelbook-cli as a script would run it: its output, its exit codes, and what it leaves in the book.
+// parcelbook-cli: how it words outcomes and lists the book, in-process; then as a script would run it:
+// its streams, its exit codes, and what it leaves in the book.
+#include "cli/OutcomeJson.h"
+#include "cli/OutcomeText.h"
+#include "cli/ParcelListing.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
@@ -40,14 +44,50 @@ struct Ran {
 const QRegularExpression
     obeyedByTerminals(QStringLiteral("[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f\\x{202e}\\x{2028}]"));
 
+// A window title, a cleared screen, colour, a carriage return, a C1 introducer, text turned around and
+// a line break, and how a terminal is shown them.
+const QString controls = QStringLiteral("\x1b]0;x\x07\x1b[2J\x1b[31m\r") + QChar(0x9b) + QChar(0x202e) +
+                         QChar(0x2028) + QStringLiteral("\n");
+const QString controlsShown = QStringLiteral(R"(\x1b]0;x\x07\x1b[2J\x1b[31m\x0d\x9b\u202e\u2028\x0a)");
+
+// An outcome as the commands word it, with the day the parcel is expected.
+struct Worded {
+    QueryOutcome outcome;
+    std::optional<DeliveryEstimate> estimate;
+};
+
+Worded worded(tracking::AnswerKind kind, const QString &code, const QString &message,
+              const QList<ProgressEntry> &entries = {}) {
+    Worded shown;
+    shown.outcome.parcel = {ParcelId(1),
+                            QStringLiteral("3101234567890"),
+                            QStringLiteral("圆通速递"),
+                            QStringLiteral("yuantong"),
+                            QStringLiteral("衣服"),
+                            std::nullopt};
+    shown.outcome.kind = kind;
+    shown.outcome.code = code;
+    shown.outcome.message = message;
+    shown.outcome.report.entries = entries;
+    shown.outcome.report.transitText = QStringLiteral("1天");
+    return shown;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Worded)
 
 class CliTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void list_tableAndJson();
+    void outcomeText_data();
+    void outcomeText();
+    void outcomeJson_data();
+    void outcomeJson();
+    void listing_tableAndJson();
+    void list_streamsWithoutHoldingTheBook();
     void query_printsStoresAndSaysWhy();
     void pickupCodeAndEstimate_inQueryAndList();
     void export_writesTheWindowsBytes();
@@ -110,31 +150,126 @@ QString CliTest::storedCount(const TempProgramFolder &folder, const QString &num
     return ParcelStore(db).byNumber(number).value(0).num;
 }
 
-void CliTest::list_tableAndJson() {
+void CliTest::outcomeText_data() {
+    QTest::addColumn<Worded>("shown");
+    QTest::addColumn<QString>("text");
+    // The watch pass's line, for an outcome it says.
+    QTest::addColumn<QString>("watched");
+    using tracking::AnswerKind;
+    const QString parcel = QStringLiteral("编号 1  3101234567890  圆通速递  衣服\n");
+    const QList<ProgressEntry> two{{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("到达杭州")},
+                                   {QStringLiteral("2026-12-07 08:00:00"), controls}};
+    Worded news = worded(AnswerKind::Success, QStringLiteral("0"), QString(), two);
+    news.outcome.update = tracking::UpdateState::NewProgress;
+    const QString newestFirst =
+        QStringLiteral("  2026-12-08 08:00:00  到达杭州\n  2026-12-07 08:00:00  ") + controlsShown + u'\n';
+    // Texts of the book and the service are shown written out, never obeyed.
+    QTest::newRow("new progress, newest first")
+        << news << parcel + QStringLiteral("状态:运送中  在途时间:1天  有更新\n") + newestFirst << QString();
+    news.outcome.storeFailed = true;
+    news.outcome.message = QStringLiteral("磁盘已满");
+    QTest::newRow("new progress the book did not keep")
+        << news << parcel + QStringLiteral("状态:运送中  在途时间:1天  新进展未能记下\n") + newestFirst
+        << QStringLiteral("编号 1  衣服  磁盘已满\n");
+    Worded waiting = worded(AnswerKind::Success, QString(), QString(), two.first(1));
+    waiting.outcome.report.status = DeliveryStatus::OutForDelivery;
+    waiting.outcome.report.pickupCode = QStringLiteral("8-2-1234");
+    waiting.outcome.stalledDays = 20;
+    waiting.estimate = DeliveryEstimate{QDate(2026, 12, 10), QDate(2026, 12, 10), 3};
+    QTest::newRow("pickup code, expected day, weeks without progress")
+        << waiting
+        << parcel + QStringLiteral("状态:派件中  在途时间:1天  无更新\n取件码:8-2-1234\n预计 12月10日 送达\n"
+                                   "已20天没有新进展,建议联系快递公司\n  2026-12-08 08:00:00  到达杭州\n")
+        << QString();
+    const QString unknown = QStringLiteral("您当前查询的快递单号已不存在");
+    QTest::newRow("a number the service does not know")
+        << worded(AnswerKind::NotKnown, QStringLiteral("1"), unknown) << parcel + unknown + u'\n'
+        << QStringLiteral("编号 1  衣服  %1(结果码 1)\n").arg(unknown);
+    const QString silent = QStringLiteral("查询服务没有应答(无法连接服务器)");
+    QTest::newRow("no answer") << worded(AnswerKind::NoAnswer, QString(), silent)
+                               << parcel + QStringLiteral("查询失败(结果码 无):%1\n").arg(silent)
+                               << QStringLiteral("编号 1  衣服  %1\n").arg(silent);
+    Worded refused = worded(AnswerKind::Failure, QStringLiteral("2\x1b[2J"),
+                            QStringLiteral("查询服务返回了结果码 2\x1b[2J"));
+    refused.outcome.parcel.goods = controls;
+    QTest::newRow("controls in a refusal")
+        << refused << QStringLiteral("编号 1  3101234567890  圆通速递  ") + controlsShown + QStringLiteral(R"(
+查询失败(结果码 2\x1b[2J):查询服务返回了结果码 2\x1b[2J
+)")
+        << QStringLiteral("编号 1  ") + controlsShown +
+               QStringLiteral(R"(  查询服务返回了结果码 2\x1b[2J(结果码 2\x1b[2J)
+)");
+}
+
+void CliTest::outcomeText() {
+    QFETCH(Worded, shown);
+    QFETCH(QString, text);
+    QFETCH(QString, watched);
+    QCOMPARE(::outcomeText(shown.outcome, shown.estimate), text);
+    if (!watched.isEmpty()) {
+        QCOMPARE(watchLine(shown.outcome), watched);
+    }
+    // The counter of query --all stays on one line.
+    QCOMPARE(progressLine(2, 5, QStringLiteral("长").repeated(30) + controls),
+             QStringLiteral("查询 2/5 ") + QStringLiteral("长").repeated(19) + QStringLiteral("…"));
+}
+
+void CliTest::outcomeJson_data() {
+    QTest::addColumn<Worded>("shown");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QByteArray>("json");
+    using tracking::AnswerKind;
+    QTest::newRow("a number the service does not know")
+        << worded(AnswerKind::NotKnown, QStringLiteral("1"), QStringLiteral("不存在"))
+        << QStringLiteral("not_queried")
+        << QByteArray(
+               R"({"answered":true,"code":"1","company":"圆通速递","entries":[],"goods":"衣服","id":1,)"
+               R"("message":"不存在","number":"3101234567890","state":"not_queried","succeeded":false})");
+    Worded answered = worded(AnswerKind::Success, QStringLiteral("0"), QString(),
+                             {{QStringLiteral("2026-12-08 08:00:00"), QStringLiteral("已签收")}});
+    answered.outcome.report.status = DeliveryStatus::SignedFor;
+    answered.outcome.update = tracking::UpdateState::NewProgress;
+    answered.estimate = DeliveryEstimate{QDate(2026, 12, 10), QDate(2026, 12, 11), 3};
+    // Its code is null: all went well.
+    QTest::newRow("answered")
+        << answered << QStringLiteral("delivered")
+        << QByteArray(R"({"answered":true,"code":null,"company":"圆通速递",)"
+                      R"("entries":[{"text":"已签收","time":"2026-12-08 08:00:00"}],)"
+                      R"("estimatedDelivery":{"basis":3,"earliest":"2026-12-10","latest":"2026-12-11"},)"
+                      R"("goods":"衣服","id":1,"message":"","newProgress":true,"number":"3101234567890",)"
+                      R"("pickupCode":null,"stalledDays":null,"state":"delivered","status":"已签收",)"
+                      R"("succeeded":true,"transit":"1天"})");
+}
+
+void CliTest::outcomeJson() {
+    QFETCH(Worded, shown);
+    QFETCH(QString, state);
+    QFETCH(QByteArray, json);
+    const QJsonArray array{::outcomeJson(shown.outcome, shown.estimate, state)};
+    QCOMPARE(QJsonDocument(array.first().toObject()).toJson(QJsonDocument::Compact), json);
+    QCOMPARE(jsonText(array).toUtf8(), QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
+void CliTest::listing_tableAndJson() {
     TempProgramFolder folder;
     folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
                      QStringLiteral("爸爸的衣服"));
     folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"),
                      QStringLiteral("\"书\" & 笔"));
-
-    // --version says project()'s version, as the window's version line does.
-    Ran ran = run(folder, {QStringLiteral("--version")});
-    QCOMPARE(ran.out.trimmed().section(QLatin1Char(' '), -1), QStringLiteral(PARCELBOOK_PROJECT_VERSION));
-
-    ran = run(folder, {QStringLiteral("list")});
-    QCOMPARE(ran.code, 0);
+    const auto listed = [](const TempProgramFolder &book, bool json) {
+        Database db = book.open();
+        QByteArray out;
+        const bool written =
+            writeParcelList(db, json, QDateTime::currentDateTime(), [&out](const QByteArray &chunk) {
+                out += chunk;
+                return true;
+            });
+        return written ? QString::fromUtf8(out) : QString();
+    };
     // Columns line up in a terminal, where a Chinese character takes two columns.
-    QCOMPARE(ran.out, QStringLiteral("编号  单号           快递公司  物品        进度条数\n"
-                                     "1     3101234567890  圆通速递  爸爸的衣服  0\n"
-                                     "2     9876543210123  顺丰快递  \"书\" & 笔   0\n"));
-
-    ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
-    QCOMPARE(ran.code, 0);
-    const QJsonArray parcels = QJsonDocument::fromJson(ran.out.toUtf8()).array();
-    QCOMPARE(parcels.size(), 2);
-    QCOMPARE(parcels[1].toObject()[QStringLiteral("goods")].toString(), QStringLiteral("\"书\" & 笔"));
-    QCOMPARE(parcels[1].toObject()[QStringLiteral("id")].toInt(), 2);
-
+    QCOMPARE(listed(folder, false), QStringLiteral("编号  单号           快递公司  物品        进度条数\n"
+                                                   "1     3101234567890  圆通速递  爸爸的衣服  0\n"
+                                                   "2     9876543210123  顺丰快递  \"书\" & 笔   0\n"));
     // The JSON is written row by row, byte for byte as Qt's document writer writes the same array:
     // escapes, control characters, a line separator, an emoji, bytes that are not UTF-8 (read as the
     // program reads text), a count with words after it; and an empty book.
@@ -162,17 +297,27 @@ void CliTest::list_tableAndJson() {
                                "('AB12', '韵达快递', CAST(X'%1' AS TEXT), ' 12条')")
                     .arg(QString::fromLatin1(goods.toHex())));
     }
-    QCOMPARE(run(folder, {QStringLiteral("list"), QStringLiteral("--json")}).outBytes, documentOf(folder));
+    QCOMPARE(listed(folder, true).toUtf8(), documentOf(folder));
     // The table shows those controls written out, and cuts a long cell rather than pad every row to it.
     folder.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1"), QStringLiteral("长").repeated(3400));
-    ran = run(folder, {QStringLiteral("list")});
-    QVERIFY2(!ran.out.contains(obeyedByTerminals) && ran.out.size() < 800, qPrintable(ran.out));
-    QVERIFY2(ran.out.contains(QStringLiteral(R"(a\b\x01\x1f\x7f\x0d\x0a\x09\x08\x0c/\u2…)")),
-             qPrintable(ran.out));
-    QVERIFY(ran.out.contains(QStringLiteral("长").repeated(19) + QStringLiteral("…")));
+    const QString table = listed(folder, false);
+    QVERIFY2(!table.contains(obeyedByTerminals) && table.size() < 800, qPrintable(table));
+    QVERIFY2(table.contains(QStringLiteral(R"(a\b\x01\x1f\x7f\x0d\x0a\x09\x08\x0c/\u2…)")),
+             qPrintable(table));
+    QVERIFY(table.contains(QStringLiteral("长").repeated(19) + QStringLiteral("…")));
     TempProgramFolder emptyBook;
-    QCOMPARE(run(emptyBook, {QStringLiteral("list"), QStringLiteral("--json")}).outBytes,
-             documentOf(emptyBook));
+    QCOMPARE(listed(emptyBook, true).toUtf8(), documentOf(emptyBook));
+}
+
+void CliTest::list_streamsWithoutHoldingTheBook() {
+    TempProgramFolder folder;
+    // --version says project()'s version, as the window's version line does.
+    Ran ran = run(folder, {QStringLiteral("--version")});
+    QCOMPARE(ran.out.trimmed().section(QLatin1Char(' '), -1), QStringLiteral(PARCELBOOK_PROJECT_VERSION));
+    folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), QStringLiteral("衣服"));
+    ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
+    QCOMPARE(ran.code, 0);
+    QCOMPARE(QJsonDocument::fromJson(ran.outBytes).array().size(), 1);
 
     // A listing whose reader has stopped reading (a pager left open) holds no lock on the book: a
     // query meanwhile stores its count at once.
@@ -234,13 +379,10 @@ void CliTest::query_printsStoresAndSaysWhy() {
     m_stub.answer(QStringLiteral("/"), answerWith(inTransit()));
     const QString inTransitCount = QString::number(inTransit().size());
 
-    // One parcel by number: entries newest first, status, and the new count stored once.
+    // One parcel by number: its progress on stdout, and the new count stored once.
     Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("3101234567890")});
     QCOMPARE(ran.code, 0);
-    QVERIFY2(ran.out.startsWith(QStringLiteral("编号 1  3101234567890  圆通速递  衣服\n状态:")),
-             qPrintable(ran.out));
-    QVERIFY(ran.out.contains(QStringLiteral("有更新")));
-    QVERIFY(ran.out.indexOf(inTransit().first().first) < ran.out.indexOf(inTransit().last().first));
+    QVERIFY2(ran.out.contains(QStringLiteral("  有更新\n")) && ran.err.isEmpty(), qPrintable(ran.out));
     QVERIFY(m_stub.requests().last().target.contains("nu=3101234567890"));
     QCOMPARE(storedCount(folder, QStringLiteral("3101234567890")), inTransitCount);
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1"),
@@ -260,13 +402,6 @@ void CliTest::query_printsStoresAndSaysWhy() {
     QVERIFY2(ran.err.contains(QStringLiteral("编号 2  1111111111111  顺丰快递  书\n查询失败(结果码 2):")),
              qPrintable(ran.err));
     QCOMPARE(storedCount(folder, QStringLiteral("1111111111111")), QStringLiteral("0"));
-
-    // Weeks without progress: the same advice as the window's hint line.
-    m_stub.answerOnce(QStringLiteral("/"),
-                      answerWith({{QStringLiteral("2020-01-02 08:00:00"), QStringLiteral("运输中")}}));
-    ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")});
-    QCOMPARE(ran.code, 0);
-    QVERIFY2(ran.out.contains(QStringLiteral("天没有新进展,建议联系快递公司\n")), qPrintable(ran.out));
 
     // A service that cannot be reached: said at once, not after the window's ten seconds.
     quint16 closedPort = 0;
@@ -393,10 +528,7 @@ void CliTest::scripts_exitCodesAndStderr() {
         const QJsonArray parcels = QJsonDocument::fromJson(ran.outBytes).array();
         QCOMPARE(parcels.size(), 2);
         QCOMPARE(parcels[0].toObject()[QStringLiteral("state")].toString(), QStringLiteral("not_queried"));
-        QCOMPARE(parcels[0].toObject()[QStringLiteral("answered")].toBool(), true);
-        QVERIFY(parcels[1].toObject()[QStringLiteral("code")].isNull());
         QCOMPARE(parcels[1].toObject()[QStringLiteral("state")].toString(), QStringLiteral("delivered"));
-        QCOMPARE(parcels[1].toObject()[QStringLiteral("status")].toString(), QStringLiteral("已签收"));
     }
 }
 
@@ -412,14 +544,10 @@ void CliTest::pickupCodeAndEstimate_inQueryAndList() {
     folder.addParcel(courier, QStringLiteral("SF2002"), QStringLiteral("茶叶"));
     const QDate due = today.addDays(2);
 
-    // Accepted today: expected the day after tomorrow, in the text and the JSON.
+    // Accepted today: expected the day after tomorrow, by the book's delivered parcels.
     m_stub.answer(QStringLiteral("/"),
                   answerWith({{at(today), QStringLiteral("【深圳市】顺丰速运 已收取快件")}}));
-    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001")});
-    QCOMPARE(ran.code, 0);
-    QVERIFY2(ran.out.contains(QStringLiteral("\n预计 %1月%2日 送达\n").arg(due.month()).arg(due.day())),
-             qPrintable(ran.out));
-    ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001"), QStringLiteral("--json")});
+    Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2001"), QStringLiteral("--json")});
     const QJsonObject lamp = QJsonDocument::fromJson(ran.out.toUtf8()).array().at(0).toObject();
     QCOMPARE(lamp[QStringLiteral("estimatedDelivery")].toObject(),
              (QJsonObject{{QStringLiteral("earliest"), due.toString(Qt::ISODate)},
@@ -430,11 +558,7 @@ void CliTest::pickupCodeAndEstimate_inQueryAndList() {
     // Waiting at a pickup point: its code, and no day.
     m_stub.answer(QStringLiteral("/"),
                   answerWith({{at(today), QStringLiteral("快件已到达驿站,请凭取件码 8-2-1234 取件")}}));
-    ran = run(folder, {QStringLiteral("query"), QStringLiteral("SF2002")});
-    QCOMPARE(ran.code, 0);
-    QVERIFY2(ran.out.contains(QStringLiteral("\n取件码:8-2-1234\n")) &&
-                 !ran.out.contains(QStringLiteral("预计")),
-             qPrintable(ran.out));
+    QCOMPARE(run(folder, {QStringLiteral("query"), QStringLiteral("SF2002")}).code, 0);
 
     // The list carries both fields for every parcel, laid out as Qt's document writer lays them out.
     ran = run(folder, {QStringLiteral("list"), QStringLiteral("--json")});
@@ -900,11 +1024,6 @@ void CliTest::start_saysWhyInChinese() {
 }
 
 void CliTest::terminal_showsControlsInsteadOfObeyingThem() {
-    // A window title, a cleared screen, colour, a carriage return, a C1 introducer, text turned
-    // around and a line break, in the goods and in the answer's progress and result code.
-    const QString controls = QStringLiteral("\x1b]0;x\x07\x1b[2J\x1b[31m\r") + QChar(0x9b) + QChar(0x202e) +
-                             QChar(0x2028) + QStringLiteral("\n");
-    const QString shown = QStringLiteral(R"(\x1b]0;x\x07\x1b[2J\x1b[31m\x0d\x9b\u202e\u2028\x0a)");
     TempProgramFolder folder;
     folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"), controls);
     m_stub.answer(QStringLiteral("/"), answerWith({{QStringLiteral("2026-12-08 08:00:00"),
@@ -918,15 +1037,9 @@ void CliTest::terminal_showsControlsInsteadOfObeyingThem() {
             {}, QStringLiteral("script"));
     QString screen = ran.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QVERIFY2(screen.contains(QStringLiteral("\r\x1b[K查询 1/1 \\x1b]0;x\\x07")) &&
-                 screen.contains(QStringLiteral("3101234567890  圆通速递  ") + shown + u'\n') &&
-                 screen.contains(QStringLiteral("2026-12-08 08:00:00  ") + shown + u'\n'),
+                 screen.contains(QStringLiteral("2026-12-08 08:00:00  ") + controlsShown + u'\n'),
              qPrintable(screen));
     QVERIFY2(!screen.remove(QStringLiteral("\r\x1b[K")).contains(obeyedByTerminals), qPrintable(screen));
-    m_stub.answer(QStringLiteral("/"), codeAnswer("2\x1b[2J"));
-    ran = run(folder, {QStringLiteral("watch")});
-    QCOMPARE(ran.err, QStringLiteral("编号 1  ") + shown +
-                          QStringLiteral(R"(  查询服务返回了结果码 2\x1b[2J(结果码 2\x1b[2J))"
-                                         "\n"));
 }
 
 void CliTest::add_storesQueriesAndSaysWhatItSkipped() {

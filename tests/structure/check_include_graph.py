@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-# Fails when folders under src/ include each other in a cycle, directly or through other folders.
+# Fails when folders under src/ include each other in a cycle, directly or through other folders; when
+# two rooms (a header and its source, one name) use each other's names in a circle; or when a file
+# grows past the lines a reader can hold.
 import io, re, sys, tempfile
 from collections import deque
 from contextlib import redirect_stdout
@@ -25,6 +27,30 @@ def folder_graph(src):
             if dep in graph and dep != own:
                 graph[own].setdefault(dep, f'{rel.as_posix()}:{num}')
     return graph
+
+
+def room_graph(src):
+    """Returns {room: {dep: 'file:line'}}, a room being a header and its source: 'store/BookFile'."""
+    graph = {}
+    for path in sorted(src.rglob('*')):
+        rel = path.relative_to(src)
+        if path.suffix not in ('.h', '.cpp') or len(rel.parts) < 2:
+            continue
+        own = rel.with_suffix('').as_posix()
+        edges = graph.setdefault(own, {})
+        for num, line in enumerate(path.read_text(errors='replace').splitlines(), 1):
+            m = INCLUDE.match(line)
+            if m and m.group(1).endswith('.h') and m.group(1)[:-2] != own:
+                edges.setdefault(m.group(1)[:-2], f'{rel.as_posix()}:{num}')
+    for edges in graph.values():
+        for dep in [d for d in edges if d not in graph]:
+            del edges[dep]
+    return graph
+
+
+def too_long(src, most):
+    return [(p.relative_to(src).as_posix(), n) for p in sorted(src.rglob('*'))
+            if p.suffix in ('.h', '.cpp') and (n := len(p.read_text(errors='replace').splitlines())) > most]
 
 
 def shortest_path(graph, start, goal):
@@ -62,7 +88,20 @@ def find_cycles(graph):
     return cycles
 
 
+MOST_LINES = 400
+
+
 def check(src):
+    failed = 0
+    rooms = room_graph(Path(src))
+    for cycle in find_cycles(rooms):
+        failed = 1
+        print('\nrooms in a circle: ' + ' -> '.join(cycle))
+        for a, b in zip(cycle, cycle[1:]):
+            print(f'  {a} -> {b}: {rooms[a][b]}')
+    for name, lines in too_long(Path(src), MOST_LINES):
+        failed = 1
+        print(f'{name}: {lines} lines, more than {MOST_LINES}: cut it by job')
     graph = folder_graph(Path(src))
     for f in sorted(graph):
         print(f'{f} -> {", ".join(sorted(graph[f])) or "(none)"}')
@@ -73,7 +112,7 @@ def check(src):
             print(f'  {a} -> {b}: {graph[a][b]}')
     if not cycles:
         print('no include cycle between folders')
-    return 1 if cycles else 0
+    return 1 if cycles else failed
 
 
 def run_on(files):
@@ -118,6 +157,16 @@ def self_test():
         'a/Other.h': '', 'b/B.h': '#include "a/A.h"\n'})
     assert code == 0 and cycles == [], out
     assert 'a -> (none)\n' in out and 'b -> a\n' in out, out
+    # Two rooms of one folder that use each other's names are a circle; a header and its own source
+    # are one room.
+    code, out, cycles = run_on({
+        'a/A.h': '#pragma once\n', 'a/A.cpp': '#include "a/A.h"\n#include "a/B.h"\n',
+        'a/B.h': '#pragma once\n', 'a/B.cpp': '#include "a/B.h"\n#include "a/A.h"\n'})
+    assert code == 1 and cycles == [], out
+    assert 'rooms in a circle: a/A -> a/B -> a/A' in out and 'a/B -> a/A: a/B.cpp:2' in out, out
+
+    code, out, cycles = run_on({'a/Long.cpp': 'x\n' * (MOST_LINES + 1), 'a/Short.h': 'x\n' * MOST_LINES})
+    assert code == 1 and f'a/Long.cpp: {MOST_LINES + 1} lines' in out and 'Short' not in out, out
     print('self-test passed')
     return 0
 

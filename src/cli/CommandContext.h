@@ -1,11 +1,10 @@
-// The commands of parcelbook-cli on the same book the window keeps: list, query, export, watch, add.
+// What every command of parcelbook-cli is given (where the book is, the services, the streams) and
+// the exit codes it ends with.
 #pragma once
 
 #include "net/ServiceAddresses.h"
 #include "store/ParcelId.h"
 #include "store/ProgramFolder.h"
-#include "text/ExportText.h"
-#include "text/TrackingNumbersInText.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -36,16 +35,6 @@ struct ParcelChoice {
     ParcelId id;
 };
 
-// The parcels an add is for.
-struct AddChoice {
-    // Found in a text, or the one number given.
-    QList<FoundNumber> numbers;
-    bool fromText = false;
-    // The company as typed; empty: each number's company is recognised.
-    QString company;
-    QString goods;
-};
-
 struct CommandContext {
     programfolder::Places places;
     ServiceAddresses services;
@@ -66,18 +55,3 @@ struct CommandContext {
     Desktop *desktop = nullptr;
     Mailer *mailer = nullptr;
 };
-
-int listParcels(const CommandContext &context, bool json);
-int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool json);
-// Queries the parcel and writes its progress as the window's export does: only a new file or, with
-// `replace`, over a regular file; never onto a device, pipe, socket, folder or symbolic link. The file
-// "-" is standard output, which then gets those bytes and nothing else.
-int exportParcel(const CommandContext &context, const ParcelChoice &choice, const QString &file, bool replace,
-                 ExportEncoding encoding);
-// One watch pass over every parcel not signed for: a failing parcel said on the error stream as it
-// comes, a one-line summary at the end.
-int watchParcels(const CommandContext &context);
-// Adds each number as the window's add page does (asked of the service, stored, then queried) and prints
-// the query as `query` does. A number whose company cannot be recognised is skipped and said; one found
-// in a text that looks like a mobile number, or that the book holds already, is said and not added.
-int addParcels(const CommandContext &context, const AddChoice &choice, bool json);
