@@ -128,8 +128,8 @@ void OperationsPage::remove() {
     const std::optional<TrackedParcel> &current = m_book.tracker().current();
     hide();
     if (current) {
-        // The tracker says how it went; the window follows a deleted parcel out of the picker.
-        m_book.tracker().deleteParcel(current->id);
+        // The tracker tells the user how it went; the window follows a deleted parcel out of the picker.
+        static_cast<void>(m_book.tracker().deleteParcel(current->id));
     }
 }
 

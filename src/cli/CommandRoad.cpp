@@ -50,19 +50,6 @@ bool CommandRoad::mailsSent() {
     return !m_mailFailed;
 }
 
-Outcome<> CommandRoad::selectParcel(ParcelId id) {
-    // The tracker says why it refused only on its hint line; its words are caught while it decides.
-    QString said;
-    const QMetaObject::Connection hinted =
-        QObject::connect(&m_tracker, &ParcelTracker::hint, [&said](const QString &text) { said = text; });
-    const bool selected = m_tracker.selectParcel(id);
-    QObject::disconnect(hinted);
-    if (selected) {
-        return {};
-    }
-    return Failure{said, {}};
-}
-
 QueryOutcome CommandRoad::query(const ParcelRow &parcel) {
     QueryOutcome outcome;
     outcome.parcel = trackedParcelOf(parcel, m_couriers);
@@ -72,7 +59,7 @@ QueryOutcome CommandRoad::query(const ParcelRow &parcel) {
             outcome = came;
             loop.quit();
         });
-    if (const Outcome<> selected = selectParcel(parcel.id)) {
+    if (const Outcome<> selected = m_tracker.selectParcel(parcel.id)) {
         loop.exec();
     } else {
         outcome.message = selected.failure().reason;

@@ -51,9 +51,6 @@ public:
     WatchSummary watch(const std::function<void(const QueryOutcome &)> &checked);
 
 private:
-    // The parcel made current and its query started, or why the tracker refused.
-    Outcome<> selectParcel(ParcelId id);
-
     const CommandContext &m_context;
     ParcelStore m_parcels;
     CourierStore m_couriers;

@@ -1,8 +1,10 @@
-// The main window: its fixed controls, and the composition of the pages, flows and timers.
+// The main window: the pages, flows and timers wired over its fixed controls and the book, and its life
+// from start-up to shutdown.
 #pragma once
 
 #include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
+#include "shell/WindowLayout.h"
 #include "store/BookFile.h"
 #include "store/ParcelStore.h"
 #include "store/ProgramFolder.h"
@@ -14,6 +16,7 @@
 #include <optional>
 
 class BackgroundWatch;
+class BookOpening;
 class ClockCalibration;
 class CourierStore;
 class DemoService;
@@ -21,21 +24,15 @@ class Feedback;
 class InstanceChannel;
 class ListOperations;
 class ParcelBook;
-class ParcelPicker;
 class ParcelSelection;
 class ParcelStore;
 class ParcelTracker;
 class ProgressAlerts;
-class ProgressList;
-class QLabel;
-class QTreeWidget;
 class SettingsPage;
 class ProgressStore;
 class UserSettings;
 class StartupCheck;
-class StatusPanel;
 class Toolbar;
-class ToolbarIcons;
 class WindowChrome;
 class WindowLock;
 class WebClient;
@@ -71,26 +68,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void arrange();
-    void arrangeStatusRow();
     // The pages and flows, built once the book is open.
     void compose();
-    // Backup copy, single-instance test and connection; false when the program must end.
-    bool openBook();
-    // True for an opened book; otherwise tells the user why not.
-    bool opened(const Outcome<> &result);
-    // The book is gone: its newest good copy is put back, or a new empty book is made with the old
-    // copies set aside, as the user chooses; true when there is a book to open.
-    bool recoverMissingBook(const Outcome<> &locked);
-    // Puts the copy in the book's place and says so; false, said, when that failed.
-    bool restoreBook(const QString &copy);
     // The check found the book damaged while the window runs: offers to put the good copy back and
     // shows the restored book.
     void offerRestore(const CopyReport &report);
     // Checks the book and keeps its copies off the window's thread; what went wrong is said when known.
     void keepBookCopies();
-    // Columns can be neither resized nor moved, cells not edited.
-    void lockHeaders(QTreeWidget *directoryList);
     // The "查询服务" dialog over the window; what it saves applies at once.
     void editServices();
     void shutdown();
@@ -108,20 +92,10 @@ private:
     // Started from the services dialog; it runs while the window does.
     DemoService *m_demo;
 
-    QLabel *m_siteLink = nullptr;
-    QLabel *m_settingsLink = nullptr;
-    QLabel *m_overviewLink = nullptr;
-    QLabel *m_makerLink = nullptr;
-    QLabel *m_hintLine = nullptr;
-    QLabel *m_versionLabel = nullptr;
-    QLabel *m_clockLabel = nullptr;
-    QLabel *m_busy = nullptr;
-    StatusPanel *m_status = nullptr;
-    ToolbarIcons *m_icons = nullptr;
-    ParcelPicker *m_picker = nullptr;
-    ProgressList *m_list = nullptr;
+    WindowControls m_controls;
 
     std::unique_ptr<Feedback> m_feedback;
+    std::unique_ptr<BookOpening> m_opening;
     std::unique_ptr<WindowLock> m_lock;
     std::unique_ptr<ParcelStore> m_parcels;
     std::unique_ptr<CourierStore> m_couriers;
@@ -142,7 +116,6 @@ private:
     WindowChrome *m_chrome = nullptr;
     bool m_timersStarted = false;
     bool m_startAfterFirstFrame = false;
-    std::optional<bool> m_claimed;
     // Listens once the book is ours, for a second start that asks this window to the front.
     InstanceChannel *m_instanceChannel;
 };

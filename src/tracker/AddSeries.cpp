@@ -8,13 +8,13 @@
 AddSeries::AddSeries(ParcelTracker &tracker, QObject *parent)
     : QObject(parent)
     , m_tracker(tracker) {
-    connect(&m_tracker, &ParcelTracker::hint, this, [this](const QString &text) {
-        if (m_phase != Phase::Adding) {
+    connect(&m_tracker, &ParcelTracker::addFailed, this, [this](const Failure &failure) {
+        if (m_phase == Phase::Idle || m_asking) {
             return;
         }
-        m_lastHint = text;
+        m_failure = failure.reason;
         // An add dropped while it waited (the window went back to idle) ends without an outcome.
-        if (!m_asking && !m_tracker.busy()) {
+        if (!m_tracker.busy()) {
             QTimer::singleShot(0, this, &AddSeries::settle);
         }
     });
@@ -64,21 +64,20 @@ void AddSeries::next() {
     }
     m_result = AddResult();
     m_result.outcome.parcel = m_parcels[m_position];
-    m_lastHint.clear();
+    m_failure.clear();
     m_phase = Phase::Adding;
     Q_EMIT adding(int(m_position + 1), int(m_parcels.size()));
     m_asking = true;
-    const bool sent = m_tracker.addParcel(m_parcels[m_position]);
+    const Outcome<> sent = m_tracker.addParcel(m_parcels[m_position]);
     m_asking = false;
     if (!sent || !m_tracker.busy()) {
-        // Nothing went out: refused (the tracker's hint says why), or kept unasked with no service set.
-        m_result.reason = m_lastHint;
+        // Nothing went out: refused, or kept unasked with no service set.
+        if (!sent) {
+            m_result.reason = sent.failure().reason;
+        }
         m_phase = Phase::Following;
         QTimer::singleShot(0, this, &AddSeries::settle);
-        return;
     }
-    // What the tracker said while sending is no reason for anything.
-    m_lastHint.clear();
 }
 
 void AddSeries::addEnded(const QueryOutcome &outcome) {
@@ -96,7 +95,7 @@ void AddSeries::settle() {
     }
     if (m_result.kind == AddResult::Kind::NotAdded && m_result.reason.isEmpty()) {
         m_result.reason = !m_result.outcome.message.isEmpty() ? m_result.outcome.message
-                          : !m_lastHint.isEmpty()             ? m_lastHint
+                          : !m_failure.isEmpty()              ? m_failure
                           : m_result.outcome.kind == tracking::AnswerKind::NotKnown
                               ? QStringLiteral("查询服务没有这个单号的信息,未保存")
                               : QStringLiteral("查询服务返回了结果码 %1").arg(m_result.outcome.code);

@@ -68,9 +68,10 @@ private:
     QList<TrackedParcel> m_parcels;
     qsizetype m_position = 0;
     Phase m_phase = Phase::Idle;
-    // Inside the tracker's addParcel, whose first hints come before its request is out.
+    // Inside the tracker's addParcel, whose refusal is its returned Failure.
     bool m_asking = false;
     bool m_stopped = false;
     AddResult m_result;
-    QString m_lastHint;
+    // Why the add's road stored nothing once its request was out.
+    QString m_failure;
 };

@@ -1,4 +1,4 @@
-// The tracker: queries, their answers, new progress, adds, deletes and the automatic modes.
+// The tracker: the current parcel, its queries and their answers, new progress, and deletes.
 #include "tracker/ParcelTracker.h"
 
 #include "net/ServiceAddresses.h"
@@ -10,9 +10,12 @@
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
 #include "tracker/AnswerSettlement.h"
+#include "tracker/ParcelAdd.h"
+#include "tracker/ParcelDeletion.h"
 #include "tracker/ProgressAlerts.h"
+#include "tracker/StoredProgress.h"
+#include "tracker/TrackerFailure.h"
 #include "tracking/TrackingRequest.h"
-#include "tracking/TrackingText.h"
 
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -22,7 +25,6 @@ using tracking::TrackingAnswer;
 
 namespace {
 
-const QString messageTitle = QStringLiteral("岚舟系列软件");
 // Seconds a query may wait for its answer, each counted from that query's own request.
 constexpr int answerLimitSeconds = 10;
 
@@ -40,21 +42,24 @@ ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
     : QObject(parent)
     , m_with(std::move(collaborators))
     , m_recorder(m_with.parcels, m_with.progress, m_with.alerts)
-    , m_parseTimer(new QTimer(this))
-    , m_loopTimer(new QTimer(this))
-    , m_timedTimer(new QTimer(this)) {
+    , m_deletion(m_with.parcels, m_with.dialogs)
+    , m_adds(new ParcelAdd({m_with.parcels, m_with.clock, m_with.dialogs, m_with.alerts}, this))
+    , m_modes(new QueryModes(
+          m_with.clock, m_with.progress, [this] { return queryCurrent(true); }, this))
+    , m_parseTimer(new QTimer(this)) {
     // The parse runs 100 ms after the answer, so the window repaints first.
     m_parseTimer->setObjectName(QStringLiteral("Timer1"));
     m_parseTimer->setInterval(100);
     m_parseTimer->setSingleShot(true);
     connect(m_parseTimer, &QTimer::timeout, this, &ParcelTracker::parse);
-    m_loopTimer->setObjectName(QStringLiteral("Timer6"));
-    m_loopTimer->setInterval(60000);
-    connect(m_loopTimer, &QTimer::timeout, this, &ParcelTracker::loopTick);
-    m_timedTimer->setObjectName(QStringLiteral("Timer4"));
-    m_timedTimer->setInterval(1000);
-    connect(m_timedTimer, &QTimer::timeout, this, &ParcelTracker::timedTick);
     connect(&m_with.alerts, &ProgressAlerts::hint, this, &ParcelTracker::hint);
+    connect(m_modes, &QueryModes::hint, this, &ParcelTracker::hint);
+    connect(m_modes, &QueryModes::modesChanged, this, &ParcelTracker::modesChanged);
+    connect(m_adds, &ParcelAdd::hint, this, &ParcelTracker::hint);
+    connect(m_adds, &ParcelAdd::ended, this, &ParcelTracker::queryEnded);
+    connect(m_adds, &ParcelAdd::parcelAdded, this, &ParcelTracker::parcelAdded);
+    connect(m_adds, &ParcelAdd::alreadyInBook, this, &ParcelTracker::alreadyInBook);
+    connect(m_adds, &ParcelAdd::failed, this, &ParcelTracker::addFailed);
     if (BookFeed *feed = m_with.parcels.database().feed()) {
         connect(feed, &BookFeed::progressStored, this, [this](ParcelId id, bool newProgress) {
             if (newProgress && !m_recording) {
@@ -75,7 +80,7 @@ bool ParcelTracker::busy() const {
 }
 
 std::optional<QString> ParcelTracker::pickRefusal() const {
-    if (m_loopRunning || m_timedAt) {
+    if (loopRunning() || timedArmed()) {
         return QStringLiteral("循环查询或定时查询进行中,请先停止再选择其他快递..");
     }
     if (m_pending && m_pending->purpose == Purpose::Add) {
@@ -87,79 +92,71 @@ std::optional<QString> ParcelTracker::pickRefusal() const {
     return std::nullopt;
 }
 
-std::optional<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
+Outcome<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
     try {
         std::optional<TrackedParcel> parcel = readTrackedParcel(m_with.parcels, m_with.couriers, id);
         if (!parcel) {
-            forget(id);
-            Q_EMIT hint(parcelGoneText());
+            forgetParcel(id);
+            const Failure gone = said(refusal(parcelGoneText()));
             Q_EMIT parcelRemoved(id, false);
+            return gone;
         }
-        return parcel;
+        return *parcel;
     } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("快递信息读取")));
-        return std::nullopt;
+        return said(storeFailure(error, QStringLiteral("快递信息读取")));
     }
 }
 
-bool ParcelTracker::addInFlight() {
-    const bool adding = (m_pending && m_pending->purpose == Purpose::Add);
-    if (adding) {
-        Q_EMIT hint(QStringLiteral("正在添加新快递,请稍候.."));
+Outcome<> ParcelTracker::noAddWaiting() {
+    if (m_pending && m_pending->purpose == Purpose::Add) {
+        return said(refusal(QStringLiteral("正在添加新快递,请稍候..")));
     }
-    return adding;
+    return {};
 }
 
-bool ParcelTracker::selectParcel(ParcelId id) {
-    return queryParcel(id, false);
-}
-
-bool ParcelTracker::queryCurrentParcel() {
+Outcome<> ParcelTracker::queryCurrent(bool automatic) {
     if (!m_current) {
-        Q_EMIT hint(QStringLiteral("请先选择快递.."));
-        return false;
+        return said(refusal(QStringLiteral("请先选择快递..")));
     }
-    return queryParcel(m_current->id, false);
+    return queryParcel(m_current->id, automatic);
 }
 
-bool ParcelTracker::showStoredNews(ParcelId id) {
+void ParcelTracker::showStoredNews(ParcelId id) {
     if (!m_current || m_current->id != id || busy()) {
-        return false;
+        return;
     }
-    const std::optional<TrackedParcel> parcel = readParcel(id);
+    const Outcome<TrackedParcel> parcel = readParcel(id);
     if (!parcel) {
-        return false;
+        return;
     }
-    m_current = parcel;
-    const std::optional<QDateTime> learnt = showStoredProgress(*parcel);
-    if (learnt) {
+    m_current = *parcel;
+    if (const std::optional<QDateTime> learnt = showStoredProgress(*parcel)) {
         Q_EMIT hint(
             QStringLiteral("后台检查于 %1 查到新进度..").arg(learnt->toString(QStringLiteral("HH:mm"))));
     }
-    return learnt.has_value();
 }
 
-bool ParcelTracker::queryParcel(ParcelId id, bool automatic) {
-    if (addInFlight()) {
-        return false;
+Outcome<> ParcelTracker::queryParcel(ParcelId id, bool automatic) {
+    if (Outcome<> free = noAddWaiting(); !free) {
+        return free;
     }
-    const std::optional<TrackedParcel> parcel = readParcel(id);
+    const Outcome<TrackedParcel> parcel = readParcel(id);
     if (!parcel) {
-        return false;
+        return parcel.failure();
     }
-    m_current = parcel;
+    m_current = *parcel;
     m_shownStatus.reset();
     Q_EMIT parcelSelected(*parcel);
     const std::optional<QDateTime> learnt = showStoredProgress(*parcel);
     Q_EMIT hint(QStringLiteral("未查询"));
-    if (!send(*parcel, Purpose::Query, automatic)) {
-        return false;
+    if (Outcome<> sent = send(*parcel, Purpose::Query, automatic); !sent) {
+        return sent;
     }
     if (learnt) {
         Q_EMIT hint(QStringLiteral("已显示 %1 查到的进度,正在查询最新进度...")
                         .arg(learnt->toString(QStringLiteral("M月d日 HH:mm"))));
     }
-    return true;
+    return {};
 }
 
 std::optional<QDateTime> ParcelTracker::showStoredProgress(const TrackedParcel &parcel) {
@@ -167,76 +164,35 @@ std::optional<QDateTime> ParcelTracker::showStoredProgress(const TrackedParcel &
     if (!m_with.shownInWindow) {
         return std::nullopt;
     }
-    std::optional<ProgressRow> row;
-    QList<ProgressEntry> entries;
-    try {
-        row = m_with.progress.byParcel(parcel.id);
-        if (row) {
-            entries = m_with.progress.entries(parcel.id);
-        }
-    } catch (const StoreError &) {
+    const std::optional<StoredProgress> stored =
+        readStoredProgress(m_with.progress, parcel.id, m_with.clock.now());
+    if (!stored) {
         return std::nullopt;
     }
-    if (!row || entries.isEmpty()) {
-        return std::nullopt;
-    }
-    const tracking::ProgressReport report = tracking::reportProgress(entries, m_with.clock.now());
-    const tracking::UpdateState update = report.status == DeliveryStatus::SignedFor
-                                             ? tracking::UpdateState::SignedFor
-                                         : row->unseen ? tracking::UpdateState::NewProgress
-                                                       : tracking::UpdateState::NoUpdate;
     // What the window shows is what the modes go by, whether the book or the service said it.
-    m_shownStatus = report.status;
-    Q_EMIT storedProgressShown(parcel, report, update);
-    return row->checked;
+    m_shownStatus = stored->report.status;
+    Q_EMIT storedProgressShown(parcel, stored->report, stored->update);
+    return stored->learnt;
 }
 
-bool ParcelTracker::addParcel(const TrackedParcel &parcel) {
-    if (addInFlight()) {
-        return false;
+Outcome<> ParcelTracker::addParcel(const TrackedParcel &parcel) {
+    if (Outcome<> free = noAddWaiting(); !free) {
+        return free;
     }
     Q_EMIT hint(QStringLiteral("未查询"));
     if (send(parcel, Purpose::Add, false)) {
-        return true;
+        return {};
     }
     // Nothing could be asked (no tracking service is set): what was typed is kept on the user's word.
-    return keepUnanswered(parcel).has_value();
+    const Outcome<ParcelId> kept = m_adds->keepUnanswered(parcel);
+    return kept ? Outcome<>() : Outcome<>(kept.failure());
 }
 
-std::optional<ParcelId> ParcelTracker::keepUnanswered(const TrackedParcel &parcel) {
-    Dialogs &dialogs = m_with.dialogs;
-    if (!dialogs.ask(messageTitle,
-                     QStringLiteral("您好,暂时没有查询到此单号的信息,是否先进行保存?\n\n"
-                                    "保存后,下次查询或后台检查时会再查询它"),
-                     DefaultAnswer::Yes)) {
-        Q_EMIT hint(QStringLiteral("已取消添加,新快递【") + parcel.goods + QStringLiteral("】未保存"));
-        return std::nullopt;
-    }
-    try {
-        if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
-            dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
-            Q_EMIT alreadyInBook(parcel.number);
-            return std::nullopt;
-        }
-    } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
-        return std::nullopt;
-    }
-    const std::optional<ParcelId> id = storeNew(parcel);
-    if (id) {
-        // Stored with the count 0, so the first answer it gets is announced as its progress.
-        Q_EMIT hint(QStringLiteral("新快递【") + parcel.goods + QStringLiteral("】已保存,尚未查询到进度"));
-        Q_EMIT parcelAdded(*id, false);
-    }
-    return id;
-}
-
-bool ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool automatic) {
+Outcome<> ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool automatic) {
     // The new request replaces the one still waiting (it is aborted) and an answer not yet parsed.
     if (!m_with.tracking.isSet()) {
         // Nothing can be asked: said at once, with no request and so no ten-second wait.
-        Q_EMIT hint(servicesfile::trackingMissingText());
-        return false;
+        return said(refusal(servicesfile::trackingMissingText()));
     }
     if (m_pending) {
         delete m_pending->request;
@@ -256,7 +212,7 @@ bool ParcelTracker::send(const TrackedParcel &parcel, Purpose purpose, bool auto
     });
     Q_EMIT queryStarted(parcel);
     Q_EMIT hint(parcel.company + QStringLiteral(":") + parcel.goods + QStringLiteral("查询中..."));
-    return true;
+    return {};
 }
 
 void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answer) {
@@ -273,7 +229,7 @@ void ParcelTracker::arrived(TrackingRequest *request, const TrackingAnswer &answ
     }
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     if (pending.purpose == Purpose::Add) {
-        addAnswered(pending, answer);
+        m_adds->answered(pending.parcel, answer);
     } else {
         queryAnswered(pending, answer);
     }
@@ -288,22 +244,21 @@ void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &
     try {
         stillThere = m_with.parcels.exists(id);
     } catch (const StoreError &) {
-        stillThere = true;
     }
     if (!stillThere) {
         QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
         outcome.code = answer.code;
         outcome.message = parcelGoneText();
-        forget(id);
+        forgetParcel(id);
         Q_EMIT hint(outcome.message);
-        end(outcome);
+        Q_EMIT queryEnded(outcome);
         Q_EMIT parcelRemoved(id, false);
         return;
     }
     // A parcel just added: its first answer was shown when it was added, so the query that follows
     // announces nothing.
-    Settlement settled =
-        settleAnswer(pending.parcel, answer, m_with.clock.now(), m_quietFirstAnswer != pending.parcel.id);
+    Settlement settled = settleAnswer(pending.parcel, answer, m_with.clock.now(),
+                                      !m_adds->firstAnswerAnnounced(pending.parcel.id));
     if (settled.record) {
         m_parsing = pending;
         m_settled = std::move(settled);
@@ -313,133 +268,24 @@ void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &
     if (!settled.hint.isEmpty()) {
         Q_EMIT hint(settled.hint);
     }
-    if (answer.kind == AnswerKind::NotKnown && keepOrDelete(pending.parcel)) {
+    if (answer.kind == AnswerKind::NotKnown && m_deletion.confirmUnknownGoes() && m_deletion.remove(id)) {
+        forgetParcel(id);
         // The window is given back before the next parcel is picked, so that query keeps it locked.
-        end(settled.outcome);
+        Q_EMIT queryEnded(settled.outcome);
         Q_EMIT parcelRemoved(id, true);
         return;
     }
-    noteQuota(pending, answer);
-    end(settled.outcome);
+    m_modes->noteQuota(pending.automatic, answer);
+    Q_EMIT queryEnded(settled.outcome);
 }
 
-bool ParcelTracker::keepOrDelete(const TrackedParcel &parcel) {
-    Dialogs &dialogs = m_with.dialogs;
-    if (dialogs.ask(messageTitle,
-                    QStringLiteral("您好,您当前查询的快递单号已不存在,是否保留?\n\n"
-                                   "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
-                    DefaultAnswer::Yes) ||
-        !dialogs.ask(messageTitle, QStringLiteral("二次防误操作：确认要删除此快递单号?"),
-                     DefaultAnswer::No)) {
-        return false;
+Outcome<> ParcelTracker::deleteParcel(ParcelId id) {
+    Outcome<> removed = m_deletion.remove(id);
+    if (removed) {
+        forgetParcel(id);
+        Q_EMIT parcelRemoved(id, true);
     }
-    return removeRow(parcel.id);
-}
-
-bool ParcelTracker::removeRow(ParcelId id) {
-    Dialogs &dialogs = m_with.dialogs;
-    try {
-        if (!m_with.parcels.remove(id)) {
-            // Someone else deleted it first: it is gone all the same, and the user is told so.
-            dialogs.inform(messageTitle, parcelGoneText(), MessageIcon::Information);
-            forget(id);
-            return true;
-        }
-    } catch (const StoreError &error) {
-        dialogs.inform(messageTitle, error.failureText(QStringLiteral("快递信息删除")),
-                       MessageIcon::Information);
-        return false;
-    }
-    forget(id);
-    dialogs.inform(messageTitle, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
-    return true;
-}
-
-bool ParcelTracker::deleteParcel(ParcelId id) {
-    if (!removeRow(id)) {
-        return false;
-    }
-    Q_EMIT parcelRemoved(id, true);
-    return true;
-}
-
-void ParcelTracker::addAnswered(const Pending &pending, const TrackingAnswer &answer) {
-    QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
-    outcome.code = answer.code;
-    outcome.message = answer.message;
-    const TrackedParcel &parcel = pending.parcel;
-    Dialogs &dialogs = m_with.dialogs;
-    try {
-        switch (answer.kind) {
-        case AnswerKind::NoAnswer:
-            return;
-        case AnswerKind::Success:
-            end(outcome);
-            if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
-                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
-                Q_EMIT alreadyInBook(parcel.number);
-            } else if (const std::optional<ParcelId> id = storeNew(parcel)) {
-                announceFirstAnswer(parcel, *id, answer);
-                // The new parcel becomes current through the selection of its own entry.
-                Q_EMIT parcelAdded(*id, true);
-            }
-            return;
-        case AnswerKind::NotKnown:
-            if (!dialogs.ask(messageTitle,
-                             QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
-                             DefaultAnswer::Yes)) {
-                end(outcome);
-                return;
-            }
-            if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
-                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
-                // The window is given back before the first match is queried, so that query keeps it.
-                end(outcome);
-                Q_EMIT alreadyInBook(parcel.number);
-                return;
-            }
-            if (const std::optional<ParcelId> id = storeNew(parcel)) {
-                dialogs.inform(messageTitle, QStringLiteral("快递添加成功！"), MessageIcon::Information);
-                end(outcome);
-                Q_EMIT parcelAdded(*id, false);
-                return;
-            }
-            end(outcome);
-            return;
-        case AnswerKind::Unreadable:
-        case AnswerKind::Failure:
-            if (!answer.message.isEmpty()) {
-                Q_EMIT hint(answer.message);
-            }
-            outcome.keptUnanswered = keepUnanswered(parcel);
-            end(outcome);
-            return;
-        }
-    } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
-        end(outcome);
-    }
-}
-
-std::optional<ParcelId> ParcelTracker::storeNew(const TrackedParcel &parcel) {
-    try {
-        return m_with.parcels.add(parcel.company, parcel.number, parcel.goods);
-    } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("快递保存")));
-        return std::nullopt;
-    }
-}
-
-void ParcelTracker::announceFirstAnswer(TrackedParcel parcel, ParcelId id, const TrackingAnswer &answer) {
-    // The row was stored with the count 0, so any entry is new progress unless it is signed for.
-    parcel.id = id;
-    parcel.storedCount = 0;
-    const Settlement settled = settleAnswer(parcel, answer, m_with.clock.now(), true);
-    if (!settled.announce) {
-        return;
-    }
-    m_quietFirstAnswer = id;
-    m_with.alerts.announce(parcel, settled.outcome.report);
+    return removed;
 }
 
 void ParcelTracker::parse() {
@@ -451,12 +297,12 @@ void ParcelTracker::parse() {
     const TrackedParcel &parcel = pending.parcel;
     // An answer for a parcel that is no longer current shows nothing.
     if (!m_current || m_current->id != parcel.id) {
-        end(outcomeOf(parcel, AnswerKind::Success));
+        Q_EMIT queryEnded(outcomeOf(parcel, AnswerKind::Success));
         return;
     }
     QueryOutcome outcome = settled.outcome;
     // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
-    m_quietFirstAnswer.reset();
+    m_adds->firstAnswerShown();
     const ProgressRecorder::Recorded recorded = [&] {
         const QScopedValueRollback recording(m_recording, true);
         return m_recorder.record(parcel, outcome.report, outcome.update, m_with.clock.now(),
@@ -464,9 +310,9 @@ void ParcelTracker::parse() {
     }();
     if (recorded.result == ProgressRecorder::Result::Gone) {
         outcome.message = parcelGoneText();
-        forget(parcel.id);
+        forgetParcel(parcel.id);
         Q_EMIT hint(outcome.message);
-        end(outcome);
+        Q_EMIT queryEnded(outcome);
         Q_EMIT parcelRemoved(parcel.id, false);
         return;
     }
@@ -483,7 +329,7 @@ void ParcelTracker::parse() {
     // A failed store has put its reason on the hint line; the advice would hide it.
     Q_EMIT hint(recorded.failure.isEmpty() ? settled.hint : recorded.failure);
     Q_EMIT progressShown(parcel, outcome.report, outcome.update);
-    end(outcome);
+    Q_EMIT queryEnded(outcome);
 }
 
 void ParcelTracker::giveUp(const QString &transferFailure) {
@@ -498,15 +344,12 @@ void ParcelTracker::giveUp(const QString &transferFailure) {
     Q_EMIT gaveUp(pending.parcel);
     TrackingAnswer none;
     none.message = transferFailure;
-    QueryOutcome outcome = settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome;
+    const QueryOutcome outcome = settleAnswer(pending.parcel, none, m_with.clock.now(), false).outcome;
     if (pending.purpose == Purpose::Add) {
-        outcome.keptUnanswered = keepUnanswered(pending.parcel);
+        m_adds->endUnanswered(outcome);
+    } else {
+        Q_EMIT queryEnded(outcome);
     }
-    end(outcome);
-}
-
-void ParcelTracker::end(QueryOutcome outcome) {
-    Q_EMIT queryEnded(outcome);
 }
 
 void ParcelTracker::abandonQuery() {
@@ -518,12 +361,11 @@ void ParcelTracker::abandonQuery() {
     const Pending pending = *std::exchange(m_pending, std::nullopt);
     delete pending.request;
     if (pending.purpose == Purpose::Add) {
-        Q_EMIT hint(QStringLiteral("已取消添加,新快递【") + pending.parcel.goods +
-                    QStringLiteral("】未保存"));
+        m_adds->dropped(pending.parcel);
     }
 }
 
-void ParcelTracker::forget(ParcelId id) {
+void ParcelTracker::forgetParcel(ParcelId id) {
     if (m_pending && m_pending->purpose == Purpose::Query && m_pending->parcel.id == id) {
         delete m_pending->request;
         m_pending.reset();
@@ -535,120 +377,23 @@ void ParcelTracker::forget(ParcelId id) {
     if (m_current && m_current->id == id) {
         m_current.reset();
         m_shownStatus.reset();
-        // The modes follow the current parcel: without it they have nothing to query.
-        const bool modes = m_loopRunning || m_timedAt;
-        m_loopRunning = false;
-        m_loopTimer->stop();
-        m_timedAt.reset();
-        m_timedTimer->stop();
-        if (modes) {
-            Q_EMIT modesChanged(false, false);
-        }
+        m_modes->stopBoth();
     }
-}
-
-void ParcelTracker::forgetParcel(ParcelId id) {
-    forget(id);
 }
 
 void ParcelTracker::forgetAll() {
     if (m_pending && m_pending->purpose == Purpose::Query) {
-        forget(m_pending->parcel.id);
+        forgetParcel(m_pending->parcel.id);
     }
     if (m_parsing) {
-        forget(m_parsing->parcel.id);
+        forgetParcel(m_parsing->parcel.id);
     }
     if (m_current) {
-        forget(m_current->id);
+        forgetParcel(m_current->id);
     }
 }
 
-void ParcelTracker::startLoop(int minutes) {
-    m_loopRunning = true;
-    m_loopMinutes = minutes;
-    m_minutesCounted = 0;
-    m_loopTimer->start();
-    Q_EMIT modesChanged(m_loopRunning, timedArmed());
-}
-
-void ParcelTracker::stopLoop() {
-    m_loopRunning = false;
-    m_loopTimer->stop();
-    m_minutesCounted = 0;
-    Q_EMIT modesChanged(m_loopRunning, timedArmed());
-}
-
-void ParcelTracker::startTimed(int hour, int minute) {
-    m_timedAt = QTime(hour, minute);
-    m_timedTimer->start();
-    Q_EMIT modesChanged(m_loopRunning, true);
-}
-
-void ParcelTracker::stopTimed() {
-    m_timedAt.reset();
-    m_timedTimer->stop();
-    Q_EMIT modesChanged(m_loopRunning, false);
-}
-
-void ParcelTracker::loopTick() {
-    if (!m_loopRunning) {
-        return;
-    }
-    if (++m_minutesCounted == m_loopMinutes) {
-        m_minutesCounted = 0;
-        queryUnlessPaused();
-    }
-}
-
-void ParcelTracker::timedTick() {
-    const QTime now = m_with.clock.now().time();
-    // Armed until stopped, also after it has fired; it fires once.
-    if (m_timedAt && now.hour() == m_timedAt->hour() && now.minute() == m_timedAt->minute() &&
-        queryUnlessPaused()) {
-        m_timedTimer->stop();
-    }
-}
-
-bool ParcelTracker::queryUnlessPaused() {
-    if (pausedToday()) {
-        Q_EMIT hint(
-            (m_pauseMessage.isEmpty() ? tracking::resultMessage(QStringLiteral("22")) : m_pauseMessage) +
-            QStringLiteral("(今日不再自动查询)"));
-        return false;
-    }
-    if (!m_current) {
-        return false;
-    }
-    return queryParcel(m_current->id, true);
-}
-
-void ParcelTracker::noteQuota(const Pending &pending, const TrackingAnswer &answer) {
-    // Code 22 in the answer to a mode's query, or while a mode runs, holds back the automatic
-    // queries for the rest of the local day; queries by hand still go out.
-    const bool automatic = m_loopRunning || m_timedAt || pending.automatic;
-    if (!automatic || !tracking::quotaUsedUp(answer)) {
-        return;
-    }
-    m_pausedOn = m_with.clock.now().date();
-    m_pauseMessage = answer.message;
-    Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
-    // Kept in the book, so that a watch (or the next start) sends nothing more today either.
-    try {
-        m_with.progress.setQuotaUsedUpOn(*m_pausedOn);
-    } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("查询次数记录")));
-    }
-}
-
-bool ParcelTracker::pausedToday() const {
-    const QDate today = m_with.clock.now().date();
-    if (m_pausedOn == today) {
-        return true;
-    }
-    // A watch may have heard the service say so; a book that cannot be read holds nothing back.
-    try {
-        return m_with.progress.quotaUsedUpOn() == today;
-    } catch (const StoreError &) {
-        return false;
-    }
+Failure ParcelTracker::said(Failure failure) {
+    Q_EMIT hint(failure.reason);
+    return failure;
 }

@@ -1,17 +1,20 @@
-// The road of a parcel without widgets: the current parcel, each query's lifecycle (request, its own
-// ten-second limit, the parse, new progress stored and announced), adds, the loop and timed modes and the
-// daily-quota pause. The window, the command line and a background watch drive it and render what it emits.
+// The road of a parcel without widgets: the current parcel and each query's lifecycle (request, its own
+// ten-second limit, the parse, new progress stored and announced); an add's answer and the automatic modes
+// have rooms of their own. The window, the command line and a background watch drive it and render what
+// it emits; what it refuses comes back as a Failure.
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 #include "tracker/AnswerSettlement.h"
+#include "tracker/ParcelDeletion.h"
 #include "tracker/ProgressRecorder.h"
+#include "tracker/QueryModes.h"
 #include "tracker/QueryOutcome.h"
 #include "tracker/TrackedParcel.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
 
-#include <QDate>
 #include <QObject>
 
 #include <optional>
@@ -19,6 +22,7 @@
 class CourierStore;
 class Clock;
 class Dialogs;
+class ParcelAdd;
 class ParcelStore;
 class ProgressAlerts;
 class ProgressStore;
@@ -64,21 +68,24 @@ public:
     // query or an add waits for its answer. Nothing when a pick may go.
     std::optional<QString> pickRefusal() const;
 
-    // The parcel becomes current and is queried. False, with the reason said, when it cannot be read,
-    // is no longer in the book, an add is still waiting for its answer, or no tracking service is set.
-    bool selectParcel(ParcelId id);
+    // The parcel becomes current and is queried. The Failure (also said on the hint line) when it
+    // cannot be read, is no longer in the book, an add is still waiting for its answer, or no tracking
+    // service is set.
+    Outcome<> selectParcel(ParcelId id) { return queryParcel(id, false); }
     // Reads the current parcel anew (its stored count may have changed) and queries it.
-    bool queryCurrentParcel();
+    Outcome<> queryCurrentParcel() { return queryCurrent(false); }
     // Asks the service about a parcel not yet in the book and stores it as its answer allows; the
     // current parcel stays as it is until the new one is stored. An add that gets no usable answer (the
     // limit passed, the transfer failed, the answer was garbage or an error, no service is set) asks
-    // whether to keep the parcel unqueried. False while an add waits, and when no service is set and
-    // the parcel was not kept.
-    bool addParcel(const TrackedParcel &parcel);
-    // Deletes the parcel's row after the user has confirmed, and says how that went; everything the
-    // tracker held of the parcel goes with it.
-    bool deleteParcel(ParcelId id);
-    // The parcel left the book by other means (a modify that failed to find it, say): forgotten.
+    // whether to keep the parcel unqueried. A Failure while an add waits, and when no service is set
+    // and the parcel was not kept; once the request is out, addFailed says why nothing was stored.
+    Outcome<> addParcel(const TrackedParcel &parcel);
+    // Deletes the parcel's row after the user has confirmed, and tells the user how that went (also
+    // when it fails: the Failure needs no more saying);
+    // everything the tracker held of the parcel goes with it.
+    Outcome<> deleteParcel(ParcelId id);
+    // The parcel left the book by other means (a modify that failed to find it, say): what the tracker
+    // held of it is forgotten, without touching the book.
     void forgetParcel(ParcelId id);
     // The book was emptied: no current parcel, no query, no mode.
     void forgetAll();
@@ -86,14 +93,12 @@ public:
     // answer never applied. An add dropped this way says so.
     void abandonQuery();
 
-    // The loop query: the current parcel every `minutes` minutes (Timer6 counts the minutes).
-    void startLoop(int minutes);
-    void stopLoop();
-    bool loopRunning() const { return m_loopRunning; }
-    // The timed query: the current parcel once at this hour and minute (Timer4 looks every second).
-    void startTimed(int hour, int minute);
-    void stopTimed();
-    bool timedArmed() const { return m_timedAt.has_value(); }
+    void startLoop(int minutes) { m_modes->startLoop(minutes); }
+    void stopLoop() { m_modes->stopLoop(); }
+    bool loopRunning() const { return m_modes->loopRunning(); }
+    void startTimed(int hour, int minute) { m_modes->startTimed(hour, minute); }
+    void stopTimed() { m_modes->stopTimed(); }
+    bool timedArmed() const { return m_modes->timedArmed(); }
 
 Q_SIGNALS:
     // A line for the hint line (or the terminal).
@@ -117,6 +122,8 @@ Q_SIGNALS:
     void parcelAdded(ParcelId id, bool query);
     // The number to add is in the book already.
     void alreadyInBook(const QString &number);
+    // An add whose request went out stored nothing, and this is why.
+    void addFailed(const Failure &failure);
     // The parcel's row is gone from the book; nothing lists or follows it any longer.
     // `byUser`: the user deleted it (a confirmed delete), rather than finding it gone.
     void parcelRemoved(ParcelId id, bool byUser);
@@ -132,55 +139,35 @@ private:
         bool automatic = false;
     };
 
-    // New progress stored for the current parcel by someone else: shown as the book now holds it;
-    // false when that parcel is not on screen or a query of its own is waiting.
-    bool showStoredNews(ParcelId id);
-    // Asks whether to keep a parcel whose add got no usable answer, and stores it on Yes with the count
-    // 0 (no pick, no query); its row id when it was stored.
-    std::optional<ParcelId> keepUnanswered(const TrackedParcel &parcel);
-    // Reads the row into a tracked parcel with its company's code; nothing (and the reason) without one.
-    std::optional<TrackedParcel> readParcel(ParcelId id);
-    // Refuses while an add waits; says so.
-    bool addInFlight();
-    bool queryParcel(ParcelId id, bool automatic);
+    // New progress stored for the current parcel by someone else: shown as the book now holds it, unless
+    // that parcel is not on screen or a query of its own is waiting.
+    void showStoredNews(ParcelId id);
+    // Reads the row into a tracked parcel with its company's code; why not (said) without one.
+    Outcome<TrackedParcel> readParcel(ParcelId id);
+    // The refusal (said) while an add waits.
+    Outcome<> noAddWaiting();
+    Outcome<> queryParcel(ParcelId id, bool automatic);
+    Outcome<> queryCurrent(bool automatic);
     // Shows what the book kept of the parcel's progress; when it was learnt, or nothing when the book
     // holds no entries of it (or cannot be read: the query goes on and its answer is shown).
     std::optional<QDateTime> showStoredProgress(const TrackedParcel &parcel);
-    // False, with the reason said, while no tracking service is set.
-    bool send(const TrackedParcel &parcel, Purpose purpose, bool automatic);
+    // The Failure (said) while no tracking service is set.
+    Outcome<> send(const TrackedParcel &parcel, Purpose purpose, bool automatic);
     void arrived(TrackingRequest *request, const tracking::TrackingAnswer &answer);
     void queryAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);
-    void addAnswered(const Pending &pending, const tracking::TrackingAnswer &answer);
-    // Stores the parcel; false (and the reason) when the store refused.
-    std::optional<ParcelId> storeNew(const TrackedParcel &parcel);
-    // The add's own answer is the new parcel's first: its progress is announced once, here.
-    void announceFirstAnswer(TrackedParcel parcel, ParcelId id, const tracking::TrackingAnswer &answer);
-    // Result code 1 for a parcel of the book: keep it, or delete it after a second confirmation; true
-    // when it went.
-    bool keepOrDelete(const TrackedParcel &parcel);
-    // Deletes the row and tells the user; true when it is gone.
-    bool removeRow(ParcelId id);
     // Tick of Timer1: the answer's entries become the report, shown, compared and announced.
     void parse();
     // Ends the query without an answer; transferFailure says why when the transfer itself failed.
     void giveUp(const QString &transferFailure = {});
-    void end(QueryOutcome outcome);
-    // Forgets what the tracker held of the parcel, without touching the book.
-    void forget(ParcelId id);
-
-    void loopTick();
-    void timedTick();
-    // A mode's turn; false (and the reason) when the quota ran out today or an add waits.
-    bool queryUnlessPaused();
-    void noteQuota(const Pending &pending, const tracking::TrackingAnswer &answer);
-    bool pausedToday() const;
+    // Says the failure on the hint line and returns it.
+    Failure said(Failure failure);
 
     Collaborators m_with;
     ProgressRecorder m_recorder;
+    ParcelDeletion m_deletion;
+    ParcelAdd *m_adds;
+    QueryModes *m_modes;
     std::optional<TrackedParcel> m_current;
-    // A parcel just added whose first answer was announced when it was stored: the query that follows
-    // shows the same progress as new without announcing it again.
-    std::optional<ParcelId> m_quietFirstAnswer;
     // The tracker's own answer is being stored: the book's feed tells it nothing it does not know.
     bool m_recording = false;
     std::optional<DeliveryStatus> m_shownStatus;
@@ -191,15 +178,4 @@ private:
     // The settled answer waiting for the parse, with the query it answers.
     std::optional<Pending> m_parsing;
     Settlement m_settled;
-
-    QTimer *m_loopTimer;
-    QTimer *m_timedTimer;
-    bool m_loopRunning = false;
-    int m_loopMinutes = 0;
-    int m_minutesCounted = 0;
-    std::optional<QTime> m_timedAt;
-    // The local day the service said its queries were used up, and what it said. The quota is the
-    // service's, so stopping and restarting a mode keeps the pause.
-    std::optional<QDate> m_pausedOn;
-    QString m_pauseMessage;
 };

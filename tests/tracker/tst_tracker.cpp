@@ -10,6 +10,7 @@
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
 #include "support/TrackingAnswers.h"
+#include "tracker/AddSeries.h"
 #include "tracker/AlertSwitches.h"
 #include "tracker/AnswerSettlement.h"
 #include "tracker/ParcelTracker.h"
@@ -168,6 +169,7 @@ private Q_SLOTS:
     void deletedParcelStaysGone();
     void clearStopsTheModes();
     void addInFlightIsNotDropped();
+    void addSeries_takesItsReasonsFromTheFailures();
     void addWithoutAnAnswer_isKeptOnlyOnTheUsersWord_data();
     void addWithoutAnAnswer_isKeptOnlyOnTheUsersWord();
     void newProgressIsStoredAndAnnouncedOnce();
@@ -532,7 +534,11 @@ void TrackerTest::addWithoutAnAnswer_isKeptOnlyOnTheUsersWord() {
     const TrackedParcel fresh{
         ParcelId(),  QStringLiteral("YT555"), yuantong, QStringLiteral("yuantong"), QStringLiteral("新相机"),
         std::nullopt};
-    QCOMPARE(r.tracker->addParcel(fresh), how != u"unset" || keep);
+    const Outcome<> sent = r.tracker->addParcel(fresh);
+    QCOMPARE(bool(sent), how != u"unset" || keep);
+    if (!sent) {
+        QCOMPARE(sent.failure().reason, QStringLiteral("已取消添加,新快递【新相机】未保存"));
+    }
     // A window waits out the ten seconds of a reply that brought nothing.
     if (how == u"silent" || how == u"refused") {
         TRY_VERIFY(harness::runningAnswerLimit(*r.tracker));
@@ -566,7 +572,9 @@ void TrackerTest::addInFlightIsNotDropped() {
 
     // Neither a pick nor the loop's turn replaces it.
     r.hints.clear();
-    QVERIFY(!r.tracker->selectParcel(first));
+    const Outcome<> refused = r.tracker->selectParcel(first);
+    QVERIFY(!refused);
+    QCOMPARE(refused.failure().reason, QStringLiteral("正在添加新快递,请稍候.."));
     tick(r.timer("Timer6"));
     QTest::qWait(100);
     QCOMPARE(m_stub.count(service), 2);
@@ -613,6 +621,36 @@ void TrackerTest::addInFlightIsNotDropped() {
     QVERIFY(r.parcels.byNumber(QStringLiteral("YT888")).isEmpty());
     QCOMPARE(r.added.size(), 1);
     QVERIFY(r.tracker->selectParcel(first));
+}
+
+void TrackerTest::addSeries_takesItsReasonsFromTheFailures() {
+    Rig r(m_stub.baseUrl());
+    m_stub.neverAnswer(service);
+    AddSeries series(*r.tracker, nullptr);
+    QList<AddResult> results;
+    QObject::connect(&series, &AddSeries::added, &r.owner,
+                     [&results](int, const AddResult &result) { results.append(result); });
+    const TrackedParcel lamp{
+        ParcelId(),  QStringLiteral("YT901"), yuantong, QStringLiteral("yuantong"), QStringLiteral("台灯"),
+        std::nullopt};
+    QVERIFY(r.tracker->addParcel({ParcelId(), QStringLiteral("YT900"), yuantong, QStringLiteral("yuantong"),
+                                  QStringLiteral("书"), std::nullopt}));
+    TRY_COMPARE(m_stub.count(service), 1);
+    // Refused at once while another add waits: the refusal the tracker returned, told once that add
+    // is over.
+    series.start({lamp});
+    r.tracker->abandonQuery();
+    TRY_COMPARE(results.size(), 1);
+    QCOMPARE(results[0].kind, AddResult::Kind::NotAdded);
+    QCOMPARE(results[0].reason, QStringLiteral("正在添加新快递,请稍候.."));
+    // Dropped while its request waits: the failure the add's road reported.
+    series.start({lamp});
+    TRY_COMPARE(m_stub.count(service), 2);
+    r.tracker->abandonQuery();
+    TRY_COMPARE(results.size(), 2);
+    QCOMPARE(results[1].kind, AddResult::Kind::NotAdded);
+    QCOMPARE(results[1].reason, QStringLiteral("已取消添加,新快递【台灯】未保存"));
+    QVERIFY(!series.running());
 }
 
 void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
