@@ -12,6 +12,7 @@
 #include "store/ProgressStore.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/ProgramFolder.h"
 #include "tracking/DeliveryEstimate.h"
 #include "widgets/ParcelPicker.h"
@@ -45,8 +46,9 @@ TempProgramFolder &bookOf(int parcelCount, int answerEntries = 0) {
         const QDateTime checked(QDate(2026, 12, 8), QTime(10, 0));
         db.exec(QStringLiteral("BEGIN"));
         for (int i = 0; i < parcelCount; ++i) {
-            const ParcelId id = parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i),
-                                            QStringLiteral("网购物品 %1").arg(i));
+            const ParcelId id =
+                must(parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i),
+                                 QStringLiteral("网购物品 %1").arg(i)));
             // Most parcels have been checked, some signed for, a few never.
             if (i % 8 != 0) {
                 const QString status = i % 3 == 0 ? QStringLiteral("已签收") : QStringLiteral("运送中");
@@ -57,9 +59,9 @@ TempProgramFolder &bookOf(int parcelCount, int answerEntries = 0) {
                                                          QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                                                      QStringLiteral("【杭州市】快件已到达 杭州转运中心")}
                                      : answer.first();
-                progress.record(id, {status, newest.context, newest.time, checked, {}}, i % 5 == 0);
+                must(progress.record(id, {status, newest.context, newest.time, checked, {}}, i % 5 == 0));
                 if (!answer.isEmpty()) {
-                    progress.replaceEntries(id, answer);
+                    must(progress.replaceEntries(id, answer));
                 }
             }
         }
@@ -80,7 +82,9 @@ void pickerReload(benchmark::State &state) {
     QWidget host;
     ParcelPicker picker(&host);
     for (auto _ : state) {
-        picker.reload(parcels);
+        if (!picker.reload(parcels)) {
+            state.SkipWithError("the book could not be read");
+        }
     }
     if (picker.count() != parcelCount) {
         state.SkipWithError("the picker did not list every parcel");
@@ -97,7 +101,7 @@ void pickerFirstRead(benchmark::State &state) {
         state.PauseTiming();
         std::optional<Database> db(folder.open());
         state.ResumeTiming();
-        ParcelStore(*db).pickerEntries(entries);
+        must(ParcelStore(*db).pickerEntries(entries));
         state.PauseTiming();
         db.reset();
         state.ResumeTiming();
@@ -119,7 +123,7 @@ void openOverview(benchmark::State &state, int answerEntries) {
     OverviewModel model(nullptr);
     const QDateTime now(QDate(2026, 12, 8), QTime(12, 0));
     for (auto _ : state) {
-        model.setLines(overview::linesOf(progress.overview(), now));
+        model.setLines(overview::linesOf(must(progress.overview()), now));
     }
     if (model.rowCount() != bookSize) {
         state.SkipWithError("the overview did not list every parcel");
@@ -145,11 +149,11 @@ void deliveryEstimates(benchmark::State &state) {
         return;
     }
     ProgressStore progress(book.database());
-    const QList<OverviewRow> rows = progress.overview();
+    const QList<OverviewRow> rows = must(progress.overview());
     const QDate today(2026, 12, 8);
     int estimated = 0;
     for (auto _ : state) {
-        const tracking::DeliveryHistory history(progress.deliveryHistory());
+        const tracking::DeliveryHistory history(must(progress.deliveryHistory()));
         estimated = 0;
         for (const OverviewRow &row : rows) {
             const DeliveryStatus status =

@@ -7,6 +7,7 @@
 #include "store/ProgressStore.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/ProgramFolder.h"
 #include "support/TrackingAnswers.h"
 #include "tracker/AlertSwitches.h"
@@ -38,8 +39,8 @@ struct Road {
         ProgressStore::addMissingTables(db);
         db.exec(QStringLiteral("BEGIN"));
         for (int i = 0; i < parcelCount; ++i) {
-            ids.append(parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i),
-                                   QStringLiteral("网购物品 %1").arg(i)));
+            ids.append(must(parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i),
+                                        QStringLiteral("网购物品 %1").arg(i))));
         }
         db.exec(QStringLiteral("COMMIT"));
         stub.listen();

@@ -45,17 +45,20 @@ int main(int argc, char *argv[]) {
         db.exec(QStringLiteral("BEGIN"));
         for (int i = 0; i < count; ++i) {
             const QString goods = QStringLiteral("网购物品 %1").arg(i);
-            const ParcelId id =
+            const Outcome<ParcelId> id =
                 parcels.add(QStringLiteral("圆通速递"), QString::number(3101234500000LL + i), goods);
+            if (!id) {
+                qFatal("%s", qPrintable(id.failure().reason));
+            }
             goodsLines += goods + QLatin1Char('\n');
             if (entriesEach > 0) {
                 const QList<ProgressEntry> entries = generatedEntries(i, entriesEach);
-                progress.record(id,
-                                {QStringLiteral("运送中"), entries.first().context, entries.first().time,
-                                 checkedAt, false},
-                                false);
-                progress.replaceEntries(id, entries);
-                parcels.setCount(id, entriesEach);
+                const ProgressRow row{QStringLiteral("运送中"), entries.first().context, entries.first().time,
+                                      checkedAt, false};
+                if (!progress.record(*id, row, false) || !progress.replaceEntries(*id, entries) ||
+                    !parcels.setCount(*id, entriesEach).ok()) {
+                    qFatal("the progress of parcel %d was not stored", i);
+                }
             }
         }
         db.exec(QStringLiteral("COMMIT"));

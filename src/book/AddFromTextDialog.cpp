@@ -4,7 +4,6 @@
 #include "book/ParcelBook.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
-#include "store/StoreError.h"
 #include "text/TrackingNumbersInText.h"
 #include "tracker/AddSeries.h"
 #include "tracker/ParcelTracker.h"
@@ -91,12 +90,12 @@ AddFromTextDialog::AddFromTextDialog(Collaborators collaborators, QWidget *paren
     layout->addWidget(m_found, 3);
     layout->addLayout(buttons);
 
-    try {
-        for (const CourierRow &courier : m_with.book.couriers().all()) {
+    if (const Outcome<QList<CourierRow>> couriers = m_with.book.couriers().all(); !couriers) {
+        m_status->setText(couriers.failure().said(QStringLiteral("快递公司读取")));
+    } else {
+        for (const CourierRow &courier : *couriers) {
             m_companies.append(courier.name);
         }
-    } catch (const StoreError &error) {
-        m_status->setText(error.failureText(QStringLiteral("快递公司读取")));
     }
 
     connect(m_text, &QPlainTextEdit::textChanged, m_findTimer, qOverload<>(&QTimer::start));
@@ -154,10 +153,10 @@ void AddFromTextDialog::findNumbers() {
 AddFromTextDialog::Choice AddFromTextDialog::firstChoice(const FoundNumber &found) {
     Choice choice;
     choice.mobileLike = found.mobileLike;
-    try {
-        choice.inBook = !m_with.book.parcels().byNumber(found.number).isEmpty();
-    } catch (const StoreError &error) {
-        choice.note = error.failureText(QStringLiteral("快递列表读取"));
+    if (const Outcome<QList<ParcelRow>> inBook = m_with.book.parcels().byNumber(found.number); !inBook) {
+        choice.note = inBook.failure().said(QStringLiteral("快递列表读取"));
+    } else {
+        choice.inBook = !inBook->isEmpty();
     }
     choice.ticked = !choice.mobileLike && !choice.inBook;
     if (choice.inBook) {
@@ -246,13 +245,12 @@ void AddFromTextDialog::addTicked() {
         if (!choice.ticked) {
             continue;
         }
-        std::optional<CourierRow> courier;
-        try {
-            courier = m_with.book.couriers().byTypedName(choice.company);
-        } catch (const StoreError &error) {
-            m_status->setText(error.failureText(QStringLiteral("快递公司读取")));
+        const Outcome<std::optional<CourierRow>> typed = m_with.book.couriers().byTypedName(choice.company);
+        if (!typed.ok()) {
+            m_status->setText(typed.failure().said(QStringLiteral("快递公司读取")));
             return;
         }
+        const std::optional<CourierRow> &courier = *typed;
         if (!courier) {
             choice.note = QStringLiteral("请选择快递公司");
             showRow(row);

@@ -5,7 +5,6 @@
 #include "book/ParcelBook.h"
 #include "book/Recognition.h"
 #include "store/CourierStore.h"
-#include "store/StoreError.h"
 #include "text/TrackingNumber.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/UserSettings.h"
@@ -127,12 +126,12 @@ void AddPage::add() {
     // Only a company of the directory will do: a recognition status text names none.
     std::optional<CourierRow> courier;
     if (parcel.company != noCompany) {
-        try {
-            courier = m_with.book.couriers().byName(parcel.company);
-        } catch (const StoreError &error) {
-            m_with.feedback.hint(error.failureText(QStringLiteral("快递公司读取")));
+        const Outcome<std::optional<CourierRow>> named = m_with.book.couriers().byName(parcel.company);
+        if (!named.ok()) {
+            m_with.feedback.hint(named.failure().said(QStringLiteral("快递公司读取")));
             return;
         }
+        courier = *named;
     }
     if (!courier) {
         m_company->setFocus();

@@ -39,14 +39,20 @@ void ListOperations::clear() {
         m_feedback.hint(kept.failure().said(QStringLiteral("快递列表清空")));
         return;
     }
-    try {
+    {
         // A short-lived connection of its own, closed before the picker is touched.
-        Database second = Database::open(m_programDir + schema::databaseFile(), schema::databasePassword());
-        second.setFeed(m_book.parcels().database().feed());
-        ParcelStore(second).clear();
-    } catch (const StoreError &error) {
-        m_feedback.hint(error.failureText(QStringLiteral("快递列表清空")));
-        return;
+        Outcome<Database> second = atTheDoor([this] {
+            return Database::open(m_programDir + schema::databaseFile(), schema::databasePassword());
+        });
+        if (!second) {
+            m_feedback.hint(second.failure().said(QStringLiteral("快递列表清空")));
+            return;
+        }
+        second->setFeed(m_book.parcels().database().feed());
+        if (const Outcome<> cleared = ParcelStore(*second).clear(); !cleared) {
+            m_feedback.hint(cleared.failure().said(QStringLiteral("快递列表清空")));
+            return;
+        }
     }
     // Nothing follows a cleared parcel any longer: no query, no loop, no timed query.
     m_book.tracker().forgetAll();

@@ -4,7 +4,6 @@
 #include "book/ParcelBook.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
-#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
@@ -77,11 +76,8 @@ void OperationsPage::modify() {
     }
     bool named = false;
     if (m_company->text() != noCompany) {
-        try {
-            named = m_book.couriers().byName(m_company->text()).has_value();
-        } catch (const StoreError &) {
-            named = false;
-        }
+        const Outcome<std::optional<CourierRow>> courier = m_book.couriers().byName(m_company->text());
+        named = courier.ok() && courier->has_value();
     }
     if (!named) {
         m_feedback.inform(QStringLiteral("请选择快递公司!"));
@@ -97,24 +93,25 @@ void OperationsPage::modify() {
         return;
     }
     const std::optional<TrackedParcel> &current = m_book.tracker().current();
-    try {
-        if (!current ||
-            !m_book.parcels().modify(current->id, m_company->text(), m_goods->text(), m_number->text())) {
-            // The row went meanwhile: nothing to modify, and nothing lists it any longer.
-            m_feedback.inform(QStringLiteral("信息数据不存在!"));
-            if (current) {
-                m_book.tracker().forgetParcel(current->id);
-            }
-            m_book.reloadPicker();
-            hide();
-            return;
-        }
-        m_feedback.inform(QStringLiteral("快递信息修改成功!"));
-    } catch (const StoreError &error) {
-        m_feedback.inform(error.failureText(QStringLiteral("快递信息修改")));
+    const Outcome<bool> modified =
+        current ? m_book.parcels().modify(current->id, m_company->text(), m_goods->text(), m_number->text())
+                : Outcome<bool>(false);
+    if (!modified.ok()) {
+        m_feedback.inform(modified.failure().said(QStringLiteral("快递信息修改")));
         hide();
         return;
     }
+    if (!*modified) {
+        // The row went meanwhile: nothing to modify, and nothing lists it any longer.
+        m_feedback.inform(QStringLiteral("信息数据不存在!"));
+        if (current) {
+            m_book.tracker().forgetParcel(current->id);
+        }
+        m_book.reloadPicker();
+        hide();
+        return;
+    }
+    m_feedback.inform(QStringLiteral("快递信息修改成功!"));
     // One query, under the changed text; `num` is kept, so progress is compared with the old count.
     pickCurrentAgain();
     hide();
@@ -158,12 +155,12 @@ void OperationsPage::resetProgress() {
     if (!current) {
         return;
     }
-    try {
-        if (!m_book.parcels().resetCount(current->id)) {
-            return;
-        }
-    } catch (const StoreError &error) {
-        m_feedback.inform(error.failureText(QStringLiteral("初始化")));
+    const Outcome<bool> reset = m_book.parcels().resetCount(current->id);
+    if (!reset.ok()) {
+        m_feedback.inform(reset.failure().said(QStringLiteral("初始化")));
+        return;
+    }
+    if (!*reset) {
         return;
     }
     m_feedback.inform(QStringLiteral("初始化成功!"));

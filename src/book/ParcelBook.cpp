@@ -4,7 +4,6 @@
 #include "store/BookFeed.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
-#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
@@ -33,23 +32,20 @@ void ParcelBook::showEdited(ParcelId id) const {
     if (index < 0) {
         return;
     }
-    try {
-        if (const std::optional<ParcelRow> row = m_parcels.byId(id)) {
-            m_picker.setItemText(index, row->goods);
-        }
-    } catch (const StoreError &error) {
-        m_feedback.hint(error.failureText(QStringLiteral("快递列表读取")));
+    const Outcome<std::optional<ParcelRow>> row = m_parcels.byId(id);
+    if (!row.ok()) {
+        m_feedback.hint(row.failure().said(QStringLiteral("快递列表读取")));
+    } else if (*row) {
+        m_picker.setItemText(index, (*row)->goods);
     }
 }
 
 bool ParcelBook::reloadPicker() const {
-    try {
-        m_picker.reload(m_parcels);
-        return true;
-    } catch (const StoreError &error) {
-        m_feedback.hint(error.failureText(QStringLiteral("快递列表读取")));
+    if (const Outcome<> reloaded = m_picker.reload(m_parcels); !reloaded) {
+        m_feedback.hint(reloaded.failure().said(QStringLiteral("快递列表读取")));
         return false;
     }
+    return true;
 }
 
 bool ParcelBook::pickParcel(ParcelId id) const {

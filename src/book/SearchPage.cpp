@@ -3,7 +3,6 @@
 
 #include "book/ParcelBook.h"
 #include "store/ParcelStore.h"
-#include "store/StoreError.h"
 #include "text/TrackingNumber.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
@@ -78,20 +77,16 @@ void SearchPage::search() {
     }
     ParcelPicker &picker = m_book.picker();
     picker.clear();
-    QList<ParcelRow> found;
-    try {
-        ParcelStore &parcels = m_book.parcels();
-        if (fuzzy) {
-            found = byNumber ? parcels.byNumberContaining(text.trimmed())
-                             : parcels.byGoodsContaining(text.trimmed());
-        } else {
-            found = byNumber ? parcels.byNumber(text) : parcels.byGoods(text);
-        }
-    } catch (const StoreError &error) {
-        m_feedback.inform(error.failureText(QStringLiteral("快递搜索")));
+    ParcelStore &parcels = m_book.parcels();
+    const Outcome<QList<ParcelRow>> found = fuzzy
+                                                ? (byNumber ? parcels.byNumberContaining(text.trimmed())
+                                                            : parcels.byGoodsContaining(text.trimmed()))
+                                                : (byNumber ? parcels.byNumber(text) : parcels.byGoods(text));
+    if (!found) {
+        m_feedback.inform(found.failure().said(QStringLiteral("快递搜索")));
         return;
     }
-    picker.showRows(found);
+    picker.showRows(*found);
     if (picker.count() == 0) {
         m_feedback.inform(QStringLiteral("没有找到相关快递"));
         m_feedback.hint(QStringLiteral("没有找到相关快递.."));

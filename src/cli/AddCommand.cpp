@@ -20,7 +20,11 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
         CourierStore couriers(db);
         std::optional<CourierRow> given;
         if (!choice.company.isEmpty()) {
-            given = couriers.byTypedName(choice.company);
+            const Outcome<std::optional<CourierRow>> typed = couriers.byTypedName(choice.company);
+            if (!typed.ok()) {
+                return bookUnusable(context, typed.failure());
+            }
+            given = *typed;
             if (!given) {
                 context.err(QStringLiteral("不认识的快递公司:%1(请写快递公司名称的全部或一部分,如“顺丰”)\n")
                                 .arg(terminalSafe(choice.company)));
@@ -49,11 +53,15 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
                     QStringLiteral("%1 像是手机号,没有添加(确是快递单号时请用 add %1 单独添加)").arg(number));
                 continue;
             }
-            if (const QList<ParcelRow> rows = parcels.byNumber(number); !rows.isEmpty()) {
-                notAdded(number, rows.first().company,
+            const Outcome<QList<ParcelRow>> rows = parcels.byNumber(number);
+            if (!rows) {
+                return bookUnusable(context, rows.failure());
+            }
+            if (!rows->isEmpty()) {
+                notAdded(number, rows->first().company,
                          QStringLiteral("单号 %1 已在快递列表中(编号 %2),没有重复添加")
                              .arg(number)
-                             .arg(rows.first().id.value()));
+                             .arg(rows->first().id.value()));
                 continue;
             }
             const Outcome<CourierRow> courier = given ? Outcome<CourierRow>(*given) : road.recognise(number);
@@ -77,8 +85,12 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
             }
             QueryOutcome outcome = added.outcome;
             if (added.kind == AddResult::Kind::Added) {
-                if (const std::optional<ParcelRow> row = parcels.byId(added.id)) {
-                    outcome = road.query(*row);
+                const Outcome<std::optional<ParcelRow>> row = parcels.byId(added.id);
+                if (!row.ok()) {
+                    return bookUnusable(context, row.failure());
+                }
+                if (*row) {
+                    outcome = road.query(**row);
                 }
             } else if (outcome.kind == tracking::AnswerKind::NotKnown) {
                 if (outcome.message.isEmpty()) {

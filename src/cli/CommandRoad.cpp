@@ -2,6 +2,7 @@
 #include "cli/CommandRoad.h"
 
 #include "text/TerminalText.h"
+#include "tracker/TrackerFailure.h"
 #include "tracker/WatchPass.h"
 #include "tracking/CourierRecognition.h"
 #include "tracking/ParcelState.h"
@@ -20,7 +21,6 @@ CommandRoad::CommandRoad(const CommandContext &context, Database &db)
     , m_tracker({m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts,
                  m_progress, false},
                 nullptr) {
-    m_settings.load();
     QObject::connect(&m_alerts, &ProgressAlerts::mailNotice, &m_alerts, [&context](const QString &text) {
         context.note(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
     });
@@ -50,9 +50,22 @@ bool CommandRoad::mailsSent() {
     return !m_mailFailed;
 }
 
+Outcome<> CommandRoad::loadSettings() {
+    return m_settings.load();
+}
+
 QueryOutcome CommandRoad::query(const ParcelRow &parcel) {
     QueryOutcome outcome;
-    outcome.parcel = trackedParcelOf(parcel, m_couriers);
+    const Outcome<TrackedParcel> tracked = trackedParcelOf(parcel, m_couriers);
+    if (!tracked) {
+        outcome.parcel.id = parcel.id;
+        outcome.parcel.number = parcel.number;
+        outcome.parcel.goods = parcel.goods;
+        outcome.storeFailed = true;
+        outcome.message = tracked.failure().said(QStringLiteral("快递信息读取"));
+        return outcome;
+    }
+    outcome.parcel = *tracked;
     QEventLoop loop;
     const QMetaObject::Connection ended =
         QObject::connect(&m_tracker, &ParcelTracker::queryEnded, &loop, [&](const QueryOutcome &came) {
@@ -98,8 +111,11 @@ Outcome<CourierRow> CommandRoad::recognise(const QString &number) {
     loop.exec();
     switch (guess.kind) {
     case CourierGuess::Kind::Named:
-        if (std::optional<CourierRow> courier = m_couriers.byName(guess.company)) {
-            return *courier;
+        if (const Outcome<std::optional<CourierRow>> courier = m_couriers.byName(guess.company);
+            !courier.ok()) {
+            return storeFailure(courier.failure(), QStringLiteral("快递公司读取"));
+        } else if (*courier) {
+            return **courier;
         }
         break;
     case CourierGuess::Kind::NotInDirectory:
@@ -118,7 +134,12 @@ std::optional<DeliveryEstimate> CommandRoad::estimate(const QueryOutcome &outcom
         return std::nullopt;
     }
     if (!m_history) {
-        m_history = tracking::DeliveryHistory(m_progress.deliveryHistory());
+        const Outcome<QList<DeliveredParcel>> delivered = m_progress.deliveryHistory();
+        if (!delivered) {
+            m_bookFailure = delivered.failure();
+            return std::nullopt;
+        }
+        m_history = tracking::DeliveryHistory(*delivered);
     }
     const tracking::ProgressReport &report = outcome.report;
     return m_history->estimate(
@@ -130,9 +151,12 @@ QString CommandRoad::stateOf(ParcelId parcel) {
     std::optional<QString> word;
     QString newestTime;
     if (parcel.isValid()) {
-        if (const std::optional<ProgressRow> row = m_progress.byParcel(parcel)) {
-            word = row->status;
-            newestTime = row->newestTime;
+        const Outcome<std::optional<ProgressRow>> row = m_progress.byParcel(parcel);
+        if (!row.ok()) {
+            m_bookFailure = row.failure();
+        } else if (*row) {
+            word = (*row)->status;
+            newestTime = (*row)->newestTime;
         }
     }
     return tracking::stateKey(tracking::parcelState(word, newestTime, m_context.now()));

@@ -26,8 +26,13 @@ public:
     // New progress is not left unmailed when the command ends, whatever ended it.
     ~CommandRoad();
 
+    // The user's settings read from the book, before any work.
+    Outcome<> loadSettings();
     // Waits for the mails still being sent; false when one was not sent (said on the error stream).
     bool mailsSent();
+    // The book failed a read that only added to what a command says (an expected day, a state); the
+    // command says so and ends as a book that could not be used.
+    const std::optional<Failure> &bookFailure() const { return m_bookFailure; }
     // Queries the parcel through the tracker and waits for the query to end.
     QueryOutcome query(const ParcelRow &parcel);
     // Adds the parcel through the tracker as the window's add page does, and waits for the add to end.
@@ -63,6 +68,7 @@ private:
     ProgressAlerts m_alerts;
     ParcelTracker m_tracker;
     std::optional<tracking::DeliveryHistory> m_history;
+    std::optional<Failure> m_bookFailure;
     bool m_mailFailed = false;
     QString m_mailWords;
     // mailsSent() has waited for the mail already; the end of the command need not wait again.

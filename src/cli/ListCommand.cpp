@@ -16,26 +16,28 @@ int listParcels(const CommandContext &context, bool json) {
         return ExitCode::BookUnusable;
     }
     const QString path = context.places.book + schema::databaseFile();
-    std::optional<Database> db;
-    try {
-        db = Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile);
-    } catch (const StoreError &error) {
-        context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, error.reason()));
+    Outcome<Database> db = atTheDoor([&path] {
+        return Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile);
+    });
+    if (!db) {
+        context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, db.failure().reason));
         return ExitCode::BookUnusable;
     }
-    try {
-        if (!writeParcelList(*db, json, context.now(), context.outBytes)) {
-            const int failure = errno;
-            // A reader that went away (`| head`) has heard all it wanted; anyone else is told.
-            if (failure != EPIPE) {
-                context.err(QStringLiteral("快递列表没有全部写出:%1\n")
-                                .arg(fileFailureReason(failure, FileAccess::Write)));
-            }
-            return ExitCode::ServiceSaidOtherwise;
-        }
-    } catch (const StoreError &error) {
-        context.err(QStringLiteral("读取快递列表 %1 出错:%2\n").arg(path, error.reason()));
+    // The listing pages through the book's statements itself, so it runs behind the store's door.
+    const Outcome<bool> written =
+        atTheDoor([&] { return writeParcelList(*db, json, context.now(), context.outBytes); });
+    if (!written.ok()) {
+        context.err(QStringLiteral("读取快递列表 %1 出错:%2\n").arg(path, written.failure().reason));
         return ExitCode::BookUnusable;
+    }
+    if (!*written) {
+        const int failure = errno;
+        // A reader that went away (`| head`) has heard all it wanted; anyone else is told.
+        if (failure != EPIPE) {
+            context.err(QStringLiteral("快递列表没有全部写出:%1\n")
+                            .arg(fileFailureReason(failure, FileAccess::Write)));
+        }
+        return ExitCode::ServiceSaidOtherwise;
     }
     return ExitCode::Success;
 }

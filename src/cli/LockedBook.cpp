@@ -3,7 +3,6 @@
 
 #include "cli/CommandRoad.h"
 #include "store/BookFile.h"
-#include "store/StoreError.h"
 #include "text/Failure.h"
 
 #include <memory>
@@ -41,26 +40,31 @@ Outcome<std::unique_ptr<BookFile>> lockBook(const CommandContext &context) {
 }
 
 // The parcels the choice names; empty with the reason said when there are none.
-QList<ParcelRow> chosenParcels(const CommandContext &context, ParcelStore &parcels,
-                               const ParcelChoice &choice) {
+Outcome<QList<ParcelRow>> chosenParcels(const CommandContext &context, ParcelStore &parcels,
+                                        const ParcelChoice &choice) {
     switch (choice.kind) {
     case ParcelChoice::All:
         return parcels.all();
     case ParcelChoice::ByNumber: {
-        const QList<ParcelRow> rows = parcels.byNumber(choice.value);
-        if (rows.isEmpty()) {
+        Outcome<QList<ParcelRow>> rows = parcels.byNumber(choice.value);
+        if (rows && rows->isEmpty()) {
             context.err(QStringLiteral("快递列表里没有单号 %1\n").arg(choice.value));
         }
         return rows;
     }
-    case ParcelChoice::ById:
-        if (const std::optional<ParcelRow> row = parcels.byId(choice.id)) {
-            return {*row};
+    case ParcelChoice::ById: {
+        const Outcome<std::optional<ParcelRow>> row = parcels.byId(choice.id);
+        if (!row.ok()) {
+            return row.failure();
+        }
+        if (*row) {
+            return QList<ParcelRow>{**row};
         }
         context.err(QStringLiteral("快递列表里没有编号为 %1 的快递\n").arg(choice.id.value()));
-        return {};
+        return QList<ParcelRow>();
     }
-    return {};
+    }
+    return QList<ParcelRow>();
 }
 
 } // namespace
@@ -73,24 +77,34 @@ int onLockedBook(const CommandContext &context, const std::function<int(CommandR
                                                                    : ExitCode::BookUnusable;
     }
     Database &db = (*book)->database();
-    try {
-        CommandRoad road(context, db);
-        const int result = work(road, db);
-        return road.mailsSent() || result != ExitCode::Success ? result : ExitCode::ServiceSaidOtherwise;
-    } catch (const StoreError &error) {
-        context.err(QStringLiteral("快递列表读写出错:%1\n").arg(error.reason()));
-        return ExitCode::BookUnusable;
+    CommandRoad road(context, db);
+    if (const Outcome<> loaded = road.loadSettings(); !loaded) {
+        return bookUnusable(context, loaded.failure());
     }
+    const int result = work(road, db);
+    const bool mailed = road.mailsSent();
+    if (road.bookFailure()) {
+        return bookUnusable(context, *road.bookFailure());
+    }
+    return mailed || result != ExitCode::Success ? result : ExitCode::ServiceSaidOtherwise;
+}
+
+int bookUnusable(const CommandContext &context, const Failure &failure) {
+    context.err(QStringLiteral("快递列表读写出错:%1\n").arg(failure.reason));
+    return ExitCode::BookUnusable;
 }
 
 int onChosenParcels(const CommandContext &context, const ParcelChoice &choice,
                     const std::function<int(CommandRoad &, const QList<ParcelRow> &)> &work) {
     return onLockedBook(context, [&](CommandRoad &road, Database &db) {
         ParcelStore parcels(db);
-        const QList<ParcelRow> chosen = chosenParcels(context, parcels, choice);
-        if (chosen.isEmpty() && choice.kind != ParcelChoice::All) {
+        const Outcome<QList<ParcelRow>> chosen = chosenParcels(context, parcels, choice);
+        if (!chosen) {
+            return bookUnusable(context, chosen.failure());
+        }
+        if (chosen->isEmpty() && choice.kind != ParcelChoice::All) {
             return int(ExitCode::Usage);
         }
-        return work(road, chosen);
+        return work(road, *chosen);
     });
 }

@@ -12,6 +12,8 @@
 class CommandRoad;
 class Database;
 
+// Says the book failed (to the error stream); the exit code of a book that could not be used.
+int bookUnusable(const CommandContext &context, const Failure &failure);
 // Runs work on the book locked for the command; the exit code of the book or of the work. Done means
 // mailed too: a mail that did not go out fails a command that otherwise succeeded.
 int onLockedBook(const CommandContext &context, const std::function<int(CommandRoad &, Database &)> &work);

@@ -343,8 +343,11 @@ bool writeJson(Database &db, ChunkedWriter &out, const QDateTime &now) {
     facts.progressKept = ProgressStore::hasEveryTable(db);
     facts.now = now;
     if (facts.progressKept) {
-        // One short read of the delivered parcels, before the first page.
-        facts.history = tracking::DeliveryHistory(ProgressStore(db).deliveryHistory());
+        // One short read of the delivered parcels, before the first page. Should it fail, the pages
+        // that follow fail on the same book and the listing says so.
+        if (const Outcome<QList<DeliveredParcel>> delivered = ProgressStore(db).deliveryHistory()) {
+            facts.history = tracking::DeliveryHistory(*delivered);
+        }
     }
     out.append("[\n");
     bool first = true;

@@ -14,6 +14,7 @@ class Database;
 // the output waits. `write` gets the UTF-8 output in chunks of a bounded size, so a book of any size
 // costs the same memory; false from it stops the listing and is returned. The JSON also carries each
 // parcel's pickup code, the day it is expected (from the book's delivered parcels, read once before
-// the list), its status word and its state at `now`. Throws StoreError.
+// the list), its status word and its state at `now`. It runs the book's statements itself, so it is called
+// through the store's door (atTheDoor).
 bool writeParcelList(Database &db, bool json, const QDateTime &now,
                      const std::function<bool(const QByteArray &)> &write);

@@ -2,7 +2,6 @@
 #include "directory/DirectoryPage.h"
 
 #include "store/CourierStore.h"
-#include "store/StoreError.h"
 #include "widgets/Feedback.h"
 
 #include <QClipboard>
@@ -85,10 +84,10 @@ void DirectoryPage::reload() {
 }
 
 void DirectoryPage::listAllCouriers() {
-    try {
-        appendRows(m_couriers.all());
-    } catch (const StoreError &error) {
-        m_feedback.hint(error.failureText(QStringLiteral("快递公司读取")));
+    if (const Outcome<QList<CourierRow>> couriers = m_couriers.all(); !couriers) {
+        m_feedback.hint(couriers.failure().said(QStringLiteral("快递公司读取")));
+    } else {
+        appendRows(*couriers);
     }
 }
 
@@ -110,18 +109,20 @@ void DirectoryPage::searchChanged(const QString &text) {
         reload();
         return;
     }
-    try {
-        showRows(m_couriers.byNameContaining(text.trimmed()));
-    } catch (const StoreError &error) {
-        m_feedback.inform(error.failureText(QStringLiteral("快递公司查找")));
+    if (const Outcome<QList<CourierRow>> found = m_couriers.byNameContaining(text.trimmed()); !found) {
+        m_feedback.inform(found.failure().said(QStringLiteral("快递公司查找")));
+    } else {
+        showRows(*found);
     }
 }
 
 void DirectoryPage::quickPick(std::size_t element) {
-    try {
-        showRows(m_couriers.byNameContaining(m_quickPicks[element]->text().trimmed()));
-    } catch (const StoreError &error) {
-        m_feedback.hint(error.failureText(QStringLiteral("快递公司读取")));
+    const Outcome<QList<CourierRow>> found =
+        m_couriers.byNameContaining(m_quickPicks[element]->text().trimmed());
+    if (!found) {
+        m_feedback.hint(found.failure().said(QStringLiteral("快递公司读取")));
+    } else {
+        showRows(*found);
     }
 }
 

@@ -9,7 +9,6 @@
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 #include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
 #include "widgets/Placed.h"
@@ -120,12 +119,12 @@ void OverviewPage::followBook() {
 void OverviewPage::showLines() {
     const std::optional<ParcelId> selected = m_model->parcelAt(m_table->currentIndex().row());
     const int scrolled = m_table->verticalScrollBar()->value();
-    try {
-        m_model->setLines(overview::linesOf(m_with.progress.overview(), m_with.clock.now()));
-    } catch (const StoreError &error) {
-        m_with.feedback.hint(error.failureText(QStringLiteral("快递进展读取")));
+    const Outcome<QList<OverviewRow>> rows = m_with.progress.overview();
+    if (!rows) {
+        m_with.feedback.hint(rows.failure().said(QStringLiteral("快递进展读取")));
         return;
     }
+    m_model->setLines(overview::linesOf(*rows, m_with.clock.now()));
     // The lines read again keep the user's place: the same parcel selected, the same rows in view.
     for (int row = 0; selected && row < m_model->rowCount(); ++row) {
         if (m_model->parcelAt(row) == selected) {
@@ -176,10 +175,9 @@ void OverviewPage::pickParcelAt(const QModelIndex &index) {
 }
 
 void OverviewPage::storeWatch() {
-    try {
-        m_with.settings.setWatch(m_watchOn->isChecked(), m_watchMinutes->value());
-    } catch (const StoreError &error) {
-        m_with.feedback.hint(error.failureText(QStringLiteral("后台检查设置保存")));
+    if (const Outcome<> stored = m_with.settings.setWatch(m_watchOn->isChecked(), m_watchMinutes->value());
+        !stored) {
+        m_with.feedback.hint(stored.failure().said(QStringLiteral("后台检查设置保存")));
     }
 }
 

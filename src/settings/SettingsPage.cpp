@@ -1,7 +1,6 @@
 // The settings page and the storing of its switches and address.
 #include "settings/SettingsPage.h"
 
-#include "store/StoreError.h"
 #include "tracker/UserSettings.h"
 
 #include "widgets/Placed.h"
@@ -154,10 +153,8 @@ void SettingsPage::storeSwitch(QCheckBox *box, SettingColumn column) {
     if (!m_settings) {
         return;
     }
-    try {
-        m_settings->setSwitch(column, box->isChecked());
-    } catch (const StoreError &error) {
-        m_hint(error.failureText(QStringLiteral("设置保存")));
+    if (const Outcome<> stored = m_settings->setSwitch(column, box->isChecked()); !stored) {
+        m_hint(stored.failure().said(QStringLiteral("设置保存")));
         // The box shows what the book holds, not a click it could not keep.
         showSwitches();
     }
@@ -208,10 +205,8 @@ void SettingsPage::saveAddress() {
     if (!stored || !m_settings) {
         return;
     }
-    try {
-        m_settings->setAddress(*stored);
-    } catch (const StoreError &error) {
-        m_hint(error.failureText(QStringLiteral("设置保存")));
+    if (const Outcome<> saved = m_settings->setAddress(*stored); !saved) {
+        m_hint(saved.failure().said(QStringLiteral("设置保存")));
         return;
     }
     m_hint(QStringLiteral("设置完毕.."));

@@ -4,7 +4,6 @@
 #include "platform/Platform.h"
 #include "store/BookFeed.h"
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "widgets/StatusPanel.h"
 
@@ -35,15 +34,16 @@ void EstimateView::showEstimate(const TrackedParcel &parcel, const tracking::Pro
     }
     const tracking::ParcelCourse course{parcel.company, report.status, report.entries.last().time,
                                         report.pickupCode.has_value()};
-    try {
-        if (!m_history) {
-            m_history = tracking::DeliveryHistory(m_with.progress.deliveryHistory());
+    if (!m_history) {
+        const Outcome<QList<DeliveredParcel>> delivered = m_with.progress.deliveryHistory();
+        if (!delivered) {
+            // The hint line holds what the query came to (a book that failed to keep it, say), which
+            // matters more than a day left out; the log keeps why.
+            qWarning("delivery history: %s", qPrintable(delivered.failure().detail));
+            m_with.status.showEstimate(std::nullopt);
+            return;
         }
-        m_with.status.showEstimate(m_history->estimate(course, m_with.clock.now().date()));
-    } catch (const StoreError &error) {
-        // The hint line holds what the query came to (a book that failed to keep it, say), which matters
-        // more than a day left out; the log keeps why.
-        qWarning("delivery history: %s", qPrintable(error.description()));
-        m_with.status.showEstimate(std::nullopt);
+        m_history = tracking::DeliveryHistory(*delivered);
     }
+    m_with.status.showEstimate(m_history->estimate(course, m_with.clock.now().date()));
 }

@@ -31,7 +31,6 @@
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracker/UserSettings.h"
@@ -71,11 +70,9 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     // Deriving the book's key takes longer than building the window, so both run at once, and the
     // picker's entries are read on the same worker: the window's thread only takes the filled list.
     m_book.openInBackground([this](Database &db) {
-        try {
-            m_firstEntries = ParcelStore(db).pickerEntries();
-        } catch (const StoreError &) {
-            // start() reads again on the window's thread, where a failure is said.
-            m_firstEntries.reset();
+        // Should the read fail, start() reads again on the window's thread, where a failure is said.
+        if (Outcome<PickerEntries> entries = ParcelStore(db).pickerEntries()) {
+            m_firstEntries = std::move(*entries);
         }
     });
     // The style is set before any control exists, so none is polished twice.
@@ -113,10 +110,8 @@ void MainWindow::compose() {
     m_couriers = std::make_unique<CourierStore>(m_book.database());
     m_progress = std::make_unique<ProgressStore>(m_book.database());
     m_settings = new UserSettings(m_book.database(), this);
-    try {
-        m_settings->load();
-    } catch (const StoreError &error) {
-        m_feedback->hint(error.failureText(QStringLiteral("设置读取")));
+    if (const Outcome<> loaded = m_settings->load(); !loaded) {
+        m_feedback->hint(loaded.failure().said(QStringLiteral("设置读取")));
     }
     const UserSettings &switches = *m_settings;
 

@@ -3,7 +3,6 @@
 
 #include "book/ParcelBook.h"
 #include "store/ParcelStore.h"
-#include "store/StoreError.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/UserSettings.h"
 #include "widgets/Feedback.h"
@@ -82,11 +81,11 @@ void RoadView::showProgress(const TrackedParcel &parcel, const tracking::Progres
 
 void RoadView::listDuplicates(const QString &number) {
     ParcelPicker &picker = m_with.book.picker();
-    try {
-        picker.showRows(m_with.book.parcels().byNumberContaining(number.trimmed()));
-    } catch (const StoreError &error) {
-        m_with.feedback.hint(error.failureText(QStringLiteral("快递列表读取")));
+    const Outcome<QList<ParcelRow>> found = m_with.book.parcels().byNumberContaining(number.trimmed());
+    if (!found) {
+        m_with.feedback.hint(found.failure().said(QStringLiteral("快递列表读取")));
         return;
     }
+    picker.showRows(*found);
     picker.pick(0);
 }

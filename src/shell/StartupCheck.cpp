@@ -5,7 +5,6 @@
 #include "net/WebClient.h"
 #include "platform/Platform.h"
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
 #include "widgets/ProgressList.h"
@@ -77,21 +76,15 @@ void StartupCheck::versionArrived(const QString &body) {
 
 void StartupCheck::tellNewerVersion(const QString &version) {
     // A book that cannot say which version was shown gets the message: better twice than never.
-    std::optional<QString> shown;
-    try {
-        shown = m_with.progress.versionShown();
-    } catch (const StoreError &) {
-        shown.reset();
-    }
+    const Outcome<std::optional<QString>> read = m_with.progress.versionShown();
+    const std::optional<QString> shown = read.ok() ? *read : std::nullopt;
     m_with.feedback.hintUnlessNewer(QStringLiteral("发现最新版本![") + version + QStringLiteral("]"),
                                     m_hintsBeforeCheck);
     if (shown == version) {
         return;
     }
-    try {
-        m_with.progress.setVersionShown(version);
-    } catch (const StoreError &error) {
-        m_with.feedback.hint(error.failureText(QStringLiteral("版本记录")));
+    if (const Outcome<> kept = m_with.progress.setVersionShown(version); !kept) {
+        m_with.feedback.hint(kept.failure().said(QStringLiteral("版本记录")));
     }
     // An installed program is updated by its package manager, so the program goes on after the site.
     m_with.feedback.inform(QStringLiteral("发现最新版本![") + version +

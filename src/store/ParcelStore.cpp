@@ -99,18 +99,22 @@ void PickerEntries::clear() {
     m_text.resize(0);
 }
 
-PickerEntries ParcelStore::pickerEntries() {
+Outcome<PickerEntries> ParcelStore::pickerEntries() {
     PickerEntries entries;
-    pickerEntries(entries);
+    if (const Outcome<> read = pickerEntries(entries); !read) {
+        return read.failure();
+    }
     return entries;
 }
 
-void ParcelStore::pickerEntries(PickerEntries &into) {
-    Statement query = m_db.prepare(QStringLiteral("SELECT id, goods FROM parcelbook ORDER BY id"));
-    into.clear();
-    while (query.next()) {
-        into.appendUtf8(query.integer(0), query.utf8(1));
-    }
+Outcome<> ParcelStore::pickerEntries(PickerEntries &into) {
+    return atTheDoor([&] {
+        Statement query = m_db.prepare(QStringLiteral("SELECT id, goods FROM parcelbook ORDER BY id"));
+        into.clear();
+        while (query.next()) {
+            into.appendUtf8(query.integer(0), query.utf8(1));
+        }
+    });
 }
 
 QList<ParcelRow> ParcelStore::select(const QString &where, const QString &value) {
@@ -121,10 +125,12 @@ QList<ParcelRow> ParcelStore::select(const QString &where, const QString &value)
     return rows(query);
 }
 
-QList<ParcelRow> ParcelStore::all() {
-    Statement query =
-        m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
-    return rows(query);
+Outcome<QList<ParcelRow>> ParcelStore::all() {
+    return atTheDoor([&]() -> QList<ParcelRow> {
+        Statement query = m_db.prepare(
+            QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook ORDER BY id"));
+        return rows(query);
+    });
 }
 
 QList<ParcelRow> ParcelStore::rows(Statement &query) {
@@ -135,81 +141,103 @@ QList<ParcelRow> ParcelStore::rows(Statement &query) {
     return rows;
 }
 
-QList<ParcelRow> ParcelStore::byGoods(const QString &goods) {
-    return select(QStringLiteral("goods = ?"), goods);
+Outcome<QList<ParcelRow>> ParcelStore::byGoods(const QString &goods) {
+    return atTheDoor([&]() -> QList<ParcelRow> { return select(QStringLiteral("goods = ?"), goods); });
 }
 
-QList<ParcelRow> ParcelStore::byGoodsContaining(const QString &text) {
-    return select(QStringLiteral("goods LIKE ?"), containing(text));
+Outcome<QList<ParcelRow>> ParcelStore::byGoodsContaining(const QString &text) {
+    return atTheDoor(
+        [&]() -> QList<ParcelRow> { return select(QStringLiteral("goods LIKE ?"), containing(text)); });
 }
 
-QList<ParcelRow> ParcelStore::byNumber(const QString &number) {
-    // The text as typed, or both sides read by the number rule: blanks, dashes and case stored by
-    // older versions do not hide a parcel. A text that holds no number matches only itself.
-    Statement query = m_db.prepare(
-        QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook "
-                       "WHERE number = ?1 OR (?2 <> '' AND tracking_number(number) = ?2) ORDER BY id"));
-    query.bind(1, number).bind(2, normalizedTrackingNumber(number));
-    return rows(query);
+Outcome<QList<ParcelRow>> ParcelStore::byNumber(const QString &number) {
+    return atTheDoor([&]() -> QList<ParcelRow> {
+        // The text as typed, or both sides read by the number rule: blanks, dashes and case stored by
+        // older versions do not hide a parcel. A text that holds no number matches only itself.
+        Statement query = m_db.prepare(
+            QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook "
+                           "WHERE number = ?1 OR (?2 <> '' AND tracking_number(number) = ?2) ORDER BY id"));
+        query.bind(1, number).bind(2, normalizedTrackingNumber(number));
+        return rows(query);
+    });
 }
 
-QList<ParcelRow> ParcelStore::byNumberContaining(const QString &text) {
-    return select(QStringLiteral("number LIKE ?"), containing(text));
+Outcome<QList<ParcelRow>> ParcelStore::byNumberContaining(const QString &text) {
+    return atTheDoor(
+        [&]() -> QList<ParcelRow> { return select(QStringLiteral("number LIKE ?"), containing(text)); });
 }
 
-bool ParcelStore::exists(ParcelId id) {
-    Statement query = m_db.prepare(QStringLiteral("SELECT 1 FROM parcelbook WHERE id = ?"));
-    query.bind(1, id.value());
-    return query.next();
+Outcome<bool> ParcelStore::exists(ParcelId id) {
+    return atTheDoor([&]() -> bool {
+        Statement query = m_db.prepare(QStringLiteral("SELECT 1 FROM parcelbook WHERE id = ?"));
+        query.bind(1, id.value());
+        return query.next();
+    });
 }
 
-std::optional<ParcelRow> ParcelStore::byId(ParcelId id) {
-    Statement query =
-        m_db.prepare(QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id = ?"));
-    query.bind(1, id.value());
-    if (!query.next()) {
-        return std::nullopt;
-    }
-    return ParcelRow{ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3), query.text(4)};
+Outcome<std::optional<ParcelRow>> ParcelStore::byId(ParcelId id) {
+    return atTheDoor([&]() -> std::optional<ParcelRow> {
+        Statement query = m_db.prepare(
+            QStringLiteral("SELECT id, number, company, goods, num FROM parcelbook WHERE id = ?"));
+        query.bind(1, id.value());
+        if (!query.next()) {
+            return std::nullopt;
+        }
+        return ParcelRow{ParcelId(query.integer(0)), query.text(1), query.text(2), query.text(3),
+                         query.text(4)};
+    });
 }
 
-bool ParcelStore::setCount(ParcelId id, qint64 count) {
+bool ParcelStore::storeCount(ParcelId id, qint64 count) {
     Statement update = m_db.prepare(QStringLiteral("UPDATE parcelbook SET num = ? WHERE id = ?"));
     update.bind(1, QString::number(count)).bind(2, id.value()).run();
     return m_db.changes() > 0;
 }
 
-bool ParcelStore::resetCount(ParcelId id) {
-    return setCount(id, 0) && said(&BookFeed::parcelEdited, id);
+Outcome<bool> ParcelStore::setCount(ParcelId id, qint64 count) {
+    return atTheDoor([&] { return storeCount(id, count); });
 }
 
-bool ParcelStore::modify(ParcelId id, const QString &company, const QString &goods, const QString &number) {
-    Statement update =
-        m_db.prepare(QStringLiteral("UPDATE parcelbook SET company = ?, goods = ?, number = ? WHERE id = ?"));
-    update.bind(1, company).bind(2, goods).bind(3, number).bind(4, id.value()).run();
-    return m_db.changes() > 0 && said(&BookFeed::parcelEdited, id);
+Outcome<bool> ParcelStore::resetCount(ParcelId id) {
+    return atTheDoor([&] { return storeCount(id, 0) && said(&BookFeed::parcelEdited, id); });
 }
 
-bool ParcelStore::remove(ParcelId id) {
-    Statement erase = m_db.prepare(QStringLiteral("DELETE FROM parcelbook WHERE id = ?"));
-    erase.bind(1, id.value()).run();
-    return m_db.changes() > 0 && said(&BookFeed::parcelRemoved, id);
+Outcome<bool> ParcelStore::modify(ParcelId id, const QString &company, const QString &goods,
+                                  const QString &number) {
+    return atTheDoor([&]() -> bool {
+        Statement update = m_db.prepare(
+            QStringLiteral("UPDATE parcelbook SET company = ?, goods = ?, number = ? WHERE id = ?"));
+        update.bind(1, company).bind(2, goods).bind(3, number).bind(4, id.value()).run();
+        return m_db.changes() > 0 && said(&BookFeed::parcelEdited, id);
+    });
 }
 
-void ParcelStore::clear() {
-    m_db.exec(QStringLiteral("DELETE FROM parcelbook"));
-    if (BookFeed *feed = m_db.feed()) {
-        Q_EMIT feed->bookCleared();
-    }
+Outcome<bool> ParcelStore::remove(ParcelId id) {
+    return atTheDoor([&]() -> bool {
+        Statement erase = m_db.prepare(QStringLiteral("DELETE FROM parcelbook WHERE id = ?"));
+        erase.bind(1, id.value()).run();
+        return m_db.changes() > 0 && said(&BookFeed::parcelRemoved, id);
+    });
 }
 
-ParcelId ParcelStore::add(const QString &company, const QString &number, const QString &goods) {
-    Statement insert = m_db.prepare(
-        QStringLiteral("INSERT INTO parcelbook (company, number, goods, num) VALUES (?, ?, ?, '0')"));
-    insert.bind(1, company).bind(2, number).bind(3, goods).run();
-    const ParcelId id(m_db.lastInsertId());
-    said(&BookFeed::parcelAdded, id);
-    return id;
+Outcome<> ParcelStore::clear() {
+    return atTheDoor([&]() {
+        m_db.exec(QStringLiteral("DELETE FROM parcelbook"));
+        if (BookFeed *feed = m_db.feed()) {
+            Q_EMIT feed->bookCleared();
+        }
+    });
+}
+
+Outcome<ParcelId> ParcelStore::add(const QString &company, const QString &number, const QString &goods) {
+    return atTheDoor([&]() -> ParcelId {
+        Statement insert = m_db.prepare(
+            QStringLiteral("INSERT INTO parcelbook (company, number, goods, num) VALUES (?, ?, ?, '0')"));
+        insert.bind(1, company).bind(2, number).bind(3, goods).run();
+        const ParcelId id(m_db.lastInsertId());
+        said(&BookFeed::parcelAdded, id);
+        return id;
+    });
 }
 
 bool ParcelStore::said(void (BookFeed::*change)(ParcelId), ParcelId id) const {

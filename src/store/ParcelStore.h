@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -60,31 +61,32 @@ public:
     Database &database() const { return m_db; }
 
     // Every parcel in the order the parcels were added (the picker's entries).
-    PickerEntries pickerEntries();
+    Outcome<PickerEntries> pickerEntries();
     // The same into entries whose memory is reused, so a reload allocates nothing.
-    void pickerEntries(PickerEntries &into);
+    Outcome<> pickerEntries(PickerEntries &into);
     // Every parcel with all its columns, in the order the parcels were added.
-    QList<ParcelRow> all();
-    QList<ParcelRow> byGoods(const QString &goods);
-    QList<ParcelRow> byGoodsContaining(const QString &text);
+    Outcome<QList<ParcelRow>> all();
+    Outcome<QList<ParcelRow>> byGoods(const QString &goods);
+    Outcome<QList<ParcelRow>> byGoodsContaining(const QString &text);
     // The parcels whose stored number is this text, or reads by the number rule as this one does.
-    QList<ParcelRow> byNumber(const QString &number);
-    QList<ParcelRow> byNumberContaining(const QString &text);
+    Outcome<QList<ParcelRow>> byNumber(const QString &number);
+    Outcome<QList<ParcelRow>> byNumberContaining(const QString &text);
 
     // The statements on one parcel return false (or nothing) when no row has the id. Those that change
     // the book tell the connection's feed once the change is made; setCount() alone is silent, as its
     // caller stores an answer and says so for the whole of it.
-    bool exists(ParcelId id);
-    std::optional<ParcelRow> byId(ParcelId id);
-    bool setCount(ParcelId id, qint64 count);
-    bool resetCount(ParcelId id);
-    bool modify(ParcelId id, const QString &company, const QString &goods, const QString &number);
-    bool remove(ParcelId id);
-    void clear();
-    ParcelId add(const QString &company, const QString &number, const QString &goods);
+    Outcome<bool> exists(ParcelId id);
+    Outcome<std::optional<ParcelRow>> byId(ParcelId id);
+    Outcome<bool> setCount(ParcelId id, qint64 count);
+    Outcome<bool> resetCount(ParcelId id);
+    Outcome<bool> modify(ParcelId id, const QString &company, const QString &goods, const QString &number);
+    Outcome<bool> remove(ParcelId id);
+    Outcome<> clear();
+    Outcome<ParcelId> add(const QString &company, const QString &number, const QString &goods);
 
 private:
     QList<ParcelRow> select(const QString &where, const QString &value);
+    bool storeCount(ParcelId id, qint64 count);
     static QList<ParcelRow> rows(Statement &query);
     // Tells the connection's feed of a change made; always true, so a statement can end with it.
     bool said(void (BookFeed::*change)(ParcelId), ParcelId id) const;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 #include "text/ProgressEntry.h"
 
 #include <QDate>
@@ -47,6 +48,17 @@ struct DeliveredParcel {
     QString signedTime;
 };
 
+// One answer of a parcel as the book keeps it.
+struct AnswerToStore {
+    ParcelId parcel;
+    // The parcel's new count of entries when the answer holds new progress; nothing otherwise.
+    std::optional<qint64> newCount;
+    ProgressRow row;
+    QList<ProgressEntry> entries;
+    // The user is looking at this progress: it is not kept unseen.
+    bool seen = false;
+};
+
 class ProgressStore final {
 public:
     explicit ProgressStore(Database &db);
@@ -57,38 +69,46 @@ public:
     // Whether the book already holds everything addMissingTables() adds.
     static bool hasEveryTable(Database &db);
 
+    // An answer of a parcel stored whole, in one transaction: its new count (when the progress is new),
+    // the overview's row and the entries. The count is what makes progress new once, so without all of
+    // them stored nothing is announced and the same progress comes again; and a pick never shows
+    // entries of another answer than the row's. False when the parcel's row is gone.
+    Outcome<bool> storeAnswer(const AnswerToStore &answer);
     // Notes a successful query. `newProgress` marks the row unseen; a row already unseen stays so
     // until the user looks at it.
-    void record(ParcelId parcel, const ProgressRow &row, bool newProgress);
+    Outcome<> record(ParcelId parcel, const ProgressRow &row, bool newProgress);
     // The entries of the parcel's newest answer, newest first, in place of the ones kept before.
-    void replaceEntries(ParcelId parcel, const QList<ProgressEntry> &entries);
+    Outcome<> replaceEntries(ParcelId parcel, const QList<ProgressEntry> &entries);
     // The entries kept by the last replaceEntries(), newest first; none for a parcel never answered.
-    QList<ProgressEntry> entries(ParcelId parcel);
+    Outcome<QList<ProgressEntry>> entries(ParcelId parcel);
     // The user has looked at the parcel's progress.
-    void markSeen(ParcelId parcel);
-    std::optional<ProgressRow> byParcel(ParcelId parcel);
+    Outcome<> markSeen(ParcelId parcel);
+    Outcome<std::optional<ProgressRow>> byParcel(ParcelId parcel);
     // Every parcel with its last known progress, in the order the parcels were added.
-    QList<OverviewRow> overview();
+    Outcome<QList<OverviewRow>> overview();
     // Every parcel signed for whose entries are kept, in one statement over the whole book (the overview
     // finds the same parcels among its rows).
-    QList<DeliveredParcel> deliveryHistory();
+    Outcome<QList<DeliveredParcel>> deliveryHistory();
     // The parcels a watch queries: every one not known to be signed for.
-    QList<ParcelId> notSignedFor();
+    Outcome<QList<ParcelId>> notSignedFor();
 
     // The window's background watch: on or off, and every how many minutes (30 unless set).
-    bool watchOn();
-    int watchMinutes();
-    void setWatchOn(bool on);
-    void setWatchMinutes(int minutes);
+    Outcome<bool> watchOn();
+    Outcome<int> watchMinutes();
+    // Both or neither: a watch half stored would tick at an interval the user never chose.
+    Outcome<> setWatch(bool on, int minutes);
     // The local day the tracking service said its queries were used up; automatic queries (the
     // window's modes, a watch) send nothing more that day, whichever process heard it.
-    std::optional<QDate> quotaUsedUpOn();
-    void setQuotaUsedUpOn(QDate day);
+    Outcome<std::optional<QDate>> quotaUsedUpOn();
+    Outcome<> setQuotaUsedUpOn(QDate day);
     // The last published version the user was told of, so each is told once; nothing before the first.
-    std::optional<QString> versionShown();
-    void setVersionShown(const QString &version);
+    Outcome<std::optional<QString>> versionShown();
+    Outcome<> setVersionShown(const QString &version);
 
 private:
+    void writeRow(ParcelId parcel, const ProgressRow &row, bool newProgress);
+    void writeEntries(ParcelId parcel, const QList<ProgressEntry> &entries);
+    void writeSeen(ParcelId parcel);
     std::optional<QString> preference(const QString &name);
     void setPreference(const QString &name, const QString &value);
 

@@ -2,6 +2,7 @@
 #include "store/SettingsStore.h"
 
 #include "store/Database.h"
+#include "store/StoreError.h"
 
 #include <array>
 
@@ -30,23 +31,28 @@ QString SettingsStore::columnName(SettingColumn column) {
     return QString();
 }
 
-std::optional<SettingsRow> SettingsStore::load() {
-    Statement query = m_db.prepare(QStringLiteral("SELECT 通知邮箱, 邮件通知, 语音提示, 支持拖动, 关闭窗口, "
-                                                  "气泡提示, 默认查询, 自动识别 FROM setting LIMIT 1"));
-    if (!query.next()) {
-        return std::nullopt;
-    }
-    return SettingsRow{query.text(0), query.text(1), query.text(2), query.text(3),
-                       query.text(4), query.text(5), query.text(6), query.text(7)};
+Outcome<std::optional<SettingsRow>> SettingsStore::load() {
+    return atTheDoor([&]() -> std::optional<SettingsRow> {
+        Statement query =
+            m_db.prepare(QStringLiteral("SELECT 通知邮箱, 邮件通知, 语音提示, 支持拖动, 关闭窗口, "
+                                        "气泡提示, 默认查询, 自动识别 FROM setting LIMIT 1"));
+        if (!query.next()) {
+            return std::nullopt;
+        }
+        return SettingsRow{query.text(0), query.text(1), query.text(2), query.text(3),
+                           query.text(4), query.text(5), query.text(6), query.text(7)};
+    });
 }
 
-bool SettingsStore::store(SettingColumn column, const QString &value) {
-    // The row is chosen by position, not by what the column holds, so either stored word is found.
-    Statement update =
-        m_db.prepare(QStringLiteral("UPDATE setting SET \"") + columnName(column) +
-                     QStringLiteral("\" = ? WHERE rowid = (SELECT rowid FROM setting LIMIT 1)"));
-    update.bind(1, value).run();
-    return m_db.changes() > 0;
+Outcome<bool> SettingsStore::store(SettingColumn column, const QString &value) {
+    return atTheDoor([&]() -> bool {
+        // The row is chosen by position, not by what the column holds, so either stored word is found.
+        Statement update =
+            m_db.prepare(QStringLiteral("UPDATE setting SET \"") + columnName(column) +
+                         QStringLiteral("\" = ? WHERE rowid = (SELECT rowid FROM setting LIMIT 1)"));
+        update.bind(1, value).run();
+        return m_db.changes() > 0;
+    });
 }
 
 bool storedSwitchIsOn(const QString &stored) {

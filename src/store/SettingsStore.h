@@ -1,6 +1,8 @@
 // The settings row: the load and the single-column writes of the switches and the address.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QString>
 
 #include <optional>
@@ -26,9 +28,9 @@ public:
     explicit SettingsStore(Database &db);
 
     // The first row of table setting, or nothing when the table is empty.
-    std::optional<SettingsRow> load();
+    Outcome<std::optional<SettingsRow>> load();
     // Rewrites one column of the first row; false when there is no row to write.
-    bool store(SettingColumn column, const QString &value);
+    Outcome<bool> store(SettingColumn column, const QString &value);
 
     static QString columnName(SettingColumn column);
 

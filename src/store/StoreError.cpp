@@ -54,3 +54,8 @@ bool StoreError::meansDamage() const {
     const int primary = m_resultCode & 0xff;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
+
+Failure failureOf(const StoreError &error) {
+    return Failure{error.reason(), error.description(),
+                   error.meansDamage() ? Failure::Kind::Damaged : Failure::Kind::Plain};
+}

@@ -1,9 +1,12 @@
 // The one exception the store throws: a statement or the connection failed, with the engine's words.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QString>
 
 #include <stdexcept>
+#include <type_traits>
 
 // A database engine failure by its result code (the extended code will do); systemError is the
 // errno behind an I/O failure or 0, which names the cause when the engine only knows it could not
@@ -39,3 +42,21 @@ private:
     int m_resultCode;
     int m_systemError;
 };
+
+// What a caller outside the store learns of a StoreError.
+Failure failureOf(const StoreError &error);
+
+// The store's door: each public statement runs its work here, so a StoreError never leaves the store;
+// inside it the exception still carries a failed step out of a transaction, which rolls back whole.
+template <typename Work> auto atTheDoor(Work &&work) -> Outcome<std::invoke_result_t<Work>> {
+    try {
+        if constexpr (std::is_void_v<std::invoke_result_t<Work>>) {
+            work();
+            return {};
+        } else {
+            return work();
+        }
+    } catch (const StoreError &error) {
+        return failureOf(error);
+    }
+}

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -30,7 +31,12 @@ struct Failure {
     }
 };
 
-// A value, or the Failure that kept it from being made. Test it before reading it.
+template <typename T> inline constexpr bool readsAsTruth = std::is_same_v<T, bool>;
+template <typename T> inline constexpr bool readsAsTruth<std::optional<T>> = true;
+
+// A value, or the Failure that kept it from being made. Test it before reading it. An outcome whose
+// value is itself true or false (a row found or not) is tested with ok(), so that "no failure" is never
+// read as "found".
 template <typename T = void> class [[nodiscard]] Outcome {
 public:
     Outcome(T value)
@@ -38,7 +44,8 @@ public:
     Outcome(Failure failure)
         : m_state(std::in_place_index<1>, std::move(failure)) {}
 
-    explicit operator bool() const { return m_state.index() == 0; }
+    bool ok() const { return m_state.index() == 0; }
+    explicit operator bool() const requires(!readsAsTruth<T>) { return ok(); }
     T &operator*() { return std::get<0>(m_state); }
     const T &operator*() const { return std::get<0>(m_state); }
     T *operator->() { return &std::get<0>(m_state); }
@@ -56,7 +63,8 @@ public:
     Outcome(Failure failure)
         : m_failure(std::move(failure)) {}
 
-    explicit operator bool() const { return !m_failure.has_value(); }
+    bool ok() const { return !m_failure.has_value(); }
+    explicit operator bool() const { return ok(); }
     const Failure &failure() const { return *m_failure; }
 
 private:

@@ -31,57 +31,72 @@ void ParcelAdd::answered(const TrackedParcel &parcel, const TrackingAnswer &answ
     outcome.code = answer.code;
     outcome.message = answer.message;
     Dialogs &dialogs = m_with.dialogs;
-    try {
-        switch (answer.kind) {
-        case AnswerKind::NoAnswer:
-            return;
-        case AnswerKind::Success: {
-            const bool inBook = !m_with.parcels.byNumber(parcel.number).isEmpty();
-            Q_EMIT ended(outcome);
-            if (inBook) {
-                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
-                Q_EMIT alreadyInBook(parcel.number);
-            } else if (const Outcome<ParcelId> id = storeNew(parcel)) {
-                announceFirstAnswer(parcel, *id, answer);
-                // The new parcel becomes current through the selection of its own entry.
-                Q_EMIT parcelAdded(*id, true);
-            }
-            return;
-        }
-        case AnswerKind::NotKnown:
-            if (!dialogs.ask(messageTitle,
-                             QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
-                             DefaultAnswer::Yes)) {
-                Q_EMIT ended(outcome);
-                return;
-            }
-            if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
-                dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
-                // The window is given back before the first match is queried, so that query keeps it.
-                Q_EMIT ended(outcome);
-                Q_EMIT alreadyInBook(parcel.number);
-                return;
-            }
-            if (const Outcome<ParcelId> id = storeNew(parcel)) {
-                dialogs.inform(messageTitle, QStringLiteral("快递添加成功！"), MessageIcon::Information);
-                Q_EMIT ended(outcome);
-                Q_EMIT parcelAdded(*id, false);
-                return;
-            }
-            Q_EMIT ended(outcome);
-            return;
-        case AnswerKind::Unreadable:
-        case AnswerKind::Failure:
-            if (!answer.message.isEmpty()) {
-                Q_EMIT hint(answer.message);
-            }
-            endUnanswered(outcome);
-            return;
-        }
-    } catch (const StoreError &error) {
-        fail(storeFailure(error, QStringLiteral("快递保存")));
+    // The book could not say whether the number is in it: nothing is stored.
+    const auto unreadable = [this, &outcome](const Failure &failure) {
+        fail(storeFailure(failure, QStringLiteral("快递保存")));
         Q_EMIT ended(outcome);
+    };
+    switch (answer.kind) {
+    case AnswerKind::NoAnswer:
+        return;
+    case AnswerKind::Success: {
+        const Outcome<bool> inBook = holds(parcel.number);
+        if (!inBook.ok()) {
+            return unreadable(inBook.failure());
+        }
+        Q_EMIT ended(outcome);
+        if (*inBook) {
+            dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+            Q_EMIT alreadyInBook(parcel.number);
+        } else if (const Outcome<ParcelId> id = storeNew(parcel)) {
+            announceFirstAnswer(parcel, *id, answer);
+            // The new parcel becomes current through the selection of its own entry.
+            Q_EMIT parcelAdded(*id, true);
+        }
+        return;
     }
+    case AnswerKind::NotKnown: {
+        if (!dialogs.ask(messageTitle, QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
+                         DefaultAnswer::Yes)) {
+            Q_EMIT ended(outcome);
+            return;
+        }
+        const Outcome<bool> inBook = holds(parcel.number);
+        if (!inBook.ok()) {
+            return unreadable(inBook.failure());
+        }
+        if (*inBook) {
+            dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+            // The window is given back before the first match is queried, so that query keeps it.
+            Q_EMIT ended(outcome);
+            Q_EMIT alreadyInBook(parcel.number);
+            return;
+        }
+        if (const Outcome<ParcelId> id = storeNew(parcel)) {
+            dialogs.inform(messageTitle, QStringLiteral("快递添加成功！"), MessageIcon::Information);
+            Q_EMIT ended(outcome);
+            Q_EMIT parcelAdded(*id, false);
+            return;
+        }
+        Q_EMIT ended(outcome);
+        return;
+    }
+    case AnswerKind::Unreadable:
+    case AnswerKind::Failure:
+        if (!answer.message.isEmpty()) {
+            Q_EMIT hint(answer.message);
+        }
+        endUnanswered(outcome);
+        return;
+    }
+}
+
+Outcome<bool> ParcelAdd::holds(const QString &number) {
+    const Outcome<QList<ParcelRow>> found = m_with.parcels.byNumber(number);
+    if (!found) {
+        return found.failure();
+    }
+    return !found->isEmpty();
 }
 
 Outcome<ParcelId> ParcelAdd::keepUnanswered(const TrackedParcel &parcel) {
@@ -92,14 +107,14 @@ Outcome<ParcelId> ParcelAdd::keepUnanswered(const TrackedParcel &parcel) {
                      DefaultAnswer::Yes)) {
         return fail(notSaved(parcel));
     }
-    try {
-        if (!m_with.parcels.byNumber(parcel.number).isEmpty()) {
-            dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
-            Q_EMIT alreadyInBook(parcel.number);
-            return refusal(QStringLiteral("快递数据已存在"));
-        }
-    } catch (const StoreError &error) {
-        return fail(storeFailure(error, QStringLiteral("快递保存")));
+    const Outcome<bool> inBook = holds(parcel.number);
+    if (!inBook.ok()) {
+        return fail(storeFailure(inBook.failure(), QStringLiteral("快递保存")));
+    }
+    if (*inBook) {
+        dialogs.inform(messageTitle, QStringLiteral("快递数据已存在!"), MessageIcon::Information);
+        Q_EMIT alreadyInBook(parcel.number);
+        return refusal(QStringLiteral("快递数据已存在"));
     }
     Outcome<ParcelId> id = storeNew(parcel);
     if (id) {
@@ -122,11 +137,11 @@ void ParcelAdd::dropped(const TrackedParcel &parcel) {
 }
 
 Outcome<ParcelId> ParcelAdd::storeNew(const TrackedParcel &parcel) {
-    try {
-        return m_with.parcels.add(parcel.company, parcel.number, parcel.goods);
-    } catch (const StoreError &error) {
-        return fail(storeFailure(error, QStringLiteral("快递保存")));
+    Outcome<ParcelId> id = m_with.parcels.add(parcel.company, parcel.number, parcel.goods);
+    if (!id) {
+        return fail(storeFailure(id.failure(), QStringLiteral("快递保存")));
     }
+    return id;
 }
 
 void ParcelAdd::announceFirstAnswer(TrackedParcel parcel, ParcelId id, const TrackingAnswer &answer) {

@@ -62,6 +62,8 @@ Q_SIGNALS:
 private:
     // Stores the parcel; why not when the store refused.
     Outcome<ParcelId> storeNew(const TrackedParcel &parcel);
+    // Whether a parcel of this number is in the book already.
+    Outcome<bool> holds(const QString &number);
     // The add's own answer is the new parcel's first: its progress is announced once, here.
     void announceFirstAnswer(TrackedParcel parcel, ParcelId id, const tracking::TrackingAnswer &answer);
     // Says the failure on the hint line and to whoever follows the add; returns it.

@@ -26,15 +26,15 @@ bool ParcelDeletion::confirmUnknownGoes() const {
 }
 
 Outcome<> ParcelDeletion::remove(ParcelId id) const {
-    try {
-        if (!m_parcels.remove(id)) {
-            m_dialogs.inform(messageTitle, parcelGoneText(), MessageIcon::Information);
-            return {};
-        }
-    } catch (const StoreError &error) {
-        const Failure failure = storeFailure(error, QStringLiteral("快递信息删除"));
+    const Outcome<bool> removed = m_parcels.remove(id);
+    if (!removed.ok()) {
+        const Failure failure = storeFailure(removed.failure(), QStringLiteral("快递信息删除"));
         m_dialogs.inform(messageTitle, failure.reason, MessageIcon::Information);
         return failure;
+    }
+    if (!*removed) {
+        m_dialogs.inform(messageTitle, parcelGoneText(), MessageIcon::Information);
+        return {};
     }
     m_dialogs.inform(messageTitle, QStringLiteral("快递信息已删除!"), MessageIcon::Information);
     return {};

@@ -8,7 +8,6 @@
 #include "store/Database.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 #include "tracker/AnswerSettlement.h"
 #include "tracker/ParcelAdd.h"
 #include "tracker/ParcelDeletion.h"
@@ -93,18 +92,18 @@ std::optional<QString> ParcelTracker::pickRefusal() const {
 }
 
 Outcome<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {
-    try {
-        std::optional<TrackedParcel> parcel = readTrackedParcel(m_with.parcels, m_with.couriers, id);
-        if (!parcel) {
-            forgetParcel(id);
-            const Failure gone = said(refusal(parcelGoneText()));
-            Q_EMIT parcelRemoved(id, false);
-            return gone;
-        }
-        return *parcel;
-    } catch (const StoreError &error) {
-        return said(storeFailure(error, QStringLiteral("快递信息读取")));
+    const Outcome<std::optional<TrackedParcel>> parcel =
+        readTrackedParcel(m_with.parcels, m_with.couriers, id);
+    if (!parcel.ok()) {
+        return said(storeFailure(parcel.failure(), QStringLiteral("快递信息读取")));
     }
+    if (!*parcel) {
+        forgetParcel(id);
+        const Failure gone = said(refusal(parcelGoneText()));
+        Q_EMIT parcelRemoved(id, false);
+        return gone;
+    }
+    return **parcel;
 }
 
 Outcome<> ParcelTracker::noAddWaiting() {
@@ -240,12 +239,8 @@ void ParcelTracker::queryAnswered(const Pending &pending, const TrackingAnswer &
     // A parcel deleted or cleared while its query waited is gone: nothing is stored, nothing announced.
     // A book that cannot be read here is no proof of a deleted row: the answer goes on, and the
     // count write after the parse says what failed.
-    bool stillThere = true;
-    try {
-        stillThere = m_with.parcels.exists(id);
-    } catch (const StoreError &) {
-    }
-    if (!stillThere) {
+    const Outcome<bool> stillThere = m_with.parcels.exists(id);
+    if (stillThere.ok() && !*stillThere) {
         QueryOutcome outcome = outcomeOf(pending.parcel, answer.kind);
         outcome.code = answer.code;
         outcome.message = parcelGoneText();

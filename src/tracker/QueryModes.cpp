@@ -101,10 +101,8 @@ void QueryModes::noteQuota(bool automatic, const tracking::TrackingAnswer &answe
     m_pauseMessage = answer.message;
     Q_EMIT hint(m_pauseMessage + QStringLiteral("(今日不再自动查询)"));
     // Kept in the book, so that a watch (or the next start) sends nothing more today either.
-    try {
-        m_progress.setQuotaUsedUpOn(*m_pausedOn);
-    } catch (const StoreError &error) {
-        Q_EMIT hint(error.failureText(QStringLiteral("查询次数记录")));
+    if (const Outcome<> kept = m_progress.setQuotaUsedUpOn(*m_pausedOn); !kept) {
+        Q_EMIT hint(kept.failure().said(QStringLiteral("查询次数记录")));
     }
 }
 
@@ -114,9 +112,6 @@ bool QueryModes::pausedToday() const {
         return true;
     }
     // A watch may have heard the service say so; a book that cannot be read holds nothing back.
-    try {
-        return m_progress.quotaUsedUpOn() == today;
-    } catch (const StoreError &) {
-        return false;
-    }
+    const Outcome<std::optional<QDate>> usedUpOn = m_progress.quotaUsedUpOn();
+    return usedUpOn.ok() && *usedUpOn == today;
 }

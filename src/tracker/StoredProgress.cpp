@@ -2,22 +2,18 @@
 #include "tracker/StoredProgress.h"
 
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 
 std::optional<StoredProgress> readStoredProgress(ProgressStore &progress, ParcelId id, const QDateTime &now) {
-    std::optional<ProgressRow> row;
-    QList<ProgressEntry> entries;
-    try {
-        row = progress.byParcel(id);
-        if (row) {
-            entries = progress.entries(id);
-        }
-    } catch (const StoreError &) {
+    const Outcome<std::optional<ProgressRow>> read = progress.byParcel(id);
+    if (!read.ok() || !*read) {
         return std::nullopt;
     }
-    if (!row || entries.isEmpty()) {
+    const std::optional<ProgressRow> &row = *read;
+    const Outcome<QList<ProgressEntry>> kept = progress.entries(id);
+    if (!kept || kept->isEmpty()) {
         return std::nullopt;
     }
+    const QList<ProgressEntry> &entries = *kept;
     StoredProgress stored{tracking::reportProgress(entries, now), tracking::UpdateState::NoUpdate,
                           row->checked};
     stored.update = stored.report.status == DeliveryStatus::SignedFor ? tracking::UpdateState::SignedFor

@@ -4,18 +4,30 @@
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 
-TrackedParcel trackedParcelOf(const ParcelRow &row, CourierStore &couriers) {
+Outcome<TrackedParcel> trackedParcelOf(const ParcelRow &row, CourierStore &couriers) {
     TrackedParcel parcel{row.id, row.number, row.company, QString(), row.goods, row.storedCount()};
-    if (const std::optional<CourierRow> courier = couriers.byName(parcel.company)) {
-        parcel.companyCode = courier->code;
+    const Outcome<std::optional<CourierRow>> courier = couriers.byName(parcel.company);
+    if (!courier.ok()) {
+        return courier.failure();
+    }
+    if (*courier) {
+        parcel.companyCode = (*courier)->code;
     }
     return parcel;
 }
 
-std::optional<TrackedParcel> readTrackedParcel(ParcelStore &parcels, CourierStore &couriers, ParcelId id) {
-    const std::optional<ParcelRow> row = parcels.byId(id);
-    if (!row) {
-        return std::nullopt;
+Outcome<std::optional<TrackedParcel>> readTrackedParcel(ParcelStore &parcels, CourierStore &couriers,
+                                                        ParcelId id) {
+    const Outcome<std::optional<ParcelRow>> row = parcels.byId(id);
+    if (!row.ok()) {
+        return row.failure();
     }
-    return trackedParcelOf(*row, couriers);
+    if (!*row) {
+        return std::optional<TrackedParcel>();
+    }
+    const Outcome<TrackedParcel> parcel = trackedParcelOf(**row, couriers);
+    if (!parcel) {
+        return parcel.failure();
+    }
+    return std::optional<TrackedParcel>(*parcel);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 
 #include <QString>
 
@@ -25,6 +26,7 @@ struct TrackedParcel {
 };
 
 // The parcel as its row holds it, with its company's tracking code from the courier table.
-TrackedParcel trackedParcelOf(const ParcelRow &row, CourierStore &couriers);
-// The parcel's row read afresh; nothing when it left the book. A book that cannot be read throws StoreError.
-std::optional<TrackedParcel> readTrackedParcel(ParcelStore &parcels, CourierStore &couriers, ParcelId id);
+Outcome<TrackedParcel> trackedParcelOf(const ParcelRow &row, CourierStore &couriers);
+// The parcel's row read afresh; nothing when it left the book.
+Outcome<std::optional<TrackedParcel>> readTrackedParcel(ParcelStore &parcels, CourierStore &couriers,
+                                                        ParcelId id);

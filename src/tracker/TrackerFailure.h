@@ -2,7 +2,6 @@
 // book's own failure worded for the operation it stopped.
 #pragma once
 
-#include "store/StoreError.h"
 #include "text/Failure.h"
 
 // A refusal the user reads as it stands; no library's words lie behind it.
@@ -11,7 +10,6 @@ inline Failure refusal(const QString &reason) {
 }
 
 // The book refused the operation: the whole sentence is the reason, the engine's words go to the log.
-inline Failure storeFailure(const StoreError &error, const QString &operation) {
-    return Failure{error.failureText(operation), error.description(),
-                   error.meansDamage() ? Failure::Kind::Damaged : Failure::Kind::Plain};
+inline Failure storeFailure(const Failure &failure, const QString &operation) {
+    return Failure{failure.said(operation), failure.detail, failure.kind};
 }

@@ -1,8 +1,6 @@
 // Reading the user's settings once, and every change stored before it is announced.
 #include "tracker/UserSettings.h"
 
-#include "store/Database.h"
-
 namespace {
 
 QString SettingsRow::*fieldOf(SettingColumn column) {
@@ -31,50 +29,62 @@ QString SettingsRow::*fieldOf(SettingColumn column) {
 
 UserSettings::UserSettings(Database &db, QObject *parent)
     : QObject(parent)
-    , m_db(db)
     , m_store(db)
     , m_progress(db) {}
 
-void UserSettings::load() {
-    SettingsRow row = m_store.load().value_or(SettingsRow{});
-    const bool watchOn = m_progress.watchOn();
-    const int watchMinutes = m_progress.watchMinutes();
-    m_row = std::move(row);
-    m_watchOn = watchOn;
-    m_watchMinutes = watchMinutes;
+Outcome<> UserSettings::load() {
+    const Outcome<std::optional<SettingsRow>> row = m_store.load();
+    const Outcome<bool> watchOn = m_progress.watchOn();
+    const Outcome<int> watchMinutes = m_progress.watchMinutes();
+    for (const Failure *failure :
+         {row.ok() ? nullptr : &row.failure(), watchOn.ok() ? nullptr : &watchOn.failure(),
+          watchMinutes ? nullptr : &watchMinutes.failure()}) {
+        if (failure) {
+            return *failure;
+        }
+    }
+    m_row = row->value_or(SettingsRow{});
+    m_watchOn = *watchOn;
+    m_watchMinutes = *watchMinutes;
     m_services = servicesfile::configured();
     m_demoInUse = false;
     Q_EMIT changed(SettingsPart::Switches);
     Q_EMIT changed(SettingsPart::Watch);
     Q_EMIT changed(SettingsPart::Services);
+    return {};
 }
 
 bool UserSettings::isOn(SettingColumn column) const {
     return storedSwitchIsOn(m_row.*fieldOf(column));
 }
 
-void UserSettings::setSwitch(SettingColumn column, bool on) {
+Outcome<> UserSettings::setSwitch(SettingColumn column, bool on) {
     const QString word = storedSwitchText(on);
-    m_store.store(column, word);
+    if (const Outcome<bool> stored = m_store.store(column, word); !stored.ok()) {
+        return stored.failure();
+    }
     m_row.*fieldOf(column) = word;
     Q_EMIT changed(SettingsPart::Switches);
+    return {};
 }
 
-void UserSettings::setAddress(const QString &address) {
-    m_store.store(SettingColumn::Address, address);
+Outcome<> UserSettings::setAddress(const QString &address) {
+    if (const Outcome<bool> stored = m_store.store(SettingColumn::Address, address); !stored.ok()) {
+        return stored.failure();
+    }
     m_row.address = address;
     Q_EMIT changed(SettingsPart::Switches);
+    return {};
 }
 
-void UserSettings::setWatch(bool on, int minutes) {
-    // Both or neither: a watch half stored would tick at an interval the user never chose.
-    Transaction transaction(m_db);
-    m_progress.setWatchOn(on);
-    m_progress.setWatchMinutes(minutes);
-    transaction.commit();
+Outcome<> UserSettings::setWatch(bool on, int minutes) {
+    if (const Outcome<> stored = m_progress.setWatch(on, minutes); !stored) {
+        return stored;
+    }
     m_watchOn = on;
     m_watchMinutes = minutes;
     Q_EMIT changed(SettingsPart::Watch);
+    return {};
 }
 
 void UserSettings::reloadServices() {

@@ -21,9 +21,9 @@ class UserSettings final : public QObject, public AlertSwitches {
 public:
     explicit UserSettings(Database &db, QObject *parent = nullptr);
 
-    // Reads the settings row, the watch and the services afresh and says every part changed. Throws
-    // StoreError, keeping what was read before.
-    void load();
+    // Reads the settings row, the watch and the services afresh and says every part changed; on a
+    // failure, keeps what was read before.
+    Outcome<> load();
 
     // A switch is on when its stored word says so; none is on while the book has no settings row.
     bool isOn(SettingColumn column) const;
@@ -42,10 +42,10 @@ public:
     // Whether the services are the demo's, held for this run only.
     bool demoServicesInUse() const { return m_demoInUse; }
 
-    // Each stores at once, then emits changed. A failure throws StoreError and changes nothing here.
-    void setSwitch(SettingColumn column, bool on);
-    void setAddress(const QString &address);
-    void setWatch(bool on, int minutes);
+    // Each stores at once, then emits changed. A failure changes nothing here.
+    Outcome<> setSwitch(SettingColumn column, bool on);
+    Outcome<> setAddress(const QString &address);
+    Outcome<> setWatch(bool on, int minutes);
     // After the services file was written: the services are read again, the demo's given up.
     void reloadServices();
     // Every address at the demo service, with the built-in account, for this run only: the services
@@ -57,7 +57,6 @@ Q_SIGNALS:
     void changed(SettingsPart part);
 
 private:
-    Database &m_db;
     SettingsStore m_store;
     ProgressStore m_progress;
     SettingsRow m_row;

@@ -7,7 +7,6 @@
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
-#include "store/StoreError.h"
 #include "tracker/AnswerSettlement.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingRequest.h"
@@ -35,17 +34,19 @@ bool WatchPass::start() {
     m_checked = 0;
     m_failed = 0;
     m_quotaUsedUp = false;
-    try {
-        if (m_with.progress.quotaUsedUpOn() == m_with.clock.now().date()) {
-            Q_EMIT finished(0, 0, true);
-            return false;
-        }
-        m_waiting = m_with.progress.notSignedFor();
-    } catch (const StoreError &error) {
-        Q_EMIT bookFailed(error.failureText(QStringLiteral("快递列表读取")));
+    const Outcome<std::optional<QDate>> usedUpOn = m_with.progress.quotaUsedUpOn();
+    if (usedUpOn.ok() && *usedUpOn == m_with.clock.now().date()) {
+        Q_EMIT finished(0, 0, true);
+        return false;
+    }
+    const Outcome<QList<ParcelId>> waiting =
+        usedUpOn.ok() ? m_with.progress.notSignedFor() : Outcome<QList<ParcelId>>(usedUpOn.failure());
+    if (!waiting) {
+        Q_EMIT bookFailed(waiting.failure().said(QStringLiteral("快递列表读取")));
         Q_EMIT finished(0, 0, false);
         return false;
     }
+    m_waiting = *waiting;
     m_running = true;
     sendWhileRoom();
     // Nothing to ask (an empty book, every parcel signed for) ends the pass here, inside start(): the
@@ -57,18 +58,19 @@ bool WatchPass::start() {
 void WatchPass::sendWhileRoom() {
     while (!m_quotaUsedUp && m_inFlight.size() < mostInFlight && !m_waiting.isEmpty()) {
         const ParcelId id = m_waiting.takeFirst();
-        try {
-            if (const std::optional<TrackedParcel> parcel =
-                    readTrackedParcel(m_with.parcels, m_with.couriers, id)) {
-                send(*parcel);
+        const Outcome<std::optional<TrackedParcel>> parcel =
+            readTrackedParcel(m_with.parcels, m_with.couriers, id);
+        if (parcel.ok()) {
+            if (*parcel) {
+                send(**parcel);
             }
-        } catch (const StoreError &error) {
+        } else {
             // This parcel cannot be read now; the others may well be.
             QueryOutcome outcome;
             outcome.parcel.id = id;
             // The book failed, not the service.
             outcome.storeFailed = true;
-            outcome.message = error.failureText(QStringLiteral("快递信息读取"));
+            outcome.message = parcel.failure().said(QStringLiteral("快递信息读取"));
             ++m_checked;
             ++m_failed;
             Q_EMIT parcelChecked(outcome);
@@ -111,18 +113,18 @@ void WatchPass::arrived(TrackingRequest *request, const TrackingAnswer &answer) 
 std::optional<QueryOutcome> WatchPass::recordAnswer(const TrackedParcel &sent, const TrackingAnswer &answer) {
     // The row read again: a parcel deleted meanwhile is skipped, and the count is the one stored now
     // (the window may have stored progress since the request went out).
-    std::optional<TrackedParcel> parcel;
-    try {
-        parcel = readTrackedParcel(m_with.parcels, m_with.couriers, sent.id);
-    } catch (const StoreError &error) {
+    const Outcome<std::optional<TrackedParcel>> read =
+        readTrackedParcel(m_with.parcels, m_with.couriers, sent.id);
+    if (!read.ok()) {
         QueryOutcome outcome;
         outcome.parcel = sent;
         outcome.kind = answer.kind;
         outcome.code = answer.code;
         outcome.storeFailed = true;
-        outcome.message = error.failureText(QStringLiteral("快递信息读取"));
+        outcome.message = read.failure().said(QStringLiteral("快递信息读取"));
         return outcome;
     }
+    const std::optional<TrackedParcel> &parcel = *read;
     if (!parcel) {
         return std::nullopt;
     }
@@ -154,10 +156,8 @@ void WatchPass::noteQuotaUsedUp() {
         return;
     }
     m_quotaUsedUp = true;
-    try {
-        m_with.progress.setQuotaUsedUpOn(m_with.clock.now().date());
-    } catch (const StoreError &error) {
-        Q_EMIT bookFailed(error.failureText(QStringLiteral("查询次数记录")));
+    if (const Outcome<> kept = m_with.progress.setQuotaUsedUpOn(m_with.clock.now().date()); !kept) {
+        Q_EMIT bookFailed(kept.failure().said(QStringLiteral("查询次数记录")));
     }
 }
 

@@ -3,7 +3,6 @@
 
 #include "net/WebClient.h"
 #include "store/CourierStore.h"
-#include "store/StoreError.h"
 #include "tracking/TrackingText.h"
 
 namespace {
@@ -23,13 +22,12 @@ CourierGuess guessOf(const QString &body, CourierStore &couriers) {
     if (!code) {
         return {CourierGuess::Kind::Failed, {}};
     }
-    try {
-        const std::optional<CourierRow> courier = couriers.byRecognitionCode(*code);
-        return courier ? CourierGuess{CourierGuess::Kind::Named, courier->name}
-                       : CourierGuess{CourierGuess::Kind::NotInDirectory, {}};
-    } catch (const StoreError &) {
+    const Outcome<std::optional<CourierRow>> courier = couriers.byRecognitionCode(*code);
+    if (!courier.ok()) {
         return {CourierGuess::Kind::Failed, {}};
     }
+    return *courier ? CourierGuess{CourierGuess::Kind::Named, (*courier)->name}
+                    : CourierGuess{CourierGuess::Kind::NotInDirectory, {}};
 }
 
 } // namespace
@@ -61,7 +59,8 @@ void recogniseCourier(WebClient &web, const QString &serviceAddress, CourierStor
         tracking::recognitionUrl(serviceAddress, number), receiver,
         [&couriers, done = std::move(done)](const WebReply &reply) {
             // No complete answer (refused, cut off, too long, too late) is a failure.
-            done(reply.failure ? CourierGuess{CourierGuess::Kind::Failed, {}} : guessOf(reply.body, couriers));
+            done(reply.failure ? CourierGuess{CourierGuess::Kind::Failed, {}}
+                               : guessOf(reply.body, couriers));
         },
         WebLimits{requestLimitMs});
 }

@@ -15,10 +15,13 @@ ParcelPicker::ParcelPicker(QWidget *parent)
     connect(this, &QComboBox::activated, this, &ParcelPicker::selected);
 }
 
-void ParcelPicker::reload(ParcelStore &store) {
-    store.pickerEntries(m_entries->spare());
+Outcome<> ParcelPicker::reload(ParcelStore &store) {
+    if (Outcome<> read = store.pickerEntries(m_entries->spare()); !read) {
+        return read;
+    }
     m_entries->adoptSpare();
     setCurrentIndex(-1);
+    return {};
 }
 
 void ParcelPicker::showRead(PickerEntries entries) {

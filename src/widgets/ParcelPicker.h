@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 
 #include <QComboBox>
 
@@ -21,8 +22,8 @@ public:
 
     // Refills the picker from the parcel table, after every change of it the picker must show (an
     // empty table empties it); afterwards no entry is current, so the picker shows no text until one
-    // is picked. Throws StoreError.
-    void reload(ParcelStore &store);
+    // is picked. A book that cannot be read leaves the entries as they were.
+    Outcome<> reload(ParcelStore &store);
     // Lists entries read from the parcel table elsewhere (the book's first read, off the window's
     // thread), just as reload() leaves the picker.
     void showRead(PickerEntries entries);

@@ -3,6 +3,7 @@
 #include "overview/OverviewModel.h"
 #include "store/ProgressStore.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/WindowHarness.h"
 #include "widgets/ParcelPicker.h"
 
@@ -90,7 +91,7 @@ void OverviewTest::overview_sortsMarksFiltersAndPicks() {
     }
     h.openReady();
     const auto idOf = [&h](const QString &name) {
-        return ParcelStore(h.book()).byGoods(name).value(0).id;
+        return must(ParcelStore(h.book()).byGoods(name)).value(0).id;
     };
     const ParcelId older = idOf(goods[0]);
     const ParcelId newer = idOf(goods[1]);
@@ -98,35 +99,35 @@ void OverviewTest::overview_sortsMarksFiltersAndPicks() {
     const ParcelId stalled = idOf(goods[4]);
     ProgressStore progress(h.book());
     const QDateTime checked(QDate(2026, 12, 8), QTime(9, 30));
-    progress.record(older,
-                    {QStringLiteral("运送中"),
-                     QStringLiteral("已到达幸福里驿站,请凭取件码 8-2-1234 取件"),
-                     QStringLiteral("2026-12-07 20:00:00"),
-                     checked,
-                     {}},
-                    false);
-    progress.record(newer,
-                    {QStringLiteral("派件中"),
-                     QStringLiteral("正在派件"),
-                     QStringLiteral("2026-12-08 08:00:00"),
-                     checked,
-                     {}},
-                    true);
+    must(progress.record(older,
+                         {QStringLiteral("运送中"),
+                          QStringLiteral("已到达幸福里驿站,请凭取件码 8-2-1234 取件"),
+                          QStringLiteral("2026-12-07 20:00:00"),
+                          checked,
+                          {}},
+                         false));
+    must(progress.record(newer,
+                         {QStringLiteral("派件中"),
+                          QStringLiteral("正在派件"),
+                          QStringLiteral("2026-12-08 08:00:00"),
+                          checked,
+                          {}},
+                         true));
     // Signed for later than every other entry, and still at the end.
-    progress.record(signedFor,
-                    {QStringLiteral("已签收"),
-                     QStringLiteral("已签收，感谢使用"),
-                     QStringLiteral("2026-12-08 09:00:00"),
-                     checked,
-                     {}},
-                    false);
-    progress.record(stalled,
-                    {QStringLiteral("运送中"),
-                     QStringLiteral("到达转运中心"),
-                     QStringLiteral("2026-12-01 08:00:00"),
-                     checked,
-                     {}},
-                    false);
+    must(progress.record(signedFor,
+                         {QStringLiteral("已签收"),
+                          QStringLiteral("已签收，感谢使用"),
+                          QStringLiteral("2026-12-08 09:00:00"),
+                          checked,
+                          {}},
+                         false));
+    must(progress.record(stalled,
+                         {QStringLiteral("运送中"),
+                          QStringLiteral("到达转运中心"),
+                          QStringLiteral("2026-12-01 08:00:00"),
+                          checked,
+                          {}},
+                         false));
 
     QVERIFY(!h.page(5)->isVisible());
     h.key(Qt::Key_F2);
@@ -220,14 +221,14 @@ void OverviewTest::overview_storesTheWatchAndEnablesTheBootTimer() {
     QCOMPARE(minutes->value(), 30);
     ProgressStore stored(h.book());
     QTest::mouseClick(on, Qt::LeftButton);
-    QVERIFY(!stored.watchOn());
+    QVERIFY(!must(stored.watchOn()));
     QTest::mouseClick(on, Qt::LeftButton);
     minutes->setValue(45);
-    QVERIFY(stored.watchOn());
-    QCOMPARE(stored.watchMinutes(), 45);
+    QVERIFY(must(stored.watchOn()));
+    QCOMPARE(must(stored.watchMinutes()), 45);
     QCOMPARE(watchTimer->interval(), 45 * 60 * 1000);
     minutes->setValue(1);
-    QCOMPARE(stored.watchMinutes(), 5);
+    QCOMPARE(must(stored.watchMinutes()), 5);
     QTest::mouseClick(on, Qt::LeftButton);
     QVERIFY(!watchTimer->isActive());
     QTest::mouseClick(on, Qt::LeftButton);

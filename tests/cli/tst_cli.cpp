@@ -8,6 +8,7 @@
 #include "store/ProgressStore.h"
 #include "store/SettingsStore.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/ProgramFolder.h"
 #include "support/WindowHarness.h"
 
@@ -147,7 +148,7 @@ Ran CliTest::run(const TempProgramFolder &folder, const QStringList &arguments,
 
 QString CliTest::storedCount(const TempProgramFolder &folder, const QString &number) {
     Database db = folder.open();
-    return ParcelStore(db).byNumber(number).value(0).num;
+    return must(ParcelStore(db).byNumber(number)).value(0).num;
 }
 
 void CliTest::outcomeText_data() {
@@ -276,7 +277,7 @@ void CliTest::listing_tableAndJson() {
     const auto documentOf = [](const TempProgramFolder &book) {
         Database db = book.open();
         QJsonArray array;
-        for (const ParcelRow &row : ParcelStore(db).all()) {
+        for (const ParcelRow &row : must(ParcelStore(db).all())) {
             array.append(QJsonObject{{QStringLiteral("id"), row.id.value()},
                                      {QStringLiteral("number"), row.number},
                                      {QStringLiteral("company"), row.company},
@@ -819,9 +820,9 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
     {
         Database db = folder.open();
         SettingsStore settings(db);
-        QVERIFY(settings.store(SettingColumn::Mail, storedSwitchText(true)));
-        QVERIFY(settings.store(SettingColumn::Address, QStringLiteral("me@qq.com")));
-        ParcelStore(db).setCount(ParcelId(1), 0);
+        QVERIFY(must(settings.store(SettingColumn::Mail, storedSwitchText(true))));
+        QVERIFY(must(settings.store(SettingColumn::Address, QStringLiteral("me@qq.com"))));
+        must(ParcelStore(db).setCount(ParcelId(1), 0));
     }
     Ran ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail);
     // A mail sent is a note on the output; the error stream stays empty, so cron mails nothing.
@@ -837,7 +838,7 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
     // The window has not shown it yet: its overview marks it unseen.
     {
         Database db = folder.open();
-        const std::optional<ProgressRow> row = ProgressStore(db).byParcel(ParcelId(1));
+        const std::optional<ProgressRow> row = must(ProgressStore(db).byParcel(ParcelId(1)));
         QVERIFY(row);
         QVERIFY(row->unseen);
         QCOMPARE(row->newest, inTransit().first().second);
@@ -852,7 +853,7 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
     // A mail that cannot go out is not claimed: said with its reason, and the command fails.
     {
         Database db = folder.open();
-        ParcelStore(db).setCount(ParcelId(1), 0);
+        must(ParcelStore(db).setCount(ParcelId(1), 0));
     }
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail);
     QVERIFY2(ran.err.contains(QStringLiteral("最新信息发送失败!错误原因无法连接邮件服务器")),
@@ -863,8 +864,8 @@ void CliTest::query_mailsNewProgressByTheBooksSettings() {
     // An address the settings page would refuse is not mailed to, as in the window, and stderr says why.
     {
         Database db = folder.open();
-        QVERIFY(SettingsStore(db).store(SettingColumn::Address, QStringLiteral("me.qq.com")));
-        ParcelStore(db).setCount(ParcelId(1), 0);
+        QVERIFY(must(SettingsStore(db).store(SettingColumn::Address, QStringLiteral("me.qq.com"))));
+        must(ParcelStore(db).setCount(ParcelId(1), 0));
     }
     ran = run(folder, {QStringLiteral("query"), QStringLiteral("--id"), QStringLiteral("1")}, mail);
     QVERIFY2(ran.err.contains(
@@ -882,8 +883,8 @@ void CliTest::watch_summarisesAndSaysEachFailure() {
             idle.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("9876543210123"), QStringLiteral("书"));
             Database db = idle.open();
             ProgressStore::addMissingTables(db);
-            ProgressStore(db).record(ParcelId(1), {QStringLiteral("已签收"), QString(), QString(), {}, false},
-                                     false);
+            must(ProgressStore(db).record(
+                ParcelId(1), {QStringLiteral("已签收"), QString(), QString(), {}, false}, false));
         }
         QElapsedTimer took;
         took.start();
@@ -1099,7 +1100,7 @@ void CliTest::add_storesQueriesAndSaysWhatItSkipped() {
         QVERIFY2(ran.err.contains(QStringView(said)), qPrintable(ran.err));
     }
     Database db = folder.open();
-    QCOMPARE(ParcelStore(db).all().size(), 4);
+    QCOMPARE(must(ParcelStore(db).all()).size(), 4);
     QCOMPARE(storedCount(folder, QStringLiteral("SF1402345678901")), QString::number(inTransit().size()));
 
     // Files are read as export writes them: a regular one only; a text without numbers adds nothing.
@@ -1120,7 +1121,7 @@ void CliTest::add_storesQueriesAndSaysWhatItSkipped() {
               recognition);
     QCOMPARE(ran.code, 2);
     QVERIFY2(ran.err.startsWith(QStringLiteral("不认识的快递公司:快递")), qPrintable(ran.err));
-    QCOMPARE(ParcelStore(db).all().size(), 4);
+    QCOMPARE(must(ParcelStore(db).all()).size(), 4);
 
     // A service that cannot be reached: what was typed is kept, and the command says it was not asked.
     QProcessEnvironment unreachable;

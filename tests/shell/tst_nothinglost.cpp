@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/WindowHarness.h"
 
 #include <QApplication>
@@ -44,7 +45,7 @@ namespace {
 
 QString storedAddress(const Harness &h) {
     Database db = h.folder.open();
-    return SettingsStore(db).load().value().address;
+    return must(SettingsStore(db).load()).value().address;
 }
 
 // A press where the page shows nothing but its own background.
@@ -57,7 +58,7 @@ void pressBackground(QWidget *page) {
 
 int parcelsIn(const QString &file) {
     Database db = Database::open(file, schema::databasePassword());
-    return static_cast<int>(ParcelStore(db).pickerEntries().size());
+    return static_cast<int>(must(ParcelStore(db).pickerEntries()).size());
 }
 
 mode_t modeOf(const QString &path) {

@@ -5,6 +5,7 @@
 #include "store/SettingsStore.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/ProgramFolder.h"
 #include "support/TrackingAnswers.h"
 #include "tracker/ParcelTracker.h"
@@ -174,7 +175,7 @@ void StartupTest::picker_listsEveryParcelAndKeepsEntriesOfAnEmptyBook() {
     // A reload of an empty table keeps what the picker held.
     {
         Database db = folder.open();
-        ParcelStore(db).clear();
+        must(ParcelStore(db).clear());
     }
     TempProgramFolder empty;
     FakePlatform second;
@@ -211,16 +212,16 @@ void StartupTest::settings_loadOntoPageAndTogglesStoreOneColumn() {
     Database db = folder.open();
     SettingsStore settings(db);
     // Switches loaded as on are written again in their stored word.
-    QCOMPARE(settings.load()->sound, QStringLiteral("是"));
-    QCOMPARE(settings.load()->balloon, QStringLiteral("是"));
-    QCOMPARE(settings.load()->drag, QStringLiteral("yes"));
+    QCOMPARE(must(settings.load())->sound, QStringLiteral("是"));
+    QCOMPARE(must(settings.load())->balloon, QStringLiteral("是"));
+    QCOMPARE(must(settings.load())->drag, QStringLiteral("yes"));
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     child<QWidget>(window, QStringLiteral("kdmenu_1"))->show();
     QTest::mouseClick(box(7), Qt::LeftButton, {}, QPoint(5, box(7)->height() / 2));
     QVERIFY(box(7)->isChecked());
-    SettingsRow row = *settings.load();
+    SettingsRow row = *must(settings.load());
     QCOMPARE(row.defaultQuery, QStringLiteral("是"));
     QCOMPARE(row.address, QStringLiteral("me@mail.cn"));
     QCOMPARE(row.mail, QStringLiteral("是"));
@@ -228,11 +229,11 @@ void StartupTest::settings_loadOntoPageAndTogglesStoreOneColumn() {
     QTest::mouseClick(box(2), Qt::LeftButton, {}, QPoint(5, box(2)->height() / 2));
     QVERIFY(!address->isEnabled());
     QCOMPARE(address->text(), QStringLiteral("me@mail.cn"));
-    QCOMPARE(settings.load()->mail, QStringLiteral("否"));
+    QCOMPARE(must(settings.load())->mail, QStringLiteral("否"));
     QTest::mouseClick(box(2), Qt::LeftButton, {}, QPoint(5, box(2)->height() / 2));
     QVERIFY(address->isEnabled());
     QCOMPARE(address->text(), QStringLiteral("me@mail.cn"));
-    QCOMPARE(settings.load()->mail, QStringLiteral("是"));
+    QCOMPARE(must(settings.load())->mail, QStringLiteral("是"));
 }
 
 void StartupTest::addressSave_validatesStoresAndCloses() {
@@ -262,21 +263,21 @@ void StartupTest::addressSave_validatesStoresAndCloses() {
         QTest::mouseClick(closeBox, Qt::LeftButton);
         QCOMPARE(text(window, QStringLiteral("Label11_2")), attempt.hint);
         QVERIFY(page->isVisible());
-        QCOMPARE(settings.load()->address, QStringLiteral("无"));
+        QCOMPARE(must(settings.load())->address, QStringLiteral("无"));
     }
 
     address->setText(QStringLiteral("o'brien@mail.com"));
     QTest::mouseClick(closeBox, Qt::LeftButton);
     QVERIFY(!page->isVisible());
     QCOMPARE(text(window, QStringLiteral("Label11_2")), QStringLiteral("设置完毕.."));
-    QCOMPARE(settings.load()->address, QStringLiteral("o'brien@mail.com"));
+    QCOMPARE(must(settings.load())->address, QStringLiteral("o'brien@mail.com"));
 
     // With the switch off the stored address becomes "无"; the box keeps its text for this run.
     page->show();
     mail->setChecked(false);
     QTest::mouseClick(closeBox, Qt::LeftButton);
     QVERIFY(!page->isVisible());
-    QCOMPARE(settings.load()->address, QStringLiteral("无"));
+    QCOMPARE(must(settings.load())->address, QStringLiteral("无"));
     QCOMPARE(address->text(), QStringLiteral("o'brien@mail.com"));
 
     // The other close boxes only hide their page.

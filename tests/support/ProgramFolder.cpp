@@ -1,6 +1,8 @@
 // Temporary program folders for tests, built from the real database tool's output.
 #include "support/ProgramFolder.h"
 
+#include "support/Must.h"
+
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "store/Schema.h"
@@ -75,7 +77,7 @@ Database TempProgramFolder::open() const {
 
 void TempProgramFolder::addParcel(const QString &company, const QString &number, const QString &goods) const {
     Database db = open();
-    ParcelStore(db).add(company, number, goods);
+    must(ParcelStore(db).add(company, number, goods));
 }
 
 void TempProgramFolder::addDeliveredParcels(const QString &company, QDate today) const {
@@ -84,13 +86,14 @@ void TempProgramFolder::addDeliveredParcels(const QString &company, QDate today)
     ProgressStore progress(db);
     for (int i = 1; i <= 3; ++i) {
         const ParcelId id =
-            ParcelStore(db).add(company, QStringLiteral("SF100%1").arg(i), QStringLiteral("旧书"));
+            must(ParcelStore(db).add(company, QStringLiteral("SF100%1").arg(i), QStringLiteral("旧书")));
         const QDate accepted = today.addDays(-10 * i);
         const QString signedAt = accepted.addDays(2).toString(Qt::ISODate) + QStringLiteral(" 10:00:00");
-        progress.record(id, {QStringLiteral("已签收"), QStringLiteral("已签收"), signedAt, {}, {}}, false);
-        progress.replaceEntries(
+        must(progress.record(id, {QStringLiteral("已签收"), QStringLiteral("已签收"), signedAt, {}, {}},
+                             false));
+        must(progress.replaceEntries(
             id, {{signedAt, QStringLiteral("已签收")},
-                 {accepted.toString(Qt::ISODate) + QStringLiteral(" 10:00:00"), QStringLiteral("已揽收")}});
+                 {accepted.toString(Qt::ISODate) + QStringLiteral(" 10:00:00"), QStringLiteral("已揽收")}}));
     }
 }
 
@@ -99,7 +102,7 @@ void TempProgramFolder::addManyParcels() const {
     ParcelStore parcels(db);
     db.exec(QStringLiteral("BEGIN"));
     for (int i = 0; i < 3000; ++i) {
-        parcels.add(QStringLiteral("圆通速递"), QString::number(i), QString(400, QLatin1Char('x')));
+        must(parcels.add(QStringLiteral("圆通速递"), QString::number(i), QString(400, QLatin1Char('x'))));
     }
     db.exec(QStringLiteral("COMMIT"));
 }

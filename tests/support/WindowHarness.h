@@ -5,6 +5,7 @@
 #include "shell/MainWindow.h"
 #include "store/ParcelStore.h"
 #include "support/FakePlatform.h"
+#include "support/Must.h"
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
 #include "support/TrackingAnswers.h"
@@ -105,7 +106,7 @@ struct Harness {
         return rows;
     }
     QString storedCount(const QString &goods) const {
-        return ParcelStore(book()).byGoods(goods).value(0).num;
+        return must(ParcelStore(book()).byGoods(goods)).value(0).num;
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "store/ProgressStore.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
+#include "support/Must.h"
 #include "support/ProgramFolder.h"
 #include "support/QuickWait.h"
 #include "support/TrackingAnswers.h"
@@ -70,11 +71,11 @@ struct Rig {
     }
 
     ParcelId add(const QString &number, const QString &goods, qint64 count = 0) {
-        const ParcelId id = parcels.add(yuantong, number, goods);
-        parcels.setCount(id, count);
+        const ParcelId id = must(parcels.add(yuantong, number, goods));
+        must(parcels.setCount(id, count));
         return id;
     }
-    QString storedNum(ParcelId id) { return parcels.byId(id)->num; }
+    QString storedNum(ParcelId id) { return must(parcels.byId(id))->num; }
     QList<QTimer *> limits() const { return pass->findChildren<QTimer *>(QStringLiteral("answerLimit")); }
     void runPass(int passes = 1) {
         QVERIFY(pass->start());
@@ -193,9 +194,9 @@ void WatchPassTest::movedParcelsAlertFailuresAreSaidSignedAreSkipped() {
     const ParcelId failing = r.add(QStringLiteral("YT3"), QStringLiteral("书"));
     const ParcelId signedFor = r.add(QStringLiteral("YT4"), QStringLiteral("鞋子"), 6);
     const ParcelId movedMore = r.add(QStringLiteral("YT5"), QStringLiteral("妈妈围巾"), 3);
-    r.progress.record(signedFor, {QStringLiteral("已签收"), QStringLiteral("已签收"), QString(), {}, false},
-                      false);
-    r.progress.record(still, {QStringLiteral("运送中"), QString(), QString(), {}, false}, false);
+    must(r.progress.record(
+        signedFor, {QStringLiteral("已签收"), QStringLiteral("已签收"), QString(), {}, false}, false));
+    must(r.progress.record(still, {QStringLiteral("运送中"), QString(), QString(), {}, false}, false));
     r.answers.insert(QStringLiteral("YT3"), codeAnswer("2"));
     r.answers.insert(QStringLiteral("YT5"),
                      answerWith(Entries{{QStringLiteral("2026-12-08 09:30:00"),
@@ -220,7 +221,7 @@ void WatchPassTest::movedParcelsAlertFailuresAreSaidSignedAreSkipped() {
     QCOMPARE(failed->update, tracking::UpdateState::NoUpdate);
     QCOMPARE(failed->code, QStringLiteral("2"));
     QCOMPARE(failed->message, QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员"));
-    QVERIFY(!r.progress.byParcel(failing));
+    QVERIFY(!must(r.progress.byParcel(failing)));
 
     // Exactly the two that moved are announced, by every outlet, and wait unseen for the window.
     QCOMPARE(r.fake.sound.played.size(), 2);
@@ -232,11 +233,11 @@ void WatchPassTest::movedParcelsAlertFailuresAreSaidSignedAreSkipped() {
     }
     QVERIFY(announced.join(QLatin1Char('|')).contains(QStringLiteral("爸爸衣服")));
     QVERIFY(announced.join(QLatin1Char('|')).contains(QStringLiteral("妈妈围巾")));
-    QVERIFY(r.progress.byParcel(moved)->unseen);
-    QVERIFY(r.progress.byParcel(movedMore)->unseen);
-    QCOMPARE(r.progress.byParcel(movedMore)->newest, QStringLiteral("【杭州市】快件已发往 西湖区"));
-    QVERIFY(!r.progress.byParcel(still)->unseen);
-    QCOMPARE(r.progress.byParcel(still)->checked, r.fake.clock.current);
+    QVERIFY(must(r.progress.byParcel(moved))->unseen);
+    QVERIFY(must(r.progress.byParcel(movedMore))->unseen);
+    QCOMPARE(must(r.progress.byParcel(movedMore))->newest, QStringLiteral("【杭州市】快件已发往 西湖区"));
+    QVERIFY(!must(r.progress.byParcel(still))->unseen);
+    QCOMPARE(must(r.progress.byParcel(still))->checked, r.fake.clock.current);
 
     // The same answers again are no news.
     r.runPass(2);
@@ -257,7 +258,7 @@ void WatchPassTest::usedUpQuotaEndsThePassForTheDay() {
     TRY_COMPARE(r.checked.size(), 1);
     QCOMPARE(r.checked.first().code, QStringLiteral("22"));
     QVERIFY(r.pass->running());
-    QCOMPARE(r.progress.quotaUsedUpOn(), std::optional<QDate>(QDate(2026, 12, 8)));
+    QCOMPARE(must(r.progress.quotaUsedUpOn()), std::optional<QDate>(QDate(2026, 12, 8)));
 
     // Those in flight finish; nothing more is sent.
     r.held.clear();
@@ -306,8 +307,8 @@ void WatchPassTest::parcelDeletedDuringThePassStoresNothing() {
     QVERIFY(r.pass->start());
     TRY_COMPARE(m_stub.heldOpen(service), 4);
     // One in flight and the one still waiting leave the book.
-    QVERIFY(r.parcels.remove(ids[1]));
-    QVERIFY(r.parcels.remove(ids[4]));
+    QVERIFY(must(r.parcels.remove(ids[1])));
+    QVERIFY(must(r.parcels.remove(ids[4])));
     r.held.clear();
     m_stub.release(service);
     TRY_COMPARE(r.finished.size(), 1);
@@ -316,8 +317,8 @@ void WatchPassTest::parcelDeletedDuringThePassStoresNothing() {
     for (const QueryOutcome &outcome : r.checked) {
         QVERIFY(outcome.parcel.id != ids[1]);
     }
-    QVERIFY(!r.progress.byParcel(ids[1]));
-    QVERIFY(!r.parcels.byId(ids[1]));
+    QVERIFY(!must(r.progress.byParcel(ids[1])));
+    QVERIFY(!must(r.parcels.byId(ids[1])));
     QCOMPARE(r.fake.desktop.notifications.size(), 3);
     for (const auto &notification : r.fake.desktop.notifications) {
         QVERIFY(!notification.summary.contains(QStringLiteral("物品2")));
@@ -331,7 +332,7 @@ void WatchPassTest::nothingToAskEndsInsideStart() {
     Rig r(m_stub);
     QVERIFY(!r.pass->start());
     const ParcelId signedFor = r.add(QStringLiteral("YT1"), QStringLiteral("鞋子"), 6);
-    r.progress.record(signedFor, {QStringLiteral("已签收"), QString(), QString(), {}, false}, false);
+    must(r.progress.record(signedFor, {QStringLiteral("已签收"), QString(), QString(), {}, false}, false));
     QVERIFY(!r.pass->start());
     QVERIFY(!r.pass->running());
     QCOMPARE(r.finished, (QList<Rig::Finished>{{0, 0, false}, {0, 0, false}}));
