@@ -116,15 +116,15 @@ std::optional<QString> readText(const QString &file) {
             return std::nullopt;
         }
     } else {
-        RegularFileContents contents = readRegularFile(file, largestText);
-        if (contents.outcome != RegularFileContents::Outcome::Read) {
-            write(stderr, (contents.outcome == RegularFileContents::Outcome::Missing
-                               ? QStringLiteral("“%1”不存在").arg(file)
-                               : contents.refusal) +
-                              QLatin1Char('\n'));
+        Outcome<QByteArray> contents = readRegularFile(file, largestText);
+        if (!contents) {
+            write(stderr,
+                  (contents.failure().kind == Failure::Kind::Missing ? QStringLiteral("“%1”不存在").arg(file)
+                                                                     : contents.failure().reason) +
+                      QLatin1Char('\n'));
             return std::nullopt;
         }
-        bytes = std::move(contents.bytes);
+        bytes = std::move(*contents);
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);

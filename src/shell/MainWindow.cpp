@@ -144,7 +144,7 @@ void MainWindow::compose() {
         window->showNormal();
         window->raise();
         window->activateWindow();
-        window->m_parcelBook->pickFromView(ParcelId(parcelId));
+        static_cast<void>(window->m_parcelBook->pickFromView(ParcelId(parcelId)));
     });
 
     auto *addPage = new AddPage(
