@@ -239,12 +239,13 @@ Outcome<> checkKind(const Field &field, const QString &value) {
     if (field.kind == FieldKind::Text) {
         return {};
     }
-    return checkAddress(value, field.kind == FieldKind::MailAddress ? AddressKind::Mail : AddressKind::Web);
+    return checkServiceAddress(value,
+                               field.kind == FieldKind::MailAddress ? AddressKind::Mail : AddressKind::Web);
 }
 
 } // namespace
 
-Outcome<> checkAddress(const QString &address, AddressKind kind) {
+Outcome<> checkServiceAddress(const QString &address, AddressKind kind) {
     const QString given = address.trimmed();
     if (given.isEmpty()) {
         return {};
@@ -285,7 +286,7 @@ ServiceSettings read(const QString &file) {
     const auto setAside = [&settings](const QString &why) {
         settings.addresses.problems.append(QStringLiteral("查询服务文件") + why +
                                            QStringLiteral(",已忽略其中的设置"));
-        settings.addresses.tracking.problem = settings.addresses.problems.constLast();
+        settings.addresses.tracking.problem = Failure{settings.addresses.problems.constLast()};
         return settings;
     };
     if (!contents) {
@@ -338,7 +339,7 @@ ServiceSettings resolve(const ServiceSettings &fromFile) {
         const auto setAside = [&settings, &value](const QString &said) {
             settings.addresses.problems.append(said);
             if (&value == &settings.addresses.tracking.address) {
-                settings.addresses.tracking.problem = said;
+                settings.addresses.tracking.problem = Failure{said};
             }
         };
         // A variable of the wrong kind is as if it were not set: the file's value stands.
@@ -358,7 +359,7 @@ ServiceSettings resolve(const ServiceSettings &fromFile) {
     }
     settings = withBuiltInValues(settings);
     if (settings.addresses.tracking.isSet()) {
-        settings.addresses.tracking.problem.clear();
+        settings.addresses.tracking.problem.reset();
     }
     return settings;
 }
@@ -378,8 +379,8 @@ QStringList overridingVariables() {
 }
 
 QString trackingMissingText() {
-    if (const QString problem = configured().addresses.tracking.problem; !problem.isEmpty()) {
-        return problem;
+    if (const std::optional<Failure> problem = configured().addresses.tracking.problem) {
+        return problem->reason;
     }
     return QStringLiteral("尚未设置查询服务,请在设置页的“查询服务”中填写");
 }

@@ -7,14 +7,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 struct TrackingService {
     QString address; // "/?id=…" is appended; empty while the user has set none
     QString accountId;
     QString accountKey;
     QString secondKey;
     // Why the address is empty although the user gave one: the services file could not be read, or
-    // what was given is no web address (in Chinese). Empty when the address is set or was never given.
-    QString problem = {};
+    // what was given is no web address. None when the address is set or was never given.
+    std::optional<Failure> problem = {};
 
     bool isSet() const { return !address.isEmpty(); }
 };
@@ -51,7 +53,7 @@ struct ServiceSettings {
 // What an address is for: the services are asked over the web, the mail goes to an SMTP server.
 enum class AddressKind { Web, Mail };
 // Done when the address can serve as one of its kind, and when it is empty; else why not.
-Outcome<> checkAddress(const QString &address, AddressKind kind);
+Outcome<> checkServiceAddress(const QString &address, AddressKind kind);
 
 namespace servicesfile {
 

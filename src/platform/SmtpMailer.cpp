@@ -119,7 +119,7 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
     if (settings.smtpUrl.trimmed().isEmpty()) {
         return Failure{QStringLiteral("尚未设置发信服务器"), {}};
     }
-    if (const Outcome<> fits = checkAddress(settings.smtpUrl, AddressKind::Mail); !fits) {
+    if (const Outcome<> fits = checkServiceAddress(settings.smtpUrl, AddressKind::Mail); !fits) {
         return Failure{QStringLiteral("发信服务器") + fits.failure().reason, {}};
     }
     if (curl == nullptr) {

@@ -170,7 +170,7 @@ Outcome<> ServicesDialog::checkAddresses() const {
         {m_makerSite, AddressKind::Web}, {m_time, AddressKind::Web},        {m_probe, AddressKind::Web},
         {m_smtpUrl, AddressKind::Mail}};
     for (const auto &[box, kind] : addresses) {
-        if (const Outcome<> fits = checkAddress(box->text(), kind); !fits) {
+        if (const Outcome<> fits = checkServiceAddress(box->text(), kind); !fits) {
             box->setFocus();
             return Failure{QStringLiteral("“%1”%2").arg(box->accessibleName(), fits.failure().reason)};
         }
@@ -185,7 +185,7 @@ void ServicesDialog::test() {
         m_verdict->setText(QStringLiteral("请先填写快递查询服务地址"));
         return;
     }
-    if (const Outcome<> fits = checkAddress(service.address, AddressKind::Web); !fits) {
+    if (const Outcome<> fits = checkServiceAddress(service.address, AddressKind::Web); !fits) {
         m_tracking->setFocus();
         m_verdict->setText(
             QStringLiteral("无法测试:“%1”%2").arg(m_tracking->accessibleName(), fits.failure().reason));

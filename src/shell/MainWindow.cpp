@@ -207,7 +207,7 @@ void MainWindow::compose() {
         }
     });
     connect(m_watch, &BackgroundWatch::bookFailed, this,
-            [this](const QString &reason) { m_feedback->hint(reason); });
+            [this](const Failure &failure) { m_feedback->hint(failure.reason); });
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(*m_controls.list);
     lockHeaders(*directoryPage->list());

@@ -9,6 +9,7 @@
 #include "store/ProgressStore.h"
 #include "store/StoreError.h"
 #include "tracker/AnswerSettlement.h"
+#include "tracker/TrackerFailure.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingRequest.h"
 
@@ -42,7 +43,7 @@ bool WatchPass::start() {
         }
         m_waiting = m_with.progress.notSignedFor();
     } catch (const StoreError &error) {
-        Q_EMIT bookFailed(error.failureText(QStringLiteral("快递列表读取")));
+        Q_EMIT bookFailed(storeFailure(error, QStringLiteral("快递列表读取")));
         Q_EMIT finished(0, 0, false);
         return false;
     }
@@ -157,7 +158,7 @@ void WatchPass::noteQuotaUsedUp() {
     try {
         m_with.progress.setQuotaUsedUpOn(m_with.clock.now().date());
     } catch (const StoreError &error) {
-        Q_EMIT bookFailed(error.failureText(QStringLiteral("查询次数记录")));
+        Q_EMIT bookFailed(storeFailure(error, QStringLiteral("查询次数记录")));
     }
 }
 
