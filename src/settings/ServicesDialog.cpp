@@ -131,9 +131,9 @@ ServicesDialog::ServicesDialog(WebClient &web, DemoService &demo, QString file, 
     connect(m_save, &QPushButton::clicked, this, &ServicesDialog::save);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_demo, &DemoService::ready, this, &ServicesDialog::showDemo);
-    connect(&m_demo, &DemoService::failed, this, [this](const QString &reason) {
+    connect(&m_demo, &DemoService::failed, this, [this](const Failure &failure) {
         m_tryDemo->setEnabled(true);
-        m_verdict->setText(reason);
+        m_verdict->setText(failure.reason);
     });
 
     auto *layout = new QVBoxLayout(this);
