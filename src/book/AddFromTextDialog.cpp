@@ -39,7 +39,7 @@ QString noteOf(const AddResult &result) {
     case AddResult::Kind::NotAdded:
         break;
     }
-    return QStringLiteral("未添加:") + result.reason;
+    return QStringLiteral("未添加:") + result.failure.value_or(Failure{}).reason;
 }
 
 } // namespace

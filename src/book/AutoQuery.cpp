@@ -22,21 +22,18 @@ AutoQuery::AutoQuery(Collaborators collaborators, QObject *parent)
     connect(&m_with.tracker, &ParcelTracker::modesChanged, this, &AutoQuery::showModes);
 }
 
-bool AutoQuery::canStart(const QString &notQueried, const QString &noTime, bool timeMissing) const {
+Outcome<> AutoQuery::startAllowed(const QString &notQueried, const QString &noTime, bool timeMissing) const {
     const std::optional<DeliveryStatus> status = m_with.tracker.shownStatus();
     if (m_with.picker.count() == 0 || !status) {
-        m_with.feedback.inform(notQueried);
-        return false;
+        return Failure{notQueried};
     }
     if (timeMissing) {
-        m_with.feedback.inform(noTime);
-        return false;
+        return Failure{noTime};
     }
     if (*status == DeliveryStatus::SignedFor) {
-        m_with.feedback.inform(QStringLiteral("当前快递已签收,您不需要使用此功能"));
-        return false;
+        return Failure{QStringLiteral("当前快递已签收,您不需要使用此功能")};
     }
-    return true;
+    return {};
 }
 
 void AutoQuery::showModes(bool loopRunning, bool timedArmed) {
@@ -55,10 +52,13 @@ void AutoQuery::loopButton() {
         return;
     }
     const QString interval = m_with.panels.interval->currentText();
-    if (canStart(QStringLiteral("请先查询单号后在使用本功能!"), QStringLiteral("请先设定时间!"),
-                 interval.isEmpty())) {
-        m_with.tracker.startLoop(int(leadingValue(interval)));
+    const Outcome<> allowed = startAllowed(QStringLiteral("请先查询单号后在使用本功能!"),
+                                           QStringLiteral("请先设定时间!"), interval.isEmpty());
+    if (!allowed) {
+        m_with.feedback.inform(allowed.failure().reason);
+        return;
     }
+    m_with.tracker.startLoop(int(leadingValue(interval)));
 }
 
 void AutoQuery::timedButton() {
@@ -69,10 +69,14 @@ void AutoQuery::timedButton() {
     const QueryPanels &panels = m_with.panels;
     const QString hour = panels.hour->currentText();
     const QString minute = panels.minute->currentText();
-    if (canStart(QStringLiteral("请先查询单号后在使用定时功能!"), QStringLiteral("请设定查询时间!"),
-                 hour.isEmpty() || minute.isEmpty())) {
-        m_with.tracker.startTimed(int(leadingValue(hour)), int(leadingValue(minute)));
+    const Outcome<> allowed =
+        startAllowed(QStringLiteral("请先查询单号后在使用定时功能!"), QStringLiteral("请设定查询时间!"),
+                     hour.isEmpty() || minute.isEmpty());
+    if (!allowed) {
+        m_with.feedback.inform(allowed.failure().reason);
+        return;
     }
+    m_with.tracker.startTimed(int(leadingValue(hour)), int(leadingValue(minute)));
 }
 
 void AutoQuery::showTimedPanel() {

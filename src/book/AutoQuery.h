@@ -2,6 +2,7 @@
 #pragma once
 
 #include "settings/SettingsPage.h"
+#include "text/Failure.h"
 
 #include <QObject>
 
@@ -27,8 +28,8 @@ public:
 private:
     void loopButton();
     void timedButton();
-    // Checks shared by both starts; false (and a message) when the current parcel cannot be run.
-    bool canStart(const QString &notQueried, const QString &noTime, bool timeMissing) const;
+    // Checks shared by both starts: done when the current parcel can be run, else why not.
+    Outcome<> startAllowed(const QString &notQueried, const QString &noTime, bool timeMissing) const;
     // Holds the window on the current parcel while either mode runs; the captions and pickers show
     // the modes.
     void showModes(bool loopRunning, bool timedArmed);

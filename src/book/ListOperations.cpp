@@ -92,19 +92,15 @@ void ListOperations::exportList() {
     // A name typed without a suffix gets the one the filter offers.
     const QString target = QFileInfo(*file).suffix().isEmpty() ? *file + QStringLiteral(".txt") : *file;
     const QList<QStringList> rows = m_list.rows();
-    const ExportResult result = ExportListViewContent(rows, target);
-    switch (result.outcome) {
-    case ExportResult::Written:
-        m_feedback.inform(QStringLiteral("成功导出全部数据!"));
-        m_feedback.hint(QStringLiteral("成功导出全部数据.."));
-        break;
-    case ExportResult::NoRows:
+    const Outcome<Exported> result = ExportListViewContent(rows, target);
+    if (!result) {
+        m_feedback.inform(result.failure().said(QStringLiteral("数据导出")));
+        m_feedback.hint(QStringLiteral("数据导出失败.."));
+    } else if (*result == Exported::NoRows) {
         m_feedback.inform(QStringLiteral("没有可导出的数据!"));
         m_feedback.hint(QStringLiteral("没有可导出的数据.."));
-        break;
-    case ExportResult::Failed:
-        m_feedback.inform(QStringLiteral("数据导出失败!错误原因") + result.error);
-        m_feedback.hint(QStringLiteral("数据导出失败.."));
-        break;
+    } else {
+        m_feedback.inform(QStringLiteral("成功导出全部数据!"));
+        m_feedback.hint(QStringLiteral("成功导出全部数据.."));
     }
 }

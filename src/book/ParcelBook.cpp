@@ -57,14 +57,14 @@ bool ParcelBook::pickParcel(ParcelId id) const {
     return true;
 }
 
-std::optional<QString> ParcelBook::pickFromView(ParcelId id) const {
-    if (std::optional<QString> refusal = m_tracker.pickRefusal()) {
-        return refusal;
+Outcome<> ParcelBook::pickFromView(ParcelId id) const {
+    if (Outcome<> allowed = m_tracker.pickAllowed(); !allowed) {
+        return allowed;
     }
     if (!pickParcel(id) && reloadPicker()) {
         pickParcel(id);
     }
-    return std::nullopt;
+    return {};
 }
 
 void ParcelBook::pickFirst() const {

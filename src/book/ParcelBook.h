@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 
 #include <QString>
 
@@ -32,8 +33,8 @@ public:
     bool pickParcel(ParcelId id) const;
     // A pick from a view beside the picker (the overview, a notification), made as the user would make
     // it, the whole book listed again when a search shows only some. While a mode or a query holds the
-    // window nothing is picked, and the tracker's reason comes back.
-    std::optional<QString> pickFromView(ParcelId id) const;
+    // window nothing is picked, and the tracker's refusal comes back.
+    Outcome<> pickFromView(ParcelId id) const;
     // Picks the first entry when there is one (the "默认查询" switch after a refresh or a delete).
     void pickFirst() const;
 

@@ -5,6 +5,7 @@
 #include "cli/LockedBook.h"
 #include "cli/OutcomeJson.h"
 #include "cli/OutcomeText.h"
+#include "text/Failure.h"
 #include "text/TerminalText.h"
 
 int addParcels(const CommandContext &context, const AddChoice &choice, bool json) {
@@ -38,19 +39,19 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
         QJsonArray array;
         bool printed = false;
         // Said on the error stream in either form; the JSON keeps it too.
-        const auto notAdded = [&](const QString &number, const QString &company, const QString &why) {
-            context.err(terminalSafe(why) + QLatin1Char('\n'));
+        const auto notAdded = [&](const QString &number, const QString &company, const Failure &failure) {
+            context.err(terminalSafe(failure.reason) + QLatin1Char('\n'));
             if (json) {
-                array.append(notAddedJson(number, company, choice.goods, why));
+                array.append(notAddedJson(number, company, choice.goods, failure));
             }
         };
         for (const FoundNumber &found : choice.numbers) {
             const QString &number = found.number;
             // What the window's list leaves unticked is not added here either.
             if (choice.fromText && found.mobileLike) {
-                notAdded(
-                    number, QString(),
-                    QStringLiteral("%1 像是手机号,没有添加(确是快递单号时请用 add %1 单独添加)").arg(number));
+                notAdded(number, QString(),
+                         Failure{QStringLiteral("%1 像是手机号,没有添加(确是快递单号时请用 add %1 单独添加)")
+                                     .arg(number)});
                 continue;
             }
             const Outcome<QList<ParcelRow>> rows = parcels.byNumber(number);
@@ -59,9 +60,9 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
             }
             if (!rows->isEmpty()) {
                 notAdded(number, rows->first().company,
-                         QStringLiteral("单号 %1 已在快递列表中(编号 %2),没有重复添加")
-                             .arg(number)
-                             .arg(rows->first().id.value()));
+                         Failure{QStringLiteral("单号 %1 已在快递列表中(编号 %2),没有重复添加")
+                                     .arg(number)
+                                     .arg(rows->first().id.value())});
                 continue;
             }
             const Outcome<CourierRow> courier = given ? Outcome<CourierRow>(*given) : road.recognise(number);
@@ -69,8 +70,10 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
                 failed();
                 notAdded(
                     number, QString(),
-                    QStringLiteral("单号 %1 识别不出快递公司(%2),已跳过;可用 add %1 --company 快递公司 添加")
-                        .arg(number, courier.failure().reason));
+                    Failure{QStringLiteral(
+                                "单号 %1 识别不出快递公司(%2),已跳过;可用 add %1 --company 快递公司 添加")
+                                .arg(number, courier.failure().reason),
+                            courier.failure().detail});
                 continue;
             }
             const AddResult added =
@@ -79,8 +82,9 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
                 if (added.kind == AddResult::Kind::NotAdded) {
                     failed();
                 }
+                const Failure why = added.failure.value_or(Failure{});
                 notAdded(number, courier->name,
-                         QStringLiteral("单号 %1 没有添加:%2").arg(number, added.reason));
+                         Failure{QStringLiteral("单号 %1 没有添加:%2").arg(number, why.reason), why.detail});
                 continue;
             }
             QueryOutcome outcome = added.outcome;

@@ -171,9 +171,9 @@ CommandRoad::WatchSummary CommandRoad::watch(const std::function<void(const Quer
         summary.newProgress += outcome.storedNewProgress() ? 1 : 0;
         checked(outcome);
     });
-    QObject::connect(&pass, &WatchPass::bookFailed, &loop, [&](const QString &reason) {
+    QObject::connect(&pass, &WatchPass::bookFailed, &loop, [&](const Failure &failure) {
         summary.bookFailed = true;
-        m_context.err(terminalSafe(reason) + QLatin1Char('\n'));
+        m_context.err(terminalSafe(failure.reason) + QLatin1Char('\n'));
     });
     QObject::connect(&pass, &WatchPass::finished, &loop, [&](int count, int, bool quotaUsedUp) {
         summary.checked = count;
@@ -190,7 +190,7 @@ bool trackingServiceMissing(const CommandContext &context) {
     if (context.services.tracking.isSet()) {
         return false;
     }
-    if (!context.services.tracking.problem.isEmpty()) {
+    if (context.services.tracking.problem) {
         return true;
     }
     context.err(QStringLiteral("尚未设置查询服务,请在窗口设置页的“查询服务”中填写,或编辑 %1\n")

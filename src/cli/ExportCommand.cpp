@@ -74,9 +74,9 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
             }
             return exported(outcome);
         }
-        const ExportResult written = ExportListViewContent(rows, file, existing, encoding);
-        if (written.outcome != ExportResult::Written) {
-            context.err(QStringLiteral("数据导出失败!错误原因") + written.error + QLatin1Char('\n'));
+        const Outcome<Exported> written = ExportListViewContent(rows, file, existing, encoding);
+        if (!written) {
+            context.err(written.failure().said(QStringLiteral("数据导出")) + QLatin1Char('\n'));
             return int(ExitCode::ServiceSaidOtherwise);
         }
         context.out(QStringLiteral("成功导出 %1 条进度到 %2\n").arg(outcome.report.entries.size()).arg(file));

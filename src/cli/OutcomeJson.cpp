@@ -62,11 +62,16 @@ QString jsonText(const QJsonArray &array) {
 }
 
 QJsonObject notAddedJson(const QString &number, const QString &company, const QString &goods,
-                         const QString &why) {
-    return QJsonObject{{QStringLiteral("id"), QJsonValue::Null}, {QStringLiteral("number"), number},
-                       {QStringLiteral("company"), company},     {QStringLiteral("goods"), goods},
-                       {QStringLiteral("added"), false},         {QStringLiteral("succeeded"), false},
-                       {QStringLiteral("answered"), false},      {QStringLiteral("code"), QJsonValue::Null},
-                       {QStringLiteral("message"), why},         {QStringLiteral("state"), QJsonValue::Null},
+                         const Failure &failure) {
+    return QJsonObject{{QStringLiteral("id"), QJsonValue::Null},
+                       {QStringLiteral("number"), number},
+                       {QStringLiteral("company"), company},
+                       {QStringLiteral("goods"), goods},
+                       {QStringLiteral("added"), false},
+                       {QStringLiteral("succeeded"), false},
+                       {QStringLiteral("answered"), false},
+                       {QStringLiteral("code"), QJsonValue::Null},
+                       {QStringLiteral("message"), failure.reason},
+                       {QStringLiteral("state"), QJsonValue::Null},
                        {QStringLiteral("entries"), QJsonArray()}};
 }

@@ -2,6 +2,7 @@
 // and the service hold them.
 #pragma once
 
+#include "text/Failure.h"
 #include "tracker/QueryOutcome.h"
 #include "tracking/DeliveryEstimate.h"
 
@@ -15,8 +16,9 @@
 // time, whether it was new, stalled days, pickup code and expected delivery; then its entries.
 QJsonObject outcomeJson(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate,
                         const QString &state);
-// An entry of add's JSON for a number that was not added, shaped like the others.
+// An entry of add's JSON for a number that was not added, shaped like the others, its message the
+// failure's reason.
 QJsonObject notAddedJson(const QString &number, const QString &company, const QString &goods,
-                         const QString &why);
+                         const Failure &failure);
 // The array as indented JSON text.
 QString jsonText(const QJsonArray &array);

@@ -99,32 +99,28 @@ std::optional<QString> repeatedOption(const QCommandLineParser &parser,
 // The text of an order mail may be as large as a long mail with its quoted history, never more.
 constexpr qint64 largestText = 16 * 1024 * 1024;
 
-// The text to find numbers in, from a regular file or standard input ("-"); nothing, with the reason
-// said, for a file that is missing, no regular file, too large or unreadable. UTF-8, or else GB18030,
-// as a mail saved on another system may be.
-std::optional<QString> readText(const QString &file) {
+// The text to find numbers in, from a regular file or standard input ("-"); refused for a file that
+// is missing, no regular file, too large or unreadable. UTF-8, or else GB18030, as a mail saved on
+// another system may be.
+Outcome<QString> readText(const QString &file) {
     QByteArray bytes;
     if (file == QLatin1StringView("-")) {
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly)) {
-            write(stderr, QStringLiteral("无法读取标准输入\n"));
-            return std::nullopt;
+            return Failure{QStringLiteral("无法读取标准输入")};
         }
         bytes = in.read(largestText + 1);
         if (bytes.size() > largestText) {
-            write(stderr, QStringLiteral("标准输入过大(超过 %1 KB)\n").arg(largestText / 1024));
-            return std::nullopt;
+            return Failure{QStringLiteral("标准输入过大(超过 %1 KB)").arg(largestText / 1024)};
         }
     } else {
-        RegularFileContents contents = readRegularFile(file, largestText);
-        if (contents.outcome != RegularFileContents::Outcome::Read) {
-            write(stderr, (contents.outcome == RegularFileContents::Outcome::Missing
-                               ? QStringLiteral("“%1”不存在").arg(file)
-                               : contents.refusal) +
-                              QLatin1Char('\n'));
-            return std::nullopt;
+        Outcome<QByteArray> contents = readRegularFile(file, largestText);
+        if (!contents) {
+            return contents.failure().kind == Failure::Kind::Missing
+                       ? Failure{QStringLiteral("“%1”不存在").arg(file)}
+                       : contents.failure();
         }
-        bytes = std::move(contents.bytes);
+        bytes = std::move(*contents);
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
@@ -281,8 +277,9 @@ int main(int argc, char *argv[]) {
                 return usageError(QStringLiteral("add --from-text 只需要一个文件(- 表示标准输入),"
                                                  "快递公司由识别服务识别"));
             }
-            const std::optional<QString> text = readText(parser.value(fromText));
+            const Outcome<QString> text = readText(parser.value(fromText));
             if (!text) {
+                write(stderr, text.failure().reason + QLatin1Char('\n'));
                 return ExitCode::Usage;
             }
             toAdd.numbers = trackingNumbersInText(*text);

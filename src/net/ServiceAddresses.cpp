@@ -235,16 +235,17 @@ QString servicesText(const ServiceSettings &settings) {
     return text;
 }
 
-QString wrongKindProblem(const Field &field, const QString &value) {
+Outcome<> checkKind(const Field &field, const QString &value) {
     if (field.kind == FieldKind::Text) {
         return {};
     }
-    return addressProblem(value, field.kind == FieldKind::MailAddress ? AddressKind::Mail : AddressKind::Web);
+    return checkServiceAddress(value,
+                               field.kind == FieldKind::MailAddress ? AddressKind::Mail : AddressKind::Web);
 }
 
 } // namespace
 
-QString addressProblem(const QString &address, AddressKind kind) {
+Outcome<> checkServiceAddress(const QString &address, AddressKind kind) {
     const QString given = address.trimmed();
     if (given.isEmpty()) {
         return {};
@@ -254,13 +255,13 @@ QString addressProblem(const QString &address, AddressKind kind) {
     const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
     const bool mail = scheme == QLatin1String("smtp") || scheme == QLatin1String("smtps");
     if (kind == AddressKind::Web && !web) {
-        return QStringLiteral("只接受 http:// 或 https:// 开头的网址");
+        return Failure{QStringLiteral("只接受 http:// 或 https:// 开头的网址")};
     }
     if (kind == AddressKind::Mail && !mail) {
-        return QStringLiteral("只接受 smtp:// 或 smtps:// 开头的地址");
+        return Failure{QStringLiteral("只接受 smtp:// 或 smtps:// 开头的地址")};
     }
     if (!url.isValid() || url.host().isEmpty()) {
-        return QStringLiteral("地址中缺少服务器名");
+        return Failure{QStringLiteral("地址中缺少服务器名")};
     }
     return {};
 }
@@ -281,22 +282,20 @@ QString location() {
 
 ServiceSettings read(const QString &file) {
     ServiceSettings settings;
-    const RegularFileContents contents = readRegularFile(file, servicesFileCap);
+    const Outcome<QByteArray> contents = readRegularFile(file, servicesFileCap);
     const auto setAside = [&settings](const QString &why) {
         settings.addresses.problems.append(QStringLiteral("查询服务文件") + why +
                                            QStringLiteral(",已忽略其中的设置"));
-        settings.addresses.tracking.problem = settings.addresses.problems.constLast();
+        settings.addresses.tracking.problem = Failure{settings.addresses.problems.constLast()};
         return settings;
     };
-    if (contents.outcome == RegularFileContents::Outcome::Missing) {
-        return settings;
-    }
-    if (contents.outcome == RegularFileContents::Outcome::Refused) {
-        return setAside(contents.refusal);
+    if (!contents) {
+        return contents.failure().kind == Failure::Kind::Missing ? settings
+                                                                 : setAside(contents.failure().reason);
     }
     const QString shown = QStringLiteral("“%1”").arg(QDir::toNativeSeparators(file));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(contents.bytes);
+    const QString text = utf8.decode(*contents);
     if (utf8.hasError() || text.contains(QChar(0))) {
         return setAside(shown + QStringLiteral("不是文本文件"));
     }
@@ -311,14 +310,13 @@ ServiceSettings read(const QString &file) {
     return settings;
 }
 
-QString write(const QString &file, const ServiceSettings &settings) {
+Outcome<> write(const QString &file, const ServiceSettings &settings) {
     const QString folder = QFileInfo(file).absolutePath();
     if (!makePrivateFolder(folder)) {
-        return QStringLiteral("无法创建文件夹 %1").arg(folder);
+        return Failure{QStringLiteral("无法创建文件夹 %1").arg(folder)};
     }
-    const Outcome<> written = SafeWrite::write(file, servicesText(settings).toUtf8(),
-                                               SafeWrite::Existing::Replace, SafeWrite::Readers::Owner);
-    return written ? QString() : written.failure().reason;
+    return SafeWrite::write(file, servicesText(settings).toUtf8(), SafeWrite::Existing::Replace,
+                            SafeWrite::Readers::Owner);
 }
 
 ServiceSettings withBuiltInValues(const ServiceSettings &given) {
@@ -341,26 +339,27 @@ ServiceSettings resolve(const ServiceSettings &fromFile) {
         const auto setAside = [&settings, &value](const QString &said) {
             settings.addresses.problems.append(said);
             if (&value == &settings.addresses.tracking.address) {
-                settings.addresses.tracking.problem = said;
+                settings.addresses.tracking.problem = Failure{said};
             }
         };
         // A variable of the wrong kind is as if it were not set: the file's value stands.
         if (const QString variable = qEnvironmentVariable(field.variable).trimmed(); !variable.isEmpty()) {
-            const QString problem = wrongKindProblem(field, variable);
-            if (problem.isEmpty()) {
+            const Outcome<> fits = checkKind(field, variable);
+            if (fits) {
                 value = variable;
                 continue;
             }
-            setAside(QStringLiteral("环境变量 %1 %2,已忽略").arg(QLatin1String(field.variable), problem));
+            setAside(QStringLiteral("环境变量 %1 %2,已忽略")
+                         .arg(QLatin1String(field.variable), fits.failure().reason));
         }
-        if (const QString problem = wrongKindProblem(field, value); !problem.isEmpty()) {
-            setAside(QStringLiteral("查询服务文件中的 %1 %2,已忽略").arg(field.key(), problem));
+        if (const Outcome<> fits = checkKind(field, value); !fits) {
+            setAside(QStringLiteral("查询服务文件中的 %1 %2,已忽略").arg(field.key(), fits.failure().reason));
             value.clear();
         }
     }
     settings = withBuiltInValues(settings);
     if (settings.addresses.tracking.isSet()) {
-        settings.addresses.tracking.problem.clear();
+        settings.addresses.tracking.problem.reset();
     }
     return settings;
 }
@@ -380,8 +379,8 @@ QStringList overridingVariables() {
 }
 
 QString trackingMissingText() {
-    if (const QString problem = configured().addresses.tracking.problem; !problem.isEmpty()) {
-        return problem;
+    if (const std::optional<Failure> problem = configured().addresses.tracking.problem) {
+        return problem->reason;
     }
     return QStringLiteral("尚未设置查询服务,请在设置页的“查询服务”中填写");
 }

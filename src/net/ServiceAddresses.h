@@ -2,8 +2,12 @@
 // variable first, then the services file, then the built-in value (no address is built in).
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 struct TrackingService {
     QString address; // "/?id=…" is appended; empty while the user has set none
@@ -11,8 +15,8 @@ struct TrackingService {
     QString accountKey;
     QString secondKey;
     // Why the address is empty although the user gave one: the services file could not be read, or
-    // what was given is no web address (in Chinese). Empty when the address is set or was never given.
-    QString problem = {};
+    // what was given is no web address. None when the address is set or was never given.
+    std::optional<Failure> problem = {};
 
     bool isSet() const { return !address.isEmpty(); }
 };
@@ -48,8 +52,8 @@ struct ServiceSettings {
 
 // What an address is for: the services are asked over the web, the mail goes to an SMTP server.
 enum class AddressKind { Web, Mail };
-// Why the address cannot serve as one of its kind, in Chinese; empty when it can, and when it is empty.
-QString addressProblem(const QString &address, AddressKind kind);
+// Done when the address can serve as one of its kind, and when it is empty; else why not.
+Outcome<> checkServiceAddress(const QString &address, AddressKind kind);
 
 namespace servicesfile {
 
@@ -60,8 +64,8 @@ QString location();
 // addresses.problems; it is opened without following a link and without waiting.
 ServiceSettings read(const QString &file);
 // Writes every value in place of the file, whole or not at all, the file 0600 in a folder created
-// 0700, never through a link or into a pipe; empty on success, else the reason.
-QString write(const QString &file, const ServiceSettings &settings);
+// 0700, never through a link or into a pipe.
+Outcome<> write(const QString &file, const ServiceSettings &settings);
 // Values trimmed, addresses without a trailing separator, the built-in value (the account only) where
 // one is empty.
 ServiceSettings withBuiltInValues(const ServiceSettings &given);

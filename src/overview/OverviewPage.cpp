@@ -167,8 +167,8 @@ void OverviewPage::pickParcelAt(const QModelIndex &index) {
         return;
     }
     // The page stays open over a refused pick, so the user sees the parcels and why.
-    if (const std::optional<QString> refusal = m_with.book.pickFromView(*id)) {
-        m_with.feedback.hint(*refusal);
+    if (const Outcome<> picked = m_with.book.pickFromView(*id); !picked) {
+        m_with.feedback.hint(picked.failure().reason);
         return;
     }
     hide();

@@ -23,7 +23,7 @@ DemoService::DemoService(QString program, QObject *parent)
     , m_startLimit(new QTimer(this)) {
     m_startLimit->setSingleShot(true);
     connect(m_startLimit, &QTimer::timeout, this,
-            [this] { fail(QStringLiteral("演示服务 %1 秒内没有启动").arg(startLimitMs / 1000)); });
+            [this] { fail(Failure{QStringLiteral("演示服务 %1 秒内没有启动").arg(startLimitMs / 1000)}); });
 }
 
 DemoService::~DemoService() {
@@ -39,7 +39,7 @@ void DemoService::start() {
         return;
     }
     if (!QFileInfo(m_program).isExecutable()) {
-        Q_EMIT failed(QStringLiteral("找不到演示服务程序 %1").arg(m_program));
+        Q_EMIT failed(Failure{QStringLiteral("找不到演示服务程序 %1").arg(m_program)});
         return;
     }
     m_process = new QProcess(this);
@@ -49,13 +49,15 @@ void DemoService::start() {
     connect(m_process, &QProcess::readyReadStandardOutput, this, &DemoService::readAnnouncement);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            fail(QStringLiteral("演示服务无法运行:") + m_process->errorString());
+            fail(Failure{QStringLiteral("演示服务无法运行:") + m_process->errorString(),
+                         m_process->errorString()});
         }
     });
     connect(m_process, &QProcess::finished, this, [this] {
         const QString said = QString::fromLocal8Bit(m_process->readAllStandardError()).trimmed();
-        fail(said.isEmpty() ? QStringLiteral("演示服务已意外结束")
-                            : QStringLiteral("演示服务已结束:") + said);
+        fail(Failure{said.isEmpty() ? QStringLiteral("演示服务已意外结束")
+                                    : QStringLiteral("演示服务已结束:") + said,
+                     said});
     });
     m_startLimit->start(startLimitMs);
     m_process->start(m_program, {QStringLiteral("--port"), QStringLiteral("0")});
@@ -88,7 +90,7 @@ void DemoService::readAnnouncement() {
     }
 }
 
-void DemoService::fail(const QString &reason) {
+void DemoService::fail(const Failure &failure) {
     stop();
-    Q_EMIT failed(reason);
+    Q_EMIT failed(failure);
 }

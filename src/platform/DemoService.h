@@ -1,6 +1,8 @@
 // The loopback demo service run as a child of the window, for trying the program without an account.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -29,12 +31,12 @@ public:
 
 Q_SIGNALS:
     void ready();
-    // It could not start, or it ended by itself; why, in Chinese.
-    void failed(const QString &reason);
+    // It could not start, or it ended by itself.
+    void failed(const Failure &failure);
 
 private:
     void readAnnouncement();
-    void fail(const QString &reason);
+    void fail(const Failure &failure);
 
     const QString m_program;
     QProcess *m_process = nullptr;

@@ -119,8 +119,8 @@ MailResult submit(CURL *curl, SmtpTransfers &transfers, const MailSettings &sett
     if (settings.smtpUrl.trimmed().isEmpty()) {
         return Failure{QStringLiteral("尚未设置发信服务器"), {}};
     }
-    if (const QString problem = addressProblem(settings.smtpUrl, AddressKind::Mail); !problem.isEmpty()) {
-        return Failure{QStringLiteral("发信服务器") + problem, {}};
+    if (const Outcome<> fits = checkServiceAddress(settings.smtpUrl, AddressKind::Mail); !fits) {
+        return Failure{QStringLiteral("发信服务器") + fits.failure().reason, {}};
     }
     if (curl == nullptr) {
         return Failure{QStringLiteral("无法初始化邮件发送"), {}};

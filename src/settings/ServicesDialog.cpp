@@ -131,9 +131,9 @@ ServicesDialog::ServicesDialog(WebClient &web, DemoService &demo, QString file, 
     connect(m_save, &QPushButton::clicked, this, &ServicesDialog::save);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_demo, &DemoService::ready, this, &ServicesDialog::showDemo);
-    connect(&m_demo, &DemoService::failed, this, [this](const QString &reason) {
+    connect(&m_demo, &DemoService::failed, this, [this](const Failure &failure) {
         m_tryDemo->setEnabled(true);
-        m_verdict->setText(reason);
+        m_verdict->setText(failure.reason);
     });
 
     auto *layout = new QVBoxLayout(this);
@@ -164,15 +164,15 @@ ServiceSettings ServicesDialog::boxes() const {
     return settings;
 }
 
-QString ServicesDialog::addressesProblem() const {
+Outcome<> ServicesDialog::checkAddresses() const {
     const std::pair<QLineEdit *, AddressKind> addresses[] = {
         {m_tracking, AddressKind::Web},  {m_recognition, AddressKind::Web}, {m_site, AddressKind::Web},
         {m_makerSite, AddressKind::Web}, {m_time, AddressKind::Web},        {m_probe, AddressKind::Web},
         {m_smtpUrl, AddressKind::Mail}};
     for (const auto &[box, kind] : addresses) {
-        if (const QString problem = addressProblem(box->text(), kind); !problem.isEmpty()) {
+        if (const Outcome<> fits = checkServiceAddress(box->text(), kind); !fits) {
             box->setFocus();
-            return QStringLiteral("“%1”%2").arg(box->accessibleName(), problem);
+            return Failure{QStringLiteral("“%1”%2").arg(box->accessibleName(), fits.failure().reason)};
         }
     }
     return {};
@@ -185,9 +185,10 @@ void ServicesDialog::test() {
         m_verdict->setText(QStringLiteral("请先填写快递查询服务地址"));
         return;
     }
-    if (const QString problem = addressProblem(service.address, AddressKind::Web); !problem.isEmpty()) {
+    if (const Outcome<> fits = checkServiceAddress(service.address, AddressKind::Web); !fits) {
         m_tracking->setFocus();
-        m_verdict->setText(QStringLiteral("无法测试:“%1”%2").arg(m_tracking->accessibleName(), problem));
+        m_verdict->setText(
+            QStringLiteral("无法测试:“%1”%2").arg(m_tracking->accessibleName(), fits.failure().reason));
         return;
     }
     m_focusBeforeTest = focusWidget();
@@ -256,12 +257,12 @@ void ServicesDialog::save() {
         accept();
         return;
     }
-    if (const QString problem = addressesProblem(); !problem.isEmpty()) {
-        m_verdict->setText(QStringLiteral("无法保存:") + problem);
+    if (const Outcome<> fit = checkAddresses(); !fit) {
+        m_verdict->setText(QStringLiteral("无法保存:") + fit.failure().reason);
         return;
     }
-    if (const QString failure = servicesfile::write(m_file, boxes()); !failure.isEmpty()) {
-        m_verdict->setText(QStringLiteral("保存失败:") + failure);
+    if (const Outcome<> written = servicesfile::write(m_file, boxes()); !written) {
+        m_verdict->setText(QStringLiteral("保存失败:") + written.failure().reason);
         return;
     }
     Q_EMIT saved();

@@ -32,9 +32,9 @@ Q_SIGNALS:
 private:
     QLineEdit *addBox(const QString &objectName, const QString &caption, const QString &value);
     ServiceSettings boxes() const;
-    // The first address box whose text is no address of its kind, said with its caption; it takes
-    // the focus. Empty when every one is an address or empty.
-    QString addressesProblem() const;
+    // Done when every address box holds an address of its kind or nothing; else the first that does
+    // not, said with its caption, takes the focus.
+    Outcome<> checkAddresses() const;
     // "测试": one query of a sample number with the boxes' address and account; the window stays live.
     void test();
     void tested(TrackingRequest *request, const QString &verdict);

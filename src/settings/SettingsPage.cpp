@@ -162,9 +162,11 @@ void SettingsPage::storeSwitch(QCheckBox *box, SettingColumn column) {
 
 void SettingsPage::closeBoxClicked() {
     // A wrong address keeps the page open, with the cursor in the box.
-    if (addressToStore(true)) {
-        hide();
+    if (const Outcome<QString> address = addressToStore(true); !address) {
+        m_hint(address.failure().reason);
+        return;
     }
+    hide();
 }
 
 void SettingsPage::hideEvent(QHideEvent *event) {
@@ -176,33 +178,29 @@ void SettingsPage::hideEvent(QHideEvent *event) {
     }
 }
 
-std::optional<QString> SettingsPage::addressToStore(bool focusOnError) {
+Outcome<QString> SettingsPage::addressToStore(bool focusOnError) {
     if (!m_mail->isChecked()) {
         return QStringLiteral("无");
     }
     const QString address = m_address->text();
-    switch (checkAddress(address)) {
-    case AddressCheck::Empty:
-        m_hint(QStringLiteral("请输入您的E-mail地址.."));
-        break;
-    case AddressCheck::NoAt:
-        m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
-        break;
-    case AddressCheck::NoKnownDomain:
-        m_hint(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
-        return std::nullopt;
-    case AddressCheck::Ok:
+    const AddressCheck check = checkAddress(address);
+    if (check == AddressCheck::Ok) {
         return address;
     }
-    if (focusOnError) {
+    if (focusOnError && check != AddressCheck::NoKnownDomain) {
         m_address->setFocus();
     }
-    return std::nullopt;
+    return Failure{check == AddressCheck::Empty ? QStringLiteral("请输入您的E-mail地址..")
+                                                : QStringLiteral("您的E-mail地址输入错误!请您检查!")};
 }
 
 void SettingsPage::saveAddress() {
-    const std::optional<QString> stored = addressToStore(false);
-    if (!stored || !m_settings) {
+    const Outcome<QString> stored = addressToStore(false);
+    if (!stored) {
+        m_hint(stored.failure().reason);
+        return;
+    }
+    if (!m_settings) {
         return;
     }
     if (const Outcome<> saved = m_settings->setAddress(*stored); !saved) {

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "store/SettingsStore.h"
+#include "text/Failure.h"
 #include "widgets/Page.h"
 
 #include <functional>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -62,9 +62,8 @@ private:
     void storeSwitch(QCheckBox *box, SettingColumn column);
     // The boxes as the settings hold the switches, without storing them again.
     void showSwitches();
-    // The address as it is stored ("无" with mail off); nothing, and a message on the hint line,
-    // when it is not an address.
-    std::optional<QString> addressToStore(bool focusOnError);
+    // The address as it is stored ("无" with mail off); refused when it is not an address.
+    Outcome<QString> addressToStore(bool focusOnError);
     void saveAddress();
 
     std::function<void(const QString &)> m_hint;

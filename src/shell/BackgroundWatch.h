@@ -2,6 +2,8 @@
 // locking the window. What a pass stores reaches the views through the book's feed.
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QObject>
 
 class QTimer;
@@ -20,8 +22,8 @@ public:
     void schedule(bool on, int minutes);
 
 Q_SIGNALS:
-    // The book did not keep what a pass learnt (or could not be read): why, in Chinese.
-    void bookFailed(const QString &reason);
+    // The book did not keep what a pass learnt, or could not be read.
+    void bookFailed(const Failure &failure);
 
 private:
     void parcelChecked(const QueryOutcome &outcome);

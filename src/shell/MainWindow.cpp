@@ -92,9 +92,9 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     m_lock = std::make_unique<WindowLock>(*m_controls.picker, *m_controls.list, *m_controls.icons,
                                           *m_controls.busy);
     // A demo in use that ends by itself leaves the services pointing nowhere: the user is told.
-    connect(m_demo, &DemoService::failed, this, [this](const QString &reason) {
+    connect(m_demo, &DemoService::failed, this, [this](const Failure &failure) {
         if (m_settings != nullptr && m_settings->demoServicesInUse()) {
-            m_feedback->hint(reason + QStringLiteral(",请在“查询服务”中重新试用"));
+            m_feedback->hint(failure.reason + QStringLiteral(",请在“查询服务”中重新试用"));
         }
     });
 }
@@ -139,7 +139,7 @@ void MainWindow::compose() {
         window->showNormal();
         window->raise();
         window->activateWindow();
-        window->m_parcelBook->pickFromView(ParcelId(parcelId));
+        static_cast<void>(window->m_parcelBook->pickFromView(ParcelId(parcelId)));
     });
 
     auto *addPage = new AddPage(
@@ -202,7 +202,7 @@ void MainWindow::compose() {
         }
     });
     connect(m_watch, &BackgroundWatch::bookFailed, this,
-            [this](const QString &reason) { m_feedback->hint(reason); });
+            [this](const Failure &failure) { m_feedback->hint(failure.reason); });
     m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(*m_controls.list);
     lockHeaders(*directoryPage->list());

@@ -45,15 +45,15 @@ QByteArray fingerprint(const QByteArray &passphrase, const QByteArray &salt) {
 // one was passed over goes to the log when `say` is set; a missing memo is no news.
 void readMemoFile(const QString &folder, std::map<QByteArray, QByteArray> &keys, bool say) {
     const QString path = derivedkeys::memoFile(folder);
-    QString refused;
-    const std::unique_ptr<QFile> file = openRegularFile(path, refused);
+    const Outcome<std::unique_ptr<QFile>> file = openRegularFile(path);
     if (!file) {
-        if (const QFileInfo there(path); say && (there.exists() || there.isSymLink())) {
-            qWarning("%s", qUtf8Printable(refused + QStringLiteral("(快递列表的密钥备忘,已略过,稍后重写)")));
+        if (say && file.failure().kind != Failure::Kind::Missing) {
+            qWarning("%s", qUtf8Printable(file.failure().reason +
+                                          QStringLiteral("(快递列表的密钥备忘,已略过,稍后重写)")));
         }
         return;
     }
-    for (const QByteArray &line : file->read(64 * 1024).split('\n')) {
+    for (const QByteArray &line : (*file)->read(64 * 1024).split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(' ');
         if (fields.size() == 2 && fields[0].size() == 64 && fields[1].startsWith("x'")) {
             keys.emplace(fields[0], fields[1]);
@@ -70,12 +70,11 @@ QString memoFile(const QString &folder) {
 }
 
 QByteArray saltOf(const QString &path) {
-    QString refused;
-    const std::unique_ptr<QFile> file = openRegularFile(path, refused);
+    const Outcome<std::unique_ptr<QFile>> file = openRegularFile(path);
     if (!file) {
         return {};
     }
-    const QByteArray salt = file->read(saltBytes);
+    const QByteArray salt = (*file)->read(saltBytes);
     return salt.size() == saltBytes ? salt : QByteArray();
 }
 

@@ -136,10 +136,9 @@ Outcome<> provideBook(const Places &places) {
     if (!makePrivateFolder(folder)) {
         return Failure{QStringLiteral("无法创建文件夹 %1").arg(folder), {}};
     }
-    QString refused;
-    const std::unique_ptr<QFile> source = openRegularFile(places.templateFile(), refused);
+    const Outcome<std::unique_ptr<QFile>> source = openRegularFile(places.templateFile());
     if (!source) {
-        return Failure{refused, {}};
+        return source.failure();
     }
     // Written whole under a temporary name, then linked to the book's name, which fails rather than
     // replaces when a book appeared meanwhile (another copy starting at the same moment).
@@ -150,7 +149,7 @@ Outcome<> provideBook(const Places &places) {
                 .arg(folder, fileFailureReason(copy.error(), copy.errorString(), FileAccess::Write)),
             copy.errorString()};
     }
-    const QByteArray delivered = source->readAll();
+    const QByteArray delivered = (*source)->readAll();
     if (copy.write(delivered) != delivered.size() || !copy.flush()) {
         return Failure{
             QStringLiteral("无法写入 %1:%2")

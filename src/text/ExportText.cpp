@@ -62,21 +62,21 @@ QByteArray exportedBytes(const QList<QStringList> &rows, ExportEncoding encoding
     return encoder.encode(content);
 }
 
-ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path,
-                                   SafeWrite::Existing existing, ExportEncoding encoding) {
+Outcome<Exported> ExportListViewContent(const QList<QStringList> &rows, const QString &path,
+                                        SafeWrite::Existing existing, ExportEncoding encoding) {
     if (rows.isEmpty()) {
-        return {ExportResult::NoRows, {}};
+        return Exported::NoRows;
     }
     const QByteArray bytes = exportedBytes(rows, encoding);
     if (bytes.isEmpty()) {
-        return {ExportResult::Failed, QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
+        return Failure{QStringLiteral("系统缺少 GB18030 编码支持，无法导出。")};
     }
 
     if (const Outcome<> written = SafeWrite::write(path, bytes, existing, SafeWrite::Readers::Usual);
         !written) {
-        return {ExportResult::Failed, written.failure().reason};
+        return written.failure();
     }
-    return {ExportResult::Written, {}};
+    return Exported::Written;
 }
 
 QString proposedExportFile(const QString &documentsFolder, const QString &homeFolder, const QString &number) {

@@ -8,12 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-struct ExportResult {
-    enum Outcome { Written, NoRows, Failed };
-    Outcome outcome;
-    // Why the file could not be written; empty unless the outcome is Failed.
-    QString error;
-};
+// What an export that did not fail did: wrote the file, or had no rows to write.
+enum class Exported { Written, NoRows };
 
 // The text without surrounding spaces, padded with spaces until it takes `width` bytes in GBK
 // (a Chinese character counts two). Texts already that wide, empty texts and widths of 0 or less
@@ -32,9 +28,9 @@ QByteArray exportedBytes(const QList<QStringList> &rows, ExportEncoding encoding
 // Writes exportedBytes(rows, encoding) to the file. No rows writes nothing. The file appears only complete:
 // an existing file is replaced (when `existing` allows it) only when the whole new content has been written;
 // anything but a regular file or a new name is refused.
-ExportResult ExportListViewContent(const QList<QStringList> &rows, const QString &path,
-                                   SafeWrite::Existing existing = SafeWrite::Existing::Replace,
-                                   ExportEncoding encoding = ExportEncoding::Gbk);
+Outcome<Exported> ExportListViewContent(const QList<QStringList> &rows, const QString &path,
+                                        SafeWrite::Existing existing = SafeWrite::Existing::Replace,
+                                        ExportEncoding encoding = ExportEncoding::Gbk);
 
 // The file the save dialog proposes for a parcel's progress: "物流进度-<number>.txt" in the documents
 // folder when that folder exists, else in the home folder. The number is read by the tracking number

@@ -17,6 +17,8 @@ struct Failure {
         Damaged,
         // Another running copy of the program holds the book.
         HeldElsewhere,
+        // The file is not there; callers that can do without it go on.
+        Missing,
     };
 
     // Why, in Chinese, as the user reads it ("磁盘已满").

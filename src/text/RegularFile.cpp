@@ -21,33 +21,30 @@ QString unreadable(const QString &path, int error) {
     return quoted(path) + QStringLiteral("无法读取:") + fileFailureReason(error, FileAccess::Read);
 }
 
-// A descriptor open for reading on a regular file, or -1 with the reason (and `missing` when there
-// is no file at all).
-int openRegularDescriptor(const QString &path, QString &refused, bool &missing) {
+// A descriptor open for reading on a regular file.
+Outcome<int> openRegularDescriptor(const QString &path) {
     const QByteArray name = QFile::encodeName(path);
-    missing = false;
     // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer that may never come.
     const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         const int error = errno;
         struct stat link {};
-        missing = error == ENOENT;
         // O_NOFOLLOW fails with ELOOP on a link at the last step of the path.
-        refused = error == ELOOP && ::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode)
-                      ? quoted(path) + QStringLiteral("是符号链接,不是普通文件")
-                      : unreadable(path, error);
-        return -1;
+        if (error == ELOOP && ::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            return Failure{quoted(path) + QStringLiteral("是符号链接,不是普通文件")};
+        }
+        return Failure{
+            unreadable(path, error), {}, error == ENOENT ? Failure::Kind::Missing : Failure::Kind::Plain};
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
-        refused = unreadable(path, errno);
+        const int error = errno;
         ::close(fd);
-        return -1;
+        return Failure{unreadable(path, error)};
     }
     if (!S_ISREG(info.st_mode)) {
-        refused = quoted(path) + QStringLiteral("是%1,不是普通文件").arg(nonRegularKind(info.st_mode));
         ::close(fd);
-        return -1;
+        return Failure{quoted(path) + QStringLiteral("是%1,不是普通文件").arg(nonRegularKind(info.st_mode))};
     }
     // A regular file reads the same either way; reads go back to the usual blocking kind.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -75,52 +72,46 @@ QString nonRegularKind(mode_t mode) {
                                             : QStringLiteral("特殊文件");
 }
 
-std::unique_ptr<QFile> openRegularFile(const QString &path, QString &refused) {
-    bool missing = false;
-    const int fd = openRegularDescriptor(path, refused, missing);
-    if (fd < 0) {
-        return nullptr;
+Outcome<std::unique_ptr<QFile>> openRegularFile(const QString &path) {
+    const Outcome<int> fd = openRegularDescriptor(path);
+    if (!fd) {
+        return fd.failure();
     }
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        refused = quoted(path) + QStringLiteral("无法读取:") +
-                  fileFailureReason(file->error(), file->errorString(), FileAccess::Read);
-        return nullptr;
+    if (!file->open(*fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(*fd);
+        return Failure{quoted(path) + QStringLiteral("无法读取:") +
+                       fileFailureReason(file->error(), file->errorString(), FileAccess::Read)};
     }
     return file;
 }
 
-RegularFileContents readRegularFile(const QString &path, qint64 cap) {
-    RegularFileContents contents{RegularFileContents::Outcome::Refused, {}, {}};
-    bool missing = false;
-    const Descriptor file{openRegularDescriptor(path, contents.refusal, missing)};
-    if (file.fd < 0) {
-        return missing ? RegularFileContents{} : contents;
+Outcome<QByteArray> readRegularFile(const QString &path, qint64 cap) {
+    const Outcome<int> opened = openRegularDescriptor(path);
+    if (!opened) {
+        return opened.failure();
     }
+    const Descriptor file{*opened};
     const auto tooLarge = [&] {
-        return RegularFileContents{RegularFileContents::Outcome::Refused,
-                                   {},
-                                   quoted(path) + QStringLiteral("过大(超过 %1 KB)").arg(cap / 1024)};
+        return Failure{quoted(path) + QStringLiteral("过大(超过 %1 KB)").arg(cap / 1024)};
     };
     struct stat info {};
     if (::fstat(file.fd, &info) != 0) {
-        contents.refusal = unreadable(path, errno);
-        return contents;
+        return Failure{unreadable(path, errno)};
     }
     if (info.st_size > cap) {
         return tooLarge();
     }
     // One byte past the cap tells a file that grew since fstat.
-    contents.bytes.resize(cap + 1);
+    QByteArray bytes(cap + 1, Qt::Uninitialized);
     qint64 filled = 0;
     while (filled <= cap) {
-        const ssize_t got = ::read(file.fd, contents.bytes.data() + filled, size_t(cap + 1 - filled));
+        const ssize_t got = ::read(file.fd, bytes.data() + filled, size_t(cap + 1 - filled));
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            return {RegularFileContents::Outcome::Refused, {}, unreadable(path, errno)};
+            return Failure{unreadable(path, errno)};
         }
         if (got == 0) {
             break;
@@ -130,7 +121,6 @@ RegularFileContents readRegularFile(const QString &path, qint64 cap) {
     if (filled > cap) {
         return tooLarge();
     }
-    contents.bytes.truncate(filled);
-    contents.outcome = RegularFileContents::Outcome::Read;
-    return contents;
+    bytes.truncate(filled);
+    return bytes;
 }

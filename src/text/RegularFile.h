@@ -2,6 +2,8 @@
 // a pipe, and taken only when it is a regular file (of a sensible size, where its bytes are read whole).
 #pragma once
 
+#include "text/Failure.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,18 +12,12 @@
 
 class QFile;
 
-struct RegularFileContents {
-    enum class Outcome { Read, Missing, Refused };
-    Outcome outcome = Outcome::Missing;
-    QByteArray bytes;
-    // Why the file was not read, in Chinese, starting with its quoted path; empty unless refused.
-    QString refusal;
-};
+// Both fail with a reason starting with the file's quoted path, and with Failure::Kind::Missing when
+// there is no file at all.
 
 // The file's bytes, up to cap; a larger file, a link, a pipe, a folder or a device is refused.
-RegularFileContents readRegularFile(const QString &path, qint64 cap);
-// The file open for reading, or nothing with the reason in `refused` (in Chinese, starting with its
-// quoted path): missing, a link, a pipe, a folder, a device, or unreadable.
-std::unique_ptr<QFile> openRegularFile(const QString &path, QString &refused);
+Outcome<QByteArray> readRegularFile(const QString &path, qint64 cap);
+// The file open for reading; a link, a pipe, a folder, a device or an unreadable file is refused.
+Outcome<std::unique_ptr<QFile>> openRegularFile(const QString &path);
 // What a file that is not a regular one is, in Chinese ("符号链接", "管道", …).
 QString nonRegularKind(mode_t mode);

@@ -150,11 +150,11 @@ Outcome<> SafeWrite::write(const QString &target, const QByteArray &bytes, Exist
 }
 
 Outcome<> SafeWrite::copyFrom(const QString &source) {
-    QString refused;
-    const std::unique_ptr<QFile> from = openRegularFile(source, refused);
-    if (!from) {
-        return Failure{refused, {}};
+    const Outcome<std::unique_ptr<QFile>> opened = openRegularFile(source);
+    if (!opened) {
+        return opened.failure();
     }
+    QFile *const from = opened->get();
     while (!from->atEnd()) {
         const QByteArray block = from->read(1 << 20);
         if (block.isEmpty() && from->error() != QFile::NoError) {

@@ -12,7 +12,7 @@ AddSeries::AddSeries(ParcelTracker &tracker, QObject *parent)
         if (m_phase == Phase::Idle || m_asking) {
             return;
         }
-        m_failure = failure.reason;
+        m_failure = failure;
         // An add dropped while it waited (the window went back to idle) ends without an outcome.
         if (!m_tracker.busy()) {
             QTimer::singleShot(0, this, &AddSeries::settle);
@@ -27,7 +27,7 @@ AddSeries::AddSeries(ParcelTracker &tracker, QObject *parent)
     connect(&m_tracker, &ParcelTracker::alreadyInBook, this, [this] {
         if (running() && m_result.kind == AddResult::Kind::NotAdded) {
             m_result.kind = AddResult::Kind::AlreadyInBook;
-            m_result.reason = QStringLiteral("快递数据已存在");
+            m_result.failure = Failure{QStringLiteral("快递数据已存在")};
         }
     });
     connect(&m_tracker, &ParcelTracker::queryEnded, this, [this](const QueryOutcome &outcome) {
@@ -64,7 +64,7 @@ void AddSeries::next() {
     }
     m_result = AddResult();
     m_result.outcome.parcel = m_parcels[m_position];
-    m_failure.clear();
+    m_failure.reset();
     m_phase = Phase::Adding;
     Q_EMIT adding(int(m_position + 1), int(m_parcels.size()));
     m_asking = true;
@@ -73,7 +73,7 @@ void AddSeries::next() {
     if (!sent || !m_tracker.busy()) {
         // Nothing went out: refused, or kept unasked with no service set.
         if (!sent) {
-            m_result.reason = sent.failure().reason;
+            m_result.failure = sent.failure();
         }
         m_phase = Phase::Following;
         QTimer::singleShot(0, this, &AddSeries::settle);
@@ -93,12 +93,17 @@ void AddSeries::settle() {
     if (m_phase == Phase::Idle || m_tracker.busy()) {
         return;
     }
-    if (m_result.kind == AddResult::Kind::NotAdded && m_result.reason.isEmpty()) {
-        m_result.reason = !m_result.outcome.message.isEmpty() ? m_result.outcome.message
-                          : !m_failure.isEmpty()              ? m_failure
-                          : m_result.outcome.kind == tracking::AnswerKind::NotKnown
-                              ? QStringLiteral("查询服务没有这个单号的信息,未保存")
-                              : QStringLiteral("查询服务返回了结果码 %1").arg(m_result.outcome.code);
+    if (m_result.kind == AddResult::Kind::NotAdded && !m_result.failure) {
+        if (!m_result.outcome.message.isEmpty()) {
+            m_result.failure = Failure{m_result.outcome.message};
+        } else if (m_failure) {
+            m_result.failure = m_failure;
+        } else {
+            m_result.failure =
+                Failure{m_result.outcome.kind == tracking::AnswerKind::NotKnown
+                            ? QStringLiteral("查询服务没有这个单号的信息,未保存")
+                            : QStringLiteral("查询服务返回了结果码 %1").arg(m_result.outcome.code)};
+        }
     }
     m_result.id = m_result.stored() ? m_result.id : ParcelId();
     m_result.outcome.parcel.id = m_result.id;

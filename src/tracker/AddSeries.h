@@ -2,11 +2,14 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 #include "tracker/QueryOutcome.h"
 #include "tracker/TrackedParcel.h"
 
 #include <QList>
 #include <QObject>
+
+#include <optional>
 
 class ParcelTracker;
 
@@ -19,14 +22,14 @@ struct AddResult {
         KeptUnknown,
         // The number is in the book already: nothing stored.
         AlreadyInBook,
-        // Nothing stored; reason says why.
+        // Nothing stored; the failure says why.
         NotAdded,
     };
     Kind kind = Kind::NotAdded;
     // The new row, once stored.
     ParcelId id;
-    // Why nothing was stored, in the user's words.
-    QString reason;
+    // Why nothing was stored (the number in the book already, or what stopped the add); none once stored.
+    std::optional<Failure> failure;
     // What the add's own request came to; its parcel is the one asked for.
     QueryOutcome outcome;
 
@@ -73,5 +76,5 @@ private:
     bool m_stopped = false;
     AddResult m_result;
     // Why the add's road stored nothing once its request was out.
-    QString m_failure;
+    std::optional<Failure> m_failure;
 };

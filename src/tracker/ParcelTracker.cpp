@@ -78,17 +78,17 @@ bool ParcelTracker::busy() const {
     return m_pending.has_value() || m_parsing.has_value();
 }
 
-std::optional<QString> ParcelTracker::pickRefusal() const {
+Outcome<> ParcelTracker::pickAllowed() const {
     if (loopRunning() || timedArmed()) {
-        return QStringLiteral("循环查询或定时查询进行中,请先停止再选择其他快递..");
+        return refusal(QStringLiteral("循环查询或定时查询进行中,请先停止再选择其他快递.."));
     }
     if (m_pending && m_pending->purpose == Purpose::Add) {
-        return QStringLiteral("正在添加新快递,请稍候..");
+        return refusal(QStringLiteral("正在添加新快递,请稍候.."));
     }
     if (busy()) {
-        return QStringLiteral("正在查询,请稍候再选择其他快递..");
+        return refusal(QStringLiteral("正在查询,请稍候再选择其他快递.."));
     }
-    return std::nullopt;
+    return {};
 }
 
 Outcome<TrackedParcel> ParcelTracker::readParcel(ParcelId id) {

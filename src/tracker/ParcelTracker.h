@@ -64,9 +64,9 @@ public:
     std::optional<DeliveryStatus> shownStatus() const { return m_shownStatus; }
     // A query (or an add) is waiting for its answer or its parse.
     bool busy() const;
-    // Why another parcel may not be picked now: a loop or timed query follows the current parcel, or a
-    // query or an add waits for its answer. Nothing when a pick may go.
-    std::optional<QString> pickRefusal() const;
+    // Done when another parcel may be picked now; refused while a loop or timed query follows the
+    // current parcel, or a query or an add waits for its answer.
+    Outcome<> pickAllowed() const;
 
     // The parcel becomes current and is queried. The Failure (also said on the hint line) when it
     // cannot be read, is no longer in the book, an add is still waiting for its answer, or no tracking

@@ -8,6 +8,7 @@
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
 #include "tracker/AnswerSettlement.h"
+#include "tracker/TrackerFailure.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingRequest.h"
 
@@ -42,7 +43,7 @@ bool WatchPass::start() {
     const Outcome<QList<ParcelId>> waiting =
         usedUpOn.ok() ? m_with.progress.notSignedFor() : Outcome<QList<ParcelId>>(usedUpOn.failure());
     if (!waiting) {
-        Q_EMIT bookFailed(waiting.failure().said(QStringLiteral("快递列表读取")));
+        Q_EMIT bookFailed(storeFailure(waiting.failure(), QStringLiteral("快递列表读取")));
         Q_EMIT finished(0, 0, false);
         return false;
     }
@@ -157,7 +158,7 @@ void WatchPass::noteQuotaUsedUp() {
     }
     m_quotaUsedUp = true;
     if (const Outcome<> kept = m_with.progress.setQuotaUsedUpOn(m_with.clock.now().date()); !kept) {
-        Q_EMIT bookFailed(kept.failure().said(QStringLiteral("查询次数记录")));
+        Q_EMIT bookFailed(storeFailure(kept.failure(), QStringLiteral("查询次数记录")));
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/ParcelId.h"
+#include "text/Failure.h"
 #include "tracker/ProgressRecorder.h"
 #include "tracker/QueryOutcome.h"
 
@@ -54,9 +55,8 @@ Q_SIGNALS:
     // The pass is over: how many parcels were checked, how many of them failed, and whether the
     // service's daily quota ended it early.
     void finished(int checked, int failed, bool quotaUsedUp);
-    // The book could not be read (the pass ends) or could not keep the used-up day; said in the
-    // user's words.
-    void bookFailed(const QString &reason);
+    // The book could not be read (the pass ends) or could not keep the used-up day.
+    void bookFailed(const Failure &failure);
 
 private:
     struct InFlight {

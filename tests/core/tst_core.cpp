@@ -229,9 +229,8 @@ void CoreTest::export_linesAreFixedWidthGbkWithCrLf() {
         {QString(), QStringLiteral("d")},
         {QStringLiteral(" 7 ")},
     };
-    const ExportResult result = ExportListViewContent(rows, path);
-    QCOMPARE(result.outcome, ExportResult::Written);
-    QVERIFY(result.error.isEmpty());
+    const Outcome<Exported> result = ExportListViewContent(rows, path);
+    QVERIFY(result && *result == Exported::Written);
 
     // 衣服 = D2 C2 B7 FE, 已签收 = D2 D1 C7 A9 CA D5, 中通快 = D6 D0 CD A8 BF EC in GBK.
     const QByteArray expected = QByteArray("12      ") + "   " + "\xD2\xC2\xB7\xFE" + "   " +
@@ -249,7 +248,7 @@ void CoreTest::export_keepsLongCellsAndCharactersOutsideGbk() {
     QCOMPARE(longProgress.size(), 3000);
     const QList<QStringList> rows = {{QStringLiteral("1"), longProgress},
                                      {QStringLiteral("😀"), QStringLiteral("笑😀脸")}};
-    QCOMPARE(ExportListViewContent(rows, path).outcome, ExportResult::Written);
+    QVERIFY(ExportListViewContent(rows, path));
 
     const QByteArray bytes = readAll(path);
     const QByteArray firstLine = QByteArray("1       ") + "   " + QByteArray("\xD6\xD0").repeated(1000) +
@@ -268,7 +267,7 @@ void CoreTest::export_replacesAnExistingFile() {
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("old.txt"));
     QVERIFY(writeFile(path, QByteArray(5000, 'o')));
-    QCOMPARE(ExportListViewContent({{QStringLiteral("9")}}, path).outcome, ExportResult::Written);
+    QVERIFY(ExportListViewContent({{QStringLiteral("9")}}, path));
     QCOMPARE(readAll(path), QByteArray("9       \r\n"));
     // Nothing besides the file is left in the folder (no temporary copies).
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.txt")});
@@ -278,13 +277,13 @@ void CoreTest::export_noRowsCreatesNothing() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("none.txt"));
-    const ExportResult result = ExportListViewContent({}, path);
-    QCOMPARE(result.outcome, ExportResult::NoRows);
+    const Outcome<Exported> result = ExportListViewContent({}, path);
+    QVERIFY(result && *result == Exported::NoRows);
     QVERIFY(!QFile::exists(path));
 
     const QString existing = dir.filePath(QStringLiteral("existing.txt"));
     QVERIFY(writeFile(existing, "keep"));
-    QCOMPARE(ExportListViewContent({}, existing).outcome, ExportResult::NoRows);
+    QVERIFY(*ExportListViewContent({}, existing) == Exported::NoRows);
     QCOMPARE(readAll(existing), QByteArray("keep"));
 }
 
@@ -294,17 +293,19 @@ void CoreTest::export_failuresLeaveTheTargetAlone() {
     const QList<QStringList> rows = {{QStringLiteral("1"), QStringLiteral("中")}};
 
     const QString inMissingFolder = dir.filePath(QStringLiteral("没有/x.txt"));
-    ExportResult result = ExportListViewContent(rows, inMissingFolder);
-    QCOMPARE(result.outcome, ExportResult::Failed);
-    QVERIFY2(result.error.endsWith(QStringLiteral(":文件夹不存在")), qPrintable(result.error));
+    Outcome<Exported> result = ExportListViewContent(rows, inMissingFolder);
+    QVERIFY(!result);
+    QVERIFY2(result.failure().reason.endsWith(QStringLiteral(":文件夹不存在")),
+             qPrintable(result.failure().reason));
     QVERIFY(!QFile::exists(inMissingFolder));
 
     // A regular file in place of the folder: no user, root included, can write below it.
     const QString plainFile = dir.filePath(QStringLiteral("plain"));
     QVERIFY(writeFile(plainFile, "plain"));
     result = ExportListViewContent(rows, plainFile + QStringLiteral("/x.txt"));
-    QCOMPARE(result.outcome, ExportResult::Failed);
-    QVERIFY2(result.error.endsWith(QStringLiteral(":路径中有一项不是文件夹")), qPrintable(result.error));
+    QVERIFY(!result);
+    QVERIFY2(result.failure().reason.endsWith(QStringLiteral(":路径中有一项不是文件夹")),
+             qPrintable(result.failure().reason));
     QCOMPARE(readAll(plainFile), QByteArray("plain"));
 
     // A name of 250 bytes exists, but the temporary name beside it would pass the 255-byte limit,
@@ -312,11 +313,12 @@ void CoreTest::export_failuresLeaveTheTargetAlone() {
     const QString longName = dir.filePath(QString(250, QLatin1Char('n')));
     QVERIFY(writeFile(longName, "before"));
     result = ExportListViewContent(rows, longName);
-    QCOMPARE(result.outcome, ExportResult::Failed);
+    QVERIFY(!result);
     // Whatever the library said, the reason after the name is in Chinese.
-    QVERIFY2(!result.error.section(QStringLiteral("”:"), 1)
+    QVERIFY2(!result.failure()
+                  .reason.section(QStringLiteral("”:"), 1)
                   .contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
-             qPrintable(result.error));
+             qPrintable(result.failure().reason));
     QCOMPARE(readAll(longName), QByteArray("before"));
 }
 

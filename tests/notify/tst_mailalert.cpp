@@ -234,7 +234,7 @@ void MailAlertTest::savedMailSettings_carryTheNextMailThroughTheNewServer() {
     const auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
     ServiceSettings services;
     services.mail = {QStringLiteral("smtp://127.0.0.1:%1").arg(m_port), QString(), QString(), password};
-    QCOMPARE(servicesfile::write(servicesfile::location(), services), QString());
+    QVERIFY(servicesfile::write(servicesfile::location(), services));
     QTemporaryDir newInbox;
     QProcess newServer; // killed as it goes
     const quint16 newPort = startMailServer(newServer, newInbox.path());
