@@ -107,7 +107,7 @@ void OperationsPage::modify() {
         if (current) {
             m_book.tracker().forgetParcel(current->id);
         }
-        m_book.reloadPicker();
+        static_cast<void>(m_book.reloadPicker());
         hide();
         return;
     }

@@ -18,7 +18,7 @@ ParcelBook::ParcelBook(ParcelStore &parcels, CourierStore &couriers, ParcelPicke
     // The picker lists what the book holds, whoever changed it.
     if (BookFeed *feed = parcels.database().feed()) {
         const auto reload = [this] {
-            reloadPicker();
+            static_cast<void>(reloadPicker());
         };
         QObject::connect(feed, &BookFeed::parcelAdded, &picker, reload);
         QObject::connect(feed, &BookFeed::parcelRemoved, &picker, reload);
@@ -40,12 +40,12 @@ void ParcelBook::showEdited(ParcelId id) const {
     }
 }
 
-bool ParcelBook::reloadPicker() const {
-    if (const Outcome<> reloaded = m_picker.reload(m_parcels); !reloaded) {
+Outcome<> ParcelBook::reloadPicker() const {
+    Outcome<> reloaded = m_picker.reload(m_parcels);
+    if (!reloaded) {
         m_feedback.hint(reloaded.failure().said(QStringLiteral("快递列表读取")));
-        return false;
     }
-    return true;
+    return reloaded;
 }
 
 bool ParcelBook::pickParcel(ParcelId id) const {

@@ -26,9 +26,9 @@ public:
     ParcelPicker &picker() const { return m_picker; }
     ParcelTracker &tracker() const { return m_tracker; }
 
-    // Refills the picker from the book, a failure put on the hint line; false when the table could not
-    // be read.
-    bool reloadPicker() const;
+    // Refills the picker from the book; a failure is put on the hint line as well as returned, so a
+    // caller with nothing more to do ignores it.
+    Outcome<> reloadPicker() const;
     // Picks the parcel's entry the way the user would, which queries it; false when it is not listed.
     bool pickParcel(ParcelId id) const;
     // A pick from a view beside the picker (the overview, a notification), made as the user would make

@@ -24,13 +24,13 @@ CommandRoad::CommandRoad(const CommandContext &context, Database &db)
     QObject::connect(&m_alerts, &ProgressAlerts::mailNotice, &m_alerts, [&context](const QString &text) {
         context.note(terminalSafe(text.trimmed()) + QLatin1Char('\n'));
     });
-    // Every mail's words come before its end: a mail sent is a note, one not sent a failure.
-    QObject::connect(&m_alerts, &ProgressAlerts::hint, &m_alerts,
-                     [this](const QString &text) { m_mailWords = terminalSafe(text.trimmed()); });
-    QObject::connect(&m_alerts, &ProgressAlerts::mailEnded, &m_alerts, [this](bool sent) {
-        m_mailFailed = m_mailFailed || !sent;
-        (sent ? m_context.note : m_context.err)(m_mailWords + QLatin1Char('\n'));
-    });
+    // A mail sent is a note, one not sent a failure.
+    QObject::connect(&m_alerts, &ProgressAlerts::mailEnded, &m_alerts,
+                     [this](const MailResult &result, const QString &told) {
+                         m_mailFailed = m_mailFailed || !result;
+                         (result ? m_context.note
+                                 : m_context.err)(terminalSafe(told.trimmed()) + QLatin1Char('\n'));
+                     });
 }
 
 CommandRoad::~CommandRoad() {

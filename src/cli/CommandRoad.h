@@ -70,7 +70,6 @@ private:
     std::optional<tracking::DeliveryHistory> m_history;
     std::optional<Failure> m_bookFailure;
     bool m_mailFailed = false;
-    QString m_mailWords;
     // mailsSent() has waited for the mail already; the end of the command need not wait again.
     bool m_mailSettled = false;
 };

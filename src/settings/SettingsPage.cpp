@@ -130,9 +130,8 @@ void SettingsPage::showSettings(UserSettings &settings) {
         box->setChecked(settings.isOn(column));
     }
     // A stored address the rule refuses gets no mail; said as the settings are shown, the user learns why.
-    if (const QString refusal = mailAddressRefusal(settings.address());
-        settings.mailOn() && !refusal.isEmpty()) {
-        m_hint(refusal + QStringLiteral(",收不到邮件通知(请在设置页改正)"));
+    if (const Outcome<> accepted = mailAddressAccepted(settings.address()); settings.mailOn() && !accepted) {
+        m_hint(accepted.failure().reason + QStringLiteral(",收不到邮件通知(请在设置页改正)"));
     }
     connect(&settings, &UserSettings::changed, this, [this](SettingsPart part) {
         if (part == SettingsPart::Switches) {

@@ -223,7 +223,7 @@ bool MainWindow::start() {
         m_controls.picker->showRead(std::move(*m_firstEntries));
         m_firstEntries.reset();
     } else {
-        m_parcelBook->reloadPicker();
+        static_cast<void>(m_parcelBook->reloadPicker());
     }
     m_controls.versionLabel->setText(QStringLiteral(PARCELBOOK_VERSION));
     m_startupCheck->bookRead();
@@ -266,7 +266,7 @@ void MainWindow::offerRestore(const CopyReport &report) {
     m_tracker->abandonQuery();
     if (m_opening->restoreBook(report.goodCopy)) {
         returnToIdle();
-        m_parcelBook->reloadPicker();
+        static_cast<void>(m_parcelBook->reloadPicker());
         m_feedback->hint(QStringLiteral("快递列表已从备份恢复.."));
     }
 }

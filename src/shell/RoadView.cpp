@@ -55,7 +55,7 @@ RoadView::RoadView(Collaborators collaborators, std::function<void()> returnToId
         // A removal made here was followed already; one found (another program deleted the row) was
         // said by nobody.
         if (m_with.book.picker().indexOf(id) >= 0) {
-            m_with.book.reloadPicker();
+            static_cast<void>(m_with.book.reloadPicker());
         }
         if (!tracker.current()) {
             showNothingKnown();

@@ -81,15 +81,15 @@ AddressCheck checkAddress(const QString &address) {
     return AddressCheck::NoKnownDomain;
 }
 
-QString mailAddressRefusal(const QString &address) {
+Outcome<> mailAddressAccepted(const QString &address) {
     switch (checkAddress(address)) {
     case AddressCheck::Ok:
         return {};
     case AddressCheck::Empty:
-        return QStringLiteral("邮件通知已开启,但没有填写通知邮箱");
+        return Failure{QStringLiteral("邮件通知已开启,但没有填写通知邮箱")};
     case AddressCheck::NoAt:
     case AddressCheck::NoKnownDomain:
         break;
     }
-    return QStringLiteral("通知邮箱“%1”不是有效的E-mail地址").arg(address);
+    return Failure{QStringLiteral("通知邮箱“%1”不是有效的E-mail地址").arg(address)};
 }

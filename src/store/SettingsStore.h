@@ -47,4 +47,4 @@ enum class AddressCheck { Ok, Empty, NoAt, NoKnownDomain };
 AddressCheck checkAddress(const QString &address);
 // Why the update mail may not go to this stored address, in Chinese, without a full stop; empty when it
 // may. The window and the command line mail only an address the settings page would store.
-QString mailAddressRefusal(const QString &address);
+Outcome<> mailAddressAccepted(const QString &address);

@@ -48,9 +48,10 @@ void ProgressAlerts::announce(const TrackedParcel &parcel, const tracking::Progr
     if (!switches.mailOn()) {
         return;
     }
-    if (const QString refusal = mailAddressRefusal(switches.address()); !refusal.isEmpty()) {
-        Q_EMIT hint(refusal + QStringLiteral(",邮件未发送(请在设置页改正)"));
-        Q_EMIT mailEnded(false);
+    if (const Outcome<> accepted = mailAddressAccepted(switches.address()); !accepted) {
+        const QString told = accepted.failure().reason + QStringLiteral(",邮件未发送(请在设置页改正)");
+        Q_EMIT hint(told);
+        Q_EMIT mailEnded(accepted, told);
         return;
     }
     mailNewProgress(parcel, report);
@@ -81,9 +82,10 @@ void ProgressAlerts::mailNewProgress(const TrackedParcel &parcel, const tracking
         if (!self) {
             return;
         }
-        Q_EMIT self->hint(result ? QStringLiteral("快递有最新进展，已发送至邮箱!")
-                                 : result.failure().said(QStringLiteral("最新信息发送")));
-        Q_EMIT self->mailEnded(bool(result));
+        const QString told = result ? QStringLiteral("快递有最新进展，已发送至邮箱!")
+                                    : result.failure().said(QStringLiteral("最新信息发送"));
+        Q_EMIT self->hint(told);
+        Q_EMIT self->mailEnded(result, told);
         if (--self->m_inFlight == 0) {
             Q_EMIT self->allSent();
         }

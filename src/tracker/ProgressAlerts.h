@@ -2,6 +2,7 @@
 // mail as the user's switches say.
 #pragma once
 
+#include "mail/Mailer.h"
 #include "tracker/TrackedParcel.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingText.h"
@@ -47,9 +48,9 @@ Q_SIGNALS:
     void hint(const QString &text);
     // A mail is being sent: said until the last one in flight has ended (`allSent`).
     void mailNotice(const QString &text);
-    // One mail has ended, sent or not (why is in the hint before it); one the address rule refuses
-    // ends unsent at once.
-    void mailEnded(bool sent);
+    // One mail has ended, sent or why not, with what the user is told of it; one the address rule
+    // refuses ends unsent at once.
+    void mailEnded(const MailResult &result, const QString &told);
     // The last submission in flight has ended, sent or not.
     void allSent();
 
