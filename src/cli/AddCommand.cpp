@@ -110,7 +110,7 @@ int addParcels(const CommandContext &context, const AddChoice &choice, bool json
             if (!outcome.answered()) {
                 failed();
                 context.err(outcomeText(outcome, std::nullopt));
-            } else if (outcome.storeFailed) {
+            } else if (outcome.bookFailure.has_value()) {
                 context.err(storeFailureText(outcome));
                 result = ExitCode::BookUnusable;
             }

@@ -61,8 +61,7 @@ QueryOutcome CommandRoad::query(const ParcelRow &parcel) {
         outcome.parcel.id = parcel.id;
         outcome.parcel.number = parcel.number;
         outcome.parcel.goods = parcel.goods;
-        outcome.storeFailed = true;
-        outcome.message = tracked.failure().said(QStringLiteral("快递信息读取"));
+        outcome.bookFailure = storeFailure(tracked.failure(), QStringLiteral("快递信息读取"));
         return outcome;
     }
     outcome.parcel = *tracked;

@@ -47,7 +47,7 @@ int exportParcel(const CommandContext &context, const ParcelChoice &choice, cons
     // The progress is exported even when the book failed to keep it: what was asked for is done, and
     // the failure is said.
     const auto exported = [&context](const QueryOutcome &outcome) {
-        if (outcome.storeFailed) {
+        if (outcome.bookFailure.has_value()) {
             context.err(storeFailureText(outcome));
             return int(ExitCode::BookUnusable);
         }

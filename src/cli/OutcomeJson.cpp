@@ -28,15 +28,16 @@ QJsonValue codeJson(const QueryOutcome &outcome) {
 
 QJsonObject outcomeJson(const QueryOutcome &outcome, const std::optional<DeliveryEstimate> &estimate,
                         const QString &state) {
-    QJsonObject object{{QStringLiteral("id"), outcome.parcel.id.value()},
-                       {QStringLiteral("number"), outcome.parcel.number},
-                       {QStringLiteral("company"), outcome.parcel.company},
-                       {QStringLiteral("goods"), outcome.parcel.goods},
-                       {QStringLiteral("succeeded"), !outcome.failed()},
-                       {QStringLiteral("answered"), outcome.answered()},
-                       {QStringLiteral("code"), codeJson(outcome)},
-                       {QStringLiteral("message"), outcome.message},
-                       {QStringLiteral("state"), state}};
+    QJsonObject object{
+        {QStringLiteral("id"), outcome.parcel.id.value()},
+        {QStringLiteral("number"), outcome.parcel.number},
+        {QStringLiteral("company"), outcome.parcel.company},
+        {QStringLiteral("goods"), outcome.parcel.goods},
+        {QStringLiteral("succeeded"), !outcome.failed()},
+        {QStringLiteral("answered"), outcome.answered()},
+        {QStringLiteral("code"), codeJson(outcome)},
+        {QStringLiteral("message"), outcome.bookFailure ? outcome.bookFailure->reason : outcome.message},
+        {QStringLiteral("state"), state}};
     if (outcome.succeeded() && !outcome.report.entries.isEmpty()) {
         object.insert(QStringLiteral("status"), tracking::statusWord(outcome.report.status));
         object.insert(QStringLiteral("transit"), outcome.report.transitText);

@@ -24,7 +24,7 @@ QString outcomeText(const QueryOutcome &outcome, const std::optional<DeliveryEst
     }
     text += QStringLiteral("状态:%1  在途时间:%2  %3\n")
                 .arg(tracking::statusWord(outcome.report.status), terminalSafe(outcome.report.transitText),
-                     outcome.storeFailed && outcome.update == tracking::UpdateState::NewProgress
+                     outcome.bookFailure && outcome.update == tracking::UpdateState::NewProgress
                          ? QStringLiteral("新进展未能记下")
                          : tracking::updateWord(outcome.update));
     if (outcome.report.pickupCode) {
@@ -44,17 +44,19 @@ QString outcomeText(const QueryOutcome &outcome, const std::optional<DeliveryEst
 }
 
 QString storeFailureText(const QueryOutcome &outcome) {
-    return parcelLine(outcome.parcel) + QLatin1Char('\n') + outcome.message + QLatin1Char('\n');
+    return parcelLine(outcome.parcel) + QLatin1Char('\n') +
+           (outcome.bookFailure ? outcome.bookFailure->reason : QString()) + QLatin1Char('\n');
 }
 
 QString watchLine(const QueryOutcome &outcome) {
     // The service's code only where the service refused; a book that failed has its own words.
-    const QString code = outcome.code.isEmpty() || outcome.storeFailed
+    const QString code = outcome.code.isEmpty() || outcome.bookFailure
                              ? QString()
                              : QStringLiteral("(结果码 %1)").arg(outcome.code);
+    const QString said = outcome.bookFailure ? outcome.bookFailure->reason : outcome.message;
     return QStringLiteral("编号 %1  %2  %3%4\n")
         .arg(outcome.parcel.id.value())
-        .arg(terminalSafe(outcome.parcel.goods), terminalSafe(outcome.message), terminalSafe(code));
+        .arg(terminalSafe(outcome.parcel.goods), terminalSafe(said), terminalSafe(code));
 }
 
 QString progressLine(qsizetype done, qsizetype total, const QString &goods) {

@@ -30,7 +30,7 @@ int queryParcels(const CommandContext &context, const ParcelChoice &choice, bool
                 result = result == ExitCode::Success ? int(ExitCode::ServiceSaidOtherwise) : result;
                 context.err((counting ? QStringLiteral("\r\033[K") : QString()) +
                             outcomeText(outcome, std::nullopt));
-            } else if (outcome.storeFailed) {
+            } else if (outcome.bookFailure.has_value()) {
                 context.err((counting ? QStringLiteral("\r\033[K") : QString()) + storeFailureText(outcome));
                 result = ExitCode::BookUnusable;
             }

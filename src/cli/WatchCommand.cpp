@@ -16,9 +16,9 @@ int watchParcels(const CommandContext &context) {
             if (!outcome.failed()) {
                 return;
             }
-            storeFailed = storeFailed || outcome.storeFailed;
+            storeFailed = storeFailed || outcome.bookFailure.has_value();
             // A number the service does not know was answered: said in the output, not as a failure.
-            const bool fault = !outcome.answered() || outcome.storeFailed;
+            const bool fault = !outcome.answered() || outcome.bookFailure.has_value();
             failed += fault ? 1 : 0;
             (fault ? context.err : context.out)(watchLine(outcome));
         });

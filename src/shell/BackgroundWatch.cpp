@@ -27,8 +27,9 @@ void BackgroundWatch::schedule(bool on, int minutes) {
 
 void BackgroundWatch::parcelChecked(const QueryOutcome &outcome) {
     // Nobody asked for this pass, but progress it learnt and could not keep is not dropped unsaid.
-    if (outcome.storeFailed) {
-        Q_EMIT bookFailed(
-            Failure{QStringLiteral("后台检查:快递【%1】").arg(outcome.parcel.goods) + outcome.message});
+    if (outcome.bookFailure) {
+        Q_EMIT bookFailed(Failure{QStringLiteral("后台检查:快递【%1】").arg(outcome.parcel.goods) +
+                                      outcome.bookFailure->reason,
+                                  outcome.bookFailure->detail, outcome.bookFailure->kind});
     }
 }

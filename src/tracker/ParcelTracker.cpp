@@ -298,12 +298,12 @@ void ParcelTracker::parse() {
     QueryOutcome outcome = settled.outcome;
     // New progress is stored before anything is shown: a row that went meanwhile shows nothing.
     m_adds->firstAnswerShown();
-    const ProgressRecorder::Recorded recorded = [&] {
+    const Outcome<bool> recorded = [&] {
         const QScopedValueRollback recording(m_recording, true);
         return m_recorder.record(parcel, outcome.report, outcome.update, m_with.clock.now(),
                                  m_with.shownInWindow, settled.announce);
     }();
-    if (recorded.result == ProgressRecorder::Result::Gone) {
+    if (recorded.ok() && !*recorded) {
         outcome.message = parcelGoneText();
         forgetParcel(parcel.id);
         Q_EMIT hint(outcome.message);
@@ -311,18 +311,17 @@ void ParcelTracker::parse() {
         Q_EMIT parcelRemoved(parcel.id, false);
         return;
     }
-    if (recorded.result == ProgressRecorder::Result::Stored) {
+    if (recorded.ok()) {
         if (settled.countToStore) {
             m_current->storedCount = settled.countToStore;
         }
     } else {
         // Whoever drives the query hears that the book did not keep it, and why.
-        outcome.storeFailed = true;
-        outcome.message = recorded.failure;
+        outcome.bookFailure = recorded.failure();
     }
     m_shownStatus = outcome.report.status;
-    // A failed store has put its reason on the hint line; the advice would hide it.
-    Q_EMIT hint(recorded.failure.isEmpty() ? settled.hint : recorded.failure);
+    // A failed store puts its reason on the hint line; the advice would hide it.
+    Q_EMIT hint(recorded.ok() ? settled.hint : recorded.failure().reason);
     Q_EMIT progressShown(parcel, outcome.report, outcome.update);
     Q_EMIT queryEnded(outcome);
 }

@@ -12,10 +12,9 @@ ProgressRecorder::ProgressRecorder(ParcelStore &parcels, ProgressStore &progress
     , m_progress(progress)
     , m_alerts(alerts) {}
 
-ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
-                                                    const tracking::ProgressReport &report,
-                                                    tracking::UpdateState update, const QDateTime &now,
-                                                    bool seen, bool announce) {
+Outcome<bool> ProgressRecorder::record(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                                       tracking::UpdateState update, const QDateTime &now, bool seen,
+                                       bool announce) {
     const bool newProgress = update == tracking::UpdateState::NewProgress;
     AnswerToStore answer;
     answer.parcel = parcel.id;
@@ -32,10 +31,11 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
     answer.seen = seen;
     const Outcome<bool> stored = m_progress.storeAnswer(answer);
     if (!stored.ok()) {
-        return {Result::StoreFailed, stored.failure().said(QStringLiteral("更新记录保存"))};
+        return Failure{stored.failure().said(QStringLiteral("更新记录保存")), stored.failure().detail,
+                       stored.failure().kind};
     }
     if (!*stored) {
-        return {Result::Gone, QString()};
+        return false;
     }
     if (BookFeed *feed = m_parcels.database().feed()) {
         Q_EMIT feed->progressStored(parcel.id, newProgress);
@@ -43,5 +43,5 @@ ProgressRecorder::Recorded ProgressRecorder::record(const TrackedParcel &parcel,
     if (newProgress && announce) {
         m_alerts.announce(parcel, report);
     }
-    return {Result::Stored, QString()};
+    return true;
 }

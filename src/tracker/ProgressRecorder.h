@@ -16,23 +16,13 @@ class ProgressRecorder final {
 public:
     ProgressRecorder(ParcelStore &parcels, ProgressStore &progress, ProgressAlerts &alerts);
 
-    enum class Result {
-        Stored,
-        // The store refused; nothing is announced, so the same progress comes again next time.
-        StoreFailed,
-        // The parcel's row is gone: nothing stored, nothing announced.
-        Gone,
-    };
-    struct Recorded {
-        Result result = Result::Stored;
-        // The reason of a failed store, in the user's words.
-        QString failure;
-    };
-
-    // `seen`: the user is looking at this progress (the window's current parcel); otherwise new
-    // progress waits marked unseen. `announce`: false for the first answer of a parcel just added.
-    Recorded record(const TrackedParcel &parcel, const tracking::ProgressReport &report,
-                    tracking::UpdateState update, const QDateTime &now, bool seen, bool announce);
+    // True once stored (and announced); false when the parcel's row is gone: nothing stored, nothing
+    // announced. A store the book refused fails with the sentence the user is told; nothing is announced,
+    // so the same progress comes again next time. `seen`: the user is looking at this progress (the
+    // window's current parcel); otherwise new progress waits marked unseen. `announce`: false for the
+    // first answer of a parcel just added.
+    Outcome<bool> record(const TrackedParcel &parcel, const tracking::ProgressReport &report,
+                         tracking::UpdateState update, const QDateTime &now, bool seen, bool announce);
 
 private:
     ParcelStore &m_parcels;

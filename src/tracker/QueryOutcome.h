@@ -1,6 +1,7 @@
 // What one query of a parcel came to, for whoever drives a query: the window, the command line, a watch.
 #pragma once
 
+#include "text/Failure.h"
 #include "tracker/TrackedParcel.h"
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingAnswer.h"
@@ -21,8 +22,8 @@ struct QueryOutcome {
     tracking::UpdateState update = tracking::UpdateState::NoUpdate;
     // Whole days without new progress, for a parcel that should have moved by now.
     std::optional<int> stalledDays;
-    // Answered, but the book refused to keep it (why is in message): the same progress comes again.
-    bool storeFailed = false;
+    // Answered, but the book refused to keep it, and why: the same progress comes again.
+    std::optional<Failure> bookFailure;
     // An add that got no usable answer and was kept, unqueried, on the user's word: its new row.
     std::optional<ParcelId> keptUnanswered;
 
@@ -32,7 +33,7 @@ struct QueryOutcome {
         return kind == tracking::AnswerKind::Success || kind == tracking::AnswerKind::NotKnown;
     }
     // Anything short of an answer kept in the book.
-    bool failed() const { return !succeeded() || storeFailed; }
+    bool failed() const { return !succeeded() || bookFailure.has_value(); }
     // New progress the book now holds: only this is announced and counted as news.
     bool storedNewProgress() const { return !failed() && update == tracking::UpdateState::NewProgress; }
 };

@@ -70,8 +70,7 @@ void WatchPass::sendWhileRoom() {
             QueryOutcome outcome;
             outcome.parcel.id = id;
             // The book failed, not the service.
-            outcome.storeFailed = true;
-            outcome.message = parcel.failure().said(QStringLiteral("快递信息读取"));
+            outcome.bookFailure = storeFailure(parcel.failure(), QStringLiteral("快递信息读取"));
             ++m_checked;
             ++m_failed;
             Q_EMIT parcelChecked(outcome);
@@ -121,8 +120,7 @@ std::optional<QueryOutcome> WatchPass::recordAnswer(const TrackedParcel &sent, c
         outcome.parcel = sent;
         outcome.kind = answer.kind;
         outcome.code = answer.code;
-        outcome.storeFailed = true;
-        outcome.message = read.failure().said(QStringLiteral("快递信息读取"));
+        outcome.bookFailure = storeFailure(read.failure(), QStringLiteral("快递信息读取"));
         return outcome;
     }
     const std::optional<TrackedParcel> &parcel = *read;
@@ -136,19 +134,16 @@ std::optional<QueryOutcome> WatchPass::recordAnswer(const TrackedParcel &sent, c
     }
     QueryOutcome &outcome = settled.outcome;
     // Nobody is looking: new progress waits unseen for the window.
-    const ProgressRecorder::Recorded recorded =
+    const Outcome<bool> recorded =
         m_recorder.record(*parcel, outcome.report, outcome.update, now, false, settled.announce);
-    switch (recorded.result) {
-    case ProgressRecorder::Result::Gone:
-        return std::nullopt;
-    case ProgressRecorder::Result::StoreFailed:
-        outcome.storeFailed = true;
-        outcome.message = recorded.failure;
-        return outcome;
-    case ProgressRecorder::Result::Stored:
-        outcome.message = recorded.failure;
+    if (!recorded.ok()) {
+        outcome.bookFailure = recorded.failure();
         return outcome;
     }
+    if (!*recorded) {
+        return std::nullopt;
+    }
+    outcome.message.clear();
     return outcome;
 }
 

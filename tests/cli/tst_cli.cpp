@@ -167,8 +167,7 @@ void CliTest::outcomeText_data() {
     // Texts of the book and the service are shown written out, never obeyed.
     QTest::newRow("new progress, newest first")
         << news << parcel + QStringLiteral("状态:运送中  在途时间:1天  有更新\n") + newestFirst << QString();
-    news.outcome.storeFailed = true;
-    news.outcome.message = QStringLiteral("磁盘已满");
+    news.outcome.bookFailure = Failure{QStringLiteral("磁盘已满")};
     QTest::newRow("new progress the book did not keep")
         << news << parcel + QStringLiteral("状态:运送中  在途时间:1天  新进展未能记下\n") + newestFirst
         << QStringLiteral("编号 1  衣服  磁盘已满\n");

@@ -732,10 +732,10 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
         "CREATE TRIGGER refuse_count BEFORE UPDATE ON parcelbook BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     r.query(refused);
     const QueryOutcome &outcome = r.ended.last();
-    QVERIFY(outcome.storeFailed && outcome.failed() && !outcome.storedNewProgress());
-    QVERIFY2(outcome.message.startsWith(QStringLiteral("更新记录保存失败!错误原因")),
-             qPrintable(outcome.message));
-    QCOMPARE(r.hints.last(), outcome.message);
+    QVERIFY(outcome.bookFailure && outcome.failed() && !outcome.storedNewProgress());
+    QVERIFY2(outcome.bookFailure->reason.startsWith(QStringLiteral("更新记录保存失败!错误原因")),
+             qPrintable(outcome.bookFailure->reason));
+    QCOMPARE(r.hints.last(), outcome.bookFailure->reason);
     QCOMPARE(r.storedNum(refused), QStringLiteral("0"));
     QCOMPARE(r.alertsRaised(), alerts);
     // Nor when it refuses the entries: the count and the row are taken back with them.
@@ -743,7 +743,7 @@ void TrackerTest::newProgressIsStoredAndAnnouncedOnce() {
     r.db.exec(QStringLiteral("CREATE TRIGGER refuse_entries BEFORE INSERT ON progress_entry BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
     r.query(refused);
-    QVERIFY(r.ended.last().storeFailed);
+    QVERIFY(r.ended.last().bookFailure);
     QCOMPARE(r.storedNum(refused), QStringLiteral("0"));
     QVERIFY(!must(r.progress.byParcel(refused)));
     QCOMPARE(r.alertsRaised(), alerts);
