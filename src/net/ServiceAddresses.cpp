@@ -380,7 +380,7 @@ QStringList overridingVariables() {
 }
 
 QString trackingMissingText() {
-    if (const QString problem = configured().addresses.tracking.problem; !problem.isEmpty()) {
+    if (QString problem = configured().addresses.tracking.problem; !problem.isEmpty()) {
         return problem;
     }
     return QStringLiteral("尚未设置查询服务,请在设置页的“查询服务”中填写");

@@ -61,7 +61,8 @@ void recogniseCourier(WebClient &web, const QString &serviceAddress, CourierStor
         tracking::recognitionUrl(serviceAddress, number), receiver,
         [&couriers, done = std::move(done)](const WebReply &reply) {
             // No complete answer (refused, cut off, too long, too late) is a failure.
-            done(reply.failure ? CourierGuess{CourierGuess::Kind::Failed, {}} : guessOf(reply.body, couriers));
+            done(reply.failure ? CourierGuess{CourierGuess::Kind::Failed, {}}
+                               : guessOf(reply.body, couriers));
         },
         WebLimits{requestLimitMs});
 }
