@@ -47,7 +47,7 @@ QList<ParcelRow> chosenParcels(const CommandContext &context, ParcelStore &parce
     case ParcelChoice::All:
         return parcels.all();
     case ParcelChoice::ByNumber: {
-        const QList<ParcelRow> rows = parcels.byNumber(choice.value);
+        QList<ParcelRow> rows = parcels.byNumber(choice.value);
         if (rows.isEmpty()) {
             context.err(QStringLiteral("快递列表里没有单号 %1\n").arg(choice.value));
         }
