@@ -25,7 +25,7 @@ const QString noCompany = QStringLiteral("请选择快递公司");
 
 AddPage::AddPage(Collaborators collaborators, std::function<void()> openDirectory, QWidget *parent)
     : Page(0, QStringLiteral("添加新快递"), QSize(5055, 5175), 180, parent)
-    , m_with(std::move(collaborators))
+    , m_with(collaborators)
     , m_number(new QComboBox(this))
     , m_recognise(new QPushButton(QStringLiteral("刷新"), this))
     , m_company(new QPushButton(noCompany, this))

@@ -57,7 +57,7 @@ ProgressGestures::ProgressGestures(ProgressList &list, const Feedback &feedback,
 }
 
 std::optional<ProgressEntry> ProgressGestures::selectedEntry() const {
-    const std::optional<ProgressEntry> entry = m_list.selectedEntry();
+    std::optional<ProgressEntry> entry = m_list.selectedEntry();
     if (!entry) {
         m_feedback.hint(nothingToShow);
     }

@@ -132,6 +132,160 @@ Outcome<QString> readText(const QString &file) {
     return text;
 }
 
+// Every option of the command line.
+struct Options {
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")}};
+    QCommandLineOption json{QStringLiteral("json")};
+    QCommandLineOption all{QStringLiteral("all")};
+    QCommandLineOption id{QStringLiteral("id"), QString(), QStringLiteral("编号")};
+    QCommandLineOption force{QStringLiteral("force")};
+    QCommandLineOption company{QStringLiteral("company"), QString(), QStringLiteral("快递公司")};
+    QCommandLineOption goods{QStringLiteral("goods"), QString(), QStringLiteral("物品")};
+    QCommandLineOption fromText{QStringLiteral("from-text"), QString(), QStringLiteral("文件")};
+    QCommandLineOption encoding{QStringLiteral("encoding"), QString(), QStringLiteral("编码")};
+
+    QList<QCommandLineOption> list() const {
+        return {help, version, json, all, id, force, company, goods, fromText, encoding};
+    }
+};
+
+// Each check below says a usage error and gives its exit code, or nothing when the arguments pass.
+
+// The command known, and no option given to a command it does not belong to.
+std::optional<int> commandRefused(const QCommandLineParser &parser, const Options &o, const QString &command,
+                                  const QStringList &words) {
+    const bool adding = command == QStringLiteral("add");
+    const bool known = command == QStringLiteral("list") || command == QStringLiteral("watch") ||
+                       command == QStringLiteral("query") || command == QStringLiteral("export") || adding;
+    if (!known) {
+        return usageError(QStringLiteral("不认识的命令:") + command);
+    }
+    if (!adding && (parser.isSet(o.company) || parser.isSet(o.goods) || parser.isSet(o.fromText))) {
+        return usageError(QStringLiteral("--company、--goods 和 --from-text 只用于 add"));
+    }
+    const bool exporting = command == QStringLiteral("export");
+    if (!exporting && (parser.isSet(o.force) || parser.isSet(o.encoding))) {
+        return usageError(QStringLiteral("--force 和 --encoding 只用于 export"));
+    }
+    if (command == QStringLiteral("list") || command == QStringLiteral("watch")) {
+        if (!words.isEmpty()) {
+            return usageError(command + QStringLiteral(" 不需要单号或其他参数:") +
+                              words.join(QLatin1Char(' ')));
+        }
+        for (const QCommandLineOption *option : {&o.all, &o.id, &o.json}) {
+            if (parser.isSet(*option) && (option != &o.json || command == QStringLiteral("watch"))) {
+                return usageError(command + QStringLiteral(" 不接受 --") + option->names().constFirst());
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The export's parcel and file counted, its file taken from the words and its encoding chosen.
+std::optional<int> exportRefused(const QCommandLineParser &parser, const Options &o, QStringList &words,
+                                 QString &file, ExportEncoding &exportEncoding) {
+    if (parser.isSet(o.all) || parser.isSet(o.json)) {
+        return usageError(QStringLiteral("export 只导出一个快递,不接受 --all 和 --json"));
+    }
+    const qsizetype wanted = parser.isSet(o.id) ? 1 : 2;
+    if (words.isEmpty() && !parser.isSet(o.id)) {
+        return usageError(QStringLiteral("export 需要一个快递(单号或 --id 编号)和一个导出文件"));
+    }
+    if (words.size() < wanted) {
+        return usageError(QStringLiteral("请给出导出文件(- 表示标准输出)"));
+    }
+    if (words.size() > wanted) {
+        return usageError(QStringLiteral("export 只需要一个快递和一个导出文件"));
+    }
+    file = words.takeLast();
+    // Bytes for a terminal are read there, as UTF-8; a file or a pipe gets the window's bytes.
+    const bool toTerminal = file == QLatin1StringView("-") && ::isatty(STDOUT_FILENO) == 1;
+    const QString encodingName = parser.isSet(o.encoding) ? parser.value(o.encoding).toLower()
+                                 : toTerminal             ? QStringLiteral("utf-8")
+                                                          : QStringLiteral("gbk");
+    if (encodingName == QStringLiteral("utf-8") || encodingName == QStringLiteral("utf8")) {
+        exportEncoding = ExportEncoding::Utf8;
+    } else if (encodingName != QStringLiteral("gbk")) {
+        return usageError(QStringLiteral("--encoding 只能是 gbk 或 utf-8:") + parser.value(o.encoding));
+    }
+    return std::nullopt;
+}
+
+// The parcel a query or an export names: all of them, one by its row number or one by its number.
+std::optional<int> choiceRefused(const QCommandLineParser &parser, const Options &o, const QStringList &words,
+                                 bool exporting, ParcelChoice &choice) {
+    if (parser.isSet(o.all) && !words.isEmpty()) {
+        return usageError(QStringLiteral("--all 查询全部快递,不再接受单号:") + words.join(QLatin1Char(' ')));
+    }
+    if (parser.isSet(o.all) && parser.isSet(o.id)) {
+        return usageError(QStringLiteral("--all 查询全部快递,不再接受 --id"));
+    }
+    if (parser.isSet(o.id) && !words.isEmpty()) {
+        return usageError(QStringLiteral("--id 和单号只能给一个:") + words.join(QLatin1Char(' ')));
+    }
+    if (words.size() > 1) {
+        return usageError(QStringLiteral("一次只能给一个单号%1:")
+                              .arg(exporting ? QString() : QStringLiteral("(全部快递请用 --all)")) +
+                          words.join(QLatin1Char(' ')));
+    }
+    if (!parser.isSet(o.all) && !parser.isSet(o.id) && words.isEmpty()) {
+        return usageError(QStringLiteral("请给出一个单号,或 --id 编号%1")
+                              .arg(exporting ? QString() : QStringLiteral(",或 --all")));
+    }
+    if (parser.isSet(o.id)) {
+        const std::optional<ParcelId> row = ParcelId::fromText(parser.value(o.id));
+        if (!row) {
+            return usageError(QStringLiteral("编号应是一个正整数,如 --id 2:") + parser.value(o.id));
+        }
+        choice.kind = ParcelChoice::ById;
+        choice.id = *row;
+    } else if (!words.isEmpty()) {
+        // The number is read as the window's number boxes read it: "sf-1402 345678901" names
+        // SF1402345678901.
+        const QString number = normalizedTrackingNumber(words.first());
+        if (number.isEmpty()) {
+            return usageError(QStringLiteral("单号无效:") + words.first());
+        }
+        choice.kind = ParcelChoice::ByNumber;
+        choice.value = number;
+    }
+    return std::nullopt;
+}
+
+// The numbers an add is for: the one given, or those found in a text.
+std::optional<int> addRefused(const QCommandLineParser &parser, const Options &o, const QStringList &words,
+                              AddChoice &toAdd) {
+    if (parser.isSet(o.all) || parser.isSet(o.id)) {
+        return usageError(QStringLiteral("add 不接受 --all 和 --id"));
+    }
+    if (parser.isSet(o.fromText)) {
+        if (!words.isEmpty() || parser.isSet(o.company) || parser.isSet(o.goods)) {
+            return usageError(QStringLiteral("add --from-text 只需要一个文件(- 表示标准输入),"
+                                             "快递公司由识别服务识别"));
+        }
+        const Outcome<QString> text = readText(parser.value(o.fromText));
+        if (!text) {
+            write(stderr, text.failure().reason + QLatin1Char('\n'));
+            return ExitCode::Usage;
+        }
+        toAdd.numbers = trackingNumbersInText(*text);
+        toAdd.fromText = true;
+    } else {
+        if (words.size() != 1) {
+            return usageError(QStringLiteral("add 需要一个单号,或 --from-text 文件"));
+        }
+        const QString number = normalizedTrackingNumber(words.first());
+        if (number.isEmpty()) {
+            return usageError(QStringLiteral("单号无效:") + words.first());
+        }
+        toAdd.numbers = {FoundNumber{number, false}};
+        toAdd.company = parser.value(o.company);
+        toAdd.goods = parser.value(o.goods);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -141,18 +295,8 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PARCELBOOK_VERSION));
 
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    const QCommandLineOption json(QStringLiteral("json"));
-    const QCommandLineOption all(QStringLiteral("all"));
-    const QCommandLineOption id(QStringLiteral("id"), QString(), QStringLiteral("编号"));
-    const QCommandLineOption force(QStringLiteral("force"));
-    const QCommandLineOption company(QStringLiteral("company"), QString(), QStringLiteral("快递公司"));
-    const QCommandLineOption goods(QStringLiteral("goods"), QString(), QStringLiteral("物品"));
-    const QCommandLineOption fromText(QStringLiteral("from-text"), QString(), QStringLiteral("文件"));
-    const QCommandLineOption encoding(QStringLiteral("encoding"), QString(), QStringLiteral("编码"));
-    const QList<QCommandLineOption> options{help,  version, json,  all,      id,
-                                            force, company, goods, fromText, encoding};
+    const Options o;
+    const QList<QCommandLineOption> options = o.list();
     parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
         return usageError(argumentsFailureReason(options, QCoreApplication::arguments()));
@@ -160,11 +304,11 @@ int main(int argc, char *argv[]) {
     if (const std::optional<QString> repeated = repeatedOption(parser, options)) {
         return usageError(QStringLiteral("选项 --%1 只能给一次").arg(*repeated));
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(o.help)) {
         write(stdout, usage());
         return ExitCode::Success;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(o.version)) {
         write(stdout, QStringLiteral("parcelbook-cli %1\n").arg(QCoreApplication::applicationVersion()));
         return ExitCode::Success;
     }
@@ -176,131 +320,33 @@ int main(int argc, char *argv[]) {
     const QString command = words.takeFirst();
     // Every argument is checked before the book is opened or locked.
     const bool adding = command == QStringLiteral("add");
-    const bool known = command == QStringLiteral("list") || command == QStringLiteral("watch") ||
-                       command == QStringLiteral("query") || command == QStringLiteral("export") || adding;
-    if (!known) {
-        return usageError(QStringLiteral("不认识的命令:") + command);
-    }
-    if (!adding && (parser.isSet(company) || parser.isSet(goods) || parser.isSet(fromText))) {
-        return usageError(QStringLiteral("--company、--goods 和 --from-text 只用于 add"));
+    if (const std::optional<int> refused = commandRefused(parser, o, command, words)) {
+        return *refused;
     }
     const bool exporting = command == QStringLiteral("export");
-    if (!exporting && (parser.isSet(force) || parser.isSet(encoding))) {
-        return usageError(QStringLiteral("--force 和 --encoding 只用于 export"));
-    }
-    if (command == QStringLiteral("list") || command == QStringLiteral("watch")) {
-        if (!words.isEmpty()) {
-            return usageError(command + QStringLiteral(" 不需要单号或其他参数:") +
-                              words.join(QLatin1Char(' ')));
-        }
-        for (const QCommandLineOption *option : {&all, &id, &json}) {
-            if (parser.isSet(*option) && (option != &json || command == QStringLiteral("watch"))) {
-                return usageError(command + QStringLiteral(" 不接受 --") + option->names().constFirst());
-            }
-        }
-    }
     ExportEncoding exportEncoding = ExportEncoding::Gbk;
     QString file;
     if (exporting) {
-        if (parser.isSet(all) || parser.isSet(json)) {
-            return usageError(QStringLiteral("export 只导出一个快递,不接受 --all 和 --json"));
-        }
-        const qsizetype wanted = parser.isSet(id) ? 1 : 2;
-        if (words.isEmpty() && !parser.isSet(id)) {
-            return usageError(QStringLiteral("export 需要一个快递(单号或 --id 编号)和一个导出文件"));
-        }
-        if (words.size() < wanted) {
-            return usageError(QStringLiteral("请给出导出文件(- 表示标准输出)"));
-        }
-        if (words.size() > wanted) {
-            return usageError(QStringLiteral("export 只需要一个快递和一个导出文件"));
-        }
-        file = words.takeLast();
-        // Bytes for a terminal are read there, as UTF-8; a file or a pipe gets the window's bytes.
-        const bool toTerminal = file == QLatin1StringView("-") && ::isatty(STDOUT_FILENO) == 1;
-        const QString encodingName = parser.isSet(encoding) ? parser.value(encoding).toLower()
-                                     : toTerminal           ? QStringLiteral("utf-8")
-                                                            : QStringLiteral("gbk");
-        if (encodingName == QStringLiteral("utf-8") || encodingName == QStringLiteral("utf8")) {
-            exportEncoding = ExportEncoding::Utf8;
-        } else if (encodingName != QStringLiteral("gbk")) {
-            return usageError(QStringLiteral("--encoding 只能是 gbk 或 utf-8:") + parser.value(encoding));
+        if (const std::optional<int> refused = exportRefused(parser, o, words, file, exportEncoding)) {
+            return *refused;
         }
     }
     ParcelChoice choice;
     if (command == QStringLiteral("query") || exporting) {
-        if (parser.isSet(all) && !words.isEmpty()) {
-            return usageError(QStringLiteral("--all 查询全部快递,不再接受单号:") +
-                              words.join(QLatin1Char(' ')));
-        }
-        if (parser.isSet(all) && parser.isSet(id)) {
-            return usageError(QStringLiteral("--all 查询全部快递,不再接受 --id"));
-        }
-        if (parser.isSet(id) && !words.isEmpty()) {
-            return usageError(QStringLiteral("--id 和单号只能给一个:") + words.join(QLatin1Char(' ')));
-        }
-        if (words.size() > 1) {
-            return usageError(QStringLiteral("一次只能给一个单号%1:")
-                                  .arg(exporting ? QString() : QStringLiteral("(全部快递请用 --all)")) +
-                              words.join(QLatin1Char(' ')));
-        }
-        if (!parser.isSet(all) && !parser.isSet(id) && words.isEmpty()) {
-            return usageError(QStringLiteral("请给出一个单号,或 --id 编号%1")
-                                  .arg(exporting ? QString() : QStringLiteral(",或 --all")));
-        }
-        if (parser.isSet(id)) {
-            const std::optional<ParcelId> row = ParcelId::fromText(parser.value(id));
-            if (!row) {
-                return usageError(QStringLiteral("编号应是一个正整数,如 --id 2:") + parser.value(id));
-            }
-            choice.kind = ParcelChoice::ById;
-            choice.id = *row;
-        } else if (!words.isEmpty()) {
-            // The number is read as the window's number boxes read it: "sf-1402 345678901" names
-            // SF1402345678901.
-            const QString number = normalizedTrackingNumber(words.first());
-            if (number.isEmpty()) {
-                return usageError(QStringLiteral("单号无效:") + words.first());
-            }
-            choice.kind = ParcelChoice::ByNumber;
-            choice.value = number;
+        if (const std::optional<int> refused = choiceRefused(parser, o, words, exporting, choice)) {
+            return *refused;
         }
     }
-
     AddChoice toAdd;
     if (adding) {
-        if (parser.isSet(all) || parser.isSet(id)) {
-            return usageError(QStringLiteral("add 不接受 --all 和 --id"));
-        }
-        if (parser.isSet(fromText)) {
-            if (!words.isEmpty() || parser.isSet(company) || parser.isSet(goods)) {
-                return usageError(QStringLiteral("add --from-text 只需要一个文件(- 表示标准输入),"
-                                                 "快递公司由识别服务识别"));
-            }
-            const Outcome<QString> text = readText(parser.value(fromText));
-            if (!text) {
-                write(stderr, text.failure().reason + QLatin1Char('\n'));
-                return ExitCode::Usage;
-            }
-            toAdd.numbers = trackingNumbersInText(*text);
-            toAdd.fromText = true;
-        } else {
-            if (words.size() != 1) {
-                return usageError(QStringLiteral("add 需要一个单号,或 --from-text 文件"));
-            }
-            const QString number = normalizedTrackingNumber(words.first());
-            if (number.isEmpty()) {
-                return usageError(QStringLiteral("单号无效:") + words.first());
-            }
-            toAdd.numbers = {FoundNumber{number, false}};
-            toAdd.company = parser.value(company);
-            toAdd.goods = parser.value(goods);
+        if (const std::optional<int> refused = addRefused(parser, o, words, toAdd)) {
+            return *refused;
         }
     }
 
     const programfolder::Places places = programfolder::resolve();
     // Notes go beside text results; JSON and exported bytes stay exactly what they are.
-    const bool notesShown = !parser.isSet(json) && !(exporting && file == QLatin1StringView("-"));
+    const bool notesShown = !parser.isSet(o.json) && !(exporting && file == QLatin1StringView("-"));
     RealDesktop desktop;
     // The sender is a module, loaded on the first mail.
     const std::unique_ptr<CurrentSettingsMailer> mailer =
@@ -329,10 +375,10 @@ int main(int argc, char *argv[]) {
         write(stderr, problem + QLatin1Char('\n'));
     }
     if (command == QStringLiteral("list")) {
-        return listParcels(context, parser.isSet(json));
+        return listParcels(context, parser.isSet(o.json));
     }
     if (adding) {
-        const int result = addParcels(context, toAdd, parser.isSet(json));
+        const int result = addParcels(context, toAdd, parser.isSet(o.json));
         desktop.deliverPendingNotifications(5000);
         return result;
     }
@@ -341,8 +387,8 @@ int main(int argc, char *argv[]) {
         desktop.deliverPendingNotifications(5000);
         return result;
     }
-    const int result = exporting ? exportParcel(context, choice, file, parser.isSet(force), exportEncoding)
-                                 : queryParcels(context, choice, parser.isSet(json));
+    const int result = exporting ? exportParcel(context, choice, file, parser.isSet(o.force), exportEncoding)
+                                 : queryParcels(context, choice, parser.isSet(o.json));
     // New progress announced on the desktop reaches it before the command ends.
     desktop.deliverPendingNotifications(5000);
     return result;

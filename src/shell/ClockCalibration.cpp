@@ -23,7 +23,7 @@ constexpr qint64 probeCap = 1024 * 1024;
 
 ClockCalibration::ClockCalibration(Collaborators collaborators, QObject *parent)
     : QObject(parent)
-    , m_with(std::move(collaborators))
+    , m_with(collaborators)
     , m_timer(new QTimer(this)) {
     m_timer->setObjectName(QStringLiteral("Timer5"));
     m_timer->setInterval(1000);

@@ -22,7 +22,7 @@ constexpr int requestLimitMs = 30000;
 
 StartupCheck::StartupCheck(Collaborators collaborators, std::function<void()> openAddPage, QObject *parent)
     : QObject(parent)
-    , m_with(std::move(collaborators))
+    , m_with(collaborators)
     , m_openAddPage(std::move(openAddPage))
     , m_timer(new QTimer(this)) {
     m_timer->setObjectName(QStringLiteral("Timer3"));

@@ -24,7 +24,7 @@ PageSet ToolbarPages::pageSet() const {
 
 Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window)
     : QObject(window)
-    , m_with(std::move(collaborators))
+    , m_with(collaborators)
     , m_pageSet(m_with.pages.pageSet())
     , m_returnToIdle(std::move(returnToIdle))
     , m_window(window) {

@@ -33,7 +33,7 @@ QString trimSpaces(const QString &text) {
 } // namespace
 
 QString SetStringFixedLength(const QString &text, int width) {
-    const QString trimmed = trimSpaces(text);
+    QString trimmed = trimSpaces(text);
     QStringEncoder encoder = fileEncoder();
     const QByteArray bytes = encoder.encode(trimmed);
     const qsizetype length = bytes.size();

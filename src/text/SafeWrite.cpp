@@ -49,7 +49,7 @@ mode_t usualMode() {
 
 } // namespace
 
-SafeWrite::SafeWrite(QString target, Existing existing, Readers readers, QString shownAs)
+SafeWrite::SafeWrite(QString target, Existing existing, Readers readers, const QString &shownAs)
     : m_target(std::move(target))
     , m_shown(shownAs.isEmpty() ? shown(m_target) : shown(shownAs))
     , m_existing(existing)

@@ -22,7 +22,7 @@ public:
 
     // Messages name the target as `shownAs` when given: the real path of a target reached through
     // an opened folder (/proc/self/fd/…).
-    SafeWrite(QString target, Existing existing, Readers readers, QString shownAs = {});
+    SafeWrite(QString target, Existing existing, Readers readers, const QString &shownAs = {});
     SafeWrite(const SafeWrite &) = delete;
     SafeWrite &operator=(const SafeWrite &) = delete;
     // Without commit() the temporary file goes and the target stays as it was.

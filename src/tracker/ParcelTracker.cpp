@@ -39,7 +39,7 @@ QueryOutcome outcomeOf(const TrackedParcel &parcel, AnswerKind kind) {
 
 ParcelTracker::ParcelTracker(Collaborators collaborators, QObject *parent)
     : QObject(parent)
-    , m_with(std::move(collaborators))
+    , m_with(collaborators)
     , m_recorder(m_with.parcels, m_with.progress, m_with.alerts)
     , m_deletion(m_with.parcels, m_with.dialogs)
     , m_adds(new ParcelAdd({m_with.parcels, m_with.clock, m_with.dialogs, m_with.alerts}, this))

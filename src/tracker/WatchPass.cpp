@@ -12,12 +12,11 @@
 #include "tracking/ProgressReport.h"
 #include "tracking/TrackingRequest.h"
 
-using tracking::AnswerKind;
 using tracking::TrackingAnswer;
 
 WatchPass::WatchPass(Collaborators collaborators, QObject *parent)
     : QObject(parent)
-    , m_with(std::move(collaborators))
+    , m_with(collaborators)
     , m_recorder(m_with.parcels, m_with.progress, m_with.alerts) {}
 
 // The requests still in flight are children: destroying them aborts their replies unheard.
