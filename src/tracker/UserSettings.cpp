@@ -78,7 +78,7 @@ Outcome<> UserSettings::setAddress(const QString &address) {
 }
 
 Outcome<> UserSettings::setWatch(bool on, int minutes) {
-    if (const Outcome<> stored = m_progress.setWatch(on, minutes); !stored) {
+    if (Outcome<> stored = m_progress.setWatch(on, minutes); !stored) {
         return stored;
     }
     m_watchOn = on;
