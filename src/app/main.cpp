@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDesktopServices>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QUrl>
 
 #include <cstdio>
 #include <optional>
@@ -107,7 +109,7 @@ int main(int argc, char *argv[]) {
     MessageDialogs dialogs;
     RealClock clock;
     RealSound sound(places.modules);
-    RealDesktop desktop;
+    RealDesktop desktop([](const QString &url) { QDesktopServices::openUrl(QUrl(url)); });
     const std::unique_ptr<CurrentSettingsMailer> mailer =
         moduleMailer(&MailSettings::configured, places.modules);
     const Platform platform{&dialogs, &clock, &sound, &desktop, mailer.get()};

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 // Used on the thread that made it, the window's: that is where done runs.
@@ -32,8 +33,12 @@ private:
     std::unique_ptr<Sound> m_player;
 };
 
+// Opening an address needs the graphical session (Qt Gui), which the command line never links: the
+// window hands in its opener; without one an address is only logged.
 class RealDesktop final : public Desktop {
 public:
+    using UrlOpener = std::function<void(const QString &url)>;
+    explicit RealDesktop(UrlOpener openUrl = {});
     void openUrl(const QString &url) override;
     void quit() override;
     void notify(const DesktopNotification &notification) override;
@@ -42,5 +47,6 @@ public:
     void deliverPendingNotifications(int limitMs);
 
 private:
+    const UrlOpener m_openUrl;
     DbusNotifier m_notifier;
 };
