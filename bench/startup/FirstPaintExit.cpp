@@ -1,8 +1,9 @@
 // Preloaded helper that ends the process right after the first top-level window has painted a frame,
 // or, when PARCELBOOK_USABLE_PARCELS is set, once the window is usable: the picker (the combo named
 // Text1) lists that many entries and is enabled, and the window takes input (enabled, under no modal
-// dialog). Both moments are said on stderr as CLOCK_MONOTONIC nanoseconds, so the timing script can
-// subtract the moment it started the process.
+// dialog). Every moment is said on stderr as CLOCK_MONOTONIC nanoseconds, so the timing script can
+// subtract the moment it started the process; besides the end points, the phases before them: the
+// application object made (libraries loaded) and the first window shown (built).
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
@@ -30,6 +31,11 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
+        if (!m_shown && event->type() == QEvent::Show && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow()) {
+            m_shown = true;
+            std::fprintf(stderr, "shown: at %lld\n", monotonicNs());
+        }
         if (m_window == nullptr && event->type() == QEvent::Paint) {
             auto *widget = qobject_cast<QWidget *>(watched);
             if (widget != nullptr && widget->isWindow()) {
@@ -68,10 +74,12 @@ private:
     }
 
     const int m_usableParcels;
+    bool m_shown = false;
     QWidget *m_window = nullptr;
 };
 
 void watchFirstPaint() {
+    std::fprintf(stderr, "application: at %lld\n", monotonicNs());
     QCoreApplication *app = QCoreApplication::instance();
     const QByteArray parcels = qgetenv("PARCELBOOK_USABLE_PARCELS");
     app->installEventFilter(new FirstPaintExit(app, parcels.isEmpty() ? -1 : parcels.toInt()));

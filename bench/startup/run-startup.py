@@ -8,6 +8,8 @@ bench/startup/). Every process is started with the first-paint helper preloaded,
 points are timed from the moment the process is started:
   first paint  the first frame of the first window;
   usable       the picker (Text1) lists every parcel and is enabled, and the window takes input.
+The phases before them are printed too: the application object made (the libraries loaded and
+started) and the first window shown (built, not yet painted).
 The anchor for the first paint is the bare window with an empty combo; the anchor for usable is the
 same window whose combo is filled with the same goods texts. Every book size and program is run in
 the same rounds, interleaved. --baseline names a folder holding an older parcelbook executable,
@@ -38,7 +40,7 @@ def moment(text, label):
 
 
 def run_once(command, env):
-    """One whole process: (first paint s, usable s or None, cpu s, peak RSS KiB, stderr)."""
+    """One whole process: (first paint s, usable s or None, cpu s, peak RSS KiB, stderr, phases s)."""
     with tempfile.TemporaryFile() as said:
         started = time.monotonic_ns()
         process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
@@ -52,8 +54,9 @@ def run_once(command, env):
     wanted_usable = 'PARCELBOOK_USABLE_PARCELS' in env
     if process.returncode != 0 or painted is None or (wanted_usable and usable is None):
         sys.exit(f'{command[0]} did not reach its end point (exit {process.returncode}):\n{text}')
+    phases = [(moment(text, label) - started) / 1e9 for label in ('application: ', 'shown: ')]
     return ((painted - started) / 1e9, (usable - started) / 1e9 if usable else None, usage.ru_utime + usage.ru_stime,
-            usage.ru_maxrss, text)
+            usage.ru_maxrss, text, phases)
 
 
 def main():
@@ -100,7 +103,8 @@ def main():
         # Interleaved, so a slow spell of the machine falls on every program and size alike.
         for _ in range(args.runs):
             for parcels, name, command, env in runs:
-                samples[(parcels, name)].append(run_once(command, env)[:4])
+                said = run_once(command, env)
+                samples[(parcels, name)].append(said[:4] + tuple(said[5]))
         load_after = os.getloadavg()
     finally:
         for folder in folders:
@@ -119,14 +123,19 @@ def main():
         for (size, name), rows in samples.items():
             if size != parcels:
                 continue
-            medians[name] = [median(rows, column) for column in range(4)]
-            paint, usable, cpu, rss = medians[name]
+            medians[name] = [median(rows, column) for column in range(6)]
+            paint, usable, cpu, rss = medians[name][:4]
             usable_text = f'{usable * 1000:.1f}' if usable is not None else '-'
             print(f'{name:<15}{paint * 1000:>16.1f}{usable_text:>12}{cpu * 1000:>10.1f}{rss / 1024:>15.1f}')
         for name, _ in real:
             paint, usable = medians[name][:2]
             print(f'{name} at {parcels}: first paint {paint / medians["anchor-bare"][0]:.2f}x the bare anchor, '
                   f'usable {usable / medians["anchor-filled"][1]:.2f}x the filled anchor')
+        print(f'phases, medians in ms from the start of the process\n{"program":<15}{"application":>13}'
+              f'{"shown":>8}{"first paint":>13}{"usable":>8}')
+        for name, (paint, usable, _, _, application, shown) in medians.items():
+            usable_text = f'{usable * 1000:.1f}' if usable is not None else '-'
+            print(f'{name:<15}{application * 1000:>13.1f}{shown * 1000:>8.1f}{paint * 1000:>13.1f}{usable_text:>8}')
 
 
 if __name__ == '__main__':

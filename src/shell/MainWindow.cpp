@@ -37,6 +37,7 @@
 #include "tracker/WatchPass.h"
 #include "widgets/Feedback.h"
 #include "widgets/ParcelPicker.h"
+#include "widgets/Pictures.h"
 #include "widgets/ProgressList.h"
 #include "widgets/StatusPanel.h"
 #include "widgets/ToolbarIcons.h"
@@ -78,7 +79,7 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     // The style is set before any control exists, so none is polished twice.
     // The 48-pixel picture: an icon reads its picture when it is made, and a 256-pixel one costs the
     // first paint a few milliseconds; the desktop takes its larger icons from the icon theme.
-    setWindowIcon(QIcon(QStringLiteral(":/parcelbook/cn.lanzhou.parcelbook.png")));
+    setWindowIcon(pngIcon(QStringLiteral(":/parcelbook/cn.lanzhou.parcelbook.png")));
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(style);
     }

@@ -5,6 +5,7 @@
 #include "shell/ChromeButton.h"
 
 #include "widgets/Page.h"
+#include "widgets/Pictures.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -41,9 +42,9 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desk
     , m_desktop(&desktop)
     , m_services(services)
     , m_closeProgram(std::move(closeProgram))
-    , m_frame(QStringLiteral(":/parcelbook/skin_frame.png"))
-    , m_logo(QStringLiteral(":/parcelbook/skin_logo.png")) {
-    const QPixmap buttonCells(QStringLiteral(":/parcelbook/skin_buttons.png"));
+    , m_frame(pngPicture(QStringLiteral(":/parcelbook/skin_frame.png")))
+    , m_logo(pngPicture(QStringLiteral(":/parcelbook/skin_logo.png"))) {
+    const QPixmap buttonCells = pngPicture(QStringLiteral(":/parcelbook/skin_buttons.png"));
     m_minimise = new ChromeButton(buttonCells, 0, 29, 41, window);
     m_minimise->setObjectName(QStringLiteral("minimiseButton"));
     m_minimise->setAccessibleName(QStringLiteral("最小化"));

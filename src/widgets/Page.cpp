@@ -1,6 +1,8 @@
 // Page frame shared by the five pages.
 #include "widgets/Page.h"
 
+#include "widgets/Pictures.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -35,8 +37,8 @@ Page::Page(int element, const QString &title, QSize sizeInTwips, int closeBoxIns
     m_closeBox->setIconSize(QSize(21, 21));
     m_closeBox->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     QIcon closeIcon;
-    closeIcon.addPixmap(QPixmap(QStringLiteral(":/parcelbook/close_box.png")), QIcon::Normal);
-    closeIcon.addPixmap(QPixmap(QStringLiteral(":/parcelbook/close_box_hover.png")), QIcon::Active);
+    closeIcon.addPixmap(pngPicture(QStringLiteral(":/parcelbook/close_box.png")), QIcon::Normal);
+    closeIcon.addPixmap(pngPicture(QStringLiteral(":/parcelbook/close_box_hover.png")), QIcon::Active);
     m_closeBox->setIcon(closeIcon);
     connect(m_closeBox, &QToolButton::clicked, this, [this] { closeBoxClicked(); });
 

@@ -1,6 +1,7 @@
 // Toolbar icons and captions.
 #include "widgets/ToolbarIcons.h"
 
+#include "widgets/Pictures.h"
 #include "widgets/Placed.h"
 
 #include <QLabel>
@@ -46,7 +47,7 @@ ToolbarIcons::ToolbarIcons(QWidget *window)
         button->setGeometry(px(left), px(1680), 53, 53);
         button->setAutoRaise(true);
         button->setIconSize(QSize(53, 53));
-        button->setIcon(QIcon(QStringLiteral(":/parcelbook/") + QString::fromUtf16(icon.picture) +
+        button->setIcon(pngIcon(QStringLiteral(":/parcelbook/") + QString::fromUtf16(icon.picture) +
                               QStringLiteral(".png")));
         // The focused icon gets a frame of its own, so a keyboard user sees where Space will act.
         button->setStyleSheet(
