@@ -12,9 +12,10 @@ BookOpening::BookOpening(Collaborators collaborators)
 bool BookOpening::claim() {
     if (!m_claimed) {
         const std::optional<Outcome<>> locked = m_with.book.lockResult();
-        if (!locked) {
+        if (!locked || *locked) {
+            // Held: the channel for a second copy opens with the book, after the first frame.
             m_claimed = true;
-        } else if (!*locked && m_with.book.bookMissing()) {
+        } else if (m_with.book.bookMissing()) {
             m_claimed = recoverMissingBook(*locked);
         } else {
             m_claimed = opened(*locked);

@@ -2,12 +2,11 @@
 #include "store/Database.h"
 
 #include "store/DerivedKeys.h"
+#include "store/EngineFunctions.h"
+#include "store/EngineLibrary.h"
 #include "store/StoreError.h"
 #include "text/RegularFile.h"
 #include "text/TrackingNumber.h"
-
-#define SQLITE_HAS_CODEC 1
-#include <sqlite3.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,17 +21,22 @@
 
 namespace {
 
+// Every statement runs on an open connection, and a connection is only made once the engine is loaded.
+const EngineFunctions &engine() {
+    return **enginelibrary::load();
+}
+
 // tracking_number(text) in a statement: a stored number read by the rule a typed one is read by, so
 // that " 3101234567890" stored by an older version matches "3101234567890" typed today.
 void readAsTrackingNumber(sqlite3_context *context, int, sqlite3_value **values) {
-    const auto *stored = reinterpret_cast<const char *>(sqlite3_value_text(values[0]));
+    const auto *stored = reinterpret_cast<const char *>(engine().value_text(values[0]));
     if (!stored) {
-        sqlite3_result_null(context);
+        engine().result_null(context);
         return;
     }
     const QByteArray number =
-        normalizedTrackingNumber(QString::fromUtf8(stored, sqlite3_value_bytes(values[0]))).toUtf8();
-    sqlite3_result_text(context, number.constData(), static_cast<int>(number.size()), SQLITE_TRANSIENT);
+        normalizedTrackingNumber(QString::fromUtf8(stored, engine().value_bytes(values[0]))).toUtf8();
+    engine().result_text(context, number.constData(), static_cast<int>(number.size()), SQLITE_TRANSIENT);
 }
 
 // The engine's last failure on the connection: its words, its code and the errno behind it.
@@ -40,17 +44,17 @@ StoreError engineFailure(sqlite3 *db, const QString &words = {}) {
     if (!db) {
         return StoreError(QStringLiteral("out of memory"), SQLITE_NOMEM, 0);
     }
-    const int code = sqlite3_extended_errcode(db);
-    int systemError = sqlite3_system_errno(db);
+    const int code = engine().extended_errcode(db);
+    int systemError = engine().system_errno(db);
     // A journal the engine could not create is reported with the errno of its read-only retry, which
     // would say the book is missing while it is there: the cause is then not known.
     if ((code & 0xff) == SQLITE_CANTOPEN && systemError == ENOENT) {
-        const char *book = sqlite3_db_filename(db, "main");
+        const char *book = engine().db_filename(db, "main");
         if (book && *book && QFileInfo::exists(QString::fromUtf8(book))) {
             systemError = 0;
         }
     }
-    return StoreError(words.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : words, code, systemError);
+    return StoreError(words.isEmpty() ? QString::fromUtf8(engine().errmsg(db)) : words, code, systemError);
 }
 
 std::int64_t pragmaValue(Database &db, const QString &name) {
@@ -84,19 +88,22 @@ Database Database::connect(const QString &path, const QByteArray &key, int flags
         ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
         throw StoreError(QStringLiteral("这是%1,不是普通文件").arg(nonRegularKind(info.st_mode)));
     }
-    const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
+    if (const Outcome<const EngineFunctions *> &loaded = enginelibrary::load(); !loaded) {
+        throw StoreError(loaded.failure().reason + QLatin1Char(':') + loaded.failure().detail);
+    }
+    const int rc = engine().open_v2(file.constData(), &raw, flags, nullptr);
     Database db(raw);
     if (rc != SQLITE_OK) {
         throw engineFailure(raw);
     }
-    if (sqlite3_key(raw, key.constData(), static_cast<int>(key.size())) != SQLITE_OK) {
+    if (engine().key(raw, key.constData(), static_cast<int>(key.size())) != SQLITE_OK) {
         throw engineFailure(raw);
     }
     // Another connection writing (a clear in the window, a command storing progress) holds the file
     // for a moment: every statement, the first read included, waits for it rather than failing.
-    sqlite3_busy_timeout(raw, busyTimeoutMs);
-    sqlite3_create_function_v2(raw, "tracking_number", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               &readAsTrackingNumber, nullptr, nullptr, nullptr);
+    engine().busy_timeout(raw, busyTimeoutMs);
+    engine().create_function_v2(raw, "tracking_number", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                &readAsTrackingNumber, nullptr, nullptr, nullptr);
     // The key is only checked when the first page is read; a wrong key fails here.
     db.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     sizeCacheToFile(db);
@@ -158,8 +165,8 @@ void Database::refuseWrites() {
 
 void Database::checkWriteAllowed(sqlite3_stmt *stmt) const {
     // Transaction control counts as reading: a rollback after a refused write still runs.
-    if (m_writesRefused && !sqlite3_stmt_readonly(stmt)) {
-        sqlite3_finalize(stmt);
+    if (m_writesRefused && !engine().stmt_readonly(stmt)) {
+        engine().finalize(stmt);
         throw StoreError(QStringLiteral("快递列表已损坏,程序不再写入它"));
     }
 }
@@ -170,7 +177,7 @@ Database::~Database() {
 
 void Database::close() {
     if (m_db) {
-        sqlite3_close_v2(m_db);
+        engine().close_v2(m_db);
         m_db = nullptr;
     }
 }
@@ -181,7 +188,7 @@ Statement Database::prepare(const QString &sql) {
     }
     sqlite3_stmt *stmt = nullptr;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) !=
+    if (engine().prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) !=
         SQLITE_OK) {
         throw engineFailure(m_db);
     }
@@ -219,29 +226,29 @@ void Database::exec(const QString &sql) {
         const char *rest = text.constData();
         while (rest && *rest) {
             sqlite3_stmt *stmt = nullptr;
-            if (sqlite3_prepare_v2(m_db, rest, -1, &stmt, &rest) != SQLITE_OK) {
+            if (engine().prepare_v2(m_db, rest, -1, &stmt, &rest) != SQLITE_OK) {
                 throw engineFailure(m_db);
             }
             if (stmt) {
                 checkWriteAllowed(stmt);
-                sqlite3_finalize(stmt);
+                engine().finalize(stmt);
             }
         }
     }
     char *error = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+    if (engine().exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString words = error ? QString::fromUtf8(error) : QString();
-        sqlite3_free(error);
+        engine().free(error);
         throw engineFailure(m_db, words);
     }
 }
 
 std::int64_t Database::lastInsertId() const {
-    return sqlite3_last_insert_rowid(m_db);
+    return engine().last_insert_rowid(m_db);
 }
 
 int Database::changes() const {
-    return sqlite3_changes(m_db);
+    return engine().changes(m_db);
 }
 
 QString Database::quickCheck() {
@@ -269,7 +276,7 @@ Statement::Statement(Statement &&other) noexcept
     , m_stmt(std::exchange(other.m_stmt, nullptr)) {}
 
 Statement::~Statement() {
-    sqlite3_finalize(m_stmt);
+    engine().finalize(m_stmt);
 }
 
 void Statement::fail() const {
@@ -278,22 +285,22 @@ void Statement::fail() const {
 
 Statement &Statement::bind(int index, const QString &value) {
     const QByteArray text = value.toUtf8();
-    if (sqlite3_bind_text(m_stmt, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT) !=
-        SQLITE_OK) {
+    if (engine().bind_text(m_stmt, index, text.constData(), static_cast<int>(text.size()),
+                           SQLITE_TRANSIENT) != SQLITE_OK) {
         fail();
     }
     return *this;
 }
 
 Statement &Statement::bind(int index, std::int64_t value) {
-    if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK) {
+    if (engine().bind_int64(m_stmt, index, value) != SQLITE_OK) {
         fail();
     }
     return *this;
 }
 
 bool Statement::next() {
-    const int rc = sqlite3_step(m_stmt);
+    const int rc = engine().step(m_stmt);
     if (rc == SQLITE_ROW) {
         return true;
     }
@@ -310,34 +317,34 @@ void Statement::run() {
 
 void Statement::reset() {
     // A failed step has thrown already; what reset reports again is that same failure.
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    engine().reset(m_stmt);
+    engine().clear_bindings(m_stmt);
 }
 
 QString Statement::text(int column) const {
-    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
-    return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();
+    const auto *data = reinterpret_cast<const char *>(engine().column_text(m_stmt, column));
+    return data ? QString::fromUtf8(data, engine().column_bytes(m_stmt, column)) : QString();
 }
 
 bool Statement::isNull(int column) const {
-    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+    return engine().column_type(m_stmt, column) == SQLITE_NULL;
 }
 
 QByteArrayView Statement::utf8(int column) const {
     // Read as a blob, the text comes as stored; read as text, the engine would first copy it to end
     // it with a NUL.
-    const auto *data = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
-    return data ? QByteArrayView(data, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+    const auto *data = static_cast<const char *>(engine().column_blob(m_stmt, column));
+    return data ? QByteArrayView(data, engine().column_bytes(m_stmt, column)) : QByteArrayView();
 }
 
 std::int64_t Statement::integer(int column) const {
-    return sqlite3_column_int64(m_stmt, column);
+    return engine().column_int64(m_stmt, column);
 }
 
 int Statement::columnIndex(const QString &name) const {
-    const int count = sqlite3_column_count(m_stmt);
+    const int count = engine().column_count(m_stmt);
     for (int i = 0; i < count; ++i) {
-        if (QString::fromUtf8(sqlite3_column_name(m_stmt, i)) == name) {
+        if (QString::fromUtf8(engine().column_name(m_stmt, i)) == name) {
             return i;
         }
     }
