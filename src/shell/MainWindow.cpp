@@ -143,22 +143,10 @@ void MainWindow::compose() {
         static_cast<void>(window->m_parcelBook->pickFromView(ParcelId(parcelId)));
     });
 
-    auto *addPage = new AddPage(
-        {book, feedback, switches, *m_web, m_services.recognition},
-        [this] { m_toolbar->openDirectoryFor(CompanyPicker::Add); }, this);
-    auto *operationsPage = new OperationsPage(
-        book, feedback, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
-    auto *searchPage = new SearchPage(book, feedback, this);
-    auto *directoryPage = new DirectoryPage(*m_couriers, feedback, this);
-    auto *overviewPage =
-        new OverviewPage({*m_progress, *m_settings, book, feedback, *m_platform.clock}, this);
-    const ToolbarPages toolbarPages{addPage,    settingsPage,  operationsPage,
-                                    searchPage, directoryPage, overviewPage};
-    m_pages = toolbarPages.pageSet();
-    for (Page *page : m_pages.all()) {
-        page->setPressBehaviour([&switches] { return switches.dragOn(); },
-                                [&switches] { return switches.closeOnPressOn(); });
-    }
+    // The other pages are built when one is first opened; see pages().
+    m_toolbarPages.settings = settingsPage;
+    m_pages.settings = settingsPage;
+    givePressBehaviour(*settingsPage);
     connect(settingsPage, &SettingsPage::servicesClicked, this, &MainWindow::editServices);
     connect(settingsPage, &SettingsPage::promotionLinkClicked, this,
             [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
@@ -173,8 +161,8 @@ void MainWindow::compose() {
     m_listOperations = std::make_unique<ListOperations>(book, m_book, *m_controls.list, *m_controls.status,
                                                         feedback, switches, m_places.book);
     m_toolbar = new Toolbar(
-        {*m_controls.icons, toolbarPages, *m_listOperations, feedback, *m_controls.picker,
-         m_controls.settingsLink, m_controls.overviewLink},
+        {*m_controls.icons, m_pages, [this]() -> const ToolbarPages & { return pages(); }, *m_listOperations,
+         feedback, *m_controls.picker, m_controls.settingsLink, m_controls.overviewLink},
         [this] { returnToIdle(); }, this);
     m_startupCheck = new StartupCheck(
         {*m_web, m_services, feedback, *m_platform.desktop, lock, *m_controls.picker, *m_controls.list,
@@ -204,11 +192,45 @@ void MainWindow::compose() {
     });
     connect(m_watch, &BackgroundWatch::bookFailed, this,
             [this](const Failure &failure) { m_feedback->hint(failure.reason); });
-    m_chrome->attachPages({directoryPage->quickPicks(), directoryPage->quickPickStrip(), m_pages.all()});
     lockHeaders(*m_controls.list);
-    lockHeaders(*directoryPage->list());
     settingsPage->showSettings(*m_settings);
     settingsPage->fillTimePickers();
+}
+
+void MainWindow::givePressBehaviour(Page &page) const {
+    const UserSettings *switches = m_settings;
+    page.setPressBehaviour([switches] { return switches->dragOn(); },
+                           [switches] { return switches->closeOnPressOn(); });
+}
+
+const ToolbarPages &MainWindow::pages() {
+    if (m_toolbarPages.add) {
+        return m_toolbarPages;
+    }
+    // Five pages take longer to build than the rest of the window: they wait until the user first
+    // opens one, then come all at once.
+    const Feedback &feedback = *m_feedback;
+    ParcelBook &book = *m_parcelBook;
+    m_toolbarPages.add = new AddPage(
+        {book, feedback, *m_settings, *m_web, m_services.recognition},
+        [this] { m_toolbar->openDirectoryFor(CompanyPicker::Add); }, this);
+    m_toolbarPages.operations = new OperationsPage(
+        book, feedback, [this] { m_toolbar->openDirectoryFor(CompanyPicker::Operations); }, this);
+    m_toolbarPages.search = new SearchPage(book, feedback, this);
+    DirectoryPage *directory = new DirectoryPage(*m_couriers, feedback, this);
+    m_toolbarPages.directory = directory;
+    m_toolbarPages.overview =
+        new OverviewPage({*m_progress, *m_settings, book, feedback, *m_platform.clock}, this);
+    m_pages = m_toolbarPages.pageSet();
+    for (Page *page : m_pages.all()) {
+        if (page != m_pages.settings) {
+            givePressBehaviour(*page);
+        }
+    }
+    connect(directory, &DirectoryPage::companyChosen, m_toolbar, &Toolbar::companyChosen);
+    m_chrome->attachPages({directory->quickPicks(), directory->quickPickStrip(), m_pages.all()});
+    lockHeaders(*directory->list());
+    return m_toolbarPages;
 }
 
 bool MainWindow::claim() {

@@ -4,6 +4,7 @@
 
 #include "net/ServiceAddresses.h"
 #include "platform/Platform.h"
+#include "shell/Toolbar.h"
 #include "shell/WindowLayout.h"
 #include "store/BookFile.h"
 #include "store/ParcelStore.h"
@@ -32,7 +33,6 @@ class SettingsPage;
 class ProgressStore;
 class UserSettings;
 class StartupCheck;
-class Toolbar;
 class WindowChrome;
 class WindowLock;
 class WebClient;
@@ -68,8 +68,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // The pages and flows, built once the book is open.
+    // The flows and the settings page, built once the book is open.
     void compose();
+    // The pages over the window, the five besides the settings page built on the first call.
+    const ToolbarPages &pages();
+    // A press on the page drags the window or closes the page, as the settings say.
+    void givePressBehaviour(Page &page) const;
     // The check found the book damaged while the window runs: offers to put the good copy back and
     // shows the restored book.
     void offerRestore(const CopyReport &report);
@@ -106,7 +110,9 @@ private:
     std::unique_ptr<ParcelSelection> m_selection;
     std::unique_ptr<ListOperations> m_listOperations;
 
+    // The pages built so far, as the flows that hide them see them.
     PageSet m_pages;
+    ToolbarPages m_toolbarPages;
     ProgressAlerts *m_alerts = nullptr;
     ParcelTracker *m_tracker = nullptr;
     StartupCheck *m_startupCheck = nullptr;

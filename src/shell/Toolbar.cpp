@@ -18,6 +18,29 @@
 #include <QLabel>
 #include <QShortcut>
 
+namespace {
+
+void showOperations(OperationsPage &page) {
+    page.fill();
+    page.centreInParent();
+    page.show();
+}
+
+void showAdd(AddPage &page) {
+    page.reset();
+    page.centreInParent();
+    page.show();
+    page.setFocus();
+}
+
+void showSearch(SearchPage &page) {
+    page.centreInParent();
+    page.show();
+    page.reset();
+}
+
+} // namespace
+
 PageSet ToolbarPages::pageSet() const {
     return {add, settings, operations, search, directory, overview};
 }
@@ -25,11 +48,10 @@ PageSet ToolbarPages::pageSet() const {
 Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window)
     : QObject(window)
     , m_with(collaborators)
-    , m_pageSet(m_with.pages.pageSet())
+    , m_pageSet(m_with.pageSet)
     , m_returnToIdle(std::move(returnToIdle))
     , m_window(window) {
     connect(&m_with.icons, &ToolbarIcons::clicked, this, &Toolbar::activate);
-    connect(m_with.pages.directory, &DirectoryPage::companyChosen, this, &Toolbar::companyChosen);
     // The keys act wherever the focus lies in the window, and also while the icons are disabled.
     addKey(Qt::Key_F2, [this] { openOverview(); });
     addKey(Qt::Key_F4, [this] {
@@ -37,11 +59,11 @@ Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle
         // A text with several numbers (an order mail) is listed to add them all at once.
         if (trackingNumbersInText(pasted).size() > 1) {
             m_pageSet.hideAll();
-            m_with.pages.add->addFromText(pasted);
+            m_with.pages().add->addFromText(pasted);
             return;
         }
         activate(ToolbarElement::Add);
-        m_with.pages.add->setNumber(pasted);
+        m_with.pages().add->setNumber(pasted);
     });
     addKey(Qt::Key_F5, [this] { activate(ToolbarElement::Operations); });
     addKey(Qt::Key_F6, [this] { activate(ToolbarElement::Clear); });
@@ -68,29 +90,23 @@ void Toolbar::addKey(int key, std::function<void()> action) {
 void Toolbar::activate(ToolbarElement element) {
     m_pageSet.hideAll();
     for (Page *page : m_pageSet.all()) {
-        page->raise();
+        if (page) {
+            page->raise();
+        }
     }
-    const ToolbarPages &pages = m_with.pages;
     switch (element) {
     case ToolbarElement::Operations:
         if (m_with.picker.currentText().isEmpty()) {
             m_with.feedback.hint(QStringLiteral("请先选择快递.."));
             return;
         }
-        pages.operations->fill();
-        pages.operations->centreInParent();
-        pages.operations->show();
+        showOperations(*m_with.pages().operations);
         break;
     case ToolbarElement::Add:
-        pages.add->reset();
-        pages.add->centreInParent();
-        pages.add->show();
-        pages.add->setFocus();
+        showAdd(*m_with.pages().add);
         break;
     case ToolbarElement::Search:
-        pages.search->centreInParent();
-        pages.search->show();
-        pages.search->reset();
+        showSearch(*m_with.pages().search);
         break;
     case ToolbarElement::Clear:
         m_with.listOperations.clear();
@@ -109,21 +125,24 @@ void Toolbar::activate(ToolbarElement element) {
 
 void Toolbar::openSettings() {
     m_pageSet.hideAll();
-    m_with.pages.settings->centreInParent();
-    m_with.pages.settings->show();
+    // Built with the window: opening it builds no other page.
+    m_pageSet.settings->centreInParent();
+    m_pageSet.settings->show();
 }
 
 void Toolbar::openOverview() {
     m_pageSet.hideAll();
-    m_with.pages.overview->centreInParent();
-    m_with.pages.overview->show();
-    m_with.pages.overview->raise();
+    OverviewPage *overview = m_with.pages().overview;
+    overview->centreInParent();
+    overview->show();
+    overview->raise();
 }
 
 void Toolbar::openDirectoryFor(CompanyPicker picker) {
     if (picker == CompanyPicker::Operations) {
         // The operations page itself stays visible under the directory.
-        for (Page *page : {m_pageSet.add, m_pageSet.settings, m_pageSet.search}) {
+        const ToolbarPages &pages = m_with.pages();
+        for (Page *page : std::initializer_list<Page *>{pages.add, pages.settings, pages.search}) {
             page->hide();
         }
     }
@@ -131,7 +150,7 @@ void Toolbar::openDirectoryFor(CompanyPicker picker) {
 }
 
 void Toolbar::showDirectory() {
-    DirectoryPage *directory = m_with.pages.directory;
+    DirectoryPage *directory = m_with.pages().directory;
     directory->reload();
     directory->centreInParent();
     directory->show();
@@ -139,12 +158,13 @@ void Toolbar::showDirectory() {
 }
 
 void Toolbar::companyChosen(const QString &name) {
-    if (m_with.pages.add->isVisible()) {
-        m_with.pages.add->chooseCompany(name);
-        m_with.pages.directory->hide();
-    } else if (m_with.pages.operations->isVisible()) {
-        m_with.pages.operations->chooseCompany(name);
-        m_with.pages.directory->hide();
+    const ToolbarPages &pages = m_with.pages();
+    if (pages.add->isVisible()) {
+        pages.add->chooseCompany(name);
+        pages.directory->hide();
+    } else if (pages.operations->isVisible()) {
+        pages.operations->chooseCompany(name);
+        pages.directory->hide();
     }
 }
 

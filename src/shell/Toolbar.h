@@ -41,7 +41,9 @@ class Toolbar final : public QObject {
 public:
     struct Collaborators {
         ToolbarIcons &icons;
-        ToolbarPages pages;
+        // The pages as the window holds them; opening one builds them first.
+        const PageSet &pageSet;
+        std::function<const ToolbarPages &()> pages;
         ListOperations &listOperations;
         const Feedback &feedback;
         ParcelPicker &picker;
@@ -58,20 +60,20 @@ public:
     void openOverview();
     // Opens the directory page over the add page or the operations page.
     void openDirectoryFor(CompanyPicker picker);
+    // A company chosen in the directory goes to the add page or the operations page, whichever is open.
+    void companyChosen(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void addKey(int key, std::function<void()> action);
-    // A company chosen in the directory goes to the add page or the operations page, whichever is open.
-    void companyChosen(const QString &name);
     void showDirectory();
     // F11: back to idle after a confirmation.
     void reinitialise();
 
     Collaborators m_with;
-    PageSet m_pageSet;
+    const PageSet &m_pageSet;
     std::function<void()> m_returnToIdle;
     QWidget *m_window;
 };

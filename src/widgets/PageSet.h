@@ -1,4 +1,4 @@
-// The six pages laid over the main window, by name.
+// The six pages laid over the main window, by name; a page not built yet is null.
 #pragma once
 
 #include "widgets/Page.h"
@@ -16,7 +16,9 @@ struct PageSet {
     std::array<Page *, 6> all() const { return {add, settings, operations, search, directory, overview}; }
     void hideAll() const {
         for (Page *page : all()) {
-            page->hide();
+            if (page) {
+                page->hide();
+            }
         }
     }
 };

@@ -299,7 +299,7 @@ void NothingLostTest::destructiveQuestions_enterDestroysNothing() {
     h.fake.dialogs.answers = {std::nullopt};
     h.key(Qt::Key_F11);
     enterOn(QStringLiteral("确定要执行初始化吗?"));
-    QVERIFY(h.page(2)->isVisible());
+    QVERIFY(h.pageShown(2));
     QCOMPARE(h.storedCount(QStringLiteral("衣服")), QStringLiteral("3"));
 
     // Code 1: the first question keeps on Enter; after No, the second does too.

@@ -37,6 +37,11 @@ struct Harness {
         return widget;
     }
     QWidget *page(int element) const { return child<QWidget>(QStringLiteral("kdmenu_%1").arg(element)); }
+    // Whether the page is open; a page the window has not built yet is not.
+    bool pageShown(int element) const {
+        const auto *shown = window->findChild<QWidget *>(QStringLiteral("kdmenu_%1").arg(element));
+        return shown && shown->isVisible();
+    }
     QString hint() const { return child<QLabel>(QStringLiteral("Label11_2"))->text(); }
     QString field(int element) const {
         return child<QLabel>(QStringLiteral("Label12_%1").arg(element))->text();
