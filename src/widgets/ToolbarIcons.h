@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
+
+#include <array>
 
 class QToolButton;
 class QWidget;
@@ -24,6 +27,8 @@ class ToolbarIcons final : public QObject {
 public:
     // Places the icons and their captions on the window; they start disabled.
     explicit ToolbarIcons(QWidget *window);
+    // The icons' pictures, as resources.
+    static QStringList pictures();
 
     QToolButton *button(ToolbarElement element) const;
     void setAllEnabled(bool enabled) const;
@@ -33,11 +38,6 @@ Q_SIGNALS:
     void clicked(ToolbarElement element);
 
 private:
-    QToolButton *m_operations = nullptr;
-    QToolButton *m_clear = nullptr;
-    QToolButton *m_add = nullptr;
-    QToolButton *m_search = nullptr;
-    QToolButton *m_refresh = nullptr;
-    QToolButton *m_directory = nullptr;
-    QToolButton *m_export = nullptr;
+    // By element number, from 1.
+    std::array<QToolButton *, 7> m_buttons{};
 };
