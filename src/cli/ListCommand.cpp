@@ -17,7 +17,8 @@ int listParcels(const CommandContext &context, bool json) {
     }
     const QString path = context.places.book + schema::databaseFile();
     Outcome<Database> db = atTheDoor([&path] {
-        return Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile);
+        return Database::open(path, schema::databasePassword(), Database::RememberKey::BesideTheFile,
+                              Database::Callers::OneThread);
     });
     if (!db) {
         context.err(QStringLiteral("无法打开快递列表 %1:%2\n").arg(path, db.failure().reason));

@@ -110,23 +110,24 @@ Database Database::connect(const QString &path, const QByteArray &key, int flags
     return db;
 }
 
-Database Database::open(const QString &path, const QString &key, RememberKey remember) {
+Database Database::open(const QString &path, const QString &key, RememberKey remember, Callers callers) {
     const QByteArray passphrase = key.toUtf8();
     const QByteArray salt = derivedkeys::saltOf(path);
+    const int flags = SQLITE_OPEN_READWRITE | (callers == Callers::OneThread ? SQLITE_OPEN_NOMUTEX : 0);
     if (salt.isEmpty()) {
-        return connect(path, passphrase, SQLITE_OPEN_READWRITE);
+        return connect(path, passphrase, flags);
     }
     const QString folder =
         remember == RememberKey::BesideTheFile ? QFileInfo(path).absolutePath() : QString();
     if (const std::optional<QByteArray> known = derivedkeys::remembered(folder, passphrase, salt)) {
         try {
-            return connect(path, *known, SQLITE_OPEN_READWRITE);
+            return connect(path, *known, flags);
         } catch (const StoreError &) {
             // A stale or damaged memo: the passphrase decides, as it always may.
             derivedkeys::forget(passphrase, salt);
         }
     }
-    Database db = connect(path, passphrase, SQLITE_OPEN_READWRITE);
+    Database db = connect(path, passphrase, flags);
     if (remember == RememberKey::BesideTheFile) {
         // Remembered only once it has opened the file: a book of other settings is never misread.
         const QByteArray derived = derivedkeys::derive(passphrase, salt);
@@ -332,9 +333,11 @@ bool Statement::isNull(int column) const {
 
 QByteArrayView Statement::utf8(int column) const {
     // Read as a blob, the text comes as stored; read as text, the engine would first copy it to end
-    // it with a NUL.
-    const auto *data = static_cast<const char *>(engine().column_blob(m_stmt, column));
-    return data ? QByteArrayView(data, engine().column_bytes(m_stmt, column)) : QByteArrayView();
+    // it with a NUL. The value is taken once, so the connection's lock is taken once, not per call.
+    const EngineFunctions &api = engine();
+    sqlite3_value *value = api.column_value(m_stmt, column);
+    const auto *data = static_cast<const char *>(api.value_blob(value));
+    return data ? QByteArrayView(data, api.value_bytes(value)) : QByteArrayView();
 }
 
 std::int64_t Statement::integer(int column) const {

@@ -25,10 +25,16 @@ public:
     // a memo file beside it (the book), so the next start opens it without deriving it again.
     enum class RememberKey { InThisProcess, BesideTheFile };
 
+    // Who calls the connection: any thread, so the engine takes its lock around every call, or only
+    // one thread at a time (a command that reads the book and ends), spared that lock on every step
+    // and column read.
+    enum class Callers { AnyThread, OneThread };
+
     // Opens an existing encrypted file; never creates one. Throws StoreError when the file is
     // missing, the key is wrong or the file is not a database.
     static Database open(const QString &path, const QString &key,
-                         RememberKey remember = RememberKey::InThisProcess);
+                         RememberKey remember = RememberKey::InThisProcess,
+                         Callers callers = Callers::AnyThread);
     // Creates a new encrypted file (used only by the tool that builds the delivered database).
     static Database create(const QString &path, const QString &key);
 

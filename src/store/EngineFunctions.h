@@ -18,6 +18,7 @@ struct EngineFunctions {
     decltype(&sqlite3_column_name) column_name;
     decltype(&sqlite3_column_text) column_text;
     decltype(&sqlite3_column_type) column_type;
+    decltype(&sqlite3_column_value) column_value;
     decltype(&sqlite3_create_function_v2) create_function_v2;
     decltype(&sqlite3_db_filename) db_filename;
     decltype(&sqlite3_errmsg) errmsg;
@@ -35,6 +36,7 @@ struct EngineFunctions {
     decltype(&sqlite3_step) step;
     decltype(&sqlite3_stmt_readonly) stmt_readonly;
     decltype(&sqlite3_system_errno) system_errno;
+    decltype(&sqlite3_value_blob) value_blob;
     decltype(&sqlite3_value_bytes) value_bytes;
     decltype(&sqlite3_value_text) value_text;
 };

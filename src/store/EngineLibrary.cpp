@@ -38,6 +38,7 @@ Outcome<const EngineFunctions *> opened() {
     take(functions.column_name, "sqlite3_column_name");
     take(functions.column_text, "sqlite3_column_text");
     take(functions.column_type, "sqlite3_column_type");
+    take(functions.column_value, "sqlite3_column_value");
     take(functions.create_function_v2, "sqlite3_create_function_v2");
     take(functions.db_filename, "sqlite3_db_filename");
     take(functions.errmsg, "sqlite3_errmsg");
@@ -55,6 +56,7 @@ Outcome<const EngineFunctions *> opened() {
     take(functions.step, "sqlite3_step");
     take(functions.stmt_readonly, "sqlite3_stmt_readonly");
     take(functions.system_errno, "sqlite3_system_errno");
+    take(functions.value_blob, "sqlite3_value_blob");
     take(functions.value_bytes, "sqlite3_value_bytes");
     take(functions.value_text, "sqlite3_value_text");
     if (!complete) {

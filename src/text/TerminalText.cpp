@@ -44,6 +44,41 @@ char32_t nextCodePoint(QByteArrayView utf8, qsizetype &i) {
     return c;
 }
 
+// Where no well-formed UTF-8 sequence starts.
+constexpr char32_t notUtf8 = 0xFFFFFFFF;
+
+bool isContinuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// The code point of the well-formed UTF-8 sequence that starts at byte i, i moved past it; notUtf8
+// when none starts there: a stray or missing continuation byte, a longer form than the shortest, a
+// surrogate, or past U+10FFFF.
+char32_t nextWellFormed(QByteArrayView bytes, qsizetype &i) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (following == 0 || lead > 0xF4 || bytes.size() - i <= following) {
+        return notUtf8;
+    }
+    char32_t c = lead & (0x3F >> following);
+    for (int k = 1; k <= following; ++k) {
+        if (!isContinuation(bytes[i + k])) {
+            return notUtf8;
+        }
+        c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+    }
+    static constexpr std::array<char32_t, 4> shortestFrom = {0, 0x80, 0x800, 0x10000};
+    if (c < shortestFrom[following] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+        return notUtf8;
+    }
+    i += following + 1;
+    return c;
+}
+
 // What a terminal acts on rather than shows: a colour, a title, a cleared screen, a line moved, or
 // text turned around.
 bool actedOnByTerminals(char32_t c) {
@@ -120,32 +155,50 @@ QString cutToColumns(const QString &text, int columns) {
     return cut + QChar(0x2026);
 }
 
-QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width) {
-    // One pass: measured as it is read, cut where it stops fitting, written out only when it must.
-    width = 0;
+QByteArrayView tableCell(QByteArrayView stored, int columns, QByteArray &shown, int &width) {
+    // One pass: checked and measured as it is read, cut where it stops fitting, written out only when
+    // it must. No character takes more columns than it has bytes, so a short text is never cut. The
+    // width is counted in a local and handed out at the end: counted through the reference, it would
+    // be stored and read back after every byte, since a byte of the text might be where it lies.
+    const bool mayBeCut = stored.size() > columns;
+    int measured = 0;
     qsizetype fits = 0;
     int fitsWidth = 0;
-    for (qsizetype i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const char32_t c = nextCodePoint(utf8, i);
-        if (mayStartActedOn[lead] && actedOnByTerminals(c)) {
-            const QString cell = cutToColumns(terminalSafe(QString::fromUtf8(utf8)), columns);
-            width = terminalWidth(cell);
-            shown = cell.toUtf8();
-            return shown;
+    for (qsizetype i = 0; i < stored.size();) {
+        const auto lead = static_cast<unsigned char>(stored[i]);
+        if (lead >= 0x20 && lead < 0x7F) {
+            ++i;
+            ++measured;
+        } else if (lead >= 0xE4 && lead <= 0xE9 && stored.size() - i > 2 && isContinuation(stored[i + 1]) &&
+                   isContinuation(stored[i + 2])) {
+            // U+4000 to U+9FFF, the bulk of Chinese text: two columns each, no mark or control among them.
+            i += 3;
+            measured += 2;
+        } else {
+            const char32_t c = nextWellFormed(stored, i);
+            if (c == notUtf8 || (mayStartActedOn[lead] && actedOnByTerminals(c))) {
+                const QString cell = cutToColumns(terminalSafe(QString::fromUtf8(stored)), columns);
+                width = terminalWidth(cell);
+                shown = cell.toUtf8();
+                return shown;
+            }
+            measured += columnsOf(c);
         }
-        width += columnsOf(c);
-        if (width > columns) {
+        if (!mayBeCut) {
+            continue;
+        }
+        if (measured > columns) {
             width = fitsWidth + 1;
-            shown = utf8.first(fits).toByteArray() + ellipsisUtf8;
+            shown = stored.first(fits).toByteArray() + ellipsisUtf8;
             return shown;
         }
-        if (width < columns) {
+        if (measured < columns) {
             fits = i;
-            fitsWidth = width;
+            fitsWidth = measured;
         }
     }
-    return utf8;
+    width = measured;
+    return stored;
 }
 
 int spacesAfterCell(int columnWidth, int cellWidth) {

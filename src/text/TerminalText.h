@@ -22,9 +22,10 @@ int terminalWidth(QByteArrayView utf8);
 QString terminalSafe(const QString &text);
 // The text cut to at most `columns` columns, its end marked with "…" when something was cut.
 QString cutToColumns(const QString &text, int columns);
-// Valid UTF-8 as a table cell shows it, terminal-safe and cut to `columns`, with the columns it takes
-// in `width`: the text itself when it stays as it is, else `shown` filled.
-QByteArrayView tableCell(QByteArrayView utf8, int columns, QByteArray &shown, int &width);
+// Stored text as a table cell shows it, with the columns it takes in `width`: read the way the
+// program reads text (each sequence that is not UTF-8 replaced), terminal-safe and cut to `columns`.
+// The text itself when it stays as it is, else `shown` filled.
+QByteArrayView tableCell(QByteArrayView stored, int columns, QByteArray &shown, int &width);
 
 // The spaces after a cell that takes `cellWidth` columns in a column `columnWidth` wide: up to the
 // column's width, then two apart; a cell wider than its column still gets the two.

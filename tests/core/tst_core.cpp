@@ -59,6 +59,8 @@ private Q_SLOTS:
     void failureReason();
     void terminalText_data();
     void terminalText();
+    void tableCell_readsStoredBytes_data();
+    void tableCell_readsStoredBytes();
 };
 
 void CoreTest::trackingNumber_data() {
@@ -530,6 +532,36 @@ void CoreTest::terminalText() {
     QCOMPARE(cell.toByteArray(), inCell.toUtf8());
     QCOMPARE(width, terminalWidth(inCell));
     QCOMPARE(cell.data() == utf8.constData(), text == inCell);
+}
+
+void CoreTest::tableCell_readsStoredBytes_data() {
+    // The stored bytes of a list's cell, checked as they are measured: what is not UTF-8 reads the way
+    // the program reads text (QString::fromUtf8), then the cell of 10 columns shows that.
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("inCell");
+    QTest::newRow("ideographs and ASCII") << QByteArray("网购 12") << QStringLiteral("网购 12");
+    QTest::newRow("the last of three and four bytes")
+        << QByteArray("\xEF\xBF\xBF\xF4\x8F\xBF\xBF") << QString::fromUcs4(U"\uFFFF\U0010FFFF");
+    QTest::newRow("a longer form") << QByteArray("a\xC0\xAFz") << QStringLiteral("a\uFFFD\uFFFDz");
+    QTest::newRow("a longer form of three")
+        << QByteArray("\xE0\x9F\xBF") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+    QTest::newRow("a surrogate") << QByteArray("\xED\xA0\x80x") << QStringLiteral("\uFFFD\uFFFD\uFFFDx");
+    QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80x")
+                                   << QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFDx");
+    QTest::newRow("cut short") << QByteArray("网\xE4\xBD") << QStringLiteral("网\uFFFD\uFFFD");
+    QTest::newRow("a stray continuation") << QByteArray("\x80网") << QStringLiteral("\uFFFD网");
+    QTest::newRow("read, then cut") << QByteArray("网网网网网\xFF") << QStringLiteral("网网网网…");
+}
+
+void CoreTest::tableCell_readsStoredBytes() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, inCell);
+    QByteArray buffer;
+    int width = -1;
+    const QByteArrayView cell = tableCell(QByteArrayView(stored), 10, buffer, width);
+    QCOMPARE(cell.toByteArray(), inCell.toUtf8());
+    QCOMPARE(width, terminalWidth(inCell));
+    QCOMPARE(cell.data() == stored.constData(), stored == inCell.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(CoreTest)
