@@ -4,7 +4,6 @@
 #include "platform/RealPlatform.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageDialogs.h"
-#include "store/EngineLibrary.h"
 #include "store/ProgramFolder.h"
 #include "text/FailureReason.h"
 
@@ -88,8 +87,6 @@ int main(int argc, char *argv[]) {
     if (const std::optional<int> ended = readCommandLine(argc, argv)) {
         return *ended;
     }
-    // The book's worker opens the engine's library first: it is loaded meanwhile, beside the window.
-    enginelibrary::loadAhead();
     QApplication app(argc, argv);
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("cn.lanzhou.parcelbook"));

@@ -6,6 +6,8 @@
 #include "platform/Platform.h"
 #include "widgets/Feedback.h"
 
+#include <QTimer>
+
 BookOpening::BookOpening(Collaborators collaborators)
     : m_with(collaborators) {}
 
@@ -70,7 +72,11 @@ bool BookOpening::open() {
 
 bool BookOpening::opened(const Outcome<> &result) {
     if (result) {
-        m_with.channel.listenFor(m_with.book.databasePath());
+        // Opening the channel for a second start takes the better part of a millisecond: it waits
+        // until the window has taken the book and is in use.
+        QTimer::singleShot(
+            0, &m_with.channel,
+            [&channel = m_with.channel, path = m_with.book.databasePath()] { channel.listenFor(path); });
         return true;
     }
     const Failure &failure = result.failure();

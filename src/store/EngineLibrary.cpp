@@ -4,8 +4,6 @@
 
 #include <dlfcn.h>
 
-#include <thread>
-
 namespace {
 
 Outcome<const EngineFunctions *> opened() {
@@ -73,10 +71,6 @@ const Outcome<const EngineFunctions *> &load() {
     // A static's first use runs once; a second thread arriving meanwhile waits for it.
     static const Outcome<const EngineFunctions *> engine = opened();
     return engine;
-}
-
-void loadAhead() {
-    std::thread([] { static_cast<void>(load()); }).detach();
 }
 
 } // namespace enginelibrary

@@ -13,7 +13,5 @@ namespace enginelibrary {
 // The engine's functions, its library opened on the first call (a call made meanwhile waits for it),
 // or why it cannot be opened.
 const Outcome<const EngineFunctions *> &load();
-// Starts opening the library on a thread of its own, so a book opened later finds it ready.
-void loadAhead();
 
 } // namespace enginelibrary
