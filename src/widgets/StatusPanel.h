@@ -27,6 +27,10 @@ public:
     // "有更新" in red, "无更新" and "已签收" in white.
     void showUpdate(tracking::UpdateState state);
 
+protected:
+    // The dark panel with rounded corners, so that the white "无更新" and "已签收" can be read.
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     QLabel *parcelStatus() const { return m_fields[2]; }
     QLabel *updateStatus() const { return m_fields[3]; }

@@ -214,7 +214,8 @@ void MainRoadTest::query_fillsListStatusAndStoresNewProgress() {
     QCOMPARE(h.field(5), QStringLiteral("2天2小时15分"));
     QCOMPARE(h.field(7), QStringLiteral("圆通速递"));
     QCOMPARE(h.field(3), QStringLiteral("有更新"));
-    QVERIFY(h.child<QLabel>(QStringLiteral("Label12_3"))->styleSheet().contains(QStringLiteral("#ff0000")));
+    QCOMPARE(h.child<QLabel>(QStringLiteral("Label12_3"))->palette().color(QPalette::WindowText),
+             QColor(Qt::red));
     QCOMPARE(h.storedCount(QStringLiteral("爸爸衣服")), QStringLiteral("3"));
     QCOMPARE(h.fake.sound.played, QStringList({h.folder.path() + QStringLiteral("/ts.mp3")}));
     const qint64 parcelId = h.parcels().first().id.value();
