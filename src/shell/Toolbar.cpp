@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QShortcut>
 
+#include <utility>
+
 namespace {
 
 void showOperations(OperationsPage &page) {
@@ -47,7 +49,7 @@ PageSet ToolbarPages::pageSet() const {
 
 Toolbar::Toolbar(Collaborators collaborators, std::function<void()> returnToIdle, QWidget *window)
     : QObject(window)
-    , m_with(collaborators)
+    , m_with(std::move(collaborators))
     , m_pageSet(m_with.pageSet)
     , m_returnToIdle(std::move(returnToIdle))
     , m_window(window) {
