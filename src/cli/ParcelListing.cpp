@@ -34,6 +34,10 @@ public:
         m_buffer.resize(2 * chunkBytes);
     }
     void append(QByteArrayView bytes) {
+        // An empty cell may have no data at all, which memcpy may not be given.
+        if (bytes.isEmpty()) {
+            return;
+        }
         std::memcpy(room(bytes.size()), bytes.data(), std::size_t(bytes.size()));
         m_used += bytes.size();
     }
