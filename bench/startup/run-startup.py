@@ -131,6 +131,14 @@ def main():
             paint, usable = medians[name][:2]
             print(f'{name} at {parcels}: first paint {paint / medians["anchor-bare"][0]:.2f}x the bare anchor, '
                   f'usable {usable / medians["anchor-filled"][1]:.2f}x the filled anchor')
+            # The machine's speed drifts over a run, and the anchors with it: each round's ratio is taken
+            # between processes started moments apart, and their median is printed beside.
+            rounds = list(zip(samples[(parcels, name)], samples[(parcels, 'anchor-bare')],
+                              samples[(parcels, 'anchor-filled')]))
+            paint_ratio = statistics.median(ours[0] / bare[0] for ours, bare, _ in rounds)
+            usable_ratio = statistics.median(ours[1] / filled[1] for ours, _, filled in rounds)
+            print(f'{name} at {parcels}, round by round: first paint {paint_ratio:.2f}x the bare anchor, '
+                  f'usable {usable_ratio:.2f}x the filled anchor (medians of each round\'s ratio)')
         print(f'phases, medians in ms from the start of the process\n{"program":<15}{"application":>13}'
               f'{"shown":>8}{"first paint":>13}{"usable":>8}')
         for name, (paint, usable, _, _, application, shown) in medians.items():
