@@ -129,10 +129,6 @@ void SettingsPage::showSettings(UserSettings &settings) {
     for (const auto &[box, column] : std::as_const(m_switches)) {
         box->setChecked(settings.isOn(column));
     }
-    // A stored address the rule refuses gets no mail; said as the settings are shown, the user learns why.
-    if (const Outcome<> accepted = mailAddressAccepted(settings.address()); settings.mailOn() && !accepted) {
-        m_hint(accepted.failure().reason + QStringLiteral(",收不到邮件通知(请在设置页改正)"));
-    }
     connect(&settings, &UserSettings::changed, this, [this](SettingsPart part) {
         if (part == SettingsPart::Switches) {
             showSwitches();

@@ -28,7 +28,11 @@ ClockCalibration::ClockCalibration(Collaborators collaborators, QObject *parent)
     m_timer->setObjectName(QStringLiteral("Timer5"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &ClockCalibration::tick);
-    connect(m_with.button, &QPushButton::clicked, this, &ClockCalibration::calibrate);
+}
+
+void ClockCalibration::takeButton(QPushButton *button) {
+    m_button = button;
+    connect(m_button, &QPushButton::clicked, this, &ClockCalibration::calibrate);
 }
 
 void ClockCalibration::start() {
@@ -45,7 +49,7 @@ void ClockCalibration::calibrate() {
                               MessageIcon::Information);
         return;
     }
-    m_with.button->setEnabled(false);
+    m_button->setEnabled(false);
     m_with.web.get(
         m_with.probeAddress, this,
         [this](const WebReply &probe) {
@@ -95,5 +99,5 @@ void ClockCalibration::reportClockSet(const Outcome<> &set) {
 }
 
 void ClockCalibration::finish() {
-    m_with.button->setEnabled(true);
+    m_button->setEnabled(true);
 }

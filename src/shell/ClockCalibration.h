@@ -25,12 +25,13 @@ public:
         Clock &clock;
         Dialogs &dialogs;
         QLabel *clockLabel;
-        QPushButton *button;
     };
     ClockCalibration(Collaborators collaborators, QObject *parent);
 
     // Timer5 starts counting when the window is first shown.
     void start();
+    // "时间校对" on the settings page, which is built when first opened.
+    void takeButton(QPushButton *button);
 
 private:
     // Timer5, every second.
@@ -45,4 +46,5 @@ private:
 
     Collaborators m_with;
     QTimer *m_timer;
+    QPushButton *m_button = nullptr;
 };

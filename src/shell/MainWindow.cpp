@@ -31,6 +31,7 @@
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
+#include "store/SettingsStore.h"
 #include "tracker/ParcelTracker.h"
 #include "tracker/ProgressAlerts.h"
 #include "tracker/UserSettings.h"
@@ -119,7 +120,11 @@ void MainWindow::compose() {
     }
     const UserSettings &switches = *m_settings;
 
-    auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
+    // A stored address the rule refuses gets no mail; said at start, the user learns why.
+    if (const Outcome<> accepted = mailAddressAccepted(m_settings->address());
+        m_settings->mailOn() && !accepted) {
+        m_feedback->hint(accepted.failure().reason + QStringLiteral(",收不到邮件通知(请在设置页改正)"));
+    }
 
     m_alerts = new ProgressAlerts({m_platform.sound, m_places.chimeFile(), *m_platform.desktop,
                                    *m_platform.mailer, *m_platform.clock, switches},
@@ -146,14 +151,7 @@ void MainWindow::compose() {
         static_cast<void>(window->m_parcelBook->pickFromView(ParcelId(parcelId)));
     });
 
-    // The other pages are built when one is first opened; see pages().
-    m_toolbarPages.settings = settingsPage;
-    m_pages.settings = settingsPage;
-    givePressBehaviour(*settingsPage);
-    connect(settingsPage, &SettingsPage::servicesClicked, this, &MainWindow::editServices);
-    connect(settingsPage, &SettingsPage::promotionLinkClicked, this,
-            [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
-
+    // The pages are built when one is first opened; see pages().
     new RoadView(
         {book, m_pages, lock, *m_controls.list, *m_controls.status, feedback, switches},
         [this] { returnToIdle(); }, this);
@@ -173,11 +171,9 @@ void MainWindow::compose() {
         [this] { m_toolbar->activate(ToolbarElement::Add); }, this);
     connect(m_startupCheck, &StartupCheck::announcementRead, m_alerts, &ProgressAlerts::setAnnouncement);
 
-    const QueryPanels panels = settingsPage->panels();
-    new AutoQuery({panels, lock, *m_controls.picker, *m_tracker, feedback}, this);
     new ProgressGestures(*m_controls.list, feedback, switches, this);
     m_clock = new ClockCalibration({*m_web, m_services.probe, m_services.time, *m_platform.clock,
-                                    *m_platform.dialogs, m_controls.clockLabel, panels.calibrate},
+                                    *m_platform.dialogs, m_controls.clockLabel},
                                    this);
     m_watch = new BackgroundWatch(new WatchPass({*m_web, m_services.tracking, *m_parcels, *m_couriers,
                                                  *m_progress, *m_platform.clock, *m_alerts},
@@ -196,8 +192,6 @@ void MainWindow::compose() {
     connect(m_watch, &BackgroundWatch::bookFailed, this,
             [this](const Failure &failure) { m_feedback->hint(failure.reason); });
     lockHeaders(*m_controls.list);
-    settingsPage->showSettings(*m_settings);
-    settingsPage->fillTimePickers();
 }
 
 void MainWindow::givePressBehaviour(Page &page) const {
@@ -210,10 +204,21 @@ const ToolbarPages &MainWindow::pages() {
     if (m_toolbarPages.add) {
         return m_toolbarPages;
     }
-    // Five pages take longer to build than the rest of the window: they wait until the user first
-    // opens one, then come all at once.
+    // The six pages take longer to build than the rest of the window: they wait until the user first
+    // opens one, then come all at once. The loop and timed queries can only be started on the settings
+    // page, so their flow comes with it.
     const Feedback &feedback = *m_feedback;
     ParcelBook &book = *m_parcelBook;
+    auto *settingsPage = new SettingsPage([this](const QString &text) { m_feedback->hint(text); }, this);
+    m_toolbarPages.settings = settingsPage;
+    connect(settingsPage, &SettingsPage::servicesClicked, this, &MainWindow::editServices);
+    connect(settingsPage, &SettingsPage::promotionLinkClicked, this,
+            [this] { m_platform.desktop->openUrl(m_services.site + QStringLiteral("/tui.html")); });
+    settingsPage->showSettings(*m_settings);
+    settingsPage->fillTimePickers();
+    const QueryPanels panels = settingsPage->panels();
+    new AutoQuery({panels, *m_lock, *m_controls.picker, *m_tracker, feedback}, this);
+    m_clock->takeButton(panels.calibrate);
     m_toolbarPages.add = new AddPage(
         {book, feedback, *m_settings, *m_web, m_services.recognition},
         [this] { m_toolbar->openDirectoryFor(CompanyPicker::Add); }, this);
@@ -226,9 +231,7 @@ const ToolbarPages &MainWindow::pages() {
         new OverviewPage({*m_progress, *m_settings, book, feedback, *m_platform.clock}, this);
     m_pages = m_toolbarPages.pageSet();
     for (Page *page : m_pages.all()) {
-        if (page != m_pages.settings) {
-            givePressBehaviour(*page);
-        }
+        givePressBehaviour(*page);
     }
     connect(directory, &DirectoryPage::companyChosen, m_toolbar, &Toolbar::companyChosen);
     m_chrome->attachPages({directory->quickPicks(), directory->quickPickStrip(), m_pages.all()});

@@ -127,9 +127,9 @@ void Toolbar::activate(ToolbarElement element) {
 
 void Toolbar::openSettings() {
     m_pageSet.hideAll();
-    // Built with the window: opening it builds no other page.
-    m_pageSet.settings->centreInParent();
-    m_pageSet.settings->show();
+    SettingsPage *settings = m_with.pages().settings;
+    settings->centreInParent();
+    settings->show();
 }
 
 void Toolbar::openOverview() {

@@ -102,8 +102,8 @@ void PagesTest::toolbar_opensEveryPageCentred() {
     h.folder.addParcel(QStringLiteral("圆通速递"), QStringLiteral("3101234567890"),
                        QStringLiteral("爸爸衣服"));
     h.openReady();
-    // The window starts with the settings page alone; the others come when one is first opened.
-    QCOMPARE(h.window->findChildren<Page *>().size(), 1);
+    // The window starts without its pages; they come when one is first opened.
+    QVERIFY(h.window->findChildren<Page *>().isEmpty());
 
     // The operations page needs a parcel in the picker.
     QTest::mouseClick(h.icon(1), Qt::LeftButton);

@@ -32,6 +32,12 @@ struct Harness {
     template <typename T> T *child(const QString &name) const {
         T *widget = window->findChild<T *>(name);
         if (!widget) {
+            // The pages are built when one is first opened, as the settings page is by F9.
+            QTest::keyClick(window.get(), Qt::Key_F9);
+            QTest::keyClick(window.get(), Qt::Key_Escape);
+            widget = window->findChild<T *>(name);
+        }
+        if (!widget) {
             qFatal("no widget %s", qPrintable(name));
         }
         return widget;
