@@ -4,39 +4,48 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+// Every engine function the store calls, named once: the table's members and the loader that fills
+// them both come from this list, so no member can be left unfilled.
+#define PARCELBOOK_ENGINE_FUNCTIONS(F)                                                                       \
+    F(bind_int64)                                                                                            \
+    F(bind_text)                                                                                             \
+    F(busy_timeout)                                                                                          \
+    F(changes)                                                                                               \
+    F(clear_bindings)                                                                                        \
+    F(close_v2)                                                                                              \
+    F(column_blob)                                                                                           \
+    F(column_bytes)                                                                                          \
+    F(column_count)                                                                                          \
+    F(column_int64)                                                                                          \
+    F(column_name)                                                                                           \
+    F(column_text)                                                                                           \
+    F(column_type)                                                                                           \
+    F(column_value)                                                                                          \
+    F(create_function_v2)                                                                                    \
+    F(db_filename)                                                                                           \
+    F(errmsg)                                                                                                \
+    F(exec)                                                                                                  \
+    F(extended_errcode)                                                                                      \
+    F(finalize)                                                                                              \
+    F(free)                                                                                                  \
+    F(key)                                                                                                   \
+    F(last_insert_rowid)                                                                                     \
+    F(open_v2)                                                                                               \
+    F(prepare_v2)                                                                                            \
+    F(reset)                                                                                                 \
+    F(result_null)                                                                                           \
+    F(result_text)                                                                                           \
+    F(step)                                                                                                  \
+    F(stmt_readonly)                                                                                         \
+    F(system_errno)                                                                                          \
+    F(value_blob)                                                                                            \
+    F(value_bytes)                                                                                           \
+    F(value_text)
+
 struct EngineFunctions {
-    decltype(&sqlite3_bind_int64) bind_int64;
-    decltype(&sqlite3_bind_text) bind_text;
-    decltype(&sqlite3_busy_timeout) busy_timeout;
-    decltype(&sqlite3_changes) changes;
-    decltype(&sqlite3_clear_bindings) clear_bindings;
-    decltype(&sqlite3_close_v2) close_v2;
-    decltype(&sqlite3_column_blob) column_blob;
-    decltype(&sqlite3_column_bytes) column_bytes;
-    decltype(&sqlite3_column_count) column_count;
-    decltype(&sqlite3_column_int64) column_int64;
-    decltype(&sqlite3_column_name) column_name;
-    decltype(&sqlite3_column_text) column_text;
-    decltype(&sqlite3_column_type) column_type;
-    decltype(&sqlite3_column_value) column_value;
-    decltype(&sqlite3_create_function_v2) create_function_v2;
-    decltype(&sqlite3_db_filename) db_filename;
-    decltype(&sqlite3_errmsg) errmsg;
-    decltype(&sqlite3_exec) exec;
-    decltype(&sqlite3_extended_errcode) extended_errcode;
-    decltype(&sqlite3_finalize) finalize;
-    decltype(&sqlite3_free) free;
-    decltype(&sqlite3_key) key;
-    decltype(&sqlite3_last_insert_rowid) last_insert_rowid;
-    decltype(&sqlite3_open_v2) open_v2;
-    decltype(&sqlite3_prepare_v2) prepare_v2;
-    decltype(&sqlite3_reset) reset;
-    decltype(&sqlite3_result_null) result_null;
-    decltype(&sqlite3_result_text) result_text;
-    decltype(&sqlite3_step) step;
-    decltype(&sqlite3_stmt_readonly) stmt_readonly;
-    decltype(&sqlite3_system_errno) system_errno;
-    decltype(&sqlite3_value_blob) value_blob;
-    decltype(&sqlite3_value_bytes) value_bytes;
-    decltype(&sqlite3_value_text) value_text;
+// The argument is a member's name, which takes no parentheses.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
+#define PARCELBOOK_ENGINE_MEMBER(name) decltype(&sqlite3_##name) name;
+    PARCELBOOK_ENGINE_FUNCTIONS(PARCELBOOK_ENGINE_MEMBER)
+#undef PARCELBOOK_ENGINE_MEMBER
 };
