@@ -9,9 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPasswordDigestor>
+#include <QMessageAuthenticationCode>
 #include <QSet>
+#include <QtEndian>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -22,6 +25,30 @@ namespace {
 constexpr int rounds = 64000;
 constexpr int keyBytes = 32;
 constexpr qsizetype saltBytes = 16;
+
+// PBKDF2 (RFC 2898) with HMAC-SHA1, in Qt Core: the network library's own digestor would load that
+// library and all it pulls in with the window.
+QByteArray pbkdf2Sha1(const QByteArray &passphrase, const QByteArray &salt) {
+    QMessageAuthenticationCode hmac(QCryptographicHash::Sha1, passphrase);
+    QByteArray key;
+    for (quint32 block = 1; key.size() < keyBytes; ++block) {
+        const quint32 blockIndex = qToBigEndian(block);
+        hmac.reset();
+        hmac.addData(salt);
+        hmac.addData(reinterpret_cast<const char *>(&blockIndex), sizeof blockIndex);
+        QByteArray round = hmac.result();
+        QByteArray folded = round;
+        for (int count = 1; count < rounds; ++count) {
+            hmac.reset();
+            hmac.addData(round);
+            round = hmac.result();
+            std::transform(folded.cbegin(), folded.cend(), round.cbegin(), folded.begin(),
+                           std::bit_xor<char>());
+        }
+        key += folded;
+    }
+    return key.left(keyBytes);
+}
 
 struct Memo {
     std::mutex lock;
@@ -91,9 +118,7 @@ std::optional<QByteArray> remembered(const QString &folder, const QByteArray &pa
 }
 
 QByteArray derive(const QByteArray &passphrase, const QByteArray &salt) {
-    const QByteArray key =
-        QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1, passphrase, salt, rounds, keyBytes);
-    return QByteArray("x'") + key.toHex() + salt.toHex() + QByteArray("'");
+    return QByteArray("x'") + pbkdf2Sha1(passphrase, salt).toHex() + salt.toHex() + QByteArray("'");
 }
 
 void remember(const QString &folder, const QByteArray &passphrase, const QByteArray &salt,
