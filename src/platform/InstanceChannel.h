@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 class InstanceChannel final : public QObject {
     Q_OBJECT
@@ -24,5 +24,7 @@ Q_SIGNALS:
     void comeForwardAsked();
 
 private:
-    QLocalServer *m_server = nullptr;
+    // The listening socket; it and every caller's connection are closed with their notifiers, and the
+    // socket's name is removed while it is still this copy's.
+    QSocketNotifier *m_listener = nullptr;
 };
