@@ -1,6 +1,6 @@
 // A watch pass over 100 parcels behind a service that answers after 50 ms, beside its anchor: the same
 // 100 queries one after another through the tracker, the way `query --all` goes.
-#include "net/WebClient.h"
+#include "platform/NetworkWebClient.h"
 #include "store/CourierStore.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
@@ -59,7 +59,7 @@ struct Road {
     CourierStore couriers{db};
     ProgressStore progress{db};
     QuietSwitches switches;
-    WebClient web;
+    NetworkWebClient web;
     HttpStub stub;
     TrackingService service;
     QList<ParcelId> ids;

@@ -10,7 +10,7 @@ install(TARGETS parcelbook RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET parcelbook-cli)
   install(TARGETS parcelbook-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(TARGETS parcelbook-smtp parcelbook-sound LIBRARY DESTINATION ${PARCELBOOK_MODULES_INSTALL_DIR})
+install(TARGETS parcelbook-smtp parcelbook-sound parcelbook-web LIBRARY DESTINATION ${PARCELBOOK_MODULES_INSTALL_DIR})
 # The demo service beside the modules: "试用演示服务" starts it from there, so an installed program can
 # be tried before the user has a tracking account.
 install(TARGETS parcelbook-demo-service RUNTIME DESTINATION ${PARCELBOOK_MODULES_INSTALL_DIR})

@@ -1,7 +1,7 @@
 // Fuzz target: a compressed web body fed in pieces, as the network hands it over.
 #include "FuzzInput.h"
 
-#include "net/BodyDecoder.h"
+#include "platform/BodyDecoder.h"
 
 #include <QByteArrayView>
 

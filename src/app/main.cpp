@@ -1,6 +1,7 @@
 // Reads the command line, builds the real platform and the main window, and runs the program.
 #include "Version.h"
 #include "platform/ModuleMailer.h"
+#include "platform/ModuleWebClient.h"
 #include "platform/RealPlatform.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageDialogs.h"
@@ -108,14 +109,15 @@ int main(int argc, char *argv[]) {
     QApplication::setFont(font);
 
     const programfolder::Places places = programfolder::resolve();
-    // The sender and the player are modules, loaded on the first mail or sound.
+    // The sender, the player and the web access are modules, loaded on the first mail, sound or request.
     MessageDialogs dialogs;
     RealClock clock;
     RealSound sound(places.modules);
     RealDesktop desktop([](const QString &url) { QDesktopServices::openUrl(QUrl(url)); });
     const std::unique_ptr<CurrentSettingsMailer> mailer =
         moduleMailer(&MailSettings::configured, places.modules);
-    const Platform platform{&dialogs, &clock, &sound, &desktop, mailer.get()};
+    ModuleWebClient web(places.modules);
+    const Platform platform{&dialogs, &clock, &sound, &desktop, mailer.get(), &web};
 
     // An installed program's first start gives the user a book of their own.
     if (const Outcome<> provided = programfolder::provideBook(places); !provided) {

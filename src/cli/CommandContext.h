@@ -14,6 +14,7 @@
 
 class Desktop;
 class Mailer;
+class WebClient;
 
 // The exit codes scripts can rely on.
 enum ExitCode : int {
@@ -54,4 +55,6 @@ struct CommandContext {
     // settings say (a terminal plays no sound).
     Desktop *desktop = nullptr;
     Mailer *mailer = nullptr;
+    // Where the services are asked.
+    WebClient *web = nullptr;
 };

@@ -17,6 +17,7 @@ CommandRoad::CommandRoad(const CommandContext &context, Database &db)
     , m_settings(db)
     , m_dialogs(context)
     , m_clock(context)
+    , m_web(*context.web)
     , m_alerts({nullptr, QString(), *context.desktop, *context.mailer, m_clock, m_settings}, nullptr)
     , m_tracker({m_web, context.services.tracking, m_parcels, m_couriers, m_clock, m_dialogs, m_alerts,
                  m_progress, false},

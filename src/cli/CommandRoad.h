@@ -3,7 +3,6 @@
 
 #include "cli/CommandContext.h"
 #include "cli/TerminalSeams.h"
-#include "net/WebClient.h"
 #include "store/CourierStore.h"
 #include "store/ParcelStore.h"
 #include "store/ProgressStore.h"
@@ -64,7 +63,7 @@ private:
     UserSettings m_settings;
     TerminalDialogs m_dialogs;
     CommandClock m_clock;
-    WebClient m_web;
+    WebClient &m_web;
     ProgressAlerts m_alerts;
     ParcelTracker m_tracker;
     std::optional<tracking::DeliveryHistory> m_history;

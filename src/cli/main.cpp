@@ -6,6 +6,7 @@
 #include "cli/QueryCommand.h"
 #include "cli/WatchCommand.h"
 #include "platform/ModuleMailer.h"
+#include "platform/ModuleWebClient.h"
 #include "platform/RealPlatform.h"
 #include "text/FailureReason.h"
 #include "text/RegularFile.h"
@@ -348,9 +349,10 @@ int main(int argc, char *argv[]) {
     // Notes go beside text results; JSON and exported bytes stay exactly what they are.
     const bool notesShown = !parser.isSet(o.json) && !(exporting && file == QLatin1StringView("-"));
     RealDesktop desktop;
-    // The sender is a module, loaded on the first mail.
+    // The sender and the web access are modules, loaded on the first mail and the first request.
     const std::unique_ptr<CurrentSettingsMailer> mailer =
         moduleMailer(&MailSettings::configured, places.modules);
+    ModuleWebClient web(places.modules);
     CommandContext context{places,
                            ServiceAddresses::configured(),
                            [] { return QDateTime::currentDateTime(); },
@@ -368,7 +370,8 @@ int main(int argc, char *argv[]) {
                            },
                            ::isatty(STDERR_FILENO) == 1,
                            &desktop,
-                           mailer.get()};
+                           mailer.get(),
+                           &web};
 
     // Whatever was set aside as the services were read is said before any command runs.
     for (const QString &problem : context.services.problems) {

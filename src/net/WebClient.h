@@ -3,14 +3,12 @@
 
 #include "text/Failure.h"
 
-#include <QObject>
 #include <QString>
 
 #include <functional>
 #include <optional>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class QObject;
 
 struct WebReply {
     QString body;   // decoded in the server's character set; empty on any failure
@@ -34,24 +32,21 @@ struct WebLimits {
 // A tracking answer may list many entries; other texts the program fetches are short.
 inline constexpr qint64 trackingAnswerCap = 16 * 1024 * 1024;
 
-class WebClient final : public QObject {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(WebClient)
-
+// Made by the network module (NetworkWebClient), which the program loads on its first request.
+class WebClient {
 public:
-    explicit WebClient(QObject *parent = nullptr);
+    WebClient() = default;
+    WebClient(const WebClient &) = delete;
+    WebClient &operator=(const WebClient &) = delete;
+    virtual ~WebClient() = default;
 
-    // `GetBody`: fetches the url and calls back with the reply once it has arrived. The call back
-    // runs only while `receiver` lives, so an answer that outlives its window is dropped safely.
-    // The reply is returned so that its owner can abort it; it deletes itself once finished.
-    QNetworkReply *get(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
-                       WebLimits limits = {});
-    void head(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
-              WebLimits limits);
-
-private:
-    static void watch(QNetworkReply *reply, QObject *receiver, std::function<void(const WebReply &)> done,
-                      WebLimits limits);
-
-    QNetworkAccessManager *m_network;
+    // `GetBody`: fetches the url and calls back with the reply once it has arrived, never inside this
+    // call. The call back runs only while `receiver` lives: destroying the receiver aborts the
+    // transfer and silences it, so an answer that outlives its window is dropped safely. Returns the
+    // transfer, which deletes itself once finished, for a caller that follows its progress; none when
+    // no transfer could start (the call back then says why).
+    virtual QObject *get(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
+                         WebLimits limits = {}) = 0;
+    virtual void head(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
+                      WebLimits limits) = 0;
 };

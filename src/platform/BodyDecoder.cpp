@@ -1,5 +1,5 @@
 // Streaming Content-Encoding decoding with zlib and the body's cap.
-#include "net/BodyDecoder.h"
+#include "platform/BodyDecoder.h"
 
 #include <zlib.h>
 

@@ -1,8 +1,9 @@
 // Asynchronous HTTP requests with their bodies decoded as text.
-#include "net/WebClient.h"
+#include "platform/NetworkWebClient.h"
 
-#include "net/BodyDecoder.h"
-#include "net/TransferFailure.h"
+#include "platform/BodyDecoder.h"
+#include "platform/PlatformModules.h"
+#include "platform/TransferFailure.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -97,24 +98,28 @@ bool completed(const QNetworkReply &reply, int status) {
 
 } // namespace
 
-WebClient::WebClient(QObject *parent)
+WebClient *parcelbook_create_web_client() {
+    return new NetworkWebClient;
+}
+
+NetworkWebClient::NetworkWebClient(QObject *parent)
     : QObject(parent)
     , m_network(new QNetworkAccessManager(this)) {}
 
-QNetworkReply *WebClient::get(const QString &url, QObject *receiver,
-                              std::function<void(const WebReply &)> done, WebLimits limits) {
+QObject *NetworkWebClient::get(const QString &url, QObject *receiver,
+                               std::function<void(const WebReply &)> done, WebLimits limits) {
     QNetworkReply *reply = m_network->get(requestFor(url));
     watch(reply, receiver, std::move(done), limits);
     return reply;
 }
 
-void WebClient::head(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
-                     WebLimits limits) {
+void NetworkWebClient::head(const QString &url, QObject *receiver, std::function<void(const WebReply &)> done,
+                            WebLimits limits) {
     watch(m_network->head(requestFor(url)), receiver, std::move(done), limits);
 }
 
-void WebClient::watch(QNetworkReply *reply, QObject *receiver, std::function<void(const WebReply &)> done,
-                      WebLimits limits) {
+void NetworkWebClient::watch(QNetworkReply *reply, QObject *receiver,
+                             std::function<void(const WebReply &)> done, WebLimits limits) {
     // The engine reads ahead of the reader only this far, so what the process holds is the decoder's
     // cap and a block or two; without it the network thread fills memory as fast as bytes arrive.
     reply->setReadBufferSize(readBlock);

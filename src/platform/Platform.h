@@ -10,6 +10,7 @@
 #include <optional>
 
 class Mailer;
+class WebClient;
 
 enum class MessageIcon { Information, Exclamation };
 enum class DefaultAnswer { Yes, No };
@@ -77,4 +78,5 @@ struct Platform {
     Sound *sound = nullptr;
     Desktop *desktop = nullptr;
     Mailer *mailer = nullptr;
+    WebClient *web = nullptr;
 };

@@ -13,6 +13,10 @@ QString soundFile() {
     return QStringLiteral(PARCELBOOK_SOUND_MODULE);
 }
 
+QString webFile() {
+    return QStringLiteral(PARCELBOOK_WEB_MODULE);
+}
+
 Outcome<QFunctionPointer> resolve(const QString &folder, const QString &file, const char *function) {
     QLibrary library(folder + QLatin1Char('/') + file);
     const QFunctionPointer found = library.load() ? library.resolve(function) : nullptr;

@@ -9,6 +9,7 @@
 
 class Mailer;
 class Sound;
+class WebClient;
 struct MailSettings;
 
 // Each module exports one of these with C linkage; the program finds it by name once the module is
@@ -16,6 +17,7 @@ struct MailSettings;
 extern "C" {
 Q_DECL_EXPORT Mailer *parcelbook_create_mailer(const MailSettings *settings);
 Q_DECL_EXPORT Sound *parcelbook_create_sound();
+Q_DECL_EXPORT WebClient *parcelbook_create_web_client();
 }
 
 namespace platformmodules {
@@ -23,6 +25,7 @@ namespace platformmodules {
 // The module files' names, as the build lays them beside the program.
 QString smtpFile();
 QString soundFile();
+QString webFile();
 
 // Loads the file from the folder and returns the function of that name; a failure ("模块 … 无法加载",
 // the loader's words as its detail) when the file is missing, cannot be loaded or lacks it. A loaded

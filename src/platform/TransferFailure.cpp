@@ -1,5 +1,5 @@
 // Mapping the network library's transfer errors to short Chinese reasons.
-#include "net/TransferFailure.h"
+#include "platform/TransferFailure.h"
 
 #include "text/FailureReason.h"
 

@@ -12,7 +12,6 @@
 #include "book/ProgressGestures.h"
 #include "book/SearchPage.h"
 #include "directory/DirectoryPage.h"
-#include "net/WebClient.h"
 #include "overview/OverviewPage.h"
 #include "platform/DemoService.h"
 #include "platform/InstanceChannel.h"
@@ -61,7 +60,7 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     , m_services(ServiceAddresses::configured())
     , m_places(std::move(places))
     , m_book(m_places.book, platform.clock->now().date())
-    , m_web(new WebClient(this))
+    , m_web(platform.web)
     , m_demo(new DemoService(m_places.modules + QStringLiteral("/parcelbook-demo-service"), this))
     , m_instanceChannel(new InstanceChannel(this)) {
     connect(m_instanceChannel, &InstanceChannel::comeForwardAsked, this, [this] {

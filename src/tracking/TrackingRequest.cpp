@@ -3,7 +3,6 @@
 
 #include "net/WebClient.h"
 
-#include <QNetworkReply>
 #include <QTimer>
 
 TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service, const QString &companyCode,
@@ -13,6 +12,7 @@ TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service,
     , m_number(std::move(number))
     , m_parcelId(parcelId)
     , m_serial(serial)
+    , m_listener(new QObject(this))
     , m_limit(new QTimer(this))
     , m_limitSeconds(limit.seconds) {
     m_limit->setObjectName(QStringLiteral("answerLimit"));
@@ -20,8 +20,8 @@ TrackingRequest::TrackingRequest(WebClient &web, const TrackingService &service,
     connect(m_limit, &QTimer::timeout, this, &TrackingRequest::countSecond);
     m_limit->start();
     // A transfer that failed (cut off, too large, no answer) is no answer at all, whatever came.
-    m_reply = web.get(
-        tracking::queryUrl(service, companyCode, m_number), this,
+    web.get(
+        tracking::queryUrl(service, companyCode, m_number), m_listener,
         [this, waitOutSilence = limit.waitOutSilence](const WebReply &reply) {
             tracking::TrackingAnswer answer;
             if (reply.failure) {
@@ -43,17 +43,7 @@ void TrackingRequest::countSecond() {
         return;
     }
     m_limit->stop();
-    if (m_reply && !m_reply->isFinished()) {
-        disconnect(m_reply, nullptr, this, nullptr);
-        m_reply->abort();
-    }
+    delete m_listener;
+    m_listener = nullptr;
     Q_EMIT timedOut();
-}
-
-TrackingRequest::~TrackingRequest() {
-    if (m_reply && !m_reply->isFinished()) {
-        // Aborting finishes the reply at once; nobody may hear of it from a request being destroyed.
-        disconnect(m_reply, nullptr, this, nullptr);
-        m_reply->abort();
-    }
 }

@@ -6,10 +6,8 @@
 #include "tracking/TrackingAnswer.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
-class QNetworkReply;
 class QTimer;
 class WebClient;
 struct TrackingService;
@@ -32,8 +30,6 @@ public:
     TrackingRequest(WebClient &web, const TrackingService &service, const QString &companyCode,
                     QString number, ParcelId parcelId, quint64 serial, QObject *parent = nullptr,
                     AnswerLimit limit = {});
-    // A request dropped before its answer aborts its reply, so it holds no connection.
-    ~TrackingRequest() override;
 
     ParcelId parcelId() const { return m_parcelId; }
     const QString &number() const { return m_number; }
@@ -51,7 +47,9 @@ private:
     QString m_number;
     ParcelId m_parcelId;
     quint64 m_serial;
-    QPointer<QNetworkReply> m_reply;
+    // Hears the transfer's end. Deleting it aborts the transfer unheard, as the limit passes or as the
+    // request is dropped before its answer, so no connection is held for nobody.
+    QObject *m_listener;
     QTimer *m_limit;
     int m_limitSeconds;
     int m_secondsWaited = 0;

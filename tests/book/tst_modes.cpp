@@ -680,7 +680,7 @@ void ModesTest::calibration_givesUpOnASilentTimeSource() {
     // request's own limit, made to fire here rather than waited for.
     QVERIFY(!calibrate->isEnabled());
     QTimer *limit = nullptr;
-    for (QTimer *timer : h.window->findChildren<QTimer *>(QStringLiteral("requestLimit"))) {
+    for (QTimer *timer : h.fake.web.findChildren<QTimer *>(QStringLiteral("requestLimit"))) {
         if (timer->isActive()) {
             limit = timer;
         }

@@ -1,8 +1,8 @@
 // The tracking number rule and the numbers found in a pasted text, the export's proposed file, the
 // fixed-width GBK list export, the web Date header reader, the Chinese reasons for library failures, and text
 // made safe and short for a terminal.
-#include "net/TransferFailure.h"
 #include "net/WebTime.h"
+#include "platform/TransferFailure.h"
 #include "store/StoreError.h"
 #include "text/ExportText.h"
 #include "text/FailureReason.h"

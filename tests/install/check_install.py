@@ -25,6 +25,7 @@ INSTALLED = [
     'bin/parcelbook-cli',
     'lib/parcelbook/modules/libparcelbook-smtp.so',
     'lib/parcelbook/modules/libparcelbook-sound.so',
+    'lib/parcelbook/modules/libparcelbook-web.so',
     'lib/parcelbook/modules/parcelbook-demo-service',
     'share/parcelbook/ts.mp3',
     'share/parcelbook/db/parcelbook.mdb',

@@ -1,13 +1,19 @@
-// The mail and sound seams load their modules on first use, and fail as a mail or a sound fails.
+// The mail, sound and web seams load their modules on first use, and fail as a mail, a sound or a
+// transfer fails.
 #include "platform/ModuleMailer.h"
+#include "platform/ModuleWebClient.h"
 #include "platform/RealPlatform.h"
 
 #include <QFile>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +26,25 @@ bool mapped(const QByteArray &name) {
         qFatal("cannot read /proc/self/maps");
     }
     return maps.readAll().contains(QByteArray('/' + name));
+}
+
+// A port on 127.0.0.1 that nothing listens on: bound, read and let go again. Taken without the network
+// library, which the programs and this test leave to the modules.
+quint16 closedPort() {
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    const bool bound = socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr *>(&address), size) == 0 &&
+                       ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &size) == 0;
+    if (socket >= 0) {
+        ::close(socket);
+    }
+    if (!bound) {
+        qFatal("no port on 127.0.0.1");
+    }
+    return ntohs(address.sin_port);
 }
 
 // Why a mail was not sent; empty when it was.
@@ -50,17 +75,12 @@ class ModulesTest final : public QObject {
 private Q_SLOTS:
     void mail_loadsTheSenderOnFirstMailAndReportsAMissingModule();
     void sound_loadsThePlayerOnFirstSoundAndIsSilentWithoutIt();
+    void web_loadsTheNetworkOnFirstRequestAndReportsAMissingModule();
 };
 
 void ModulesTest::mail_loadsTheSenderOnFirstMailAndReportsAMissingModule() {
     QVERIFY(!mapped("libcurl"));
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        closedPort = probe.serverPort();
-    }
-    const MailSettings settings{QStringLiteral("smtp://127.0.0.1:%1").arg(closedPort),
+    const MailSettings settings{QStringLiteral("smtp://127.0.0.1:%1").arg(closedPort()),
                                 QStringLiteral("notice@baoguo.lanzhou.example"),
                                 QStringLiteral("notice@baoguo.lanzhou.example"), QStringLiteral("secret")};
 
@@ -101,6 +121,37 @@ void ModulesTest::sound_loadsThePlayerOnFirstSoundAndIsSilentWithoutIt() {
     RealSound sound(moduleFolder);
     sound.play(moduleFolder + QStringLiteral("/ts.mp3"));
     QVERIFY(mapped("libQt6Multimedia"));
+}
+
+void ModulesTest::web_loadsTheNetworkOnFirstRequestAndReportsAMissingModule() {
+    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort());
+    QObject receiver;
+    // Without the module the request fails later in Chinese, naming the file it looked for; a receiver
+    // gone by then hears nothing.
+    QTemporaryDir empty;
+    ModuleWebClient missing(empty.path());
+    std::optional<WebReply> notLoaded;
+    QVERIFY(missing.get(url, &receiver, [&notLoaded](const WebReply &reply) { notLoaded = reply; }) ==
+            nullptr);
+    bool goneHeard = false;
+    auto *gone = new QObject;
+    missing.get(url, gone, [&goneHeard](const WebReply &) { goneHeard = true; });
+    delete gone;
+    QVERIFY(!notLoaded.has_value());
+    QTRY_VERIFY(notLoaded.has_value());
+    QCOMPARE(notLoaded->failure.value_or(Failure{}).reason,
+             QStringLiteral("网络模块 libparcelbook-web.so 无法加载"));
+    QVERIFY(!goneHeard);
+    QVERIFY(!mapped("libparcelbook-web"));
+
+    // With it, the real transfer runs: the closed port gives the network library's own failure.
+    ModuleWebClient web(moduleFolder);
+    std::optional<WebReply> refused;
+    QVERIFY(web.get(url, &receiver, [&refused](const WebReply &reply) { refused = reply; }) != nullptr);
+    QVERIFY(mapped("libparcelbook-web"));
+    QTRY_VERIFY(refused.has_value());
+    const QString reason = refused->failure.value_or(Failure{}).reason;
+    QVERIFY2(!reason.isEmpty() && !reason.contains(QStringLiteral("libparcelbook-web")), qPrintable(reason));
 }
 
 QTEST_MAIN(ModulesTest)

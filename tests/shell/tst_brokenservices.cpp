@@ -30,7 +30,7 @@ QByteArray garbage() {
 
 // Fires the time limit of every request still running, as if its time had run out.
 void runOutOfTime(const Harness &h) {
-    const QList<QTimer *> limits = h.window->findChildren<QTimer *>(QStringLiteral("requestLimit"));
+    const QList<QTimer *> limits = h.fake.web.findChildren<QTimer *>(QStringLiteral("requestLimit"));
     QVERIFY(!limits.isEmpty());
     for (QTimer *limit : limits) {
         QVERIFY(QMetaObject::invokeMethod(limit, "timeout"));

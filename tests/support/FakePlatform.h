@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mail/Mailer.h"
+#include "platform/NetworkWebClient.h"
 #include "platform/Platform.h"
 
 #include <QList>
@@ -125,6 +126,8 @@ public:
     FakeMailer recordingMailer;
     // The mailer the window uses; tests of the real submission put a real one here.
     Mailer *mailer = &recordingMailer;
+    // The real transfers, linked in rather than loaded from the module beside the program.
+    NetworkWebClient web;
 
-    Platform platform() { return Platform{&dialogs, &clock, &sound, &desktop, mailer}; }
+    Platform platform() { return Platform{&dialogs, &clock, &sound, &desktop, mailer, &web}; }
 };

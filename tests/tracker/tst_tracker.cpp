@@ -1,5 +1,5 @@
 // The tracker's road without a window: real book, loopback service, fake seams, timers ticked by hand.
-#include "net/WebClient.h"
+#include "platform/NetworkWebClient.h"
 #include "store/CourierStore.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
@@ -135,7 +135,7 @@ struct Rig {
     CourierStore couriers{db};
     ProgressStore progress{db};
     TestSwitches switches;
-    WebClient web;
+    NetworkWebClient web;
     TrackingService tracking;
 
     QStringList hints;
@@ -935,11 +935,12 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     constexpr qint64 cap = 256 * 1024;
     const qint64 residentBefore = residentKiB();
     qint64 mostResident = residentBefore;
-    WebClient web;
+    NetworkWebClient web;
     std::optional<WebReply> reply;
-    QNetworkReply *transfer = web.get(
+    auto *transfer = qobject_cast<QNetworkReply *>(web.get(
         m_stub.baseUrl() + path, this, [&reply](const WebReply &answer) { reply = answer; },
-        WebLimits{0, cap, true});
+        WebLimits{0, cap, true}));
+    QVERIFY(transfer);
     qint64 mostReceived = 0;
     connect(transfer, &QNetworkReply::downloadProgress, this,
             [&mostReceived, &mostResident](qint64 received) {
@@ -968,8 +969,8 @@ void TrackerTest::webReply_failsPastItsCapOrBrokenInTransfer() {
     // before any cap would have stopped it.
     auto *asker = new QObject(this);
     bool told = false;
-    QPointer<QNetworkReply> abandoned = web.get(
-        m_stub.baseUrl() + path, asker, [&told](const WebReply &) { told = true; }, WebLimits{0, cap});
+    QPointer<QNetworkReply> abandoned = qobject_cast<QNetworkReply *>(web.get(
+        m_stub.baseUrl() + path, asker, [&told](const WebReply &) { told = true; }, WebLimits{0, cap}));
     qint64 arrived = 0;
     connect(abandoned, &QNetworkReply::downloadProgress, this,
             [&arrived](qint64 received) { arrived = received; });

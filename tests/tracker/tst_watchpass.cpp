@@ -1,5 +1,5 @@
 // The watch pass over a real book against a loopback service that answers each number by script.
-#include "net/WebClient.h"
+#include "platform/NetworkWebClient.h"
 #include "store/CourierStore.h"
 #include "store/Database.h"
 #include "store/ParcelStore.h"
@@ -92,7 +92,7 @@ struct Rig {
     CourierStore couriers{db};
     ProgressStore progress{db};
     TestSwitches switches;
-    WebClient web;
+    NetworkWebClient web;
     QHash<QString, QByteArray> answers;
     QSet<QString> held;
     QStringList sentFor;
