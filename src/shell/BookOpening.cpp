@@ -72,8 +72,8 @@ bool BookOpening::open() {
 
 bool BookOpening::opened(const Outcome<> &result) {
     if (result) {
-        // Opening the channel for a second start takes the better part of a millisecond: it waits
-        // until the window has taken the book and is in use.
+        // Opening the channel for a second start (a fifth of a millisecond: a socket made, bound and
+        // renamed into place) waits until the window has taken the book and is in use.
         QTimer::singleShot(
             0, &m_with.channel,
             [&channel = m_with.channel, path = m_with.book.databasePath()] { channel.listenFor(path); });

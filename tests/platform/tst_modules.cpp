@@ -5,15 +5,11 @@
 #include "platform/RealPlatform.h"
 
 #include <QFile>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,23 +24,13 @@ bool mapped(const QByteArray &name) {
     return maps.readAll().contains(QByteArray('/' + name));
 }
 
-// A port on 127.0.0.1 that nothing listens on: bound, read and let go again. Taken without the network
-// library, which the programs and this test leave to the modules.
+// A port on 127.0.0.1 that nothing listens on any more.
 quint16 closedPort() {
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    const bool bound = socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr *>(&address), size) == 0 &&
-                       ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &size) == 0;
-    if (socket >= 0) {
-        ::close(socket);
-    }
-    if (!bound) {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost)) {
         qFatal("no port on 127.0.0.1");
     }
-    return ntohs(address.sin_port);
+    return probe.serverPort();
 }
 
 // Why a mail was not sent; empty when it was.
