@@ -113,15 +113,9 @@ void WindowChrome::paint(QPainter &painter) const {
         {{6, sh - 5, sw - 12, 5}, {6, 96, 1, 5}},
         {{sw - 6, sh - 5, 6, 5}, {7, 96, 6, 5}},
     };
-    // Each piece is drawn under a clip of its own rectangle. The window's clip leaves out the list's
-    // opaque viewports, and under a clip of many rectangles the raster engine hands the rows of a
-    // stretched picture to the thread pool and waits for them: at start-up, behind the workers that
-    // read the book. Under one rectangle it stretches them itself, at once.
     for (const auto &piece : pieces) {
-        painter.setClipRect(piece.target);
         painter.drawPixmap(piece.target, m_frame, piece.source);
     }
-    painter.setClipRect(QRect(QPoint(10, 16), m_logo.size()));
     painter.drawPixmap(QPoint(10, 16), m_logo);
 }
 
