@@ -76,11 +76,6 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
             m_firstEntries = std::move(*entries);
         }
     });
-    // The first frame's pictures are read beside the controls being built, in the order they are
-    // wanted. The 48-pixel window icon: a 256-pixel one costs a few milliseconds more, and the desktop
-    // takes its larger icons from the icon theme.
-    const QString windowIcon = QStringLiteral(":/parcelbook/cn.lanzhou.parcelbook.png");
-    readPicturesAhead(ToolbarIcons::pictures() + WindowChrome::pictures() + QStringList{windowIcon});
     // The style is set before any control exists, so none is polished twice.
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(style);
@@ -89,7 +84,8 @@ MainWindow::MainWindow(const Platform &platform, programfolder::Places places, Q
     // The frame is the window's own before it is first shown; the pages join it once they exist.
     m_chrome = new WindowChrome(this, {m_controls.siteLink, m_controls.settingsLink, m_controls.makerLink},
                                 *m_platform.desktop, m_services, [this] { shutdown(); });
-    setWindowIcon(pngIcon(windowIcon));
+    // The 48-pixel window icon: the desktop takes its larger icons from the icon theme.
+    setWindowIcon(pictureIcon(QStringLiteral("cn.lanzhou.parcelbook")));
     m_feedback = std::make_unique<Feedback>(*m_controls.hintLine, *m_platform.dialogs);
     m_opening = std::make_unique<BookOpening>(BookOpening::Collaborators{
         m_book, m_places, *m_feedback, m_platform, m_services, *m_instanceChannel});

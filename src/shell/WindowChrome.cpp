@@ -23,10 +23,6 @@ constexpr int titleBandBottom = 68;
 constexpr int buttonTop = 2;
 constexpr int buttonBottom = 22;
 
-const QString frameFile = QStringLiteral(":/parcelbook/skin_frame.png");
-const QString logoFile = QStringLiteral(":/parcelbook/skin_logo.png");
-const QString buttonsFile = QStringLiteral(":/parcelbook/skin_buttons.png");
-
 const QColor linkGrey(192, 192, 192);
 const QColor linkLit(255, 255, 255);
 const QColor quickPickLit(166, 0, 169);
@@ -39,10 +35,6 @@ void setTextColour(QLabel *label, const QColor &colour) {
 
 } // namespace
 
-QStringList WindowChrome::pictures() {
-    return {frameFile, logoFile, buttonsFile};
-}
-
 WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desktop &desktop,
                            const ServiceAddresses &services, std::function<void()> closeProgram)
     : QObject(window)
@@ -50,9 +42,9 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeControls &controls, Desk
     , m_desktop(&desktop)
     , m_services(services)
     , m_closeProgram(std::move(closeProgram))
-    , m_frame(pngPicture(frameFile))
-    , m_logo(pngPicture(logoFile)) {
-    const QPixmap buttonCells = pngPicture(buttonsFile);
+    , m_frame(picture(QStringLiteral("skin_frame")))
+    , m_logo(picture(QStringLiteral("skin_logo"))) {
+    const QPixmap buttonCells = picture(QStringLiteral("skin_buttons"));
     m_minimise = new ChromeButton(buttonCells, 0, 29, 41, window);
     m_minimise->setObjectName(QStringLiteral("minimiseButton"));
     m_minimise->setAccessibleName(QStringLiteral("最小化"));

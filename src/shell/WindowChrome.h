@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QPixmap>
 #include <QPoint>
-#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -54,8 +53,6 @@ public:
 
     // The pages move the window like its background, and the quick picks light up under the pointer.
     void attachPages(const ChromePages &pages);
-    // The skin's pictures, as resources.
-    static QStringList pictures();
     ButtonStates buttonStates() const { return m_buttons; }
     // Draws the skin; the window's background is white under it, the caption buttons over it.
     void paint(QPainter &painter) const;

@@ -37,8 +37,8 @@ Page::Page(int element, const QString &title, QSize sizeInTwips, int closeBoxIns
     m_closeBox->setIconSize(QSize(21, 21));
     m_closeBox->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     QIcon closeIcon;
-    closeIcon.addPixmap(pngPicture(QStringLiteral(":/parcelbook/close_box.png")), QIcon::Normal);
-    closeIcon.addPixmap(pngPicture(QStringLiteral(":/parcelbook/close_box_hover.png")), QIcon::Active);
+    closeIcon.addPixmap(picture(QStringLiteral("close_box")), QIcon::Normal);
+    closeIcon.addPixmap(picture(QStringLiteral("close_box_hover")), QIcon::Active);
     m_closeBox->setIcon(closeIcon);
     connect(m_closeBox, &QToolButton::clicked, this, [this] { closeBoxClicked(); });
 

@@ -1,56 +1,39 @@
-// The program's own PNG pictures, read from its resources.
+// The program's own pictures, copied out of its resources.
 #include "widgets/Pictures.h"
 
 #include <QImage>
-#include <QImageReader>
-#include <future>
-#include <memory>
-#include <vector>
+#include <QResource>
+
+#include <cstring>
 
 namespace {
 
-QImage readPng(const QString &resource) {
-    QImageReader reader(resource, QByteArrayLiteral("png"));
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
-
-// The pictures read ahead, each ready as soon as the worker has read it; only the window's thread
-// touches this.
-struct ReadAhead {
-    QStringList resources;
-    std::vector<std::shared_future<QImage>> images;
-    std::future<void> reading;
-};
-
-ReadAhead &readAhead() {
-    static ReadAhead ahead;
-    return ahead;
-}
+// No picture of the program's is anywhere near this wide or high.
+constexpr quint32 largestSide = 4096;
 
 } // namespace
 
-void readPicturesAhead(const QStringList &resources) {
-    auto promises = std::make_shared<std::vector<std::promise<QImage>>>(resources.size());
-    ReadAhead &ahead = readAhead();
-    ahead.resources = resources;
-    ahead.images.clear();
-    for (std::promise<QImage> &promise : *promises) {
-        ahead.images.push_back(promise.get_future().share());
+QPixmap picture(const QString &name) {
+    const QResource resource(QStringLiteral(":/parcelbook/%1.pixels").arg(name));
+    // Stored uncompressed, so this points into the program's own data.
+    const QByteArray bytes = resource.uncompressedData();
+    quint32 sides[2] = {};
+    if (bytes.size() >= qsizetype(sizeof sides)) {
+        std::memcpy(sides, bytes.constData(), sizeof sides);
     }
-    ahead.reading = std::async(std::launch::async, [resources, promises] {
-        for (qsizetype i = 0; i < resources.size(); ++i) {
-            promises->at(i).set_value(readPng(resources.at(i)));
-        }
-    });
+    const qsizetype row = qsizetype(sides[0]) * 4;
+    if (sides[0] == 0 || sides[0] > largestSide || sides[1] > largestSide ||
+        bytes.size() != qsizetype(sizeof sides) + row * sides[1]) {
+        qWarning("picture %s: missing, or not a picture", qPrintable(name));
+        return QPixmap();
+    }
+    QImage image(static_cast<int>(sides[0]), static_cast<int>(sides[1]), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        std::memcpy(image.scanLine(y), bytes.constData() + sizeof sides + row * y, size_t(row));
+    }
+    return QPixmap::fromImage(std::move(image));
 }
 
-QPixmap pngPicture(const QString &resource) {
-    const ReadAhead &ahead = readAhead();
-    const qsizetype index = ahead.resources.indexOf(resource);
-    return QPixmap::fromImage(index < 0 ? readPng(resource) : ahead.images.at(index).get());
-}
-
-QIcon pngIcon(const QString &resource) {
-    return QIcon(pngPicture(resource));
+QIcon pictureIcon(const QString &name) {
+    return QIcon(picture(name));
 }

@@ -1,15 +1,13 @@
-// The program's own PNG pictures, read from its resources.
+// The program's own pictures, decoded when the program is built.
 #pragma once
 
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
-#include <QStringList>
 
-// Starts reading these pictures on a worker while the window's thread builds the window; a later
-// pngPicture() of one of them takes it from there, waiting for the worker if it has not finished.
-void readPicturesAhead(const QStringList &resources);
-// Read as PNG outright: a reader left to find the format by itself loads every image plugin to ask
-// each, which costs the first frame a few milliseconds.
-QPixmap pngPicture(const QString &resource);
-QIcon pngIcon(const QString &resource);
+// The picture of this name (":/parcelbook/<name>.pixels", made by tools/pixels): its width and height,
+// then its pixels in the form a pixmap takes, so showing one costs a copy and the first frame neither
+// decodes a PNG nor waits for Qt to list its image plugins. A null pixmap, said in the log, when the
+// resource is missing or is not what its sizes say.
+QPixmap picture(const QString &name);
+QIcon pictureIcon(const QString &name);

@@ -55,19 +55,7 @@ protected:
     }
 };
 
-QString pictureOf(const char16_t *picture) {
-    return QStringLiteral(":/parcelbook/") + QString::fromUtf16(picture) + QStringLiteral(".png");
-}
-
 } // namespace
-
-QStringList ToolbarIcons::pictures() {
-    QStringList names;
-    for (const auto &icon : icons) {
-        names.append(pictureOf(icon.picture));
-    }
-    return names;
-}
 
 ToolbarIcons::ToolbarIcons(QWidget *window)
     : QObject(window) {
@@ -79,7 +67,7 @@ ToolbarIcons::ToolbarIcons(QWidget *window)
         button->setGeometry(px(left), px(1680), 53, 53);
         button->setAutoRaise(true);
         button->setIconSize(QSize(53, 53));
-        button->setIcon(pngIcon(pictureOf(icon.picture)));
+        button->setIcon(pictureIcon(QString::fromUtf16(icon.picture)));
         button->setToolTip(QString::fromUtf16(icon.tooltip));
         // Assistive technology reads the caption as the name and the tooltip (with its key) as help.
         button->setAccessibleName(QString::fromUtf16(icon.caption));

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QObject>
-#include <QStringList>
 
 #include <array>
 
@@ -27,8 +26,6 @@ class ToolbarIcons final : public QObject {
 public:
     // Places the icons and their captions on the window; they start disabled.
     explicit ToolbarIcons(QWidget *window);
-    // The icons' pictures, as resources.
-    static QStringList pictures();
 
     QToolButton *button(ToolbarElement element) const;
     void setAllEnabled(bool enabled) const;

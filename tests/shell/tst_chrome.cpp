@@ -24,8 +24,10 @@ const QColor purple(166, 0, 169);
 
 using State = WindowChrome::ButtonState;
 
+// The skin's picture as drawn, from the PNG the program's pictures are made of.
 QImage skin(const char *name) {
-    return QImage(QStringLiteral(":/parcelbook/") + QString::fromLatin1(name) + QStringLiteral(".png"))
+    return QImage(QStringLiteral(PARCELBOOK_RESOURCES "/") + QString::fromLatin1(name) +
+                  QStringLiteral(".png"))
         .convertToFormat(QImage::Format_ARGB32);
 }
 
