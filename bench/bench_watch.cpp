@@ -59,7 +59,7 @@ struct Road {
     CourierStore couriers{db};
     ProgressStore progress{db};
     QuietSwitches switches;
-    NetworkWebClient web;
+    NetworkWebClient &web = fake.web;
     HttpStub stub;
     TrackingService service;
     QList<ParcelId> ids;

@@ -135,7 +135,7 @@ struct Rig {
     CourierStore couriers{db};
     ProgressStore progress{db};
     TestSwitches switches;
-    NetworkWebClient web;
+    NetworkWebClient &web = fake.web;
     TrackingService tracking;
 
     QStringList hints;

@@ -92,7 +92,7 @@ struct Rig {
     CourierStore couriers{db};
     ProgressStore progress{db};
     TestSwitches switches;
-    NetworkWebClient web;
+    NetworkWebClient &web = fake.web;
     QHash<QString, QByteArray> answers;
     QSet<QString> held;
     QStringList sentFor;
